@@ -1,0 +1,43 @@
+# Parlo: make run (opens Parlo on the demo phone), make test (builds and runs every test).
+PACKAGES := build-essential cmake ninja-build pkg-config libsdl2-dev libfreetype-dev \
+  libfontconfig-dev fonts-nanum libsqlite3-dev libpng-dev libstb-dev libhangul-dev \
+  nlohmann-json3-dev libcli11-dev libgtest-dev libbenchmark-dev
+JOBS ?= $(shell nproc)
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: deps build asan bench run test test-default test-asan clean
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+
+build: deps
+	cmake --preset default >/dev/null
+	cmake --build build -j $(JOBS)
+
+asan: deps
+	cmake --preset asan >/dev/null
+	cmake --build build-asan -j $(JOBS)
+
+bench: deps
+	cmake --preset bench >/dev/null
+	cmake --build build-bench -j $(JOBS)
+
+run: build
+	./build/bin/parlo
+
+test-default: build
+	cd build && ctest --output-on-failure -j $(JOBS)
+
+test-asan: asan
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
+
+test: test-default test-asan
+
+clean:
+	rm -rf build build-asan build-bench

@@ -1,0 +1,8 @@
+// The system interfaces the program uses, gathered as the system's own umbrella header does.
+#pragma once
+#include "windef.h"
+#include "winbase.h"
+#include "wingdi.h"
+#include "winuser.h"
+#include "winreg.h"
+#include "strsafe.h"

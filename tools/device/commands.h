@@ -1,0 +1,25 @@
+// parlo-device: the phone's side. Each group of commands registers itself on the CLI here.
+#pragma once
+#include <CLI/CLI.hpp>
+#include <string>
+
+namespace parlo_device {
+
+// Bad input: one clear line on stderr, exit 2, nothing changed.
+struct UsageError {
+  std::string message;
+};
+
+// Set after options are parsed and the device root is prepared; commands run inside callbacks.
+void AddInitCommands(CLI::App& app);      // init [--demo|--empty]
+void AddRegistryCommands(CLI::App& app);  // reg get|set|del
+void AddMessageCommands(CLI::App& app);   // receive, record-sent, delete, messages, notifications, outbox, sms
+void AddContactCommands(CLI::App& app);   // contacts import|list
+void AddNetworkCommands(CLI::App& app);   // calls, launches
+
+// Demo content of a fresh device, one function per room, called by init --demo and by parlo
+// when the device root is missing. Each is idempotent on an empty device.
+void WriteDemoMessages();
+void WriteDemoContacts();
+
+}  // namespace parlo_device
