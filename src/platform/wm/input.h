@@ -1,0 +1,15 @@
+// Input from the display (mouse = finger, keyboard) and from automation, in screen coordinates.
+#pragma once
+#include "windef.h"
+
+namespace platform::wm {
+
+// message: WM_LBUTTONDOWN, WM_MOUSEMOVE or WM_LBUTTONUP. Goes to the capture window, else the
+// deepest visible enabled window under the point, with client coordinates in lParam.
+void InjectMouse(UINT message, int x, int y);
+// A hardware key (virtual-key code) to the focused window: WM_KEYDOWN / WM_KEYUP.
+void InjectKey(UINT vk, bool down);
+// A typed character to the focused window (WM_CHAR), for text that bypasses the input method.
+void InjectChar(WCHAR ch);
+
+}  // namespace platform::wm
