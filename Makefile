@@ -35,7 +35,7 @@ test-default: build
 	cd build && ctest --output-on-failure -j $(JOBS)
 
 test-asan: asan
-	cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp ctest --output-on-failure -j $(JOBS)
 
 test: test-default test-asan
 

@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "canvas.h"
+#include "platform/gdi/screen.h"
+
+using namespace gdi_test;
+using platform::gdi::TextRun;
+
+namespace {
+
+// A full-screen DC for the tests, made the way the window manager makes one.
+struct ScreenDc {
+  explicit ScreenDc(POINT origin = {0, 0}, std::vector<RECT> visible = {}) {
+    if (visible.empty()) visible.push_back(RECT{0, 0, 480, 800});
+    dc = platform::gdi::CreateScreenDC(origin, visible);
+  }
+  ~ScreenDc() { platform::gdi::DeleteScreenDC(dc); }
+  HDC dc;
+};
+
+void FreshScreen() { platform::gdi::CreateScreen(480, 800, 192, 192); }
+
+const TextRun* FindRun(const std::vector<TextRun>& runs, const std::u16string& text) {
+  for (const TextRun& r : runs)
+    if (r.text == text) return &r;
+  return nullptr;
+}
+
+}  // namespace
+
+TEST(GdiTextLayer, RunsSurviveTripThroughOffscreenBitmap) {
+  FreshScreen();
+  ScreenDc screen({0, 100}, {RECT{0, 100, 480, 700}});
+  HDC mem = CreateCompatibleDC(screen.dc);
+  HBITMAP bmp = CreateCompatibleBitmap(screen.dc, 480, 200);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  RECT all{0, 0, 480, 200};
+  FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SetTextColor(mem, RGB(0x12, 0x34, 0x56));
+  SetBkMode(mem, TRANSPARENT);
+  RECT row{10, 20, 300, 60};
+  DrawTextW(mem, u"홍길동", -1, &row, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  RECT row2{10, 120, 300, 160};
+  DrawTextW(mem, u"Second row", -1, &row2, DT_SINGLELINE | DT_NOPREFIX);
+  EXPECT_TRUE(platform::gdi::ScreenTextRuns().empty());
+
+  ASSERT_TRUE(BitBlt(screen.dc, 0, 0, 480, 200, mem, 0, 0, SRCCOPY));
+  auto runs = platform::gdi::ScreenTextRuns();
+  ASSERT_EQ(runs.size(), 2u);
+  const TextRun* name = FindRun(runs, u"홍길동");
+  ASSERT_NE(name, nullptr);
+  EXPECT_EQ(name->color, RGB(0x12, 0x34, 0x56));
+  // Placed in screen coordinates: the window's client area starts 100 pixels down.
+  EXPECT_GE(name->rect.top, 120);
+  EXPECT_LE(name->rect.bottom, 160);
+  EXPECT_EQ(name->rect.left, 10);
+  EXPECT_GT(name->rect.right, 10);
+  // Pixels arrived too.
+  int ink = 0;
+  for (int y = name->rect.top; y < name->rect.bottom; ++y)
+    for (int x = name->rect.left; x < name->rect.right; ++x) ink += platform::gdi::ScreenPixel(x, y) != 0xFFFFFF;
+  EXPECT_GT(ink, 10);
+
+  // Copying only part of the bitmap carries only the runs in that part.
+  FreshScreen();
+  ScreenDc again;
+  BitBlt(again.dc, 0, 0, 480, 100, mem, 0, 100, SRCCOPY);
+  runs = platform::gdi::ScreenTextRuns();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].text, u"Second row");
+  EXPECT_EQ(runs[0].rect.top, 20);
+
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+}
+
+TEST(GdiTextLayer, RunsVanishWhenCoveredEvenPartly) {
+  FreshScreen();
+  ScreenDc screen;
+  SetBkMode(screen.dc, TRANSPARENT);
+  RECT a{0, 0, 480, 50}, b{0, 100, 480, 150}, c{0, 200, 480, 250};
+  DrawTextW(screen.dc, u"first", -1, &a, DT_SINGLELINE);
+  DrawTextW(screen.dc, u"second", -1, &b, DT_SINGLELINE);
+  DrawTextW(screen.dc, u"third", -1, &c, DT_SINGLELINE);
+  ASSERT_EQ(platform::gdi::ScreenTextRuns().size(), 3u);
+  // A fill touching a corner of "first" removes it; one next to "second" does not.
+  RECT corner{2, 2, 6, 6};
+  FillRect(screen.dc, &corner, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  RECT below{0, 150, 480, 160};  // bottom edge excluded: it only touches "second"'s edge
+  FillRect(screen.dc, &below, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  auto runs = platform::gdi::ScreenTextRuns();
+  EXPECT_EQ(FindRun(runs, u"first"), nullptr);
+  EXPECT_NE(FindRun(runs, u"second"), nullptr);
+  // A gradient or an opaque copy over "third" removes it.
+  TRIVERTEX v[2] = {{0, 190, 0, 0, 0, 0}, {480, 260, 0xFF00, 0xFF00, 0xFF00, 0}};
+  GRADIENT_RECT gr{0, 1};
+  GradientFill(screen.dc, v, 2, &gr, 1, GRADIENT_FILL_RECT_V);
+  runs = platform::gdi::ScreenTextRuns();
+  EXPECT_EQ(FindRun(runs, u"third"), nullptr);
+  // A translucent blend leaves the text readable (the list's scroll indicator).
+  Canvas grey(10, 800, RGB(128, 128, 128));
+  AlphaBlend(screen.dc, 470, 0, 10, 800, grey.dc(), 0, 0, 10, 800, BLENDFUNCTION{AC_SRC_OVER, 0, 128, 0});
+  EXPECT_NE(FindRun(platform::gdi::ScreenTextRuns(), u"second"), nullptr);
+  // A blit of plain pixels removes it.
+  Canvas blank(100, 100);
+  BitBlt(screen.dc, 0, 90, 100, 100, blank.dc(), 0, 0, SRCCOPY);
+  EXPECT_TRUE(platform::gdi::ScreenTextRuns().empty());
+}
+
+TEST(GdiTextLayer, RedrawInSamePlaceKeepsOneRunInDrawingOrder) {
+  FreshScreen();
+  ScreenDc screen;
+  SetBkMode(screen.dc, TRANSPARENT);
+  RECT a{0, 0, 480, 40}, b{0, 50, 480, 90};
+  DrawTextW(screen.dc, u"A", -1, &a, DT_SINGLELINE);
+  DrawTextW(screen.dc, u"B", -1, &b, DT_SINGLELINE);
+  for (int i = 0; i < 5; ++i) DrawTextW(screen.dc, u"A", -1, &a, DT_SINGLELINE);
+  SetTextColor(screen.dc, RGB(255, 0, 0));
+  DrawTextW(screen.dc, u"B", -1, &b, DT_SINGLELINE);
+  auto runs = platform::gdi::ScreenTextRuns();
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].text, u"A");
+  EXPECT_EQ(runs[1].text, u"B");
+  EXPECT_EQ(runs[1].color, RGB(255, 0, 0));
+  // A line drawn across text does not hide it; a filled shape does.
+  MoveToEx(screen.dc, 0, 20, nullptr);
+  LineTo(screen.dc, 480, 20);
+  EXPECT_EQ(platform::gdi::ScreenTextRuns().size(), 2u);
+  RoundRect(screen.dc, 0, 45, 100, 95, 10, 20);
+  runs = platform::gdi::ScreenTextRuns();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].text, u"A");
+}
+
+TEST(GdiTextLayer, ScreenDcClipAndOriginLimitRuns) {
+  FreshScreen();
+  // A window at (0, 300) whose lower part is covered: only (0,300)-(480,350) is visible.
+  ScreenDc screen({0, 300}, {RECT{0, 300, 480, 350}});
+  SetBkMode(screen.dc, TRANSPARENT);
+  RECT r{0, 0, 480, 40};
+  DrawTextW(screen.dc, u"visible", -1, &r, DT_SINGLELINE);
+  RECT hidden{0, 100, 480, 140};
+  DrawTextW(screen.dc, u"hidden", -1, &hidden, DT_SINGLELINE);
+  auto runs = platform::gdi::ScreenTextRuns();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].text, u"visible");
+  EXPECT_GE(runs[0].rect.top, 300);
+  // Nothing drawn outside the visible part.
+  for (int y = 0; y < 800; ++y) {
+    if (y >= 300 && y < 350) continue;
+    for (int x = 0; x < 480; x += 3) ASSERT_EQ(platform::gdi::ScreenPixel(x, y), 0u) << x << "," << y;
+  }
+}
+
+TEST(GdiTextLayer, EllipsisRunReadsAsShownAndStretchScalesRuns) {
+  FreshScreen();
+  ScreenDc screen;
+  LOGFONTW lf{};
+  lf.lfHeight = -24;
+  HFONT font = CreateFontIndirectW(&lf);
+  HGDIOBJ old = SelectObject(screen.dc, font);
+  RECT r{0, 0, 120, 40};
+  DrawTextW(screen.dc, u"abcdefghijklmnopqrstuvwxyz", -1, &r, DT_SINGLELINE | DT_END_ELLIPSIS);
+  auto runs = platform::gdi::ScreenTextRuns();
+  ASSERT_EQ(runs.size(), 1u);
+  ASSERT_GE(runs[0].text.size(), 4u);
+  EXPECT_EQ(runs[0].text.substr(runs[0].text.size() - 3), u"...");
+  EXPECT_EQ(runs[0].text.substr(0, 3), u"abc");
+  EXPECT_LE(runs[0].rect.right, 120);
+  // A wrapped multi-line text is one run with its whole text.
+  FreshScreen();
+  ScreenDc s2;
+  SelectObject(s2.dc, font);
+  RECT m{0, 0, 100, 400};
+  DrawTextW(s2.dc, u"one two three four five", -1, &m, DT_WORDBREAK);
+  runs = platform::gdi::ScreenTextRuns();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].text, u"one two three four five");
+  EXPECT_GT(runs[0].rect.bottom - runs[0].rect.top, 24);
+  // StretchBlt to double size scales the run's rectangle.
+  HDC mem = CreateCompatibleDC(s2.dc);
+  HBITMAP bmp = CreateCompatibleBitmap(s2.dc, 100, 50);
+  HGDIOBJ oldBmp = SelectObject(mem, bmp);
+  SelectObject(mem, font);
+  RECT t{0, 0, 100, 50};
+  DrawTextW(mem, u"zoom", -1, &t, DT_SINGLELINE);
+  FreshScreen();
+  ScreenDc s3;
+  StretchBlt(s3.dc, 0, 0, 200, 100, mem, 0, 0, 100, 50, SRCCOPY);
+  runs = platform::gdi::ScreenTextRuns();
+  ASSERT_EQ(runs.size(), 1u);
+  SIZE sz{};
+  GetTextExtentPoint32W(mem, u"zoom", 4, &sz);
+  EXPECT_EQ(runs[0].rect.right, 2 * sz.cx);
+  EXPECT_EQ(runs[0].rect.bottom, 2 * sz.cy);
+  SelectObject(mem, GetStockObject(SYSTEM_FONT));
+  SelectObject(mem, oldBmp);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  SelectObject(s2.dc, GetStockObject(SYSTEM_FONT));
+  SelectObject(screen.dc, old);
+  DeleteObject(font);
+}
+
+TEST(GdiScreen, SizeDpiPixelsAndPng) {
+  platform::gdi::CreateScreen(240, 320, 96, 96);
+  EXPECT_EQ(platform::gdi::ScreenWidth(), 240);
+  EXPECT_EQ(platform::gdi::ScreenHeight(), 320);
+  {
+    ScreenDc screen({10, 20}, {RECT{0, 0, 240, 320}});
+    EXPECT_EQ(GetDeviceCaps(screen.dc, LOGPIXELSX), 96);
+    EXPECT_EQ(GetDeviceCaps(screen.dc, HORZRES), 240);
+    EXPECT_EQ(GetDeviceCaps(screen.dc, VERTRES), 320);
+    SetPixel(screen.dc, 0, 0, RGB(1, 2, 3));
+    EXPECT_EQ(platform::gdi::ScreenPixel(10, 20), 0x010203u);
+    EXPECT_EQ(platform::gdi::ScreenPixels()[20 * 240 + 10], 0x010203u);
+    EXPECT_EQ(platform::gdi::ScreenPixel(-1, 0), 0u);
+  }
+  std::string path = ::testing::TempDir() + "gdi_screen_test.png";
+  ASSERT_TRUE(platform::gdi::WriteScreenPng(path));
+  std::ifstream in(path, std::ios::binary);
+  char sig[8] = {};
+  in.read(sig, 8);
+  EXPECT_EQ(std::string(sig + 1, 3), "PNG");
+  std::remove(path.c_str());
+  EXPECT_FALSE(platform::gdi::WriteScreenPng("/nonexistent-dir/x.png"));
+  platform::gdi::CreateScreen(480, 800, 192, 192);
+}

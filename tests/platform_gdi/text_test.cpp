@@ -1,0 +1,320 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "canvas.h"
+#include "platform/gdi/text_layout.h"
+#include "platform/gdi/window_dc.h"
+
+using namespace gdi_test;
+
+namespace {
+
+HFONT Font(int height, int weight = FW_NORMAL, const char16_t* face = u"Tahoma") {
+  LOGFONTW lf{};
+  lf.lfHeight = height;
+  lf.lfWeight = weight;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  for (int i = 0; face[i]; ++i) lf.lfFaceName[i] = face[i];
+  return CreateFontIndirectW(&lf);
+}
+
+// The point-size rule the program uses: -|dpi * tenths / 720|.
+int PointHeight(HDC dc, int tenths) {
+  long long v = static_cast<long long>(GetDeviceCaps(dc, LOGPIXELSY)) * tenths / 720;
+  return static_cast<int>(v < 0 ? v : -v);
+}
+
+int Extent(HDC dc, const std::u16string& s) {
+  SIZE sz{};
+  GetTextExtentPoint32W(dc, s.data(), static_cast<int>(s.size()), &sz);
+  return sz.cx;
+}
+
+struct FontCanvas : Canvas {
+  FontCanvas(int w, int h, int height) : Canvas(w, h) {
+    font = Font(height);
+    old = SelectObject(dc(), font);
+  }
+  ~FontCanvas() {
+    SelectObject(dc(), old);
+    DeleteObject(font);
+  }
+  HFONT font;
+  HGDIOBJ old;
+};
+
+}  // namespace
+
+TEST(GdiFonts, NegativeHeightIsCharacterHeightPositiveIsCell) {
+  Canvas c(10, 10);
+  for (int h : {12, 24, 56, 112}) {
+    HFONT f = Font(-h);
+    HGDIOBJ old = SelectObject(c.dc(), f);
+    TEXTMETRICW tm{};
+    ASSERT_TRUE(GetTextMetricsW(c.dc(), &tm));
+    EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, h);
+    EXPECT_EQ(tm.tmHeight, tm.tmAscent + tm.tmDescent);
+    EXPECT_GE(tm.tmHeight, h);
+    EXPECT_LE(tm.tmHeight, h * 3 / 2);
+    EXPECT_GT(tm.tmAveCharWidth, 0);
+    EXPECT_GE(tm.tmMaxCharWidth, tm.tmAveCharWidth);
+    SelectObject(c.dc(), old);
+    DeleteObject(f);
+
+    HFONT cell = Font(h);
+    old = SelectObject(c.dc(), cell);
+    GetTextMetricsW(c.dc(), &tm);
+    EXPECT_EQ(tm.tmHeight, h);
+    EXPECT_LT(tm.tmHeight - tm.tmInternalLeading, h);
+    SelectObject(c.dc(), old);
+    DeleteObject(cell);
+  }
+}
+
+TEST(GdiFonts, PointSizesAt96And192DotsPerInch) {
+  for (int dpi : {96, 192}) {
+    platform::gdi::CreateScreen(480, 800, dpi, dpi);
+    Canvas c(10, 10);
+    EXPECT_EQ(GetDeviceCaps(c.dc(), LOGPIXELSY), dpi);
+    int h9 = PointHeight(c.dc(), 90), h42 = PointHeight(c.dc(), 420);
+    EXPECT_EQ(h9, dpi == 96 ? -12 : -24);
+    EXPECT_EQ(h42, dpi == 96 ? -56 : -112);
+    HFONT f = Font(h42);
+    HGDIOBJ old = SelectObject(c.dc(), f);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(c.dc(), &tm);
+    EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, -h42);
+    // Glyphs scale with the height: a digit is about half the em wide.
+    SIZE sz{};
+    GetTextExtentPoint32W(c.dc(), u"0", 1, &sz);
+    EXPECT_GT(sz.cx, -h42 / 4);
+    EXPECT_LT(sz.cx, -h42);
+    EXPECT_EQ(sz.cy, tm.tmHeight);
+    SelectObject(c.dc(), old);
+    DeleteObject(f);
+  }
+  platform::gdi::CreateScreen(480, 800, 192, 192);
+}
+
+TEST(GdiFonts, BoldIsHeavierAndKoreanHasGlyphs) {
+  Canvas c(300, 40);
+  HFONT normal = Font(-24), bold = Font(-24, FW_BOLD);
+  HGDIOBJ old = SelectObject(c.dc(), normal);
+  RECT r{0, 0, 300, 40};
+  DrawTextW(c.dc(), u"Message 문자", -1, &r, DT_SINGLELINE);
+  int inkNormal = c.CountNot(kWhite, 0, 0, 300, 40);
+  FillRect(c.dc(), &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SelectObject(c.dc(), bold);
+  DrawTextW(c.dc(), u"Message 문자", -1, &r, DT_SINGLELINE);
+  int inkBold = c.CountNot(kWhite, 0, 0, 300, 40);
+  EXPECT_GT(inkBold, inkNormal + inkNormal / 10);
+  LOGFONTW lf{};
+  ASSERT_EQ(GetObjectW(bold, sizeof(lf), &lf), static_cast<int>(sizeof(lf)));
+  EXPECT_EQ(lf.lfWeight, FW_BOLD);
+  EXPECT_EQ(lf.lfHeight, -24);
+  SelectObject(c.dc(), normal);
+  // Hangul syllables come out as full-width glyphs, not zero-width gaps.
+  int one = Extent(c.dc(), u"가");
+  EXPECT_GE(one, 18);
+  EXPECT_LE(one, 28);
+  SelectObject(c.dc(), old);
+  DeleteObject(normal);
+  DeleteObject(bold);
+}
+
+TEST(GdiText, ExtentsAgreeWithPartialExtentsAndFit) {
+  FontCanvas c(10, 10, -24);
+  std::u16string s = u"Hello 안녕하세요 world";
+  int n = static_cast<int>(s.size());
+  std::vector<int> dx(s.size());
+  int fit = -1;
+  SIZE size{};
+  ASSERT_TRUE(GetTextExtentExPointW(c.dc(), s.data(), n, 100, &fit, dx.data(), &size));
+  EXPECT_EQ(dx.back(), size.cx);
+  for (int i = 1; i < n; ++i) EXPECT_GE(dx[i], dx[i - 1]);
+  ASSERT_GT(fit, 0);
+  ASSERT_LT(fit, n);
+  EXPECT_LE(dx[fit - 1], 100);
+  EXPECT_GT(dx[fit], 100);
+  // Each prefix measures the same as the partial extent.
+  for (int i : {1, 5, 8, n}) EXPECT_EQ(Extent(c.dc(), s.substr(0, i)), dx[i - 1]);
+  // DrawTextW's width is the same measure.
+  RECT r{0, 0, 1000, 0};
+  DrawTextW(c.dc(), s.data(), n, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  EXPECT_EQ(r.right, size.cx);
+}
+
+TEST(GdiText, CalcRectHeightsAreLinesTimesLineHeight) {
+  FontCanvas c(10, 10, -24);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(c.dc(), &tm);
+  RECT r{10, 20, 1000, 20};
+  EXPECT_EQ(DrawTextW(c.dc(), u"one", -1, &r, DT_CALCRECT | DT_SINGLELINE), tm.tmHeight);
+  EXPECT_EQ(r.bottom, 20 + tm.tmHeight);
+  EXPECT_EQ(r.left, 10);
+  r = RECT{0, 0, 1000, 0};
+  EXPECT_EQ(DrawTextW(c.dc(), u"one\r\ntwo\nthree\rfour", -1, &r, DT_CALCRECT), 4 * tm.tmHeight);
+  r = RECT{0, 0, 1000, 0};
+  EXPECT_EQ(DrawTextW(c.dc(), u"a\r\n\r\nb", -1, &r, DT_CALCRECT), 3 * tm.tmHeight);
+  // Single-line mode never makes more lines.
+  r = RECT{0, 0, 1000, 0};
+  EXPECT_EQ(DrawTextW(c.dc(), u"a\r\nb", -1, &r, DT_CALCRECT | DT_SINGLELINE), tm.tmHeight);
+  // Word breaking at the width.
+  int w = Extent(c.dc(), u"alpha beta");
+  r = RECT{0, 0, w, 0};
+  EXPECT_EQ(DrawTextW(c.dc(), u"alpha beta alpha beta", -1, &r, DT_CALCRECT | DT_WORDBREAK), 2 * tm.tmHeight);
+  EXPECT_LE(r.right, w);
+}
+
+TEST(GdiTextLayout, EnglishBreaksAtSpacesKoreanBetweenSyllables) {
+  using namespace platform::gdi;
+  auto adv = [](const std::u16string& s) {
+    std::vector<int> a;
+    for (char16_t ch : s) a.push_back(IsWide(ch) ? 20 : 10);
+    return a;
+  };
+  auto lines = [&](const std::u16string& s, int width, bool editControl) {
+    BreakOptions o;
+    o.wordBreak = true;
+    o.breakWords = editControl;
+    o.maxWidth = width;
+    std::vector<std::u16string> out;
+    for (const TextLine& l : BreakLines(s, adv(s), o)) out.push_back(s.substr(l.start, l.end - l.start));
+    return out;
+  };
+  using V = std::vector<std::u16string>;
+  EXPECT_EQ(lines(u"the quick brown fox", 100, false), (V{u"the quick", u"brown fox"}));
+  // A line exactly full fits; the spaces at a break are dropped.
+  EXPECT_EQ(lines(u"aaaaa   bbbbb", 50, false), (V{u"aaaaa", u"bbbbb"}));
+  // Hangul breaks between any two syllables, even inside a word.
+  EXPECT_EQ(lines(u"안녕하세요반가워요", 100, false), (V{u"안녕하세요", u"반가워요"}));
+  // Mixed: English words break at spaces, Hangul between syllables.
+  EXPECT_EQ(lines(u"hello 안녕하세요", 100, false), (V{u"hello 안녕", u"하세요"}));
+  EXPECT_EQ(lines(u"hello world", 100, false), (V{u"hello", u"world"}));
+  // A word too long for a line: cut only in edit-control mode; otherwise it keeps its own line.
+  EXPECT_EQ(lines(u"ab abcdefghijkl cd", 60, true), (V{u"ab", u"abcdef", u"ghijkl", u"cd"}));
+  EXPECT_EQ(lines(u"ab abcdefghijkl cd", 60, false), (V{u"ab", u"abcdefghijkl", u"cd"}));
+  // Line ends: CR, LF, CR LF each end exactly one line.
+  EXPECT_EQ(lines(u"a\rb\nc\r\nd", 100, false), (V{u"a", u"b", u"c", u"d"}));
+  EXPECT_EQ(lines(u"", 100, false), (V{u""}));
+}
+
+TEST(GdiText, KoreanDrawTextWrapsWithinWidth) {
+  FontCanvas c(400, 300, -24);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(c.dc(), &tm);
+  std::u16string s = u"오늘 저녁에 시간 괜찮으세요? 같이 밥 먹어요";
+  RECT r{0, 0, 200, 0};
+  int h = DrawTextW(c.dc(), s.data(), -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+  int total = Extent(c.dc(), s);
+  EXPECT_GE(h / tm.tmHeight, total / 200);
+  EXPECT_LE(h / tm.tmHeight, total / 200 + 2);
+  EXPECT_EQ(h % tm.tmHeight, 0);
+  EXPECT_LE(r.right, 200);
+  // Drawing stays inside the width.
+  RECT d{0, 0, 200, 300};
+  SetBkMode(c.dc(), TRANSPARENT);
+  EXPECT_EQ(DrawTextW(c.dc(), s.data(), -1, &d, DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX), h);
+  EXPECT_GT(c.CountNot(kWhite, 0, 0, 200, 300), 100);
+  EXPECT_EQ(c.CountNot(kWhite, 200, 0, 400, 300), 0);
+  EXPECT_EQ(c.CountNot(kWhite, 0, h, 200, 300), 0);
+}
+
+TEST(GdiText, EndEllipsisCutsAndFits) {
+  FontCanvas c(300, 60, -24);
+  std::u16string s = u"A very long correspondent name that cannot fit";
+  int width = 150;
+  RECT r{0, 0, width, 40};
+  DrawTextW(c.dc(), s.data(), -1, &r, DT_END_ELLIPSIS | DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
+  // Nothing drawn past the rectangle even though the text is much wider.
+  EXPECT_EQ(c.CountNot(kWhite, width, 0, 300, 60), 0);
+  // Short text is left alone; its run is the text itself.
+  Canvas fits(300, 60);
+  HGDIOBJ old = SelectObject(fits.dc(), c.font);
+  RECT r2{0, 0, 300, 40};
+  DrawTextW(fits.dc(), u"Short", -1, &r2, DT_END_ELLIPSIS | DT_SINGLELINE);
+  SelectObject(fits.dc(), old);
+  EXPECT_GT(fits.CountNot(kWhite, 0, 0, 300, 60), 0);
+}
+
+TEST(GdiText, AlignmentCentreRightAndVerticalCentre) {
+  FontCanvas c(200, 100, -24);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(c.dc(), &tm);
+  int w = Extent(c.dc(), u"XX");
+  auto bounds = [&](RECT* out) {
+    RECT b{1000, 1000, -1, -1};
+    for (int y = 0; y < 100; ++y)
+      for (int x = 0; x < 200; ++x)
+        if (c.At(x, y) != kWhite) {
+          b.left = std::min<LONG>(b.left, x);
+          b.top = std::min<LONG>(b.top, y);
+          b.right = std::max<LONG>(b.right, x + 1);
+          b.bottom = std::max<LONG>(b.bottom, y + 1);
+        }
+    *out = b;
+  };
+  RECT r{0, 0, 200, 100};
+  int ret = DrawTextW(c.dc(), u"XX", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  EXPECT_EQ(ret, (100 - tm.tmHeight) / 2 + tm.tmHeight);  // offset of the text plus its height
+  RECT ink;
+  bounds(&ink);
+  int inkMid = (ink.left + ink.right) / 2;
+  EXPECT_NEAR(inkMid, 100, 3);
+  EXPECT_GE(ink.top, (100 - tm.tmHeight) / 2);
+  EXPECT_LE(ink.bottom, (100 + tm.tmHeight) / 2 + 1);
+  Canvas right(200, 100);
+  HGDIOBJ old = SelectObject(right.dc(), c.font);
+  DrawTextW(right.dc(), u"XX", -1, &r, DT_RIGHT | DT_SINGLELINE);
+  SelectObject(right.dc(), old);
+  EXPECT_EQ(right.CountNot(kWhite, 0, 0, 200 - w, 100), 0);
+  EXPECT_GT(right.CountNot(kWhite, 200 - w, 0, 200, 100), 0);
+}
+
+TEST(GdiText, NoClipDrawsPastRectangleClipDoesNot) {
+  FontCanvas c(300, 60, -24);
+  RECT r{0, 0, 20, 40};
+  DrawTextW(c.dc(), u"Wide text here", -1, &r, DT_SINGLELINE);
+  EXPECT_EQ(c.CountNot(kWhite, 20, 0, 300, 60), 0);
+  SetBkMode(c.dc(), TRANSPARENT);
+  DrawTextW(c.dc(), u"Wide text here", -1, &r, DT_SINGLELINE | DT_NOCLIP);
+  EXPECT_GT(c.CountNot(kWhite, 20, 0, 300, 60), 50);
+}
+
+TEST(GdiText, TextIsAntiAliasedInTextColourAndOpaqueModeFillsBackground) {
+  FontCanvas c(200, 60, -40);
+  SetTextColor(c.dc(), RGB(255, 0, 0));
+  SetBkMode(c.dc(), TRANSPARENT);
+  RECT r{0, 0, 200, 60};
+  DrawTextW(c.dc(), u"Ok 가", -1, &r, DT_SINGLELINE);
+  int pure = 0, partial = 0;
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 200; ++x) {
+      uint32_t p = c.At(x, y);
+      if (p == 0xFF0000) ++pure;
+      else if (p != kWhite) {
+        ++partial;
+        EXPECT_EQ(p >> 16, 0xFFu);  // red over white: only green and blue fall
+      }
+    }
+  EXPECT_GT(pure, 20);
+  EXPECT_GT(partial, 20);
+  Canvas o(200, 60);
+  HGDIOBJ old = SelectObject(o.dc(), c.font);
+  SetBkColor(o.dc(), RGB(0, 0, 255));
+  DrawTextW(o.dc(), u"Ok", -1, &r, DT_SINGLELINE);
+  SelectObject(o.dc(), old);
+  EXPECT_EQ(o.At(1, 1), 0x0000FFu);  // the cell behind the text
+  EXPECT_EQ(o.At(199, 1), kWhite);
+}
+
+TEST(GdiText, ExtTextOutOpaqueAndClipped) {
+  FontCanvas c(200, 60, -24);
+  SetBkColor(c.dc(), RGB(0, 255, 0));
+  RECT box{10, 10, 40, 40};
+  ASSERT_TRUE(ExtTextOutW(c.dc(), 10, 10, ETO_OPAQUE | ETO_CLIPPED, &box, u"Clipped words", 13, nullptr));
+  EXPECT_EQ(c.At(39, 39), 0x00FF00u);
+  EXPECT_EQ(c.CountNot(kWhite, 40, 0, 200, 60), 0);
+  EXPECT_EQ(c.CountNot(kWhite, 0, 40, 200, 60), 0);
+}
