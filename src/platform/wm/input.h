@@ -13,3 +13,12 @@ void InjectKey(UINT vk, bool down);
 void InjectChar(WCHAR ch);
 
 }  // namespace platform::wm
+
+namespace platform::wm {
+
+// Another program comes to the front (false) or the user comes back (true): the active window
+// gets WM_ACTIVATE with WA_INACTIVE / WA_ACTIVE and the focus leaves / returns, as on the phone.
+void SetAppForeground(bool front);
+bool IsAppForeground();
+
+}  // namespace platform::wm

@@ -19,6 +19,9 @@ bool IsIdle();
 // Dispatches messages (running pollers) until IsIdle(); never blocks. Returns false if a
 // WM_QUIT was taken (it is left for the loop to see again).
 bool PumpUntilIdle();
+// Runs the messages other threads have sent to the UI thread, as GetMessageW does; for UI-thread
+// code that waits on something else (a call to another process). True if there was one.
+bool ProcessSentMessages();
 // Virtual clock: moves forward `ms` milliseconds, stopping at each timer that falls due on the
 // way and pumping until idle there, so timers run in order at their own times.
 void AdvanceClock(uint32_t ms);

@@ -1,0 +1,149 @@
+// Focus, activation and capture: which window hears what, in which order, with which partner.
+#include "wm_fixture.h"
+
+namespace wmtest {
+namespace {
+
+using platform::wm::PumpUntilIdle;
+
+class Focus : public WmTest {
+ protected:
+  // A frame that handles WM_ACTIVATE itself, like the program's frame, with two views.
+  void MakeFrame() {
+    frame_ = Top(u"frame", WS_VISIBLE | WS_CLIPCHILDREN);
+    OnMessage(frame_, [](HWND, UINT msg, WPARAM, LPARAM, LRESULT* r) {
+      *r = 0;
+      return msg == WM_ACTIVATE;
+    });
+    view1_ = Child(frame_, u"v1", RECT{0, 0, 480, 800}, 0, 0x56000000);
+    view2_ = Child(frame_, u"v2", RECT{0, 0, 480, 800}, 0, 0x46000000);
+    SetFocus(view1_);
+    Log().clear();
+  }
+  HWND frame_ = nullptr, view1_ = nullptr, view2_ = nullptr;
+};
+
+TEST_F(Focus, KillThenSetWithTheOtherWindowInWParam) {
+  MakeFrame();
+  EXPECT_EQ(SetFocus(view2_), view1_);
+  EXPECT_EQ(Trace({WM_KILLFOCUS, WM_SETFOCUS}), "KILLFOCUS@v1 SETFOCUS@v2");
+  EXPECT_EQ(Only(WM_KILLFOCUS)[0].wParam, reinterpret_cast<WPARAM>(view2_));
+  EXPECT_EQ(Only(WM_SETFOCUS)[0].wParam, reinterpret_cast<WPARAM>(view1_));
+  EXPECT_EQ(GetFocus(), view2_);
+  Log().clear();
+  EXPECT_EQ(SetFocus(view2_), view2_);  // no change, no messages
+  EXPECT_TRUE(Log().empty());
+  EXPECT_EQ(SetFocus(nullptr), view2_);
+  EXPECT_EQ(Trace({WM_KILLFOCUS, WM_SETFOCUS}), "KILLFOCUS@v2");
+  EXPECT_EQ(Only(WM_KILLFOCUS)[0].wParam, 0u);
+  EXPECT_EQ(GetFocus(), nullptr);
+}
+
+TEST_F(Focus, DisabledWindowsCannotTakeOrKeepFocus) {
+  MakeFrame();
+  EnableWindow(view2_, FALSE);
+  EXPECT_EQ(SetFocus(view2_), nullptr);
+  EXPECT_EQ(GetFocus(), view1_);
+  Log().clear();
+  EXPECT_FALSE(EnableWindow(view1_, FALSE));  // was enabled
+  EXPECT_EQ(Trace({WM_CANCELMODE, WM_KILLFOCUS, WM_ENABLE}), "CANCELMODE@v1 KILLFOCUS@v1 ENABLE@v1");
+  EXPECT_EQ(GetFocus(), nullptr);
+  EXPECT_TRUE(EnableWindow(view1_, TRUE));  // was disabled
+  EXPECT_EQ(Only(WM_ENABLE).back().wParam, static_cast<WPARAM>(TRUE));
+  EXPECT_FALSE(EnableWindow(view1_, TRUE));
+}
+
+TEST_F(Focus, HidingTheFocusedViewGivesFocusToItsParent) {
+  MakeFrame();
+  ShowWindow(view1_, SW_HIDE);
+  EXPECT_EQ(GetFocus(), frame_);
+  EXPECT_EQ(Trace({WM_KILLFOCUS, WM_SETFOCUS}), "KILLFOCUS@v1 SETFOCUS@frame");
+  SetFocus(view2_);
+  ShowWindow(view2_, SW_SHOW);
+  EXPECT_EQ(GetFocus(), view2_);
+}
+
+TEST_F(Focus, DestroyingTheFocusedChildGivesFocusToItsParent) {
+  MakeFrame();
+  DestroyWindow(view1_);
+  EXPECT_EQ(GetFocus(), frame_);
+  EXPECT_EQ(Trace({WM_KILLFOCUS, WM_SETFOCUS, WM_DESTROY}), "KILLFOCUS@v1 SETFOCUS@frame DESTROY@v1");
+}
+
+TEST_F(Focus, ActivationTellsBothWindowsAboutEachOther) {
+  HWND a = Top(u"a");
+  HWND b = Top(u"b");
+  EXPECT_EQ(GetActiveWindow(), b);
+  Log().clear();
+  EXPECT_EQ(SetActiveWindow(a), b);
+  EXPECT_EQ(Trace({WM_ACTIVATE}), "ACTIVATE@b ACTIVATE@a");
+  auto act = Only(WM_ACTIVATE);
+  EXPECT_EQ(LOWORD(act[0].wParam), WA_INACTIVE);
+  EXPECT_EQ(act[0].lParam, reinterpret_cast<LPARAM>(a));
+  EXPECT_EQ(LOWORD(act[1].wParam), WA_ACTIVE);
+  EXPECT_EQ(act[1].lParam, reinterpret_cast<LPARAM>(b));
+  EXPECT_EQ(GetWindow(GetDesktopWindow(), GW_CHILD), a);  // came to the front
+  EXPECT_EQ(GetFocus(), a);  // the default procedure took the focus
+  Log().clear();
+  SetFocus(b);  // focusing a window of another top-level activates it
+  EXPECT_EQ(GetActiveWindow(), b);
+}
+
+TEST_F(Focus, AnotherProgramInFrontDeactivatesAndComingBackRestoresFocus) {
+  MakeFrame();
+  platform::wm::SetAppForeground(false);
+  EXPECT_EQ(Trace({WM_ACTIVATE, WM_KILLFOCUS}), "ACTIVATE@frame KILLFOCUS@v1");
+  EXPECT_EQ(LOWORD(Only(WM_ACTIVATE)[0].wParam), WA_INACTIVE);
+  EXPECT_EQ(Only(WM_ACTIVATE)[0].lParam, 0);
+  EXPECT_EQ(GetForegroundWindow(), nullptr);
+  EXPECT_EQ(GetFocus(), nullptr);
+  Log().clear();
+  platform::wm::SetAppForeground(true);
+  EXPECT_EQ(Trace({WM_ACTIVATE, WM_SETFOCUS}), "ACTIVATE@frame SETFOCUS@v1");
+  EXPECT_EQ(LOWORD(Only(WM_ACTIVATE)[0].wParam), WA_ACTIVE);
+  EXPECT_EQ(GetForegroundWindow(), frame_);
+  EXPECT_EQ(GetFocus(), view1_);
+}
+
+TEST_F(Focus, SetForegroundBringsTheProgramBack) {
+  MakeFrame();
+  platform::wm::SetAppForeground(false);
+  Log().clear();
+  EXPECT_TRUE(SetForegroundWindow(frame_));
+  EXPECT_EQ(GetForegroundWindow(), frame_);
+  EXPECT_EQ(Trace({WM_ACTIVATE}), "ACTIVATE@frame");
+}
+
+TEST_F(Focus, DestroyingTheActiveWindowActivatesItsOwner) {
+  HWND owner = Top(u"owner");
+  Top(u"other");
+  SetActiveWindow(owner);
+  HWND dlg = CreateWindowExW(0, kRecClass, u"dlg", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, owner, nullptr, nullptr, nullptr);
+  ASSERT_EQ(GetActiveWindow(), dlg);
+  Log().clear();
+  DestroyWindow(dlg);
+  EXPECT_EQ(GetActiveWindow(), owner);
+  auto act = Only(WM_ACTIVATE);
+  ASSERT_EQ(act.size(), 2u);
+  EXPECT_EQ(act[0].hwnd, dlg);  // told before it goes
+  EXPECT_EQ(act[1].hwnd, owner);
+}
+
+TEST_F(Focus, CaptureChangeTellsTheLoser) {
+  MakeFrame();
+  EXPECT_EQ(SetCapture(view1_), nullptr);
+  EXPECT_EQ(SetCapture(view2_), view1_);
+  EXPECT_EQ(GetCapture(), view2_);
+  EXPECT_TRUE(ReleaseCapture());
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(Trace({WM_CAPTURECHANGED}), "CAPTURECHANGED@v1 CAPTURECHANGED@v2");
+  auto cc = Only(WM_CAPTURECHANGED);
+  EXPECT_EQ(cc[0].lParam, reinterpret_cast<LPARAM>(view2_));
+  EXPECT_EQ(cc[1].lParam, 0);
+  SetCapture(view1_);
+  DestroyWindow(view1_);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+}  // namespace
+}  // namespace wmtest

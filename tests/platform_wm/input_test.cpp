@@ -1,0 +1,148 @@
+// Injected input: hit-testing, capture, activation by tap, keys to the focus, double clicks.
+#include "platform/base/clock.h"
+#include "wm_fixture.h"
+
+namespace wmtest {
+namespace {
+
+using platform::wm::InjectChar;
+using platform::wm::InjectKey;
+using platform::wm::InjectMouse;
+using platform::wm::PumpUntilIdle;
+
+class Input : public WmTest {
+ protected:
+  void SetUp() override {
+    WmTest::SetUp();
+    top_ = Top(u"top", WS_VISIBLE | WS_CLIPCHILDREN);
+    left_ = Child(top_, u"left", RECT{0, 0, 200, 200}, 1);
+    right_ = Child(top_, u"right", RECT{100, 0, 300, 200}, 2);  // under left where they overlap
+    inner_ = Child(right_, u"inner", RECT{150, 50, 200, 100}, 3);
+    PumpUntilIdle();
+    Log().clear();
+  }
+  void Tap(int x, int y) {
+    InjectMouse(WM_LBUTTONDOWN, x, y);
+    InjectMouse(WM_LBUTTONUP, x, y);
+    PumpUntilIdle();
+  }
+  HWND top_, left_, right_, inner_;
+};
+
+TEST_F(Input, DeepestWindowGetsClientCoordinates) {
+  Tap(260, 70);  // inside inner (screen 250..300, 50..100)
+  EXPECT_EQ(Trace({WM_LBUTTONDOWN, WM_LBUTTONUP}), "LDOWN@inner LUP@inner");
+  auto down = Only(WM_LBUTTONDOWN)[0];
+  EXPECT_EQ(down.lParam, MAKELPARAM(10, 20));
+  EXPECT_EQ(down.wParam, static_cast<WPARAM>(MK_LBUTTON));
+  EXPECT_EQ(Only(WM_LBUTTONUP)[0].wParam, 0u);
+}
+
+TEST_F(Input, FrontSiblingWinsWhereSiblingsOverlap) {
+  Tap(150, 10);
+  EXPECT_EQ(Trace({WM_LBUTTONDOWN}), "LDOWN@left");
+  Tap(250, 10);
+  EXPECT_EQ(Trace({WM_LBUTTONDOWN}), "LDOWN@left LDOWN@right");
+}
+
+TEST_F(Input, HiddenWindowsAreSkipped) {
+  ShowWindow(left_, SW_HIDE);
+  ShowWindow(inner_, SW_HIDE);
+  Tap(150, 10);
+  Tap(260, 70);
+  EXPECT_EQ(Trace({WM_LBUTTONDOWN}), "LDOWN@right LDOWN@right");
+}
+
+TEST_F(Input, DisabledWindowPassesTheTapToItsParentNotToWhatIsBelow) {
+  EnableWindow(left_, FALSE);
+  Tap(150, 10);  // left covers right here
+  EXPECT_EQ(Trace({WM_LBUTTONDOWN}), "LDOWN@top");
+  EnableWindow(top_, FALSE);
+  Log().clear();
+  Tap(400, 400);
+  EXPECT_TRUE(Only(WM_LBUTTONDOWN).empty());  // a disabled top-level window hears nothing
+  EnableWindow(top_, TRUE);
+}
+
+TEST_F(Input, CaptureTakenOnDownGetsLaterMovesAndUpQueuedBeforeIt) {
+  OnMessage(inner_, [](HWND h, UINT msg, WPARAM, LPARAM, LRESULT*) {
+    if (msg == WM_LBUTTONDOWN) SetCapture(h);
+    if (msg == WM_LBUTTONUP) ReleaseCapture();
+    return false;
+  });
+  // All queued before anything runs: the target is chosen when each is taken.
+  InjectMouse(WM_LBUTTONDOWN, 260, 70);
+  InjectMouse(WM_MOUSEMOVE, 20, 30);
+  InjectMouse(WM_LBUTTONUP, 10, 10);
+  InjectMouse(WM_MOUSEMOVE, 20, 30);
+  PumpUntilIdle();
+  EXPECT_EQ(Trace({WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP, WM_CAPTURECHANGED}),
+            "LDOWN@inner MOVE_M@inner LUP@inner CAPTURECHANGED@inner MOVE_M@left");
+  auto moves = Only(WM_MOUSEMOVE);
+  EXPECT_EQ(moves[0].lParam, MAKELPARAM(static_cast<WORD>(20 - 250), static_cast<WORD>(30 - 50)));
+  EXPECT_EQ(GET_X_LPARAM(moves[0].lParam), -230);
+  EXPECT_EQ(moves[0].wParam, static_cast<WPARAM>(MK_LBUTTON));
+  EXPECT_EQ(moves[1].wParam, 0u);
+}
+
+TEST_F(Input, TapOnInactiveWindowActivatesItFirst) {
+  MoveWindow(top_, 0, 0, 480, 400, TRUE);
+  HWND other = Top(u"other", WS_VISIBLE, RECT{0, 400, 480, 800});
+  SetActiveWindow(top_);
+  Log().clear();
+  Tap(100, 500);
+  EXPECT_EQ(Trace({WM_ACTIVATE, WM_LBUTTONDOWN}), "ACTIVATE@top ACTIVATE@other LDOWN@other");
+  EXPECT_EQ(GetActiveWindow(), other);
+}
+
+TEST_F(Input, KeysGoToTheFocusElseTheActiveWindow) {
+  SetFocus(inner_);
+  Log().clear();
+  InjectKey(VK_DOWN, true);
+  InjectKey(VK_DOWN, true);
+  InjectKey(VK_DOWN, false);
+  InjectChar(u'가');
+  PumpUntilIdle();
+  EXPECT_EQ(Trace({WM_KEYDOWN, WM_KEYUP, WM_CHAR}), "KEYDOWN@inner KEYDOWN@inner KEYUP@inner CHAR@inner");
+  auto downs = Only(WM_KEYDOWN);
+  EXPECT_EQ(downs[0].lParam & (1 << 30), 0);  // first press
+  EXPECT_NE(downs[1].lParam & (1 << 30), 0);  // auto-repeat: was down
+  EXPECT_NE(static_cast<DWORD>(Only(WM_KEYUP)[0].lParam) & 0x80000000u, 0u);
+  EXPECT_EQ(Only(WM_CHAR)[0].wParam, static_cast<WPARAM>(u'가'));
+  SetFocus(nullptr);
+  Log().clear();
+  InjectKey(VK_F3, true);
+  InjectKey(VK_F3, false);
+  PumpUntilIdle();
+  EXPECT_EQ(Trace({WM_KEYDOWN, WM_KEYUP}), "KEYDOWN@top KEYUP@top");
+}
+
+TEST_F(Input, DoubleClickOnlyForClassesThatAskAndWithinTime) {
+  HWND dbl = CreateWindowExW(0, kDblClass, u"dbl", WS_CHILD | WS_VISIBLE, 0, 300, 100, 100, top_, nullptr, nullptr, nullptr);
+  ASSERT_NE(dbl, nullptr);
+  Tap(10, 310);
+  Tap(11, 311);
+  Tap(10, 310);  // a third tap starts over
+  Tap(10, 10);
+  Tap(10, 10);  // left's class does not ask for double clicks
+  EXPECT_EQ(Only(WM_LBUTTONDBLCLK).size(), 1u);
+  EXPECT_EQ(Only(WM_LBUTTONDBLCLK)[0].hwnd, dbl);
+  EXPECT_EQ(Only(WM_LBUTTONDOWN, left_).size(), 2u);
+  Log().clear();
+  Tap(10, 310);
+  platform::clock::Advance(600);
+  Tap(10, 310);
+  EXPECT_TRUE(Only(WM_LBUTTONDBLCLK).empty());
+}
+
+TEST_F(Input, WindowFromPointMatchesHitTesting) {
+  EXPECT_EQ(WindowFromPoint(POINT{260, 70}), inner_);
+  EXPECT_EQ(WindowFromPoint(POINT{150, 10}), left_);
+  POINT inRight{160, 60};  // client coordinates of top
+  EXPECT_EQ(ChildWindowFromPoint(top_, inRight), left_);
+  POINT nothing{400, 400};
+  EXPECT_EQ(ChildWindowFromPoint(top_, nothing), top_);
+}
+
+}  // namespace
+}  // namespace wmtest

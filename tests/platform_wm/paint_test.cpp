@@ -1,0 +1,231 @@
+// Update regions, BeginPaint/EndPaint, synchronous UpdateWindow and what the screen shows.
+#include "platform/wm/loop.h"
+#include "wm_fixture.h"
+
+namespace wmtest {
+namespace {
+
+using platform::wm::PumpUntilIdle;
+
+bool Eq(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+class Paint : public WmTest {
+ protected:
+  RECT painted_{};
+  BOOL eraseSeen_ = -1;
+  LRESULT eraseAnswer_ = 1;
+
+  HWND Painter(DWORD style = WS_VISIBLE) {
+    HWND w = Top(u"p", style, RECT{0, 0, 100, 100});
+    OnMessage(w, [this](HWND h, UINT msg, WPARAM, LPARAM, LRESULT* r) {
+      if (msg == WM_ERASEBKGND) {
+        *r = eraseAnswer_;
+        return true;
+      }
+      if (msg != WM_PAINT) return false;
+      PAINTSTRUCT ps;
+      BeginPaint(h, &ps);
+      painted_ = ps.rcPaint;
+      eraseSeen_ = ps.fErase;
+      EndPaint(h, &ps);
+      *r = 0;
+      return true;
+    });
+    PumpUntilIdle();
+    Log().clear();
+    return w;
+  }
+};
+
+TEST_F(Paint, InvalidateUnionsAndBeginPaintReportsTheBounds) {
+  HWND w = Painter();
+  RECT a{10, 10, 20, 20}, b{50, 60, 70, 80};
+  InvalidateRect(w, &a, FALSE);
+  InvalidateRect(w, &b, FALSE);
+  RECT u{};
+  EXPECT_TRUE(GetUpdateRect(w, &u, FALSE));
+  EXPECT_TRUE(Eq(u, RECT{10, 10, 70, 80}));
+  PumpUntilIdle();
+  EXPECT_EQ(Only(WM_PAINT).size(), 1u);  // one paint for both
+  EXPECT_TRUE(Eq(painted_, RECT{10, 10, 70, 80}));
+  EXPECT_FALSE(GetUpdateRect(w, &u, FALSE));
+  EXPECT_TRUE(Eq(u, RECT{0, 0, 0, 0}));
+}
+
+TEST_F(Paint, InvalidateIsClippedToTheClientArea) {
+  HWND w = Painter();
+  RECT outside{150, 150, 200, 200}, partly{90, -10, 130, 20};
+  InvalidateRect(w, &outside, FALSE);
+  EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE));
+  InvalidateRect(w, &partly, FALSE);
+  RECT u{};
+  GetUpdateRect(w, &u, FALSE);
+  EXPECT_TRUE(Eq(u, RECT{90, 0, 100, 20}));
+}
+
+TEST_F(Paint, ValidateRectRemovesPartOrAll) {
+  HWND w = Painter();
+  InvalidateRect(w, nullptr, FALSE);
+  RECT left{0, 0, 50, 100};
+  ValidateRect(w, &left);
+  RECT u{};
+  GetUpdateRect(w, &u, FALSE);
+  EXPECT_TRUE(Eq(u, RECT{50, 0, 100, 100}));
+  ValidateRect(w, nullptr);
+  MSG m;
+  EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+}
+
+TEST_F(Paint, UpdateWindowPaintsAtOnceOnlyWhenNeeded) {
+  HWND w = Painter();
+  EXPECT_TRUE(UpdateWindow(w));
+  EXPECT_TRUE(Only(WM_PAINT).empty());
+  RECT r{5, 5, 15, 15};
+  InvalidateRect(w, &r, FALSE);
+  UpdateWindow(w);
+  EXPECT_EQ(Only(WM_PAINT).size(), 1u);
+  EXPECT_TRUE(Eq(painted_, r));
+  MSG m;
+  EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+}
+
+TEST_F(Paint, EraseIsSentOnlyWhenAskedAndReportedWhenNotDone) {
+  HWND w = Painter();
+  InvalidateRect(w, nullptr, FALSE);
+  UpdateWindow(w);
+  EXPECT_TRUE(Only(WM_ERASEBKGND).empty());
+  EXPECT_FALSE(eraseSeen_);
+  InvalidateRect(w, nullptr, TRUE);
+  InvalidateRect(w, nullptr, FALSE);  // the request to erase stays
+  eraseAnswer_ = 0;
+  UpdateWindow(w);
+  ASSERT_EQ(Only(WM_ERASEBKGND).size(), 1u);
+  EXPECT_NE(Only(WM_ERASEBKGND)[0].wParam, 0u);  // the paint DC
+  EXPECT_TRUE(eraseSeen_);
+  eraseAnswer_ = 1;
+  InvalidateRect(w, nullptr, TRUE);
+  UpdateWindow(w);
+  EXPECT_FALSE(eraseSeen_);
+}
+
+TEST_F(Paint, DefaultProcedureValidatesAndHiddenWindowsAreNotPainted) {
+  HWND w = Top(u"d", WS_VISIBLE, RECT{0, 0, 50, 50});
+  PumpUntilIdle();
+  Log().clear();
+  InvalidateRect(w, nullptr, FALSE);
+  PumpUntilIdle();  // would never end if WM_PAINT stayed pending
+  EXPECT_EQ(Only(WM_PAINT).size(), 1u);
+  ShowWindow(w, SW_HIDE);
+  InvalidateRect(w, nullptr, FALSE);
+  Log().clear();
+  PumpUntilIdle();
+  EXPECT_TRUE(Only(WM_PAINT).empty());
+  ShowWindow(w, SW_SHOW);
+  PumpUntilIdle();
+  EXPECT_EQ(Only(WM_PAINT).size(), 1u);
+}
+
+TEST_F(Paint, ParentsPaintBeforeChildrenAndShowingInvalidates) {
+  HWND p = Top(u"p", WS_VISIBLE | WS_CLIPCHILDREN);
+  HWND c = Child(p, u"c", RECT{0, 0, 480, 800}, 1, WS_CHILD | WS_CLIPSIBLINGS);
+  PumpUntilIdle();
+  Log().clear();
+  ShowWindow(c, SW_SHOW);
+  InvalidateRect(p, nullptr, TRUE);
+  PumpUntilIdle();
+  EXPECT_EQ(Trace({WM_PAINT}), "PAINT@p PAINT@c");
+}
+
+// What ends up on the screen: windows paint only where they are visible.
+class ScreenPixels : public WmTest {
+ protected:
+  void SetUp() override {
+    WmTest::SetUp();
+    for (auto [name, color] : {std::pair{u"Red", RGB(255, 0, 0)}, std::pair{u"Green", RGB(0, 255, 0)},
+                               std::pair{u"Blue", RGB(0, 0, 255)}}) {
+      WNDCLASSW wc{};
+      wc.lpfnWndProc = RecordingProc;
+      wc.lpszClassName = name;
+      wc.hbrBackground = CreateSolidBrush(color);
+      RegisterClassW(&wc);
+    }
+  }
+  HWND Make(const char16_t* cls, DWORD style, RECT r, HWND parent = nullptr) {
+    return CreateWindowExW(0, cls, u"", style, r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
+                           nullptr, nullptr, nullptr);
+  }
+  COLORREF At(int x, int y) {
+    HDC dc = GetDC(nullptr);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(nullptr, dc);
+    return c;
+  }
+};
+
+TEST_F(ScreenPixels, WindowBelowDoesNotPaintOverWindowAbove) {
+  HWND below = Make(u"Blue", WS_VISIBLE, RECT{0, 0, 200, 200});
+  HWND above = Make(u"Green", WS_VISIBLE, RECT{100, 100, 300, 300});
+  PumpUntilIdle();
+  EXPECT_EQ(At(50, 50), RGB(0, 0, 255));
+  EXPECT_EQ(At(150, 150), RGB(0, 255, 0));
+  InvalidateRect(below, nullptr, TRUE);
+  UpdateWindow(below);
+  EXPECT_EQ(At(150, 150), RGB(0, 255, 0));
+  EXPECT_EQ(At(99, 99), RGB(0, 0, 255));
+  DestroyWindow(above);
+  PumpUntilIdle();  // the uncovered part is repainted by the window below
+  EXPECT_EQ(At(150, 150), RGB(0, 0, 255));
+}
+
+TEST_F(ScreenPixels, ClipChildrenKeepsParentOffItsChildren) {
+  HWND clip = Make(u"Red", WS_VISIBLE | WS_CLIPCHILDREN, RECT{0, 0, 200, 200});
+  Make(u"Green", WS_CHILD | WS_VISIBLE, RECT{50, 50, 100, 100}, clip);
+  HWND plain = Make(u"Red", WS_VISIBLE, RECT{200, 0, 400, 200});
+  HWND plainChild = Make(u"Green", WS_CHILD | WS_VISIBLE, RECT{50, 50, 100, 100}, plain);
+  PumpUntilIdle();
+  EXPECT_EQ(At(75, 75), RGB(0, 255, 0));
+  EXPECT_EQ(At(275, 75), RGB(0, 255, 0));
+  // Repainting the clipping parent leaves its child alone.
+  InvalidateRect(clip, nullptr, TRUE);
+  UpdateWindow(clip);
+  EXPECT_EQ(At(75, 75), RGB(0, 255, 0));
+  EXPECT_EQ(At(25, 25), RGB(255, 0, 0));
+  // A parent that does not clip paints over its child, and the child is invalidated with it.
+  Log().clear();
+  HDC dc = GetDC(plain);
+  RECT all{0, 0, 200, 200};
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+  FillRect(dc, &all, blue);
+  ReleaseDC(plain, dc);
+  DeleteObject(blue);
+  EXPECT_EQ(At(275, 75), RGB(0, 0, 255));
+  InvalidateRect(plain, nullptr, TRUE);
+  PumpUntilIdle();
+  EXPECT_EQ(Only(WM_PAINT, plainChild).size(), 1u);
+  EXPECT_EQ(At(275, 75), RGB(0, 255, 0));
+  EXPECT_EQ(At(225, 25), RGB(255, 0, 0));
+}
+
+TEST_F(ScreenPixels, HiddenSiblingsDoNotClipAndDcsDrawRelativeToTheClientArea) {
+  HWND top = Make(u"Red", WS_VISIBLE | WS_CLIPCHILDREN, RECT{0, 0, 300, 300});
+  HWND view1 = Make(u"Blue", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, RECT{0, 0, 300, 300}, top);
+  HWND view2 = Make(u"Green", WS_CHILD | WS_CLIPSIBLINGS, RECT{0, 0, 300, 300}, top);
+  PumpUntilIdle();
+  EXPECT_EQ(At(10, 10), RGB(0, 0, 255));
+  ShowWindow(view1, SW_HIDE);
+  ShowWindow(view2, SW_SHOW);
+  PumpUntilIdle();
+  EXPECT_EQ(At(10, 10), RGB(0, 255, 0));
+  MoveWindow(view2, 100, 100, 50, 50, TRUE);
+  PumpUntilIdle();
+  EXPECT_EQ(At(10, 10), RGB(255, 0, 0));   // uncovered parent repainted
+  EXPECT_EQ(At(120, 120), RGB(0, 255, 0));
+  HDC dc = GetDC(view2);
+  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(0, 255, 0));  // (0,0) of the client area is (100,100)
+  ReleaseDC(view2, dc);
+}
+
+}  // namespace
+}  // namespace wmtest

@@ -1,0 +1,147 @@
+// Timers on the virtual clock: due order, replacement, no pile-up, Sleep on the UI thread.
+#include <thread>
+
+#include "platform/base/clock.h"
+#include "wm_fixture.h"
+
+namespace wmtest {
+namespace {
+
+using platform::wm::AdvanceClock;
+using platform::wm::PumpUntilIdle;
+
+class Timers : public WmTest {
+ protected:
+  // (timer id, tick when it ran) for every WM_TIMER of `w`.
+  std::vector<std::pair<UINT_PTR, DWORD>> fired_;
+  DWORD t0_ = 0;
+
+  HWND TimedWindow() {
+    HWND w = Top(u"t");
+    OnMessage(w, [this](HWND, UINT msg, WPARAM wp, LPARAM, LRESULT*) {
+      if (msg == WM_TIMER) fired_.emplace_back(wp, GetTickCount() - t0_);
+      return msg == WM_TIMER;
+    });
+    PumpUntilIdle();
+    t0_ = GetTickCount();
+    return w;
+  }
+};
+
+TEST_F(Timers, AdvanceRunsEachPeriodAtItsOwnTime) {
+  HWND w = TimedWindow();
+  SetTimer(w, 1, 40, nullptr);
+  AdvanceClock(120);
+  std::vector<std::pair<UINT_PTR, DWORD>> expected{{1, 40}, {1, 80}, {1, 120}};
+  EXPECT_EQ(fired_, expected);
+  EXPECT_EQ(GetTickCount() - t0_, 120u);
+}
+
+TEST_F(Timers, TwoTimersInterleaveByDueTime) {
+  HWND w = TimedWindow();
+  SetTimer(w, 1, 30, nullptr);
+  SetTimer(w, 2, 50, nullptr);
+  AdvanceClock(100);
+  std::vector<std::pair<UINT_PTR, DWORD>> expected{{1, 30}, {2, 50}, {1, 60}, {1, 90}, {2, 100}};
+  EXPECT_EQ(fired_, expected);
+}
+
+TEST_F(Timers, NothingFiresWhileTimeStandsStill) {
+  HWND w = TimedWindow();
+  SetTimer(w, 1, 40, nullptr);
+  for (int i = 0; i < 5; ++i) PumpUntilIdle();
+  AdvanceClock(39);
+  EXPECT_TRUE(fired_.empty());
+  AdvanceClock(1);
+  EXPECT_EQ(fired_.size(), 1u);
+}
+
+TEST_F(Timers, KillTimerStopsItAndFailsForUnknownTimer) {
+  HWND w = TimedWindow();
+  SetTimer(w, 1, 40, nullptr);
+  AdvanceClock(40);
+  EXPECT_TRUE(KillTimer(w, 1));
+  AdvanceClock(200);
+  EXPECT_EQ(fired_.size(), 1u);
+  EXPECT_FALSE(KillTimer(w, 1));
+  EXPECT_FALSE(KillTimer(w, 99));
+}
+
+TEST_F(Timers, KillFromItsOwnHandlerRunsOnce) {
+  HWND w = Top(u"t");
+  int count = 0;
+  OnMessage(w, [&](HWND h, UINT msg, WPARAM wp, LPARAM, LRESULT*) {
+    if (msg != WM_TIMER) return false;
+    ++count;
+    KillTimer(h, wp);
+    return true;
+  });
+  SetTimer(w, 5, 10, nullptr);
+  AdvanceClock(100);
+  EXPECT_EQ(count, 1);
+}
+
+TEST_F(Timers, SameIdReplacesTheTimer) {
+  HWND w = TimedWindow();
+  EXPECT_EQ(SetTimer(w, 1, 100, nullptr), 1u);
+  EXPECT_EQ(SetTimer(w, 1, 30, nullptr), 1u);
+  AdvanceClock(100);
+  std::vector<std::pair<UINT_PTR, DWORD>> expected{{1, 30}, {1, 60}, {1, 90}};
+  EXPECT_EQ(fired_, expected);
+}
+
+TEST_F(Timers, MissedPeriodsDoNotPileUp) {
+  HWND w = TimedWindow();
+  SetTimer(w, 1, 40, nullptr);
+  platform::clock::Advance(400);  // time jumps without the loop running
+  PumpUntilIdle();
+  EXPECT_EQ(fired_.size(), 1u);
+  AdvanceClock(39);
+  EXPECT_EQ(fired_.size(), 1u);  // the next one is a whole period after it ran
+  AdvanceClock(1);
+  EXPECT_EQ(fired_.size(), 2u);
+}
+
+TEST_F(Timers, TimerProcIsCalledInsteadOfTheWindow) {
+  static std::vector<std::pair<HWND, UINT_PTR>> calls;
+  calls.clear();
+  HWND w = TimedWindow();
+  SetTimer(w, 9, 20, [](HWND h, UINT msg, UINT_PTR id, DWORD) {
+    if (msg == WM_TIMER) calls.emplace_back(h, id);
+  });
+  UINT_PTR threadTimer = SetTimer(nullptr, 0, 50, [](HWND h, UINT, UINT_PTR id, DWORD) { calls.emplace_back(h, id); });
+  ASSERT_NE(threadTimer, 0u);
+  AdvanceClock(50);
+  EXPECT_TRUE(fired_.empty());
+  std::vector<std::pair<HWND, UINT_PTR>> expected{{w, 9}, {w, 9}, {nullptr, threadTimer}};
+  EXPECT_EQ(calls, expected);
+  EXPECT_TRUE(KillTimer(nullptr, threadTimer));
+}
+
+TEST_F(Timers, SleepOnUiThreadRunsTimersOtherThreadsOnlyMoveTheClock) {
+  HWND w = TimedWindow();
+  SetTimer(w, 1, 40, nullptr);
+  Sleep(100);
+  EXPECT_EQ(fired_.size(), 2u);
+  EXPECT_EQ(GetTickCount() - t0_, 100u);
+  std::thread other([] { Sleep(100); });
+  other.join();
+  EXPECT_EQ(GetTickCount() - t0_, 200u);
+  EXPECT_EQ(fired_.size(), 2u);
+  PumpUntilIdle();
+  EXPECT_EQ(fired_.size(), 3u);
+}
+
+TEST_F(Timers, DestroyingTheWindowKillsItsTimers) {
+  HWND w = TimedWindow();
+  SetTimer(w, 1, 40, nullptr);
+  DestroyWindow(w);
+  AdvanceClock(100);
+  EXPECT_TRUE(fired_.empty());
+  EXPECT_FALSE(KillTimer(w, 1));
+  EXPECT_EQ(SetTimer(w, 1, 40, nullptr), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+}
+
+}  // namespace
+}  // namespace wmtest

@@ -1,0 +1,342 @@
+// Creating, destroying, relating and subclassing windows; stale handles.
+#include "platform/wm/remote.h"
+#include "wm_fixture.h"
+
+namespace wmtest {
+namespace {
+
+using platform::wm::PumpUntilIdle;
+
+class WindowTree : public WmTest {};
+
+TEST_F(WindowTree, CreationMessagesInOrderWithCreateStruct) {
+  int param = 5;
+  CREATESTRUCTW seen{};
+  OnClassMessage(kRecClass, [&](HWND, UINT msg, WPARAM, LPARAM lp, LRESULT*) {
+    if (msg == WM_CREATE) seen = *reinterpret_cast<CREATESTRUCTW*>(lp);
+    return false;
+  });
+  HWND w = CreateWindowExW(0, kRecClass, u"top", WS_VISIBLE, 10, 20, 100, 50, nullptr, nullptr, nullptr, &param);
+  ASSERT_NE(w, nullptr);
+  std::vector<UINT> order;
+  for (const Entry& e : Log())
+    if (e.hwnd == w && e.message != WM_ACTIVATE && e.message != WM_SETFOCUS && e.message != WM_GETTEXT) order.push_back(e.message);
+  std::vector<UINT> expected{WM_NCCREATE, WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW};
+  EXPECT_EQ(order, expected);
+  EXPECT_EQ(seen.lpCreateParams, &param);
+  EXPECT_EQ(seen.x, 10);
+  EXPECT_EQ(seen.y, 20);
+  EXPECT_EQ(seen.cx, 100);
+  EXPECT_EQ(seen.cy, 50);
+  EXPECT_EQ(static_cast<DWORD>(seen.style) & WS_VISIBLE, static_cast<DWORD>(WS_VISIBLE));
+  EXPECT_EQ(Only(WM_SIZE, w)[0].lParam, MAKELPARAM(100, 50));
+  EXPECT_EQ(Only(WM_MOVE, w)[0].lParam, MAKELPARAM(10, 20));
+  WCHAR text[16];
+  EXPECT_EQ(GetWindowTextW(w, text, 16), 3);
+  EXPECT_EQ(std::u16string(text), u"top");
+  EXPECT_TRUE(IsWindowVisible(w));
+  EXPECT_EQ(GetActiveWindow(), w);  // a visible top-level window becomes active
+}
+
+TEST_F(WindowTree, MinusOneFromCreateFailsAndDestroys) {
+  HWND created = nullptr;
+  OnClassMessage(kRecClass, [&](HWND h, UINT msg, WPARAM, LPARAM, LRESULT* r) {
+    if (msg != WM_CREATE) return false;
+    created = h;
+    *r = -1;
+    return true;
+  });
+  EXPECT_EQ(Top(u"x"), nullptr);
+  ASSERT_NE(created, nullptr);
+  EXPECT_FALSE(IsWindow(created));
+  EXPECT_EQ(Only(WM_DESTROY, created).size(), 1u);
+  EXPECT_EQ(Only(WM_NCDESTROY, created).size(), 1u);
+}
+
+TEST_F(WindowTree, UnknownClassAndChildWithoutParentFail) {
+  EXPECT_EQ(CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(GetLastError(), 1407u);
+  EXPECT_EQ(CreateWindowExW(0, kRecClass, u"", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
+}
+
+TEST_F(WindowTree, DestroyOrderParentFirstThenNcDestroyChildrenFirst) {
+  HWND p = Top(u"p");
+  HWND c1 = Child(p, u"c1", RECT{0, 0, 10, 10});
+  Child(c1, u"g", RECT{0, 0, 5, 5});
+  Child(p, u"c2", RECT{0, 0, 10, 10});
+  Log().clear();
+  EXPECT_TRUE(DestroyWindow(p));
+  EXPECT_EQ(Trace({WM_DESTROY, WM_NCDESTROY}),
+            "DESTROY@p DESTROY@c1 DESTROY@g DESTROY@c2 NCDESTROY@g NCDESTROY@c1 NCDESTROY@c2 NCDESTROY@p");
+  EXPECT_FALSE(IsWindow(c1));
+}
+
+TEST_F(WindowTree, DestroyingOwnerDestroysOwnedPopupFirst) {
+  HWND owner = Top(u"owner");
+  HWND popup = CreateWindowExW(0, kRecClass, u"pop", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, owner, nullptr, nullptr, nullptr);
+  ASSERT_NE(popup, nullptr);
+  EXPECT_EQ(GetParent(popup), owner);
+  EXPECT_EQ(GetWindow(popup, GW_OWNER), owner);
+  Log().clear();
+  DestroyWindow(owner);
+  EXPECT_FALSE(IsWindow(popup));
+  ASSERT_EQ(Only(WM_DESTROY).size(), 2u);
+  EXPECT_EQ(Only(WM_DESTROY)[0].hwnd, popup);
+}
+
+TEST_F(WindowTree, DestroyedAndForeignHandlesFailWithoutTouchingAnything) {
+  HWND w = Top(u"w");
+  DestroyWindow(w);
+  HWND reused = Top(u"again");  // may take the same slot
+  ASSERT_NE(reused, w);
+  HWND foreign = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x12345678));
+  for (HWND bad : {w, foreign}) {
+    SetLastError(0);
+    EXPECT_FALSE(IsWindow(bad));
+    EXPECT_EQ(GetWindowLongW(bad, GWL_STYLE), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+    SetLastError(0);
+    EXPECT_EQ(SendMessageW(bad, WM_USER, 0, 0), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+    EXPECT_FALSE(PostMessageW(bad, WM_USER, 0, 0));
+    EXPECT_FALSE(ShowWindow(bad, SW_SHOW));
+    EXPECT_FALSE(DestroyWindow(bad));
+    EXPECT_FALSE(SetWindowTextW(bad, u"x"));
+    RECT r;
+    EXPECT_FALSE(GetClientRect(bad, &r));
+    EXPECT_EQ(GetParent(bad), nullptr);
+    EXPECT_EQ(GetDC(bad), nullptr);
+  }
+  EXPECT_TRUE(Only(WM_USER).empty());
+}
+
+TEST_F(WindowTree, PostedMessagesForADestroyedWindowAreDropped) {
+  HWND a = Top(u"a");
+  HWND b = Top(u"b");
+  PostMessageW(a, WM_USER + 1, 0, 0);
+  PostMessageW(b, WM_USER + 2, 0, 0);
+  DestroyWindow(a);
+  PumpUntilIdle();
+  EXPECT_TRUE(Only(WM_USER + 1).empty());
+  EXPECT_EQ(Only(WM_USER + 2).size(), 1u);
+}
+
+LRESULT CALLBACK Subclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+WNDPROC g_old = nullptr;
+std::vector<UINT> g_subSeen;
+
+LRESULT CALLBACK Subclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  g_subSeen.push_back(msg);
+  if (msg == WM_USER + 7) return 77;  // swallowed
+  return CallWindowProcW(g_old, hwnd, msg, wp, lp);
+}
+
+TEST_F(WindowTree, SubclassingSeesMessagesFirstAndChainsOn) {
+  HWND w = Top(u"w");
+  g_subSeen.clear();
+  g_old = reinterpret_cast<WNDPROC>(SetWindowLongW(w, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(Subclass)));
+  EXPECT_EQ(g_old, RecordingProc);
+  EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongW(w, GWL_WNDPROC)), Subclass);
+  Log().clear();
+  EXPECT_EQ(SendMessageW(w, WM_USER + 7, 0, 0), 77);
+  SendMessageW(w, WM_USER + 8, 0, 0);
+  EXPECT_EQ(g_subSeen, (std::vector<UINT>{WM_USER + 7, WM_USER + 8}));
+  ASSERT_EQ(Log().size(), 1u);  // only the one passed on reached the original
+  EXPECT_EQ(Log()[0].message, static_cast<UINT>(WM_USER + 8));
+  EXPECT_EQ(SetWindowLongW(w, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(g_old)), reinterpret_cast<LONG_PTR>(Subclass));
+  SendMessageW(w, WM_USER + 7, 0, 0);
+  EXPECT_EQ(g_subSeen.size(), 2u);
+}
+
+TEST_F(WindowTree, WindowLongsAndExtraBytes) {
+  HWND w = Top(u"w");
+  HWND c = Child(w, u"c", RECT{0, 0, 10, 10}, 42);
+  EXPECT_EQ(GetWindowLongW(c, GWL_ID), 42);
+  EXPECT_EQ(GetDlgCtrlID(c), 42);
+  EXPECT_EQ(GetDlgItem(w, 42), c);
+  EXPECT_EQ(GetDlgItem(w, 43), nullptr);
+  EXPECT_EQ(SetWindowLongW(c, GWL_USERDATA, 1234), 0);
+  EXPECT_EQ(GetWindowLongW(c, GWL_USERDATA), 1234);
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(c, GWL_STYLE)), static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS));
+  EXPECT_EQ(SetWindowLongW(c, 4, 99), 0);  // cbWndExtra is 8
+  EXPECT_EQ(GetWindowLongW(c, 4), 99);
+  SetLastError(0);
+  EXPECT_EQ(GetWindowLongW(c, 8), 0);
+  EXPECT_EQ(GetLastError(), 1413u);
+}
+
+TEST_F(WindowTree, ChildrenKeepCreationOrderAndSetWindowPosRestacks) {
+  HWND p = Top(u"p");
+  HWND a = Child(p, u"a", RECT{0, 0, 10, 10});
+  HWND b = Child(p, u"b", RECT{0, 0, 10, 10});
+  HWND c = Child(p, u"c", RECT{0, 0, 10, 10});
+  EXPECT_EQ(GetWindow(p, GW_CHILD), a);
+  EXPECT_EQ(GetWindow(a, GW_HWNDNEXT), b);
+  EXPECT_EQ(GetWindow(c, GW_HWNDNEXT), nullptr);
+  EXPECT_EQ(GetWindow(c, GW_HWNDPREV), b);
+  SetWindowPos(c, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  EXPECT_EQ(GetWindow(p, GW_CHILD), c);
+  SetWindowPos(c, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  EXPECT_EQ(GetWindow(a, GW_HWNDLAST), c);
+  SetWindowPos(c, a, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  EXPECT_EQ(GetWindow(a, GW_HWNDNEXT), c);
+  EXPECT_EQ(GetParent(a), p);
+  EXPECT_TRUE(IsChild(p, a));
+  EXPECT_FALSE(IsChild(a, p));
+  EXPECT_EQ(GetParent(p), nullptr);
+}
+
+TEST_F(WindowTree, MoveAndSizeSendOnlyWhatChanged) {
+  HWND p = Top(u"p");
+  HWND c = Child(p, u"c", RECT{0, 0, 10, 10});
+  Log().clear();
+  MoveWindow(c, 5, 6, 10, 10, TRUE);
+  EXPECT_EQ(Trace({WM_MOVE, WM_SIZE}), "MOVE@c");
+  Log().clear();
+  MoveWindow(c, 5, 6, 30, 40, TRUE);
+  EXPECT_EQ(Trace({WM_MOVE, WM_SIZE}), "SIZE@c");
+  EXPECT_EQ(Only(WM_SIZE)[0].wParam, static_cast<WPARAM>(SIZE_RESTORED));
+  EXPECT_EQ(Only(WM_SIZE)[0].lParam, MAKELPARAM(30, 40));
+  Log().clear();
+  SetWindowPos(c, nullptr, 1, 2, 3, 4, SWP_NOZORDER);
+  EXPECT_EQ(Trace({WM_MOVE, WM_SIZE}), "MOVE@c SIZE@c");
+  RECT r;
+  GetClientRect(c, &r);
+  EXPECT_EQ(r.right, 3);
+  EXPECT_EQ(r.bottom, 4);
+}
+
+TEST_F(WindowTree, CoordinatesMapThroughNestedWindows) {
+  HWND p = Top(u"p", WS_VISIBLE, RECT{10, 20, 410, 620});
+  HWND c = Child(p, u"c", RECT{5, 5, 105, 105});
+  HWND g = Child(c, u"g", RECT{1, 2, 11, 12});
+  RECT wr;
+  GetWindowRect(g, &wr);
+  EXPECT_EQ(wr.left, 16);
+  EXPECT_EQ(wr.top, 27);
+  EXPECT_EQ(wr.right, 26);
+  POINT pt{0, 0};
+  ClientToScreen(g, &pt);
+  EXPECT_EQ(pt.x, 16);
+  ScreenToClient(p, &pt);
+  EXPECT_EQ(pt.x, 6);
+  EXPECT_EQ(pt.y, 7);
+  POINT pts[2] = {{0, 0}, {3, 3}};
+  MapWindowPoints(g, p, pts, 2);
+  EXPECT_EQ(pts[1].x, 9);
+  EXPECT_EQ(pts[1].y, 10);
+}
+
+TEST_F(WindowTree, ShowWindowReturnsPreviousStateAndTellsOnlyOnChange) {
+  HWND p = Top(u"p");
+  HWND c = Child(p, u"c", RECT{0, 0, 10, 10}, 0, WS_CHILD);
+  Log().clear();
+  EXPECT_FALSE(ShowWindow(c, SW_SHOW));
+  EXPECT_TRUE(ShowWindow(c, SW_SHOW));
+  EXPECT_EQ(Only(WM_SHOWWINDOW, c).size(), 1u);
+  EXPECT_EQ(Only(WM_SHOWWINDOW, c)[0].wParam, static_cast<WPARAM>(TRUE));
+  ShowWindow(p, SW_HIDE);
+  EXPECT_FALSE(IsWindowVisible(c));  // the parent hides it
+  EXPECT_TRUE(GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE);
+  EXPECT_TRUE(ShowWindow(c, SW_HIDE));
+  EXPECT_EQ(Only(WM_SHOWWINDOW, c).back().wParam, static_cast<WPARAM>(FALSE));
+}
+
+TEST_F(WindowTree, TextIsTruncatedToTheBuffer) {
+  HWND w = Top(u"w");
+  EXPECT_TRUE(SetWindowTextW(w, u"hello"));
+  EXPECT_EQ(GetWindowTextLengthW(w), 5);
+  WCHAR buf[4] = {1, 1, 1, 1};
+  EXPECT_EQ(GetWindowTextW(w, buf, 4), 3);
+  EXPECT_EQ(std::u16string(buf), u"hel");
+  WCHAR cls[5];
+  EXPECT_EQ(GetClassNameW(w, cls, 5), 4);
+  EXPECT_EQ(std::u16string(cls), u"WmTe");
+}
+
+TEST_F(WindowTree, ClassesRegisterOnceAndStayWhileInUse) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = RecordingProc;
+  wc.lpszClassName = u"TempClass";
+  ASSERT_NE(RegisterClassW(&wc), 0);
+  EXPECT_EQ(RegisterClassW(&wc), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS));
+  HWND w = CreateWindowExW(0, u"tempclass", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(w, nullptr);  // names compare without case
+  EXPECT_FALSE(UnregisterClassW(u"TempClass", nullptr));
+  DestroyWindow(w);
+  EXPECT_TRUE(UnregisterClassW(u"TempClass", nullptr));
+  EXPECT_FALSE(UnregisterClassW(u"TempClass", nullptr));
+}
+
+TEST_F(WindowTree, DefaultSizeCoversTheWorkArea) {
+  HWND w = CreateWindowExW(0, kRecClass, u"d", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                           nullptr, nullptr, nullptr, nullptr);
+  RECT r, work;
+  GetWindowRect(w, &r);
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+  EXPECT_EQ(r.left, work.left);
+  EXPECT_EQ(r.bottom, work.bottom);
+  EXPECT_EQ(work.right, GetSystemMetrics(SM_CXSCREEN));
+}
+
+class FakeRemote : public platform::wm::RemoteWindows {
+ public:
+  HWND handle = reinterpret_cast<HWND>(static_cast<uintptr_t>(0xE0000010));
+  std::vector<UINT> sent;
+  int shown = -1;
+  HWND foreground = nullptr;
+  HWND Find(LPCWSTR className, LPCWSTR) override {
+    return className && std::u16string(className) == u"Parlo" ? handle : nullptr;
+  }
+  bool IsRemote(HWND h) override { return h == handle; }
+  LRESULT Send(HWND, UINT message, WPARAM, LPARAM) override {
+    sent.push_back(message);
+    return 9;
+  }
+  BOOL Show(HWND, int command) override {
+    shown = command;
+    return TRUE;
+  }
+  BOOL SetForeground(HWND h) override {
+    foreground = h;
+    return TRUE;
+  }
+};
+
+TEST_F(WindowTree, FindWindowLooksLocallyThenAtOtherPrograms) {
+  HWND mine = Top(u"mine");
+  EXPECT_EQ(FindWindowW(kRecClass, nullptr), mine);
+  EXPECT_EQ(FindWindowW(kRecClass, u"mine"), mine);
+  EXPECT_EQ(FindWindowW(u"Parlo", nullptr), nullptr);
+  FakeRemote remote;
+  platform::wm::SetRemoteWindows(&remote);
+  HWND other = FindWindowW(u"Parlo", nullptr);
+  EXPECT_EQ(other, remote.handle);
+  EXPECT_EQ(SendMessageW(other, WM_COPYDATA, 0, 0), 9);
+  EXPECT_TRUE(ShowWindow(other, SW_SHOW));
+  HWND withBit = reinterpret_cast<HWND>(reinterpret_cast<uintptr_t>(other) | 1);
+  EXPECT_TRUE(SetForegroundWindow(withBit));
+  platform::wm::SetRemoteWindows(nullptr);
+  EXPECT_EQ(remote.sent, std::vector<UINT>{WM_COPYDATA});
+  EXPECT_EQ(remote.shown, SW_SHOW);
+  EXPECT_EQ(remote.foreground, other);
+}
+
+TEST_F(WindowTree, SetForegroundWithBitZeroNamesTheLocalWindow) {
+  HWND a = Top(u"a");
+  HWND b = Top(u"b");
+  ASSERT_EQ(GetActiveWindow(), b);
+  HWND withBit = reinterpret_cast<HWND>(reinterpret_cast<uintptr_t>(a) | 1);
+  EXPECT_TRUE(SetForegroundWindow(withBit));
+  EXPECT_EQ(GetForegroundWindow(), a);
+}
+
+TEST_F(WindowTree, CloseDestroysThroughTheDefaultProcedure) {
+  HWND w = Top(u"w");
+  SendMessageW(w, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(w));
+}
+
+}  // namespace
+}  // namespace wmtest
