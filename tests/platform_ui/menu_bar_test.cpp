@@ -1,0 +1,105 @@
+#include "aygshell.h"
+#include "platform/wm/input.h"
+#include "ui_fixture.h"
+
+using platform::ui::ChooseMenuItem;
+using platform::ui::CurrentMenu;
+using uitest::UiTest;
+
+class MenuBarTest : public UiTest {
+ protected:
+  HWND Bar(HWND parent, DWORD flags = 0, UINT id = 59394) {
+    SHMENUBARINFO mbi{};
+    mbi.cbSize = sizeof(mbi);
+    mbi.hwndParent = parent;
+    mbi.dwFlags = flags;
+    mbi.nToolBarId = id;
+    mbi.hInstRes = GetModuleHandleW(nullptr);
+    if (!SHCreateMenuBar(&mbi)) return nullptr;
+    platform::wm::PumpUntilIdle();
+    return mbi.hwndMB;
+  }
+};
+
+TEST_F(MenuBarTest, SitsAtTheBottomAcrossTheScreen) {
+  HWND frame = Owner();
+  HWND bar = Bar(frame);
+  ASSERT_NE(bar, nullptr);
+  RECT r{};
+  GetWindowRect(bar, &r);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.right, 480);
+  EXPECT_EQ(r.bottom, 800);
+  EXPECT_GE(r.bottom - r.top, 40);
+  EXPECT_TRUE(IsWindowVisible(bar));
+  EXPECT_TRUE(uitest::OnScreen(u"메뉴")) << "the drop-down button is labelled with its pop-up";
+  ShowWindow(bar, SW_HIDE);
+  platform::wm::PumpUntilIdle();
+  EXPECT_FALSE(IsWindowVisible(bar));
+  DestroyWindow(frame);
+  EXPECT_FALSE(IsWindow(bar)) << "the bar goes with its frame";
+}
+
+TEST_F(MenuBarTest, LeftButtonSendsItsCommand) {
+  HWND frame = Owner();
+  HWND bar = Bar(frame);
+  RECT r{};
+  GetWindowRect(bar, &r);
+  Tap(r.left + 40, (r.top + r.bottom) / 2);
+  platform::wm::PumpUntilIdle();
+  auto commands = Got(WM_COMMAND);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(LOWORD(commands[0].wParam), 59283);
+}
+
+TEST_F(MenuBarTest, RightButtonOpensTheProgramMenuAboveIt) {
+  HWND frame = Owner();
+  HWND bar = Bar(frame);
+  RECT r{};
+  GetWindowRect(bar, &r);
+  size_t items = 0;
+  LONG menuBottom = 0;
+  Then([&] {
+    auto menu = CurrentMenu();
+    if (!menu) return false;
+    items = menu->size();
+    menuBottom = menu->back().rect.bottom;
+    return ChooseMenuItem(33347);
+  });
+  Tap(r.right - 40, (r.top + r.bottom) / 2);
+  platform::wm::PumpUntilIdle();
+  EXPECT_TRUE(ScriptDone());
+  EXPECT_EQ(items, 12u);
+  EXPECT_LE(menuBottom, r.top);
+  EXPECT_EQ(Got(WM_INITMENUPOPUP).size(), 1u);
+  auto commands = Got(WM_COMMAND);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(LOWORD(commands[0].wParam), 33347);
+}
+
+TEST_F(MenuBarTest, EmptyBarHasNoButtons) {
+  HWND frame = Owner();
+  HWND bar = Bar(frame, SHCMBF_EMPTYBAR | SHCMBF_HIDESIPBUTTON, 0);
+  ASSERT_NE(bar, nullptr);
+  RECT r{};
+  GetWindowRect(bar, &r);
+  Tap(r.left + 40, (r.top + r.bottom) / 2);
+  Tap(r.right - 40, (r.top + r.bottom) / 2);
+  platform::wm::PumpUntilIdle();
+  EXPECT_TRUE(Got(WM_COMMAND).empty());
+  EXPECT_FALSE(CurrentMenu().has_value());
+}
+
+TEST_F(MenuBarTest, HiddenFlagAndBadRequests) {
+  HWND frame = Owner();
+  HWND hidden = Bar(frame, SHCMBF_HIDDEN);
+  ASSERT_NE(hidden, nullptr);
+  EXPECT_FALSE(IsWindowVisible(hidden));
+  EXPECT_EQ(Bar(frame, 0, 4242), nullptr) << "no such menu-bar resource";
+  SHMENUBARINFO small{};
+  small.cbSize = 8;
+  small.hwndParent = frame;
+  small.nToolBarId = 59394;
+  EXPECT_FALSE(SHCreateMenuBar(&small));
+  EXPECT_FALSE(SHCreateMenuBar(nullptr));
+}

@@ -1,0 +1,341 @@
+#include <optional>
+
+#include "platform/wm/input.h"
+#include "ui_fixture.h"
+
+using platform::ui::CancelMenu;
+using platform::ui::ChooseMenuItem;
+using platform::ui::CurrentMenu;
+using platform::ui::MenuItemInfo;
+using uitest::UiTest;
+
+namespace {
+
+HMENU ProgramPopup(HMENU* bar) {
+  *bar = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128));
+  return GetSubMenu(*bar, 0);
+}
+
+std::optional<MenuItemInfo> Row(const std::vector<MenuItemInfo>& items, UINT id) {
+  for (const auto& it : items)
+    if (!it.separator && it.id == id) return it;
+  return std::nullopt;
+}
+
+uitest::Step Choose(UINT id) {
+  return [id] { return CurrentMenu() && ChooseMenuItem(id); };
+}
+
+}  // namespace
+
+// ---- Menu data ----
+
+TEST(MenuData, ProgramMenuHasOnePopupWithTheCommandsInOrder) {
+  HMENU bar = LoadMenuW(nullptr, MAKEINTRESOURCEW(128));
+  ASSERT_NE(bar, nullptr);
+  ASSERT_EQ(GetMenuItemCount(bar), 1);
+  WCHAR text[32];
+  EXPECT_EQ(GetMenuStringW(bar, 0, text, 32, MF_BYPOSITION), 2);
+  EXPECT_EQ(std::u16string(text), u"메뉴");
+  EXPECT_EQ(GetMenuItemID(bar, 0), static_cast<UINT>(-1)) << "a pop-up item has no command";
+  HMENU popup = GetSubMenu(bar, 0);
+  ASSERT_NE(popup, nullptr);
+  const UINT expected[] = {33341, 33340, 0, 33342, 33343, 0, 33344, 33345, 33346, 0, 33347, 33348};
+  ASSERT_EQ(GetMenuItemCount(popup), 12);
+  for (int i = 0; i < 12; ++i) {
+    bool separator = (GetMenuState(popup, i, MF_BYPOSITION) & MF_SEPARATOR) != 0;
+    EXPECT_EQ(separator, expected[i] == 0) << i;
+    if (!separator) {
+      EXPECT_EQ(GetMenuItemID(popup, i), expected[i]) << i;
+    }
+  }
+  EXPECT_EQ(GetMenuStringW(popup, 33347, text, 32, MF_BYCOMMAND), 9);
+  EXPECT_EQ(std::u16string(text), u"이 프로그램은..");
+  EXPECT_TRUE(DestroyMenu(bar));
+}
+
+TEST(MenuData, EachLoadIsAFreshCopy) {
+  HMENU a = LoadMenuW(nullptr, MAKEINTRESOURCEW(128));
+  HMENU b = LoadMenuW(nullptr, MAKEINTRESOURCEW(128));
+  CheckMenuItem(a, 33340, MF_CHECKED);
+  EXPECT_EQ(GetMenuState(b, 33340, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  DestroyMenu(a);
+  DestroyMenu(b);
+  EXPECT_EQ(LoadMenuW(nullptr, MAKEINTRESOURCEW(129)), nullptr);
+  EXPECT_EQ(LoadMenuW(nullptr, u"MENU"), nullptr);
+}
+
+TEST(MenuData, CheckMenuItemReturnsThePreviousState) {
+  HMENU bar;
+  HMENU popup = ProgramPopup(&bar);
+  EXPECT_EQ(CheckMenuItem(popup, 33345, MF_BYCOMMAND | MF_CHECKED), MF_UNCHECKED);
+  EXPECT_EQ(CheckMenuItem(popup, 33345, MF_BYCOMMAND | MF_CHECKED), MF_CHECKED);
+  EXPECT_EQ(CheckMenuItem(popup, 7, MF_BYPOSITION | MF_UNCHECKED), MF_CHECKED) << "33345 sits at position 7";
+  EXPECT_EQ(CheckMenuItem(popup, 99999, MF_BYCOMMAND | MF_CHECKED), static_cast<DWORD>(-1));
+  EXPECT_EQ(CheckMenuItem(popup, 12, MF_BYPOSITION | MF_CHECKED), static_cast<DWORD>(-1));
+  // By command the search goes down into pop-ups, so the bar finds its pop-up's items.
+  EXPECT_EQ(CheckMenuItem(bar, 33346, MF_BYCOMMAND | MF_CHECKED), MF_UNCHECKED);
+  EXPECT_NE(GetMenuState(popup, 33346, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  DestroyMenu(bar);
+}
+
+TEST(MenuData, EnableMenuItemReturnsThePreviousState) {
+  HMENU bar;
+  HMENU popup = ProgramPopup(&bar);
+  EXPECT_EQ(EnableMenuItem(popup, 33342, MF_BYCOMMAND | MF_GRAYED), MF_ENABLED);
+  EXPECT_EQ(EnableMenuItem(popup, 33342, MF_BYCOMMAND | MF_ENABLED), MF_GRAYED);
+  EXPECT_EQ(EnableMenuItem(popup, 4242, MF_BYCOMMAND | MF_GRAYED), -1);
+  DestroyMenu(bar);
+}
+
+TEST(MenuData, InsertByPositionAndByCommand) {
+  HMENU m = CreatePopupMenu();
+  ASSERT_TRUE(AppendMenuW(m, MF_STRING, 10, u"ten"));
+  ASSERT_TRUE(AppendMenuW(m, MF_STRING, 30, u"thirty"));
+  ASSERT_TRUE(InsertMenuW(m, 30, MF_BYCOMMAND | MF_STRING, 20, u"twenty"));
+  ASSERT_TRUE(InsertMenuW(m, 0, MF_BYPOSITION | MF_STRING, 5, u"five"));
+  ASSERT_TRUE(InsertMenuW(m, static_cast<UINT>(-1), MF_BYPOSITION | MF_SEPARATOR, 0, nullptr));
+  EXPECT_FALSE(InsertMenuW(m, 77, MF_BYCOMMAND | MF_STRING, 1, u"x")) << "no item 77 to insert before";
+  ASSERT_EQ(GetMenuItemCount(m), 5);
+  EXPECT_EQ(GetMenuItemID(m, 0), 5u);
+  EXPECT_EQ(GetMenuItemID(m, 1), 10u);
+  EXPECT_EQ(GetMenuItemID(m, 2), 20u);
+  EXPECT_EQ(GetMenuItemID(m, 3), 30u);
+  EXPECT_NE(GetMenuState(m, 4, MF_BYPOSITION) & MF_SEPARATOR, 0u);
+  EXPECT_EQ(GetMenuItemID(m, 5), static_cast<UINT>(-1));
+  EXPECT_TRUE(DeleteMenu(m, 20, MF_BYCOMMAND));
+  EXPECT_EQ(GetMenuItemCount(m), 4);
+  DestroyMenu(m);
+}
+
+TEST(MenuData, DestroyTakesPopupsAlongAndStaleHandlesFail) {
+  HMENU bar = CreateMenu();
+  HMENU sub = CreatePopupMenu();
+  ASSERT_TRUE(AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), u"sub"));
+  EXPECT_EQ(GetSubMenu(bar, 0), sub);
+  EXPECT_EQ(GetMenuState(bar, 0, MF_BYPOSITION) & MF_POPUP, static_cast<UINT>(MF_POPUP));
+  ASSERT_TRUE(DestroyMenu(bar));
+  EXPECT_FALSE(IsMenu(bar));
+  EXPECT_FALSE(IsMenu(sub));
+  EXPECT_EQ(GetMenuItemCount(bar), -1);
+  EXPECT_FALSE(AppendMenuW(bar, MF_STRING, 1, u"x"));
+  EXPECT_FALSE(DestroyMenu(bar));
+  // A handle of another kind in the same table is not a menu.
+  HICON icon = LoadIconW(nullptr, MAKEINTRESOURCEW(128));
+  ASSERT_NE(icon, nullptr);
+  EXPECT_FALSE(IsMenu(reinterpret_cast<HMENU>(icon)));
+}
+
+TEST(MenuData, AMenuCannotContainItself) {
+  HMENU outer = CreatePopupMenu();
+  HMENU inner = CreatePopupMenu();
+  ASSERT_TRUE(AppendMenuW(outer, MF_POPUP, reinterpret_cast<UINT_PTR>(inner), u"inner"));
+  EXPECT_FALSE(AppendMenuW(inner, MF_POPUP, reinterpret_cast<UINT_PTR>(outer), u"loop"));
+  EXPECT_FALSE(AppendMenuW(outer, MF_POPUP, reinterpret_cast<UINT_PTR>(outer), u"self"));
+  DestroyMenu(outer);
+}
+
+// ---- Tracking ----
+
+class TrackTest : public UiTest {};
+
+TEST_F(TrackTest, InitMenuPopupComesFirstAndItsCheckMarksShow) {
+  HWND owner = Owner();
+  HMENU bar;
+  HMENU popup = ProgramPopup(&bar);
+  OnOwner([&](HWND, UINT msg, WPARAM w, LPARAM, LRESULT* r) {
+    if (msg != WM_INITMENUPOPUP) return false;
+    CheckMenuItem(reinterpret_cast<HMENU>(w), 33340, MF_BYCOMMAND | MF_CHECKED);
+    *r = 0;
+    return true;
+  });
+  std::optional<std::vector<MenuItemInfo>> seen;
+  Then([&] {
+    seen = CurrentMenu();
+    return seen && CancelMenu();
+  });
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_RETURNCMD, 10, 10, owner, nullptr), 0);
+  auto init = Got(WM_INITMENUPOPUP);
+  ASSERT_EQ(init.size(), 1u);
+  EXPECT_EQ(reinterpret_cast<HMENU>(init[0].wParam), popup);
+  ASSERT_TRUE(seen);
+  ASSERT_EQ(seen->size(), 12u);
+  EXPECT_TRUE(Row(*seen, 33340)->checked);
+  EXPECT_FALSE(Row(*seen, 33341)->checked);
+  EXPECT_TRUE((*seen)[2].separator);
+  EXPECT_EQ((*seen)[0].text, u"문자 잠그기");
+  for (const auto& item : *seen) EXPECT_GE(item.rect.bottom - item.rect.top, item.separator ? 1 : 40);
+  DestroyMenu(bar);
+}
+
+TEST_F(TrackTest, TapOnAnItemPostsItsCommand) {
+  HWND owner = Owner();
+  HMENU bar;
+  HMENU popup = ProgramPopup(&bar);
+  Then([] {
+    auto menu = CurrentMenu();
+    if (!menu) return false;
+    TapCentre(Row(*menu, 33347)->rect);
+    return true;
+  });
+  EXPECT_EQ(TrackPopupMenu(popup, TPM_LEFTALIGN, 0, 0, 0, owner, nullptr), TRUE);
+  EXPECT_FALSE(CurrentMenu().has_value());
+  MSG msg{};
+  ASSERT_TRUE(PeekMessageW(&msg, owner, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+  EXPECT_EQ(LOWORD(msg.wParam), 33347);
+  EXPECT_EQ(msg.lParam, 0);
+  DestroyMenu(bar);
+}
+
+TEST_F(TrackTest, ReturnCmdReturnsTheCommandAndPostsNothing) {
+  HWND owner = Owner();
+  HMENU bar;
+  HMENU popup = ProgramPopup(&bar);
+  Then(Choose(33348));
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr), 33348);
+  MSG msg{};
+  EXPECT_FALSE(PeekMessageW(&msg, owner, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+  DestroyMenu(bar);
+}
+
+TEST_F(TrackTest, TapOutsideCancelsWithZeroAndNoCommand) {
+  HWND owner = Owner();
+  HMENU bar;
+  HMENU popup = ProgramPopup(&bar);
+  Then([] {
+    auto menu = CurrentMenu();
+    if (!menu) return false;
+    Tap(menu->back().rect.right + 20, menu->back().rect.bottom + 40);
+    return true;
+  });
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr), 0);
+  Then(Choose(33341));
+  EXPECT_EQ(TrackPopupMenuEx(popup, 0, 0, 0, owner, nullptr), TRUE) << "the next menu works";
+  Then([] {
+    auto menu = CurrentMenu();
+    if (!menu) return false;
+    Tap(menu->back().rect.right + 20, menu->back().rect.bottom + 40);
+    return true;
+  });
+  EXPECT_EQ(TrackPopupMenuEx(popup, 0, 0, 0, owner, nullptr), FALSE);
+  platform::wm::PumpUntilIdle();
+  auto commands = Got(WM_COMMAND);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(LOWORD(commands[0].wParam), 33341);
+  EXPECT_TRUE(Got(WM_LBUTTONDOWN).empty() && Got(WM_LBUTTONUP).empty()) << "the cancelling tap is not passed on";
+  DestroyMenu(bar);
+}
+
+TEST_F(TrackTest, SeparatorsAndGrayedItemsAreNotChoosable) {
+  HWND owner = Owner();
+  HMENU bar;
+  HMENU popup = ProgramPopup(&bar);
+  EnableMenuItem(popup, 33342, MF_BYCOMMAND | MF_GRAYED);
+  bool chooseRefused = false, openAfterTaps = false;
+  Then([&] {
+    auto menu = CurrentMenu();
+    if (!menu) return false;
+    chooseRefused = !ChooseMenuItem(0) && !ChooseMenuItem(33342) && !ChooseMenuItem(12345);
+    TapCentre((*menu)[2].rect);            // a separator
+    TapCentre(Row(*menu, 33342)->rect);  // grayed
+    return true;
+  });
+  Then([&] {
+    openAfterTaps = CurrentMenu().has_value();
+    return CancelMenu();
+  });
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr), 0);
+  EXPECT_TRUE(chooseRefused);
+  EXPECT_TRUE(openAfterTaps);
+  DestroyMenu(bar);
+}
+
+TEST_F(TrackTest, AlignmentFlagsPlaceTheMenuAndKeepItOnScreen) {
+  HWND owner = Owner();
+  HMENU bar;
+  HMENU popup = ProgramPopup(&bar);
+  std::optional<std::vector<MenuItemInfo>> seen;
+  Then([&] {
+    seen = CurrentMenu();
+    return seen && CancelMenu();
+  });
+  TrackPopupMenuEx(popup, TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD, 470, 740, owner, nullptr);
+  ASSERT_TRUE(seen);
+  EXPECT_LE(seen->back().rect.bottom, 740);
+  EXPECT_GT(seen->back().rect.bottom, 740 - 20);
+  EXPECT_LE(seen->front().rect.right, 470);
+  EXPECT_GT(seen->front().rect.right, 470 - 20);
+  Then([&] {
+    seen = CurrentMenu();
+    return seen && CancelMenu();
+  });
+  TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_RETURNCMD, 470, 790, owner, nullptr);
+  ASSERT_TRUE(seen);
+  EXPECT_GE(seen->front().rect.left, 0);
+  EXPECT_LE(seen->front().rect.right, 480);
+  EXPECT_LE(seen->back().rect.bottom, 800);
+  DestroyMenu(bar);
+}
+
+TEST_F(TrackTest, KeysMoveOverSeparatorsAndEnterChooses) {
+  HWND owner = Owner();
+  HMENU bar;
+  HMENU popup = ProgramPopup(&bar);
+  Then([] {
+    if (!CurrentMenu()) return false;
+    for (int i = 0; i < 3; ++i) {
+      platform::wm::InjectKey(VK_DOWN, true);
+      platform::wm::InjectKey(VK_DOWN, false);
+    }
+    platform::wm::InjectKey(VK_RETURN, true);
+    return true;
+  });
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr), 33342);
+  platform::wm::InjectKey(VK_RETURN, false);
+  platform::wm::PumpUntilIdle();
+  EXPECT_TRUE(Got(WM_KEYDOWN).empty()) << "the menu took the keys";
+  DestroyMenu(bar);
+}
+
+TEST_F(TrackTest, MenuTextsAreDrawnWhileOpen) {
+  HWND owner = Owner();
+  HMENU bar;
+  HMENU popup = ProgramPopup(&bar);
+  bool drawn = false;
+  Then([&] {
+    if (!CurrentMenu()) return false;
+    drawn = uitest::OnScreen(u"연락처 새로고침") && uitest::OnScreen(u"종료시 숨기기");
+    return CancelMenu();
+  });
+  TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr);
+  EXPECT_TRUE(drawn);
+  platform::wm::PumpUntilIdle();
+  EXPECT_FALSE(uitest::OnScreen(u"연락처 새로고침"));
+  DestroyMenu(bar);
+}
+
+TEST_F(TrackTest, AnEmptyMenuCanBeFilledInInitMenuPopup) {
+  HWND owner = Owner();
+  HMENU m = CreatePopupMenu();
+  EXPECT_FALSE(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, owner, nullptr)) << "still empty: nothing shown";
+  EXPECT_EQ(Got(WM_INITMENUPOPUP).size(), 1u);
+  OnOwner([](HWND, UINT msg, WPARAM w, LPARAM, LRESULT* r) {
+    if (msg != WM_INITMENUPOPUP) return false;
+    AppendMenuW(reinterpret_cast<HMENU>(w), MF_STRING, 7, u"seven");
+    *r = 0;
+    return true;
+  });
+  Then(Choose(7));
+  EXPECT_EQ(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, owner, nullptr), 7);
+  DestroyMenu(m);
+}
+
+TEST_F(TrackTest, BadArgumentsFailAtOnce) {
+  HWND owner = Owner();
+  HMENU m = CreatePopupMenu();
+  AppendMenuW(m, MF_STRING, 1, u"one");
+  EXPECT_FALSE(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, nullptr, nullptr));
+  DestroyMenu(m);
+  EXPECT_FALSE(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, owner, nullptr));
+  EXPECT_TRUE(Got(WM_INITMENUPOPUP).empty());
+}

@@ -1,0 +1,303 @@
+#include <optional>
+
+#include "platform/wm/input.h"
+#include "ui_fixture.h"
+
+using platform::ui::AnswerMessageBox;
+using platform::ui::CurrentMessageBox;
+using platform::ui::MessageBoxInfo;
+using platform::ui::MessageBoxLog;
+using uitest::UiTest;
+
+namespace {
+
+// Taps the button labelled `label` of the innermost box once one is up.
+uitest::Step TapButton(const std::u16string& label) {
+  return [label] {
+    auto box = CurrentMessageBox();
+    if (!box) return false;
+    for (size_t i = 0; i < box->buttons.size(); ++i)
+      if (box->buttons[i] == label) {
+        UiTest::TapCentre(box->buttonRects[i]);
+        return true;
+      }
+    ADD_FAILURE() << "no such button";
+    return AnswerMessageBox(box->buttonIds.front());
+  };
+}
+
+uitest::Step Answer(int id) {
+  return [id] { return CurrentMessageBox() && AnswerMessageBox(id); };
+}
+
+uitest::Step Key(UINT vk) {
+  return [vk] {
+    if (!CurrentMessageBox()) return false;
+    platform::wm::InjectKey(vk, true);
+    platform::wm::InjectKey(vk, false);
+    return true;
+  };
+}
+
+}  // namespace
+
+class MessageBoxTest : public UiTest {};
+
+// ---- Answers by tap ----
+
+TEST_F(MessageBoxTest, OkBoxAnsweredByTapOnItsButton) {
+  HWND owner = Owner();
+  Then(TapButton(u"확인"));
+  EXPECT_EQ(MessageBoxW(owner, u"저장했습니다", u"정보", MB_OK | MB_ICONINFORMATION), IDOK);
+  auto log = MessageBoxLog();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].caption, u"정보");
+  EXPECT_EQ(log[0].text, u"저장했습니다");
+  EXPECT_EQ(log[0].buttons, (std::vector<std::u16string>{u"확인"}));
+}
+
+TEST_F(MessageBoxTest, OkCancelTapOnSecondButtonCancels) {
+  HWND owner = Owner();
+  Then(TapButton(u"취소"));
+  EXPECT_EQ(MessageBoxW(owner, u"보낼까요?", u"확인", MB_OKCANCEL), IDCANCEL);
+}
+
+TEST_F(MessageBoxTest, YesNoTapsGiveYesAndNo) {
+  HWND owner = Owner();
+  Then(TapButton(u"예"));
+  EXPECT_EQ(MessageBoxW(owner, u"지울까요?", u"확인", MB_YESNO), IDYES);
+  Then(TapButton(u"아니요"));
+  EXPECT_EQ(MessageBoxW(owner, u"지울까요?", u"확인", MB_YESNO), IDNO);
+}
+
+TEST_F(MessageBoxTest, FingerSlidingOffTheButtonDoesNotAnswer) {
+  HWND owner = Owner();
+  bool stillUp = false;
+  Then([] {
+    auto box = CurrentMessageBox();
+    if (!box) return false;
+    RECT ok = box->buttonRects[0];
+    platform::wm::InjectMouse(WM_LBUTTONDOWN, (ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
+    platform::wm::InjectMouse(WM_MOUSEMOVE, ok.left + 2, ok.top - 200);
+    platform::wm::InjectMouse(WM_LBUTTONUP, ok.left + 2, ok.top - 200);
+    return true;
+  });
+  Then([&] {
+    stillUp = CurrentMessageBox().has_value();
+    return true;
+  });
+  Then(Answer(IDCANCEL));
+  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_OKCANCEL), IDCANCEL);
+  EXPECT_TRUE(stillUp);
+}
+
+TEST_F(MessageBoxTest, TapOutsideTheBoxNeitherAnswersNorReachesTheOwner) {
+  HWND owner = Owner();
+  bool stillUp = false;
+  Then([] {
+    if (!CurrentMessageBox()) return false;
+    Tap(240, 5);
+    return true;
+  });
+  Then([&] {
+    stillUp = CurrentMessageBox().has_value();
+    return true;
+  });
+  Then(Answer(IDOK));
+  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_OK), IDOK);
+  EXPECT_TRUE(stillUp);
+  EXPECT_TRUE(Got(WM_LBUTTONDOWN).empty());
+}
+
+// ---- Answers from automation and keys ----
+
+TEST_F(MessageBoxTest, AnswerAcceptsOnlyTheBoxsOwnButtons) {
+  HWND owner = Owner();
+  bool cancelRefused = false;
+  Then([&] {
+    if (!CurrentMessageBox()) return false;
+    cancelRefused = !AnswerMessageBox(IDCANCEL) && !AnswerMessageBox(IDOK);
+    return true;
+  });
+  Then(Answer(IDNO));
+  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_YESNO), IDNO);
+  EXPECT_TRUE(cancelRefused);
+  EXPECT_FALSE(AnswerMessageBox(IDOK)) << "no box is up any more";
+  EXPECT_FALSE(CurrentMessageBox().has_value());
+}
+
+TEST_F(MessageBoxTest, CurrentBoxDescribesButtonsInOrderWithScreenRects) {
+  HWND owner = Owner();
+  std::optional<MessageBoxInfo> seen;
+  Then([&] {
+    seen = CurrentMessageBox();
+    return seen && AnswerMessageBox(IDYES);
+  });
+  MessageBoxW(owner, u"t", u"c", MB_YESNO);
+  ASSERT_TRUE(seen);
+  EXPECT_EQ(seen->buttonIds, (std::vector<int>{IDYES, IDNO}));
+  ASSERT_EQ(seen->buttonRects.size(), 2u);
+  EXPECT_LT(seen->buttonRects[0].right, seen->buttonRects[1].left + 1);
+  EXPECT_EQ(seen->buttonRects[0].top, seen->buttonRects[1].top);
+  for (const RECT& r : seen->buttonRects) {
+    EXPECT_GE(r.left, 0);
+    EXPECT_LE(r.right, 480);
+    EXPECT_GE(r.bottom - r.top, 40) << "rows are sized for 192 dpi";
+  }
+}
+
+TEST_F(MessageBoxTest, EnterTakesTheDefaultButton) {
+  HWND owner = Owner();
+  Then(Key(VK_RETURN));
+  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_YESNO), IDYES);
+  Then(Key(VK_RETURN));
+  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_YESNO | MB_DEFBUTTON2), IDNO);
+}
+
+TEST_F(MessageBoxTest, EscapeCancelsOrSaysNo) {
+  HWND owner = Owner();
+  Then(Key(VK_ESCAPE));
+  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_OKCANCEL), IDCANCEL);
+  Then(Key(VK_ESCAPE));
+  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_YESNO), IDNO);
+  Then(Key(VK_ESCAPE));
+  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_OK), IDOK);
+}
+
+// ---- Modality ----
+
+TEST_F(MessageBoxTest, OwnerIsDisabledWhileTheBoxIsUpAndEnabledAfter) {
+  HWND owner = Owner();
+  BOOL enabledDuring = TRUE;
+  Then([&] {
+    if (!CurrentMessageBox()) return false;
+    enabledDuring = IsWindowEnabled(owner);
+    return AnswerMessageBox(IDOK);
+  });
+  MessageBoxW(owner, u"t", u"c", MB_OK);
+  EXPECT_FALSE(enabledDuring);
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  EXPECT_EQ(GetFocus(), owner) << "focus returns to where it was";
+}
+
+TEST_F(MessageBoxTest, OwnerDisabledBeforeStaysDisabled) {
+  HWND owner = Owner();
+  EnableWindow(owner, FALSE);
+  Then(Answer(IDOK));
+  MessageBoxW(owner, u"t", u"c", MB_OK);
+  EXPECT_FALSE(IsWindowEnabled(owner));
+}
+
+TEST_F(MessageBoxTest, BoxOpenedInsideABoxNestsAndKeepsTheOwnerDisabled) {
+  HWND owner = Owner();
+  const UINT kShowInner = WM_USER + 5;
+  int innerResult = 0;
+  BOOL enabledBetween = TRUE;
+  OnOwner([&](HWND h, UINT msg, WPARAM, LPARAM, LRESULT* r) {
+    if (msg != kShowInner) return false;
+    innerResult = MessageBoxW(h, u"inner", u"B", MB_YESNO);
+    *r = 0;
+    return true;
+  });
+  Then([&] {
+    if (!CurrentMessageBox()) return false;
+    PostMessageW(owner, kShowInner, 0, 0);
+    return true;
+  });
+  Then([] {
+    auto box = CurrentMessageBox();
+    return box && box->caption == u"B" && AnswerMessageBox(IDYES);
+  });
+  Then([&] {
+    auto box = CurrentMessageBox();
+    if (!box || box->caption != u"A" || innerResult == 0) return false;
+    enabledBetween = IsWindowEnabled(owner);
+    return AnswerMessageBox(IDCANCEL);
+  });
+  EXPECT_EQ(MessageBoxW(owner, u"outer", u"A", MB_OKCANCEL), IDCANCEL);
+  EXPECT_EQ(innerResult, IDYES);
+  EXPECT_FALSE(enabledBetween) << "the inner box must not enable the owner under the outer one";
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  EXPECT_EQ(MessageBoxLog().size(), 2u);
+}
+
+TEST_F(MessageBoxTest, QuitDuringTheBoxEndsItAndReachesTheOuterLoop) {
+  HWND owner = Owner();
+  Then([] {
+    if (!CurrentMessageBox()) return false;
+    PostQuitMessage(3);
+    return true;
+  });
+  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_OKCANCEL), IDCANCEL);
+  MSG msg{};
+  EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), FALSE);
+  EXPECT_EQ(msg.wParam, 3u);
+}
+
+TEST_F(MessageBoxTest, BadOwnerFailsWithoutShowingAnything) {
+  HWND owner = Owner();
+  DestroyWindow(owner);
+  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_OK), 0);
+  EXPECT_TRUE(MessageBoxLog().empty());
+}
+
+// ---- Drawing ----
+
+TEST_F(MessageBoxTest, CaptionTextAndButtonsAreOnScreenAndGoAfterwards) {
+  HWND owner = Owner();
+  bool caption = false, text = false, buttons = false;
+  Then([&] {
+    if (!CurrentMessageBox()) return false;
+    caption = uitest::OnScreen(u"에러");
+    text = uitest::OnScreen(u"전송 실패");
+    buttons = uitest::OnScreen(u"확인") && uitest::OnScreen(u"취소");
+    return AnswerMessageBox(IDOK);
+  });
+  MessageBoxW(owner, u"전송 실패", u"에러", MB_OKCANCEL | MB_ICONERROR);
+  EXPECT_TRUE(caption);
+  EXPECT_TRUE(text);
+  EXPECT_TRUE(buttons);
+  platform::wm::PumpUntilIdle();
+  EXPECT_FALSE(uitest::OnScreen(u"전송 실패")) << "the box leaves no text behind";
+}
+
+TEST_F(MessageBoxTest, LongTextWrapsInsideTheScreen) {
+  HWND owner = Owner();
+  std::u16string text;
+  for (int i = 0; i < 12; ++i) text += u"word wrapped message ";
+  std::vector<platform::gdi::TextRun> runs;
+  Then([&] {
+    if (!CurrentMessageBox()) return false;
+    runs = platform::gdi::ScreenTextRuns();
+    return AnswerMessageBox(IDOK);
+  });
+  MessageBoxW(owner, text.c_str(), u"caption", MB_OK);
+  const platform::gdi::TextRun* body = nullptr;
+  const platform::gdi::TextRun* caption = nullptr;
+  for (const auto& run : runs) {
+    if (run.text == text) body = &run;
+    if (run.text == u"caption") caption = &run;
+  }
+  ASSERT_TRUE(body && caption);
+  EXPECT_GE(body->rect.left, 0);
+  EXPECT_LE(body->rect.right, 480);
+  int lineHeight = caption->rect.bottom - caption->rect.top;
+  EXPECT_GE(body->rect.bottom - body->rect.top, 3 * lineHeight) << "several lines, all inside the box";
+}
+
+// ---- Unattended ----
+
+TEST_F(MessageBoxTest, AutoAnswerReturnsAtOnceAndIsLogged) {
+  HWND owner = Owner();
+  platform::ui::SetMessageBoxAutoAnswer([](const MessageBoxInfo& info) { return info.caption == u"확인" ? IDYES : 0; });
+  EXPECT_EQ(MessageBoxW(owner, u"지울까요?", u"확인", MB_YESNO), IDYES);
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  // An answer that is not one of the box's buttons leaves the box to be answered normally.
+  Then(Answer(IDOK));
+  EXPECT_EQ(MessageBoxW(owner, u"t", u"정보", MB_OK), IDOK);
+  auto log = MessageBoxLog();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[0].text, u"지울까요?");
+  platform::ui::ClearMessageBoxLog();
+  EXPECT_TRUE(MessageBoxLog().empty());
+}

@@ -1,0 +1,129 @@
+#include <memory>
+
+#include "platform/gdi/window_dc.h"
+#include "platform/ui/resources.h"
+#include "ui_fixture.h"
+
+// ---- Strings ----
+
+TEST(LoadString, ApplicationNameFitsAndIsTerminated) {
+  WCHAR buffer[260];
+  EXPECT_EQ(LoadStringW(GetModuleHandleW(nullptr), 128, buffer, 260), 5);
+  EXPECT_EQ(std::u16string(buffer), u"Parlo");
+}
+
+TEST(LoadString, ShortBufferTruncatesAndStillTerminates) {
+  WCHAR buffer[8] = {u'x', u'x', u'x', u'x', u'x', u'x', u'x', u'x'};
+  EXPECT_EQ(LoadStringW(nullptr, 128, buffer, 3), 2);
+  EXPECT_EQ(std::u16string(buffer), u"Pa");
+  EXPECT_EQ(buffer[3], u'x') << "nothing written past the buffer";
+  EXPECT_EQ(LoadStringW(nullptr, 128, buffer, 1), 0);
+  EXPECT_EQ(buffer[0], 0);
+  EXPECT_EQ(LoadStringW(nullptr, 128, buffer, 6), 5) << "exactly room for the text and its null";
+  EXPECT_EQ(std::u16string(buffer), u"Parlo");
+}
+
+TEST(LoadString, ZeroLengthBufferHandsOutAPointerToTheResource) {
+  LPCWSTR text = nullptr;
+  EXPECT_EQ(LoadStringW(nullptr, 128, reinterpret_cast<LPWSTR>(&text), 0), 5);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(std::u16string(text, 5), u"Parlo");
+}
+
+TEST(LoadString, EmptyStringsExistButLoadAsNothing) {
+  WCHAR buffer[16] = {u'x', u'x', 0};
+  EXPECT_EQ(LoadStringW(nullptr, 59282, buffer, 16), 0);
+  EXPECT_EQ(buffer[0], 0) << "an existing empty string still empties the buffer";
+  buffer[0] = u'x';
+  EXPECT_EQ(LoadStringW(nullptr, 59283, buffer, 16), 0);
+  EXPECT_EQ(buffer[0], 0);
+}
+
+TEST(LoadString, MissingStringLeavesTheBufferAlone) {
+  WCHAR buffer[16] = {u'k', u'e', u'e', u'p', 0};
+  SetLastError(0);
+  EXPECT_EQ(LoadStringW(nullptr, 4711, buffer, 16), 0);
+  EXPECT_EQ(std::u16string(buffer), u"keep");
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
+  EXPECT_EQ(LoadStringW(nullptr, 128, nullptr, 16), 0);
+  EXPECT_EQ(LoadStringW(nullptr, 128, buffer, -1), 0);
+}
+
+TEST(LoadString, DataFileModulesAnswerFromTheirOwnSet) {
+  auto set = std::make_shared<platform::ui::ResourceSet>();
+  set->strings[128] = u"Skin";
+  HMODULE module = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x5A5A));
+  platform::ui::SetModuleResources(module, set);
+  WCHAR buffer[16];
+  EXPECT_EQ(LoadStringW(module, 128, buffer, 16), 4);
+  EXPECT_EQ(std::u16string(buffer), u"Skin");
+  EXPECT_EQ(LoadStringW(module, 59282, buffer, 16), 0) << "no fallback to the program's strings";
+  platform::ui::SetModuleResources(module, nullptr);
+  EXPECT_EQ(LoadStringW(module, 128, buffer, 16), 5) << "an unknown handle means the program";
+}
+
+// ---- Icons ----
+
+class IconTest : public uitest::UiTest {};
+
+TEST_F(IconTest, ProgramIconIsSharedAndDrawsABubbleWithClearCorners) {
+  HICON a = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128));
+  HICON b = LoadIconW(nullptr, MAKEINTRESOURCEW(128));
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a, b);
+  EXPECT_TRUE(DestroyIcon(a));
+  EXPECT_TRUE(DrawIcon(nullptr, 0, 0, a) == FALSE) << "no DC";
+
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, 64, 64);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  RECT all{0, 0, 64, 64};
+  HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
+  FillRect(mem, &all, white);
+  ASSERT_TRUE(DrawIconEx(mem, 0, 0, a, 64, 64, 0, nullptr, DI_NORMAL)) << "still drawable after DestroyIcon";
+  COLORREF corner = GetPixel(mem, 1, 1);
+  COLORREF body = GetPixel(mem, 8, 16);
+  EXPECT_EQ(corner, RGB(255, 255, 255));
+  EXPECT_GT(GetBValue(body), GetRValue(body) + 60) << "the bubble is blue";
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteObject(white);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(129)), nullptr);
+}
+
+// ---- Cursor ----
+
+TEST(Cursor, SetCursorReturnsThePreviousOne) {
+  HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+  HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
+  ASSERT_NE(arrow, nullptr);
+  ASSERT_NE(wait, nullptr);
+  EXPECT_NE(arrow, wait);
+  EXPECT_EQ(LoadCursorW(nullptr, IDC_WAIT), wait) << "system cursors are shared";
+  SetCursor(arrow);
+  EXPECT_FALSE(platform::ui::CursorIsWait());
+  EXPECT_EQ(SetCursor(wait), arrow);
+  EXPECT_TRUE(platform::ui::CursorIsWait());
+  EXPECT_EQ(GetCursor(), wait);
+  EXPECT_EQ(SetCursor(arrow), wait);
+  EXPECT_FALSE(platform::ui::CursorIsWait());
+}
+
+TEST(Cursor, NoCursorAndBadHandles) {
+  HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+  SetCursor(arrow);
+  EXPECT_EQ(SetCursor(nullptr), arrow);
+  EXPECT_EQ(GetCursor(), nullptr);
+  EXPECT_FALSE(platform::ui::CursorIsWait());
+  HCURSOR bogus = reinterpret_cast<HCURSOR>(static_cast<uintptr_t>(0x12345));
+  EXPECT_EQ(SetCursor(bogus), nullptr);
+  EXPECT_EQ(GetCursor(), nullptr) << "a bad handle changes nothing";
+  HMENU menu = CreateMenu();
+  EXPECT_EQ(SetCursor(reinterpret_cast<HCURSOR>(menu)), nullptr) << "a menu is not a cursor";
+  DestroyMenu(menu);
+  EXPECT_EQ(LoadCursorW(nullptr, MAKEINTRESOURCEW(1)), nullptr);
+  SetCursor(arrow);
+}

@@ -1,0 +1,136 @@
+#include "ui_fixture.h"
+
+#include <deque>
+
+#include "platform/gdi/screen.h"
+#include "platform/gdi/window_dc.h"
+#include "platform/wm/input.h"
+#include "platform/wm/loop.h"
+
+namespace uitest {
+namespace {
+
+const char16_t kOwnerClass[] = u"UiTestOwner";
+// A step that never comes true would spin the modal loop for ever; past this many idle
+// rounds the script gives up, fails the test and closes whatever is up.
+constexpr int kPatience = 500;
+
+std::deque<Step>& Script() {
+  static std::deque<Step> script;
+  return script;
+}
+int g_rounds = 0;
+
+std::vector<std::pair<HWND, Received>>& Log() {
+  static std::vector<std::pair<HWND, Received>> log;
+  return log;
+}
+std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)>& Handler() {
+  static std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)> h;
+  return h;
+}
+
+LRESULT CALLBACK OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Log().push_back({hwnd, Received{msg, wParam, lParam}});
+  LRESULT r = 0;
+  if (Handler() && Handler()(hwnd, msg, wParam, lParam, &r)) return r;
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+void GiveUp() {
+  ADD_FAILURE() << "a scripted step never came true";
+  Script().clear();
+  platform::ui::CancelMenu();
+  if (auto box = platform::ui::CurrentMessageBox()) platform::ui::AnswerMessageBox(box->buttonIds.front());
+  if (auto dlg = platform::ui::CurrentDialog()) EndDialog(dlg->hwnd, -2);
+}
+
+void RunScript() {
+  if (Script().empty()) return;
+  if (++g_rounds > kPatience) {
+    GiveUp();
+    return;
+  }
+  Step step = Script().front();
+  if (step()) {
+    Script().pop_front();
+    g_rounds = 0;
+  }
+}
+
+}  // namespace
+
+void UiTest::SetUp() {
+  platform::gdi::CreateScreen(480, 800, 192, 192);
+  static bool once = false;
+  if (!once) {
+    once = true;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = OwnerProc;
+    wc.lpszClassName = kOwnerClass;
+    // A background, so whatever system UI covered the owner is painted over when it goes.
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    ASSERT_NE(RegisterClassW(&wc), 0);
+    platform::wm::AddIdlePoller(RunScript);
+  }
+  Script().clear();
+  g_rounds = 0;
+  Log().clear();
+  Handler() = nullptr;
+}
+
+void UiTest::TearDown() {
+  EXPECT_TRUE(Script().empty()) << "steps left unrun";
+  Script().clear();
+  for (HWND h; (h = GetWindow(GetDesktopWindow(), GW_CHILD)) != nullptr;) ASSERT_TRUE(DestroyWindow(h));
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  Handler() = nullptr;
+  Log().clear();
+  platform::ui::SetMessageBoxAutoAnswer(nullptr);
+  platform::ui::ClearMessageBoxLog();
+  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+}
+
+HWND UiTest::Owner() {
+  HWND h = CreateWindowExW(0, kOwnerClass, u"owner", WS_VISIBLE, 0, 0, 480, 800, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_NE(h, nullptr);
+  SetActiveWindow(h);
+  SetFocus(h);
+  platform::wm::PumpUntilIdle();
+  return h;
+}
+
+std::vector<Received> UiTest::Got(UINT message) const {
+  std::vector<Received> out;
+  for (const auto& [h, r] : Log())
+    if (r.message == message) out.push_back(r);
+  return out;
+}
+
+void UiTest::OnOwner(std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)> handler) { Handler() = std::move(handler); }
+
+void UiTest::Then(Step step) { Script().push_back(std::move(step)); }
+bool UiTest::ScriptDone() const { return Script().empty(); }
+
+void UiTest::Tap(int x, int y) {
+  platform::wm::InjectMouse(WM_LBUTTONDOWN, x, y);
+  platform::wm::InjectMouse(WM_LBUTTONUP, x, y);
+}
+
+void UiTest::TapCentre(const RECT& r) { Tap((r.left + r.right) / 2, (r.top + r.bottom) / 2); }
+
+std::vector<std::u16string> ScreenTexts() {
+  std::vector<std::u16string> out;
+  for (const auto& run : platform::gdi::ScreenTextRuns()) out.push_back(run.text);
+  return out;
+}
+
+bool OnScreen(const std::u16string& text) {
+  for (const auto& t : ScreenTexts())
+    if (t.find(text) != std::u16string::npos) return true;
+  return false;
+}
+
+}  // namespace uitest

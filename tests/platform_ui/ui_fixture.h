@@ -1,0 +1,54 @@
+// A screen, an owner window that records what it is sent, and a script of steps run from the
+// idle poller, so a test can answer system UI from inside its modal loop.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "kit/temp_device.h"
+#include "platform/gdi/screen.h"
+#include "platform/ui/ui_state.h"
+#include "platform/wm/input.h"
+#include "platform/wm/loop.h"
+#include "windows.h"
+
+namespace uitest {
+
+struct Received {
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+// A step runs each time the loop goes idle until it returns true; then the next one runs.
+using Step = std::function<bool()>;
+
+class UiTest : public ::testing::Test {
+ public:
+  static void Tap(int x, int y);
+  static void TapCentre(const RECT& r);
+
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // A full-screen top-level window of the recording class.
+  HWND Owner();
+  // What the owner received of `message`, in order.
+  std::vector<Received> Got(UINT message) const;
+  // Lets the owner answer a message itself (returns true when it did).
+  void OnOwner(std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)> handler);
+
+  void Then(Step step);
+  bool ScriptDone() const;
+
+  parlo_test::TempDevice device_;
+};
+
+// Texts on the screen now.
+std::vector<std::u16string> ScreenTexts();
+bool OnScreen(const std::u16string& text);
+
+}  // namespace uitest
