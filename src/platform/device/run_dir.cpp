@@ -1,0 +1,42 @@
+#include "platform/device/run_dir.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "platform/base/device_root.h"
+#include "platform/base/text.h"
+
+namespace platform::device {
+
+bool EnsureRunDir() {
+  const std::filesystem::path dir = RunDir();
+  if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  struct stat st {};
+  if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return false;
+  if ((st.st_mode & 0777) != 0700 && ::chmod(dir.c_str(), 0700) != 0) return false;
+  return true;
+}
+
+std::string SafeFileName(std::string_view prefix, std::u16string_view name) {
+  std::string utf8 = Utf16ToUtf8(name);
+  std::string out(prefix);
+  for (unsigned char c : utf8) {
+    if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' || c == '_') {
+      out.push_back(static_cast<char>(c));
+    } else {
+      char buf[4];
+      std::snprintf(buf, sizeof buf, "%%%02X", c);
+      out += buf;
+    }
+  }
+  if (out.size() <= 200) return out;
+  uint64_t h = 1469598103934665603ull;  // FNV-1a: names this long are rare, collisions rarer
+  for (unsigned char c : utf8) h = (h ^ c) * 1099511628211ull;
+  char buf[24];
+  std::snprintf(buf, sizeof buf, "#%016llx", static_cast<unsigned long long>(h));
+  return std::string(prefix) + buf;
+}
+
+}  // namespace platform::device

@@ -1,0 +1,192 @@
+#include <sys/stat.h>
+
+#include <fstream>
+
+#include "device_fixture.h"
+#include "platform/base/text.h"
+#include "winbase.h"
+
+namespace {
+
+class FilesTest : public parlo_test::DeviceTest {
+ protected:
+  void WriteHost(const std::filesystem::path& p, const std::string& bytes) {
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+  }
+};
+
+// --- Opening ------------------------------------------------------------------------------
+
+TEST_F(FilesTest, PhonePathsLandUnderTheDeviceRoot) {
+  ASSERT_TRUE(CreateDirectoryW(u"\\Program Files", nullptr));
+  ASSERT_TRUE(CreateDirectoryW(u"\\Program Files\\Parlo", nullptr));
+  HANDLE h = CreateFileW(u"\\Program Files\\Parlo\\allcontacts.dat", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(h, "abc", 3, &written, nullptr));
+  EXPECT_EQ(written, 3u);
+  ASSERT_TRUE(CloseHandle(h));
+  EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "Program Files" / "Parlo" / "allcontacts.dat"), "abc");
+}
+
+TEST_F(FilesTest, OpenExistingOnAMissingFileSaysWhichPartIsMissing) {
+  SetLastError(0);
+  EXPECT_EQ(CreateFileW(u"\\nofile.dat", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(CreateFileW(u"\\nodir\\file.dat", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_PATH_NOT_FOUND));
+  EXPECT_EQ(CreateFileW(u"\\nodir\\file.dat", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_PATH_NOT_FOUND));
+}
+
+TEST_F(FilesTest, CreateNewRefusesAnExistingFileAndKeepsIt) {
+  WriteHost(dir() / "a.txt", "keep");
+  EXPECT_EQ(CreateFileW(u"\\a.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_EXISTS));
+  EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "a.txt"), "keep");
+}
+
+TEST_F(FilesTest, AlwaysDispositionsReportAnExistingFile) {
+  WriteHost(dir() / "a.txt", "old content");
+  HANDLE h = CreateFileW(u"\\a.txt", GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(GetFileSize(h, nullptr), 11u);
+  CloseHandle(h);
+  h = CreateFileW(u"\\a.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(GetFileSize(h, nullptr), 0u);
+  CloseHandle(h);
+  h = CreateFileW(u"\\b.txt", GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_SUCCESS));
+  CloseHandle(h);
+}
+
+TEST_F(FilesTest, TruncateExistingEmptiesOnlyExistingFiles) {
+  WriteHost(dir() / "a.txt", "12345");
+  HANDLE h = CreateFileW(u"\\a.txt", GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetFileSize(h, nullptr), 0u);
+  CloseHandle(h);
+  EXPECT_EQ(CreateFileW(u"\\none.txt", GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(FilesTest, PathsThatLeaveTheRootAreRefused) {
+  WriteHost(dir().parent_path() / (dir().filename().string() + "-outside.txt"), "secret");
+  std::u16string escape = u"\\..\\" + platform::Utf8ToUtf16(dir().filename().string() + "-outside.txt");
+  EXPECT_EQ(CreateFileW(escape.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(CreateFileW(u"\\a\\..\\..\\x", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(CreateFileW(u"\\etc/passwd", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(DeleteFileW(escape.c_str()));
+  EXPECT_FALSE(CreateDirectoryW(u"\\..\\evil", nullptr));
+  EXPECT_FALSE(std::filesystem::exists(dir().parent_path() / "evil"));
+  std::filesystem::remove(dir().parent_path() / (dir().filename().string() + "-outside.txt"));
+}
+
+TEST_F(FilesTest, ADirectoryIsNotOpenedAsAFile) {
+  ASSERT_TRUE(CreateDirectoryW(u"\\folder", nullptr));
+  EXPECT_EQ(CreateFileW(u"\\folder", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+}
+
+// --- Reading, writing, seeking -------------------------------------------------------------
+
+TEST_F(FilesTest, ReadStopsAtTheEndWithoutFailing) {
+  WriteHost(dir() / "a.bin", "0123456789");
+  HANDLE h = CreateFileW(u"\\a.bin", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  char buf[16] = {};
+  DWORD read = 0;
+  ASSERT_TRUE(ReadFile(h, buf, 4, &read, nullptr));
+  EXPECT_EQ(std::string(buf, read), "0123");
+  ASSERT_TRUE(ReadFile(h, buf, 16, &read, nullptr));
+  EXPECT_EQ(std::string(buf, read), "456789");
+  ASSERT_TRUE(ReadFile(h, buf, 16, &read, nullptr));
+  EXPECT_EQ(read, 0u);
+  CloseHandle(h);
+}
+
+TEST_F(FilesTest, SeekFromEachOrigin) {
+  WriteHost(dir() / "a.bin", "0123456789");
+  HANDLE h = CreateFileW(u"\\a.bin", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(SetFilePointer(h, 3, nullptr, FILE_BEGIN), 3u);
+  EXPECT_EQ(SetFilePointer(h, 2, nullptr, FILE_CURRENT), 5u);
+  EXPECT_EQ(SetFilePointer(h, -1, nullptr, FILE_END), 9u);
+  char c = 0;
+  DWORD read = 0;
+  ASSERT_TRUE(ReadFile(h, &c, 1, &read, nullptr));
+  EXPECT_EQ(c, '9');
+  EXPECT_EQ(SetFilePointer(h, -20, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
+  EXPECT_NE(GetLastError(), DWORD(ERROR_SUCCESS));
+  // A failed seek leaves the position where it was.
+  EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_CURRENT), 10u);
+  EXPECT_EQ(SetFilePointer(h, 0, nullptr, 7), INVALID_SET_FILE_POINTER);
+  // Writing past the end grows the file.
+  EXPECT_EQ(SetFilePointer(h, 12, nullptr, FILE_BEGIN), 12u);
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(h, "X", 1, &written, nullptr));
+  EXPECT_EQ(GetFileSize(h, nullptr), 13u);
+  CloseHandle(h);
+}
+
+TEST_F(FilesTest, AccessModesAreEnforced) {
+  WriteHost(dir() / "a.bin", "data");
+  HANDLE r = CreateFileW(u"\\a.bin", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  DWORD n = 0;
+  EXPECT_FALSE(WriteFile(r, "x", 1, &n, nullptr));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+  HANDLE w = CreateFileW(u"\\a.bin", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  char c;
+  EXPECT_FALSE(ReadFile(w, &c, 1, &n, nullptr));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+  CloseHandle(r);
+  CloseHandle(w);
+  EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "a.bin"), "data");
+}
+
+TEST_F(FilesTest, ClosedAndForeignHandlesAreRefused) {
+  WriteHost(dir() / "a.bin", "data");
+  HANDLE h = CreateFileW(u"\\a.bin", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_TRUE(CloseHandle(h));
+  char c;
+  DWORD n = 7;
+  EXPECT_FALSE(ReadFile(h, &c, 1, &n, nullptr));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(n, 0u);
+  EXPECT_FALSE(CloseHandle(h));
+  EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
+  EXPECT_EQ(GetFileSize(reinterpret_cast<HANDLE>(0x1234), nullptr), INVALID_FILE_SIZE);
+}
+
+// --- The file system -------------------------------------------------------------------------
+
+TEST_F(FilesTest, DeleteMoveAndAttributes) {
+  WriteHost(dir() / "a.txt", "a");
+  WriteHost(dir() / "b.txt", "b");
+  EXPECT_EQ(GetFileAttributesW(u"\\a.txt"), DWORD(FILE_ATTRIBUTE_NORMAL));
+  EXPECT_EQ(GetFileAttributesW(u"\\"), DWORD(FILE_ATTRIBUTE_DIRECTORY));
+  EXPECT_EQ(GetFileAttributesW(u"\\missing"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(MoveFileW(u"\\a.txt", u"\\b.txt"));  // never replaces
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "b.txt"), "b");
+  ASSERT_TRUE(MoveFileW(u"\\a.txt", u"\\c.txt"));
+  EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "c.txt"), "a");
+  ASSERT_TRUE(DeleteFileW(u"\\c.txt"));
+  EXPECT_FALSE(DeleteFileW(u"\\c.txt"));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+  ASSERT_TRUE(CreateDirectoryW(u"\\d", nullptr));
+  EXPECT_FALSE(CreateDirectoryW(u"\\d", nullptr));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+  EXPECT_FALSE(DeleteFileW(u"\\d"));
+  EXPECT_TRUE(std::filesystem::is_directory(dir() / "d"));
+}
+
+}  // namespace

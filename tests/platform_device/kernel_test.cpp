@@ -1,0 +1,208 @@
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+
+#include "device_fixture.h"
+#include "platform/device/command_line.h"
+#include "platform/device/module.h"
+#include "winbase.h"
+
+namespace {
+
+using parlo_test::DeviceTest;
+using platform::device::SplitCommandLine;
+using Args = std::vector<std::u16string>;
+
+// --- Named mutexes -----------------------------------------------------------------------------
+
+TEST_F(DeviceTest, SecondMutexOfTheSameNameInThisProgramAlreadyExists) {
+  HANDLE first = CreateMutexW(nullptr, FALSE, u"Parlo");
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_SUCCESS));
+  HANDLE second = CreateMutexW(nullptr, FALSE, u"Parlo");
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+  HANDLE other = CreateMutexW(nullptr, FALSE, u"Other");
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_SUCCESS));
+  // Closing the extra handle keeps the lock; closing the holder frees the name.
+  ASSERT_TRUE(CloseHandle(second));
+  CloseHandle(CreateMutexW(nullptr, FALSE, u"Parlo"));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+  ASSERT_TRUE(CloseHandle(first));
+  HANDLE again = CreateMutexW(nullptr, FALSE, u"Parlo");
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_SUCCESS));
+  CloseHandle(again);
+  CloseHandle(other);
+}
+
+TEST_F(DeviceTest, RunFolderIsPrivate) {
+  HANDLE m = CreateMutexW(nullptr, FALSE, u"Parlo");
+  ASSERT_NE(m, nullptr);
+  struct stat st {};
+  ASSERT_EQ(::stat((dir() / "run").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  CloseHandle(m);
+}
+
+TEST_F(DeviceTest, MutexHeldByAnotherProcessAlreadyExistsUntilItEnds) {
+  int toChild[2], toParent[2];
+  ASSERT_EQ(pipe(toChild), 0);
+  ASSERT_EQ(pipe(toParent), 0);
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    HANDLE m = CreateMutexW(nullptr, FALSE, u"Parlo");
+    char ok = (m && GetLastError() == ERROR_SUCCESS) ? 'y' : 'n';
+    (void)!write(toParent[1], &ok, 1);
+    char c;
+    (void)!read(toChild[0], &c, 1);  // hold the lock until told to end
+    _exit(0);
+  }
+  char ok = 0;
+  ASSERT_EQ(read(toParent[0], &ok, 1), 1);
+  ASSERT_EQ(ok, 'y');
+  HANDLE seen = CreateMutexW(nullptr, FALSE, u"Parlo");
+  ASSERT_NE(seen, nullptr);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+  CloseHandle(seen);
+  (void)!write(toChild[1], "x", 1);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  HANDLE mine = CreateMutexW(nullptr, FALSE, u"Parlo");
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_SUCCESS));
+  CloseHandle(mine);
+  for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) close(fd);
+}
+
+TEST_F(DeviceTest, NamesWithOddCharactersAreSafeFileNames) {
+  HANDLE a = CreateMutexW(nullptr, FALSE, u"../../escape/이름");
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_SUCCESS));
+  for (auto& e : std::filesystem::directory_iterator(dir() / "run"))
+    EXPECT_EQ(e.path().parent_path(), dir() / "run");
+  EXPECT_FALSE(std::filesystem::exists(dir() / "escape"));
+  std::u16string overlong(300, u'n');
+  EXPECT_EQ(CreateMutexW(nullptr, FALSE, overlong.c_str()), nullptr);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+  CloseHandle(a);
+}
+
+// --- Threads ------------------------------------------------------------------------------------
+
+DWORD WINAPI AddOne(LPVOID p) {
+  ++*static_cast<std::atomic<int>*>(p);
+  return 42;
+}
+
+TEST_F(DeviceTest, ThreadRunsAndItsHandleSignalsWhenItEnds) {
+  std::atomic<int> counter{0};
+  DWORD id = 0;
+  HANDLE t = CreateThread(nullptr, 0, AddOne, &counter, 0, &id);
+  ASSERT_NE(t, nullptr);
+  EXPECT_NE(id, 0u);
+  EXPECT_EQ(WaitForSingleObject(t, INFINITE), WAIT_OBJECT_0);
+  EXPECT_EQ(counter.load(), 1);
+  DWORD code = 0;
+  ASSERT_TRUE(GetExitCodeThread(t, &code));
+  EXPECT_EQ(code, 42u);
+  EXPECT_TRUE(CloseHandle(t));
+  EXPECT_EQ(WaitForSingleObject(t, 0), WAIT_FAILED);
+}
+
+TEST_F(DeviceTest, ThreadWithoutAStartRoutineIsRefused) {
+  EXPECT_EQ(CreateThread(nullptr, 0, nullptr, nullptr, 0, nullptr), nullptr);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+}
+
+// --- Command lines and processes -------------------------------------------------------------
+
+TEST(CommandLineTest, SplitsTheSystemsWay) {
+  EXPECT_EQ(SplitCommandLine(u""), Args{});
+  EXPECT_EQ(SplitCommandLine(u"  a   b\tc "), (Args{u"a", u"b", u"c"}));
+  EXPECT_EQ(SplitCommandLine(u"\"5\" \"hello world\""), (Args{u"5", u"hello world"}));
+  EXPECT_EQ(SplitCommandLine(u"\"\""), (Args{u""}));
+  EXPECT_EQ(SplitCommandLine(u"a\\\\b"), (Args{u"a\\\\b"}));          // backslashes alone are literal
+  EXPECT_EQ(SplitCommandLine(u"a\\\"b"), (Args{u"a\"b"}));            // \" is a quote
+  EXPECT_EQ(SplitCommandLine(u"\"a\\\\\" b"), (Args{u"a\\", u"b"}));  // \\" is \ and a closing quote
+  EXPECT_EQ(SplitCommandLine(u"a\\\\\\\"b"), (Args{u"a\\\"b"}));      // \\\" is \ and a quote
+  EXPECT_EQ(SplitCommandLine(u"\"say \"\"hi\"\"\""), (Args{u"say \"hi\""}));
+  EXPECT_EQ(SplitCommandLine(u"ab\"c d\"e f"), (Args{u"abc de", u"f"}));
+  EXPECT_EQ(SplitCommandLine(u"\"unterminated arg"), (Args{u"unterminated arg"}));
+}
+
+TEST_F(DeviceTest, CreateProcessRunsAnExecutableAtAPhonePath) {
+  std::filesystem::create_directories(dir() / "windows");
+  const auto script = dir() / "windows" / "MMSC.exe";
+  {
+    std::ofstream out(script);
+    out << "#!/bin/sh\n"
+           "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$PARLO_DEVICE/args.txt\"\n"
+           "printf '%s|%s' \"$PARLO_PHONE_PATH\" \"$PARLO_COMMAND_LINE\" > \"$PARLO_DEVICE/env.txt\"\n"
+           "exit 3\n";
+  }
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  std::u16string line = u"\"5\" \"안녕 hello\"";
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessW(u"\\windows\\MMSC.exe", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             nullptr, &pi));
+  ASSERT_NE(pi.hProcess, nullptr);
+  EXPECT_NE(pi.dwProcessId, 0u);
+  ASSERT_EQ(WaitForSingleObject(pi.hProcess, INFINITE), WAIT_OBJECT_0);
+  DWORD code = 0;
+  ASSERT_TRUE(GetExitCodeProcess(pi.hProcess, &code));
+  EXPECT_EQ(code, 3u);
+  CloseHandle(pi.hProcess);
+  EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "args.txt"), "5\n안녕 hello\n");
+  EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "env.txt"), "\\windows\\MMSC.exe|\"5\" \"안녕 hello\"");
+}
+
+TEST_F(DeviceTest, WithoutAnApplicationNameTheFirstWordNamesTheProgram) {
+  std::filesystem::create_directories(dir() / "Program Files" / "Tool");
+  const auto script = dir() / "Program Files" / "Tool" / "run.exe";
+  std::ofstream(script) << "#!/bin/sh\nprintf '%s|' \"$@\" > \"$PARLO_DEVICE/args.txt\"\n";
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  std::u16string line = u"  \"\\Program Files\\Tool\\run.exe\"  one \"two three\"";
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi));
+  ASSERT_EQ(WaitForSingleObject(pi.hProcess, INFINITE), WAIT_OBJECT_0);
+  CloseHandle(pi.hProcess);
+  EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "args.txt"), "one|two three|");
+}
+
+TEST_F(DeviceTest, CreateProcessFailsForMissingOrNonExecutableFiles) {
+  PROCESS_INFORMATION pi{};
+  std::u16string line = u"x";
+  EXPECT_FALSE(CreateProcessW(u"\\windows\\MMSC.exe", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              nullptr, &pi));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+  std::filesystem::create_directories(dir() / "windows");
+  std::ofstream(dir() / "windows" / "plain.exe") << "not runnable";
+  std::filesystem::permissions(dir() / "windows" / "plain.exe", std::filesystem::perms::owner_read);
+  EXPECT_FALSE(CreateProcessW(u"\\windows\\plain.exe", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              nullptr, &pi));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(CreateProcessW(u"\\..\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi));
+}
+
+// --- The program's module -------------------------------------------------------------------------
+
+TEST(ModuleTest, ProgramFileNameAndInstance) {
+  WCHAR path[260];
+  DWORD n = GetModuleFileNameW(nullptr, path, 260);
+  EXPECT_EQ(std::u16string(path), u"\\Program Files\\Parlo\\Parlo.exe");
+  EXPECT_EQ(n, 30u);
+  WCHAR small[8];
+  EXPECT_EQ(GetModuleFileNameW(nullptr, small, 8), 8u);
+  EXPECT_EQ(std::u16string(small), u"\\Progra");
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
+  HMODULE self = GetModuleHandleW(nullptr);
+  ASSERT_NE(self, nullptr);
+  EXPECT_EQ(GetModuleHandleW(u"parlo.EXE"), self);
+  EXPECT_EQ(GetModuleHandleW(u"coredll.dll"), nullptr);
+  EXPECT_EQ(GetModuleFileNameW(self, path, 260), 30u);
+}
+
+}  // namespace

@@ -1,0 +1,226 @@
+// The calling side of the single-instance socket: FindWindowW, SendMessageW, ShowWindow and
+// SetForegroundWindow reaching a window of another program, here a scripted peer that speaks
+// the protocol on its own thread, and a real second process.
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <mutex>
+#include <thread>
+
+#include "device_fixture.h"
+#include "platform/device/instance_protocol.h"
+#include "platform/device/instance_server.h"
+#include "platform/device/run_dir.h"
+#include "platform/device/unix_socket.h"
+#include "platform/wm/loop.h"
+#include "test_window.h"
+
+namespace {
+
+namespace inst = platform::device::instance;
+
+struct Request {
+  inst::Header header;
+  std::string payload;
+};
+
+// Listens where another program would and answers every request with `answer`.
+class ScriptedPeer {
+ public:
+  ScriptedPeer(const std::filesystem::path& path, inst::Reply answer) : answer_(answer) {
+    listen_ = platform::device::ListenAt(path);
+    thread_ = std::thread([this] { Serve(); });
+  }
+  ~ScriptedPeer() {
+    ::shutdown(listen_, SHUT_RDWR);  // wakes the blocked accept
+    thread_.join();
+    ::close(listen_);
+  }
+  std::vector<Request> requests() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return requests_;
+  }
+
+ private:
+  void Serve() {
+    for (;;) {
+      int fd = ::accept(listen_, nullptr, nullptr);
+      if (fd < 0) return;
+      uint8_t raw[inst::kHeaderSize];
+      if (platform::device::ReadExact(fd, raw, sizeof raw, platform::device::DeadlineIn(2000))) {
+        if (auto h = inst::DecodeHeader(raw)) {
+          Request r{*h, std::string(h->length, '\0')};
+          if (platform::device::ReadExact(fd, r.payload.data(), r.payload.size(), platform::device::DeadlineIn(2000))) {
+            {
+              std::lock_guard<std::mutex> lock(mutex_);
+              requests_.push_back(r);
+            }
+            platform::device::WriteAll(fd, inst::EncodeReply(h->id, h->op, answer_), platform::device::DeadlineIn(2000));
+          }
+        }
+      }
+      ::close(fd);
+    }
+  }
+
+  inst::Reply answer_;
+  int listen_ = -1;
+  std::thread thread_;
+  std::mutex mutex_;
+  std::vector<Request> requests_;
+};
+
+class RemoteWindowsTest : public parlo_test::DeviceTest {
+ protected:
+  void SetUp() override {
+    DeviceTest::SetUp();
+    platform::device::InstallRemoteWindows();
+    ASSERT_TRUE(platform::device::EnsureRunDir());
+  }
+  std::filesystem::path PeerSocket(int pid) { return dir() / "run" / ("instance-" + std::to_string(pid) + ".sock"); }
+};
+
+TEST_F(RemoteWindowsTest, FindReachesAnotherProgramAndMessagesCrossWithTheirData) {
+  ScriptedPeer peer(PeerSocket(4000001), {inst::Status::kOk, 0x40000010});
+  HWND remote = FindWindowW(u"PeerFrame", nullptr);
+  ASSERT_NE(remote, nullptr);
+  EXPECT_FALSE(IsWindow(remote));  // not a window of this program
+  EXPECT_EQ(FindWindowW(u"PeerFrame", nullptr), remote);  // the same window keeps its handle
+
+  std::u16string number(260, u'\0');
+  number.replace(0, 11, u"01098765432");
+  COPYDATASTRUCT cds{4, 520, number.data()};
+  EXPECT_EQ(SendMessageW(remote, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)), 0x40000010);
+  EXPECT_EQ(SendMessageW(remote, 1037, 2, 0), 0x40000010);
+  EXPECT_TRUE(ShowWindow(remote, SW_SHOW));
+  EXPECT_TRUE(SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<uintptr_t>(remote) | 1)));
+
+  auto got = peer.requests();
+  ASSERT_EQ(got.size(), 6u);
+  auto find = inst::DecodeFind(got[0].payload);
+  ASSERT_TRUE(find);
+  EXPECT_EQ(find->className, u"PeerFrame");
+  EXPECT_FALSE(find->hasWindowName);
+  bool refused = false;
+  auto copy = inst::DecodeSend(got[2].payload, &refused);
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(copy->hwnd, 0x40000010u);
+  EXPECT_EQ(copy->message, UINT(WM_COPYDATA));
+  EXPECT_EQ(copy->copyDwData, 4u);
+  EXPECT_EQ(copy->copyData, std::string(reinterpret_cast<const char*>(number.data()), 520));
+  auto view = inst::DecodeSend(got[3].payload, &refused);
+  ASSERT_TRUE(view);
+  EXPECT_EQ(view->message, 1037u);
+  EXPECT_EQ(view->wParam, 2);
+  auto show = inst::DecodeWindow(got[4].payload);
+  ASSERT_TRUE(show);
+  EXPECT_EQ(got[4].header.op, uint16_t(inst::Op::kShow));
+  EXPECT_EQ(show->command, SW_SHOW);
+  EXPECT_EQ(got[5].header.op, uint16_t(inst::Op::kForeground));
+  EXPECT_EQ(inst::DecodeWindow(got[5].payload)->hwnd, 0x40000010u);
+}
+
+TEST_F(RemoteWindowsTest, MessagesThatMayNotCrossNeverLeave) {
+  ScriptedPeer peer(PeerSocket(4000002), {inst::Status::kOk, 0x40000010});
+  HWND remote = FindWindowW(u"PeerFrame", nullptr);
+  ASSERT_NE(remote, nullptr);
+  SetLastError(0);
+  EXPECT_EQ(SendMessageW(remote, 0x0010 /* WM_CLOSE */, 0, 0), 0);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+  std::string big(521, 'x');
+  COPYDATASTRUCT cds{4, 521, big.data()};
+  EXPECT_EQ(SendMessageW(remote, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)), 0);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(SendMessageW(remote, WM_COPYDATA, 0, 0), 0);
+  EXPECT_EQ(peer.requests().size(), 1u);  // only the search went out
+}
+
+TEST_F(RemoteWindowsTest, StaleSocketsAreSkippedAndRemoved) {
+  auto stale = PeerSocket(4000003);
+  int fd = platform::device::ListenAt(stale);
+  ASSERT_GE(fd, 0);
+  ::close(fd);  // the program ended without cleaning up
+  ASSERT_TRUE(std::filesystem::exists(stale));
+  EXPECT_EQ(FindWindowW(u"PeerFrame", nullptr), nullptr);
+  EXPECT_FALSE(std::filesystem::exists(stale));
+}
+
+TEST_F(RemoteWindowsTest, APeerWithoutTheWindowOrWithNonsenseIsNotAMatch) {
+  ScriptedPeer none(PeerSocket(4000004), {inst::Status::kNoWindow, 0});
+  ScriptedPeer nonsense(PeerSocket(4000005), {inst::Status::kOk, -7});
+  EXPECT_EQ(FindWindowW(u"PeerFrame", nullptr), nullptr);
+  EXPECT_EQ(none.requests().size(), 1u);
+  EXPECT_EQ(nonsense.requests().size(), 1u);
+}
+
+TEST_F(RemoteWindowsTest, AGoneProgramsWindowFailsCleanly) {
+  HWND remote = nullptr;
+  {
+    ScriptedPeer peer(PeerSocket(4000006), {inst::Status::kOk, 0x40000010});
+    remote = FindWindowW(u"PeerFrame", nullptr);
+    ASSERT_NE(remote, nullptr);
+  }
+  std::filesystem::remove(PeerSocket(4000006));
+  EXPECT_EQ(SendMessageW(remote, 1034, 0, 0), 0);
+  EXPECT_FALSE(ShowWindow(remote, SW_SHOW));
+  EXPECT_FALSE(SetForegroundWindow(remote));
+}
+
+// A second launch and a running instance as two real processes: the child runs the frame and
+// serves it; this process finds it, hands over a number and brings it forward.
+TEST_F(RemoteWindowsTest, SecondProcessHandsItsRequestToTheRunningOne) {
+  int ready[2], report[2], stop[2];
+  ASSERT_EQ(pipe(ready), 0);
+  ASSERT_EQ(pipe(report), 0);
+  ASSERT_EQ(pipe(stop), 0);
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    devtest::TestWindow frame(u"ChildFrame", 1);
+    bool ok = platform::device::StartInstanceServer();
+    (void)!write(ready[1], ok ? "y" : "n", 1);
+    // Serve until told to stop; the stop pipe's byte ends the wait.
+    for (;;) {
+      platform::wm::PumpUntilIdle();
+      pollfd p{stop[0], POLLIN, 0};
+      if (::poll(&p, 1, 1) > 0) break;
+    }
+    std::string summary;
+    for (auto& r : frame.all()) {
+      summary += std::to_string(r.message) + ":" + std::to_string(r.wParam);
+      if (r.message == WM_COPYDATA)
+        summary += ":" + std::to_string(r.copyDwData) + ":" + std::to_string(r.copyBytes.size()) + ":" +
+                   std::string(r.copyBytes.data(), 1);
+      summary += ";";
+    }
+    (void)!write(report[1], summary.data(), summary.size());
+    platform::device::StopInstanceServer();
+    _exit(0);
+  }
+  char c = 0;
+  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  ASSERT_EQ(c, 'y');
+  HWND running = FindWindowW(u"ChildFrame", nullptr);
+  ASSERT_NE(running, nullptr);
+  std::u16string number(260, u'\0');
+  number.replace(0, 3, u"010");
+  COPYDATASTRUCT cds{4, 520, number.data()};
+  EXPECT_EQ(SendMessageW(running, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)), 1);
+  EXPECT_EQ(SendMessageW(running, 1037, 2, 0), 1);
+  EXPECT_TRUE(ShowWindow(running, SW_SHOW));
+  EXPECT_TRUE(SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<uintptr_t>(running) | 1)));
+  (void)!write(stop[1], "x", 1);
+  std::string summary;
+  char buf[256];
+  ssize_t n;
+  close(report[1]);
+  while ((n = read(report[0], buf, sizeof buf)) > 0) summary.append(buf, n);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_EQ(summary, "74:0:4:520:0;1037:2;");
+  for (int fd : {ready[0], ready[1], report[0], stop[0], stop[1]}) close(fd);
+}
+
+}  // namespace

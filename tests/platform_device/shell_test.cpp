@@ -1,0 +1,120 @@
+#include <cstring>
+
+#include "aygshell.h"
+#include "commctrl.h"
+#include "device_fixture.h"
+#include "platform/base/clock.h"
+#include "platform/device/shell_notifications.h"
+#include "platform/device/system_clock_value.h"
+
+namespace {
+
+using parlo_test::DeviceTest;
+
+const CLSID kUnreadClsid = {0x592A0D12, 0xF0AC, 0x411B, {0xA1, 0x75, 0x8B, 0x34, 0x82, 0x38, 0xF1, 0xFD}};
+
+// --- Registry helpers of the shell ------------------------------------------------------------
+
+TEST_F(DeviceTest, RegistryGetDwordReadsOnlyFourByteDwords) {
+  ASSERT_EQ(RegistrySetDWORD(HKEY_LOCAL_MACHINE, u"System\\State\\Messages\\SMS\\Unread", u"Count", 5), S_OK);
+  DWORD v = 0;
+  EXPECT_EQ(RegistryGetDWORD(HKEY_LOCAL_MACHINE, u"\\System\\State\\Messages\\SMS\\Unread", u"Count", &v), S_OK);
+  EXPECT_EQ(v, 5u);
+  v = 77;
+  EXPECT_TRUE(FAILED(RegistryGetDWORD(HKEY_LOCAL_MACHINE, u"System\\State\\Messages\\SMS\\Unread", u"Unread", &v)));
+  EXPECT_EQ(v, 77u);
+  EXPECT_EQ(RegistryGetDWORD(HKEY_LOCAL_MACHINE, u"System\\None", u"Count", &v),
+            HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"T", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
+  const char16_t text[] = u"5";
+  RegSetValueExW(key, u"s", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
+  EXPECT_TRUE(FAILED(RegistryGetDWORD(HKEY_LOCAL_MACHINE, u"T", u"s", &v)));
+  EXPECT_EQ(v, 77u);
+  EXPECT_EQ(RegistryGetDWORD(HKEY_LOCAL_MACHINE, u"T", u"s", nullptr), E_INVALIDARG);
+  RegCloseKey(key);
+}
+
+// --- Shell notifications -----------------------------------------------------------------------
+
+TEST_F(DeviceTest, ShellNotificationsAreListedAddedReplacedAndRemoved) {
+  SHNOTIFICATIONDATA n{};
+  n.cbStruct = sizeof n;
+  n.dwID = 9114;
+  n.clsid = kUnreadClsid;
+  n.npPriority = SHNP_INFORM;
+  n.pszTitle = u"새 메시지";
+  n.pszHTML = u"<b>1</b>";
+  ASSERT_EQ(SHNotificationAdd(&n), ERROR_SUCCESS);
+  n.pszHTML = u"<b>2</b>";
+  ASSERT_EQ(SHNotificationAdd(&n), ERROR_SUCCESS);
+  std::vector<platform::device::ShellNotification> list;
+  ASSERT_EQ(platform::device::ListShellNotifications(&list), ERROR_SUCCESS);
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].clsid, "{592A0D12-F0AC-411B-A175-8B348238F1FD}");
+  EXPECT_EQ(list[0].id, 9114u);
+  EXPECT_EQ(list[0].title, "새 메시지");
+  EXPECT_EQ(list[0].html, "<b>2</b>");
+  EXPECT_EQ(list[0].time, "2024-03-05 14:07:09");
+  // Another program (a fresh connection) sees the same set.
+  platform::device::registry::Close();
+  EXPECT_EQ(SHNotificationRemove(&kUnreadClsid, 1), ERROR_NOT_FOUND);
+  EXPECT_EQ(SHNotificationRemove(&kUnreadClsid, 9114), ERROR_SUCCESS);
+  ASSERT_EQ(platform::device::ListShellNotifications(&list), ERROR_SUCCESS);
+  EXPECT_TRUE(list.empty());
+  EXPECT_EQ(SHNotificationRemove(nullptr, 9114), ERROR_INVALID_PARAMETER);
+  n.cbStruct = 4;
+  EXPECT_EQ(SHNotificationAdd(&n), ERROR_INVALID_PARAMETER);
+}
+
+TEST(ClsidTest, TextRoundTripAndRejects) {
+  CLSID c{};
+  ASSERT_TRUE(platform::device::ClsidFromString("{592a0d12-f0ac-411b-a175-8b348238f1fd}", &c));
+  EXPECT_EQ(std::memcmp(&c, &kUnreadClsid, sizeof c), 0);
+  EXPECT_EQ(platform::device::ClsidToString(c), "{592A0D12-F0AC-411B-A175-8B348238F1FD}");
+  EXPECT_FALSE(platform::device::ClsidFromString("592A0D12-F0AC-411B-A175-8B348238F1FD", &c));
+  EXPECT_FALSE(platform::device::ClsidFromString("{592A0D12-F0AC-411B-A175-8B348238F1FG}", &c));
+  EXPECT_FALSE(platform::device::ClsidFromString("{592A0D12F0AC-411B-A175-8B348238F1FD-}", &c));
+}
+
+// --- The system clock value ----------------------------------------------------------------------
+
+FILETIME ReadClockValue() {
+  HKEY key = nullptr;
+  FILETIME ft{};
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"System\\State\\DateTime", 0, KEY_READ, &key) != ERROR_SUCCESS) return ft;
+  DWORD type = 0, size = sizeof ft;
+  if (RegQueryValueExW(key, u"Time", nullptr, &type, reinterpret_cast<BYTE*>(&ft), &size) != ERROR_SUCCESS ||
+      type != REG_BINARY || size != 8)
+    ft = FILETIME{};
+  RegCloseKey(key);
+  return ft;
+}
+
+TEST_F(DeviceTest, ClockValueIsTheLocalMinuteAndChangesOnlyWithTheMinute) {
+  platform::device::RefreshSystemClockValue();  // whatever an earlier test wrote, write ours
+  FILETIME ft = ReadClockValue();
+  SYSTEMTIME st{};
+  ASSERT_TRUE(FileTimeToSystemTime(&ft, &st));
+  EXPECT_EQ(st.wYear, 2024);
+  EXPECT_EQ(st.wHour, 14);
+  EXPECT_EQ(st.wMinute, 7);
+  EXPECT_EQ(st.wSecond, 0);
+  platform::clock::Advance(50 * 1000);  // 14:07:59
+  EXPECT_FALSE(platform::device::RefreshSystemClockValue());
+  platform::clock::Advance(1000);  // 14:08:00
+  EXPECT_TRUE(platform::device::RefreshSystemClockValue());
+  ft = ReadClockValue();
+  ASSERT_TRUE(FileTimeToSystemTime(&ft, &st));
+  EXPECT_EQ(st.wMinute, 8);
+}
+
+TEST(CommonControlsTest, InitialisationChecksTheRecordSize) {
+  INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_DATE_CLASSES};
+  EXPECT_TRUE(InitCommonControlsEx(&icc));
+  icc.dwSize = 4;
+  EXPECT_FALSE(InitCommonControlsEx(&icc));
+  EXPECT_FALSE(InitCommonControlsEx(nullptr));
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+#include "aygshell.h"
+#include "device_fixture.h"
+#include "platform/device/shell_window.h"
+#include "platform/wm/loop.h"
+#include "test_window.h"
+
+namespace {
+
+class ShellWindowTest : public parlo_test::DeviceTest {
+ protected:
+  void SetUp() override {
+    DeviceTest::SetUp();
+    window_ = std::make_unique<devtest::TestWindow>(u"ShellTestFrame");
+  }
+  void TearDown() override {
+    platform::device::SetSipPreferenceHandler(nullptr);
+    platform::device::SetDialogInitHandler(nullptr);
+    window_.reset();
+    platform::wm::PumpUntilIdle();
+    DeviceTest::TearDown();
+  }
+  std::unique_ptr<devtest::TestWindow> window_;
+};
+
+TEST_F(ShellWindowTest, FullScreenFlagsHideAndShowAgain) {
+  HWND hwnd = window_->hwnd();
+  ASSERT_TRUE(SHFullScreen(hwnd, SHFS_HIDETASKBAR | SHFS_HIDESIPBUTTON));  // 10, as the frame asks
+  auto s = platform::device::FullScreenState(hwnd);
+  EXPECT_TRUE(s.taskbarHidden);
+  EXPECT_TRUE(s.sipButtonHidden);
+  ASSERT_TRUE(SHFullScreen(hwnd, SHFS_SHOWTASKBAR | SHFS_SHOWSIPBUTTON));  // 5
+  s = platform::device::FullScreenState(hwnd);
+  EXPECT_FALSE(s.taskbarHidden);
+  EXPECT_FALSE(s.sipButtonHidden);
+  EXPECT_FALSE(SHFullScreen(nullptr, SHFS_HIDETASKBAR));
+}
+
+TEST_F(ShellWindowTest, FullScreenStateEndsWithTheWindow) {
+  HWND hwnd = window_->hwnd();
+  ASSERT_TRUE(SHFullScreen(hwnd, SHFS_HIDETASKBAR));
+  DestroyWindow(hwnd);
+  EXPECT_FALSE(platform::device::FullScreenState(hwnd).taskbarHidden);
+}
+
+TEST_F(ShellWindowTest, SipPreferenceReachesTheInputPanel) {
+  std::vector<int> asked;
+  platform::device::SetSipPreferenceHandler([&](HWND, int state) { asked.push_back(state); });
+  EXPECT_TRUE(SHSipPreference(window_->hwnd(), SIP_DOWN));
+  EXPECT_TRUE(SHSipPreference(window_->hwnd(), SIP_UNCHANGED));
+  EXPECT_FALSE(SHSipPreference(window_->hwnd(), static_cast<SIPSTATE>(9)));
+  EXPECT_FALSE(SHSipPreference(nullptr, SIP_DOWN));
+  EXPECT_EQ(asked, std::vector<int>{SIP_DOWN});
+}
+
+TEST_F(ShellWindowTest, InitDialogSizesToTheScreenAndPutsThePanelDown) {
+  HWND dlg = CreateWindowExW(0, u"ShellTestFrame", u"About", WS_VISIBLE, 20, 30, 100, 100, nullptr, nullptr,
+                             nullptr, nullptr);
+  ASSERT_NE(dlg, nullptr);
+  std::vector<int> sip;
+  DWORD dialogFlags = 0;
+  platform::device::SetSipPreferenceHandler([&](HWND, int state) { sip.push_back(state); });
+  platform::device::SetDialogInitHandler([&](HWND, DWORD flags) { dialogFlags = flags; });
+  SHINITDLGINFO info{SHIDIM_FLAGS, dlg, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN};  // 13
+  ASSERT_TRUE(SHInitDialog(&info));
+  RECT r{};
+  GetWindowRect(dlg, &r);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN));
+  EXPECT_EQ(sip, std::vector<int>{SIP_DOWN});
+  EXPECT_EQ(dialogFlags, DWORD(13));
+  info.dwMask = 0;
+  EXPECT_FALSE(SHInitDialog(&info));
+  EXPECT_FALSE(SHInitDialog(nullptr));
+  DestroyWindow(dlg);
+}
+
+}  // namespace
