@@ -1,0 +1,209 @@
+// Records: identifiers, typed values, reading into the caller's buffer, order and positions.
+#include "db_fixture.h"
+
+using namespace dbtest;
+
+TEST_F(DbTest, ObjectIdentifiersAreNonZeroUniqueAndNeverReused) {
+  HANDLE db = Open();
+  CEOID a = Add(db, u"1"), b = Add(db, u"2");
+  ASSERT_NE(a, 0u);
+  ASSERT_NE(b, 0u);
+  EXPECT_NE(a, b);
+  ASSERT_TRUE(CeDeleteRecord(db, b));
+  CEOID c = Add(db, u"3");
+  EXPECT_NE(c, b);
+  EXPECT_GT(c, b);
+  // Also across a remount: the counter lives in the file.
+  platform::db::UnmountAll();
+  ASSERT_TRUE(CeMountDBVolEx(&guid_, kVolumePath, nullptr, OPEN_EXISTING));
+  db = Open();
+  EXPECT_GT(Add(db, u"4"), c);
+}
+
+TEST_F(DbTest, EveryValueTypeReadsBackAsWritten) {
+  HANDLE db = Open();
+  BYTE bytes[5] = {0, 1, 2, 0xFE, 0xFF};
+  CEPROPVAL v[5];
+  std::memset(v, 0, sizeof(v));
+  v[0].propid = kTime;
+  v[0].val.filetime = {0x89ABCDEFu, 0x01D96E0Fu};
+  v[1] = Text(kNumber, u"김철수 010");
+  v[2] = Short(kRead, -2);
+  v[3].propid = kBlob;
+  v[3].val.blob = {5, bytes};
+  v[4].propid = kCount;
+  v[4].val.ulVal = 0xFFFFFFF0u;
+  CEOID oid = CeWriteRecordProps(db, 0, 5, v);
+  ASSERT_NE(CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, oid, 0, nullptr), 0u);
+  Read r = ReadCurrent(db);
+  ASSERT_EQ(r.oid, oid);
+  ASSERT_EQ(r.values.size(), 5u);  // in the order written
+  EXPECT_EQ(r.values[0].val.filetime.dwLowDateTime, 0x89ABCDEFu);
+  EXPECT_EQ(r.values[0].val.filetime.dwHighDateTime, 0x01D96E0Fu);
+  EXPECT_EQ(r.texts[1], u"김철수 010");
+  EXPECT_EQ(r.values[2].val.iVal, -2);
+  EXPECT_EQ(r.blobs[3], std::string(reinterpret_cast<char*>(bytes), 5));
+  EXPECT_EQ(r.values[4].val.ulVal, 0xFFFFFFF0u);
+}
+
+TEST_F(DbTest, AnUnknownValueTypeOrAMissingStringIsRefusedAndNothingIsWritten) {
+  HANDLE db = Open();
+  CEPROPVAL bad = Short(0x00090099, 1);
+  EXPECT_EQ(CeWriteRecordProps(db, 0, 1, &bad), 0u);
+  CEPROPVAL nullText = Text(kNumber, nullptr);
+  EXPECT_EQ(CeWriteRecordProps(db, 0, 1, &nullText), 0u);
+  EXPECT_EQ(CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 0, 0, nullptr), 0u);
+}
+
+TEST_F(DbTest, UpdatingAnExistingRecordChangesOnlyTheGivenValues) {
+  HANDLE db = Open();
+  CEOID oid = Add(db, u"5", u"010", 0);
+  CEPROPVAL read = Short(kRead, 1);
+  EXPECT_EQ(CeWriteRecordProps(db, oid, 1, &read), oid);
+  CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, oid, 0, nullptr);
+  Read r = ReadCurrent(db);
+  ASSERT_EQ(r.values.size(), 3u);
+  EXPECT_EQ(r.texts[0], u"010");
+  EXPECT_EQ(r.values[2].val.iVal, 1);
+}
+
+TEST_F(DbTest, APropertyCanBeDeletedByAWrite) {
+  HANDLE db = Open();
+  CEOID oid = Add(db, u"5");
+  CEPROPVAL del = Text(kNumber, u"");
+  del.wFlags = CEDB_PROPDELETE;
+  ASSERT_EQ(CeWriteRecordProps(db, oid, 1, &del), oid);
+  CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, oid, 0, nullptr);
+  Read r = ReadCurrent(db);
+  EXPECT_EQ(r.values.size(), 2u);
+}
+
+TEST_F(DbTest, WritingToAVanishedRecordFailsAndCreatesNothing) {
+  HANDLE db = Open();
+  CEOID oid = Add(db, u"5");
+  ASSERT_TRUE(CeDeleteRecord(db, oid));
+  CEPROPVAL read = Short(kRead, 1);
+  EXPECT_EQ(CeWriteRecordProps(db, oid, 1, &read), 0u);
+  EXPECT_FALSE(CeDeleteRecord(db, oid));
+  EXPECT_EQ(CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, oid, 0, nullptr), 0u);
+}
+
+TEST_F(DbTest, ARecordOfAnotherDatabaseIsNotReachableThroughThisOne) {
+  CreateDatabase(u"\\SEND_MSG");
+  HANDLE recv = Open(), send = Open(u"\\SEND_MSG");
+  CEOID oid = Add(send, u"1");
+  EXPECT_EQ(CeSeekDatabaseEx(recv, CEDB_SEEK_CEOID, oid, 0, nullptr), 0u);
+  EXPECT_FALSE(CeDeleteRecord(recv, oid));
+  EXPECT_NE(CeSeekDatabaseEx(send, CEDB_SEEK_CEOID, oid, 0, nullptr), 0u);
+}
+
+TEST_F(DbTest, AListedPropertyTheRecordLacksIsFlaggedNotFound) {
+  HANDLE db = Open();
+  CEOID oid = Add(db, u"5");
+  CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, oid, 0, nullptr);
+  CEPROPID list[2] = {kTime, kRead};
+  Read r = ReadCurrent(db, list, 2);
+  ASSERT_EQ(r.values.size(), 2u);
+  EXPECT_EQ(r.values[0].propid, kTime);
+  EXPECT_TRUE(r.values[0].wFlags & CEDB_PROPNOTFOUND);
+  EXPECT_EQ(r.values[1].propid, kRead);
+  EXPECT_FALSE(r.values[1].wFlags & CEDB_PROPNOTFOUND);
+}
+
+TEST_F(DbTest, ASmallBufferIsGrownOnlyWhenReallocationIsAllowed) {
+  HANDLE db = Open();
+  std::u16string longText(3000, u'가');
+  CEPROPVAL v = Text(kNumber, longText.c_str());
+  CEOID oid = CeWriteRecordProps(db, 0, 1, &v);
+  CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, oid, 0, nullptr);
+
+  LPBYTE buf = static_cast<LPBYTE>(LocalAlloc(LMEM_FIXED, 16));
+  DWORD size = 16;
+  WORD count = 0;
+  EXPECT_EQ(CeReadRecordPropsEx(db, 0, &count, nullptr, &buf, &size, nullptr), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+  EXPECT_GE(size, 6002u);
+
+  size = 16;
+  ASSERT_EQ(CeReadRecordPropsEx(db, CEDB_ALLOWREALLOC, &count, nullptr, &buf, &size, nullptr), oid);
+  EXPECT_GE(LocalSize(buf), 6002u);
+  auto* value = reinterpret_cast<CEPROPVAL*>(buf);
+  EXPECT_EQ(std::u16string(value->val.lpwstr), longText);
+  LocalFree(buf);
+}
+
+TEST_F(DbTest, PositionsFollowTheDescendingSortKey) {
+  HANDLE db = Open();
+  Add(db, u"20240101000000000");
+  Add(db, u"20240305140709002");
+  Add(db, u"20231231235959000");
+  Add(db, u"20240305140709001");
+  std::vector<std::u16string> ids;
+  for (DWORD i = 0; i < 4; ++i) {
+    ASSERT_NE(CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, i, 0, nullptr), 0u);
+    ids.push_back(IdOf(ReadCurrent(db)));
+  }
+  EXPECT_EQ(ids, (std::vector<std::u16string>{u"20240305140709002", u"20240305140709001", u"20240101000000000",
+                                              u"20231231235959000"}));
+  EXPECT_EQ(CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 4, 0, nullptr), 0u);
+}
+
+TEST_F(DbTest, RecordsWithoutTheSortKeyComeLast) {
+  HANDLE db = Open();
+  CEPROPVAL plain = Short(kRead, 0);
+  CEOID keyless = CeWriteRecordProps(db, 0, 1, &plain);
+  Add(db, u"1");
+  ASSERT_NE(CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 1, 0, nullptr), 0u);
+  EXPECT_EQ(ReadCurrent(db).oid, keyless);
+}
+
+TEST_F(DbTest, ReadsAdvanceThroughEveryRecordAndThenStop) {
+  HANDLE db = Open();
+  for (int i = 0; i < 5; ++i) Add(db, std::u16string(1, static_cast<char16_t>(u'a' + i)).c_str());
+  ASSERT_NE(CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 0, 0, nullptr), 0u);
+  std::u16string seen;
+  for (Read r = ReadCurrent(db); r.oid; r = ReadCurrent(db)) seen += IdOf(r);
+  EXPECT_EQ(seen, u"edcba");
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
+}
+
+TEST_F(DbTest, DeletingEachRecordJustReadVisitsEveryRecord) {
+  HANDLE db = Open();
+  for (int i = 0; i < 7; ++i) Add(db, std::u16string(1, static_cast<char16_t>(u'a' + i)).c_str());
+  ASSERT_NE(CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 0, 0, nullptr), 0u);
+  int deleted = 0;
+  for (Read r = ReadCurrent(db); r.oid; r = ReadCurrent(db)) deleted += CeDeleteRecord(db, r.oid) ? 1 : 0;
+  EXPECT_EQ(deleted, 7);
+  EXPECT_EQ(CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 0, 0, nullptr), 0u);
+}
+
+TEST_F(DbTest, AReadAfterARecordWasAddedElsewhereSeesTheNewOrder) {
+  HANDLE reader = Open(), writer = Open();
+  Add(writer, u"2");
+  ASSERT_NE(CeSeekDatabaseEx(reader, CEDB_SEEK_BEGINNING, 0, 0, nullptr), 0u);
+  EXPECT_EQ(IdOf(ReadCurrent(reader)), u"2");
+  Add(writer, u"3");
+  Add(writer, u"1");
+  // The pending move from "2" goes to what now follows it.
+  EXPECT_EQ(IdOf(ReadCurrent(reader)), u"1");
+  ASSERT_NE(CeSeekDatabaseEx(reader, CEDB_SEEK_BEGINNING, 0, 0, nullptr), 0u);
+  EXPECT_EQ(IdOf(ReadCurrent(reader)), u"3");
+}
+
+TEST_F(DbTest, WhenTheCurrentRecordIsDeletedElsewhereTheReadMovesToTheNextOne) {
+  HANDLE reader = Open(), writer = Open();
+  Add(writer, u"3");
+  CEOID two = Add(writer, u"2");
+  Add(writer, u"1");
+  ASSERT_EQ(CeSeekDatabaseEx(reader, CEDB_SEEK_BEGINNING, 1, 0, nullptr), two);
+  ASSERT_TRUE(CeDeleteRecord(writer, two));
+  EXPECT_EQ(IdOf(ReadCurrent(reader)), u"1");
+}
+
+TEST_F(DbTest, AStaleOrForeignHandleIsRefused) {
+  HANDLE db = Open();
+  ASSERT_TRUE(platform::db::CloseDatabaseHandle(db));
+  EXPECT_EQ(Add(db, u"1"), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(CeSeekDatabaseEx(reinterpret_cast<HANDLE>(0x12345), CEDB_SEEK_BEGINNING, 0, 0, nullptr), 0u);
+}

@@ -1,0 +1,101 @@
+// Mounting volumes, their locale, and opening databases by name.
+#include <fstream>
+
+#include "db_fixture.h"
+
+using namespace dbtest;
+
+TEST_F(DbTest, OpenExistingFailsWhenTheVolumeFileIsMissing) {
+  CEGUID g{};
+  EXPECT_FALSE(CeMountDBVolEx(&g, u"\\nowhere\\none.edb", nullptr, OPEN_EXISTING));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(std::filesystem::exists(device_->dir() / "nowhere"));
+}
+
+TEST_F(DbTest, AFileThatIsNotADatabaseFailsToMountAndIsLeftUntouched) {
+  auto path = device_->dir() / "junk.edb";
+  std::string junk(5000, '\0');
+  for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>(i * 7 + 3);
+  { std::ofstream(path, std::ios::binary) << junk; }
+  CEGUID g{};
+  EXPECT_FALSE(CeMountDBVolEx(&g, u"\\junk.edb", nullptr, 0x80000000 | OPEN_EXISTING));
+  EXPECT_EQ(parlo_test::ReadFileBytes(path), junk);
+  EXPECT_FALSE(std::filesystem::exists(device_->dir() / "junk.edb-journal"));
+  EXPECT_FALSE(std::filesystem::exists(device_->dir() / "junk.edb-wal"));
+}
+
+TEST_F(DbTest, AnEmptyFileIsNotAVolumeAndStaysEmpty) {
+  auto path = device_->dir() / "empty.edb";
+  { std::ofstream out(path, std::ios::binary); }
+  CEGUID g{};
+  EXPECT_FALSE(CeMountDBVolEx(&g, u"\\empty.edb", nullptr, OPEN_EXISTING));
+  EXPECT_EQ(std::filesystem::file_size(path), 0u);
+}
+
+TEST_F(DbTest, MountingAMountedVolumeAgainGivesTheSameVolumeWithoutReopeningIt) {
+  int opened = platform::db::Counts().volumesOpened;
+  CEGUID again{};
+  ASSERT_TRUE(CeMountDBVolEx(&again, kVolumePath, nullptr, OPEN_EXISTING));
+  EXPECT_EQ(std::memcmp(&again, &guid_, sizeof(CEGUID)), 0);
+  EXPECT_EQ(platform::db::Counts().volumesOpened, opened);
+}
+
+TEST_F(DbTest, CreateNewRefusesAnExistingVolume) {
+  CEGUID g{};
+  EXPECT_FALSE(CeMountDBVolEx(&g, kVolumePath, nullptr, CREATE_NEW));
+}
+
+TEST_F(DbTest, TheLocaleIsKeptInTheVolume) {
+  ASSERT_TRUE(CeChangeDatabaseLCID(&guid_, 0x412));
+  EXPECT_EQ(platform::db::VolumeLcid(guid_), 0x412u);
+  platform::db::UnmountAll();
+  CEGUID g{};
+  ASSERT_TRUE(CeMountDBVolEx(&g, kVolumePath, nullptr, OPEN_EXISTING));
+  EXPECT_EQ(platform::db::VolumeLcid(g), 0x412u);
+}
+
+TEST_F(DbTest, ALocaleChangeOnAnUnmountedVolumeFails) {
+  CEGUID zero{};
+  EXPECT_FALSE(CeChangeDatabaseLCID(&zero, 0x412));
+}
+
+TEST_F(DbTest, OpeningAMissingDatabaseReportsFileNotFound) {
+  EXPECT_EQ(Open(u"\\SEND_MSG"), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(DbTest, OpeningOnAnUnknownVolumeReportsVolumeNotFound) {
+  CEGUID other{};
+  CEOID oid = 0;
+  EXPECT_EQ(CeOpenDatabaseInSession(nullptr, &other, &oid, u"\\RECV_MSG", nullptr, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), 1168u);
+}
+
+TEST_F(DbTest, AnInvalidSessionHandleIsRefused) {
+  CEOID oid = 0;
+  EXPECT_EQ(CeOpenDatabaseInSession(INVALID_HANDLE_VALUE, &guid_, &oid, u"\\RECV_MSG", nullptr, 0, nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+TEST_F(DbTest, DatabaseNamesAreUniqueAndMatchedWithoutCase) {
+  EXPECT_EQ(CreateDatabase(u"\\recv_msg"), 0u);
+  HANDLE h = Open(u"\\Recv_Msg");
+  EXPECT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(platform::db::CloseDatabaseHandle(h));
+  EXPECT_FALSE(platform::db::CloseDatabaseHandle(h));
+}
+
+TEST_F(DbTest, InformationCountsTheRecords) {
+  HANDLE db = Open();
+  Add(db, u"1");
+  Add(db, u"2");
+  CEDBASEINFOEX info;
+  std::memset(&info, 0, sizeof(info));
+  info.wVersion = 2;
+  ASSERT_TRUE(CeGetDBInformationByHandle(db, &info));
+  EXPECT_EQ(info.dwNumRecords, 2u);
+  EXPECT_EQ(std::u16string(info.szDbaseName), u"\\RECV_MSG");
+  EXPECT_EQ(info.wNumSortOrder, 1);
+  EXPECT_FALSE(CeGetDBInformationByHandle(INVALID_HANDLE_VALUE, &info));
+}

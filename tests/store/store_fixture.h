@@ -1,0 +1,177 @@
+// A fresh device whose message volume the test fills as the phone's messaging software would,
+// with message boxes answered at once and recorded.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "aygshell.h"
+#include "kit/temp_device.h"
+#include "platform/db/db.h"
+#include "platform/device/registry_store.h"
+#include "platform/device/shell_notifications.h"
+#include "platform/ui/ui_state.h"
+#include "store/message_store.h"
+#include "windows.h"
+
+namespace storetest {
+
+struct Message {
+  std::u16string number = u"010-1234-5678";
+  std::u16string text = u"hello";
+  short read = 0;
+  std::u16string id = u"20240305140709000";
+  short kind = 0;
+  short aux = 0;
+  short mms = 0;
+  SYSTEMTIME time{2024, 3, 2, 5, 14, 7, 9, 0};
+};
+
+class StoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::db::UnmountAll();
+    platform::device::registry::Close();
+    MessageStore::Destroy();
+    device_ = std::make_unique<parlo_test::TempDevice>();
+    platform::ui::SetMessageBoxAutoAnswer([](const platform::ui::MessageBoxInfo&) { return IDOK; });
+    platform::ui::ClearMessageBoxLog();
+  }
+  void TearDown() override {
+    MessageStore::Destroy();
+    platform::db::UnmountAll();
+    platform::device::registry::Close();
+    platform::ui::SetMessageBoxAutoAnswer(nullptr);
+    device_.reset();
+  }
+
+  // The phone's side: the volume with the named databases, sorted by message identifier.
+  void MakeVolume(std::vector<const char16_t*> databases = {u"\\RECV_MSG", u"\\SEND_MSG"}) {
+    ASSERT_TRUE(CeMountDBVolEx(&phone_, kDefaultStorePath, nullptr, CREATE_NEW));
+    for (const char16_t* name : databases) {
+      CEDBASEINFOEX info;
+      std::memset(&info, 0, sizeof(info));
+      info.wVersion = CEDBASEINFOEX_VERSION;
+      info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDSORTSPEC;
+      StringCchCopyW(info.szDbaseName, CEDB_MAXDBASENAMELEN, name);
+      info.wNumSortOrder = 1;
+      info.rgSortSpecs[0].wVersion = 2;
+      info.rgSortSpecs[0].wNumProps = 1;
+      info.rgSortSpecs[0].rgPropID[0] = PROP_MESSAGE_ID;
+      info.rgSortSpecs[0].rgdwFlags[0] = CEDB_SORT_DESCENDING;
+      ASSERT_NE(CeCreateDatabaseEx2(&phone_, &info), 0u);
+    }
+  }
+
+  HANDLE PhoneHandle(const char16_t* name) {
+    CEOID oid = 0;
+    return CeOpenDatabaseInSession(nullptr, &phone_, &oid, name, nullptr, CEDB_AUTOINCREMENT, nullptr);
+  }
+
+  // Writes a message with all eight properties (or `only` of them) as the phone does.
+  CEOID Put(const char16_t* db, const Message& m, std::vector<CEPROPID> only = {}) {
+    FILETIME ft{};
+    SystemTimeToFileTime(&m.time, &ft);
+    std::vector<CEPROPVAL> v(8);
+    std::memset(v.data(), 0, sizeof(CEPROPVAL) * 8);
+    v[0].propid = PROP_TIME;
+    v[0].val.filetime = ft;
+    v[1].propid = PROP_NUMBER;
+    v[1].val.lpwstr = const_cast<LPWSTR>(m.number.c_str());
+    v[2].propid = PROP_TEXT;
+    v[2].val.lpwstr = const_cast<LPWSTR>(m.text.c_str());
+    v[3].propid = PROP_READ;
+    v[3].val.iVal = m.read;
+    v[4].propid = PROP_MESSAGE_ID;
+    v[4].val.lpwstr = const_cast<LPWSTR>(m.id.c_str());
+    v[5].propid = PROP_KIND;
+    v[5].val.iVal = m.kind;
+    v[6].propid = PROP_AUX_FLAG;
+    v[6].val.iVal = m.aux;
+    v[7].propid = PROP_MMS_FLAG;
+    v[7].val.iVal = m.mms;
+    if (!only.empty()) {
+      std::vector<CEPROPVAL> kept;
+      for (auto& p : v)
+        for (CEPROPID id : only)
+          if (p.propid == id) kept.push_back(p);
+      v = kept;
+    }
+    HANDLE h = PhoneHandle(db);
+    CEOID oid = CeWriteRecordProps(h, 0, static_cast<WORD>(v.size()), v.data());
+    platform::db::CloseDatabaseHandle(h);
+    return oid;
+  }
+
+  // Stored values of one record, read back through the phone's own handle.
+  std::vector<CEPROPVAL> Stored(const char16_t* db, CEOID oid, std::vector<std::u16string>* texts = nullptr) {
+    std::vector<CEPROPVAL> out;
+    HANDLE h = PhoneHandle(db);
+    if (CeSeekDatabaseEx(h, CEDB_SEEK_CEOID, oid, 0, nullptr)) {
+      LPBYTE buf = nullptr;
+      DWORD size = 0;
+      WORD count = 0;
+      if (CeReadRecordPropsEx(h, CEDB_ALLOWREALLOC, &count, nullptr, &buf, &size, nullptr)) {
+        auto* v = reinterpret_cast<CEPROPVAL*>(buf);
+        for (WORD i = 0; i < count; ++i) {
+          out.push_back(v[i]);
+          if (texts)
+            texts->push_back(TypeFromPropID(v[i].propid) == CEVT_LPWSTR ? std::u16string(v[i].val.lpwstr) : u"");
+        }
+      }
+      LocalFree(buf);
+    }
+    platform::db::CloseDatabaseHandle(h);
+    return out;
+  }
+  short StoredShort(const char16_t* db, CEOID oid, CEPROPID id) {
+    for (auto& v : Stored(db, oid))
+      if (v.propid == id) return v.val.iVal;
+    return -999;
+  }
+
+  std::optional<DWORD> StateValue(const char16_t* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"System\\State\\Messages\\SMS\\Unread", 0, KEY_READ, &key) != ERROR_SUCCESS)
+      return std::nullopt;
+    DWORD value = 0, size = sizeof(value), type = 0;
+    LONG rc = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS || type != REG_DWORD) return std::nullopt;
+    return value;
+  }
+
+  void AddUnreadNotification() {
+    SHNOTIFICATIONDATA n;
+    std::memset(&n, 0, sizeof(n));
+    n.cbStruct = sizeof(n);
+    n.dwID = UNREAD_NOTIFICATION_ID;
+    n.clsid = UNREAD_NOTIFICATION_CLSID;
+    n.pszTitle = u"New message";
+    ASSERT_EQ(SHNotificationAdd(&n), ERROR_SUCCESS);
+  }
+  bool UnreadNotificationShown() {
+    std::vector<platform::device::ShellNotification> list;
+    platform::device::ListShellNotifications(&list);
+    for (auto& n : list)
+      if (n.clsid == "{592A0D12-F0AC-411B-A175-8B348238F1FD}" && n.id == UNREAD_NOTIFICATION_ID) return true;
+    return false;
+  }
+
+  MessageStore* OpenedStore() {
+    MessageStore* store = MessageStore::Instance();
+    EXPECT_TRUE(store->OpenStore(nullptr));
+    return store;
+  }
+
+  std::vector<platform::ui::MessageBoxInfo> Boxes() { return platform::ui::MessageBoxLog(); }
+
+  CEGUID phone_{};
+  std::unique_ptr<parlo_test::TempDevice> device_;
+};
+
+}  // namespace storetest
