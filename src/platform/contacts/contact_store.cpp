@@ -1,0 +1,272 @@
+#include "platform/contacts/contact_store.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <unordered_map>
+
+#include "platform/base/device_root.h"
+#include "platform/base/text.h"
+#include "platform/contacts/phone_number.h"
+
+namespace platform::contacts {
+namespace {
+
+std::filesystem::path StoreFile() { return device::Root() / "contacts.vcf"; }
+std::filesystem::path OidFile() { return device::Root() / "contacts.oid"; }
+
+std::string ReadAll(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// Written beside the target and renamed over it, so a reader never sees half a file.
+bool WriteAtomically(const std::filesystem::path& target, const std::string& bytes, std::string* error) {
+  std::filesystem::path tmp = target;
+  tmp += ".tmp" + std::to_string(getpid());
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) {
+      if (error) *error = "cannot write " + tmp.string();
+      std::error_code ec;
+      std::filesystem::remove(tmp, ec);
+      return false;
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(tmp, target, ec);
+  if (ec) {
+    if (error) *error = "cannot replace " + target.string() + ": " + ec.message();
+    std::filesystem::remove(tmp, ec);
+    return false;
+  }
+  return true;
+}
+
+uint32_t Fnv1a(std::string_view s) {
+  uint32_t h = 2166136261u;
+  for (unsigned char c : s) h = (h ^ c) * 16777619u;
+  return h;
+}
+
+std::string HexKey(std::string_view s) {
+  uint64_t h = 1469598103934665603ull;
+  for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
+  char buf[17];
+  snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(h));
+  return buf;
+}
+
+// Identifier map: one "oid<TAB>key" line per contact ever seen on this device.
+class OidMap {
+ public:
+  void Load() {
+    std::istringstream in(ReadAll(OidFile()));
+    std::string line;
+    while (std::getline(in, line)) {
+      size_t tab = line.find('\t');
+      if (tab == std::string::npos) continue;
+      uint32_t oid = static_cast<uint32_t>(strtoul(line.substr(0, tab).c_str(), nullptr, 16));
+      if (oid == 0 || used_.count(oid)) continue;
+      std::string key = line.substr(tab + 1);
+      if (byKey_.count(key)) continue;
+      byKey_[key] = oid;
+      used_.insert(oid);
+      lines_ += line + "\n";
+    }
+  }
+
+  uint32_t OidFor(const std::string& key) {
+    auto it = byKey_.find(key);
+    if (it != byKey_.end()) return it->second;
+    // Derived from the key so that a fresh device gives the same numbers; probed past collisions.
+    uint32_t oid = Fnv1a(key) & 0x7FFFFFFF;
+    while (oid == 0 || used_.count(oid)) oid = (oid + 1) & 0x7FFFFFFF;
+    byKey_[key] = oid;
+    used_.insert(oid);
+    char buf[16];
+    snprintf(buf, sizeof buf, "%08X\t", oid);
+    lines_ += buf + key + "\n";
+    changed_ = true;
+    return oid;
+  }
+
+  void Save() {
+    if (changed_) WriteAtomically(OidFile(), lines_, nullptr);
+  }
+
+ private:
+  std::unordered_map<std::string, uint32_t> byKey_;
+  std::set<uint32_t> used_;
+  std::string lines_;
+  bool changed_ = false;
+};
+
+std::string CleanKey(std::string key) {
+  for (char& c : key)
+    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+  return key;
+}
+
+}  // namespace
+
+std::string ContactKey(const VCard& card) {
+  if (!card.uid.empty()) return CleanKey("uid:" + Utf16ToUtf8(card.uid));
+  std::string basis = Utf16ToUtf8(card.name);
+  for (const std::u16string* n : {&card.mobile, &card.business, &card.home})
+    basis += "\x1f" + Utf16ToUtf8(CanonicalPhoneNumber(*n));
+  return "card:" + HexKey(basis);
+}
+
+ContactStore& ContactStore::Instance() {
+  static ContactStore store;
+  return store;
+}
+
+void ContactStore::Refresh() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  LoadLocked();
+}
+
+void ContactStore::LoadLocked() {
+  std::filesystem::path file = StoreFile();
+  std::error_code ec;
+  auto size = std::filesystem::file_size(file, ec);
+  if (ec) size = 0;
+  auto time = ec ? std::filesystem::file_time_type{} : std::filesystem::last_write_time(file, ec);
+  if (loaded_ && loadedRoot_ == device::Root() && loadedSize_ == size && loadedTime_ == time) return;
+  loaded_ = true;
+  loadedRoot_ = device::Root();
+  loadedSize_ = size;
+  loadedTime_ = time;
+  contacts_.clear();
+  slots_.clear();
+  VCardFile parsed = ParseVCards(ReadAll(file));
+  problems_ = parsed.skipped;
+  size_t nextProblem = 0;
+  auto keepProblemsBefore = [&](int index) {
+    for (; nextProblem < problems_.size() && problems_[nextProblem].index < index; ++nextProblem)
+      slots_.push_back({problems_[nextProblem].raw, -1});
+  };
+  OidMap oids;
+  oids.Load();
+  std::unordered_map<std::string, int> seen;
+  for (VCard& card : parsed.cards) {
+    keepProblemsBefore(card.index);
+    slots_.push_back({card.raw, static_cast<int>(contacts_.size())});
+    std::string key = ContactKey(card);
+    int n = ++seen[key];
+    if (n > 1) key += "#" + std::to_string(n);  // two identical cards are still two contacts
+    auto c = std::make_shared<StoredContact>();
+    c->oid = oids.OidFor(key);
+    c->card = std::move(card);
+    contacts_.push_back(std::move(c));
+  }
+  keepProblemsBefore(1 << 30);
+  oids.Save();
+}
+
+std::vector<std::shared_ptr<const StoredContact>> ContactStore::Contacts() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  LoadLocked();
+  return contacts_;
+}
+
+std::shared_ptr<const StoredContact> ContactStore::FindByOid(uint32_t oid) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  LoadLocked();
+  for (auto& c : contacts_)
+    if (c->oid == oid) return c;
+  return nullptr;
+}
+
+std::shared_ptr<const StoredContact> ContactStore::FindByNumber(std::u16string_view number, int* which) {
+  std::u16string wanted = CanonicalPhoneNumber(number);
+  if (wanted.empty()) return nullptr;
+  std::lock_guard<std::mutex> lock(mutex_);
+  LoadLocked();
+  for (auto& c : contacts_) {
+    const std::u16string* numbers[3] = {&c->card.mobile, &c->card.business, &c->card.home};
+    for (int i = 0; i < 3; ++i)
+      if (!numbers[i]->empty() && CanonicalPhoneNumber(*numbers[i]) == wanted) {
+        if (which) *which = i;
+        return c;
+      }
+  }
+  return nullptr;
+}
+
+std::u16string ContactStore::Categories() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  LoadLocked();
+  std::u16string out;
+  std::set<std::u16string> seen;
+  for (auto& c : contacts_) {
+    std::u16string_view cats = c->card.categories;
+    while (!cats.empty()) {
+      size_t comma = cats.find(u", ");
+      std::u16string piece(cats.substr(0, comma));
+      cats = comma == std::u16string_view::npos ? std::u16string_view{} : cats.substr(comma + 2);
+      if (piece.empty() || !seen.insert(piece).second) continue;
+      if (!out.empty()) out += u", ";
+      out += piece;
+    }
+  }
+  return out;
+}
+
+std::vector<VCardProblem> ContactStore::Problems() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  LoadLocked();
+  return problems_;
+}
+
+bool ContactStore::WriteStoreLocked(const std::string& bytes, std::string* error) {
+  if (!WriteAtomically(StoreFile(), bytes, error)) return false;
+  loaded_ = false;
+  LoadLocked();
+  return true;
+}
+
+bool ContactStore::Import(std::string_view vcf, ImportReport* report, std::string* error) {
+  VCardFile incoming = ParseVCards(vcf);
+  report->read = static_cast<int>(incoming.cards.size() + incoming.skipped.size());
+  report->skipped = incoming.skipped;
+  std::lock_guard<std::mutex> lock(mutex_);
+  LoadLocked();
+  std::vector<std::string> raws;
+  std::map<std::string, size_t> position;
+  for (const Slot& slot : slots_) {
+    if (slot.contact >= 0) position.emplace(ContactKey(contacts_[slot.contact]->card), raws.size());
+    raws.push_back(slot.raw);
+  }
+  for (VCard& card : incoming.cards) {
+    std::string key = ContactKey(card);
+    auto it = position.find(key);
+    if (it != position.end()) {
+      raws[it->second] = card.raw;
+      ++report->replaced;
+    } else {
+      position.emplace(key, raws.size());
+      raws.push_back(card.raw);
+      ++report->added;
+    }
+  }
+  std::string bytes;
+  for (auto& r : raws) bytes += r;
+  return WriteStoreLocked(bytes, error);
+}
+
+bool ContactStore::Replace(std::string_view vcf, std::string* error) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return WriteStoreLocked(std::string(vcf), error);
+}
+
+}  // namespace platform::contacts

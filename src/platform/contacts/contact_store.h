@@ -1,0 +1,72 @@
+// The phone's address book: the cards of DIR/contacts.vcf with object identifiers that stay the
+// same across restarts and re-imports (kept in DIR/contacts.oid).
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/contacts/vcard.h"
+
+namespace platform::contacts {
+
+struct StoredContact {
+  uint32_t oid = 0;
+  VCard card;
+};
+
+struct ImportReport {
+  int read = 0;      // cards found in the file, good or not
+  int added = 0;     // new contacts
+  int replaced = 0;  // contacts already in the store (same UID, or same name and numbers)
+  std::vector<VCardProblem> skipped;
+};
+
+class ContactStore {
+ public:
+  static ContactStore& Instance();
+
+  // Reads the store again when the file (or the device root) changed since the last read.
+  void Refresh();
+  std::vector<std::shared_ptr<const StoredContact>> Contacts();
+  std::shared_ptr<const StoredContact> FindByOid(uint32_t oid);
+  // The first contact in store order with a number that is the same number (phone_number.h);
+  // `which` is 0 mobile, 1 business, 2 home.
+  std::shared_ptr<const StoredContact> FindByNumber(std::u16string_view number, int* which);
+  // The categories of all contacts, in order of first appearance, joined with ", ".
+  std::u16string Categories();
+  // Cards of the store file that could not be read at the last refresh.
+  std::vector<VCardProblem> Problems();
+
+  // Adds the good cards of `vcf` to the store: a card with the key of a stored one replaces it in
+  // place (keeping its identifier), the others are appended. The file is replaced atomically.
+  bool Import(std::string_view vcf, ImportReport* report, std::string* error);
+  // Writes `vcf` as the whole store (demo content, tests).
+  bool Replace(std::string_view vcf, std::string* error);
+
+ private:
+  void LoadLocked();
+  bool WriteStoreLocked(const std::string& bytes, std::string* error);
+
+  std::mutex mutex_;
+  std::filesystem::path loadedRoot_;
+  std::filesystem::file_time_type loadedTime_{};
+  uintmax_t loadedSize_ = static_cast<uintmax_t>(-1);
+  bool loaded_ = false;
+  std::vector<std::shared_ptr<const StoredContact>> contacts_;
+  std::vector<VCardProblem> problems_;
+  // The store file's cards in order, readable or not: an import rewrites the file from this, so a
+  // card this store could not read is kept as it was.
+  struct Slot {
+    std::string raw;
+    int contact = -1;  // position in contacts_, or -1 for an unreadable card
+  };
+  std::vector<Slot> slots_;
+};
+
+// The stable key of a card: its UID, else its name and numbers.
+std::string ContactKey(const VCard& card);
+
+}  // namespace platform::contacts

@@ -1,0 +1,176 @@
+#include "platform/contacts/picture.h"
+
+#include <algorithm>
+#include <cmath>
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_JPEG
+#define STBI_ONLY_PNG
+#define STBI_ONLY_GIF
+#define STBI_ONLY_BMP
+#define STBI_NO_STDIO
+#define STB_IMAGE_STATIC
+#include <stb/stb_image.h>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#define STBI_WRITE_NO_STDIO
+#include <stb/stb_image_write.h>
+
+namespace platform::contacts {
+namespace {
+
+constexpr int kMaxSide = 4096;
+
+// Filter weights in 1/16384ths; each output sample's weights add up to exactly 16384, so a flat
+// colour stays exactly that colour.
+constexpr int kWeightBits = 14;
+constexpr int kOne = 1 << kWeightBits;
+
+// One output sample's source taps along an axis: weights[offset .. offset + count).
+struct Tap {
+  int first = 0;
+  int count = 0;
+  int offset = 0;
+};
+
+struct Axis {
+  std::vector<Tap> taps;
+  std::vector<int32_t> weights;
+};
+
+Axis AxisTaps(int src, int dst) {
+  Axis axis;
+  axis.taps.resize(dst);
+  double scale = static_cast<double>(src) / dst;
+  std::vector<double> w;
+  for (int i = 0; i < dst; ++i) {
+    Tap& t = axis.taps[i];
+    w.clear();
+    if (dst < src) {
+      // Area average: every source pixel counts by how much of it the output pixel covers.
+      double lo = i * scale, hi = (i + 1) * scale;
+      int a = static_cast<int>(std::floor(lo)), b = std::min(src, static_cast<int>(std::ceil(hi)));
+      t.first = a;
+      for (int s = a; s < b; ++s) w.push_back((std::min<double>(hi, s + 1) - std::max<double>(lo, s)) / scale);
+    } else {
+      // Bilinear between the two nearest source centres.
+      double centre = std::clamp((i + 0.5) * scale - 0.5, 0.0, static_cast<double>(src - 1));
+      int a = static_cast<int>(std::floor(centre));
+      double f = centre - a;
+      t.first = a;
+      w.push_back(1.0 - f);
+      if (a + 1 < src) w.push_back(f);
+    }
+    t.offset = static_cast<int>(axis.weights.size());
+    t.count = static_cast<int>(w.size());
+    int sum = 0, largest = 0;
+    for (size_t k = 0; k < w.size(); ++k) {
+      int q = static_cast<int>(std::lround(w[k] * kOne));
+      axis.weights.push_back(q);
+      sum += q;
+      if (q > axis.weights[t.offset + largest]) largest = static_cast<int>(k);
+    }
+    axis.weights[t.offset + largest] += kOne - sum;
+  }
+  return axis;
+}
+
+void WriteBytes(void* context, void* data, int size) {
+  static_cast<std::string*>(context)->append(static_cast<const char*>(data), size);
+}
+
+}  // namespace
+
+bool DecodePicture(std::string_view bytes, Pixels* out) {
+  *out = {};
+  if (bytes.empty() || bytes.size() > 0x7FFFFFFF) return false;
+  auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
+  int len = static_cast<int>(bytes.size());
+  int w = 0, h = 0, comp = 0;
+  if (!stbi_info_from_memory(data, len, &w, &h, &comp)) return false;
+  if (w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide) return false;
+  stbi_uc* rgba = stbi_load_from_memory(data, len, &w, &h, &comp, 4);
+  if (!rgba) return false;
+  out->width = w;
+  out->height = h;
+  out->bgra.resize(static_cast<size_t>(w) * h * 4);
+  for (size_t i = 0; i < out->bgra.size(); i += 4) {
+    unsigned a = rgba[i + 3];
+    out->bgra[i + 0] = static_cast<uint8_t>((rgba[i + 2] * a + 127) / 255);
+    out->bgra[i + 1] = static_cast<uint8_t>((rgba[i + 1] * a + 127) / 255);
+    out->bgra[i + 2] = static_cast<uint8_t>((rgba[i + 0] * a + 127) / 255);
+    out->bgra[i + 3] = static_cast<uint8_t>(a);
+  }
+  stbi_image_free(rgba);
+  return true;
+}
+
+Pixels ResizePixels(const Pixels& src, int width, int height) {
+  Pixels out;
+  if (src.width <= 0 || src.height <= 0 || width <= 0 || height <= 0) return out;
+  out.width = width;
+  out.height = height;
+  out.bgra.resize(static_cast<size_t>(width) * height * 4);
+  Axis xs = AxisTaps(src.width, width), ys = AxisTaps(src.height, height);
+  // Rows first, kept with 6 fractional bits in 16-bit samples, then columns. Premultiplied
+  // values keep edges free of dark fringes.
+  // Reused between calls: a picture list resizes hundreds of pictures in a row.
+  thread_local std::vector<uint16_t> rows;
+  if (rows.size() < static_cast<size_t>(width) * src.height * 4) rows.resize(static_cast<size_t>(width) * src.height * 4);
+  for (int y = 0; y < src.height; ++y) {
+    const uint8_t* line = &src.bgra[static_cast<size_t>(y) * src.width * 4];
+    uint16_t* o = &rows[static_cast<size_t>(y) * width * 4];
+    for (int x = 0; x < width; ++x) {
+      const Tap& t = xs.taps[x];
+      const int32_t* w = &xs.weights[t.offset];
+      const uint8_t* p = line + static_cast<size_t>(t.first) * 4;
+      int32_t a0 = 0, a1 = 0, a2 = 0, a3 = 0;
+      for (int k = 0; k < t.count; ++k, p += 4) {
+        a0 += w[k] * p[0];
+        a1 += w[k] * p[1];
+        a2 += w[k] * p[2];
+        a3 += w[k] * p[3];
+      }
+      constexpr int kShift = kWeightBits - 6, kHalf = 1 << (kShift - 1);
+      o[x * 4 + 0] = static_cast<uint16_t>((a0 + kHalf) >> kShift);
+      o[x * 4 + 1] = static_cast<uint16_t>((a1 + kHalf) >> kShift);
+      o[x * 4 + 2] = static_cast<uint16_t>((a2 + kHalf) >> kShift);
+      o[x * 4 + 3] = static_cast<uint16_t>((a3 + kHalf) >> kShift);
+    }
+  }
+  const size_t stride = static_cast<size_t>(width) * 4;
+  for (int y = 0; y < height; ++y) {
+    const Tap& t = ys.taps[y];
+    const int32_t* w = &ys.weights[t.offset];
+    uint8_t* o = &out.bgra[static_cast<size_t>(y) * stride];
+    for (size_t x = 0; x < stride; ++x) {
+      const uint16_t* p = &rows[static_cast<size_t>(t.first) * stride + x];
+      int32_t acc = 0;
+      for (int k = 0; k < t.count; ++k, p += stride) acc += w[k] * *p;
+      constexpr int kShift = kWeightBits + 6;
+      int v = (acc + (1 << (kShift - 1))) >> kShift;
+      o[x] = static_cast<uint8_t>(v > 255 ? 255 : v);
+    }
+  }
+  // Rounding may leave a colour a hair above its alpha; premultiplied data must not.
+  for (size_t i = 0; i < out.bgra.size(); i += 4)
+    for (int c = 0; c < 3; ++c) out.bgra[i + c] = std::min(out.bgra[i + c], out.bgra[i + 3]);
+  return out;
+}
+
+std::string EncodePng(int width, int height, const std::vector<uint8_t>& rgba) {
+  std::string out;
+  if (width <= 0 || height <= 0 || rgba.size() < static_cast<size_t>(width) * height * 4) return out;
+  stbi_write_png_to_func(WriteBytes, &out, width, height, 4, rgba.data(), width * 4);
+  return out;
+}
+
+std::string EncodeJpeg(int width, int height, const std::vector<uint8_t>& rgba, int quality) {
+  std::string out;
+  if (width <= 0 || height <= 0 || rgba.size() < static_cast<size_t>(width) * height * 4) return out;
+  stbi_write_jpg_to_func(WriteBytes, &out, width, height, 4, rgba.data(), quality);
+  return out;
+}
+
+}  // namespace platform::contacts

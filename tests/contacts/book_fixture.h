@@ -1,0 +1,63 @@
+// A device with a contact store, a logged-on application object and a fresh contact book.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "contacts/contact_book.h"
+#include "kit/temp_device.h"
+#include "pimstore.h"
+
+namespace parlo_test {
+
+// One vCard 3.0 card; empty fields are left out.
+inline std::string Card(const std::string& name, const std::string& mobile, const std::string& home = "",
+                        const std::string& categories = "", const std::string& business = "") {
+  std::string c = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + name + "\r\n";
+  if (!mobile.empty()) c += "TEL;TYPE=CELL:" + mobile + "\r\n";
+  if (!business.empty()) c += "TEL;TYPE=WORK:" + business + "\r\n";
+  if (!home.empty()) c += "TEL;TYPE=HOME:" + home + "\r\n";
+  if (!categories.empty()) c += "CATEGORIES:" + categories + "\r\n";
+  return c + "END:VCARD\r\n";
+}
+
+class BookTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(device_.dir() / "Program Files" / "Parlo");
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+  }
+  void TearDown() override {
+    book_.reset();
+    if (app_) {
+      app_->Logoff();
+      app_->Release();
+    }
+    CoUninitialize();
+  }
+  void Store(const std::string& vcf) {
+    std::ofstream(device_.dir() / "contacts.vcf", std::ios::binary | std::ios::trunc) << vcf;
+  }
+  // A new run of the program: application object, log-on, book.
+  parlo::ContactBook& Open() {
+    book_.reset();
+    if (!app_) {
+      void* obj = nullptr;
+      EXPECT_EQ(CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp, &obj), S_OK);
+      app_ = static_cast<IPOutlookApp*>(obj);
+      EXPECT_EQ(app_->Logon(nullptr), S_OK);
+    }
+    book_ = std::make_unique<parlo::ContactBook>(app_);
+    return *book_;
+  }
+  std::filesystem::path CacheFile() const { return device_.dir() / "Program Files" / "Parlo" / "allcontacts.dat"; }
+
+  TempDevice device_;
+  IPOutlookApp* app_ = nullptr;
+  std::unique_ptr<parlo::ContactBook> book_;
+};
+
+}  // namespace parlo_test

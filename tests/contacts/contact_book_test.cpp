@@ -1,0 +1,249 @@
+#include <cstring>
+
+#include "book_fixture.h"
+#include "platform/contacts/picture.h"
+#include "platform/contacts/text_decode.h"
+
+using parlo::ContactEntry;
+using parlo_test::BookTest;
+using parlo_test::Card;
+
+namespace {
+
+std::string EntryBytes(const ContactEntry* e) { return std::string(reinterpret_cast<const char*>(e), sizeof *e); }
+
+std::string PngCard(const std::string& name, int w, int h) {
+  std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4, 200);
+  std::string png = platform::contacts::EncodePng(w, h, rgba);
+  return "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + name + "\r\nTEL;TYPE=CELL:010\r\nPHOTO;ENCODING=b;TYPE=PNG:" +
+         platform::contacts::EncodeBase64(png) + "\r\nEND:VCARD\r\n";
+}
+
+TEST_F(BookTest, EmptyStoreGivesEmptyListAndZeroByteCacheAtExit) {
+  Store("");
+  parlo::ContactBook& book = Open();
+  EXPECT_EQ(book.LoadContacts(true), 0);
+  EXPECT_EQ(book.Count(), 0);
+  EXPECT_TRUE(book.LoadedFromStore());
+  book_.reset();  // exit
+  ASSERT_TRUE(std::filesystem::exists(CacheFile()));
+  EXPECT_EQ(std::filesystem::file_size(CacheFile()), 0u);
+}
+
+TEST_F(BookTest, CacheWrittenAtExitIsTheRecordsInListOrder) {
+  Store(Card("김철수", "010-1234-5678") + Card("이영희", "010-2345-6789", "02-1") + Card("John Smith", "", "031-9"));
+  parlo::ContactBook& book = Open();
+  book.LoadContacts(false);
+  ASSERT_EQ(book.Count(), 3);
+  std::string expected;
+  for (int i = 0; i < 3; ++i) expected += EntryBytes(book.FullEntry(i));
+  book_.reset();
+  EXPECT_EQ(parlo_test::ReadFileBytes(CacheFile()), expected);
+  EXPECT_FALSE(std::filesystem::exists(CacheFile().string() + ".new"));  // no temporary left behind
+}
+
+TEST_F(BookTest, CacheFromAPreviousRunIsReadInsteadOfTheStore) {
+  ContactEntry cached{};
+  std::memcpy(cached.name, u"Cached", 14);
+  cached.nameLength = 6;
+  cached.oid = 42;
+  std::ofstream(CacheFile(), std::ios::binary).write(reinterpret_cast<char*>(&cached), sizeof cached);
+  Store(Card("In Store", "010"));
+  parlo::ContactBook& book = Open();
+  EXPECT_EQ(book.LoadContacts(false), 1);  // without pictures the result is 1
+  ASSERT_EQ(book.Count(), 1);
+  EXPECT_EQ(std::u16string(book.FullEntry(0)->name), u"Cached");
+  EXPECT_FALSE(book.LoadedFromStore());
+  book_.reset();
+  EXPECT_EQ(std::filesystem::file_size(CacheFile()), sizeof(ContactEntry));  // not rewritten
+}
+
+TEST_F(BookTest, TwoRecordsAndAPartialOneLoadTwo) {
+  std::string bytes(2 * sizeof(ContactEntry) + 100, '\0');
+  bytes[32] = 'A';
+  bytes[sizeof(ContactEntry) + 32] = 'B';
+  std::ofstream(CacheFile(), std::ios::binary) << bytes;
+  parlo::ContactBook& book = Open();
+  book.LoadContacts(true);
+  ASSERT_EQ(book.Count(), 2);
+  EXPECT_EQ(book.FullEntry(1)->name[0], u'B');
+}
+
+TEST_F(BookTest, DamagedCacheRecordsCannotRunPastTheirFields) {
+  std::string bytes(sizeof(ContactEntry), '\x41');  // every unit 0x4141, no terminator anywhere
+  std::ofstream(CacheFile(), std::ios::binary) << bytes;
+  parlo::ContactBook& book = Open();
+  book.LoadContacts(false);
+  ASSERT_EQ(book.Count(), 1);
+  const ContactEntry* e = book.FullEntry(0);
+  EXPECT_EQ(e->name[15], 0);
+  EXPECT_EQ(e->home[23], 0);
+  EXPECT_EQ(e->nameLength, 15);
+  EXPECT_GE(e->selectedNumber, 0);
+  EXPECT_LE(e->selectedNumber, 2);
+  EXPECT_EQ(e->picture, 0u);
+}
+
+TEST_F(BookTest, RefreshRebuildsFromTheStore) {
+  Store(Card("Old", "010-1"));
+  Open().LoadContacts(false);
+  book_.reset();  // first run writes the cache
+  Store(Card("New One", "010-2") + Card("New Two", "010-3"));
+  parlo::ContactBook& book = Open();
+  book.LoadContacts(false);
+  ASSERT_EQ(book.Count(), 1);  // the cache still says Old
+  book.RebuildContacts();
+  ASSERT_EQ(book.Count(), 2);
+  EXPECT_EQ(std::u16string(book.FullEntry(1)->name), u"New Two");
+  EXPECT_TRUE(book.LoadedFromStore());
+  // The stale cache is gone at once: a run that ends early makes the next one read the store.
+  EXPECT_FALSE(std::filesystem::exists(CacheFile()));
+  book_.reset();
+  EXPECT_EQ(std::filesystem::file_size(CacheFile()), 2 * sizeof(ContactEntry));
+}
+
+TEST_F(BookTest, RunEndingWithoutSavingLeavesNoEmptyCache) {
+  Store(Card("Someone", "010"));
+  Open().LoadContacts(false);
+  EXPECT_FALSE(std::filesystem::exists(CacheFile()));  // nothing written until exit
+}
+
+TEST_F(BookTest, NumberIndexesFollowHomeBusinessMobile) {
+  Store(Card("Home Only", "", "02-1") + Card("Mobile And Home", "010-1", "02-2") +
+        Card("Business And Home", "", "02-3", "", "031-4") + Card("No Number", ""));
+  parlo::ContactBook& book = Open();
+  book.LoadContacts(false);
+  ASSERT_EQ(book.Count(), 4);
+  EXPECT_EQ(book.FullEntry(0)->selectedNumber, 2);
+  EXPECT_EQ(book.FullEntry(0)->defaultNumber, 2);
+  EXPECT_EQ(book.FullEntry(1)->selectedNumber, 0);
+  EXPECT_EQ(book.FullEntry(1)->defaultNumber, 0);
+  EXPECT_EQ(book.FullEntry(2)->defaultNumber, 1);
+  EXPECT_EQ(book.FullEntry(3)->defaultNumber, 0);
+}
+
+TEST_F(BookTest, LongNameIsCutTo15WithAKeyOfTheFirst10) {
+  Store(Card("abcdefghijklmnopqrst", "010") + Card("가나다라마바사아자차카타파하가나다", "011"));
+  parlo::ContactBook& book = Open();
+  book.LoadContacts(false);
+  const ContactEntry* e = book.FullEntry(0);
+  EXPECT_EQ(std::u16string(e->name), u"abcdefghijklmno");
+  EXPECT_EQ(e->nameLength, 15);
+  EXPECT_EQ(std::u16string(e->nameKey, 10), u"abcdefghij");
+  const ContactEntry* k = book.FullEntry(1);
+  EXPECT_EQ(k->nameLength, 15);
+  EXPECT_EQ(std::u16string(k->nameKey, 10), u"ㄱㄴㄷㄹㅁㅂㅅㅇㅈㅊ");
+  EXPECT_EQ(e->company[0], 0);  // company names are never loaded
+  EXPECT_EQ(e->companyLength, 0);
+}
+
+TEST_F(BookTest, CategoryListFromTheFolder) {
+  Store(Card("A", "1", "", "Family,Work") + Card("B", "2", "", "Work"));
+  parlo::ContactBook& book = Open();
+  book.LoadContacts(false);
+  std::vector<std::u16string> expected = {u"전체", u"Family", u"Work", u"", u"단체문자"};
+  EXPECT_EQ(book.Categories(), expected);
+}
+
+TEST_F(BookTest, NoCategoriesStillGivesAllEmptyAndGroup) {
+  Store(Card("A", "1"));
+  parlo::ContactBook& book = Open();
+  book.LoadContacts(false);
+  std::vector<std::u16string> expected = {u"전체", u"", u"단체문자"};
+  EXPECT_EQ(book.Categories(), expected);
+}
+
+TEST_F(BookTest, LookupNameByNumberAcrossFormats) {
+  Store(Card("김철수", "010-1234-5678") + Card("Kim Su", "+82 10-3456-7890"));
+  parlo::ContactBook& book = Open();
+  book.LoadContacts(false);
+  DWORD oid = 0;
+  WCHAR name[260] = {};
+  ASSERT_EQ(book.LookupNameByNumber(&oid, u"01034567890", name, 260), S_OK);
+  EXPECT_EQ(std::u16string(name), u"Kim Su");
+  EXPECT_EQ(oid, book.FullEntry(1)->oid);
+  WCHAR small[3] = {};
+  ASSERT_EQ(book.LookupNameByNumber(&oid, u"+821012345678", small, 3), S_OK);
+  EXPECT_EQ(std::u16string(small), u"김철");  // cut to the buffer
+  EXPECT_EQ(book.LookupNameByNumber(&oid, u"010-9999-9999", name, 260), static_cast<HRESULT>(0x80004005));
+}
+
+TEST(FitPicture, KeepsTheAspectInsideTheBox) {
+  int w = 0, h = 0;
+  parlo::ContactBook::FitPicture(120, 60, 60, 60, &w, &h);
+  EXPECT_EQ(w, 60);
+  EXPECT_EQ(h, 30);
+  parlo::ContactBook::FitPicture(60, 120, 60, 60, &w, &h);
+  EXPECT_EQ(w, 30);
+  EXPECT_EQ(h, 60);
+  parlo::ContactBook::FitPicture(10, 10, 120, 120, &w, &h);
+  EXPECT_EQ(w, 120);
+  EXPECT_EQ(h, 120);
+}
+
+TEST_F(BookTest, PicturesAreFittedIntoTheBoxAndDamagedOnesGiveNone) {
+  Store(PngCard("Wide", 120, 60) + PngCard("Tall", 60, 120) +
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Damaged\r\nTEL:1\r\nPHOTO;ENCODING=b;TYPE=JPEG:" +
+        platform::contacts::EncodeBase64("\xFF\xD8\xFF\xE0 this is not really a jpeg") + "\r\nEND:VCARD\r\n" +
+        Card("None", "2"));
+  parlo::ContactBook& book = Open();
+  book.SetPictureBox(60, 60);
+  EXPECT_EQ(book.LoadContacts(true), 0);
+  ASSERT_EQ(book.Count(), 4);
+  HBITMAP bmp = nullptr;
+  int w = 0, h = 0;
+  ASSERT_TRUE(book.ContactPictureFor(book.FullEntry(0)->oid, &bmp, &w, &h));
+  EXPECT_EQ(w, 60);
+  EXPECT_EQ(h, 30);
+  BITMAP info{};
+  ASSERT_EQ(GetObjectW(bmp, sizeof info, &info), static_cast<int>(sizeof info));
+  EXPECT_EQ(info.bmWidth, 60);
+  EXPECT_EQ(info.bmHeight, 30);
+  ASSERT_TRUE(book.ContactPictureFor(book.FullEntry(1)->oid, &bmp, &w, &h));
+  EXPECT_EQ(w, 30);
+  EXPECT_EQ(h, 60);
+  EXPECT_FALSE(book.ContactPictureFor(book.FullEntry(2)->oid, &bmp, &w, &h));
+  EXPECT_EQ(bmp, nullptr);
+  EXPECT_EQ(book.FullEntry(2)->picture, 0u);
+  EXPECT_FALSE(book.ContactPictureFor(book.FullEntry(3)->oid, &bmp, &w, &h));
+}
+
+TEST_F(BookTest, PicturesOfACachedListAreLoadedAgainFromTheStore) {
+  Store(PngCard("Wide", 120, 60) + Card("None", "2"));
+  Open().LoadContacts(true);
+  book_.reset();
+  parlo::ContactBook& book = Open();
+  book.SetPictureBox(60, 60);
+  EXPECT_EQ(book.LoadContacts(true), 2);
+  EXPECT_FALSE(book.LoadedFromStore());
+  HBITMAP bmp = nullptr;
+  int w = 0, h = 0;
+  ASSERT_TRUE(book.ContactPictureFor(book.FullEntry(0)->oid, &bmp, &w, &h));
+  EXPECT_NE(bmp, nullptr);
+  EXPECT_EQ(w, 60);
+  EXPECT_EQ(h, 30);
+  EXPECT_EQ(book.FullEntry(1)->picture, 0u);
+}
+
+TEST_F(BookTest, PictureIsDrawnOverWhite) {
+  // A fully transparent picture must come out white, not black.
+  std::vector<uint8_t> rgba(4 * 4 * 4, 0);
+  std::string png = platform::contacts::EncodePng(4, 4, rgba);
+  Store("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Clear\r\nTEL:1\r\nPHOTO;ENCODING=b:" + platform::contacts::EncodeBase64(png) +
+        "\r\nEND:VCARD\r\n");
+  parlo::ContactBook& book = Open();
+  book.SetPictureBox(4, 4);
+  book.LoadContacts(true);
+  HBITMAP bmp = nullptr;
+  int w = 0, h = 0;
+  ASSERT_TRUE(book.ContactPictureFor(book.FullEntry(0)->oid, &bmp, &w, &h));
+  BITMAP bm{};
+  ASSERT_GT(GetObjectW(bmp, sizeof bm, &bm), 0);
+  ASSERT_NE(bm.bmBits, nullptr);
+  const uint8_t* px = static_cast<const uint8_t*>(bm.bmBits);
+  EXPECT_EQ(px[0], 255);
+  EXPECT_EQ(px[1], 255);
+  EXPECT_EQ(px[2], 255);
+}
+
+}  // namespace

@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "kit/temp_device.h"
+#include "pimstore.h"
+#include "platform/contacts/contact_store.h"
+#include "platform/contacts/picture.h"
+#include "platform/contacts/text_decode.h"
+
+namespace {
+
+const char kCards[] =
+    "BEGIN:VCARD\nVERSION:3.0\nFN:김철수\nTEL;TYPE=CELL:010-1234-5678\nCATEGORIES:Family,Work\nEND:VCARD\n"
+    "BEGIN:VCARD\nVERSION:3.0\nFN:Kim Su\nTEL;TYPE=CELL:+82 10-3456-7890\nTEL;TYPE=HOME:02-111-2222\n"
+    "CATEGORIES:Work\nUID:kim-su\nEND:VCARD\n"
+    "BEGIN:VCARD\nVERSION:3.0\nFN:Broken\nno colon here\nEND:VCARD\n";
+
+class ContactStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    Write(kCards);
+    void* obj = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp, &obj), S_OK);
+    app_ = static_cast<IPOutlookApp*>(obj);
+    ASSERT_EQ(app_->Logon(nullptr), S_OK);
+  }
+  void TearDown() override {
+    if (app_) {
+      app_->Logoff();
+      app_->Release();
+    }
+    CoUninitialize();
+  }
+  void Write(const std::string& text) {
+    std::ofstream(device_.dir() / "contacts.vcf", std::ios::binary) << text;
+  }
+  IContact* ContactAt(int i) {
+    IFolder* folder = nullptr;
+    EXPECT_EQ(app_->GetDefaultFolder(olFolderContacts, &folder), S_OK);
+    IPOutlookItemCollection* items = nullptr;
+    EXPECT_EQ(folder->get_Items(&items), S_OK);
+    IDispatch* d = nullptr;
+    EXPECT_EQ(items->Item(i, &d), S_OK);
+    IContact* c = nullptr;
+    EXPECT_EQ(d->QueryInterface(IID_IContact, reinterpret_cast<void**>(&c)), S_OK);
+    d->Release();
+    items->Release();
+    folder->Release();
+    return c;
+  }
+  static std::u16string Take(BSTR s) {
+    std::u16string r = s ? std::u16string(s, SysStringLen(s)) : u"";
+    SysFreeString(s);
+    return r;
+  }
+  static LONG OidOf(IContact* c) {
+    LONG oid = 0;
+    c->get_Oid(&oid);
+    return oid;
+  }
+
+  parlo_test::TempDevice device_;
+  IPOutlookApp* app_ = nullptr;
+};
+
+TEST_F(ContactStoreTest, FolderItemsAndPropertiesInStoreOrder) {
+  IFolder* folder = nullptr;
+  ASSERT_EQ(app_->GetDefaultFolder(olFolderContacts, &folder), S_OK);
+  IPOutlookItemCollection* items = nullptr;
+  ASSERT_EQ(folder->get_Items(&items), S_OK);
+  int count = 0;
+  ASSERT_EQ(items->get_Count(&count), S_OK);
+  EXPECT_EQ(count, 2);  // the broken card is not in the store
+  IDispatch* d = nullptr;
+  EXPECT_EQ(items->Item(0, &d), E_INVALIDARG);  // items count from 1
+  EXPECT_EQ(items->Item(3, &d), E_INVALIDARG);
+  items->Release();
+
+  IItem* folderItem = nullptr;
+  ASSERT_EQ(folder->QueryInterface(IID_IItem, reinterpret_cast<void**>(&folderItem)), S_OK);
+  CEPROPID id = PIMPR_FOLDER_CATEGORIES;
+  CEPROPVAL* vals = nullptr;
+  ULONG bytes = 0;
+  ASSERT_EQ(folderItem->GetProps(&id, CEDB_ALLOWREALLOC, 1, &vals, &bytes, GetProcessHeap()), S_OK);
+  EXPECT_EQ(std::u16string(vals[0].val.lpwstr), u"Family, Work");
+  LocalFree(vals);
+  folderItem->Release();
+  folder->Release();
+
+  IContact* c = ContactAt(2);
+  BSTR s = nullptr;
+  c->get_FileAs(&s);
+  EXPECT_EQ(Take(s), u"Kim Su");
+  c->get_MobileTelephoneNumber(&s);
+  EXPECT_EQ(Take(s), u"+82 10-3456-7890");
+  c->get_HomeTelephoneNumber(&s);
+  EXPECT_EQ(Take(s), u"02-111-2222");
+  c->get_BusinessTelephoneNumber(&s);
+  EXPECT_EQ(Take(s), u"");
+  c->get_Categories(&s);
+  EXPECT_EQ(Take(s), u"Work");
+  c->Release();
+}
+
+TEST_F(ContactStoreTest, NothingBeforeLogon) {
+  void* obj = nullptr;
+  ASSERT_EQ(CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp, &obj), S_OK);
+  auto* fresh = static_cast<IPOutlookApp*>(obj);
+  IFolder* folder = nullptr;
+  EXPECT_EQ(fresh->GetDefaultFolder(olFolderContacts, &folder), E_FAIL);
+  EXPECT_EQ(folder, nullptr);
+  EXPECT_EQ(fresh->Logoff(), E_FAIL);
+  fresh->Release();
+}
+
+TEST_F(ContactStoreTest, IdentifiersStayAcrossRestartsAndReimports) {
+  IContact* a = ContactAt(1);
+  IContact* b = ContactAt(2);
+  LONG oidA = OidOf(a), oidB = OidOf(b);
+  a->Release();
+  b->Release();
+  EXPECT_NE(oidA, 0);
+  EXPECT_NE(oidA, oidB);
+
+  // A new contact put in front and both old ones imported again (one changed its number but
+  // keeps its UID): neither identifier moves, and nothing is duplicated.
+  Write(std::string("BEGIN:VCARD\nVERSION:3.0\nFN:New Person\nTEL:010-9\nEND:VCARD\n") + kCards);
+  platform::contacts::ImportReport report;
+  std::string error;
+  ASSERT_TRUE(platform::contacts::ContactStore::Instance().Import(
+      "BEGIN:VCARD\nVERSION:3.0\nFN:김철수\nTEL;TYPE=CELL:010-1234-5678\nCATEGORIES:Family,Work\nEND:VCARD\n"
+      "BEGIN:VCARD\nVERSION:3.0\nFN:Kim Su\nTEL;TYPE=CELL:010-0000-0000\nUID:kim-su\nEND:VCARD\n",
+      &report, &error));
+  EXPECT_EQ(report.read, 2);
+  EXPECT_EQ(report.replaced, 2);
+  EXPECT_EQ(report.added, 0);
+  int count = 0;
+  IFolder* folder = nullptr;
+  app_->GetDefaultFolder(olFolderContacts, &folder);
+  IPOutlookItemCollection* items = nullptr;
+  folder->get_Items(&items);
+  items->get_Count(&count);
+  items->Release();
+  folder->Release();
+  EXPECT_EQ(count, 3);
+  IContact* a2 = ContactAt(2);
+  IContact* b2 = ContactAt(3);
+  EXPECT_EQ(OidOf(a2), oidA);
+  EXPECT_EQ(OidOf(b2), oidB);
+  BSTR s = nullptr;
+  b2->get_MobileTelephoneNumber(&s);
+  EXPECT_EQ(Take(s), u"010-0000-0000");
+  a2->Release();
+  b2->Release();
+}
+
+TEST_F(ContactStoreTest, ImportKeepsCardsTheStoreCouldNotRead) {
+  platform::contacts::ImportReport report;
+  std::string error;
+  ASSERT_TRUE(platform::contacts::ContactStore::Instance().Import(
+      "BEGIN:VCARD\nVERSION:3.0\nFN:Added\nTEL:5\nEND:VCARD\n", &report, &error));
+  EXPECT_EQ(report.added, 1);
+  std::string stored = parlo_test::ReadFileBytes(device_.dir() / "contacts.vcf");
+  size_t broken = stored.find("no colon here");
+  EXPECT_NE(broken, std::string::npos);  // nothing stored is lost
+  EXPECT_LT(broken, stored.find("FN:Added"));  // and it keeps its place
+  EXPECT_EQ(platform::contacts::ContactStore::Instance().Contacts().size(), 3u);
+}
+
+TEST_F(ContactStoreTest, FindMatchingContactByAnyFormOfTheNumber) {
+  IItem* item = nullptr;
+  CEPROPID which = 0;
+  ASSERT_EQ(FindMatchingContact(app_, u"01034567890", FMCF_FINDPHONE, &item, &which), S_OK);
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(which, static_cast<CEPROPID>(PIMPR_MOBILE_TELEPHONE_NUMBER));
+  IContact* c = nullptr;
+  ASSERT_EQ(item->QueryInterface(IID_IContact, reinterpret_cast<void**>(&c)), S_OK);
+  BSTR s = nullptr;
+  c->get_FileAs(&s);
+  EXPECT_EQ(Take(s), u"Kim Su");
+  c->Release();
+  item->Release();
+
+  ASSERT_EQ(FindMatchingContact(app_, u"+82 2 111 2222", FMCF_FINDPHONE, &item, &which), S_OK);
+  EXPECT_EQ(which, static_cast<CEPROPID>(PIMPR_HOME_TELEPHONE_NUMBER));
+  item->Release();
+
+  item = reinterpret_cast<IItem*>(1);
+  EXPECT_TRUE(FAILED(FindMatchingContact(app_, u"1234-5678", FMCF_FINDPHONE, &item, &which)));
+  EXPECT_EQ(item, nullptr);
+}
+
+TEST_F(ContactStoreTest, PictureStreamHoldsThePhotoAndNoPhotoIsAnError) {
+  std::vector<uint8_t> rgba(8 * 4 * 4, 255);
+  std::string png = platform::contacts::EncodePng(8, 4, rgba);
+  Write("BEGIN:VCARD\nVERSION:4.0\nFN:P\nTEL:1\nPHOTO:data:image/png;base64," +
+        platform::contacts::EncodeBase64(png) + "\nEND:VCARD\nBEGIN:VCARD\nVERSION:4.0\nFN:Q\nTEL:2\nEND:VCARD\n");
+  IContact* c = ContactAt(1);
+  IItem* item = nullptr;
+  ASSERT_EQ(c->QueryInterface(IID_IItem, reinterpret_cast<void**>(&item)), S_OK);
+  IStream* stream = nullptr;
+  ASSERT_EQ(item->OpenProperty(PIMPR_PICTURE, GENERIC_READ, &stream), S_OK);
+  ULONGLONG size = 0;
+  ASSERT_EQ(stream->Seek(0, STREAM_SEEK_END, &size), S_OK);
+  EXPECT_EQ(size, png.size());
+  stream->Seek(0, STREAM_SEEK_SET, nullptr);
+  std::string back(png.size(), '\0');
+  ULONG got = 0;
+  EXPECT_EQ(stream->Read(back.data(), static_cast<ULONG>(back.size()), &got), S_OK);
+  EXPECT_EQ(back, png);
+  stream->Release();
+  item->Release();
+  c->Release();
+
+  IContact* q = ContactAt(2);
+  q->QueryInterface(IID_IItem, reinterpret_cast<void**>(&item));
+  stream = reinterpret_cast<IStream*>(1);
+  EXPECT_EQ(item->OpenProperty(PIMPR_PICTURE, GENERIC_READ, &stream), HRESULT_FROM_WIN32(ERROR_NOT_FOUND));
+  EXPECT_EQ(stream, nullptr);
+  item->Release();
+  q->Release();
+}
+
+TEST(Com, CreationNeedsInitialisationAndStringsCarryTheirLength) {
+  void* obj = reinterpret_cast<void*>(1);
+  EXPECT_EQ(CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp, &obj),
+            CO_E_NOTINITIALIZED);
+  EXPECT_EQ(obj, nullptr);
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);
+  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), RPC_E_CHANGED_MODE);
+  GUID unknown{1, 2, 3, {4}};
+  EXPECT_EQ(CoCreateInstance(unknown, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &obj), REGDB_E_CLASSNOTREG);
+  CoUninitialize();
+  CoUninitialize();
+
+  BSTR s = SysAllocStringLen(u"a\0b", 3);  // an embedded zero is part of the string
+  EXPECT_EQ(SysStringLen(s), 3u);
+  EXPECT_EQ(s[3], 0);
+  SysFreeString(s);
+  BSTR cut = SysAllocStringLen(u"hello", 2);
+  EXPECT_EQ(std::u16string(cut), u"he");
+  SysFreeString(cut);
+  SysFreeString(nullptr);
+  EXPECT_EQ(SysStringLen(nullptr), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "imaging.h"
+#include "platform/contacts/memory_stream.h"
+#include "platform/contacts/picture.h"
+
+using platform::contacts::DecodePicture;
+using platform::contacts::Pixels;
+using platform::contacts::ResizePixels;
+
+namespace {
+
+std::vector<uint8_t> Solid(int w, int h, uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255) {
+  std::vector<uint8_t> px(static_cast<size_t>(w) * h * 4);
+  for (size_t i = 0; i < px.size(); i += 4) {
+    px[i] = r;
+    px[i + 1] = g;
+    px[i + 2] = b;
+    px[i + 3] = a;
+  }
+  return px;
+}
+
+// A 2 x 1 24-bit BMP: blue then red (rows are B, G, R and padded to 4 bytes).
+std::string TinyBmp() {
+  std::string b = "BM";
+  auto u32 = [&b](uint32_t v) { for (int i = 0; i < 4; ++i) b.push_back(static_cast<char>(v >> (8 * i))); };
+  auto u16 = [&b](uint16_t v) { b.push_back(static_cast<char>(v)); b.push_back(static_cast<char>(v >> 8)); };
+  u32(14 + 40 + 8); u32(0); u32(14 + 40);
+  u32(40); u32(2); u32(1); u16(1); u16(24); u32(0); u32(8); u32(2835); u32(2835); u32(0); u32(0);
+  b += std::string("\xFF\x00\x00\x00\x00\xFF\x00\x00", 8);
+  return b;
+}
+
+const char kTinyGif[] =
+    "GIF89a\x01\x00\x01\x00\x80\x00\x00\xFF\x00\x00\x00\x00\x00!\xF9\x04\x00\x00\x00\x00\x00"
+    ",\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;";
+
+TEST(PictureDecode, PngJpegBmpAndGif) {
+  Pixels p;
+  ASSERT_TRUE(DecodePicture(platform::contacts::EncodePng(3, 2, Solid(3, 2, 0, 255, 0)), &p));
+  EXPECT_EQ(p.width, 3);
+  EXPECT_EQ(p.height, 2);
+  EXPECT_EQ(p.bgra[1], 255);  // green
+  ASSERT_TRUE(DecodePicture(platform::contacts::EncodeJpeg(16, 8, Solid(16, 8, 200, 200, 200), 90), &p));
+  EXPECT_EQ(p.width, 16);
+  EXPECT_NEAR(p.bgra[0], 200, 3);
+  ASSERT_TRUE(DecodePicture(TinyBmp(), &p));
+  ASSERT_EQ(p.width, 2);
+  EXPECT_EQ(p.bgra[0], 255);      // first pixel blue
+  EXPECT_EQ(p.bgra[4 + 2], 255);  // second pixel red
+  ASSERT_TRUE(DecodePicture(std::string(kTinyGif, sizeof kTinyGif - 1), &p));
+  EXPECT_EQ(p.width, 1);
+  EXPECT_EQ(p.bgra[2], 255);  // the GIF's one pixel is red
+}
+
+TEST(PictureDecode, DamagedPicturesGiveNothing) {
+  Pixels p;
+  std::string png = platform::contacts::EncodePng(20, 20, Solid(20, 20, 1, 2, 3));
+  EXPECT_FALSE(DecodePicture("", &p));
+  EXPECT_FALSE(DecodePicture("not a picture at all", &p));
+  EXPECT_FALSE(DecodePicture(png.substr(0, 40), &p));  // header only
+  std::string broken = png;
+  for (size_t i = 50; i < broken.size() - 12; ++i) broken[i] = static_cast<char>(broken[i] ^ 0x5A);
+  EXPECT_FALSE(DecodePicture(broken, &p));
+  EXPECT_EQ(p.width, 0);
+}
+
+TEST(PictureResize, DownscaleAveragesTheArea) {
+  // A 2 x 2 checkerboard of black and white shrinks to one middle grey, not to one of its pixels.
+  Pixels src{2, 2, {0, 0, 0, 255, 255, 255, 255, 255, 255, 255, 255, 255, 0, 0, 0, 255}};
+  Pixels out = ResizePixels(src, 1, 1);
+  ASSERT_EQ(out.bgra.size(), 4u);
+  EXPECT_NEAR(out.bgra[0], 128, 1);
+  EXPECT_EQ(out.bgra[3], 255);
+  // 3 -> 2 columns: the middle source column is shared half and half.
+  Pixels row{3, 1, {0, 0, 0, 255, 90, 90, 90, 255, 180, 180, 180, 255}};
+  Pixels two = ResizePixels(row, 2, 1);
+  EXPECT_NEAR(two.bgra[0], 30, 1);   // (0 * 1 + 90 * 0.5) / 1.5
+  EXPECT_NEAR(two.bgra[4], 150, 1);  // (90 * 0.5 + 180 * 1) / 1.5
+}
+
+TEST(PictureResize, UpscaleIsBilinear) {
+  Pixels src{2, 1, {0, 0, 0, 255, 200, 200, 200, 255}};
+  Pixels out = ResizePixels(src, 4, 1);
+  ASSERT_EQ(out.width, 4);
+  EXPECT_EQ(out.bgra[0], 0);                       // edges keep their colour
+  EXPECT_NEAR(out.bgra[4], 50, 1);                  // a quarter of the way
+  EXPECT_NEAR(out.bgra[8], 150, 1);
+  EXPECT_EQ(out.bgra[12], 200);
+}
+
+TEST(ImagingFactory, ThumbnailThroughTheInterfaces) {
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+  IImagingFactory* f = nullptr;
+  ASSERT_EQ(CoCreateInstance(CLSID_ImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IImagingFactory,
+                             reinterpret_cast<void**>(&f)),
+            S_OK);
+  IStream* s = platform::contacts::NewMemoryStream(platform::contacts::EncodePng(120, 60, Solid(120, 60, 255, 0, 0)));
+  IImage* image = nullptr;
+  ASSERT_EQ(f->CreateImageFromStream(s, &image), S_OK);
+  ImageInfo info{};
+  ASSERT_EQ(image->GetImageInfo(&info), S_OK);
+  EXPECT_EQ(info.Width, 120u);
+  EXPECT_EQ(info.Height, 60u);
+  IImage* thumb = nullptr;
+  ASSERT_EQ(image->GetThumbnail(60, 30, &thumb), S_OK);
+  IBitmapImage* bmp = nullptr;
+  ASSERT_EQ(thumb->QueryInterface(IID_IBitmapImage, reinterpret_cast<void**>(&bmp)), S_OK);
+  BitmapData data{};
+  ASSERT_EQ(bmp->LockBits(nullptr, ImageLockModeRead, PixelFormat32bppPARGB, &data), S_OK);
+  EXPECT_EQ(data.Width, 60u);
+  EXPECT_EQ(data.Height, 30u);
+  EXPECT_EQ(static_cast<uint8_t*>(data.Scan0)[2], 255);  // red survives the scaling
+  EXPECT_EQ(bmp->UnlockBits(&data), S_OK);
+  bmp->Release();
+  thumb->Release();
+  image->Release();
+  s->Release();
+
+  IStream* bad = platform::contacts::NewMemoryStream("\x89PNG\r\n\x1a\n garbage");
+  IImage* none = reinterpret_cast<IImage*>(1);
+  EXPECT_EQ(f->CreateImageFromStream(bad, &none), E_FAIL);
+  EXPECT_EQ(none, nullptr);
+  bad->Release();
+  f->Release();
+  CoUninitialize();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ImagingFactory, StraightAlphaLockUndoesThePremultiplication) {
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+  IImagingFactory* f = nullptr;
+  ASSERT_EQ(CoCreateInstance(CLSID_ImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IImagingFactory,
+                             reinterpret_cast<void**>(&f)),
+            S_OK);
+  std::string png = platform::contacts::EncodePng(2, 2, Solid(2, 2, 255, 0, 0, 128));
+  IImage* image = nullptr;
+  ASSERT_EQ(f->CreateImageFromBuffer(png.data(), static_cast<UINT>(png.size()), 0, &image), S_OK);
+  IBitmapImage* bmp = nullptr;
+  ASSERT_EQ(image->QueryInterface(IID_IBitmapImage, reinterpret_cast<void**>(&bmp)), S_OK);
+  BitmapData pre{}, straight{};
+  ASSERT_EQ(bmp->LockBits(nullptr, ImageLockModeRead, PixelFormat32bppPARGB, &pre), S_OK);
+  EXPECT_EQ(static_cast<uint8_t*>(pre.Scan0)[2], 128);  // red times alpha
+  EXPECT_EQ(bmp->LockBits(nullptr, ImageLockModeRead, PixelFormat32bppARGB, &straight), E_FAIL);  // one lock at a time
+  ASSERT_EQ(bmp->UnlockBits(&pre), S_OK);
+  RECT part{1, 1, 2, 2};
+  ASSERT_EQ(bmp->LockBits(&part, ImageLockModeRead, PixelFormat32bppARGB, &straight), S_OK);
+  EXPECT_EQ(straight.Width, 1u);
+  EXPECT_EQ(static_cast<uint8_t*>(straight.Scan0)[2], 255);
+  EXPECT_EQ(static_cast<uint8_t*>(straight.Scan0)[3], 128);
+  bmp->UnlockBits(&straight);
+  RECT outside{1, 1, 3, 2};
+  EXPECT_EQ(bmp->LockBits(&outside, ImageLockModeRead, PixelFormat32bppARGB, &straight), E_INVALIDARG);
+  bmp->Release();
+  image->Release();
+  f->Release();
+  CoUninitialize();
+}
+
+}  // namespace

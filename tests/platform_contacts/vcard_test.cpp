@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include "platform/contacts/text_decode.h"
+#include "platform/contacts/vcard.h"
+
+using platform::contacts::ParseVCards;
+using platform::contacts::VCardFile;
+
+namespace {
+
+TEST(VCard21, QuotedPrintableEucKrNameWithSoftBreak) {
+  // 김철수 in EUC-KR, written as quoted-printable and cut by a soft line break.
+  VCardFile f = ParseVCards(
+      "BEGIN:VCARD\r\nVERSION:2.1\r\n"
+      "N;CHARSET=EUC-KR;ENCODING=QUOTED-PRINTABLE:=B1=E8;=C3=\r\n=B6=BC=F6\r\n"
+      "TEL;CELL:010-1234-5678\r\nEND:VCARD\r\n");
+  ASSERT_EQ(f.cards.size(), 1u);
+  EXPECT_EQ(f.cards[0].name, u"김철수");
+  EXPECT_EQ(f.cards[0].mobile, u"010-1234-5678");
+}
+
+TEST(VCard21, QuotedPrintableUtf8AndBareTypes) {
+  VCardFile f = ParseVCards(
+      "BEGIN:VCARD\nVERSION:2.1\n"
+      "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=EC=9D=B4=EC=98=81=ED=9D=AC\n"
+      "TEL;WORK;VOICE:02-555-0100\nTEL;HOME:031-777-0000\nTEL;CELL;PREF:010-2345-6789\nEND:VCARD\n");
+  ASSERT_EQ(f.cards.size(), 1u);
+  EXPECT_EQ(f.cards[0].name, u"이영희");
+  EXPECT_EQ(f.cards[0].business, u"02-555-0100");
+  EXPECT_EQ(f.cards[0].home, u"031-777-0000");
+  EXPECT_EQ(f.cards[0].mobile, u"010-2345-6789");
+}
+
+TEST(VCard21, UnlabelledKoreanBytesAreReadAsEucKr) {
+  VCardFile f = ParseVCards("BEGIN:VCARD\nVERSION:2.1\nFN:\xC0\xCC\xBF\xB5\xC8\xF1\nTEL:010\nEND:VCARD\n");
+  ASSERT_EQ(f.cards.size(), 1u);
+  EXPECT_EQ(f.cards[0].name, u"이영희");
+}
+
+TEST(VCard21, Base64PhotoOnBareContinuationLines) {
+  std::string photo = "\x89PNG\r\n\x1a\nsome picture bytes that are long enough to wrap";
+  std::string b64 = platform::contacts::EncodeBase64(photo);
+  std::string text = "BEGIN:VCARD\nVERSION:2.1\nFN:Pic\nPHOTO;ENCODING=BASE64;TYPE=PNG:" + b64.substr(0, 20) + "\n" +
+                     b64.substr(20, 30) + "\n  " + b64.substr(50) + "\n\nTEL;CELL:1\nEND:VCARD\n";
+  VCardFile f = ParseVCards(text);
+  ASSERT_EQ(f.cards.size(), 1u);
+  EXPECT_EQ(f.cards[0].photo, photo);
+  EXPECT_EQ(f.cards[0].mobile, u"1");
+}
+
+TEST(VCard30, FoldedLinesEscapesAndTypeSpellings) {
+  VCardFile f = ParseVCards(
+      "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:John\r\n  Smith\r\nORG:Acme\\, Inc.;Sales\r\n"
+      "CATEGORIES:Family,Work\r\n"
+      "TEL;TYPE=cell,voice:+82 10-3456-7890\r\n"
+      "item1.TEL;type=\"work,voice\":02-1234\r\n"
+      "TEL;TYPE=HOME;TYPE=VOICE:031-1\r\n"
+      "TEL;TYPE=WORK,FAX:02-9999\r\nEND:VCARD\r\n");
+  ASSERT_EQ(f.cards.size(), 1u);
+  const auto& c = f.cards[0];
+  EXPECT_EQ(c.name, u"John Smith");
+  EXPECT_EQ(c.company, u"Acme, Inc.");
+  EXPECT_EQ(c.categories, u"Family, Work");
+  EXPECT_EQ(c.mobile, u"+82 10-3456-7890");
+  EXPECT_EQ(c.business, u"02-1234");  // the fax number is not a telephone number
+  EXPECT_EQ(c.home, u"031-1");
+}
+
+TEST(VCard30, PreferredNumberWinsItsSlot) {
+  VCardFile f = ParseVCards(
+      "BEGIN:VCARD\nVERSION:3.0\nFN:A\nTEL;TYPE=CELL:010-1\nTEL;TYPE=CELL,PREF:010-2\nTEL;TYPE=CELL:010-3\nEND:VCARD\n");
+  ASSERT_EQ(f.cards.size(), 1u);
+  EXPECT_EQ(f.cards[0].mobile, u"010-2");
+}
+
+TEST(VCard40, DataUriPhotoAndTelUri) {
+  std::string photo = "GIF89a-bytes";
+  VCardFile f = ParseVCards("BEGIN:VCARD\nVERSION:4.0\nFN:Kim Su\nTEL;VALUE=uri;TYPE=\"cell\":tel:+82-10-3456-7890\n"
+                            "PHOTO:data:image/gif;base64," +
+                            platform::contacts::EncodeBase64(photo) + "\nUID:urn:uuid:1234\nEND:VCARD\n");
+  ASSERT_EQ(f.cards.size(), 1u);
+  EXPECT_EQ(f.cards[0].photo, photo);
+  EXPECT_EQ(f.cards[0].mobile, u"+82-10-3456-7890");
+  EXPECT_EQ(f.cards[0].uid, u"urn:uuid:1234");
+}
+
+TEST(VCardNames, NWithoutFnKoreanAndLatinOrder) {
+  VCardFile f = ParseVCards(
+      "BEGIN:VCARD\nVERSION:3.0\nN:박;민수;;;\nTEL:1\nEND:VCARD\n"
+      "BEGIN:VCARD\nVERSION:3.0\nN:Smith;John;;Mr.;\nTEL:2\nEND:VCARD\n");
+  ASSERT_EQ(f.cards.size(), 2u);
+  EXPECT_EQ(f.cards[0].name, u"박민수");
+  EXPECT_EQ(f.cards[1].name, u"John Smith");
+}
+
+TEST(VCardRobustness, MalformedCardsAreSkippedNamedAndTheOthersLoad) {
+  VCardFile f = ParseVCards(
+      "BEGIN:VCARD\nVERSION:3.0\nFN:Good One\nTEL:1\nEND:VCARD\n"
+      "BEGIN:VCARD\nVERSION:3.0\nFN:Broken\nthis line has no colon\nEND:VCARD\n"
+      "BEGIN:VCARD\nVERSION:3.0\nFN:Unfinished\nTEL:2\n"
+      "BEGIN:VCARD\nVERSION:3.0\nFN:Good Two\nTEL:3\nEND:VCARD\n"
+      "BEGIN:VCARD\nVERSION:3.0\nNOTE:nothing\nEND:VCARD\n"
+      "BEGIN:VCARD\nFN:Cut at end\n");
+  ASSERT_EQ(f.cards.size(), 2u);
+  EXPECT_EQ(f.cards[0].name, u"Good One");
+  EXPECT_EQ(f.cards[1].name, u"Good Two");
+  ASSERT_EQ(f.skipped.size(), 4u);
+  EXPECT_EQ(platform::contacts::DescribeProblem(f.skipped[0]),
+            "card 2 (line 6, Broken): line 9 is not a property (no ':')");
+  EXPECT_NE(platform::contacts::DescribeProblem(f.skipped[1]).find("Unfinished"), std::string::npos);
+  EXPECT_EQ(f.skipped[2].reason, "no name and no phone number");
+  EXPECT_EQ(f.skipped[3].reason, "no END:VCARD before the end of the file");
+}
+
+TEST(VCardRobustness, BadBase64PhotoLeavesNoPictureButKeepsTheCard) {
+  VCardFile f = ParseVCards("BEGIN:VCARD\nVERSION:3.0\nFN:X\nPHOTO;ENCODING=b:@@@notbase64\nEND:VCARD\n");
+  ASSERT_EQ(f.cards.size(), 1u);
+  EXPECT_TRUE(f.cards[0].photo.empty());
+}
+
+TEST(TextDecode, QuotedPrintableKeepsBrokenEscapes) {
+  EXPECT_EQ(platform::contacts::DecodeQuotedPrintable("a=3Db=ZZc="), "a=b=ZZc");
+}
+
+TEST(TextDecode, Base64RoundTripAndRejection) {
+  std::string out;
+  for (std::string s : {"", "a", "ab", "abc", "abcd\xff\x00"}) {
+    ASSERT_TRUE(platform::contacts::DecodeBase64(platform::contacts::EncodeBase64(s), &out));
+    EXPECT_EQ(out, s);
+  }
+  EXPECT_FALSE(platform::contacts::DecodeBase64("ab*c", &out));
+  EXPECT_FALSE(platform::contacts::DecodeBase64("a", &out));
+  EXPECT_FALSE(platform::contacts::DecodeBase64("ab==cd", &out));
+}
+
+}  // namespace
