@@ -1,0 +1,63 @@
+// ScaleToDpi: design lengths for 96 dpi to device pixels, half away from zero, dpi kept.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "kit/temp_device.h"
+#include "platform/gdi/window_dc.h"
+#include "shell/draw/dpi.h"
+
+using namespace parlo;
+
+TEST(ScaleForDpi, TheFixedPoints) {
+  EXPECT_EQ(ScaleForDpi(60, 96), 60);
+  EXPECT_EQ(ScaleForDpi(60, 192), 120);
+  EXPECT_EQ(ScaleForDpi(60, 130), 81);  // 7800 + 48 = 7848, / 96 = 81
+  EXPECT_EQ(ScaleForDpi(-10, 192), -20);
+  EXPECT_EQ(ScaleForDpi(0, 192), 0);
+}
+
+TEST(ScaleForDpi, HalvesRoundAwayFromZeroOnBothSides) {
+  // 1 at 144 dpi is 1.5 pixels.
+  EXPECT_EQ(ScaleForDpi(1, 144), 2);
+  EXPECT_EQ(ScaleForDpi(-1, 144), -2);
+  // Just under a half stays down: 1 at 143 dpi is 1.49.
+  EXPECT_EQ(ScaleForDpi(1, 143), 1);
+  EXPECT_EQ(ScaleForDpi(-1, 143), -1);
+  // Negative lengths mirror positive ones exactly.
+  for (int v = 1; v < 200; v += 7) EXPECT_EQ(ScaleForDpi(-v, 130), -ScaleForDpi(v, 130)) << v;
+}
+
+TEST(ScaleForDpi, LargeLengthsDoNotOverflow) {
+  EXPECT_EQ(ScaleForDpi(20'000'000, 192), 40'000'000);
+  EXPECT_EQ(ScaleForDpi(-20'000'000, 192), -40'000'000);
+}
+
+class ScreenDpiTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetDpiCacheForTests(); }
+  void TearDown() override {
+    platform::gdi::CreateScreen(480, 800, 192, 192);
+    ResetDpiCacheForTests();
+  }
+  parlo_test::TempDevice device_;
+};
+
+TEST_F(ScreenDpiTest, ReadsEachAxisFromTheScreen) {
+  platform::gdi::CreateScreen(480, 800, 96, 192);
+  EXPECT_EQ(ScaleToDpi(60, DpiAxis::Horizontal), 60);
+  EXPECT_EQ(ScaleToDpi(60, DpiAxis::Vertical), 120);
+  EXPECT_EQ(ScaleX(-10), -10);
+  EXPECT_EQ(ScaleY(-10), -20);
+}
+
+TEST_F(ScreenDpiTest, ValueIsKeptForTheLifeOfTheProcess) {
+  platform::gdi::CreateScreen(480, 800, 130, 130);
+  EXPECT_EQ(ScaleY(60), 81);
+  EXPECT_EQ(ScaleX(60), 81);
+  // A later change of the screen is not seen: the first value stays.
+  platform::gdi::CreateScreen(480, 800, 192, 192);
+  EXPECT_EQ(ScaleY(60), 81);
+  EXPECT_EQ(ScaleX(60), 81);
+  ResetDpiCacheForTests();
+  EXPECT_EQ(ScaleY(60), 120);
+}

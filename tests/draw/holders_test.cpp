@@ -1,0 +1,99 @@
+// Owning holders delete what they hold exactly once; borrowed handles are never deleted; a DC
+// holder puts back what it selected.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "kit/temp_device.h"
+#include "shell/draw/gdi_holders.h"
+
+using namespace parlo;
+
+namespace {
+bool Alive(HGDIOBJ object) { return GetObjectType(object) != 0; }
+
+class Holders : public ::testing::Test {
+ protected:
+  parlo_test::TempDevice device_;
+};
+}  // namespace
+
+TEST_F(Holders, OwnerDeletesOnResetAndOnDestruction) {
+  HBRUSH a = CreateSolidBrush(RGB(1, 2, 3));
+  HBRUSH b = CreateSolidBrush(RGB(4, 5, 6));
+  {
+    BrushHolder holder(a);
+    holder.Reset(b);
+    EXPECT_FALSE(Alive(a));
+    EXPECT_TRUE(Alive(b));
+  }
+  EXPECT_FALSE(Alive(b));
+}
+
+TEST_F(Holders, ResetWithTheSameHandleKeepsIt) {
+  HPEN pen = CreatePen(PS_SOLID, 2, RGB(0, 0, 0));
+  PenHolder holder(pen);
+  holder.Reset(pen);
+  EXPECT_TRUE(Alive(pen));
+  EXPECT_EQ(holder.Get(), pen);
+}
+
+TEST_F(Holders, ReleaseHandsOwnershipBack) {
+  HBITMAP bmp = CreateBitmap(4, 4, 1, 32, nullptr);
+  {
+    BitmapHolder holder(bmp);
+    EXPECT_EQ(holder.Release(), bmp);
+    EXPECT_FALSE(holder);
+  }
+  EXPECT_TRUE(Alive(bmp));
+  DeleteObject(bmp);
+}
+
+TEST_F(Holders, MoveLeavesOneOwner) {
+  HBITMAP bmp = CreateBitmap(4, 4, 1, 32, nullptr);
+  {
+    BitmapHolder first(bmp);
+    BitmapHolder second(std::move(first));
+    EXPECT_EQ(first.Get(), nullptr);
+    EXPECT_EQ(second.Get(), bmp);
+  }
+  EXPECT_FALSE(Alive(bmp));
+}
+
+TEST_F(Holders, BorrowedHandleIsNeverDeleted) {
+  HBITMAP bmp = CreateBitmap(4, 4, 1, 32, nullptr);
+  {
+    BorrowedBitmap borrowed(bmp);
+    borrowed.Reset(nullptr);
+  }
+  EXPECT_TRUE(Alive(bmp));
+  DeleteObject(bmp);
+}
+
+TEST_F(Holders, DcHolderRestoresTheOriginalSelections) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ originalBitmap = GetCurrentObject(dc, OBJ_BITMAP);
+  HGDIOBJ originalBrush = GetCurrentObject(dc, OBJ_BRUSH);
+  BitmapHolder one(CreateBitmap(2, 2, 1, 32, nullptr));
+  BitmapHolder two(CreateBitmap(3, 3, 1, 32, nullptr));
+  BrushHolder brush(CreateSolidBrush(RGB(9, 9, 9)));
+  DcHolder holder(dc);
+  holder.Select(one.Get());
+  // A second selection must not overwrite what is put back at the end.
+  EXPECT_EQ(holder.Select(two.Get()), one.Get());
+  holder.Select(brush.Get());
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_BITMAP), two.Get());
+  holder.RestoreSelections();
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_BITMAP), originalBitmap);
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), originalBrush);
+}
+
+TEST_F(Holders, DcHolderDeletesTheDc) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  {
+    DcHolder holder(dc);
+    BitmapHolder bmp(CreateBitmap(2, 2, 1, 32, nullptr));
+    holder.Select(bmp.Get());
+    holder.Reset();
+  }
+  EXPECT_EQ(GetObjectType(dc), 0u);
+}

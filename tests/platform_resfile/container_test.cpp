@@ -1,0 +1,145 @@
+// The container format read as untrusted bytes: whatever the damage, no bitmap and no crash.
+#include <gtest/gtest.h>
+
+#include "platform/resfile/container.h"
+
+using namespace platform::resfile;
+
+namespace {
+
+Pixels Gradient(int w, int h) {
+  Pixels p;
+  p.width = w;
+  p.height = h;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) p.xrgb.push_back(static_cast<uint32_t>((x * 7) << 16 | (y * 5) << 8 | 0x40));
+  return p;
+}
+
+std::vector<uint8_t> TwoBitmaps() {
+  ContainerWriter w;
+  w.AddBitmap(501, Gradient(5, 3));
+  w.AddBitmap(505, Gradient(4, 4));
+  return w.Build();
+}
+
+void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+std::vector<uint8_t> BitmapPayload(uint32_t w, uint32_t h, uint32_t format, size_t pixelBytes) {
+  std::vector<uint8_t> p(12 + pixelBytes, 0x11);
+  Put32(p, 0, w);
+  Put32(p, 4, h);
+  Put32(p, 8, format);
+  return p;
+}
+
+}  // namespace
+
+TEST(ResContainer, BitmapsComeBackAsWritten) {
+  auto c = Container::Parse(TwoBitmaps());
+  ASSERT_TRUE(c);
+  auto a = c->Bitmap(501);
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a->width, 5);
+  EXPECT_EQ(a->height, 3);
+  EXPECT_EQ(a->xrgb, Gradient(5, 3).xrgb);
+  auto b = c->Bitmap(505);
+  ASSERT_TRUE(b);
+  EXPECT_EQ(b->xrgb, Gradient(4, 4).xrgb);
+  EXPECT_FALSE(c->Bitmap(502));
+}
+
+TEST(ResContainer, Crc32MatchesTheStandardCheckValue) {
+  const std::string text = "123456789";
+  EXPECT_EQ(Crc32({reinterpret_cast<const uint8_t*>(text.data()), text.size()}), 0xCBF43926u);
+}
+
+TEST(ResContainerDamage, EveryTruncationIsRefused) {
+  const auto whole = TwoBitmaps();
+  for (size_t n = 0; n < whole.size(); ++n) {
+    std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));
+    auto c = Container::Parse(cut);
+    EXPECT_FALSE(c) << "accepted a file cut to " << n << " bytes";
+  }
+}
+
+TEST(ResContainerDamage, AnyFlippedPayloadByteLosesOnlyThatBitmap) {
+  const auto whole = TwoBitmaps();
+  auto probe = Container::Parse(whole);
+  ASSERT_TRUE(probe);
+  const Entry first = probe->entries()[0];
+  for (uint32_t i = 0; i < first.size; ++i) {
+    auto bytes = whole;
+    bytes[first.offset + i] ^= 0x5A;
+    auto c = Container::Parse(bytes);
+    ASSERT_TRUE(c);
+    EXPECT_FALSE(c->Bitmap(501)) << "byte " << i;
+    EXPECT_TRUE(c->Bitmap(505));
+  }
+}
+
+TEST(ResContainerDamage, HeaderDamageIsRefused) {
+  auto magic = TwoBitmaps();
+  magic[0] = 'X';
+  EXPECT_FALSE(Container::Parse(magic));
+  auto version = TwoBitmaps();
+  version[4] = 9;
+  EXPECT_FALSE(Container::Parse(version));
+  auto padded = TwoBitmaps();
+  padded.push_back(0);
+  EXPECT_FALSE(Container::Parse(padded));
+  auto count = TwoBitmaps();
+  count[6] = 0xFF;  // directory claims 255 entries
+  EXPECT_FALSE(Container::Parse(count));
+  EXPECT_FALSE(Container::Parse({}));
+}
+
+TEST(ResContainerDamage, EntriesOutsideTheFileAreRefused) {
+  auto beyond = TwoBitmaps();
+  Put32(beyond, kHeaderSize + 4, static_cast<uint32_t>(beyond.size()));  // offset at the end, size > 0
+  EXPECT_FALSE(Container::Parse(beyond));
+  auto wrap = TwoBitmaps();
+  Put32(wrap, kHeaderSize + 4, 0xFFFFFFF0u);  // offset + size wraps a 32-bit sum
+  EXPECT_FALSE(Container::Parse(wrap));
+  auto intoDirectory = TwoBitmaps();
+  Put32(intoDirectory, kHeaderSize + 4, 0);  // payload overlapping the header
+  EXPECT_FALSE(Container::Parse(intoDirectory));
+}
+
+TEST(ResContainerDamage, MalformedBitmapHeadersGiveNoBitmap) {
+  ContainerWriter w;
+  w.AddRaw(kTypeBitmap, 1, BitmapPayload(2, 2, kPixelsXrgb32, 15));          // one byte short
+  w.AddRaw(kTypeBitmap, 2, BitmapPayload(2, 2, kPixelsXrgb32, 17));          // one byte over
+  w.AddRaw(kTypeBitmap, 3, BitmapPayload(0, 2, kPixelsXrgb32, 0));           // empty
+  w.AddRaw(kTypeBitmap, 4, BitmapPayload(0x40000000u, 4, kPixelsXrgb32, 0)); // w*h*4 overflows 32 bits
+  w.AddRaw(kTypeBitmap, 5, BitmapPayload(5000, 1, kPixelsXrgb32, 20000));    // wider than allowed
+  w.AddRaw(kTypeBitmap, 6, BitmapPayload(2, 2, 7, 16));                      // unknown pixel format
+  w.AddRaw(kTypeBitmap, 7, std::vector<uint8_t>(11, 0));                     // shorter than its header
+  w.AddRaw(kTypeBitmap, 8, BitmapPayload(2, 2, kPixelsXrgb32, 16));          // the one good one
+  w.AddRaw(9, 9, BitmapPayload(2, 2, kPixelsXrgb32, 16));                    // not a bitmap type
+  auto c = Container::Parse(w.Build());
+  ASSERT_TRUE(c);
+  for (uint16_t id = 1; id <= 7; ++id) EXPECT_FALSE(c->Bitmap(id)) << id;
+  EXPECT_TRUE(c->Bitmap(8));
+  EXPECT_FALSE(c->Bitmap(9));
+}
+
+TEST(ResContainerDamage, RandomGarbageNeverCrashes) {
+  uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+  const auto whole = TwoBitmaps();
+  for (int round = 0; round < 300; ++round) {
+    auto bytes = whole;
+    for (int k = 0; k < 4; ++k) bytes[next() % bytes.size()] = static_cast<uint8_t>(next() >> 16);
+    if (auto c = Container::Parse(bytes)) {
+      for (uint16_t id : {501, 505}) {
+        auto b = c->Bitmap(id);
+        if (b) {
+          EXPECT_EQ(b->xrgb.size(), static_cast<size_t>(b->width) * b->height);
+        }
+      }
+    }
+  }
+}

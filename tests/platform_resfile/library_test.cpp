@@ -1,0 +1,171 @@
+// LoadLibraryExW / LoadBitmapW / FreeLibrary on containers in the program's folder.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <winbase_res.h>
+
+#include <fstream>
+
+#include "kit/temp_device.h"
+#include "platform/base/device_root.h"
+#include "platform/resfile/container.h"
+#include "platform/resfile/install.h"
+
+using namespace platform::resfile;
+
+namespace {
+
+class ResLibrary : public ::testing::Test {
+ protected:
+  void Write(const std::string& name, const std::vector<uint8_t>& bytes) {
+    auto dir = platform::device::ProgramDir();
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  static std::vector<uint8_t> Library() {
+    Pixels p;
+    p.width = 3;
+    p.height = 2;
+    p.xrgb = {0xFF0000, 0x00FF00, 0x0000FF, 0x102030, 0xFFFFFF, 0x000000};
+    ContainerWriter w;
+    w.AddBitmap(502, p);
+    return w.Build();
+  }
+  parlo_test::TempDevice device_;
+};
+
+SIZE BitmapSize(HBITMAP bitmap) {
+  BITMAP bm{};
+  if (GetObjectW(bitmap, sizeof bm, &bm) != sizeof bm) return SIZE{-1, -1};
+  return SIZE{bm.bmWidth, bm.bmHeight};
+}
+
+}  // namespace
+
+TEST_F(ResLibrary, LoadsByBareNameFromTheProgramFolder) {
+  Write("Parlores.dll", Library());
+  HMODULE lib = LoadLibraryExW(u"Parlores.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(lib, nullptr);
+  HBITMAP bmp = LoadBitmapW(lib, MAKEINTRESOURCEW(502));
+  ASSERT_NE(bmp, nullptr);
+  SIZE size = BitmapSize(bmp);
+  EXPECT_EQ(size.cx, 3);
+  EXPECT_EQ(size.cy, 2);
+
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 0, 0));
+  EXPECT_EQ(GetPixel(dc, 2, 0), RGB(0, 0, 255));
+  EXPECT_EQ(GetPixel(dc, 0, 1), RGB(0x10, 0x20, 0x30));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+
+  // Each call makes a new bitmap that the caller owns.
+  HBITMAP second = LoadBitmapW(lib, MAKEINTRESOURCEW(502));
+  EXPECT_NE(second, bmp);
+  EXPECT_TRUE(DeleteObject(bmp));
+  EXPECT_TRUE(DeleteObject(second));
+  EXPECT_TRUE(FreeLibrary(lib));
+}
+
+TEST_F(ResLibrary, NameMatchIgnoresCaseAsThePhoneDoes) {
+  Write("parlores.DLL", Library());
+  HMODULE lib = LoadLibraryExW(u"Parlores.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(lib, nullptr);
+  FreeLibrary(lib);
+}
+
+TEST_F(ResLibrary, PhonePathsWork) {
+  Write("Parlores.dll", Library());
+  HMODULE lib = LoadLibraryExW(u"\\Program Files\\Parlo\\Parlores.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(lib, nullptr);
+  FreeLibrary(lib);
+}
+
+TEST_F(ResLibrary, MissingLibraryFailsWithModuleNotFound) {
+  SetLastError(0);
+  EXPECT_EQ(LoadLibraryExW(u"Parlores.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+  // Nothing outside the device root is reachable.
+  EXPECT_EQ(LoadLibraryExW(u"..\\..\\etc\\passwd", nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
+  EXPECT_EQ(LoadLibraryExW(u"../Parlores.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
+  EXPECT_EQ(LoadLibraryExW(u"", nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
+  EXPECT_EQ(LoadLibraryExW(nullptr, nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
+}
+
+TEST_F(ResLibrary, TruncatedLibraryDoesNotLoad) {
+  auto bytes = Library();
+  bytes.resize(bytes.size() - 1);
+  Write("Parlores.dll", bytes);
+  SetLastError(0);
+  EXPECT_EQ(LoadLibraryExW(u"Parlores.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));
+}
+
+TEST_F(ResLibrary, DamagedBitmapGivesNoBitmap) {
+  auto bytes = Library();
+  bytes.back() ^= 0xFF;  // last pixel byte: the CRC no longer matches
+  Write("Parlores.dll", bytes);
+  HMODULE lib = LoadLibraryExW(u"Parlores.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(lib, nullptr);
+  SetLastError(0);
+  EXPECT_EQ(LoadBitmapW(lib, MAKEINTRESOURCEW(502)), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_DATA_NOT_FOUND));
+  FreeLibrary(lib);
+}
+
+TEST_F(ResLibrary, UnknownNamesAndHandlesGiveNothing) {
+  Write("Parlores.dll", Library());
+  HMODULE lib = LoadLibraryExW(u"Parlores.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(lib, nullptr);
+  EXPECT_EQ(LoadBitmapW(lib, MAKEINTRESOURCEW(503)), nullptr);
+  EXPECT_EQ(LoadBitmapW(lib, u"BUTTON"), nullptr);
+  EXPECT_EQ(LoadBitmapW(nullptr, MAKEINTRESOURCEW(502)), nullptr);
+  EXPECT_TRUE(FreeLibrary(lib));
+  // A freed handle is stale: no bitmap, and a second free fails.
+  EXPECT_EQ(LoadBitmapW(lib, MAKEINTRESOURCEW(502)), nullptr);
+  EXPECT_FALSE(FreeLibrary(lib));
+}
+
+TEST_F(ResLibrary, InstallCopiesIntoTheProgramFolder) {
+  auto source = device_.dir() / "built.dll";
+  auto bytes = Library();
+  std::ofstream(source, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  ASSERT_TRUE(InstallLibrary(source));
+  EXPECT_EQ(parlo_test::ReadFileBytes(platform::device::ProgramDir() / "Parlores.dll").size(), bytes.size());
+  EXPECT_FALSE(InstallLibrary(device_.dir() / "missing.dll"));
+}
+
+// The skin the build packs: every bitmap at the size its users draw it from.
+TEST_F(ResLibrary, BuiltSkinHasAllEightBitmaps) {
+  const auto built = BuiltLibraryPath();
+  if (!std::filesystem::exists(built)) GTEST_SKIP() << "skin not packed in this build: " << built;
+  ASSERT_TRUE(InstallLibrary(built));
+  HMODULE lib = LoadLibraryExW(u"Parlores.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(lib, nullptr);
+  const struct { int id, w, h; COLORREF key; bool keyed; } want[] = {
+      {501, 140, 55, RGB(0, 0, 0), true},       {502, 62, 62, RGB(255, 255, 255), true},
+      {503, 62, 62, RGB(255, 255, 255), true},  {504, 480, 55, 0, false},
+      {505, 120, 120, RGB(255, 0, 255), true},  {506, 480, 800, 0, false},
+      {507, 73, 73, RGB(0, 0, 0), true},        {508, 73, 73, RGB(0, 0, 0), true},
+  };
+  HDC dc = CreateCompatibleDC(nullptr);
+  for (const auto& w : want) {
+    HBITMAP bmp = LoadBitmapW(lib, MAKEINTRESOURCEW(w.id));
+    ASSERT_NE(bmp, nullptr) << w.id;
+    SIZE size = BitmapSize(bmp);
+    EXPECT_EQ(size.cx, w.w) << w.id;
+    EXPECT_EQ(size.cy, w.h) << w.id;
+    HGDIOBJ old = SelectObject(dc, bmp);
+    if (w.keyed) {
+      // Corners are transparent, the middle is drawn.
+      EXPECT_EQ(GetPixel(dc, 0, 0), w.key) << w.id;
+      EXPECT_EQ(GetPixel(dc, w.w - 1, w.h - 1), w.key) << w.id;
+      EXPECT_NE(GetPixel(dc, w.w / 2, w.h / 2), w.key) << w.id;
+    }
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+  }
+  DeleteDC(dc);
+  FreeLibrary(lib);
+}
