@@ -1,0 +1,92 @@
+// What the list puts on the screen: fill, rows, the translucent indicator.
+#include "list_fixture.h"
+
+namespace listtest {
+namespace {
+
+constexpr COLORREF kFill = RGB(10, 200, 30);
+constexpr COLORREF kRowColor = RGB(200, 0, 0);
+
+uint32_t Px(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+
+class Paint : public ListTest {
+ protected:
+  void SetUp() override {
+    ListTest::SetUp();
+    list_.fill = kFill;
+    list_.background = kRowColor;
+  }
+  int CountNot(uint32_t color, int l, int t, int r, int b) {
+    int n = 0;
+    for (int y = t; y < b; ++y)
+      for (int x = l; x < r; ++x) n += Pixel(x, y) != color;
+    return n;
+  }
+};
+
+TEST_F(Paint, EmptyListIsAllFillColour) {
+  Fill(0);
+  EXPECT_EQ(CountNot(Px(kFill), 0, 0, 480, 630), 0);
+}
+
+TEST_F(Paint, AreaBelowTheLastRowIsFilled) {
+  Fill(2);
+  EXPECT_EQ(Pixel(240, 2 * kRow - 1), Px(kRowColor));
+  EXPECT_EQ(CountNot(Px(kFill), 0, 2 * kRow, 480, 630), 0);
+}
+
+TEST_F(Paint, BandAboveTheFirstRowIsFilledDuringAPull) {
+  Fill(30);
+  Drag(240, 100, 200, 5, 100, false);  // pulled down by 100
+  EXPECT_EQ(CountNot(Px(kFill), 0, 0, 468, 100), 0);
+  EXPECT_NE(Pixel(240, 100), Px(kFill));  // the first row (pressed, so highlighted)
+  EXPECT_EQ(Pixel(240, 100 + kRow), Px(kRowColor));
+  Up(240, 200);
+}
+
+TEST_F(Paint, IndicatorHiddenWhenAllRowsFit) {
+  Fill(5);  // 600 in 630
+  EXPECT_FALSE(list_.scroller().vertical.visible());
+  EXPECT_EQ(CountNot(Px(kRowColor), 0, 0, 480, 600), 0);
+}
+
+TEST_F(Paint, IndicatorBlendsOverTheRightEdge) {
+  Fill(30);
+  ASSERT_TRUE(list_.scroller().vertical.visible());
+  const int t = list_.scroller().thickness.cx;
+  EXPECT_EQ(t, 12);
+  // Below the thumb: the white strip at half strength over the row colour.
+  const uint32_t strip = Pixel(480 - 1, 400);
+  EXPECT_NE(strip, Px(kRowColor));
+  EXPECT_NEAR(static_cast<int>(strip >> 16), (200 + 255) / 2, 2);
+  EXPECT_NEAR(static_cast<int>((strip >> 8) & 0xFF), 255 / 2, 2);
+  // Left of the strip the rows are untouched.
+  EXPECT_EQ(Pixel(480 - t - 1, 400), Px(kRowColor));
+  // The thumb is darker than the strip around it.
+  const uint32_t thumb = Pixel(480 - t / 2, list_.scroller().vertical.position() + 20);
+  EXPECT_LT(thumb & 0xFF, strip & 0xFF);
+}
+
+TEST_F(Paint, ThumbOfAVeryLongListIsSixteenPixels) {
+  Fill(10000);
+  EXPECT_EQ(list_.scroller().vertical.length(), 16);
+  Key(VK_UP);  // to the end
+  const auto& v = list_.scroller().vertical;
+  EXPECT_LE(v.position() + v.length(), 630);
+  EXPECT_GE(v.position(), 630 - 16 - 1);
+}
+
+TEST_F(Paint, CursorRowIsHighlighted) {
+  Fill(5);
+  Key(VK_DOWN);
+  platform::wm::PumpUntilIdle();
+  EXPECT_NE(Pixel(240, 10), Px(kRowColor));
+  EXPECT_EQ(Pixel(240, kRow + 10), Px(kRowColor));
+}
+
+TEST_F(Paint, EraseBackgroundIsLeftToThePaint) {
+  EXPECT_EQ(SendMessageW(list(), WM_ERASEBKGND, 0, 0), 1);
+}
+
+}  // namespace
+}  // namespace listtest

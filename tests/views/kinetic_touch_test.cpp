@@ -1,0 +1,231 @@
+// Dragging, tapping, flinging and springing back, through window messages on the virtual clock.
+#include <algorithm>
+
+#include "list_fixture.h"
+
+namespace listtest {
+namespace {
+
+class Touch : public ListTest {};
+
+TEST_F(Touch, SlowMovementUnderTheThresholdIsATapHoweverLong) {
+  Fill(10);
+  Down(100, 150);
+  // 40 moves of 3 pixels (threshold 4) over eight seconds: 120 pixels in all.
+  for (int i = 1; i <= 40; ++i) {
+    Advance(200);
+    MoveTo(100, 150 - 3 * i);
+  }
+  Up(100, 30);
+  EXPECT_EQ(Offset(), 0);
+  EXPECT_FALSE(Animating());
+  EXPECT_EQ(list_.ActivatedRow(), 0);  // the row under the finger at the release
+  EXPECT_EQ(list_.FirstSelected(), 0);
+}
+
+TEST_F(Touch, DragMovesTheRowsWithTheFinger) {
+  Fill(30);
+  Drag(240, 500, 300, 10, 16, false);
+  EXPECT_EQ(Offset(), 200);
+  MoveTo(240, 350);  // back down by 50
+  EXPECT_EQ(Offset(), 150);
+  Up(240, 350);
+}
+
+TEST_F(Touch, DragReleasedAfterHalfASecondDoesNotCoast) {
+  Fill(30);
+  Drag(240, 500, 260, 12, 50, true);  // 600 ms from press to release
+  EXPECT_EQ(Offset(), 240);
+  Advance(3000);
+  EXPECT_EQ(Offset(), 240);
+  EXPECT_FALSE(Animating());
+}
+
+TEST_F(Touch, QuickFlickCoastsItsVelocityInTwoSeconds) {
+  Fill(30);
+  Drag(240, 500, 350, 5, 16, true);  // 30 pixels per 16 ms
+  EXPECT_EQ(Offset(), 150);
+  EXPECT_TRUE(Animating());
+  Advance(1000);
+  const int halfway = Offset();
+  EXPECT_GT(halfway, 150);
+  Advance(1100);
+  // v = 30 * 1000 / 16 = 1875 px/s, a = -937: 2 * (1875 - 937) pixels further.
+  EXPECT_EQ(Offset(), 150 + 1876);
+  EXPECT_GT(Offset(), halfway);
+  EXPECT_FALSE(Animating());
+}
+
+TEST_F(Touch, MovesWithinOneTickStillFling) {
+  Fill(30);
+  Down(240, 500);
+  Advance(16);
+  MoveTo(240, 470);
+  MoveTo(240, 440);  // same tick as the move before
+  Up(240, 440);
+  EXPECT_EQ(Offset(), 60);
+  Advance(2100);
+  // The zero interval counts as 16 ms: the same coast as the quick flick.
+  EXPECT_EQ(Offset(), 60 + 1876);
+}
+
+TEST_F(Touch, PastTheTopSpringsBackToZeroInHalfASecond) {
+  Fill(30);
+  Drag(240, 100, 400, 10, 100, true);  // a slow pull down: 1 s, no coast
+  EXPECT_EQ(Offset(), -300);
+  int previous = Offset();
+  for (int t = 10; t < 500; t += 10) {
+    Advance(10);
+    EXPECT_GE(Offset(), previous) << t;  // always towards the top, never past it
+    EXPECT_LE(Offset(), 0) << t;
+    previous = Offset();
+  }
+  Advance(10);
+  EXPECT_EQ(Offset(), 0);
+  Advance(1000);
+  EXPECT_EQ(Offset(), 0);
+  EXPECT_FALSE(Animating());
+}
+
+TEST_F(Touch, PastTheBottomSpringsBackToContentMinusView) {
+  Fill(30);  // 3600 high in a 630 window
+  Key(VK_UP);  // the cursor goes to the last row and the list scrolls to the end
+  ASSERT_EQ(Offset(), 3600 - 630);
+  Drag(240, 500, 300, 10, 100, true);
+  EXPECT_EQ(Offset(), 2970 + 200);
+  Advance(500);
+  EXPECT_EQ(Offset(), 2970);
+  Advance(1000);
+  EXPECT_EQ(Offset(), 2970);
+}
+
+TEST_F(Touch, WhenAllRowsFitEitherWayEndsAtZero) {
+  Fill(3);
+  Drag(240, 400, 250, 10, 100, true);  // pushed up by 150
+  EXPECT_EQ(Offset(), 150);
+  Advance(500);
+  EXPECT_EQ(Offset(), 0);
+  Drag(240, 100, 250, 10, 100, true);  // pulled down by 150
+  EXPECT_EQ(Offset(), -150);
+  Advance(500);
+  EXPECT_EQ(Offset(), 0);
+}
+
+TEST_F(Touch, FlingPastAnEndIsBackAtThatEndHalfASecondAfterRelease) {
+  Fill(30);
+  Key(VK_UP);
+  Drag(240, 300, 500, 10, 100, true);  // a slow pull back from the end: no coast
+  Advance(100);
+  ASSERT_EQ(Offset(), 2970 - 200);
+  Drag(240, 500, 350, 5, 16, true);  // a flick that coasts far past the end
+  ASSERT_EQ(Offset(), 2920);
+  int furthest = Offset();
+  for (int t = 10; t <= 500; t += 10) {
+    Advance(10);
+    furthest = std::max(furthest, Offset());
+  }
+  EXPECT_GT(furthest, 2970);
+  EXPECT_EQ(Offset(), 2970);
+  Advance(2000);
+  EXPECT_EQ(Offset(), 2970);
+  EXPECT_FALSE(Animating());
+}
+
+TEST_F(Touch, ATouchStopsAFling) {
+  Fill(30);
+  Drag(240, 500, 350, 5, 16, true);
+  Advance(200);
+  ASSERT_TRUE(Animating());
+  Down(240, 300);
+  const int held = Offset();
+  EXPECT_FALSE(Animating());
+  Advance(1000);
+  EXPECT_EQ(Offset(), held);
+  Up(240, 300);
+}
+
+TEST_F(Touch, LosingFocusStopsAFling) {
+  Fill(30);
+  Drag(240, 500, 350, 5, 16, true);
+  Advance(100);
+  SendMessageW(list(), WM_KILLFOCUS, 0, 0);
+  const int held = Offset();
+  EXPECT_FALSE(Animating());
+  Advance(1000);
+  EXPECT_EQ(Offset(), held);
+}
+
+TEST_F(Touch, DraggingTheThumbScrollsAndActivatesNothing) {
+  Fill(30);
+  const int x = 480 - 2;  // inside the 12-pixel indicator strip
+  const int thumb = list_.scroller().vertical.position() + 5;
+  Down(x, thumb);
+  EXPECT_EQ(list_.scroller().vertical.grab(), parlo::ScrollIndicator::kGrabThumb);
+  notes().clear();
+  MoveTo(x, thumb + 63);  // the thumb moves 63 of 630 - shortfall pixels
+  EXPECT_EQ(Offset(), 63 * 3600 / 630);
+  Up(x, thumb + 63);
+  for (const Note& n : notes()) EXPECT_NE(n.code, parlo::LN_ACTIVATE) << n;
+  for (const Note& n : notes()) EXPECT_NE(n.code, parlo::LN_SELCHANGE) << n;
+  EXPECT_FALSE(Animating());
+}
+
+TEST_F(Touch, FirstPixelLineOfARowIsThatRow) {
+  Fill(10);
+  Down(100, kRow);
+  Up(100, kRow);
+  EXPECT_EQ(list_.ActivatedRow(), 1);
+  Down(100, kRow - 1);
+  Up(100, kRow - 1);
+  EXPECT_EQ(list_.ActivatedRow(), 0);
+}
+
+TEST_F(Touch, RowsThatRefuseTheHitAreNotTapped) {
+  list_.DeleteAllRows();
+  auto* row = new TestRow(kRow, 2);
+  list_.AppendRow(row);
+  row->Release();
+  list_.EndFilling();
+  Down(100, 10);
+  Up(100, 10);
+  EXPECT_TRUE(notes().empty());
+  EXPECT_EQ(list_.CursorRow(), -1);
+  EXPECT_EQ(list_.ActivatedRow(), -1);
+}
+
+TEST_F(Touch, TapBelowTheLastRowDoesNothing) {
+  Fill(2);
+  Down(100, 500);
+  Up(100, 500);
+  EXPECT_TRUE(notes().empty());
+}
+
+TEST_F(Touch, DestroyingTheListReleasesItsRows) {
+  bool destroyed = false;
+  auto* row = new TestRow(kRow, parlo::ListItem::kHitBody, &destroyed);
+  list_.AppendRow(row);
+  row->Release();
+  EXPECT_FALSE(destroyed);
+  DestroyWindow(list());
+  EXPECT_TRUE(destroyed);
+  EXPECT_EQ(list_.hwnd(), nullptr);
+}
+
+TEST_F(Touch, ResizingRecomputesTheView) {
+  Fill(4);  // 480 high: fits in 630
+  EXPECT_FALSE(list_.scroller().vertical.visible());
+  MoveWindow(list(), 0, 100, 480, 300, TRUE);
+  EXPECT_EQ(list_.scroller().view.cy, 300);
+  EXPECT_TRUE(list_.scroller().vertical.visible());
+}
+
+TEST_F(Touch, RefillThatShrinksTheContentBringsTheRowsBack) {
+  Fill(30);
+  Key(VK_UP);
+  ASSERT_EQ(Offset(), 2970);
+  Fill(6);
+  EXPECT_EQ(Offset(), 720 - 630);
+}
+
+}  // namespace
+}  // namespace listtest

@@ -1,0 +1,86 @@
+// Rows, their tops and the row found at a content y; reference counts.
+#include <gtest/gtest.h>
+
+#include "list_fixture.h"
+#include "views/row_store.h"
+
+using namespace parlo;
+using listtest::TestRow;
+
+namespace {
+class RowStoreTest : public ::testing::Test {
+ protected:
+  void Add(int h, bool* destroyed = nullptr) {
+    auto* row = new TestRow(h, ListItem::kHitBody, destroyed);
+    store.Append(row);
+    row->Release();
+  }
+  parlo_test::TempDevice device_;
+  RowStore store;
+};
+}  // namespace
+
+TEST_F(RowStoreTest, FirstPixelLineOfARowHitsThatRow) {
+  Add(120);
+  Add(50);
+  Add(200);
+  EXPECT_EQ(store.RowAtContentY(0), 0);
+  EXPECT_EQ(store.RowAtContentY(119), 0);
+  EXPECT_EQ(store.RowAtContentY(120), 1);
+  EXPECT_EQ(store.RowAtContentY(169), 1);
+  EXPECT_EQ(store.RowAtContentY(170), 2);
+  EXPECT_EQ(store.RowAtContentY(369), 2);
+  EXPECT_EQ(store.RowAtContentY(370), -1);
+  EXPECT_EQ(store.RowAtContentY(-40), 0);  // above the first row during a bounce
+  EXPECT_EQ(store.Top(2), 170);
+  EXPECT_EQ(store.TotalHeight(), 370);
+}
+
+TEST_F(RowStoreTest, ZeroHeightRowsAreNeverHit) {
+  Add(100);
+  Add(0);
+  Add(100);
+  EXPECT_EQ(store.RowAtContentY(100), 2);
+  EXPECT_EQ(store.RowAtContentY(99), 0);
+}
+
+TEST_F(RowStoreTest, EmptyStoreHitsNothing) {
+  EXPECT_EQ(store.RowAtContentY(0), -1);
+  EXPECT_EQ(store.RowAtContentY(-10), -1);
+  EXPECT_EQ(store.TotalHeight(), 0);
+  EXPECT_EQ(store.At(0), nullptr);
+}
+
+TEST_F(RowStoreTest, TheStoreHoldsOneReferenceAndDropsItOnClear) {
+  bool destroyed = false;
+  auto* row = new TestRow(10, ListItem::kHitBody, &destroyed);
+  store.Append(row);
+  EXPECT_EQ(row->RefCount(), 2);
+  row->Release();
+  EXPECT_FALSE(destroyed);
+  store.cursor = 0;
+  store.selection = {0};
+  store.Clear();
+  EXPECT_TRUE(destroyed);
+  EXPECT_EQ(store.cursor, -1);
+  EXPECT_TRUE(store.selection.empty());
+}
+
+TEST_F(RowStoreTest, RemeasurePicksUpChangedHeights) {
+  Add(100);
+  Add(100);
+  store.At(0)->height = 30;
+  store.Remeasure();
+  EXPECT_EQ(store.RowAtContentY(30), 1);
+  EXPECT_EQ(store.TotalHeight(), 130);
+}
+
+TEST_F(RowStoreTest, NewRowsStartAtSixtyDesignPixelsAndMarked) {
+  platform::gdi::CreateScreen(480, 800, 192, 192);
+  ResetDpiCacheForTests();
+  auto* row = new ListItem();
+  EXPECT_EQ(row->height, 120);
+  EXPECT_EQ(row->state, static_cast<DWORD>(ListItem::kCreated));
+  EXPECT_EQ(row->HitTest(0, RECT{0, 0, 480, 120}, POINT{5, 5}), ListItem::kHitBody);
+  EXPECT_EQ(row->Release(), 0);
+}
