@@ -1,7 +1,10 @@
 # One static library per folder of sources; every .cpp in the folder belongs to it.
 function(parlo_library name dir)
-  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS;EXCLUDE" ${ARGN})
   file(GLOB _srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
+  foreach(_x ${ARG_EXCLUDE})
+    list(REMOVE_ITEM _srcs ${dir}/${_x})
+  endforeach()
   if(_srcs)
     add_library(${name} STATIC ${_srcs})
     target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})

@@ -2,6 +2,7 @@
 #pragma once
 #include "windef.h"
 #include "winbase.h"
+#include "winbase_res.h"
 #include "wingdi.h"
 #include "winuser.h"
 #include "winreg.h"

@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include "platform/gdi/window_dc.h"
+#include "shell/settings.h"
+#include "store/store_fixture.h"
+
+namespace {
+
+using storetest::Message;
+
+class ModelTest : public storetest::StoreTest {
+ protected:
+  void SetUp() override {
+    StoreTest::SetUp();
+    platform::gdi::CreateScreen(480, 800, 192, 192);
+    Settings::Destroy();
+    MakeVolume();
+  }
+  void TearDown() override {
+    if (store_) store_->ClearModel();
+    Settings::Destroy();
+    StoreTest::TearDown();
+  }
+
+  // view_sort as the registry holds it when the program starts.
+  void SetViewSort(DWORD value) {
+    HKEY key;
+    DWORD disposition;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, &disposition),
+              ERROR_SUCCESS);
+    for (const char16_t* name : {u"use_lock", u"use_original_view", u"find_call_number", u"find_company_name",
+                                 u"find_name", u"close"}) {
+      DWORD zero = 0;
+      RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&zero), 4);
+    }
+    RegSetValueExW(key, u"view_sort", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), 4);
+    RegCloseKey(key);
+  }
+
+  static Message At(const char16_t* number, int hour, int minute, const char16_t* text = u"hi") {
+    Message m;
+    m.number = number;
+    m.text = text;
+    m.time = SYSTEMTIME{2024, 3, 2, 5, static_cast<WORD>(hour), static_cast<WORD>(minute), 0, 0};
+    WCHAR id[32];
+    StringCchPrintfW(id, 32, u"202403051%d%02d00000", hour, minute);
+    m.id = id;
+    return m;
+  }
+
+  MessageStore* Load() {
+    store_ = OpenedStore();
+    store_->LoadAll();
+    return store_;
+  }
+
+  std::vector<std::u16string> Texts(int conversation) {
+    std::vector<std::u16string> out;
+    for (MessageRecord* r : store_->ConversationAt(conversation)) out.push_back(r->text);
+    return out;
+  }
+
+  MessageStore* store_ = nullptr;
+};
+
+TEST_F(ModelTest, EmptyStoreThenFirstRecordStartsAtHundred) {
+  Load();
+  EXPECT_EQ(store_->ConversationCount(), 0);
+  auto* r = new MessageRecord();
+  StringCchCopyW(r->number, 32, u"0101234");
+  store_->AddRecord(r, true);
+  ASSERT_EQ(store_->ConversationCount(), 1);
+  EXPECT_EQ(store_->ConversationIdAt(0), FIRST_CONVERSATION_ID);
+  EXPECT_EQ(std::u16string(store_->DisplayNameFor(u"0101234")), u"0101234");  // no contact: the number
+  EXPECT_EQ(std::u16string(store_->DisplayNameFor(u"999")), u"");
+}
+
+TEST_F(ModelTest, MostRecentlyActiveConversationComesFirst) {
+  Put(u"\\RECV_MSG", At(u"0101111", 8, 0));
+  Put(u"\\RECV_MSG", At(u"0101111", 9, 0));
+  Put(u"\\SEND_MSG", At(u"0101111", 10, 0));
+  Put(u"\\RECV_MSG", At(u"0102222", 7, 0));
+  Put(u"\\RECV_MSG", At(u"0102222", 11, 0));
+  SetViewSort(1);
+  Load();
+  ASSERT_EQ(store_->ConversationCount(), 2);
+  EXPECT_EQ(store_->ConversationIdAt(0), 100);
+  EXPECT_EQ(std::u16string(store_->ConversationAt(0).front()->number), u"0102222");
+  EXPECT_EQ(store_->ConversationIdAt(1), 101);
+  EXPECT_EQ(store_->ConversationAt(1).size(), 3u);
+}
+
+TEST_F(ModelTest, ViewSortChoosesTheOrderInsideAConversation) {
+  Put(u"\\RECV_MSG", At(u"0101111", 8, 0, u"first"));
+  Put(u"\\RECV_MSG", At(u"0101111", 9, 0, u"second"));
+  Put(u"\\SEND_MSG", At(u"0101111", 10, 0, u"third"));
+  SetViewSort(1);
+  Load();
+  EXPECT_EQ(Texts(0), (std::vector<std::u16string>{u"first", u"second", u"third"}));
+  store_->ClearModel();
+  Settings::Destroy();
+  SetViewSort(0);
+  store_->LoadAll();
+  EXPECT_EQ(Texts(0), (std::vector<std::u16string>{u"third", u"second", u"first"}));
+}
+
+TEST_F(ModelTest, NewMessageMovesItsConversationToTheTop) {
+  Put(u"\\RECV_MSG", At(u"0101111", 10, 0));
+  Put(u"\\RECV_MSG", At(u"0102222", 11, 0));
+  SetViewSort(1);
+  Load();
+  ASSERT_EQ(std::u16string(store_->ConversationAt(1).front()->number), u"0101111");
+  auto* r = new MessageRecord();
+  StringCchCopyW(r->number, 32, u"0101111");
+  StringCchCopyW(r->text, 260, u"new");
+  store_->AddNewestRecord(r);
+  EXPECT_EQ(store_->ConversationIdAt(0), 99);
+  EXPECT_EQ(std::u16string(store_->ConversationAt(0).back()->text), u"new");
+  EXPECT_EQ(store_->ConversationCount(), 2);
+}
+
+TEST_F(ModelTest, NewestFirstModePutsANewMessageInFront) {
+  Put(u"\\RECV_MSG", At(u"0101111", 10, 0, u"old"));
+  SetViewSort(0);
+  Load();
+  auto* r = new MessageRecord();
+  StringCchCopyW(r->number, 32, u"0101111");
+  StringCchCopyW(r->text, 260, u"new");
+  store_->AddNewestRecord(r);
+  EXPECT_EQ(Texts(0), (std::vector<std::u16string>{u"new", u"old"}));
+}
+
+TEST_F(ModelTest, EmptyNumbersShareOneUnnamedConversation) {
+  Put(u"\\RECV_MSG", At(u"", 10, 0));
+  Put(u"\\RECV_MSG", At(u"  ", 11, 0));  // blanks trim to nothing
+  Load();
+  ASSERT_EQ(store_->ConversationCount(), 1);
+  EXPECT_EQ(store_->ConversationAt(0).size(), 2u);
+  EXPECT_EQ(std::u16string(store_->DisplayNameFor(u"")), u"발신자정보없음");
+}
+
+TEST_F(ModelTest, HyphenatedAndPlainSpellingsJoin) {
+  Put(u"\\RECV_MSG", At(u"010-1234-5678", 10, 0));
+  Put(u"\\SEND_MSG", At(u"01012345678", 11, 0));
+  Load();
+  ASSERT_EQ(store_->ConversationCount(), 1);
+  EXPECT_EQ(store_->ConversationAt(0).size(), 2u);
+}
+
+TEST_F(ModelTest, DeleteConversationDeletesEachRecordFromItsOwnDatabase) {
+  CEOID received = Put(u"\\RECV_MSG", At(u"0101111", 10, 0));
+  CEOID sent = Put(u"\\SEND_MSG", At(u"0101111", 11, 0));
+  CEOID other = Put(u"\\RECV_MSG", At(u"0102222", 9, 0));
+  Load();
+  ASSERT_EQ(store_->ConversationCount(), 2);
+  store_->DeleteConversation(0);
+  EXPECT_TRUE(Stored(u"\\RECV_MSG", received).empty());
+  EXPECT_TRUE(Stored(u"\\SEND_MSG", sent).empty());
+  EXPECT_FALSE(Stored(u"\\RECV_MSG", other).empty());
+  ASSERT_EQ(store_->ConversationCount(), 1);
+  EXPECT_EQ(std::u16string(store_->DisplayNameFor(u"0101111")), u"");
+
+  // The number starts over: a later message opens a new conversation at the top.
+  auto* r = new MessageRecord();
+  StringCchCopyW(r->number, 32, u"0101111");
+  store_->AddRecord(r, true);
+  EXPECT_EQ(store_->ConversationCount(), 2);
+  EXPECT_EQ(std::u16string(store_->ConversationAt(0).front()->number), u"0101111");
+}
+
+TEST_F(ModelTest, RemovingTheLastRecordByOidDropsTheConversation) {
+  CEOID a = Put(u"\\RECV_MSG", At(u"0101111", 10, 0));
+  CEOID b = Put(u"\\RECV_MSG", At(u"0101111", 11, 0));
+  Load();
+  EXPECT_TRUE(store_->RemoveRecordByOid(a));
+  EXPECT_EQ(store_->ConversationCount(), 1);
+  EXPECT_FALSE(store_->RemoveRecordByOid(a));
+  EXPECT_TRUE(store_->RemoveRecordByOid(b));
+  EXPECT_EQ(store_->ConversationCount(), 0);
+  EXPECT_EQ(std::u16string(store_->DisplayNameFor(u"0101111")), u"");
+}
+
+TEST_F(ModelTest, AnUnreadableDatabaseLeavesTheModelEmpty) {
+  store_ = MessageStore::Instance();
+  store_->SetStorePath(u"\\nowhere.edb");
+  EXPECT_FALSE(store_->OpenStore(nullptr));
+  store_->LoadAll();
+  EXPECT_EQ(store_->ConversationCount(), 0);
+}
+
+}  // namespace
