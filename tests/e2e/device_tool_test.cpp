@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "e2e/process.h"
+#include "kit/temp_device.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(DeviceTool, InitEmptyMakesTheFolders) {
+  parlo_test::TempDevice device;
+  fs::path root = device.dir() / "phone";
+  e2e::Finished f = e2e::Run("parlo-device", {"--device", root.string(), "init", "--empty"});
+  ASSERT_EQ(f.exitCode, 0) << f.err;
+  EXPECT_TRUE(fs::is_directory(root / "network"));
+  EXPECT_TRUE(fs::is_directory(root / "Program Files" / "Parlo"));
+  EXPECT_EQ(fs::status(root / "run").permissions() & fs::perms::all, fs::perms::owner_all);
+}
+
+TEST(DeviceTool, BadInputIsOneLineOnStderrAndExitTwo) {
+  parlo_test::TempDevice device;
+  fs::path root = device.dir() / "phone";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--device", root.string(), "init", "--demo", "--empty"},
+        std::vector<std::string>{"--device", root.string(), "frobnicate"},
+        std::vector<std::string>{"--device", root.string()},
+        std::vector<std::string>{"--device", root.string(), "init", std::string(5000, 'a')}}) {
+    e2e::Finished f = e2e::Run("parlo-device", args);
+    EXPECT_EQ(f.exitCode, 2);
+    EXPECT_EQ(f.err.rfind("parlo-device: ", 0), 0u) << f.err;
+    EXPECT_EQ(std::count(f.err.begin(), f.err.end(), '\n'), 1) << f.err;
+  }
+  EXPECT_FALSE(fs::exists(root));
+}
+
+TEST(DeviceTool, InitOnAFileIsRefused) {
+  parlo_test::TempDevice device;
+  fs::path file = device.dir() / "not-a-folder";
+  std::ofstream(file) << "x";
+  e2e::Finished f = e2e::Run("parlo-device", {"--device", file.string(), "init", "--empty"});
+  EXPECT_EQ(f.exitCode, 2);
+  EXPECT_EQ(parlo_test::ReadFileBytes(file), "x");
+}
+
+TEST(DeviceTool, CallsAndLaunchesAreJsonLinesOldestFirst) {
+  parlo_test::TempDevice device;
+  std::string d = device.dir().string();
+  ASSERT_EQ(e2e::Run("parlo-device", {"--device", d, "init", "--empty"}).exitCode, 0);
+  EXPECT_EQ(e2e::Run("parlo-device", {"--device", d, "calls"}).out, "");
+  {
+    std::ofstream calls(device.dir() / "network" / "calls.jsonl");
+    calls << "{\"number\": \"0101\", \"name\": \"가\", \"time\": \"2024-03-05 14:07:09\"}\n"
+          << "not json\n"
+          << "\n"
+          << "{\"number\":\"0102\",\"name\":\"\",\"time\":\"2024-03-05 14:08:00\"}\n";
+  }
+  e2e::Finished f = e2e::Run("parlo-device", {"--device", d, "calls"});
+  EXPECT_EQ(f.exitCode, 0);
+  EXPECT_EQ(f.out,
+            "{\"number\":\"0101\",\"name\":\"가\",\"time\":\"2024-03-05 14:07:09\"}\n"
+            "{\"number\":\"0102\",\"name\":\"\",\"time\":\"2024-03-05 14:08:00\"}\n");
+  EXPECT_NE(f.err.find("line 2"), std::string::npos);
+  EXPECT_EQ(e2e::Run("parlo-device", {"--device", d, "launches"}).out, "");
+}
+
+}  // namespace

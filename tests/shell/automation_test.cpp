@@ -1,0 +1,129 @@
+// The simulator's option parsing and the automation pieces the program's state goes through.
+#include <gtest/gtest.h>
+
+#include "platform/automation/commands.h"
+#include "platform/automation/launch_options.h"
+#include "platform/automation/state.h"
+#include "platform/automation/state_json.h"
+
+namespace {
+
+using namespace platform::automation;
+
+std::optional<LaunchOptions> Parse(std::vector<std::string> args, std::string* error = nullptr) {
+  std::string ignored;
+  return ParseLaunchOptions(args, error ? error : &ignored);
+}
+
+TEST(LaunchOptions, SimulatorOptionsThenTheProgramsWordsJoinedBySingleSpaces) {
+  auto o = Parse({"--device", "/tmp/d", "--headless", "--automate", "--virtual-clock", "2024-03-05 14:07:09",
+                  "--screen", "240x320@96", "--zoom", "2", "-new", "0101234"});
+  ASSERT_TRUE(o);
+  EXPECT_EQ(o->device, "/tmp/d");
+  EXPECT_TRUE(o->headless);
+  EXPECT_TRUE(o->automate);
+  EXPECT_EQ(o->width, 240);
+  EXPECT_EQ(o->height, 320);
+  EXPECT_EQ(o->dpi, 96);
+  EXPECT_EQ(o->zoom, 2);
+  EXPECT_EQ(o->commandLine, "-new 0101234");
+}
+
+TEST(LaunchOptions, ProgramWordsKeepEmptyWordsAndLaterDoubleDashes) {
+  // An empty word still counts: "-new", "", "5" gives two spaces, as on the phone.
+  EXPECT_EQ(Parse({"-new", "", "5"})->commandLine, "-new  5");
+  EXPECT_EQ(Parse({"--", "--headless"})->commandLine, "--headless");
+  EXPECT_EQ(Parse({"-recent", "--headless"})->commandLine, "-recent --headless");
+  EXPECT_EQ(Parse({})->commandLine, "");
+}
+
+TEST(LaunchOptions, DefaultsAreThePhonesScreen) {
+  auto o = Parse({});
+  EXPECT_EQ(o->width, 480);
+  EXPECT_EQ(o->height, 800);
+  EXPECT_EQ(o->dpi, 192);
+  EXPECT_EQ(o->zoom, 1);
+  EXPECT_FALSE(o->headless);
+}
+
+TEST(LaunchOptions, BadValuesAreRefusedWithAReason) {
+  std::string error;
+  EXPECT_FALSE(Parse({"--screen", "480x800"}, &error));
+  EXPECT_NE(error.find("--screen"), std::string::npos);
+  EXPECT_FALSE(Parse({"--screen", "480x800@192junk"}, &error));
+  EXPECT_FALSE(Parse({"--screen", "0x800@192"}, &error));
+  EXPECT_FALSE(Parse({"--zoom", "0"}, &error));
+  EXPECT_FALSE(Parse({"--zoom", "2x"}, &error));
+  EXPECT_FALSE(Parse({"--virtual-clock", "2024-02-30 00:00:00"}, &error));
+  EXPECT_FALSE(Parse({"--device"}, &error));
+  EXPECT_NE(error.find("needs a value"), std::string::npos);
+  EXPECT_FALSE(Parse({"--device", ""}, &error));
+  EXPECT_FALSE(Parse({"--nope"}, &error));
+  EXPECT_FALSE(Parse({std::string(kMaxArgument + 1, '1')}, &error));
+  EXPECT_TRUE(Parse({std::string(kMaxArgument, '1')}, &error));
+}
+
+TEST(LaunchOptions, DeviceFolderFallsBackToTheEnvironmentThenHome) {
+  LaunchOptions o;
+  o.device = "/x";
+  EXPECT_EQ(ResolveDeviceDir(o), "/x");
+  o.device.clear();
+  setenv("PARLO_DEVICE", "/from/env", 1);
+  EXPECT_EQ(ResolveDeviceDir(o), "/from/env");
+  unsetenv("PARLO_DEVICE");
+  setenv("HOME", "/home/u", 1);
+  EXPECT_EQ(ResolveDeviceDir(o), "/home/u/.local/share/parlo/device");
+}
+
+TEST(AutomationCommands, WordsSplitAtSpacesButTextStaysWhole) {
+  EXPECT_EQ(SplitCommand("  tap   10 20 "), (std::vector<std::string>{"tap", "10", "20"}));
+  EXPECT_EQ(SplitCommand("type 안녕 하세요  x\r"), (std::vector<std::string>{"type", "안녕 하세요  x"}));
+  EXPECT_EQ(SplitCommand("screenshot /tmp/a b.png"), (std::vector<std::string>{"screenshot", "/tmp/a b.png"}));
+  EXPECT_TRUE(SplitCommand("   ").empty());
+}
+
+TEST(AutomationCommands, KeyNames) {
+  EXPECT_EQ(KeyCodeForName("up"), static_cast<UINT>(VK_UP));
+  EXPECT_EQ(KeyCodeForName("ENTER"), static_cast<UINT>(VK_RETURN));
+  EXPECT_EQ(KeyCodeForName("back"), static_cast<UINT>(VK_ESCAPE));
+  EXPECT_EQ(KeyCodeForName("backspace"), static_cast<UINT>(VK_BACK));
+  EXPECT_EQ(KeyCodeForName("f3"), static_cast<UINT>(VK_F3));
+  EXPECT_EQ(KeyCodeForName("F12"), static_cast<UINT>(VK_F12));
+  EXPECT_EQ(KeyCodeForName("f25"), 0u);
+  EXPECT_EQ(KeyCodeForName("f03"), 0u);
+  EXPECT_EQ(KeyCodeForName("7"), static_cast<UINT>('7'));
+  EXPECT_EQ(KeyCodeForName("nosuch"), 0u);
+}
+
+TEST(AutomationState, SourcesWriteNestedJsonInOrder) {
+  int a = AddStateSource([](StateWriter& w) {
+    w.Int("mode", 4);
+    w.Text("start_number", u"010가");
+    w.BeginObject("settings");
+    w.Bool("close", true);
+    w.EndObject();
+  });
+  int b = AddStateSource([](StateWriter& w) {
+    w.BeginArray("conversations");
+    w.BeginObject(nullptr);
+    w.Int("id", 1);
+    w.EndObject();
+    w.Int(nullptr, 2);
+    w.EndArray();
+    w.Null("compose");
+    w.EndObject();  // unbalanced: never pops the root
+    w.Int("after", 1);
+  });
+  nlohmann::json state = CollectState();
+  EXPECT_EQ(state["mode"], 4);
+  EXPECT_EQ(state["start_number"], "010가");
+  EXPECT_EQ(state["settings"]["close"], true);
+  EXPECT_EQ(state["conversations"], nlohmann::json::parse(R"([{"id":1},2])"));
+  EXPECT_TRUE(state["compose"].is_null());
+  EXPECT_EQ(state["after"], 1);
+  RemoveStateSource(a);
+  RemoveStateSource(b);
+  EXPECT_EQ(CollectState(), nlohmann::json::object());
+}
+
+}  // namespace

@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include <aygshell.h>
+
+#include "kit/temp_device.h"
+#include "platform/device/module.h"
+#include "platform/display/display.h"
+#include "platform/wm/input.h"
+#include "platform/wm/loop.h"
+#include "shell/main_frame.h"
+#include "shell/message_loop.h"
+#include "shell/settings.h"
+#include "shell/single_instance.h"
+
+namespace {
+
+// A frame on a fresh headless device, torn down the normal way.
+class FrameTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    ASSERT_TRUE(platform::display::OpenDisplay(true, 480, 800, 192, 1, &error)) << error;
+    app_module::Init(platform::device::ProgramInstance());
+    app_module::AddMessageLoop(&loop_);
+  }
+  void TearDown() override {
+    if (frame_ && frame_->Window()) DestroyWindow(frame_->Window());
+    platform::wm::PumpUntilIdle();
+    // The frame's quit message is for a loop that is not running here.
+    MSG quit{};
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    frame_.reset();
+    Settings::Destroy();
+    app_module::RemoveMessageLoop();
+  }
+  void Start(const char16_t* commandLine = u"") {
+    frame_ = std::make_unique<MainFrame>(commandLine);
+    ASSERT_TRUE(frame_->CreateFrameWindow(app_module::Instance(), u"Parlo"));
+    ShowWindow(frame_->Window(), SW_SHOW);
+    platform::wm::PumpUntilIdle();
+  }
+  HWND hwnd() const { return frame_->Window(); }
+  LRESULT CopyData(ULONG_PTR kind, const void* data, DWORD bytes) {
+    COPYDATASTRUCT cds{kind, bytes, const_cast<void*>(data)};
+    return SendMessageW(hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
+  }
+  std::u16string StartNumber() const { return Settings::Instance().start_number; }
+
+  parlo_test::TempDevice device_;
+  MessageLoop loop_;
+  std::unique_ptr<MainFrame> frame_;
+};
+
+TEST_F(FrameTest, StartsFullScreenActiveOnTheStartMode) {
+  Start(u"-new 0101234");
+  EXPECT_EQ(frame_->StartMode(), VM_COMPOSE_TO_NUMBER);
+  EXPECT_EQ(StartNumber(), u"0101234");
+  EXPECT_TRUE(frame_->IsFullScreen());
+  EXPECT_TRUE(frame_->IsActive());
+  RECT rc{};
+  GetWindowRect(hwnd(), &rc);
+  EXPECT_EQ(rc.top, 0);
+  // No view exists yet: asking for one changes nothing.
+  EXPECT_EQ(frame_->CurrentMode(), VM_LIST);
+  EXPECT_EQ(frame_->ActiveView(), nullptr);
+}
+
+TEST_F(FrameTest, ViewMessagesForMissingViewsLeaveTheModesAlone) {
+  Start();
+  for (UINT message : {UM_SHOWTHREAD, UM_SHOWLIST, UM_SHOWLOCK, UM_SHOWCOMPOSE, UM_SHOWCONTACTS, UM_SHOWPREVIOUS}) {
+    EXPECT_EQ(SendMessageW(hwnd(), message, 0, 0), 0);
+    EXPECT_EQ(frame_->CurrentMode(), VM_LIST);
+    EXPECT_EQ(frame_->PreviousMode(), VM_LIST);
+  }
+}
+
+TEST_F(FrameTest, CopyDataSetsBothModesAndTheNumber) {
+  Start();
+  WCHAR number[260] = u"01012345678";
+  EXPECT_EQ(CopyData(4, number, sizeof number), 0);
+  EXPECT_EQ(frame_->CurrentMode(), 4);
+  EXPECT_EQ(frame_->PreviousMode(), 4);
+  EXPECT_EQ(StartNumber(), u"01012345678");
+}
+
+TEST_F(FrameTest, CopyDataNeverReadsPastTheBytesGiven) {
+  Start();
+  // Six characters and no terminator: only the first three are inside cbData.
+  const WCHAR text[6] = {u'1', u'2', u'3', u'4', u'5', u'6'};
+  CopyData(4, text, 6);
+  EXPECT_EQ(StartNumber(), u"123");
+  CopyData(4, text, 7);  // half a character does not count
+  EXPECT_EQ(StartNumber(), u"123");
+  CopyData(4, nullptr, 520);
+  EXPECT_EQ(StartNumber(), u"");
+}
+
+TEST_F(FrameTest, CopyDataKeepsAtMost259Characters) {
+  Start();
+  std::u16string longText(400, u'9');
+  CopyData(4, longText.c_str(), static_cast<DWORD>((longText.size() + 1) * 2));
+  EXPECT_EQ(StartNumber(), longText.substr(0, 259));
+}
+
+TEST_F(FrameTest, DeactivationAndReactivationFollowWmActivate) {
+  Start();
+  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0);
+  EXPECT_FALSE(frame_->IsActive());
+  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_CLICKACTIVE, 0), 0);
+  EXPECT_FALSE(frame_->IsActive());  // only WA_ACTIVE counts
+  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
+  EXPECT_TRUE(frame_->IsActive());
+  EXPECT_TRUE(frame_->IsFullScreen());
+}
+
+TEST_F(FrameTest, AnotherProgramInFrontDeactivatesTheFrame) {
+  Start();
+  platform::wm::SetAppForeground(false);
+  EXPECT_FALSE(frame_->IsActive());
+  platform::wm::SetAppForeground(true);
+  EXPECT_TRUE(frame_->IsActive());
+}
+
+TEST_F(FrameTest, ExitHidesTheFrameWhenCloseIsOff) {
+  Start();
+  Settings::Instance().close = false;
+  SendMessageW(hwnd(), WM_COMMAND, ID_EXIT, 0);
+  EXPECT_TRUE(platform::wm::PumpUntilIdle());
+  ASSERT_TRUE(IsWindow(hwnd()));
+  EXPECT_FALSE(IsWindowVisible(hwnd()));
+}
+
+TEST_F(FrameTest, ExitClosesTheProgramWhenCloseIsOnAndSavesSettings) {
+  Start();
+  Settings::Instance().view_sort = true;
+  HWND frame = hwnd();
+  SendMessageW(frame, WM_COMMAND, ID_EXIT, 0);
+  // The quit message ends the loop with 1.
+  EXPECT_FALSE(platform::wm::PumpUntilIdle());
+  MSG msg{};
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 1u);
+  EXPECT_FALSE(IsWindow(frame));
+  EXPECT_FALSE(Settings::Exists());
+  DWORD value = 0;
+  EXPECT_EQ(RegistryGetDWORD(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo", u"view_sort", &value), S_OK);
+  EXPECT_EQ(value, 1u);
+}
+
+TEST_F(FrameTest, SecondLaunchHandsOverItsNumber) {
+  Start();
+  HandOverCommandLine(hwnd(), u"-new 0109999");
+  EXPECT_EQ(frame_->CurrentMode(), 4);
+  EXPECT_EQ(StartNumber(), u"0109999");
+  HandOverCommandLine(hwnd(), u"-contacts");
+  HandOverCommandLine(hwnd(), u"");
+  EXPECT_EQ(frame_->CurrentMode(), 4);
+  EXPECT_EQ(StartNumber(), u"0109999");
+}
+
+TEST_F(FrameTest, SingleInstanceCheckFindsTheRunningFrame) {
+  Start();
+  // The first check of this device takes the mutex; the second finds the frame.
+  EXPECT_EQ(CheckSingleInstance(app_module::Instance(), u""), 0);
+  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0);
+  EXPECT_EQ(CheckSingleInstance(app_module::Instance(), u"1 0105555"), 1);
+  EXPECT_EQ(StartNumber(), u"0105555");
+  EXPECT_EQ(frame_->CurrentMode(), 4);
+}
+
+TEST_F(FrameTest, ControlNotificationsAreReflectedToTheControl) {
+  Start();
+  static UINT seen = 0;
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+    if (m >= 0x2000) seen = m;
+    return m == WM_COMMAND + 0x2000 ? 42 : DefWindowProcW(h, m, w, l);
+  };
+  wc.lpszClassName = u"ReflectProbe";
+  RegisterClassW(&wc);
+  HWND control = CreateWindowExW(0, u"ReflectProbe", u"", WS_CHILD, 0, 0, 10, 10, hwnd(), nullptr, nullptr, nullptr);
+  ASSERT_TRUE(control);
+  EXPECT_EQ(SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(7, 0), reinterpret_cast<LPARAM>(control)), 42);
+  EXPECT_EQ(seen, static_cast<UINT>(WM_COMMAND + 0x2000));
+  NMHDR hdr{control, 7, 0};
+  SendMessageW(hwnd(), WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&hdr));
+  EXPECT_EQ(seen, static_cast<UINT>(WM_NOTIFY + 0x2000));
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "kit/temp_device.h"
+#include "platform/display/display.h"
+#include "shell/message_loop.h"
+
+namespace {
+
+// Says stop after `stopAfter` calls in a row, then posts `next`: a message, or WM_QUIT.
+struct CountingIdle : IdleHandler {
+  std::vector<int> counts;
+  int stopAfter = 1;
+  int round = 0;
+  HWND window = nullptr;
+  std::vector<UINT> next;
+  bool OnIdle(int count) override {
+    counts.push_back(count);
+    if (++round < stopAfter) return true;
+    round = 0;
+    UINT message = next.empty() ? WM_QUIT : next.front();
+    if (!next.empty()) next.erase(next.begin());
+    if (message == WM_QUIT) {
+      PostQuitMessage(5);
+    } else {
+      PostMessageW(window, message, 0, 0);
+    }
+    return false;
+  }
+};
+
+struct SwallowingFilter : MessageFilter {
+  UINT swallow = 0;
+  int seen = 0;
+  bool PreTranslateMessage(MSG* msg) override {
+    if (msg->message != swallow) return false;
+    ++seen;
+    return true;
+  }
+};
+
+UINT g_dispatched = 0;
+LRESULT CALLBACK Probe(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_USER + 1 || m == WM_USER + 2) ++g_dispatched;
+  return DefWindowProcW(h, m, w, l);
+}
+
+class MessageLoopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    ASSERT_TRUE(platform::display::OpenDisplay(true, 480, 800, 192, 1, &error)) << error;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = Probe;
+    wc.lpszClassName = u"LoopProbe";
+    RegisterClassW(&wc);
+    window_ = CreateWindowExW(0, u"LoopProbe", u"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(window_);
+    g_dispatched = 0;
+  }
+  void TearDown() override { DestroyWindow(window_); }
+  parlo_test::TempDevice device_;
+  HWND window_ = nullptr;
+};
+
+TEST_F(MessageLoopTest, IdleCountGrowsUntilAHandlerSaysStop) {
+  MessageLoop loop;
+  CountingIdle idle;
+  idle.stopAfter = 3;
+  loop.AddIdleHandler(&idle);
+  EXPECT_EQ(loop.Run(), 5);
+  EXPECT_EQ(idle.counts, (std::vector<int>{0, 1, 2}));
+}
+
+TEST_F(MessageLoopTest, AMessageRearmsIdleFromZero) {
+  MessageLoop loop;
+  CountingIdle idle;
+  idle.stopAfter = 2;
+  idle.window = window_;
+  idle.next = {WM_USER + 1};
+  loop.AddIdleHandler(&idle);
+  EXPECT_EQ(loop.Run(), 5);
+  EXPECT_EQ(idle.counts, (std::vector<int>{0, 1, 0, 1}));
+  EXPECT_EQ(g_dispatched, 1u);
+}
+
+TEST_F(MessageLoopTest, FiltersTakeMessagesBeforeDispatch) {
+  MessageLoop loop;
+  SwallowingFilter filter;
+  filter.swallow = WM_USER + 1;
+  loop.AddMessageFilter(&filter);
+  PostMessageW(window_, WM_USER + 1, 0, 0);
+  PostMessageW(window_, WM_USER + 2, 0, 0);
+  PostQuitMessage(0);
+  loop.Run();
+  EXPECT_EQ(filter.seen, 1);
+  EXPECT_EQ(g_dispatched, 1u);
+  loop.RemoveMessageFilter(&filter);
+}
+
+TEST_F(MessageLoopTest, PaintTimerAndMouseMoveDoNotRearmIdle) {
+  EXPECT_FALSE(MessageLoop::ArmsIdle(WM_PAINT));
+  EXPECT_FALSE(MessageLoop::ArmsIdle(WM_SYSTIMER));
+  EXPECT_FALSE(MessageLoop::ArmsIdle(WM_MOUSEMOVE));
+  EXPECT_TRUE(MessageLoop::ArmsIdle(WM_TIMER));
+  EXPECT_TRUE(MessageLoop::ArmsIdle(WM_LBUTTONDOWN));
+}
+
+TEST_F(MessageLoopTest, EachThreadFindsItsOwnLoop) {
+  MessageLoop loop;
+  app_module::AddMessageLoop(&loop);
+  EXPECT_EQ(app_module::GetMessageLoop(), &loop);
+  MessageLoop* other = &loop;
+  std::thread([&other] { other = app_module::GetMessageLoop(); }).join();
+  EXPECT_EQ(other, nullptr);
+  app_module::RemoveMessageLoop();
+  EXPECT_EQ(app_module::GetMessageLoop(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,50 @@
+// init [--demo | --empty]: a device root with the folders every room expects.
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "platform/base/device_root.h"
+#include "commands.h"
+
+namespace parlo_device {
+// Demo writers of other rooms, present once their rooms are linked in.
+__attribute__((weak)) void WriteDemoMessages();
+__attribute__((weak)) void WriteDemoContacts();
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void MakeFolders() {
+  const fs::path& root = platform::device::Root();
+  std::error_code ec;
+  if (fs::exists(root, ec) && !fs::is_directory(root, ec)) {
+    throw UsageError{"the device " + root.string() + " is not a folder"};
+  }
+  for (const fs::path& dir : {root, platform::device::NetworkDir(), platform::device::ProgramDir(),
+                              platform::device::RunDir()}) {
+    fs::create_directories(dir, ec);
+    if (ec) throw UsageError{"cannot create " + dir.string() + ": " + ec.message()};
+  }
+  // Only this user may reach the sockets of running programs.
+  chmod(platform::device::RunDir().c_str(), 0700);
+}
+
+}  // namespace
+
+void AddInitCommands(CLI::App& app) {
+  CLI::App* init = app.add_subcommand("init", "make the device folders, with demo content (default) or empty");
+  auto demo = std::make_shared<bool>(false);
+  auto empty = std::make_shared<bool>(false);
+  CLI::Option* demoFlag = init->add_flag("--demo", *demo, "conversations and contacts to try the program with");
+  CLI::Option* emptyFlag = init->add_flag("--empty", *empty, "no messages, no contacts");
+  demoFlag->excludes(emptyFlag);
+  init->callback([demo, empty] {
+    MakeFolders();
+    if (*empty) return;
+    if (WriteDemoMessages) WriteDemoMessages();
+    if (WriteDemoContacts) WriteDemoContacts();
+  });
+}
+
+}  // namespace parlo_device
