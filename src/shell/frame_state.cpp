@@ -1,6 +1,8 @@
 #include "shell/frame_state.h"
 
+#include "contacts/contact_book.h"
 #include "platform/automation/state.h"
+#include "store/message_store.h"
 #include "shell/main_frame.h"
 #include "shell/settings.h"
 
@@ -28,6 +30,54 @@ void WriteSettings(platform::automation::StateWriter& out) {
   out.EndObject();
 }
 
+void WriteRecord(platform::automation::StateWriter& out, const MessageRecord& r) {
+  out.BeginObject(nullptr);
+  out.Int("oid", r.oid);
+  out.Text("number", r.number);
+  out.Text("text", r.text);
+  out.Text("timeText", r.timeText);
+  out.Text("messageId", r.messageId);
+  out.Int("isRead", r.isRead);
+  out.Int("isMms", r.isMms);
+  out.Int("mmsFlag", r.mmsFlag);
+  out.Int("dbIndex", r.dbIndex);
+  out.Int("contactOid", r.contactOid);
+  out.EndObject();
+}
+
+// Conversations in display order, each with its records in the model's order.
+void WriteConversations(platform::automation::StateWriter& out) {
+  MessageStore* store = MessageStore::Instance();
+  out.BeginArray("conversations");
+  for (const auto& [id, conversation] : store->conversations) {
+    out.BeginObject(nullptr);
+    out.Int("id", id);
+    const MessageRecord* first = conversation.empty() ? nullptr : conversation.front();
+    out.Text("name", first ? store->DisplayNameFor(first->number) : u"");
+    out.BeginArray("records");
+    for (const MessageRecord* r : conversation)
+      if (r) WriteRecord(out, *r);
+    out.EndArray();
+    out.EndObject();
+  }
+  out.EndArray();
+}
+
+void WriteContacts(platform::automation::StateWriter& out) {
+  if (!parlo::ContactBook::HasInstance()) return;
+  const parlo::ContactBook& book = parlo::ContactBook::Instance();
+  out.BeginObject("contacts");
+  out.Int("count", book.Count());
+  out.Bool("from_store", book.LoadedFromStore());
+  out.Text("letters", book.Letters());
+  out.Text("digits", book.Digits());
+  const auto& categories = book.Categories();
+  int category = book.CategoryIndex();
+  out.Text("category", category >= 0 && category < static_cast<int>(categories.size()) ? categories[category] : u"");
+  out.Bool("hangul", book.HangulMode());
+  out.EndObject();
+}
+
 }  // namespace
 
 int AddFrameState(const MainFrame& frame) {
@@ -37,6 +87,8 @@ int AddFrameState(const MainFrame& frame) {
     out.Int("start_mode", frame.StartMode());
     out.Text("start_number", Settings::Exists() ? Settings::Instance().start_number : u"");
     WriteSettings(out);
+    WriteConversations(out);
+    WriteContacts(out);
   });
 }
 

@@ -20,6 +20,8 @@ void AddNetworkCommands(CLI::App& app);   // calls, launches
 // Demo content of a fresh device, one function per room, called by init --demo and by parlo
 // when the device root is missing. Each is idempotent on an empty device.
 void WriteDemoMessages();
+// A fresh phone has a message store with both databases, even with no messages in it.
+void CreateMessageStore();
 void WriteDemoContacts();
 
 }  // namespace parlo_device

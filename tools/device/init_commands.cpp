@@ -4,12 +4,10 @@
 #include <filesystem>
 
 #include "platform/base/device_root.h"
+#include "platform/resfile/install.h"
 #include "commands.h"
 
 namespace parlo_device {
-// Demo writers of other rooms, present once their rooms are linked in.
-__attribute__((weak)) void WriteDemoMessages();
-__attribute__((weak)) void WriteDemoContacts();
 
 namespace {
 
@@ -41,9 +39,12 @@ void AddInitCommands(CLI::App& app) {
   demoFlag->excludes(emptyFlag);
   init->callback([demo, empty] {
     MakeFolders();
+    // The skin library is part of the installed program, demo or not.
+    platform::resfile::InstallLibrary();
+    CreateMessageStore();
     if (*empty) return;
-    if (WriteDemoMessages) WriteDemoMessages();
-    if (WriteDemoContacts) WriteDemoContacts();
+    WriteDemoMessages();
+    WriteDemoContacts();
   });
 }
 

@@ -7,13 +7,6 @@
 #include "platform/base/device_root.h"
 #include "commands.h"
 
-namespace parlo_device {
-// Command groups of other rooms join as their files land; a group not linked in yet is absent.
-__attribute__((weak)) void AddRegistryCommands(CLI::App& app);
-__attribute__((weak)) void AddMessageCommands(CLI::App& app);
-__attribute__((weak)) void AddContactCommands(CLI::App& app);
-}  // namespace parlo_device
-
 namespace {
 
 constexpr size_t kMaxArgument = 4096;
@@ -44,9 +37,9 @@ int main(int argc, char** argv) {
     platform::device::SetRoot(device);
   });
   AddInitCommands(app);
-  if (AddRegistryCommands) AddRegistryCommands(app);
-  if (AddMessageCommands) AddMessageCommands(app);
-  if (AddContactCommands) AddContactCommands(app);
+  AddRegistryCommands(app);
+  AddMessageCommands(app);
+  AddContactCommands(app);
   AddNetworkCommands(app);
 
   try {

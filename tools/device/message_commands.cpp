@@ -341,6 +341,8 @@ void AddMessageCommands(CLI::App& app) {
   });
 }
 
+void CreateMessageStore() { Store store(true); }
+
 void WriteDemoMessages() {
   struct Demo {
     bool received;

@@ -1,0 +1,422 @@
+#include "shell/main_frame.h"
+
+#include <aygshell.h>
+#include <objbase.h>
+#include <pimstore.h>
+#include <windbase.h>
+
+#include "contacts/contact_book.h"
+#include "shell/command_line.h"
+#include "shell/draw/skin.h"
+#include "store/message_store.h"
+#include "shell/frame_state.h"
+#include "shell/settings.h"
+#include "views/main_view.h"
+#include "views/thread_view.h"
+
+namespace {
+
+MainFrame* g_creating = nullptr;
+
+// WM_SETTINGCHANGE wParam after which full-screen mode is applied again.
+constexpr WPARAM kSettingWorkArea = 0x3002;
+
+INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      SHINITDLGINFO init{SHIDIM_FLAGS, dialog, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN};
+      SHInitDialog(&init);
+      SHMENUBARINFO bar{};
+      bar.cbSize = sizeof bar;
+      bar.hwndParent = dialog;
+      bar.dwFlags = SHCMBF_EMPTYBAR | SHCMBF_HIDESIPBUTTON;
+      SHCreateMenuBar(&bar);
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+      }
+      break;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+MainFrame::MainFrame(LPCWSTR commandLine) {
+  Settings& settings = Settings::Instance();
+  startMode_ = ParseCommandLine(commandLine, settings.start_number);
+}
+
+MainFrame::~MainFrame() {
+  // Views go in a fixed order: list, conversation, lock, compose, contacts.
+  for (auto& view : views_) view.reset();
+}
+
+HWND MainFrame::CreateFrameWindow(HINSTANCE instance, LPCWSTR appName) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.lpszClassName = appName;
+  if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+  g_creating = this;
+  HWND hwnd = CreateWindowExW(0, appName, appName, WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+  g_creating = nullptr;
+  return hwnd;
+}
+
+LRESULT CALLBACK MainFrame::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* frame = reinterpret_cast<MainFrame*>(GetWindowLongW(hwnd, GWL_USERDATA));
+  if (!frame && g_creating) {
+    frame = g_creating;
+    frame->hwnd_ = hwnd;
+    SetWindowLongW(hwnd, GWL_USERDATA, reinterpret_cast<LONG_PTR>(frame));
+  }
+  if (!frame) return DefWindowProcW(hwnd, message, wParam, lParam);
+  LRESULT result = frame->HandleMessage(message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongW(hwnd, GWL_USERDATA, 0);
+    frame->hwnd_ = nullptr;
+  }
+  return result;
+}
+
+// Searched in this order; the first handler that takes a message ends the search.
+LRESULT MainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate();
+    case WM_DESTROY:
+      OnDestroy();
+      // The frame base ends the loop for a top-level window.
+      PostQuitMessage(1);
+      return 0;
+    case WM_COPYDATA:
+      return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case WM_ACTIVATE:
+      OnActivate(LOWORD(wParam));
+      return 0;
+    case UM_SHOWTHREAD:
+      return ShowView(SLOT_THREAD, VM_THREAD, wParam, lParam);
+    case UM_SHOWLIST:
+      return ShowView(SLOT_LIST, VM_LIST, wParam, lParam);
+    case UM_SHOWLOCK:
+      return ShowView(SLOT_LOCK, VM_LOCK, wParam, lParam);
+    case UM_SHOWCOMPOSE:
+      return ShowView(SLOT_COMPOSE, VM_COMPOSE, wParam, lParam);
+    case UM_SHOWPREVIOUS:
+      ShowViewForMode(previous_);
+      return 0;
+    case UM_SHOWCONTACTS:
+      return ShowView(SLOT_CONTACTS, VM_CONTACTS, wParam, lParam);
+    case WM_DBNOTIFICATION:
+      return OnDbNotification(lParam);
+    case WM_COMMAND:
+      if (OnCommand(LOWORD(wParam))) return 0;
+      break;
+    case WM_SETTINGCHANGE:
+      if (fullScreen_ && wParam == kSettingWorkArea) SetFullScreen(true);
+      break;
+    case WM_SIZE:
+      if (wParam != SIZE_MINIMIZED) Layout();
+      return 0;
+  }
+  LRESULT reflected = 0;
+  if (Reflect(message, wParam, lParam, &reflected)) return reflected;
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+bool MainFrame::Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  HWND control = nullptr;
+  switch (message) {
+    case WM_COMMAND:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+      control = reinterpret_cast<HWND>(lParam);
+      break;
+    case WM_NOTIFY:
+      if (lParam) control = reinterpret_cast<const NMHDR*>(lParam)->hwndFrom;
+      break;
+    default:
+      return false;
+  }
+  if (!control || !IsWindow(control)) return false;
+  *result = SendMessageW(control, message + 0x2000, wParam, lParam);
+  return true;
+}
+
+LRESULT MainFrame::OnCreate() {
+  SHMENUBARINFO bar{};
+  bar.cbSize = sizeof bar;
+  bar.hwndParent = hwnd_;
+  bar.nToolBarId = IDR_MENUBAR;
+  bar.hInstRes = app_module::Instance();
+  if (SHCreateMenuBar(&bar)) menuBar_ = bar.hwndMB;
+
+  SetFullScreen(true);
+  CreateContactStoreApp();
+  parlo::ContactBook& contacts = parlo::ContactBook::Instance(outlook_);
+  contacts.SetPictureBox(Settings::Instance().photo_width, Settings::Instance().photo_height);
+  contacts.LoadContacts(true);
+  if (MessageStore* store = MessageStore::Instance()) {
+    store->SetStorePath(Settings::Instance().store_path);
+    store->OpenStore(hwnd_);
+    store->LoadAll();
+  }
+
+  // The list view becomes the client window and the active view before the first choice.
+  if (FrameView* list = CreateView(SLOT_LIST)) {
+    RECT rc{};
+    GetClientRect(hwnd_, &rc);
+    if (list->CreateViewWindow(hwnd_, rc)) {
+      views_[SLOT_LIST].reset(list);
+      SetWindowLongW(list->Window(), GWL_ID, ID_VIEW_CLIENT);
+      activeView_ = list;
+    } else {
+      delete list;
+    }
+  }
+
+  if (Settings::Instance().use_lock && startMode_ != VM_CONTACTS) {
+    current_ = previous_ = startMode_;
+    SendMessageW(hwnd_, UM_SHOWLOCK, 0, 0);
+  } else {
+    ShowViewForMode(startMode_);
+  }
+
+  if (MessageLoop* loop = app_module::GetMessageLoop()) {
+    loop->AddMessageFilter(this);
+    loop->AddIdleHandler(this);
+  }
+  stateSource_ = AddFrameState(*this);
+  return 0;
+}
+
+void MainFrame::OnDestroy() {
+  RemoveFrameState(stateSource_);
+  stateSource_ = 0;
+  if (MessageLoop* loop = app_module::GetMessageLoop()) {
+    loop->RemoveMessageFilter(this);
+    loop->RemoveIdleHandler(this);
+  }
+  // The contact list writes its cache on the way out; settings save the flags last.
+  parlo::ContactBook::DestroyInstance();
+  MessageStore::Destroy();
+  parlo::Skin::Destroy();
+  Settings::Destroy();
+  if (outlook_) {
+    outlook_->Logoff();
+    outlook_->Release();
+    outlook_ = nullptr;
+  }
+}
+
+void MainFrame::CreateContactStoreApp() {
+  if (outlook_) return;
+  void* object = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp, &object)) ||
+      !object) {
+    return;
+  }
+  auto* app = static_cast<IPOutlookApp*>(object);
+  if (FAILED(app->Logon(hwnd_))) {
+    app->Release();
+    return;
+  }
+  outlook_ = app;
+}
+
+LRESULT MainFrame::OnCopyData(const COPYDATASTRUCT* data) {
+  if (!data) return 0;
+  current_ = previous_ = static_cast<int>(data->dwData);
+  WCHAR* number = Settings::Instance().start_number;
+  // At most 260 characters with the null, and never past the bytes the sender gave.
+  size_t limit = data->lpData ? data->cbData / sizeof(WCHAR) : 0;
+  if (limit > static_cast<size_t>(kNumberChars - 1)) limit = kNumberChars - 1;
+  const auto* text = static_cast<const WCHAR*>(data->lpData);
+  size_t i = 0;
+  for (; i < limit && text[i]; ++i) number[i] = text[i];
+  number[i] = 0;
+  return 0;
+}
+
+void MainFrame::OnActivate(WORD state) {
+  if (state == WA_ACTIVE) {
+    SetFullScreen(true);
+    active_ = true;
+  } else if (state == WA_INACTIVE) {
+    active_ = false;
+    if (views_[SLOT_COMPOSE]) SHSipPreference(views_[SLOT_COMPOSE]->Window(), SIP_DOWN);
+  }
+}
+
+LRESULT MainFrame::OnDbNotification(LPARAM lParam) {
+  auto* notification = reinterpret_cast<CENOTIFICATION*>(lParam);
+  MessageStore* store = MessageStore::Instance();
+  if (!notification || !store) return 0;
+  if (notification->uType == DB_CEOID_CREATED) {
+    MessageRecord record;
+    record.oid = notification->oid;
+    if (store->ReadRecordById(DB_RECV, &record)) {
+      // Where the conversation's newest message belongs: the list reads it from there.
+      store->AddNewestRecord(new MessageRecord(record));
+      if (!active_) {
+        ShowViewForMode(VM_THREAD_FIRST);
+        ShowWindow(hwnd_, SW_SHOW);
+        SetForegroundWindow(hwnd_);
+      } else if (current_ == VM_LIST || current_ == VM_THREAD) {
+        ShowViewForMode(current_);
+      }
+    }
+  }
+  // Deletions made while the program itself is in front are its own and already handled.
+  const bool inFront = active_ && GetActiveWindow() == hwnd_;
+  if (notification->uType == DB_CEOID_RECORD_DELETED && !inFront) {
+    if (store->RemoveRecordByOid(notification->oid) && (current_ == VM_LIST || current_ == VM_THREAD))
+      ShowViewForMode(current_);
+  }
+  store->FreeNotification(notification);
+  return 0;
+}
+
+bool MainFrame::OnCommand(WORD id) {
+  switch (id) {
+    case ID_EXIT:
+      if (Settings::Instance().close) {
+        PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+      } else {
+        ShowWindow(hwnd_, SW_HIDE);
+      }
+      return true;
+    case ID_ABOUT:
+      ShowAbout();
+      return true;
+    case ID_REFRESH_MESSAGES:
+      if (MessageStore* store = MessageStore::Instance()) {
+        store->ClearModel();
+        store->LoadAll();
+      }
+      SendMessageW(hwnd_, UM_SHOWLIST, 0, 0);
+      return true;
+    case ID_REFRESH_CONTACTS:
+      parlo::ContactBook::Instance().RebuildContacts();
+      SendMessageW(hwnd_, UM_SHOWLIST, 0, 0);
+      return true;
+  }
+  return false;
+}
+
+void MainFrame::ShowAbout() {
+  SetFullScreen(false);
+  // Full screen comes back with the next activation.
+  DialogBoxParamW(app_module::Instance(), MAKEINTRESOURCEW(IDD_ABOUT), GetActiveWindow(), AboutProc, 0);
+}
+
+void MainFrame::ShowViewForMode(int mode) {
+  switch (mode) {
+    case VM_THREAD:
+    case VM_THREAD_FIRST:
+      SendMessageW(hwnd_, UM_SHOWTHREAD, 0, 0);
+      break;
+    case VM_COMPOSE:
+      SendMessageW(hwnd_, UM_SHOWCOMPOSE, COMPOSE_NEW, 0);
+      break;
+    case VM_COMPOSE_TO_NUMBER:
+      SendMessageW(hwnd_, UM_SHOWCOMPOSE, COMPOSE_TO_START_NUMBER, 0);
+      break;
+    case VM_LOCK:
+      SendMessageW(hwnd_, UM_SHOWLOCK, 2, 0);
+      break;
+    case VM_CONTACTS:
+      SendMessageW(hwnd_, UM_SHOWCONTACTS, 0, 0);
+      break;
+    default:
+      SendMessageW(hwnd_, UM_SHOWLIST, 0, 0);
+      break;
+  }
+}
+
+FrameView* MainFrame::CreateView(ViewSlot slot) {
+  // Each view is made here once its part of the program exists; until then its slot stays
+  // empty and a message asking for it does nothing.
+  switch (slot) {
+    case SLOT_LIST:
+      return new parlo::MainView();
+    case SLOT_THREAD:
+      return new parlo::ThreadView();
+    default:
+      return nullptr;
+  }
+}
+
+LRESULT MainFrame::ShowView(ViewSlot slot, int mode, WPARAM wParam, LPARAM) {
+  if (!views_[slot]) {
+    std::unique_ptr<FrameView> view(CreateView(slot));
+    if (!view) return 0;
+    RECT rc{};
+    GetClientRect(hwnd_, &rc);
+    if (!view->CreateViewWindow(hwnd_, rc)) return 0;
+    views_[slot] = std::move(view);
+  }
+  previous_ = current_;
+  current_ = mode;
+  // Prepare the view before it is shown.
+  if (slot == SLOT_LIST) static_cast<parlo::MainView*>(views_[slot].get())->Refill();
+  else if (slot == SLOT_THREAD) static_cast<parlo::ThreadView*>(views_[slot].get())->Open(static_cast<int>(wParam));
+  ActivateView(views_[slot].get());
+  return 0;
+}
+
+void MainFrame::ActivateView(FrameView* view) {
+  if (view == activeView_) return;
+  HWND window = view->Window();
+  if (activeView_) {
+    ShowWindow(activeView_->Window(), SW_HIDE);
+    SetWindowLongW(activeView_->Window(), GWL_ID, 0);
+  }
+  SetWindowLongW(window, GWL_ID, ID_VIEW_CLIENT);
+  activeView_ = view;
+  SetFocus(window);
+  Layout();
+  ShowWindow(window, SW_SHOW);
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+}
+
+void MainFrame::SetFullScreen(bool on) {
+  fullScreen_ = on;
+  RECT rc{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &rc, 0);
+  if (on) {
+    rc.top = 0;
+    SHFullScreen(hwnd_, SHFS_HIDETASKBAR | SHFS_HIDESIPBUTTON);
+  } else {
+    SHFullScreen(hwnd_, SHFS_SHOWTASKBAR | SHFS_SHOWSIPBUTTON);
+  }
+  MoveWindow(hwnd_, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+  if (menuBar_) ShowWindow(menuBar_, on ? SW_HIDE : SW_SHOWNORMAL);
+  Layout();
+}
+
+void MainFrame::Layout() {
+  if (!activeView_) return;
+  RECT rc{};
+  GetClientRect(hwnd_, &rc);
+  MoveWindow(activeView_->Window(), rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+}
+
+bool MainFrame::PreTranslateMessage(MSG* msg) {
+  // No accelerator table; the active view gets its chance.
+  return activeView_ && activeView_->PreTranslateMessage(msg);
+}
+
+bool MainFrame::OnIdle(int) { return false; }

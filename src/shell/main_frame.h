@@ -1,0 +1,71 @@
+// The program's only top-level window: owns the full-screen views, shows one at a time, and is
+// the hub every view asks for another view.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+
+#include "shell/frame_view.h"
+#include "shell/message_loop.h"
+#include "shell/view_mode.h"
+
+struct IPOutlookApp;
+
+class MainFrame : public MessageFilter, public IdleHandler {
+ public:
+  enum ViewSlot { SLOT_LIST, SLOT_THREAD, SLOT_LOCK, SLOT_COMPOSE, SLOT_CONTACTS, SLOT_COUNT };
+
+  // Obtains Settings and parses the command line into the start mode.
+  explicit MainFrame(LPCWSTR commandLine);
+  ~MainFrame() override;
+  MainFrame(const MainFrame&) = delete;
+  MainFrame& operator=(const MainFrame&) = delete;
+
+  // Class and title are the application name. Null when the window cannot be created.
+  HWND CreateFrameWindow(HINSTANCE instance, LPCWSTR appName);
+  HWND Window() const { return hwnd_; }
+
+  void ShowViewForMode(int mode);
+
+  ViewMode StartMode() const { return startMode_; }
+  int CurrentMode() const { return current_; }
+  int PreviousMode() const { return previous_; }
+  bool IsActive() const { return active_; }
+  bool IsFullScreen() const { return fullScreen_; }
+  FrameView* ActiveView() const { return activeView_; }
+
+  bool PreTranslateMessage(MSG* msg) override;
+  bool OnIdle(int count) override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  LRESULT OnCreate();
+  void OnDestroy();
+  LRESULT OnCopyData(const COPYDATASTRUCT* data);
+  void OnActivate(WORD state);
+  LRESULT OnDbNotification(LPARAM lParam);
+  bool OnCommand(WORD id);
+  LRESULT ShowView(ViewSlot slot, int mode, WPARAM wParam, LPARAM lParam);
+  FrameView* CreateView(ViewSlot slot);
+  void ActivateView(FrameView* view);
+  void SetFullScreen(bool on);
+  void Layout();
+  void CreateContactStoreApp();
+  void ShowAbout();
+  // Messages a control sent to its parent go back to the control, raised by 0x2000.
+  bool Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
+  HWND hwnd_ = nullptr;
+  HWND menuBar_ = nullptr;
+  bool fullScreen_ = false;
+  std::unique_ptr<FrameView> views_[SLOT_COUNT];
+  ViewMode startMode_ = VM_LIST;
+  int current_ = VM_LIST;
+  int previous_ = VM_LIST;
+  bool active_ = true;
+  FrameView* activeView_ = nullptr;
+  IPOutlookApp* outlook_ = nullptr;
+  int stateSource_ = 0;
+};

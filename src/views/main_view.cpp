@@ -1,0 +1,388 @@
+#include "views/main_view.h"
+
+#include "aygshell.h"
+#include "model/conversation.h"
+#include "shell/draw/dpi.h"
+#include "shell/draw/skin.h"
+#include "shell/settings.h"
+#include "shell/view_mode.h"
+#include "store/message_store.h"
+
+namespace parlo {
+namespace {
+
+const WCHAR kUnreadKey[] = u"System\\State\\Messages\\SMS\\Unread";
+const WCHAR kUnreadValue[] = u"Count";
+
+bool RegisterMainViewClass(WNDPROC proc) {
+  static const bool registered = [proc] {
+    WNDCLASSW wc{};
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = proc;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    wc.lpszClassName = MainView::kClassName;
+    return RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  }();
+  return registered;
+}
+
+}  // namespace
+
+MainView::~MainView() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+HWND MainView::CreateViewWindow(HWND frame, const RECT& rect) {
+  if (hwnd_ || !RegisterMainViewClass(&MainView::WindowProc)) return nullptr;
+  CreateWindowExW(0, kClassName, u"", VIEW_STYLE, rect.left, rect.top, rect.right - rect.left,
+                  rect.bottom - rect.top, frame, nullptr, nullptr, this);
+  return hwnd_;
+}
+
+LRESULT CALLBACK MainView::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<MainView*>(GetWindowLongW(hwnd, GWL_USERDATA));
+  if (!self && (message == WM_NCCREATE || message == WM_CREATE)) {
+    self = static_cast<MainView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    if (self) {
+      self->hwnd_ = hwnd;
+      SetWindowLongW(hwnd, GWL_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+  }
+  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongW(hwnd, GWL_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT MainView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  switch (message) {
+    case WM_CREATE: {
+      const auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+      OnCreate(cs->cx, cs->cy);
+      return 0;
+    }
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_KEYDOWN:
+      return SendMessageW(list_.hwnd(), message, wParam, lParam);
+    case WM_KEYUP:
+      if (wParam == VK_F3) {
+        CallSelected();
+        return 0;
+      }
+      return SendMessageW(list_.hwnd(), message, wParam, lParam);
+    case WM_LBUTTONDOWN:
+      OnPress(point);
+      return 0;
+    case WM_MOUSEMOVE:
+      OnMove(point);
+      return 0;
+    case WM_LBUTTONUP:
+      OnRelease(point);
+      return 0;
+    case WM_TIMER:
+      if (wParam == kLeftHoldTimer || wParam == kRightHoldTimer) {
+        OnHoldTimer(wParam);
+        return 0;
+      }
+      break;
+    case UM_UNREAD_CHANGED:
+      ReadUnreadCount();
+      Invalidate(header_);
+      return 0;
+    case WM_INITMENUPOPUP:
+      InitMenu(reinterpret_cast<HMENU>(wParam));
+      return 0;
+    case WM_COMMAND: {
+      const UINT id = LOWORD(wParam);
+      if (id >= ID_USE_LOCK && id <= ID_EXIT) {
+        OnMenuCommand(id);
+        return 0;
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void MainView::OnCreate(int width, int height) {
+  ReadUnreadCount();
+  headerPressed_ = titlePressed_ = false;
+  left_.Clear();
+  right_.Clear();
+
+  const int L = 0, T = 0, R = width, B = height, W = width;
+  header_ = RECT{L, T, R, T + 70};
+  const RECT listRect{L, T + 70, R, B - 100};
+  footer_ = RECT{L, B - 100, R, B};
+  title_ = RECT{L + 15, T, W / 2, T + 70};
+  headerButton_ = ShrinkRect(RECT{R - 80, T, R, T + 70}, ScaleX(1), ScaleY(1));
+  list_.Create(hwnd_, listRect, kConversationListId);
+  left_.rect = ShrinkRect(RECT{L, B - 100, L + W / 2, B}, 15, 10);
+  right_.rect = ShrinkRect(RECT{L + W / 2, B - 100, R, B}, 15, 10);
+
+  Skin& skin = Skin::Instance();
+  button_.Reset(skin.Button());
+  buttonPressed_.Reset(skin.ButtonPressed());
+
+  HREGNOTIFY notify = nullptr;
+  if (SUCCEEDED(RegistryNotifyWindow(HKEY_LOCAL_MACHINE, kUnreadKey, kUnreadValue, hwnd_, UM_UNREAD_CHANGED, 0,
+                                     nullptr, &notify)))
+    unreadNotify_ = notify;
+}
+
+void MainView::OnDestroy() {
+  image_.Free();
+  if (unreadNotify_) RegistryCloseNotification(unreadNotify_);
+  unreadNotify_ = nullptr;
+}
+
+void MainView::ReadUnreadCount() {
+  DWORD value = 0;
+  // A missing value means nothing is unread.
+  if (FAILED(RegistryGetDWORD(HKEY_LOCAL_MACHINE, kUnreadKey, kUnreadValue, &value))) value = 0;
+  unread_ = static_cast<int32_t>(value);
+}
+
+void MainView::Refill() {
+  list_.Refill();
+  // The title's total follows the rows.
+  if (hwnd_) Invalidate(header_);
+}
+
+int MainView::SelectedConversation() const {
+  const int selected = list_.FirstSelected();
+  if (selected >= 0 && selected < list_.RowCount()) return selected;
+  const int remembered = list_.RememberedRow();
+  // A remembered row past the end (conversations were deleted since) selects nothing.
+  return remembered >= 0 && remembered < list_.RowCount() ? remembered : -1;
+}
+
+MessageRecord* MainView::SelectedFirstRecord() const {
+  const int selected = SelectedConversation();
+  MessageStore* store = MessageStore::Instance();
+  if (selected < 0 || selected >= store->ConversationCount()) return nullptr;
+  Conversation& conversation = store->ConversationAt(selected);
+  return conversation.empty() ? nullptr : conversation.front();
+}
+
+// ---- Painting ----
+
+void MainView::Paint() {
+  PaintHolder paint(hwnd_);
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  const int width = client.right - client.left, height = client.bottom - client.top;
+  if (!paint.dc() || width <= 0 || height <= 0) return;
+  HDC dc = image_.Begin(paint.dc(), width, height);
+
+  FillRect(dc, &header_, BandBrush());
+  FillRect(dc, &footer_, BandBrush());
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+
+  HBITMAP button = headerPressed_ ? buttonPressed_.Get() : button_.Get();
+  if (button)
+    TransparentImage(dc, headerButton_.left + 20, headerButton_.top + 10, 40, 40, button, 0, 0, 62, 62,
+                     RGB(0xFF, 0xFF, 0xFF));
+
+  SetTextColor(dc, titlePressed_ ? RGB(0, 0, 0xFF) : RGB(0, 0, 0));
+  WCHAR title[64];
+  StringCchPrintfW(title, 64, u"Parlo - 「%d/%d」", unread_, list_.TotalMessages());
+  RECT titleRect = title_;
+  DrawTextW(dc, title, -1, &titleRect, DT_NOPREFIX | DT_NOCLIP | DT_SINGLELINE | DT_VCENTER);
+
+  SetTextColor(dc, RGB(0, 0, 0));
+  PaintFooterButton(dc, left_, u"문자 보내기");
+  PaintFooterButton(dc, right_, u"삭제");
+  SetBkMode(dc, oldMode);
+  image_.End(paint.dc(), width, height);
+}
+
+// ---- Header and footer touch ----
+
+void MainView::OnPress(POINT p) {
+  SetCapture(hwnd_);
+  if (Contains(left_.rect, p)) {
+    SetTimer(hwnd_, kLeftHoldTimer, kHoldMs, nullptr);
+    left_.pressed = left_.held = true;
+    Invalidate(left_.rect);
+  } else if (Contains(right_.rect, p)) {
+    SetTimer(hwnd_, kRightHoldTimer, kHoldMs, nullptr);
+    right_.pressed = right_.held = true;
+    Invalidate(right_.rect);
+  } else if (Contains(headerButton_, p)) {
+    headerPressed_ = true;
+    Invalidate(headerButton_);
+  } else if (Contains(title_, p)) {
+    titlePressed_ = true;
+    Invalidate(title_);
+  }
+}
+
+void MainView::OnMove(POINT p) {
+  if (left_.held && !Contains(left_.rect, p)) {
+    KillTimer(hwnd_, kLeftHoldTimer);
+    left_.Clear();
+    Invalidate(left_.rect);
+  }
+  if (right_.held && !Contains(right_.rect, p)) {
+    KillTimer(hwnd_, kRightHoldTimer);
+    right_.Clear();
+    Invalidate(right_.rect);
+  }
+  if (titlePressed_ && !Contains(title_, p)) {
+    titlePressed_ = false;
+    Invalidate(title_);
+  }
+}
+
+void MainView::OnRelease(POINT p) {
+  if (left_.held) KillTimer(hwnd_, kLeftHoldTimer);
+  if (right_.held) KillTimer(hwnd_, kRightHoldTimer);
+  if (GetCapture() == hwnd_) ReleaseCapture();
+
+  enum class Act { None, Compose, Delete, Exit, Menu } act = Act::None;
+  if (left_.pressed && Contains(left_.rect, p)) act = Act::Compose;
+  else if (right_.pressed && Contains(right_.rect, p)) act = Act::Delete;
+  else if (headerPressed_ && Contains(headerButton_, p)) act = Act::Exit;
+  else if (titlePressed_ && Contains(title_, p)) act = Act::Menu;
+
+  // Released before acting, so nothing stays lit behind a message box, a menu or another view.
+  if (left_.pressed) Invalidate(left_.rect);
+  if (right_.pressed) Invalidate(right_.rect);
+  if (headerPressed_) Invalidate(headerButton_);
+  if (titlePressed_) Invalidate(title_);
+  left_.Clear();
+  right_.Clear();
+  headerPressed_ = titlePressed_ = false;
+
+  switch (act) {
+    case Act::Compose:
+      SendToFrame(UM_SHOWCOMPOSE, COMPOSE_REPLY, 1);
+      break;
+    case Act::Delete:
+      DeleteSelected();
+      break;
+    case Act::Exit:
+      SendToFrame(WM_COMMAND, ID_EXIT, 0);
+      break;
+    case Act::Menu:
+      ShowMenu(p);
+      break;
+    case Act::None:
+      break;
+  }
+}
+
+void MainView::OnHoldTimer(UINT_PTR id) {
+  KillTimer(hwnd_, id);
+  FooterButton& button = id == kLeftHoldTimer ? left_ : right_;
+  // A tick queued before the finger left or lifted is stale.
+  if (!button.held) return;
+  button.Clear();
+  Invalidate(button.rect);
+  if (id == kLeftHoldTimer) SendToFrame(UM_SHOWCOMPOSE, COMPOSE_NEW, 0);
+  else DeleteEverything();
+}
+
+// ---- Menu ----
+
+void MainView::ShowMenu(POINT p) {
+  MenuHolder menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_PROGRAM_MENU)));
+  HMENU popup = menu.Get() ? GetSubMenu(menu.Get(), 0) : nullptr;
+  if (!popup) return;
+  POINT screen = p;
+  ClientToScreen(hwnd_, &screen);
+  TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN, screen.x, screen.y, 0, hwnd_, nullptr);
+}
+
+void MainView::InitMenu(HMENU menu) {
+  const Settings& s = Settings::Instance();
+  CheckMenuItem(menu, ID_USE_LOCK, MF_BYCOMMAND | (s.use_lock ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(menu, ID_SORT_DESCENDING, MF_BYCOMMAND | (!s.view_sort ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(menu, ID_HIDE_ON_EXIT, MF_BYCOMMAND | (!s.close ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(menu, ID_SHORT_PREVIEW, MF_BYCOMMAND | (!s.use_original_view ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void MainView::OnMenuCommand(UINT id) {
+  if (id == ID_ABOUT) {
+    SendToFrame(WM_COMMAND, ID_ABOUT, 0);
+    return;
+  }
+  if (id == ID_EXIT) {
+    SendToFrame(WM_CLOSE, 0, 0);
+    return;
+  }
+  WaitCursor wait;
+  Settings& s = Settings::Instance();
+  switch (id) {
+    case ID_USE_LOCK:
+      s.use_lock = !s.use_lock;
+      break;
+    case ID_LOCK_NOW:
+      SendToFrame(UM_SHOWLOCK, 0, 0);
+      break;
+    case ID_REFRESH_MESSAGES:
+    case ID_REFRESH_CONTACTS:
+      SendToFrame(WM_COMMAND, id, 0);
+      break;
+    case ID_SHORT_PREVIEW:
+      s.use_original_view = !s.use_original_view;
+      SendToFrame(WM_COMMAND, ID_REFRESH_MESSAGES, 0);
+      break;
+    case ID_SORT_DESCENDING:
+      s.view_sort = !s.view_sort;
+      SendToFrame(WM_COMMAND, ID_REFRESH_MESSAGES, 0);
+      break;
+    case ID_HIDE_ON_EXIT:
+      s.close = !s.close;
+      break;
+    default:
+      break;
+  }
+}
+
+// ---- Deleting and calling ----
+
+void MainView::DeleteSelected() {
+  const int selected = SelectedConversation();
+  if (selected < 0) {
+    MessageBoxW(hwnd_, u"선택된 메시지가 없습니다.", u"정보", MB_OK);
+  } else if (MessageBoxW(hwnd_, u"정말로 메시지를 삭제하겠습니까?", u"확인", MB_YESNO) == IDYES) {
+    MessageStore::Instance()->DeleteConversation(selected);
+  }
+  Refill();
+}
+
+void MainView::DeleteEverything() {
+  if (MessageBoxW(hwnd_, u"정말로 모든 메시지를 삭제하겠습니까?", u"확인", MB_YESNO) != IDYES) return;
+  MessageStore* store = MessageStore::Instance();
+  store->ClearModel();
+  store->DeleteAllRecords(DB_RECV);
+  store->DeleteAllRecords(DB_SEND);
+  Refill();
+}
+
+void MainView::CallSelected() {
+  const int selected = SelectedConversation();
+  MessageStore* store = MessageStore::Instance();
+  if (selected < 0 || selected >= store->ConversationCount()) return;
+  Conversation& conversation = store->ConversationAt(selected);
+  if (conversation.empty() || !conversation.front()) return;
+  CallCorrespondent(*conversation.front());
+}
+
+}  // namespace parlo

@@ -1,0 +1,80 @@
+// MainView: the first screen. A header with the title and its counts, the conversation list,
+// and a footer with "문자 보내기" (tap: reply, hold: new message) and "삭제" (tap: the selected
+// conversation, hold: everything). A tap on the title opens the program menu.
+#pragma once
+#include <windows.h>
+
+#include "shell/draw/gdi_holders.h"
+#include "shell/frame_view.h"
+#include "views/main_view_common.h"
+#include "views/main_view_list.h"
+
+namespace parlo {
+
+// The unread count changed (registry notification).
+inline constexpr UINT UM_UNREAD_CHANGED = WM_USER + 30;  // 0x41E
+inline constexpr int kConversationListId = 2210;
+inline constexpr UINT_PTR kLeftHoldTimer = 1;
+inline constexpr UINT_PTR kRightHoldTimer = 2;
+inline constexpr UINT kHoldMs = 400;
+
+class MainView : public FrameView {
+ public:
+  static constexpr const WCHAR* kClassName = u"MainView";
+
+  MainView() = default;
+  ~MainView() override;
+  MainView(const MainView&) = delete;
+  MainView& operator=(const MainView&) = delete;
+
+  HWND CreateViewWindow(HWND frame, const RECT& rect) override;
+  HWND Window() const override { return hwnd_; }
+
+  // For the frame's UM_SHOWLIST: rows from the model again.
+  void Refill();
+  // The conversation the footer and the talk key act on: the selected row, else the last one
+  // opened while it still exists; -1 for none.
+  int SelectedConversation() const;
+  // The first record of that conversation (the frame's reply from the list), else null.
+  MessageRecord* SelectedFirstRecord() const;
+
+  ConversationList& list() { return list_; }
+  int UnreadCount() const { return unread_; }
+  const RECT& TitleRect() const { return title_; }
+  const RECT& HeaderButtonRect() const { return headerButton_; }
+  const RECT& LeftButtonRect() const { return left_.rect; }
+  const RECT& RightButtonRect() const { return right_.rect; }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  void OnCreate(int width, int height);
+  void OnDestroy();
+  void Paint();
+  void OnPress(POINT p);
+  void OnMove(POINT p);
+  void OnRelease(POINT p);
+  void OnHoldTimer(UINT_PTR id);
+  void ReadUnreadCount();
+  void InitMenu(HMENU menu);
+  void OnMenuCommand(UINT id);
+  void ShowMenu(POINT p);
+  void DeleteSelected();
+  void DeleteEverything();
+  void CallSelected();
+  void Invalidate(const RECT& r) { InvalidateRect(hwnd_, &r, FALSE); }
+
+  HWND hwnd_ = nullptr;
+  ConversationList list_;
+  RECT header_{}, footer_{}, title_{}, headerButton_{};
+  FooterButton left_, right_;
+  bool headerPressed_ = false;
+  bool titlePressed_ = false;
+  int32_t unread_ = 0;
+  HANDLE unreadNotify_ = nullptr;
+  BorrowedBitmap button_, buttonPressed_;
+  OffscreenImage image_;
+};
+
+}  // namespace parlo

@@ -1,0 +1,86 @@
+#include "views/main_view_common.h"
+
+#include <algorithm>
+
+#include "model/conversation.h"
+#include "phone.h"
+#include "shell/draw/dpi.h"
+#include "store/message_store.h"
+
+namespace parlo {
+
+LONG ViewFontHeight(int points, int dpi) { return -((points * dpi + 36) / 72); }
+
+HFONT CreateViewFont(FontHolder& holder, int points) {
+  LOGFONTW lf{};
+  lf.lfHeight = ViewFontHeight(points, ScreenDpi(DpiAxis::Vertical));
+  lf.lfWeight = 400;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfPitchAndFamily = 0x20;
+  StringCchCopyW(lf.lfFaceName, LF_FACESIZE, u"Tahoma");
+  holder.Reset(CreateFontIndirectW(&lf));
+  return holder.Get();
+}
+
+RECT ShrinkRect(const RECT& r, int dx, int dy) { return RECT{r.left + dx, r.top + dy, r.right - dx, r.bottom - dy}; }
+
+bool Contains(const RECT& r, POINT p) { return PtInRect(&r, p) != FALSE; }
+
+void PaintFooterButton(HDC dc, const FooterButton& button, const WCHAR* label) {
+  BrushHolder brush(CreateSolidBrush(button.pressed ? RGB(0x7D, 0x9E, 0xC0) : RGB(0xD4, 0xD0, 0xC8)));
+  HGDIOBJ old = SelectObject(dc, brush.Get());
+  const RECT& r = button.rect;
+  RoundRect(dc, r.left, r.top, r.right, r.bottom, 10, 20);
+  SelectObject(dc, old);
+  RECT text = r;
+  DrawTextW(dc, label, -1, &text, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+}
+
+HDC OffscreenImage::Begin(HDC reference, int width, int height) {
+  if (!bitmap_ || size_.cx != width || size_.cy != height) {
+    dc_.Reset();
+    bitmap_.Reset(CreateCompatibleBitmap(reference, width, height));
+    size_ = SIZE{width, height};
+  }
+  if (!dc_) {
+    dc_.Reset(CreateCompatibleDC(reference));
+    dc_.Select(bitmap_.Get());
+  }
+  return dc_.Get();
+}
+
+void OffscreenImage::End(HDC target, int width, int height) {
+  if (dc_) BitBlt(target, 0, 0, width, height, dc_.Get(), 0, 0, SRCCOPY);
+}
+
+void OffscreenImage::Free() {
+  dc_.Reset();
+  bitmap_.Reset();
+  size_ = SIZE{0, 0};
+}
+
+LRESULT SendToFrame(UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND frame = MessageStore::Instance()->NotifyWindow();
+  return frame ? SendMessageW(frame, message, wParam, lParam) : 0;
+}
+
+void CallCorrespondent(const MessageRecord& record) {
+  if (record.number[0] == 0 || std::u16string_view(record.number) == kNoSenderName) {
+    MessageBoxW(nullptr, u"수신된 전화번호가 없습니다.", u"정보", MB_OK);
+    return;
+  }
+  PHONEMAKECALLINFO info{};
+  info.cbSize = PHONEMAKECALLINFO_PHONE_SIZE;
+  info.dwFlags = PMCF_DEFAULT;
+  info.pszDestAddress = record.number;
+  info.pszAppName = nullptr;
+  info.pszCalledParty = MessageStore::Instance()->DisplayNameFor(record.number);
+  info.pszComment = nullptr;
+  // The phone's dialler takes over from here; nothing comes back to the program.
+  PhoneMakeCall(&info);
+}
+
+WaitCursor::WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+WaitCursor::~WaitCursor() { SetCursor(previous_); }
+
+}  // namespace parlo

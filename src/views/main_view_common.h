@@ -1,0 +1,64 @@
+// What the message list and the conversation view share: their fonts, footer buttons, the
+// off-screen image, the way they ask the frame for another view, and calling a correspondent.
+#pragma once
+#include <windows.h>
+
+#include "shell/draw/gdi_holders.h"
+#include "store/message_record.h"
+
+namespace parlo {
+
+// "Tahoma", weight 400, DEFAULT_CHARSET, pitch and family 0x20, at the screen's vertical dpi.
+HFONT CreateViewFont(FontHolder& holder, int points);
+// The view fonts' height rule: -((points * dpi + 36) / 72).
+LONG ViewFontHeight(int points, int dpi);
+
+RECT ShrinkRect(const RECT& r, int dx, int dy);
+bool Contains(const RECT& r, POINT p);
+
+// A footer button: a rounded box that lights up while pressed, held while its timer runs.
+struct FooterButton {
+  RECT rect{};
+  bool pressed = false;
+  bool held = false;
+  void Clear() { pressed = held = false; }
+};
+void PaintFooterButton(HDC dc, const FooterButton& button, const WCHAR* label);
+
+// The view's own off-screen image, of the client size, made on the first paint.
+class OffscreenImage {
+ public:
+  // A memory DC with the image selected, valid until the next call.
+  HDC Begin(HDC reference, int width, int height);
+  void End(HDC target, int width, int height);
+  // Frees the DC and the bitmap (the view's WM_DESTROY).
+  void Free();
+
+ private:
+  BitmapHolder bitmap_;
+  SIZE size_{0, 0};
+  DcHolder dc_;
+};
+
+// Requests to the main frame, always synchronous; nothing when no frame receives them.
+LRESULT SendToFrame(UINT message, WPARAM wParam, LPARAM lParam);
+
+// The talk key: places a call to the record's number, or says there is none.
+void CallCorrespondent(const MessageRecord& record);
+
+// Cursor id 32514 while a menu command runs; the previous cursor comes back afterwards.
+class WaitCursor {
+ public:
+  WaitCursor();
+  ~WaitCursor();
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  HCURSOR previous_;
+};
+
+// Header bands and footer bands are filled with this stock brush.
+inline HBRUSH BandBrush() { return static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)); }
+
+}  // namespace parlo

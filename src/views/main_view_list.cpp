@@ -1,0 +1,126 @@
+#include "views/main_view_list.h"
+
+#include <algorithm>
+
+#include "contacts/contact_book.h"
+#include "model/conversation.h"
+#include "shell/draw/dpi.h"
+#include "shell/draw/skin.h"
+#include "shell/settings.h"
+#include "shell/view_mode.h"
+#include "store/message_store.h"
+#include "views/conversation_row.h"
+#include "views/main_view_common.h"
+
+namespace parlo {
+
+ConversationList::ConversationList() {
+  CreateViewFont(small_, 9);
+  CreateViewFont(large_, 14);
+  separator_.Reset(CreatePen(PS_SOLID, 1, RGB(0xC0, 0xC0, 0xC0)));
+  SetDragThresholds(6, 6);
+}
+
+void ConversationList::Refill() {
+  if (!fetched_) {
+    Skin& skin = Skin::Instance();
+    defaultPicture_ = skin.ContactPicture();
+    defaultWidth_ = skin.PictureWidth();
+    defaultHeight_ = skin.PictureHeight();
+    model_ = MessageStore::Instance();
+    fetched_ = true;
+  }
+  DeleteAllRows();
+  total_ = 0;
+  const Settings& settings = Settings::Instance();
+  const bool newestLast = settings.view_sort;
+  wholePreview_ = settings.use_original_view;
+
+  const int count = model_->ConversationCount();
+  for (int n = 0; n < count; ++n) {
+    Conversation& conversation = model_->ConversationAt(n);
+    auto* row = new ConversationRow();
+    // Row n must stay conversation n, so even a conversation without records gets its row.
+    const MessageRecord* shown = conversation.empty() ? nullptr : (newestLast ? conversation.back() : conversation.front());
+    if (shown) {
+      row->name = model_->DisplayNameFor(shown->number);
+      WCHAR line[64];
+      StringCchPrintfW(line, 64, u"%s (%d건)", shown->timeText, static_cast<int>(conversation.size()));
+      row->dateLine = line;
+      row->preview = PreviewText(shown->text, wholePreview_);
+      if (ContactBook::HasInstance())
+        ContactBook::Instance().ContactPictureFor(shown->contactOid, &row->picture, &row->pictureWidth,
+                                                  &row->pictureHeight);
+    }
+    AppendRow(row);
+    row->Release();
+    total_ += static_cast<int>(conversation.size());
+  }
+  EndFilling();
+  if (remembered_ >= 0) SetCursor(remembered_);
+  if (hwnd()) {
+    InvalidateRect(hwnd(), nullptr, FALSE);
+    UpdateWindow(hwnd());
+  }
+}
+
+void ConversationList::OnNotify(ListNotify& notify) {
+  KineticList::OnNotify(notify);
+  if (static_cast<int>(notify.hdr.code) == LN_SELCHANGE && notify.state == 1 && notify.index >= 0 &&
+      notify.index < RowCount()) {
+    remembered_ = notify.index;
+    SendToFrame(UM_SHOWTHREAD, static_cast<WPARAM>(notify.index), 0);
+  }
+}
+
+void ConversationList::PaintRow(HDC dc, int index, const RECT& rect) {
+  auto* row = static_cast<ConversationRow*>(RowAt(index));
+  if (!row) return;
+  const int picW = ScaleX(60);
+  const int picH = ScaleY(60);
+  HBITMAP picture = row->picture ? row->picture : defaultPicture_;
+  const int srcW = row->picture ? row->pictureWidth : defaultWidth_;
+  const int srcH = row->picture ? row->pictureHeight : defaultHeight_;
+  // The picture's transparent parts (or a missing picture) must not show the last frame's pixels.
+  const RECT pictureBox{rect.left, rect.top, rect.left + picW, std::min<LONG>(rect.top + picH, rect.bottom)};
+  FillRect(dc, &pictureBox, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  if (picture) TransparentImage(dc, rect.left, rect.top, picW, picH, picture, 0, 0, srcW, srcH, RGB(0xFF, 0x00, 0xFF));
+
+  const bool cursor = (row->state & ListItem::kCursor) != 0;
+  const RECT rest{rect.left + picW, rect.top, rect.right, rect.bottom};
+  if (cursor) {
+    FillRect(dc, &rest, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
+  } else {
+    BrushHolder brush(CreateSolidBrush(RGB(0xF0, 0xF0, 0xF0)));
+    FillRect(dc, &rest, brush.Get());
+  }
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  const COLORREF oldColor = SetTextColor(dc, GetSysColor(cursor ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  HGDIOBJ oldFont = SelectObject(dc, large_.Get());
+
+  RECT area{rest.left, rest.top, rest.right - ScaleX(5), rest.bottom};
+  area = RECT{area.left + ScaleX(2), area.top + ScaleY(2), area.right - ScaleX(2), area.bottom - ScaleY(2)};
+  const int q = (area.bottom - area.top) / 4 - ScaleY(4);
+  RECT name{area.left, area.top, area.right, area.top + 2 * q + ScaleY(4)};
+  RECT date{area.left, name.bottom, area.right, name.bottom + q};
+  RECT preview{area.left, date.bottom + ScaleY(2), area.right, area.bottom - ScaleY(4)};
+  const UINT line = DT_END_ELLIPSIS | DT_NOPREFIX | DT_NOCLIP | DT_SINGLELINE | DT_VCENTER;
+
+  DrawTextW(dc, row->name.c_str(), -1, &name, line);
+  SelectObject(dc, small_.Get());
+  SetTextColor(dc, GetSysColor(27));
+  DrawTextW(dc, row->dateLine.c_str(), -1, &date, line | DT_RIGHT);
+  SetTextColor(dc, GetSysColor(cursor ? COLOR_WINDOWTEXT : COLOR_BTNSHADOW));
+  DrawTextW(dc, row->preview.c_str(), -1, &preview,
+            wholePreview_ ? (DT_END_ELLIPSIS | DT_EDITCONTROL | DT_NOPREFIX | DT_WORDBREAK) : line);
+
+  HGDIOBJ oldPen = SelectObject(dc, separator_.Get());
+  MoveToEx(dc, rect.left + 1, rect.bottom - 1, nullptr);
+  LineTo(dc, rect.right - 1, rect.bottom - 1);
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldFont);
+  SetTextColor(dc, oldColor);
+  SetBkMode(dc, oldMode);
+}
+
+}  // namespace parlo

@@ -1,0 +1,526 @@
+// The message list: rows and previews, the title's counts, the footer's taps and holds, the
+// program menu, deleting and calling.
+#include <sys/stat.h>
+
+#include <functional>
+
+#include "message_view_fixture.h"
+#include "phone.h"
+#include "platform/ui/resources.h"
+#include "views/conversation_row.h"
+
+namespace viewtest {
+namespace {
+
+using parlo::ConversationRow;
+using parlo::MainView;
+
+class MainViewTest : public ViewTest {
+ protected:
+  ConversationRow* Row(int i) { return static_cast<ConversationRow*>(main_->list().RowAt(i)); }
+  HWND View() { return main_->Window(); }
+  HWND ListWindow() { return main_->list().hwnd(); }
+  // Taps conversation row i (rows are 120 pixels high at 192 dpi).
+  void TapRow(int i) { Tap(ListWindow(), POINT{200, i * 120 + 60}); }
+  std::string Calls() { return parlo_test::ReadFileBytes(device_->dir() / "network" / "calls.jsonl"); }
+  int Records(int db) { return MessageStore::Instance()->CountRecords(db); }
+};
+
+// ---- Rows, previews and the title ----
+
+TEST_F(MainViewTest, EmptyModelShowsNoRowsAndZeroCounts) {
+  Load();
+  MainView& view = ShowList();
+  EXPECT_EQ(view.list().RowCount(), 0);
+  EXPECT_TRUE(FindText(u"Parlo - 「0/0」").has_value());
+}
+
+TEST_F(MainViewTest, TitleShowsUnreadAndTotalMessages) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"one", 1, 0));
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"two", 2, 0));
+  Put(u"\\SEND_MSG", Msg(u"01033334444", u"three", 3, 1, 2));
+  SetUnread(2);
+  Load();
+  ShowList();
+  EXPECT_TRUE(FindText(u"Parlo - 「2/3」").has_value());
+}
+
+TEST_F(MainViewTest, TitleFollowsTheUnreadCountWhenItChanges) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"one", 1, 0));
+  SetUnread(1);
+  Load();
+  MainView& view = ShowList();
+  SetUnread(7);
+  Pump();
+  EXPECT_EQ(view.UnreadCount(), 7);
+  EXPECT_TRUE(FindText(u"Parlo - 「7/1」").has_value());
+}
+
+TEST_F(MainViewTest, PressedTitleIsDrawnBlueAndNormalTitleBlack) {
+  Load();
+  MainView& view = ShowList();
+  auto normal = FindText(u"Parlo - 「0/0」");
+  ASSERT_TRUE(normal.has_value());
+  EXPECT_EQ(normal->color, RGB(0, 0, 0));
+  Down(View(), Center(view.TitleRect()));
+  Pump();
+  auto pressed = FindText(u"Parlo - 「0/0」");
+  ASSERT_TRUE(pressed.has_value());
+  EXPECT_EQ(pressed->color, 0xFF0000u);
+  MoveTo(View(), POINT{300, 400});  // leaving the title clears it; the release opens nothing
+  Up(View(), POINT{300, 400});
+  Pump();
+  EXPECT_EQ(FindText(u"Parlo - 「0/0」")->color, RGB(0, 0, 0));
+}
+
+TEST_F(MainViewTest, ShortPreviewSkipsLineBreaks) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"a\r\nb", 1));
+  Settings::Instance().use_original_view = false;
+  Load();
+  ShowList();
+  EXPECT_EQ(Row(0)->preview, u"ab");
+  EXPECT_TRUE(FindText(u"ab").has_value());
+}
+
+TEST_F(MainViewTest, ShortPreviewKeepsTheFirst21Characters) {
+  const std::u16string thirty = u"abcdefghijklmnopqrstuvwxyz0123";
+  Put(u"\\RECV_MSG", Msg(u"01011112222", thirty, 1));
+  Settings::Instance().use_original_view = false;
+  Load();
+  ShowList();
+  EXPECT_EQ(Row(0)->preview, thirty.substr(0, 21));
+}
+
+TEST_F(MainViewTest, WholePreviewWhenOriginalViewIsOn) {
+  const std::u16string thirty = u"abcdefghijklmnopqrstuvwxyz0123";
+  Put(u"\\RECV_MSG", Msg(u"01011112222", thirty, 1));
+  Settings::Instance().use_original_view = true;
+  Load();
+  ShowList();
+  EXPECT_EQ(Row(0)->preview, thirty);
+}
+
+TEST(PreviewText, LineBreaksDoNotCountTowardsTheLimit) {
+  EXPECT_EQ(parlo::PreviewText(u"\r\n\r\n0123456789\n0123456789\r\nXYZ", false), u"0123456789" u"0123456789" u"X");
+  EXPECT_EQ(parlo::PreviewText(u"", false), u"");
+  EXPECT_EQ(parlo::PreviewText(nullptr, true), u"");
+  EXPECT_EQ(parlo::PreviewText(u"a\r\nb", true), u"a\r\nb");
+}
+
+TEST_F(MainViewTest, RowShowsNameDateLineAndCountOfTheNewestMessage) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"older", 1));
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"newer", 2));
+  for (bool newestLast : {false, true}) {
+    SCOPED_TRACE(newestLast);
+    Settings::Instance().view_sort = newestLast;
+    MessageStore* store = Load();
+    ShowList();
+    ASSERT_EQ(main_->list().RowCount(), 1);
+    const MessageRecord* newest = newestLast ? store->ConversationAt(0).back() : store->ConversationAt(0).front();
+    EXPECT_EQ(Row(0)->preview, u"newer");
+    EXPECT_EQ(Row(0)->name, u"01011112222");
+    EXPECT_EQ(Row(0)->dateLine, std::u16string(newest->timeText) + u" (2건)");
+    EXPECT_TRUE(FindText(Row(0)->dateLine).has_value());
+  }
+}
+
+TEST_F(MainViewTest, RowsFollowModelOrderMostRecentFirst) {
+  Put(u"\\RECV_MSG", Msg(u"01011111111", u"first number", 1));
+  Put(u"\\RECV_MSG", Msg(u"01022222222", u"second number", 5));
+  Load();
+  ShowList();
+  ASSERT_EQ(main_->list().RowCount(), 2);
+  EXPECT_EQ(Row(0)->name, u"01022222222");
+  EXPECT_EQ(Row(1)->name, u"01011111111");
+}
+
+TEST_F(MainViewTest, PictureBoxNeverShowsStalePixels) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"a", 1));
+  Load();
+  ShowList();
+  // Without a skin there is no default picture: the box stays white, not the image's old contents.
+  const uint32_t before = platform::gdi::ScreenPixel(30, 70 + 30);
+  EXPECT_EQ(before, 0xFFFFFFu);
+}
+
+// ---- Opening a conversation and coming back ----
+
+TEST_F(MainViewTest, TappingARowAsksTheFrameToOpenThatConversation) {
+  Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
+  Put(u"\\RECV_MSG", Msg(u"01022222222", u"b", 5));
+  Load();
+  ShowList();
+  TapRow(1);
+  auto opened = CallsOf(UM_SHOWTHREAD);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0].wParam, 1u);
+}
+
+TEST_F(MainViewTest, ComingBackHighlightsAndSelectsTheConversationOpened) {
+  Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
+  Put(u"\\RECV_MSG", Msg(u"01022222222", u"b", 5));
+  Load();
+  MainView& view = ShowList();
+  TapRow(1);
+  ShowList();
+  EXPECT_EQ(view.list().CursorRow(), 1);
+  EXPECT_EQ(view.SelectedConversation(), 1);
+  ASSERT_NE(view.SelectedFirstRecord(), nullptr);
+  EXPECT_EQ(std::u16string(view.SelectedFirstRecord()->text), u"a");
+}
+
+TEST_F(MainViewTest, ARememberedRowPastTheLastCountsAsNoSelection) {
+  Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
+  Put(u"\\RECV_MSG", Msg(u"01022222222", u"b", 5));
+  MessageStore* store = Load();
+  MainView& view = ShowList();
+  TapRow(1);
+  store->DeleteConversation(1);
+  ShowList();
+  EXPECT_EQ(view.SelectedConversation(), -1);
+  ClearBoxes();
+  Tap(View(), Center(view.RightButtonRect()));
+  ASSERT_EQ(BoxTexts(), std::vector<std::u16string>{u"선택된 메시지가 없습니다."});
+  EXPECT_EQ(store->ConversationCount(), 1);
+  KeyUp(View(), VK_F3);
+  EXPECT_EQ(Calls(), "");
+}
+
+// ---- Footer and header buttons ----
+
+TEST_F(MainViewTest, HoldingDeleteAsksToDeleteEverythingEvenIfTheFingerLiftsElsewhere) {
+  Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
+  Put(u"\\SEND_MSG", Msg(u"01022222222", u"b", 5, 1, 2));
+  Load();
+  MainView& view = ShowList();
+  Down(View(), Center(view.RightButtonRect()));
+  Advance(399);
+  EXPECT_TRUE(Boxes().empty());
+  Advance(1);
+  auto boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, u"정말로 모든 메시지를 삭제하겠습니까?");
+  EXPECT_EQ(boxes[0].caption, u"확인");
+  EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
+  Up(View(), POINT{100, 300});
+  Pump();
+  EXPECT_EQ(Boxes().size(), 1u);  // the release acts on nothing
+  EXPECT_EQ(MessageStore::Instance()->ConversationCount(), 0);
+  EXPECT_EQ(Records(DB_RECV), 0);
+  EXPECT_EQ(Records(DB_SEND), 0);
+  EXPECT_TRUE(FindText(u"Parlo - 「0/0」").has_value());
+}
+
+TEST_F(MainViewTest, DeleteEverythingAnsweredNoKeepsEverything) {
+  Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
+  Load();
+  MainView& view = ShowList();
+  Answer(IDNO);
+  Down(View(), Center(view.RightButtonRect()));
+  Advance(400);
+  Up(View(), Center(view.RightButtonRect()));
+  Pump();
+  EXPECT_EQ(Boxes().size(), 1u);  // only the question: the release after the hold does not act
+  EXPECT_EQ(MessageStore::Instance()->ConversationCount(), 1);
+  EXPECT_EQ(Records(DB_RECV), 1);
+}
+
+TEST_F(MainViewTest, TappingDeleteDeletesTheSelectedConversationAfterTheQuestion) {
+  Put(u"\\RECV_MSG", Msg(u"01011111111", u"keep", 1));
+  Put(u"\\RECV_MSG", Msg(u"01022222222", u"delete me", 5));
+  Put(u"\\SEND_MSG", Msg(u"01022222222", u"and me", 6, 1, 2));
+  MessageStore* store = Load();
+  MainView& view = ShowList();
+  TapRow(0);
+  ShowList();
+  ClearBoxes();
+  Down(View(), Center(view.RightButtonRect()));
+  Advance(399);
+  Up(View(), Center(view.RightButtonRect()));
+  Pump();
+  auto boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, u"정말로 메시지를 삭제하겠습니까?");
+  EXPECT_EQ(boxes[0].caption, u"확인");
+  EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
+  ASSERT_EQ(store->ConversationCount(), 1);
+  EXPECT_EQ(std::u16string(store->ConversationAt(0).front()->text), u"keep");
+  EXPECT_EQ(Records(DB_RECV), 1);
+  EXPECT_EQ(Records(DB_SEND), 0);
+  EXPECT_EQ(view.list().RowCount(), 1);
+  EXPECT_TRUE(FindText(u"Parlo - 「0/1」").has_value());
+  // No timer is left to fire later.
+  Advance(1000);
+  EXPECT_EQ(Boxes().size(), 1u);
+}
+
+TEST_F(MainViewTest, TappingDeleteWithNothingSelectedSaysSo) {
+  Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
+  Load();
+  MainView& view = ShowList();
+  Tap(View(), Center(view.RightButtonRect()));
+  auto boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, u"선택된 메시지가 없습니다.");
+  EXPECT_EQ(boxes[0].caption, u"정보");
+  EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+  EXPECT_EQ(MessageStore::Instance()->ConversationCount(), 1);
+}
+
+TEST_F(MainViewTest, LeavingAHeldButtonCancelsItsHoldAndItsTap) {
+  Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
+  Load();
+  MainView& view = ShowList();
+  Down(View(), Center(view.RightButtonRect()));
+  MoveTo(View(), POINT{100, 300});
+  Advance(1000);
+  MoveTo(View(), Center(view.RightButtonRect()));
+  Up(View(), Center(view.RightButtonRect()));
+  Pump();
+  EXPECT_TRUE(Boxes().empty());
+  Down(View(), Center(view.LeftButtonRect()));
+  MoveTo(View(), POINT{100, 300});
+  Advance(1000);
+  Up(View(), Center(view.LeftButtonRect()));
+  Pump();
+  EXPECT_TRUE(CallsOf(UM_SHOWCOMPOSE).empty());
+}
+
+TEST_F(MainViewTest, TappingSendAsksForAReplyAndHoldingItForANewMessage) {
+  Load();
+  MainView& view = ShowList();
+  Tap(View(), Center(view.LeftButtonRect()));
+  auto tap = CallsOf(UM_SHOWCOMPOSE);
+  ASSERT_EQ(tap.size(), 1u);
+  EXPECT_EQ(tap[0].wParam, 1u);
+  EXPECT_EQ(tap[0].lParam, 1);
+  calls_.clear();
+  Down(View(), Center(view.LeftButtonRect()));
+  Advance(400);
+  Up(View(), Center(view.LeftButtonRect()));
+  Pump();
+  auto hold = CallsOf(UM_SHOWCOMPOSE);
+  ASSERT_EQ(hold.size(), 1u);
+  EXPECT_EQ(hold[0].wParam, 0u);
+  EXPECT_EQ(hold[0].lParam, 0);
+}
+
+TEST_F(MainViewTest, HeaderButtonSendsExitToTheFrame) {
+  Load();
+  MainView& view = ShowList();
+  Tap(View(), Center(view.HeaderButtonRect()));
+  auto exits = CallsOf(WM_COMMAND);
+  ASSERT_EQ(exits.size(), 1u);
+  EXPECT_EQ(LOWORD(exits[0].wParam), ID_EXIT);
+}
+
+TEST_F(MainViewTest, PressedFooterButtonTurnsBlueGrey) {
+  Load();
+  MainView& view = ShowList();
+  const RECT& r = view.LeftButtonRect();
+  const POINT inside{r.left + 40, r.top + 20};
+  EXPECT_EQ(platform::gdi::ScreenPixel(inside.x, inside.y), 0xD4D0C8u);
+  Down(View(), Center(r));
+  Pump();
+  EXPECT_EQ(platform::gdi::ScreenPixel(inside.x, inside.y), 0x7D9EC0u);
+  MoveTo(View(), POINT{100, 300});
+  Pump();
+  EXPECT_EQ(platform::gdi::ScreenPixel(inside.x, inside.y), 0xD4D0C8u);
+  Up(View(), POINT{100, 300});
+}
+
+// ---- Calling ----
+
+TEST_F(MainViewTest, TalkKeyOnAConversationWithoutNumberSaysSoAndCallsNobody) {
+  Put(u"\\RECV_MSG", Msg(u"", u"anonymous", 1));
+  MessageStore* store = Load();
+  ShowList();
+  ASSERT_EQ(std::u16string(store->DisplayNameFor(store->ConversationAt(0).front()->number)), kNoSenderName);
+  TapRow(0);
+  ShowList();
+  KeyUp(View(), VK_F3);
+  auto boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, u"수신된 전화번호가 없습니다.");
+  EXPECT_EQ(boxes[0].caption, u"정보");
+  EXPECT_EQ(Calls(), "");
+}
+
+TEST_F(MainViewTest, TalkKeyCallsTheSelectedCorrespondent) {
+  Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
+  Put(u"\\RECV_MSG", Msg(u"01022222222", u"b", 5));
+  Load();
+  ShowList();
+  KeyUp(View(), VK_F3);
+  EXPECT_EQ(Calls(), "");  // nothing selected: nothing happens
+  EXPECT_TRUE(Boxes().empty());
+  TapRow(1);
+  ShowList();
+  KeyUp(View(), VK_F3);
+  EXPECT_EQ(Calls(), "{\"number\": \"01011111111\", \"name\": \"01011111111\", \"time\": \"2024-03-05 14:07:09\"}\n");
+}
+
+TEST(PhoneMakeCall, RefusesARequestItCannotPlace) {
+  parlo_test::TempDevice device;
+  PHONEMAKECALLINFO info{};
+  info.cbSize = 12;
+  info.pszDestAddress = u"010";
+  EXPECT_EQ(PhoneMakeCall(&info), ERROR_INVALID_PARAMETER);
+  info.cbSize = PHONEMAKECALLINFO_PHONE_SIZE;
+  info.pszDestAddress = u"";
+  EXPECT_EQ(PhoneMakeCall(&info), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(PhoneMakeCall(nullptr), ERROR_INVALID_PARAMETER);
+  EXPECT_FALSE(std::filesystem::exists(device.dir() / "network" / "calls.jsonl"));
+}
+
+TEST(PhoneMakeCall, RecordsEachCallAsOneJsonLine) {
+  parlo_test::TempDevice device;
+  PHONEMAKECALLINFO info{};
+  info.cbSize = PHONEMAKECALLINFO_PHONE_SIZE;
+  info.dwFlags = PMCF_DEFAULT;
+  info.pszDestAddress = u"010-9\"9";
+  info.pszCalledParty = u"홍길동";
+  EXPECT_EQ(PhoneMakeCall(&info), 0);
+  info.pszCalledParty = nullptr;
+  EXPECT_EQ(PhoneMakeCall(&info), 0);
+  EXPECT_EQ(parlo_test::ReadFileBytes(device.dir() / "network" / "calls.jsonl"),
+            "{\"number\": \"010-9\\\"9\", \"name\": \"홍길동\", \"time\": \"2024-03-05 14:07:09\"}\n"
+            "{\"number\": \"010-9\\\"9\", \"name\": \"\", \"time\": \"2024-03-05 14:07:09\"}\n");
+}
+
+// ---- The program menu ----
+
+// Chooses from the tracked menu from inside its loop, as a user would.
+std::function<void()>& MenuHandler() {
+  static std::function<void()> handler;
+  return handler;
+}
+
+class MainViewMenuTest : public MainViewTest {
+ protected:
+  void SetUp() override {
+    MainViewTest::SetUp();
+    static const bool installed = [] {
+      platform::wm::AddIdlePoller([] {
+        if (MenuHandler() && platform::ui::CurrentMenu()) {
+          auto handler = std::move(MenuHandler());
+          MenuHandler() = nullptr;
+          handler();
+        }
+      });
+      return true;
+    }();
+    (void)installed;
+    auto set = std::make_shared<platform::ui::ResourceSet>();
+    platform::ui::MenuTemplateItem popup;
+    popup.text = u"메뉴";
+    popup.flags = MF_POPUP;
+    const std::pair<UINT, const char16_t*> items[] = {
+        {ID_LOCK_NOW, u"문자 잠그기"}, {ID_USE_LOCK, u"문자 잠금 사용"}, {0, nullptr},
+        {ID_REFRESH_MESSAGES, u"문자 새로고침"}, {ID_REFRESH_CONTACTS, u"연락처 새로고침"}, {0, nullptr},
+        {ID_SHORT_PREVIEW, u"8글자씩 보여주기"}, {ID_SORT_DESCENDING, u"내림 차순 정렬"},
+        {ID_HIDE_ON_EXIT, u"종료시 숨기기"}, {0, nullptr}, {ID_ABOUT, u"이 프로그램은.."}, {ID_EXIT, u"종료"}};
+    for (auto& [id, text] : items) {
+      platform::ui::MenuTemplateItem item;
+      item.id = id;
+      item.text = text ? text : u"";
+      item.flags = text ? MF_STRING : MF_SEPARATOR;
+      popup.popup.push_back(item);
+    }
+    set->menus[IDM_PROGRAM_MENU].items.push_back(popup);
+    platform::ui::SetProgramResources(set);
+  }
+  void TearDown() override {
+    MenuHandler() = nullptr;
+    MainViewTest::TearDown();
+  }
+  void Command(UINT id) {
+    SendMessageW(View(), WM_COMMAND, id, 0);
+    Pump();
+  }
+};
+
+TEST_F(MainViewMenuTest, TitleTapOpensTheMenuWithCheckMarksFromSettings) {
+  Load();
+  MainView& view = ShowList();
+  Settings& s = Settings::Instance();
+  s.use_lock = true;
+  s.view_sort = true;
+  s.close = false;
+  s.use_original_view = false;
+  std::vector<platform::ui::MenuItemInfo> seen;
+  MenuHandler() = [&seen] {
+    seen = *platform::ui::CurrentMenu();
+    platform::ui::CancelMenu();
+  };
+  Tap(View(), Center(view.TitleRect()));
+  ASSERT_EQ(seen.size(), 12u);
+  auto checked = [&seen](UINT id) {
+    for (auto& item : seen)
+      if (item.id == id) return item.checked;
+    ADD_FAILURE() << "no item " << id;
+    return false;
+  };
+  EXPECT_TRUE(checked(ID_USE_LOCK));
+  EXPECT_FALSE(checked(ID_SORT_DESCENDING));  // checked when view_sort is off
+  EXPECT_TRUE(checked(ID_HIDE_ON_EXIT));      // checked when close is off
+  EXPECT_TRUE(checked(ID_SHORT_PREVIEW));     // checked when use_original_view is off
+  EXPECT_FALSE(checked(ID_LOCK_NOW));
+}
+
+TEST_F(MainViewMenuTest, ChosenItemRunsItsCommand) {
+  Load();
+  MainView& view = ShowList();
+  Settings::Instance().use_lock = false;
+  MenuHandler() = [] { platform::ui::ChooseMenuItem(ID_USE_LOCK); };
+  Tap(View(), Center(view.TitleRect()));
+  EXPECT_TRUE(Settings::Instance().use_lock);
+}
+
+TEST_F(MainViewMenuTest, PreviewAndSortTogglesAskForARefreshUnderTheWaitCursor) {
+  Load();
+  ShowList();
+  Settings& s = Settings::Instance();
+  s.use_original_view = false;
+  s.view_sort = false;
+  Command(ID_SHORT_PREVIEW);
+  Command(ID_SORT_DESCENDING);
+  EXPECT_TRUE(s.use_original_view);
+  EXPECT_TRUE(s.view_sort);
+  auto refresh = CallsOf(WM_COMMAND);
+  ASSERT_EQ(refresh.size(), 2u);
+  for (auto& c : refresh) {
+    EXPECT_EQ(LOWORD(c.wParam), ID_REFRESH_MESSAGES);
+    EXPECT_TRUE(c.waitCursor);
+  }
+  EXPECT_FALSE(platform::ui::CursorIsWait());
+}
+
+TEST_F(MainViewMenuTest, CommandsReachTheFrameAsTheyShould) {
+  Load();
+  ShowList();
+  Command(ID_LOCK_NOW);
+  Command(ID_REFRESH_CONTACTS);
+  Command(ID_ABOUT);
+  Command(ID_EXIT);
+  ASSERT_EQ(calls_.size(), 4u);
+  EXPECT_EQ(calls_[0].message, static_cast<UINT>(UM_SHOWLOCK));
+  EXPECT_EQ(calls_[1].message, static_cast<UINT>(WM_COMMAND));
+  EXPECT_EQ(LOWORD(calls_[1].wParam), ID_REFRESH_CONTACTS);
+  EXPECT_EQ(calls_[2].message, static_cast<UINT>(WM_COMMAND));
+  EXPECT_EQ(LOWORD(calls_[2].wParam), ID_ABOUT);
+  EXPECT_FALSE(calls_[2].waitCursor);
+  EXPECT_EQ(calls_[3].message, static_cast<UINT>(WM_CLOSE));
+}
+
+TEST_F(MainViewMenuTest, HideOnExitTogglesClose) {
+  Load();
+  ShowList();
+  Settings::Instance().close = true;
+  Command(ID_HIDE_ON_EXIT);
+  EXPECT_FALSE(Settings::Instance().close);
+  EXPECT_TRUE(calls_.empty());
+}
+
+}  // namespace
+}  // namespace viewtest

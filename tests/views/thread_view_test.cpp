@@ -1,0 +1,427 @@
+// The conversation view: marking read, bubbles and plain entries with their colours, the footer's
+// taps and holds, deleting, and the hand-over to the multimedia composer.
+#include <sys/stat.h>
+
+#include <condition_variable>
+#include <fstream>
+#include <mutex>
+
+#include "message_view_fixture.h"
+#include "views/message_row.h"
+#include "views/thread_view_mms.h"
+
+namespace viewtest {
+namespace {
+
+using parlo::ThreadView;
+
+int g_unreadNotes = 0;
+WNDPROC g_mainProc = nullptr;
+
+LRESULT CALLBACK CountingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == parlo::UM_UNREAD_CHANGED) ++g_unreadNotes;
+  return CallWindowProcW(g_mainProc, hwnd, message, wParam, lParam);
+}
+
+// What the hand-off worker asked for, from its own thread.
+struct Launches {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<std::pair<std::u16string, std::u16string>> seen;
+  bool WaitFor(size_t n) {
+    std::unique_lock<std::mutex> lock(mutex);
+    return changed.wait_for(lock, std::chrono::seconds(10), [&] { return seen.size() >= n; });
+  }
+};
+
+class ThreadViewTest : public ViewTest {
+ protected:
+  void SetUp() override {
+    ViewTest::SetUp();
+    ThreadView::SetMmsLauncherForTests([this](const WCHAR* mode, const WCHAR* id) {
+      std::lock_guard<std::mutex> lock(launches_.mutex);
+      launches_.seen.emplace_back(mode, id);
+      launches_.changed.notify_all();
+      return true;
+    });
+  }
+  void TearDown() override {
+    ThreadView::SetMmsLauncherForTests(nullptr);
+    ViewTest::TearDown();
+  }
+
+  HWND View() { return thread_->Window(); }
+  // Row i's rectangle on the screen (the list starts 120 pixels down).
+  RECT ScreenRow(int i) {
+    RECT r = thread_->list().RowRect(i);
+    OffsetRect(&r, 0, 120);
+    return r;
+  }
+  int RowOf(const std::u16string& text) {
+    for (int i = 0; i < thread_->list().RowCount(); ++i)
+      if (std::u16string(thread_->list().RecordAt(i)->text) == text) return i;
+    return -1;
+  }
+  void TapRow(int i) { Tap(thread_->list().hwnd(), POINT{240, thread_->list().RowRect(i).top + 5}); }
+  void Hold(const RECT& button) {
+    Down(View(), Center(button));
+    Advance(400);
+    Up(View(), Center(button));
+    Pump();
+  }
+  std::u16string DateOf(int row) { return u"[" + std::u16string(thread_->list().RecordAt(row)->timeText) + u"]"; }
+
+  Launches launches_;
+};
+
+// ---- Opening and marking read ----
+
+TEST_F(ThreadViewTest, OpeningMarksUnreadMessagesReadAndLowersTheCountOnce) {
+  std::vector<CEOID> unread;
+  for (int minute : {1, 2, 3}) unread.push_back(Put(u"\\RECV_MSG", Msg(u"01011112222", u"hi", minute, 0)));
+  Put(u"\\RECV_MSG", Msg(u"01099998888", u"other", 0, 0));
+  Put(u"\\RECV_MSG", Msg(u"01099998888", u"other too", 0, 0));
+  SetUnread(5);
+  MessageStore* store = Load();
+  parlo::MainView& list = ShowList();
+  ASSERT_EQ(list.UnreadCount(), 5);
+  g_mainProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongW(list.Window(), GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingProc)));
+  g_unreadNotes = 0;
+
+  ASSERT_EQ(std::u16string(store->ConversationAt(0).front()->number), u"01011112222");
+  OpenThread(0);
+  for (CEOID oid : unread) EXPECT_EQ(StoredShort(u"\\RECV_MSG", oid, PROP_READ), 1);
+  EXPECT_EQ(StateValue(u"Count"), std::optional<DWORD>(2));
+  EXPECT_GT(g_unreadNotes, 0);
+  EXPECT_EQ(list.UnreadCount(), 2);
+  ShowList();
+  EXPECT_TRUE(FindText(u"Parlo - 「2/5」").has_value());
+
+  g_unreadNotes = 0;
+  OpenThread(0);
+  EXPECT_EQ(g_unreadNotes, 0);  // nothing was written
+  EXPECT_EQ(StateValue(u"Count"), std::optional<DWORD>(2));
+}
+
+TEST_F(ThreadViewTest, HeaderNamesTheCorrespondentAndCountsTheMessages) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"a", 1));
+  Put(u"\\SEND_MSG", Msg(u"01011112222", u"b", 2, 1, 2));
+  Load();
+  ShowList();
+  ThreadView& view = OpenThread(0);
+  EXPECT_EQ(view.list().HeaderText(), u"01011112222\n(2개)");
+  bool shown = false;
+  for (auto& run : platform::gdi::ScreenTextRuns()) {
+    if (run.text.find(u"(2개)") != std::u16string::npos) shown = true;
+  }
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(view.list().RowCount(), 2);
+}
+
+TEST_F(ThreadViewTest, APositionTheModelNoLongerHasShowsAnEmptyConversation) {
+  Load();
+  ShowList();
+  ThreadView& view = OpenThread(3);
+  EXPECT_EQ(view.list().RowCount(), 0);
+  EXPECT_EQ(view.list().HeaderText(), u"");
+  EXPECT_EQ(view.CursorRecord(), nullptr);
+  EXPECT_EQ(view.ReplyRecord(), nullptr);
+}
+
+TEST_F(ThreadViewTest, ReplyGoesToTheCursorsMessageElseTheFirst) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"first", 1));
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"second", 2));
+  Load();
+  ShowList();
+  ThreadView& view = OpenThread(0);
+  ASSERT_EQ(view.CursorRecord(), nullptr);
+  EXPECT_EQ(view.ReplyRecord(), view.list().RecordAt(0));
+  TapRow(1);
+  EXPECT_EQ(view.ReplyRecord(), view.list().RecordAt(1));
+}
+
+// ---- Bubble layout ----
+
+TEST_F(ThreadViewTest, ReceivedBoxStandsRightOfItsDateAndSentBoxLeftOfIt) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"hello", 1));
+  Put(u"\\SEND_MSG", Msg(u"01011112222", u"bye", 2, 1, 2));
+  Settings::Instance().use_original_view = false;
+  Load();
+  ShowList();
+  OpenThread(0);
+  const int received = RowOf(u"hello"), sent = RowOf(u"bye");
+  ASSERT_GE(received, 0);
+  ASSERT_GE(sent, 0);
+
+  auto text = FindText(u"hello");
+  auto date = FindText(DateOf(received));
+  ASSERT_TRUE(text && date);
+  // The box's right edge is 10 logical pixels from the row's; its width is the bubble width.
+  const int boxLeft = kScreenW - 20 - thread_->list().BubbleWidth();
+  EXPECT_GE(text->rect.left, boxLeft);
+  EXPECT_LT(text->rect.left, boxLeft + 20);
+  EXPECT_LE(date->rect.right, text->rect.left);
+  EXPECT_EQ(text->color, RGB(0, 0, 0));
+  EXPECT_EQ(date->color, 0x009964u);
+
+  text = FindText(u"bye");
+  date = FindText(DateOf(sent));
+  ASSERT_TRUE(text && date);
+  EXPECT_GE(text->rect.left, 20);
+  EXPECT_LT(text->rect.left, 40);
+  EXPECT_GE(date->rect.left, text->rect.right);
+  EXPECT_EQ(date->color, 0xCC9966u);
+
+  // Box fills: 0xF0F0F0 received, 0xE1E4FF sent (screen pixels are 0xRRGGBB).
+  const RECT r = ScreenRow(received), s = ScreenRow(sent);
+  EXPECT_EQ(platform::gdi::ScreenPixel(r.right - 20 - 4, r.top + 5), 0xF0F0F0u);
+  EXPECT_EQ(platform::gdi::ScreenPixel(20 + 4, s.top + 5), 0xFFE4E1u);
+  // Beside the box the row is white.
+  EXPECT_EQ(platform::gdi::ScreenPixel(5, r.top + 5), 0xFFFFFFu);
+}
+
+TEST_F(ThreadViewTest, MmsBoxHasItsOwnFill) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"picture", 1, 1, 1, 1));
+  Settings::Instance().use_original_view = false;
+  Load();
+  ShowList();
+  OpenThread(0);
+  const RECT r = ScreenRow(0);
+  EXPECT_EQ(platform::gdi::ScreenPixel(r.right - 20 - 4, r.top + 5), 0xE6E6FAu);
+}
+
+TEST_F(ThreadViewTest, CursorRowIsShadedLightDarkLightWithWhiteText) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"older", 1));
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"line one\nline two\nline three", 2));
+  Settings::Instance().use_original_view = false;
+  Settings::Instance().view_sort = true;  // the newest message comes last and gets the cursor
+  Load();
+  ShowList();
+  ThreadView& view = OpenThread(0);
+  const int last = view.list().RowCount() - 1;
+  ASSERT_EQ(view.list().CursorRow(), last);
+  const RECT row = ScreenRow(last);
+  const int x = row.right - 20 - 4;
+  const int top = row.top + 2 + 1, middle = (row.top + 2 + row.bottom - 2) / 2;
+  const uint32_t light = platform::gdi::ScreenPixel(x, top) & 0xFF;
+  const uint32_t dark = platform::gdi::ScreenPixel(x, middle) & 0xFF;
+  EXPECT_GE(light, 0xC0u);
+  EXPECT_LE(dark, 0x70u);
+  EXPECT_GE(dark, 0x58u);
+  auto text = FindTextStarting(u"line");
+  ASSERT_TRUE(text.has_value());
+  EXPECT_EQ(text->color, RGB(0xFF, 0xFF, 0xFF));
+  EXPECT_EQ(FindText(u"older")->color, RGB(0, 0, 0));
+}
+
+TEST_F(ThreadViewTest, BubbleWidthIsMeasuredOnceAndGivenToEveryRow) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"a", 1));
+  Put(u"\\SEND_MSG", Msg(u"01011112222", u"b", 2, 1, 2));
+  Settings::Instance().use_original_view = true;
+  Load();
+  ShowList();
+  ThreadView& view = OpenThread(0);
+  EXPECT_EQ(view.list().BubbleWidth(), -1);  // the plain layout measures nothing
+  EXPECT_EQ(static_cast<parlo::MessageRow*>(view.list().RowAt(0))->width, 0);
+  Settings::Instance().use_original_view = false;
+  OpenThread(0);
+  const int width = view.list().BubbleWidth();
+  EXPECT_GT(width, 40);
+  EXPECT_LT(width, kScreenW);
+  for (int i = 0; i < view.list().RowCount(); ++i)
+    EXPECT_EQ(static_cast<parlo::MessageRow*>(view.list().RowAt(i))->width, width);
+  OpenThread(0);
+  EXPECT_EQ(view.list().BubbleWidth(), width);
+}
+
+// ---- Plain layout ----
+
+TEST_F(ThreadViewTest, PlainHeadingsNameTheSenderInTheirColours) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"got it", 1));
+  Put(u"\\SEND_MSG", Msg(u"01011112222", u"sent sms", 2, 1, 2));
+  Put(u"\\SEND_MSG", Msg(u"01011112222", u"sent mms", 3, 1, 3));
+  Settings::Instance().use_original_view = true;
+  Load();
+  ShowList();
+  ThreadView& view = OpenThread(0);
+  ASSERT_EQ(view.list().RowCount(), 3);
+  const MessageRecord* mms = view.list().RecordAt(RowOf(u"sent mms"));
+  const MessageRecord* sms = view.list().RecordAt(RowOf(u"sent sms"));
+  const MessageRecord* got = view.list().RecordAt(RowOf(u"got it"));
+
+  auto heading = FindText(u"나 (" + std::u16string(mms->timeText) + u") - MMS");
+  ASSERT_TRUE(heading.has_value());
+  EXPECT_EQ(heading->color, 0x3366FFu);
+  heading = FindText(u"나 (" + std::u16string(sms->timeText) + u") ");
+  ASSERT_TRUE(heading.has_value());
+  EXPECT_EQ(heading->color, 0xFF0000u);
+  heading = FindText(u"01011112222 (" + std::u16string(got->timeText) + u") ");
+  ASSERT_TRUE(heading.has_value());
+  EXPECT_EQ(heading->color, 0x009900u);
+  EXPECT_EQ(FindText(u"sent mms")->color, GetSysColor(COLOR_WINDOWTEXT));
+  // Sent entries are shaded, received ones white.
+  EXPECT_EQ(platform::gdi::ScreenPixel(5, ScreenRow(RowOf(u"sent sms")).top + 5), 0xF0F0F0u);
+  EXPECT_EQ(platform::gdi::ScreenPixel(5, ScreenRow(RowOf(u"got it")).top + 5), 0xFFFFFFu);
+}
+
+// ---- Footer and back button ----
+
+TEST_F(ThreadViewTest, ButtonsAskTheFrameForReplyForwardAndTheList) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"a", 1));
+  Load();
+  ShowList();
+  ThreadView& view = OpenThread(0);
+  Tap(View(), Center(view.LeftButtonRect()));
+  Hold(view.RightButtonRect());
+  Tap(View(), Center(view.BackButtonRect()));
+  ASSERT_EQ(calls_.size(), 3u);
+  EXPECT_EQ(calls_[0].message, static_cast<UINT>(UM_SHOWCOMPOSE));
+  EXPECT_EQ(calls_[0].wParam, 1u);
+  EXPECT_EQ(calls_[0].lParam, 0);
+  EXPECT_EQ(calls_[1].message, static_cast<UINT>(UM_SHOWCOMPOSE));
+  EXPECT_EQ(calls_[1].wParam, 3u);
+  EXPECT_EQ(calls_[2].message, static_cast<UINT>(UM_SHOWLIST));
+  EXPECT_TRUE(Boxes().empty());  // the release after the hold deleted nothing
+}
+
+TEST_F(ThreadViewTest, DeletingTheOnlyMessageRemovesTheConversationAndReturnsToTheList) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"only one", 5));
+  Put(u"\\RECV_MSG", Msg(u"01099998888", u"other", 1));
+  MessageStore* store = Load();
+  ShowList();
+  ThreadView& view = OpenThread(0);
+  TapRow(0);
+  Tap(View(), Center(view.RightButtonRect()));
+  auto boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, u"삭제 하시겠습니까?");
+  EXPECT_EQ(boxes[0].caption, u"확인");
+  EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
+  EXPECT_EQ(CallsOf(UM_SHOWLIST).size(), 1u);
+  ASSERT_EQ(store->ConversationCount(), 1);
+  EXPECT_EQ(std::u16string(store->ConversationAt(0).front()->text), u"other");
+  EXPECT_EQ(store->CountRecords(DB_RECV), 1);
+  EXPECT_EQ(main_->list().RowCount(), 1);
+}
+
+TEST_F(ThreadViewTest, DeletingOneOfSeveralMessagesRefillsTheConversation) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"keep", 1));
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"drop", 2));
+  MessageStore* store = Load();
+  ShowList();
+  ThreadView& view = OpenThread(0);
+  TapRow(RowOf(u"drop"));
+  Tap(View(), Center(view.RightButtonRect()));
+  EXPECT_TRUE(CallsOf(UM_SHOWLIST).empty());
+  ASSERT_EQ(view.list().RowCount(), 1);
+  EXPECT_EQ(std::u16string(view.list().RecordAt(0)->text), u"keep");
+  EXPECT_EQ(store->ConversationAt(0).size(), 1u);
+  EXPECT_EQ(store->CountRecords(DB_RECV), 1);
+  EXPECT_EQ(view.list().HeaderText(), u"01011112222\n(1개)");
+}
+
+TEST_F(ThreadViewTest, DeleteWithoutSelectionOrAnsweredNoKeepsTheMessage) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"keep", 1));
+  MessageStore* store = Load();
+  ShowList();
+  ThreadView& view = OpenThread(0);
+  Tap(View(), Center(view.RightButtonRect()));
+  EXPECT_TRUE(Boxes().empty());
+  Answer(IDNO);
+  TapRow(0);
+  Tap(View(), Center(view.RightButtonRect()));
+  EXPECT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(store->CountRecords(DB_RECV), 1);
+  EXPECT_EQ(view.list().RowCount(), 1);
+}
+
+// ---- The hand-over to the multimedia composer ----
+
+TEST_F(ThreadViewTest, HoldingReplyOnASentMessageIsRefusedAndStartsNothing) {
+  Put(u"\\SEND_MSG", Msg(u"01011112222", u"mine", 1, 1, 2));
+  Load();
+  ShowList();
+  ThreadView& view = OpenThread(0);
+  TapRow(0);
+  Hold(view.LeftButtonRect());
+  auto boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, u"보낸문자는 지원되지 않습니다.");
+  EXPECT_EQ(boxes[0].caption, u"확인");
+  EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+  std::lock_guard<std::mutex> lock(launches_.mutex);
+  EXPECT_TRUE(launches_.seen.empty());
+  EXPECT_TRUE(CallsOf(UM_SHOWCOMPOSE).empty());  // the release after the hold does not reply
+}
+
+TEST_F(ThreadViewTest, HoldingReplyHandsTheMessageOverOnAWorkerThread) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"text", 1, 1, 0, 0));
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"mms", 2, 1, 1, 1));
+  Load();
+  ShowList();
+  ThreadView& view = OpenThread(0);
+  const int sms = RowOf(u"text"), mms = RowOf(u"mms");
+  const std::u16string smsId = view.list().RecordAt(sms)->messageId;
+  const std::u16string mmsId = view.list().RecordAt(mms)->messageId;
+  TapRow(sms);
+  Hold(view.LeftButtonRect());
+  ASSERT_TRUE(launches_.WaitFor(1));
+  TapRow(mms);
+  Hold(view.LeftButtonRect());
+  ASSERT_TRUE(launches_.WaitFor(2));
+  std::lock_guard<std::mutex> lock(launches_.mutex);
+  EXPECT_EQ(launches_.seen[0], std::make_pair(std::u16string(u"3"), smsId));
+  EXPECT_EQ(launches_.seen[1], std::make_pair(std::u16string(u"4"), mmsId));
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(ThreadViewTest, HoldingReplyWithNothingSelectedDoesNothing) {
+  Put(u"\\SEND_MSG", Msg(u"01011112222", u"mine", 1, 1, 2));
+  Load();
+  ShowList();
+  ThreadView& view = OpenThread(0);
+  Hold(view.LeftButtonRect());
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(ThreadViewTest, TalkKeyCallsTheSelectedMessagesNumber) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"a", 1));
+  Load();
+  ShowList();
+  OpenThread(0);
+  TapRow(0);
+  KeyUp(View(), VK_F3);
+  const std::string calls = parlo_test::ReadFileBytes(device_->dir() / "network" / "calls.jsonl");
+  EXPECT_NE(calls.find("\"number\": \"01011112222\""), std::string::npos) << calls;
+}
+
+TEST(MmsComposer, CommandLineQuotesBothArgumentsAndStopsAt511Characters) {
+  WCHAR line[parlo::kMmsCommandLineChars];
+  parlo::MmsCommandLine(u"3", u"20240305140100000", line);
+  EXPECT_EQ(std::u16string(line), u"\"3\" \"20240305140100000\"");
+  const std::u16string text(600, u'가');
+  parlo::MmsCommandLine(u"5", text.c_str(), line);
+  EXPECT_EQ(std::u16string(line).size(), 511u);
+  EXPECT_EQ(std::u16string(line).substr(0, 6), u"\"5\" \"가");
+}
+
+TEST(MmsComposer, LaunchStartsTheComposerWithBothArguments) {
+  parlo_test::TempDevice device;
+  EXPECT_FALSE(parlo::LaunchMmsComposer(u"3", u"x"));  // no composer on this phone
+  std::filesystem::create_directories(device.dir() / "windows");
+  const auto composer = device.dir() / "windows" / "MMSC.exe";
+  {
+    std::ofstream script(composer);
+    script << "#!/bin/sh\nprintf '%s|%s|%s' \"$#\" \"$1\" \"$2\" > \"$PARLO_DEVICE/args.txt\"\n";
+  }
+  ASSERT_EQ(::chmod(composer.c_str(), 0755), 0);
+  HANDLE process = nullptr;
+  ASSERT_TRUE(parlo::LaunchMmsComposer(u"4", u"안녕 hello", &process));
+  ASSERT_EQ(WaitForSingleObject(process, INFINITE), WAIT_OBJECT_0);
+  CloseHandle(process);
+  EXPECT_EQ(parlo_test::ReadFileBytes(device.dir() / "args.txt"), "2|4|안녕 hello");
+}
+
+}  // namespace
+}  // namespace viewtest
