@@ -67,3 +67,26 @@ TEST(DeviceTool, CallsAndLaunchesAreJsonLinesOldestFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DeviceTool, TheComposerStandInRecordsHowItWasStarted) {
+  parlo_test::TempDevice device;
+  fs::path root = device.dir() / "phone";
+  ASSERT_EQ(e2e::Run("parlo-device", {"--device", root.string(), "init", "--empty"}).exitCode, 0);
+  fs::path standIn = root / "windows" / "MMSC.exe";
+  ASSERT_TRUE(fs::exists(standIn));
+  // Started as the platform starts a process: its arguments, and the phone's view in the environment.
+  std::string command = "PARLO_DEVICE='" + root.string() +
+                        "' PARLO_PHONE_PATH='\\windows\\MMSC.exe' PARLO_COMMAND_LINE='\"3\" \"-x y\"' '" +
+                        standIn.string() + "' 3 '-x y'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  e2e::Finished f = e2e::Run("parlo-device", {"--device", root.string(), "launches"});
+  ASSERT_EQ(f.exitCode, 0) << f.err;
+  nlohmann::json launch = nlohmann::json::parse(f.out);
+  EXPECT_EQ(launch["path"], "\\windows\\MMSC.exe");
+  EXPECT_EQ(launch["command_line"], "\"3\" \"-x y\"");
+  EXPECT_EQ(launch["args"], (nlohmann::json{"3", "-x y"}));
+}
+
+}  // namespace

@@ -22,6 +22,8 @@ void AddNetworkCommands(CLI::App& app);   // calls, launches
 void WriteDemoMessages();
 // A fresh phone has a message store with both databases, even with no messages in it.
 void CreateMessageStore();
+// DIR\windows\MMSC.exe: a stand-in for the phone's multimedia composer that records its starts.
+void InstallComposerStandIn();
 void WriteDemoContacts();
 
 }  // namespace parlo_device

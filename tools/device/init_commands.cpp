@@ -42,6 +42,7 @@ void AddInitCommands(CLI::App& app) {
     // The skin library is part of the installed program, demo or not.
     platform::resfile::InstallLibrary();
     CreateMessageStore();
+    InstallComposerStandIn();
     if (*empty) return;
     WriteDemoMessages();
     WriteDemoContacts();

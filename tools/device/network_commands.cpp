@@ -1,11 +1,14 @@
 // calls, launches: what left the phone, as JSON lines, oldest first.
 #include <cstdio>
 #include <fstream>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "platform/base/device_root.h"
+#include "winbase.h"
 #include "commands.h"
 
 namespace parlo_device {
@@ -27,9 +30,55 @@ void PrintJsonLines(const char* fileName) {
   }
 }
 
+std::string LocalTimeText() {
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", st.wYear, st.wMonth, st.wDay, st.wHour,
+                st.wMinute, st.wSecond);
+  return text;
+}
+
+// The stand-in composer calls back here to say how it was started.
+void RecordLaunch(const std::string& path, const std::string& commandLine, const std::vector<std::string>& args) {
+  nlohmann::ordered_json record;
+  record["path"] = path;
+  record["command_line"] = commandLine;
+  record["args"] = args;
+  record["time"] = LocalTimeText();
+  std::error_code ec;
+  std::filesystem::create_directories(platform::device::NetworkDir(), ec);
+  std::ofstream out(platform::device::NetworkDir() / "launches.jsonl", std::ios::app);
+  out << record.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+  if (!out) throw UsageError{"cannot write launches.jsonl"};
+}
+
 }  // namespace
 
+void InstallComposerStandIn() {
+  std::error_code ec;
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return;
+  std::filesystem::path dir = platform::device::Root() / "windows";
+  std::filesystem::create_directories(dir, ec);
+  std::filesystem::path script = dir / "MMSC.exe";
+  std::ofstream out(script, std::ios::trunc);
+  // The phone's multimedia composer is not here; this stand-in only records how it was started.
+  out << "#!/bin/sh\nexec '" << self.string() << "' --device \"$PARLO_DEVICE\" record-launch -- \"$PARLO_PHONE_PATH\" "
+      << "\"$PARLO_COMMAND_LINE\" \"$@\"\n";
+  out.close();
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all, ec);
+}
+
 void AddNetworkCommands(CLI::App& app) {
+  auto launch = std::make_shared<std::vector<std::string>>();
+  CLI::App* record = app.add_subcommand("record-launch", "used by the stand-in composer: record its start");
+  record->group("");  // not for users
+  record->add_option("words", *launch, "phone path, command line, then the arguments")->expected(2, -1);
+  record->callback([launch] {
+    std::vector<std::string> args(launch->begin() + 2, launch->end());
+    RecordLaunch((*launch)[0], (*launch)[1], args);
+  });
   app.add_subcommand("calls", "the calls placed on the phone")->callback([] { PrintJsonLines("calls.jsonl"); });
   app.add_subcommand("launches", "the programs started by Parlo")->callback([] {
     PrintJsonLines("launches.jsonl");
