@@ -24,7 +24,7 @@ CallCounts g_counts;
 
 struct StoredSorts {
   WORD count = 0;
-  SORTORDERSPECEX specs[CEDB_MAXSORTORDER]{};
+  SORTORDERSPECEX orders[CEDB_MAXSORTORDER]{};
 };
 
 void RemoveVolumeFiles(const std::string& path) {
@@ -163,7 +163,7 @@ CEOID CeCreateDatabaseWithProps(PCEGUID pGuid, CEDBASEINFOEX* pInfo, DWORD cProp
     sorts.count = pInfo->wNumSortOrder;
     for (WORD i = 0; i < sorts.count; ++i) {
       if (pInfo->rgSortSpecs[i].wNumProps > CEDB_MAXSORTPROP) return SetLastError(ERROR_INVALID_PARAMETER), 0;
-      sorts.specs[i] = pInfo->rgSortSpecs[i];
+      sorts.orders[i] = pInfo->rgSortSpecs[i];
     }
   }
   std::string name = Utf16ToUtf8(std::u16string_view(pInfo->szDbaseName, nameLen));
@@ -248,7 +248,7 @@ HANDLE CeOpenDatabaseInSession(HANDLE hSession, PCEGUID pGuid, PCEOID poid, LPCW
     // No order asked for: the database's first own sort order, if it has one.
     const void* blob = sqlite3_column_blob(find.get(), 1);
     if (blob && sqlite3_column_bytes(find.get(), 1) == sizeof(StoredSorts)) std::memcpy(&stored, blob, sizeof(stored));
-    if (stored.count > 0) sort = &stored.specs[0];
+    if (stored.count > 0) sort = &stored.orders[0];
   }
   // Only the first key of a sort order orders records; equal keys fall back to creation order.
   if (sort && sort->wNumProps > 0) {
@@ -293,7 +293,7 @@ BOOL CeGetDBInformationByHandle(HANDLE hDbase, PCEDBASEINFOEX pInfo) {
   const void* blob = sqlite3_column_blob(d.get(), 2);
   if (blob && sqlite3_column_bytes(d.get(), 2) == sizeof(StoredSorts)) std::memcpy(&sorts, blob, sizeof(sorts));
   info.wNumSortOrder = sorts.count;
-  for (WORD i = 0; i < sorts.count && i < CEDB_MAXSORTORDER; ++i) info.rgSortSpecs[i] = sorts.specs[i];
+  for (WORD i = 0; i < sorts.count && i < CEDB_MAXSORTORDER; ++i) info.rgSortSpecs[i] = sorts.orders[i];
   info.dwNumRecords = static_cast<DWORD>(n.Int(0));
   info.dwSize = static_cast<DWORD>(std::min<int64_t>(n.Int(1), 0xFFFFFFFFll));
   *pInfo = info;
