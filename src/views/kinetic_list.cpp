@@ -1,4 +1,5 @@
 #include "views/kinetic_list.h"
+#include "views/window_binding.h"
 
 #include <algorithm>
 
@@ -35,22 +36,7 @@ HWND KineticList::Create(HWND parent, const RECT& rect, int controlId) {
 }
 
 LRESULT CALLBACK KineticList::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<KineticList*>(GetWindowLongW(hwnd, GWL_USERDATA));
-  if (!self && (message == WM_NCCREATE || message == WM_CREATE)) {
-    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    self = static_cast<KineticList*>(cs->lpCreateParams);
-    if (self) {
-      self->hwnd_ = hwnd;
-      SetWindowLongW(hwnd, GWL_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-  }
-  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongW(hwnd, GWL_USERDATA, 0);
-    self->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
-  return self->HandleMessage(message, wParam, lParam);
+  return BoundWindowProc(hwnd, message, wParam, lParam, &KineticList::hwnd_, &KineticList::HandleMessage);
 }
 
 LRESULT KineticList::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

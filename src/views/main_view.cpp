@@ -1,4 +1,5 @@
 #include "views/main_view.h"
+#include "views/window_binding.h"
 
 #include "aygshell.h"
 #include "model/conversation.h"
@@ -41,21 +42,7 @@ HWND MainView::CreateViewWindow(HWND frame, const RECT& rect) {
 }
 
 LRESULT CALLBACK MainView::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<MainView*>(GetWindowLongW(hwnd, GWL_USERDATA));
-  if (!self && (message == WM_NCCREATE || message == WM_CREATE)) {
-    self = static_cast<MainView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    if (self) {
-      self->hwnd_ = hwnd;
-      SetWindowLongW(hwnd, GWL_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-  }
-  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongW(hwnd, GWL_USERDATA, 0);
-    self->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
-  return self->HandleMessage(message, wParam, lParam);
+  return BoundWindowProc(hwnd, message, wParam, lParam, &MainView::hwnd_, &MainView::HandleMessage);
 }
 
 LRESULT MainView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -11,6 +11,7 @@
 #include "store/message_store.h"
 #include "views/main_view.h"
 #include "views/thread_view_mms.h"
+#include "views/window_binding.h"
 
 namespace parlo {
 namespace {
@@ -69,21 +70,7 @@ HWND ThreadView::CreateViewWindow(HWND frame, const RECT& rect) {
 }
 
 LRESULT CALLBACK ThreadView::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<ThreadView*>(GetWindowLongW(hwnd, GWL_USERDATA));
-  if (!self && (message == WM_NCCREATE || message == WM_CREATE)) {
-    self = static_cast<ThreadView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    if (self) {
-      self->hwnd_ = hwnd;
-      SetWindowLongW(hwnd, GWL_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-  }
-  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongW(hwnd, GWL_USERDATA, 0);
-    self->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
-  return self->HandleMessage(message, wParam, lParam);
+  return BoundWindowProc(hwnd, message, wParam, lParam, &ThreadView::hwnd_, &ThreadView::HandleMessage);
 }
 
 LRESULT ThreadView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
