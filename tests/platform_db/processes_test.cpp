@@ -169,3 +169,42 @@ TEST_F(DbProcessTest, TwoProcessesWritingAtOnceBothSucceed) {
   EXPECT_TRUE(WIFEXITED(sb) && WEXITSTATUS(sb) == 0);
   EXPECT_EQ(CountRecords(Open()), 300);
 }
+
+// Reads in a row share one snapshot; a commit elsewhere must still show on the very next call,
+// with no idle poll in between.
+TEST_F(DbProcessTest, ReadsInARowSeeAnotherProcesssCommitAtOnce) {
+  HANDLE db = Open();
+  CEOID first = Add(db, u"1");
+  Add(db, u"2");
+  int go[2], done[2];
+  ASSERT_EQ(pipe(go), 0);
+  ASSERT_EQ(pipe(done), 0);
+  pid_t pid = fork();  // before the reads below, so the child is not forked out of a held snapshot
+  if (pid == 0) {
+    char c = 0;
+    if (read(go[0], &c, 1) != 1) _exit(1);
+    HANDLE h = OpenInChild();
+    CEOID created = h == INVALID_HANDLE_VALUE ? 0 : Add(h, u"9");
+    if (!created || !CeDeleteRecord(h, first)) _exit(1);
+    _exit(write(done[1], &created, sizeof(created)) == sizeof(created) ? 0 : 1);
+  }
+  EXPECT_EQ(CountRecords(db), 2);
+  EXPECT_EQ(CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 1, 0, nullptr), first);
+  ASSERT_EQ(ReadCurrent(db).oid, first);
+
+  char c = 1;
+  ASSERT_EQ(write(go[1], &c, 1), 1);
+  CEOID created = 0;
+  ASSERT_EQ(read(done[0], &created, sizeof(created)), static_cast<ssize_t>(sizeof(created)));
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  for (int fd : {go[0], go[1], done[0], done[1]}) close(fd);
+
+  EXPECT_EQ(CountRecords(db), 2);
+  EXPECT_EQ(CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 0, 0, nullptr), created);
+  EXPECT_EQ(CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, first, 0, nullptr), 0u);
+  // And writing after the reads works: the snapshot gives way to the write.
+  EXPECT_NE(Add(db, u"5"), 0u);
+  EXPECT_EQ(CountRecords(db), 3);
+}

@@ -12,7 +12,6 @@
 #include "windbase.h"
 #include "winuser.h"
 
-
 namespace platform::db {
 namespace {
 
@@ -58,7 +57,11 @@ void WatchForChanges() {
   static bool installed = false;
   if (installed) return;
   installed = true;
-  platform::wm::AddIdlePoller([] { PollChanges(); });
+  platform::wm::AddIdlePoller([] {
+    PollChanges();
+    std::lock_guard<std::recursive_mutex> lock(RoomLock());
+    EndReadRuns();  // an idle program must not pin the WAL with an old snapshot
+  });
 }
 
 void PollChanges() {

@@ -11,7 +11,7 @@ bool CloseDatabaseHandle(HANDLE handle);
 
 // Looks for records created, changed or deleted since the last look (by this process or any
 // other) and posts WM_DBNOTIFICATION to the windows that asked. Installed as an idle poller of
-// the UI loop when the first notification request arrives; tests may call it directly.
+// the UI loop when the first volume is mounted; tests may call it directly.
 void PollChanges();
 
 // How often the volume calls really did work, so callers can check that repeated calls don't.

@@ -1,8 +1,11 @@
 // Volume files: opening, the schema, the change log and the table of mounted volumes.
 #include "platform/db/volume.h"
 
+#include <pthread.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -40,6 +43,24 @@ std::vector<Slot>& Slots() {
 }
 constexpr DWORD kGuidMark = 0x43454442;  // "CEDB"
 
+void EndReadRunsBeforeFork();
+
+// getpid() is a system call; every Ce* call asks, so it is kept and renewed in a forked child.
+// A fork never inherits a held snapshot: SQLite's per-process lock records would come along
+// into the child and make its own connection wait on locks nobody there holds.
+long CurrentPid() {
+  static long pid = [] {
+    pthread_atfork(EndReadRunsBeforeFork, nullptr, [] { pid = static_cast<long>(getpid()); });
+    return static_cast<long>(getpid());
+  }();
+  return pid;
+}
+
+void EndReadRunsBeforeFork() {
+  std::lock_guard<std::recursive_mutex> lock(RoomLock());
+  EndReadRuns();
+}
+
 }  // namespace
 
 std::recursive_mutex& RoomLock() {
@@ -48,6 +69,7 @@ std::recursive_mutex& RoomLock() {
 }
 
 Volume::~Volume() {
+  EndReadRun();
   for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
   if (sql_) sqlite3_close_v2(sql_);
 }
@@ -63,7 +85,7 @@ std::unique_ptr<Volume> Volume::Open(const std::string& hostPath, bool create, D
 
   std::unique_ptr<Volume> v(new Volume());
   v->path_ = hostPath;
-  v->pid = static_cast<long>(getpid());
+  v->pid = CurrentPid();
   int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (exists ? 0 : SQLITE_OPEN_CREATE);
   if (sqlite3_open_v2(hostPath.c_str(), &v->sql_, flags, nullptr) != SQLITE_OK) {
     *error = exists ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND;
@@ -90,6 +112,10 @@ std::unique_ptr<Volume> Volume::Open(const std::string& hostPath, bool create, D
     }
   }
   v->Exec("PRAGMA synchronous=NORMAL");
+  // Reading a database in sort order visits its pages out of file order; a store of 20,000
+  // messages is about 6 MiB, so the default 2 MiB cache would read most pages again each walk.
+  v->Exec("PRAGMA cache_size=-8192");
+  if (sqlite3_file_control(v->sql_, "main", SQLITE_FCNTL_FILE_POINTER, &v->file_) != SQLITE_OK) v->file_ = nullptr;
   {
     Statement s = v->Prepare("SELECT value FROM volume WHERE key='lcid'");
     if (s && s.Step() == SQLITE_ROW) v->lcid = static_cast<DWORD>(s.Int(0));
@@ -98,20 +124,64 @@ std::unique_ptr<Volume> Volume::Open(const std::string& hostPath, bool create, D
 }
 
 Statement Volume::Prepare(const char* sql) {
+  if (!writing_ && active_ == 0) RenewReadRunIfStale();
   auto it = statements_.find(sql);
-  if (it != statements_.end()) return Statement(it->second);
+  if (it != statements_.end()) return Statement(it->second, &active_);
   sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(sql_, sql, -1, &stmt, nullptr) != SQLITE_OK) return Statement(nullptr);
+  if (sqlite3_prepare_v2(sql_, sql, -1, &stmt, nullptr) != SQLITE_OK) return Statement(nullptr, &active_);
   statements_.emplace(sql, stmt);
-  return Statement(stmt);
+  return Statement(stmt, &active_);
 }
 
 bool Volume::Exec(const char* sql) { return sqlite3_exec(sql_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
 
 uint64_t Volume::ChangeStamp() {
-  Statement s = Prepare("PRAGMA data_version");
-  uint64_t external = (s && s.Step() == SQLITE_ROW) ? static_cast<uint64_t>(s.Int(0)) : 0;
-  return (external << 32) ^ localChanges_;
+  if (!inRun_ || !stampKnown_) {
+    Statement s = Prepare("PRAGMA data_version");
+    runStamp_ = (s && s.Step() == SQLITE_ROW) ? static_cast<uint64_t>(s.Int(0)) : 0;
+    // Within a run the value cannot move, so it is asked once per run.
+    stampKnown_ = inRun_;
+  }
+  return (runStamp_ << 32) ^ localChanges_;
+}
+
+bool Volume::ReadWalIndexHeader(unsigned char out[96]) {
+  // The first 96 bytes of the WAL index are two copies of its header; every commit and every
+  // restart of the log rewrites them. Region 0 is mapped by SQLite itself once the volume is read.
+  if (!file_ || !file_->pMethods || file_->pMethods->iVersion < 2 || !file_->pMethods->xShmMap) return false;
+  volatile void* region = nullptr;
+  if (file_->pMethods->xShmMap(file_, 0, 32768, 0, &region) != SQLITE_OK || !region) return false;
+  std::atomic_thread_fence(std::memory_order_acquire);
+  std::memcpy(out, const_cast<const void*>(region), 96);
+  return true;
+}
+
+void Volume::RenewReadRunIfStale() {
+  unsigned char header[96];
+  if (!ReadWalIndexHeader(header)) {
+    EndReadRun();  // no WAL index to watch: every statement takes its own snapshot
+    return;
+  }
+  // A header caught half-written has copies that differ; that counts as a change.
+  bool steady = std::memcmp(header, header + 48, 48) == 0;
+  if (inRun_ && steady && std::memcmp(header, runHeader_, 96) == 0) return;
+  EndReadRun();
+  // The header is read before the snapshot is taken, so the snapshot is never older than it.
+  if (!steady || !Exec("BEGIN")) return;
+  std::memcpy(runHeader_, header, 96);
+  inRun_ = true;
+}
+
+void Volume::EndReadRun() {
+  if (!inRun_) return;
+  inRun_ = false;
+  stampKnown_ = false;
+  if (!sqlite3_get_autocommit(sql_)) Exec("COMMIT");
+}
+
+void Volume::BeginWrite() {
+  EndReadRun();
+  writing_ = true;
 }
 
 bool Volume::LogChange(CEOID db, CEOID oid, UINT type) {
@@ -141,7 +211,7 @@ Volume* FindVolume(const CEGUID* guid) {
   auto& slots = Slots();
   if (guid->Data1 > slots.size()) return nullptr;
   Slot& slot = slots[guid->Data1 - 1];
-  if (!slot.volume || slot.generation != guid->Data2 || slot.volume->pid != static_cast<long>(getpid()))
+  if (!slot.volume || slot.generation != guid->Data2 || slot.volume->pid != CurrentPid())
     return nullptr;
   return slot.volume.get();
 }
@@ -149,7 +219,7 @@ Volume* FindVolume(const CEGUID* guid) {
 Volume* FindVolumeByPath(const std::string& hostPath) {
   for (auto& slot : Slots())
     if (slot.volume && slot.volume->path() == hostPath) {
-      if (slot.volume->pid != static_cast<long>(getpid())) {
+      if (slot.volume->pid != CurrentPid()) {
         // Inherited across fork: the parent's connection must not be used or closed here.
         (void)slot.volume.release();
         continue;
@@ -178,9 +248,14 @@ bool RemoveVolume(const CEGUID* guid) {
   return true;
 }
 
+void EndReadRuns() {
+  for (auto& slot : Slots())
+    if (slot.volume && slot.volume->pid == CurrentPid()) slot.volume->EndReadRun();
+}
+
 void RemoveAllVolumes() {
   for (auto& slot : Slots()) {
-    if (slot.volume && slot.volume->pid != static_cast<long>(getpid())) (void)slot.volume.release();
+    if (slot.volume && slot.volume->pid != CurrentPid()) (void)slot.volume.release();
     slot.volume.reset();
   }
 }

@@ -13,14 +13,20 @@
 
 namespace platform::db {
 
-// A prepared statement reset on release, so cached statements never hold read locks.
+class Volume;
+
+// A prepared statement, reset on release. While one is stepping, the volume keeps its read
+// snapshot (a snapshot must not be renewed under a running statement).
 class Statement {
  public:
-  Statement(sqlite3_stmt* stmt) : stmt_(stmt) {}
+  Statement(sqlite3_stmt* stmt, int* active) : stmt_(stmt), active_(active) {
+    if (stmt_) ++*active_;
+  }
   ~Statement() {
     if (stmt_) {
       sqlite3_reset(stmt_);
       sqlite3_clear_bindings(stmt_);
+      --*active_;
     }
   }
   Statement(const Statement&) = delete;
@@ -33,6 +39,7 @@ class Statement {
 
  private:
   sqlite3_stmt* stmt_;
+  int* active_;
 };
 
 class Volume {
@@ -43,12 +50,21 @@ class Volume {
   // an existing file that is not a volume is refused and never written.
   static std::unique_ptr<Volume> Open(const std::string& hostPath, bool create, DWORD* error);
 
+  // Statements outside a write run in the volume's current read snapshot (see ReadRun).
   Statement Prepare(const char* sql);
   bool Exec(const char* sql);
 
   // Changes committed by other connections (PRAGMA data_version) plus this connection's own.
   uint64_t ChangeStamp();
   void NoteLocalChange() { ++localChanges_; }
+
+  // Reads share one SQLite read transaction (a "read run") instead of taking and dropping the
+  // file locks for every statement, which cost more than the reads themselves. The run is
+  // renewed whenever the WAL index shows a commit by anyone, so no call reads stale data; it
+  // ends before every write and at every idle poll, so it never pins the WAL for long.
+  void EndReadRun();
+  void BeginWrite();
+  void EndWrite() { writing_ = false; }
 
   // Appends one entry to the change log, keeping the log bounded.
   bool LogChange(CEOID db, CEOID oid, UINT type);
@@ -64,7 +80,17 @@ class Volume {
 
  private:
   Volume() = default;
+  void RenewReadRunIfStale();
+  bool ReadWalIndexHeader(unsigned char out[96]);
+
   sqlite3* sql_ = nullptr;
+  sqlite3_file* file_ = nullptr;  // the main database file, for the WAL index
+  bool inRun_ = false;
+  bool writing_ = false;
+  int active_ = 0;  // statements in use
+  unsigned char runHeader_[96] = {};  // the WAL index header when the run began
+  bool stampKnown_ = false;
+  uint64_t runStamp_ = 0;
   std::string path_;
   std::unordered_map<std::string, sqlite3_stmt*> statements_;
   uint64_t localChanges_ = 0;
@@ -73,9 +99,13 @@ class Volume {
 // BEGIN IMMEDIATE ... COMMIT, rolled back unless committed: every write is one transaction.
 class Transaction {
  public:
-  explicit Transaction(Volume& v) : v_(v) { ok_ = v_.Exec("BEGIN IMMEDIATE"); }
+  explicit Transaction(Volume& v) : v_(v) {
+    v_.BeginWrite();
+    ok_ = v_.Exec("BEGIN IMMEDIATE");
+  }
   ~Transaction() {
     if (ok_ && !done_) v_.Exec("ROLLBACK");
+    v_.EndWrite();
   }
   bool ok() const { return ok_; }
   bool Commit() {
@@ -97,6 +127,8 @@ Volume* FindVolume(const CEGUID* guid);
 Volume* FindVolumeByPath(const std::string& hostPath);
 Volume* AddVolume(std::unique_ptr<Volume> v);
 bool RemoveVolume(const CEGUID* guid);
+// Ends every volume's read run (the idle poller calls this).
+void EndReadRuns();
 void RemoveAllVolumes();
 
 // Every Ce* call runs under this lock; the room's state is shared with the idle poller.

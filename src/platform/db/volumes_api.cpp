@@ -123,6 +123,7 @@ BOOL CeMountDBVolEx(PCEGUID pGuid, LPCWSTR lpwszDBVol, CEVOLUMEOPTIONS* pOptions
   Volume* added = AddVolume(std::move(v));
   ++g_counts.volumesOpened;
   *pGuid = added->guid;
+  WatchForChanges();  // the idle poller also ends the volume's read run
   return TRUE;
 }
 
@@ -262,10 +263,8 @@ HANDLE CeOpenDatabaseInSession(HANDLE hSession, PCEGUID pGuid, PCEOID poid, LPCW
     db->lastChangeSeen = v->LastChangeSeq();
   }
   if (poid) *poid = db->db;
-  bool watch = db->hasRequest;
   HANDLE h = AddDatabase(std::move(db));
   if (h == INVALID_HANDLE_VALUE) return SetLastError(ERROR_NOT_ENOUGH_MEMORY), INVALID_HANDLE_VALUE;
-  if (watch) WatchForChanges();
   return h;
 }
 
