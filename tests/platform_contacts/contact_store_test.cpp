@@ -192,6 +192,28 @@ TEST_F(ContactStoreTest, FindMatchingContactByAnyFormOfTheNumber) {
   EXPECT_EQ(item, nullptr);
 }
 
+// A number shared by two cards belongs to the first one in the file; an edited file is looked
+// up afresh.
+TEST_F(ContactStoreTest, ASharedNumberFindsTheFirstCardAndEditsAreSeen) {
+  auto& store = platform::contacts::ContactStore::Instance();
+  Write("BEGIN:VCARD\nVERSION:3.0\nFN:First\nTEL;TYPE=HOME:02-555-0101\nEND:VCARD\n"
+        "BEGIN:VCARD\nVERSION:3.0\nFN:Second\nTEL;TYPE=CELL:025550101\nEND:VCARD\n");
+  int which = -1;
+  auto found = store.FindByNumber(u"+82 2 555 0101", &which);
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(found->card.name, u"First");
+  EXPECT_EQ(which, 2);
+  EXPECT_EQ(store.FindByOid(found->oid), found);
+
+  Write("BEGIN:VCARD\nVERSION:3.0\nFN:Third\nTEL;TYPE=WORK:02 555 0101\nEND:VCARD\n");
+  store.Refresh();
+  found = store.FindByNumber(u"025550101", &which);
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(found->card.name, u"Third");
+  EXPECT_EQ(which, 1);
+  EXPECT_EQ(store.FindByNumber(u"010-1234-5678", &which), nullptr);
+}
+
 TEST_F(ContactStoreTest, PictureStreamHoldsThePhotoAndNoPhotoIsAnError) {
   std::vector<uint8_t> rgba(8 * 4 * 4, 255);
   std::string png = platform::contacts::EncodePng(8, 4, rgba);

@@ -120,8 +120,10 @@ std::string CleanKey(std::string key) {
 std::string ContactKey(const VCard& card) {
   if (!card.uid.empty()) return CleanKey("uid:" + Utf16ToUtf8(card.uid));
   std::string basis = Utf16ToUtf8(card.name);
-  for (const std::u16string* n : {&card.mobile, &card.business, &card.home})
-    basis += "\x1f" + Utf16ToUtf8(CanonicalPhoneNumber(*n));
+  for (const std::u16string* n : {&card.mobile, &card.business, &card.home}) {
+    basis += '\x1f';
+    basis += Utf16ToUtf8(CanonicalPhoneNumber(*n));
+  }
   return "card:" + HexKey(basis);
 }
 
@@ -133,6 +135,16 @@ ContactStore& ContactStore::Instance() {
 void ContactStore::Refresh() {
   std::lock_guard<std::mutex> lock(mutex_);
   LoadLocked();
+}
+
+void ContactStore::IndexLocked(const StoredContact& c, int position) {
+  byOid_.emplace(c.oid, position);
+  // The first contact in store order keeps a number, and within a contact mobile comes first.
+  const std::u16string* numbers[3] = {&c.card.mobile, &c.card.business, &c.card.home};
+  for (int i = 0; i < 3; ++i) {
+    std::u16string canonical = CanonicalPhoneNumber(*numbers[i]);
+    if (!canonical.empty()) byNumber_.emplace(std::move(canonical), NumberOwner{position, i});
+  }
 }
 
 void ContactStore::LoadLocked() {
@@ -148,6 +160,8 @@ void ContactStore::LoadLocked() {
   loadedTime_ = time;
   contacts_.clear();
   slots_.clear();
+  byOid_.clear();
+  byNumber_.clear();
   VCardFile parsed = ParseVCards(ReadAll(file));
   problems_ = parsed.skipped;
   size_t nextProblem = 0;
@@ -167,6 +181,7 @@ void ContactStore::LoadLocked() {
     auto c = std::make_shared<StoredContact>();
     c->oid = oids.OidFor(key);
     c->card = std::move(card);
+    IndexLocked(*c, static_cast<int>(contacts_.size()));
     contacts_.push_back(std::move(c));
   }
   keepProblemsBefore(1 << 30);
@@ -182,9 +197,8 @@ std::vector<std::shared_ptr<const StoredContact>> ContactStore::Contacts() {
 std::shared_ptr<const StoredContact> ContactStore::FindByOid(uint32_t oid) {
   std::lock_guard<std::mutex> lock(mutex_);
   LoadLocked();
-  for (auto& c : contacts_)
-    if (c->oid == oid) return c;
-  return nullptr;
+  auto it = byOid_.find(oid);
+  return it == byOid_.end() ? nullptr : contacts_[it->second];
 }
 
 std::shared_ptr<const StoredContact> ContactStore::FindByNumber(std::u16string_view number, int* which) {
@@ -192,15 +206,10 @@ std::shared_ptr<const StoredContact> ContactStore::FindByNumber(std::u16string_v
   if (wanted.empty()) return nullptr;
   std::lock_guard<std::mutex> lock(mutex_);
   LoadLocked();
-  for (auto& c : contacts_) {
-    const std::u16string* numbers[3] = {&c->card.mobile, &c->card.business, &c->card.home};
-    for (int i = 0; i < 3; ++i)
-      if (!numbers[i]->empty() && CanonicalPhoneNumber(*numbers[i]) == wanted) {
-        if (which) *which = i;
-        return c;
-      }
-  }
-  return nullptr;
+  auto it = byNumber_.find(wanted);
+  if (it == byNumber_.end()) return nullptr;
+  if (which) *which = it->second.which;
+  return contacts_[it->second.contact];
 }
 
 std::u16string ContactStore::Categories() {

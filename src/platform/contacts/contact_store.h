@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/contacts/vcard.h"
@@ -48,6 +49,7 @@ class ContactStore {
 
  private:
   void LoadLocked();
+  void IndexLocked(const StoredContact& c, int position);
   bool WriteStoreLocked(const std::string& bytes, std::string* error);
 
   std::mutex mutex_;
@@ -56,6 +58,13 @@ class ContactStore {
   uintmax_t loadedSize_ = static_cast<uintmax_t>(-1);
   bool loaded_ = false;
   std::vector<std::shared_ptr<const StoredContact>> contacts_;
+  // Positions in contacts_ by identifier and by canonical number (phone_number.h).
+  std::unordered_map<uint32_t, int> byOid_;
+  struct NumberOwner {
+    int contact;
+    int which;
+  };
+  std::unordered_map<std::u16string, NumberOwner> byNumber_;
   std::vector<VCardProblem> problems_;
   // The store file's cards in order, readable or not: an import rewrites the file from this, so a
   // card this store could not read is kept as it was.
