@@ -139,23 +139,30 @@ Pixels ResizePixels(const Pixels& src, int width, int height) {
       o[x * 4 + 3] = static_cast<uint16_t>((a3 + kHalf) >> kShift);
     }
   }
+  // Columns a whole output row at a time, tap by tap, so the inner loops run straight along
+  // memory and the compiler can vectorise them.
   const size_t stride = static_cast<size_t>(width) * 4;
+  thread_local std::vector<int32_t> sums;
+  sums.resize(stride);
   for (int y = 0; y < height; ++y) {
     const Tap& t = ys.taps[y];
-    const int32_t* w = &ys.weights[t.offset];
+    std::fill(sums.begin(), sums.end(), 0);
+    int32_t* acc = sums.data();
+    for (int k = 0; k < t.count; ++k) {
+      const int32_t w = ys.weights[t.offset + k];
+      const uint16_t* p = &rows[static_cast<size_t>(t.first + k) * stride];
+      for (size_t x = 0; x < stride; ++x) acc[x] += w * p[x];
+    }
+    constexpr int kShift = kWeightBits + 6;
     uint8_t* o = &out.bgra[static_cast<size_t>(y) * stride];
     for (size_t x = 0; x < stride; ++x) {
-      const uint16_t* p = &rows[static_cast<size_t>(t.first) * stride + x];
-      int32_t acc = 0;
-      for (int k = 0; k < t.count; ++k, p += stride) acc += w[k] * *p;
-      constexpr int kShift = kWeightBits + 6;
-      int v = (acc + (1 << (kShift - 1))) >> kShift;
+      int v = (acc[x] + (1 << (kShift - 1))) >> kShift;
       o[x] = static_cast<uint8_t>(v > 255 ? 255 : v);
     }
+    // Rounding may leave a colour a hair above its alpha; premultiplied data must not.
+    for (size_t x = 0; x < stride; x += 4)
+      for (int c = 0; c < 3; ++c) o[x + c] = std::min(o[x + c], o[x + 3]);
   }
-  // Rounding may leave a colour a hair above its alpha; premultiplied data must not.
-  for (size_t i = 0; i < out.bgra.size(); i += 4)
-    for (int c = 0; c < 3; ++c) out.bgra[i + c] = std::min(out.bgra[i + c], out.bgra[i + 3]);
   return out;
 }
 
