@@ -3,7 +3,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <cstdlib>
+#include <memory>
 
 #include "platform/gdi/text_layer.h"
 
@@ -20,7 +21,7 @@ class Surface {
   uint32_t* Row(int y) { return reinterpret_cast<uint32_t*>(origin_ + stride_ * y); }
   const uint32_t* Row(int y) const { return reinterpret_cast<const uint32_t*>(origin_ + stride_ * y); }
   // Start of the memory block (what CreateDIBSection hands out), whatever the row order.
-  void* bits() { return storage_.data(); }
+  void* bits() { return storage_.get(); }
   bool bottomUp() const { return stride_ < 0; }
 
   TextLayer& text() { return text_; }
@@ -28,7 +29,12 @@ class Surface {
  private:
   int width_;
   int height_;
-  std::vector<uint32_t> storage_;
+  // calloc: fresh pages from the system are already zero, so a large surface is not written
+  // twice (a start with a thousand contact pictures makes a thousand of them).
+  struct Free {
+    void operator()(uint32_t* p) const { std::free(p); }
+  };
+  std::unique_ptr<uint32_t[], Free> storage_;
   uint8_t* origin_;
   std::ptrdiff_t stride_;
   TextLayer text_;
