@@ -3,7 +3,6 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,11 +14,10 @@
 #include <vector>
 
 #include "contacts/contact_book.h"
+#include "kit/bench_device.h"
 #include "pimstore.h"
 #include "platform/base/device_root.h"
 #include "platform/base/text.h"
-#include "platform/contacts/picture.h"
-#include "platform/contacts/text_decode.h"
 
 namespace {
 
@@ -58,8 +56,6 @@ std::vector<int> KeysOf(const std::string& query) {
 class BenchDevice {
  public:
   explicit BenchDevice(const std::string& vcf) {
-    std::string tmpl = (fs::temp_directory_path() / "parlo-bench-XXXXXX").string();
-    dir_ = mkdtemp(tmpl.data());
     fs::create_directories(dir_ / "Program Files" / "Parlo");
     platform::device::SetRoot(dir_);
     std::ofstream(dir_ / "contacts.vcf", std::ios::binary) << vcf;
@@ -73,33 +69,19 @@ class BenchDevice {
     app_->Logoff();
     app_->Release();
     CoUninitialize();
-    fs::remove_all(dir_);
   }
   IPOutlookApp* app() const { return app_; }
   fs::path cache() const { return dir_ / "Program Files" / "Parlo" / "allcontacts.dat"; }
 
  private:
-  fs::path dir_;
+  bench::TempDir temp_;
+  const fs::path& dir_ = temp_.path();
   IPOutlookApp* app_ = nullptr;
 };
 
 std::string NamesVcf(const std::vector<std::string>& names, bool pictures) {
   std::string vcf;
-  std::string photo;
-  if (pictures) {
-    const int s = 96;
-    std::vector<uint8_t> px(s * s * 4);
-    for (int y = 0; y < s; ++y)
-      for (int x = 0; x < s; ++x) {
-        uint8_t* p = &px[(y * s + x) * 4];
-        bool in = std::hypot(x - 47.5, y - 47.5) < 43;
-        p[0] = in ? 200 : 240;
-        p[1] = in ? 80 : 240;
-        p[2] = in ? 60 : 240;
-        p[3] = 255;
-      }
-    photo = "PHOTO;ENCODING=b;TYPE=JPEG:" + platform::contacts::EncodeBase64(platform::contacts::EncodeJpeg(s, s, px, 85)) + "\r\n";
-  }
+  std::string photo = pictures ? bench::PhotoLine() : "";
   for (size_t i = 0; i < names.size(); ++i) {
     char number[32];
     std::snprintf(number, sizeof number, "010-%04zu-%04zu", (i * 7919) % 10000, i % 10000);

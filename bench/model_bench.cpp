@@ -3,21 +3,17 @@
 // grouping. Also the heap the loaded model holds per message.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
-#include <stdlib.h>
-
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <string>
-
-#include "platform/base/clock.h"
-#include "platform/base/device_root.h"
-#include <fstream>
-
 #include <objbase.h>
 #include <pimstore.h>
 
+#include <fstream>
+#include <string>
+#include <vector>
+
 #include "contacts/contact_book.h"
+#include "kit/bench_device.h"
+#include "platform/base/clock.h"
+#include "platform/base/device_root.h"
 #include "platform/gdi/window_dc.h"
 #include "store/message_store.h"
 
@@ -28,36 +24,22 @@ constexpr int kNumbers = 500;
 constexpr int kContacts = 1000;
 
 struct Device {
-  std::filesystem::path dir;
+  bench::TempDir dir;
 
   Device() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "parlo-bench-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) std::abort();
-    dir = tmpl;
-    platform::device::SetRoot(dir);
+    platform::device::SetRoot(dir.path());
     SYSTEMTIME start{};
     platform::clock::ParseLocalTime("2024-03-05 14:07:09", &start);
     platform::clock::UseVirtual(start);
     platform::gdi::CreateScreen(480, 800, 192, 192);
-    Fill();
+    bench::FillReceived(kRecords, kNumbers, true);
     LoadContacts();
     if (!MessageStore::Instance()->OpenStore(nullptr)) std::abort();
-  }
-  ~Device() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
   }
 
   // 1,000 contacts, half of them owning one of the message numbers.
   void LoadContacts() {
-    std::ofstream vcf(dir / "contacts.vcf");
-    for (int i = 0; i < kContacts; ++i) {
-      char number[32];
-      std::snprintf(number, sizeof number, "010-%04d-%04d", 1000 + i, i < kNumbers / 2 ? i * 7 : 9999 - i);
-      vcf << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Contact " << i << "\r\nTEL;TYPE=CELL:" << number
-          << "\r\nEND:VCARD\r\n";
-    }
-    vcf.close();
+    std::ofstream(dir.path() / "contacts.vcf") << bench::ContactsVcf(kContacts, kNumbers / 2, false);
     CoInitializeEx(nullptr, 0);
     void* object = nullptr;
     if (FAILED(CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp, &object)))
@@ -67,46 +49,6 @@ struct Device {
     parlo::ContactBook& book = parlo::ContactBook::Instance(app);
     book.LoadContacts(false);
     if (book.Count() != kContacts) std::abort();
-  }
-
-  void Fill() {
-    CEGUID guid{};
-    if (!CeMountDBVolEx(&guid, kDefaultStorePath, nullptr, CREATE_NEW)) std::abort();
-    for (const char16_t* name : {u"\\RECV_MSG", u"\\SEND_MSG"}) {
-      CEDBASEINFOEX info;
-      std::memset(&info, 0, sizeof(info));
-      info.wVersion = CEDBASEINFOEX_VERSION;
-      info.dwFlags = CEDB_VALIDNAME;
-      StringCchCopyW(info.szDbaseName, CEDB_MAXDBASENAMELEN, name);
-      if (!CeCreateDatabaseEx2(&guid, &info)) std::abort();
-    }
-    CEOID oid = 0;
-    HANDLE db = CeOpenDatabaseInSession(nullptr, &guid, &oid, u"\\RECV_MSG", nullptr, 0, nullptr);
-    for (int i = 0; i < kRecords; ++i) {
-      WCHAR number[32], id[32];
-      StringCchPrintfW(number, 32, u"010-%04d-%04d", 1000 + i % kNumbers, (i % kNumbers) * 7);
-      StringCchPrintfW(id, 32, u"2024%02d%02d%06d%03d", 1 + i % 12, 1 + i % 28, (i * 7919) % 1000000, i % 1000);
-      SYSTEMTIME st{2024, static_cast<WORD>(1 + i % 12), 0, static_cast<WORD>(1 + i % 28),
-                    static_cast<WORD>(i % 24), static_cast<WORD>(i % 60), static_cast<WORD>(i % 60), 0};
-      FILETIME ft{};
-      SystemTimeToFileTime(&st, &ft);
-      CEPROPVAL v[8];
-      std::memset(v, 0, sizeof(v));
-      v[0].propid = PROP_TIME;
-      v[0].val.filetime = ft;
-      v[1].propid = PROP_NUMBER;
-      v[1].val.lpwstr = number;
-      v[2].propid = PROP_TEXT;
-      v[2].val.lpwstr = const_cast<LPWSTR>(u"안녕하세요, 오늘 회의는 세 시에 시작합니다. 늦지 마세요!");
-      v[3].propid = PROP_READ;
-      v[3].val.iVal = static_cast<short>(i % 2);
-      v[4].propid = PROP_MESSAGE_ID;
-      v[4].val.lpwstr = id;
-      v[5].propid = PROP_KIND;
-      v[6].propid = PROP_AUX_FLAG;
-      v[7].propid = PROP_MMS_FLAG;
-      if (!CeWriteRecordProps(db, 0, 8, v)) std::abort();
-    }
   }
 };
 
@@ -134,11 +76,7 @@ void BM_NameLookupsAlone(benchmark::State& state) {
   TheDevice();
   parlo::ContactBook& book = parlo::ContactBook::Instance(nullptr);
   std::vector<std::u16string> numbers;
-  for (int i = 0; i < kNumbers; ++i) {
-    WCHAR number[32];
-    StringCchPrintfW(number, 32, u"010-%04d-%04d", 1000 + i, i * 7);
-    numbers.emplace_back(number);
-  }
+  for (int i = 0; i < kNumbers; ++i) numbers.push_back(bench::CorrespondentNumber(i));
   for (auto _ : state) {
     int named = 0;
     for (const std::u16string& number : numbers) {

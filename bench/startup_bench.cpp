@@ -1,5 +1,5 @@
-// Headless start to the first frame on an empty device: parlo is started with automation and
-// the time runs until it answers `screen` (the frame is up, painted and idle).
+// Headless start to the first frame, on an empty device and on a busy phone: parlo is started
+// with automation and the time runs until it answers `screen` (the frame is up, painted and idle).
 #include <benchmark/benchmark.h>
 #include <poll.h>
 #include <spawn.h>
@@ -8,9 +8,13 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "kit/bench_device.h"
+#include "platform/base/device_root.h"
 
 extern char** environ;
 
@@ -45,39 +49,72 @@ void ReadLine(int fd) {
   }
 }
 
+void RunDeviceTool(std::vector<std::string> args) {
+  args.insert(args.begin(), (BinDir() / "parlo-device").string());
+  int status = 0;
+  waitpid(Spawn(args, 0, 1), &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error("parlo-device failed");
+}
+
+// One start of parlo on `device`, timed from the spawn until it answers `screen` (the frame is
+// up, painted and idle); then it is told to quit, untimed. Without a state, nothing is timed.
+void TimeOneStart(benchmark::State* state, const fs::path& device) {
+  int in[2], out[2];
+  if (pipe(in) || pipe(out)) throw std::runtime_error("pipe");
+  pid_t pid = Spawn({(BinDir() / "parlo").string(), "--device", device.string(), "--headless", "--automate",
+                     "--virtual-clock", "2024-03-05 14:07:09"},
+                    in[0], out[1]);
+  close(in[0]);
+  close(out[1]);
+  (void)!write(in[1], "screen\n", 7);
+  ReadLine(out[0]);
+  if (state) state->PauseTiming();
+  (void)!write(in[1], "quit\n", 5);
+  ReadLine(out[0]);
+  close(in[1]);
+  close(out[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (state) state->ResumeTiming();
+}
+
 void StartToFirstFrame(benchmark::State& state) {
-  fs::path bin = BinDir();
-  std::string tmpl = (fs::temp_directory_path() / "parlo-bench-XXXXXX").string();
-  if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp");
-  fs::path device = fs::path(tmpl) / "device";
-  {
-    int status = 0;
-    pid_t init = Spawn({(bin / "parlo-device").string(), "--device", device.string(), "init", "--empty"}, 0, 1);
-    waitpid(init, &status, 0);
+  bench::TempDir temp;
+  fs::path device = temp.path() / "device";
+  RunDeviceTool({"--device", device.string(), "init", "--empty"});
+  for (auto _ : state) TimeOneStart(&state, device);
+}
+
+// A busy phone: 20,000 messages from 500 numbers and 1,000 contacts with pictures, half of them
+// among the correspondents. `cached`: the contact cache of an earlier run is there (the usual
+// start); otherwise every start reads the address book and its pictures afresh.
+void StartToFirstFrameBusyPhone(benchmark::State& state, bool cached) {
+  bench::TempDir temp;
+  fs::path device = temp.path() / "device";
+  RunDeviceTool({"--device", device.string(), "init", "--empty"});
+  platform::device::SetRoot(device);
+  bench::FillReceived(20000, 500, false);
+  std::ofstream(device / "contacts.vcf", std::ios::binary) << bench::ContactsVcf(1000, 250, true);
+  fs::path cache = device / "Program Files" / "Parlo" / "allcontacts.dat";
+  if (cached) {
+    TimeOneStart(nullptr, device);  // writes the cache at its end
+    if (!fs::exists(cache)) state.SkipWithError("no contact cache after a run");
   }
   for (auto _ : state) {
-    int in[2], out[2];
-    if (pipe(in) || pipe(out)) throw std::runtime_error("pipe");
-    pid_t pid = Spawn({(bin / "parlo").string(), "--device", device.string(), "--headless", "--automate",
-                       "--virtual-clock", "2024-03-05 14:07:09"},
-                      in[0], out[1]);
-    close(in[0]);
-    close(out[1]);
-    (void)!write(in[1], "screen\n", 7);
-    ReadLine(out[0]);
-    state.PauseTiming();
-    (void)!write(in[1], "quit\n", 5);
-    ReadLine(out[0]);
-    close(in[1]);
-    close(out[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    state.ResumeTiming();
+    if (!cached) {
+      state.PauseTiming();
+      fs::remove(cache);
+      state.ResumeTiming();
+    }
+    TimeOneStart(&state, device);
   }
-  fs::remove_all(tmpl);
 }
+void StartToFirstFrameBusyPhoneCached(benchmark::State& state) { StartToFirstFrameBusyPhone(state, true); }
+void StartToFirstFrameBusyPhoneNoCache(benchmark::State& state) { StartToFirstFrameBusyPhone(state, false); }
 
 }  // namespace
 
 BENCHMARK(StartToFirstFrame)->Unit(benchmark::kMillisecond)->Iterations(30)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
+BENCHMARK(StartToFirstFrameBusyPhoneCached)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
+BENCHMARK(StartToFirstFrameBusyPhoneNoCache)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
 BENCHMARK_MAIN();

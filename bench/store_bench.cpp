@@ -4,11 +4,9 @@
 #include <sqlite3.h>
 #include <stdlib.h>
 
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <string>
 
+#include "kit/bench_device.h"
 #include "platform/base/clock.h"
 #include "platform/base/device_root.h"
 #include "store/message_store.h"
@@ -18,66 +16,16 @@ namespace {
 constexpr int kRecords = 20000;
 
 struct Device {
-  std::filesystem::path dir;
+  bench::TempDir dir;
 
   Device() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "parlo-bench-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) std::abort();
-    dir = tmpl;
-    platform::device::SetRoot(dir);
+    platform::device::SetRoot(dir.path());
     SYSTEMTIME start{};
     platform::clock::ParseLocalTime("2024-03-05 14:07:09", &start);
     platform::clock::UseVirtual(start);
-    Fill();
+    bench::FillReceived(kRecords, 97, true);
     MessageStore* store = MessageStore::Instance();
     if (!store->OpenStore(nullptr) || store->CountRecords(DB_RECV) != kRecords) std::abort();
-  }
-  ~Device() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
-
-  // The phone's side: a volume whose received database holds kRecords messages.
-  void Fill() {
-    CEGUID guid{};
-    if (!CeMountDBVolEx(&guid, kDefaultStorePath, nullptr, CREATE_NEW)) std::abort();
-    for (const char16_t* name : {u"\\RECV_MSG", u"\\SEND_MSG"}) {
-      CEDBASEINFOEX info;
-      std::memset(&info, 0, sizeof(info));
-      info.wVersion = CEDBASEINFOEX_VERSION;
-      info.dwFlags = CEDB_VALIDNAME;
-      StringCchCopyW(info.szDbaseName, CEDB_MAXDBASENAMELEN, name);
-      if (!CeCreateDatabaseEx2(&guid, &info)) std::abort();
-    }
-    CEOID oid = 0;
-    HANDLE db = CeOpenDatabaseInSession(nullptr, &guid, &oid, u"\\RECV_MSG", nullptr, 0, nullptr);
-    for (int i = 0; i < kRecords; ++i) {
-      WCHAR number[32], id[32];
-      StringCchPrintfW(number, 32, u"010-%04d-%04d", i % 97, i % 9973);
-      // Identifiers out of insertion order, so the sort has work to do.
-      StringCchPrintfW(id, 32, u"2024%02d%02d%06d%03d", 1 + i % 12, 1 + i % 28, (i * 7919) % 1000000, i % 1000);
-      const WCHAR* text = i % 3 ? u"안녕하세요, 오늘 회의는 세 시에 시작합니다. 늦지 마세요!" : u"See you at the station at 7.";
-      SYSTEMTIME st{2024, static_cast<WORD>(1 + i % 12), 0, static_cast<WORD>(1 + i % 28), static_cast<WORD>(i % 24),
-                    static_cast<WORD>(i % 60), static_cast<WORD>(i % 60), 0};
-      FILETIME ft{};
-      SystemTimeToFileTime(&st, &ft);
-      CEPROPVAL v[8];
-      std::memset(v, 0, sizeof(v));
-      v[0].propid = PROP_TIME;
-      v[0].val.filetime = ft;
-      v[1].propid = PROP_NUMBER;
-      v[1].val.lpwstr = number;
-      v[2].propid = PROP_TEXT;
-      v[2].val.lpwstr = const_cast<LPWSTR>(text);
-      v[3].propid = PROP_READ;
-      v[3].val.iVal = static_cast<short>(i % 2);
-      v[4].propid = PROP_MESSAGE_ID;
-      v[4].val.lpwstr = id;
-      v[5].propid = PROP_KIND;
-      v[6].propid = PROP_AUX_FLAG;
-      v[7].propid = PROP_MMS_FLAG;
-      if (!CeWriteRecordProps(db, 0, 8, v)) std::abort();
-    }
   }
 };
 
@@ -103,7 +51,7 @@ void BM_ReadRecordAtEveryPosition(benchmark::State& state) {
 
 // The same rows, in the same order, with the same values fetched, in one query.
 void BM_PlainSqliteQuery(benchmark::State& state) {
-  std::string path = (TheDevice().dir / "MITs Store" / "MMS" / "mms.edb").string();
+  std::string path = (TheDevice().dir.path() / "MITs Store" / "MMS" / "mms.edb").string();
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) std::abort();
   // The same page cache as the store's own connection, so neither side reads pages twice.
