@@ -108,8 +108,7 @@ LRESULT MainView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void MainView::OnCreate(int width, int height) {
   ReadUnreadCount();
   headerPressed_ = titlePressed_ = false;
-  left_.Clear();
-  right_.Clear();
+  buttons_.Clear();
 
   const int L = 0, T = 0, R = width, B = height, W = width;
   header_ = RECT{L, T, R, T + 70};
@@ -118,8 +117,7 @@ void MainView::OnCreate(int width, int height) {
   title_ = RECT{L + 15, T, W / 2, T + 70};
   headerButton_ = ShrinkRect(RECT{R - 80, T, R, T + 70}, ScaleX(1), ScaleY(1));
   list_.Create(hwnd_, listRect, kConversationListId);
-  left_.rect = ShrinkRect(RECT{L, B - 100, L + W / 2, B}, 15, 10);
-  right_.rect = ShrinkRect(RECT{L + W / 2, B - 100, R, B}, 15, 10);
+  buttons_.Layout(footer_);
 
   Skin& skin = Skin::Instance();
   button_.Reset(skin.Button());
@@ -192,8 +190,8 @@ void MainView::Paint() {
   DrawTextW(dc, title, -1, &titleRect, DT_NOPREFIX | DT_NOCLIP | DT_SINGLELINE | DT_VCENTER);
 
   SetTextColor(dc, RGB(0, 0, 0));
-  PaintFooterButton(dc, left_, u"문자 보내기");
-  PaintFooterButton(dc, right_, u"삭제");
+  PaintFooterButton(dc, buttons_.left, u"문자 보내기");
+  PaintFooterButton(dc, buttons_.right, u"삭제");
   SetBkMode(dc, oldMode);
   image_.End(paint.dc(), width, height);
 }
@@ -202,15 +200,8 @@ void MainView::Paint() {
 
 void MainView::OnPress(POINT p) {
   SetCapture(hwnd_);
-  if (Contains(left_.rect, p)) {
-    SetTimer(hwnd_, kLeftHoldTimer, kHoldMs, nullptr);
-    left_.pressed = left_.held = true;
-    Invalidate(left_.rect);
-  } else if (Contains(right_.rect, p)) {
-    SetTimer(hwnd_, kRightHoldTimer, kHoldMs, nullptr);
-    right_.pressed = right_.held = true;
-    Invalidate(right_.rect);
-  } else if (Contains(headerButton_, p)) {
+  if (buttons_.Press(hwnd_, p) != FooterButtons::kNone) return;
+  if (Contains(headerButton_, p)) {
     headerPressed_ = true;
     Invalidate(headerButton_);
   } else if (Contains(title_, p)) {
@@ -220,16 +211,7 @@ void MainView::OnPress(POINT p) {
 }
 
 void MainView::OnMove(POINT p) {
-  if (left_.held && !Contains(left_.rect, p)) {
-    KillTimer(hwnd_, kLeftHoldTimer);
-    left_.Clear();
-    Invalidate(left_.rect);
-  }
-  if (right_.held && !Contains(right_.rect, p)) {
-    KillTimer(hwnd_, kRightHoldTimer);
-    right_.Clear();
-    Invalidate(right_.rect);
-  }
+  buttons_.Move(hwnd_, p);
   if (titlePressed_ && !Contains(title_, p)) {
     titlePressed_ = false;
     Invalidate(title_);
@@ -237,52 +219,32 @@ void MainView::OnMove(POINT p) {
 }
 
 void MainView::OnRelease(POINT p) {
-  if (left_.held) KillTimer(hwnd_, kLeftHoldTimer);
-  if (right_.held) KillTimer(hwnd_, kRightHoldTimer);
   if (GetCapture() == hwnd_) ReleaseCapture();
-
-  enum class Act { None, Compose, Delete, Exit, Menu } act = Act::None;
-  if (left_.pressed && Contains(left_.rect, p)) act = Act::Compose;
-  else if (right_.pressed && Contains(right_.rect, p)) act = Act::Delete;
-  else if (headerPressed_ && Contains(headerButton_, p)) act = Act::Exit;
-  else if (titlePressed_ && Contains(title_, p)) act = Act::Menu;
-
+  const FooterButtons::Which footer = buttons_.Release(hwnd_, p);
+  const bool exit = footer == FooterButtons::kNone && headerPressed_ && Contains(headerButton_, p);
+  const bool menu = footer == FooterButtons::kNone && !exit && titlePressed_ && Contains(title_, p);
   // Released before acting, so nothing stays lit behind a message box, a menu or another view.
-  if (left_.pressed) Invalidate(left_.rect);
-  if (right_.pressed) Invalidate(right_.rect);
   if (headerPressed_) Invalidate(headerButton_);
   if (titlePressed_) Invalidate(title_);
-  left_.Clear();
-  right_.Clear();
   headerPressed_ = titlePressed_ = false;
 
-  switch (act) {
-    case Act::Compose:
-      SendToFrame(UM_SHOWCOMPOSE, COMPOSE_REPLY, 1);
-      break;
-    case Act::Delete:
-      DeleteSelected();
-      break;
-    case Act::Exit:
-      SendToFrame(WM_COMMAND, ID_EXIT, 0);
-      break;
-    case Act::Menu:
-      ShowMenu(p);
-      break;
-    case Act::None:
-      break;
-  }
+  if (footer == FooterButtons::kLeft) SendToFrame(UM_SHOWCOMPOSE, COMPOSE_REPLY, 1);
+  else if (footer == FooterButtons::kRight) DeleteSelected();
+  else if (exit) SendToFrame(WM_COMMAND, ID_EXIT, 0);
+  else if (menu) ShowMenu(p);
 }
 
 void MainView::OnHoldTimer(UINT_PTR id) {
-  KillTimer(hwnd_, id);
-  FooterButton& button = id == kLeftHoldTimer ? left_ : right_;
-  // A tick queued before the finger left or lifted is stale.
-  if (!button.held) return;
-  button.Clear();
-  Invalidate(button.rect);
-  if (id == kLeftHoldTimer) SendToFrame(UM_SHOWCOMPOSE, COMPOSE_NEW, 0);
-  else DeleteEverything();
+  switch (buttons_.HoldEnded(hwnd_, id)) {
+    case FooterButtons::kLeft:
+      SendToFrame(UM_SHOWCOMPOSE, COMPOSE_NEW, 0);
+      break;
+    case FooterButtons::kRight:
+      DeleteEverything();
+      break;
+    case FooterButtons::kNone:
+      break;
+  }
 }
 
 // ---- Menu ----

@@ -14,9 +14,6 @@ namespace parlo {
 // The unread count changed (registry notification).
 inline constexpr UINT UM_UNREAD_CHANGED = WM_USER + 30;  // 0x41E
 inline constexpr int kConversationListId = 2210;
-inline constexpr UINT_PTR kLeftHoldTimer = 1;
-inline constexpr UINT_PTR kRightHoldTimer = 2;
-inline constexpr UINT kHoldMs = 400;
 
 class MainView : public FrameView {
  public:
@@ -42,8 +39,8 @@ class MainView : public FrameView {
   int UnreadCount() const { return unread_; }
   const RECT& TitleRect() const { return title_; }
   const RECT& HeaderButtonRect() const { return headerButton_; }
-  const RECT& LeftButtonRect() const { return left_.rect; }
-  const RECT& RightButtonRect() const { return right_.rect; }
+  const RECT& LeftButtonRect() const { return buttons_.left.rect; }
+  const RECT& RightButtonRect() const { return buttons_.right.rect; }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -68,7 +65,7 @@ class MainView : public FrameView {
   HWND hwnd_ = nullptr;
   ConversationList list_;
   RECT header_{}, footer_{}, title_{}, headerButton_{};
-  FooterButton left_, right_;
+  FooterButtons buttons_;
   bool headerPressed_ = false;
   bool titlePressed_ = false;
   int32_t unread_ = 0;

@@ -1,6 +1,7 @@
 #include "views/main_view_common.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "model/conversation.h"
 #include "phone.h"
@@ -82,5 +83,65 @@ void CallCorrespondent(const MessageRecord& record) {
 
 WaitCursor::WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
 WaitCursor::~WaitCursor() { SetCursor(previous_); }
+
+namespace {
+
+void Repaint(HWND hwnd, const RECT& r) { InvalidateRect(hwnd, &r, FALSE); }
+
+}  // namespace
+
+void FooterButtons::Layout(const RECT& footer) {
+  const int middle = footer.left + (footer.right - footer.left) / 2;
+  left.rect = ShrinkRect(RECT{footer.left, footer.top, middle, footer.bottom}, 15, 10);
+  right.rect = ShrinkRect(RECT{middle, footer.top, footer.right, footer.bottom}, 15, 10);
+}
+
+void FooterButtons::Clear() {
+  left.Clear();
+  right.Clear();
+}
+
+FooterButtons::Which FooterButtons::Press(HWND hwnd, POINT p) {
+  const Which which = Contains(left.rect, p) ? kLeft : Contains(right.rect, p) ? kRight : kNone;
+  if (which == kNone) return kNone;
+  FooterButton& button = which == kLeft ? left : right;
+  SetTimer(hwnd, which == kLeft ? kLeftHoldTimer : kRightHoldTimer, kHoldMs, nullptr);
+  button.pressed = button.held = true;
+  Repaint(hwnd, button.rect);
+  return which;
+}
+
+void FooterButtons::Move(HWND hwnd, POINT p) {
+  for (auto [button, timer] : {std::pair{&left, kLeftHoldTimer}, std::pair{&right, kRightHoldTimer}}) {
+    if (button->held && !Contains(button->rect, p)) {
+      KillTimer(hwnd, timer);
+      button->Clear();
+      Repaint(hwnd, button->rect);
+    }
+  }
+}
+
+FooterButtons::Which FooterButtons::Release(HWND hwnd, POINT p) {
+  if (left.held) KillTimer(hwnd, kLeftHoldTimer);
+  if (right.held) KillTimer(hwnd, kRightHoldTimer);
+  const Which which = left.pressed && Contains(left.rect, p)     ? kLeft
+                      : right.pressed && Contains(right.rect, p) ? kRight
+                                                                 : kNone;
+  // Released before the view acts, so nothing stays lit behind a message box or another view.
+  if (left.pressed) Repaint(hwnd, left.rect);
+  if (right.pressed) Repaint(hwnd, right.rect);
+  Clear();
+  return which;
+}
+
+FooterButtons::Which FooterButtons::HoldEnded(HWND hwnd, UINT_PTR timer) {
+  KillTimer(hwnd, timer);
+  FooterButton& button = timer == kLeftHoldTimer ? left : right;
+  // A tick queued before the finger left or lifted is stale.
+  if (!button.held) return kNone;
+  button.Clear();
+  Repaint(hwnd, button.rect);
+  return timer == kLeftHoldTimer ? kLeft : kRight;
+}
 
 }  // namespace parlo

@@ -25,6 +25,27 @@ struct FooterButton {
 };
 void PaintFooterButton(HDC dc, const FooterButton& button, const WCHAR* label);
 
+inline constexpr UINT_PTR kLeftHoldTimer = 1;
+inline constexpr UINT_PTR kRightHoldTimer = 2;
+inline constexpr UINT kHoldMs = 400;
+
+// The footer's two buttons, each with its hold timer: a press starts the button's timer, leaving
+// the button while holding ends the hold, lifting ends both. Which button acts is the view's say.
+struct FooterButtons {
+  enum Which { kNone, kLeft, kRight };
+  FooterButton left, right;
+
+  void Layout(const RECT& footer);
+  void Clear();
+  // Starts the hold of the button under `p`; kNone when `p` is on neither.
+  Which Press(HWND hwnd, POINT p);
+  void Move(HWND hwnd, POINT p);
+  // The button pressed and lifted inside; both are released and repainted.
+  Which Release(HWND hwnd, POINT p);
+  // The button whose hold ran its full time, released; kNone for a stale tick.
+  Which HoldEnded(HWND hwnd, UINT_PTR timer);
+};
+
 // The view's own off-screen image, of the client size, made on the first paint.
 class OffscreenImage {
  public:

@@ -119,13 +119,12 @@ LRESULT ThreadView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void ThreadView::OnCreate(int width, int height) {
-  const int L = 0, T = 0, R = width, B = height, W = width;
+  const int L = 0, T = 0, R = width, B = height;
   header_ = RECT{L, T, R, T + 120};
   const RECT listRect{L, T + 120, R, B - 100};
   footer_ = RECT{L, B - 100, R, B};
   back_ = ShrinkRect(RECT{R - 80, T, R, T + 120}, ScaleX(1), ScaleY(1));
-  left_.rect = ShrinkRect(RECT{L, B - 100, L + W / 2, B}, 15, 10);
-  right_.rect = ShrinkRect(RECT{L + W / 2, B - 100, R, B}, 15, 10);
+  buttons_.Layout(footer_);
   list_.Create(hwnd_, listRect, kMessageListId);
 
   Skin& skin = Skin::Instance();
@@ -134,8 +133,7 @@ void ThreadView::OnCreate(int width, int height) {
   defaultPicture_.Reset(skin.ContactPicture());
   defaultWidth_ = skin.PictureWidth();
   defaultHeight_ = skin.PictureHeight();
-  left_.Clear();
-  right_.Clear();
+  buttons_.Clear();
   backPressed_ = false;
   picture_ = nullptr;
 }
@@ -188,8 +186,8 @@ void ThreadView::Paint() {
   MoveToEx(dc, header_.left + 1, header_.bottom - 1, nullptr);
   LineTo(dc, header_.right - 1, header_.bottom - 1);
 
-  PaintFooterButton(dc, left_, u"답장");
-  PaintFooterButton(dc, right_, u"삭제");
+  PaintFooterButton(dc, buttons_.left, u"답장");
+  PaintFooterButton(dc, buttons_.right, u"삭제");
   SetBkMode(dc, oldMode);
   image_.End(paint.dc(), width, height);
 }
@@ -198,73 +196,37 @@ void ThreadView::Paint() {
 
 void ThreadView::OnPress(POINT p) {
   SetCapture(hwnd_);
-  if (Contains(left_.rect, p)) {
-    SetTimer(hwnd_, kLeftHoldTimer, kHoldMs, nullptr);
-    left_.pressed = left_.held = true;
-    Invalidate(left_.rect);
-  } else if (Contains(right_.rect, p)) {
-    SetTimer(hwnd_, kRightHoldTimer, kHoldMs, nullptr);
-    right_.pressed = right_.held = true;
-    Invalidate(right_.rect);
-  } else if (Contains(back_, p)) {
+  if (buttons_.Press(hwnd_, p) == FooterButtons::kNone && Contains(back_, p)) {
     backPressed_ = true;
     Invalidate(back_);
   }
 }
 
-void ThreadView::OnMove(POINT p) {
-  if (left_.held && !Contains(left_.rect, p)) {
-    KillTimer(hwnd_, kLeftHoldTimer);
-    left_.Clear();
-    Invalidate(left_.rect);
-  }
-  if (right_.held && !Contains(right_.rect, p)) {
-    KillTimer(hwnd_, kRightHoldTimer);
-    right_.Clear();
-    Invalidate(right_.rect);
-  }
-}
+void ThreadView::OnMove(POINT p) { buttons_.Move(hwnd_, p); }
 
 void ThreadView::OnRelease(POINT p) {
-  if (left_.held) KillTimer(hwnd_, kLeftHoldTimer);
-  if (right_.held) KillTimer(hwnd_, kRightHoldTimer);
   if (GetCapture() == hwnd_) ReleaseCapture();
-
-  enum class Act { None, Reply, Delete, Back } act = Act::None;
-  if (left_.pressed && Contains(left_.rect, p)) act = Act::Reply;
-  else if (right_.pressed && Contains(right_.rect, p)) act = Act::Delete;
-  else if (backPressed_ && Contains(back_, p)) act = Act::Back;
-
-  if (left_.pressed) Invalidate(left_.rect);
-  if (right_.pressed) Invalidate(right_.rect);
+  const FooterButtons::Which footer = buttons_.Release(hwnd_, p);
+  const bool back = footer == FooterButtons::kNone && backPressed_ && Contains(back_, p);
   if (backPressed_) Invalidate(back_);
-  left_.Clear();
-  right_.Clear();
   backPressed_ = false;
 
-  switch (act) {
-    case Act::Reply:
-      SendToFrame(UM_SHOWCOMPOSE, COMPOSE_REPLY, 0);
-      break;
-    case Act::Delete:
-      DeleteSelected();
-      break;
-    case Act::Back:
-      SendToFrame(UM_SHOWLIST, 0, 0);
-      break;
-    case Act::None:
-      break;
-  }
+  if (footer == FooterButtons::kLeft) SendToFrame(UM_SHOWCOMPOSE, COMPOSE_REPLY, 0);
+  else if (footer == FooterButtons::kRight) DeleteSelected();
+  else if (back) SendToFrame(UM_SHOWLIST, 0, 0);
 }
 
 void ThreadView::OnHoldTimer(UINT_PTR id) {
-  KillTimer(hwnd_, id);
-  FooterButton& button = id == kLeftHoldTimer ? left_ : right_;
-  if (!button.held) return;  // a stale tick
-  button.Clear();
-  Invalidate(button.rect);
-  if (id == kLeftHoldTimer) HandOffSelected();
-  else SendToFrame(UM_SHOWCOMPOSE, COMPOSE_FORWARD, 0);
+  switch (buttons_.HoldEnded(hwnd_, id)) {
+    case FooterButtons::kLeft:
+      HandOffSelected();
+      break;
+    case FooterButtons::kRight:
+      SendToFrame(UM_SHOWCOMPOSE, COMPOSE_FORWARD, 0);
+      break;
+    case FooterButtons::kNone:
+      break;
+  }
 }
 
 // ---- Acting on the selected message ----

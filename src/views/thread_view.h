@@ -42,8 +42,8 @@ class ThreadView : public FrameView {
 
   MessageList& list() { return list_; }
   const RECT& BackButtonRect() const { return back_; }
-  const RECT& LeftButtonRect() const { return left_.rect; }
-  const RECT& RightButtonRect() const { return right_.rect; }
+  const RECT& LeftButtonRect() const { return buttons_.left.rect; }
+  const RECT& RightButtonRect() const { return buttons_.right.rect; }
 
   // Tests replace the composer launch, which runs on the worker thread.
   static void SetMmsLauncherForTests(MmsLauncher launcher);
@@ -66,7 +66,7 @@ class ThreadView : public FrameView {
   HWND hwnd_ = nullptr;
   MessageList list_;
   RECT header_{}, footer_{}, back_{};
-  FooterButton left_, right_;
+  FooterButtons buttons_;
   bool backPressed_ = false;
   HBITMAP picture_ = nullptr;  // borrowed from the contact book
   int pictureWidth_ = 0;
