@@ -97,6 +97,13 @@ bool DecodePicture(std::string_view bytes, Pixels* out) {
   out->bgra.resize(static_cast<size_t>(w) * h * 4);
   for (size_t i = 0; i < out->bgra.size(); i += 4) {
     unsigned a = rgba[i + 3];
+    if (a == 255) {  // most photos are opaque: nothing to premultiply
+      out->bgra[i + 0] = rgba[i + 2];
+      out->bgra[i + 1] = rgba[i + 1];
+      out->bgra[i + 2] = rgba[i + 0];
+      out->bgra[i + 3] = 255;
+      continue;
+    }
     out->bgra[i + 0] = static_cast<uint8_t>((rgba[i + 2] * a + 127) / 255);
     out->bgra[i + 1] = static_cast<uint8_t>((rgba[i + 1] * a + 127) / 255);
     out->bgra[i + 2] = static_cast<uint8_t>((rgba[i + 0] * a + 127) / 255);
