@@ -102,7 +102,7 @@ void ForEachRecord(HANDLE db, F&& f) {
 std::string TimeText(const FILETIME& ft) {
   SYSTEMTIME st;
   if (!FileTimeToSystemTime(&ft, &st)) return "";
-  char text[32];
+  char text[36];  // six fields of up to five digits each, five separators
   std::snprintf(text, sizeof(text), "%04d-%02d-%02d %02d:%02d:%02d", st.wYear, st.wMonth, st.wDay, st.wHour,
                 st.wMinute, st.wSecond);
   return text;
@@ -181,7 +181,8 @@ struct NewMessage {
   bool mms = false;
 };
 
-NewMessage Prepare(const std::string& number, const std::string& text, const std::string& at, bool mms) {
+// `at` is null when no time was given (now); an empty one is a bad time like any other.
+NewMessage Prepare(const std::string& number, const std::string& text, const char* at, bool mms) {
   NewMessage m;
   m.number = platform::Utf8ToUtf16(number);
   m.text = platform::Utf8ToUtf16(text);
@@ -190,9 +191,9 @@ NewMessage Prepare(const std::string& number, const std::string& text, const std
   if (m.text.size() > kMaxText) throw UsageError{"the text is longer than 259 characters"};
   if (m.number.find(u'\0') != std::u16string::npos || m.text.find(u'\0') != std::u16string::npos)
     throw UsageError{"the number or text holds a NUL character"};
-  if (!at.empty()) {
-    if (!platform::clock::ParseLocalTime(at.c_str(), &m.time))
-      throw UsageError{"--at wants a local time as \"YYYY-MM-DD HH:MM:SS\", not \"" + at + "\""};
+  if (at) {
+    if (!platform::clock::ParseLocalTime(at, &m.time))
+      throw UsageError{"--at wants a local time as \"YYYY-MM-DD HH:MM:SS\", not \"" + std::string(at) + "\""};
   } else {
     GetLocalTime(&m.time);
     m.time.wMilliseconds = 0;
@@ -212,14 +213,16 @@ std::u16string MessageIdFor(HANDLE db, const SYSTEMTIME& t) {
     for (WORD i = 0; i < n; ++i)
       if (v[i].propid == kMessageId && !(v[i].wFlags & CEDB_PROPNOTFOUND) && v[i].val.lpwstr) {
         std::u16string id = v[i].val.lpwstr;
-        if (id.size() == 17 && id.compare(0, 14, prefix) == 0) {
-          int seq = std::stoi(platform::Utf16ToUtf8(id.substr(14)));
+        // Another program's identifier may end in anything: only three digits count.
+        auto digit = [&](size_t k) { return id[k] >= u'0' && id[k] <= u'9'; };
+        if (id.size() == 17 && id.compare(0, 14, prefix) == 0 && digit(14) && digit(15) && digit(16)) {
+          int seq = (id[14] - u'0') * 100 + (id[15] - u'0') * 10 + (id[16] - u'0');
           if (seq >= next) next = seq + 1;
         }
       }
   });
   if (next > 999) throw UsageError{"too many messages in one second"};
-  char seq[8];
+  char seq[12];  // room for any int, though `next` is 0..999 here
   std::snprintf(seq, sizeof(seq), "%03d", next);
   return prefix + platform::Utf8ToUtf16(seq);
 }
@@ -286,8 +289,8 @@ void AddMessageCommands(CLI::App& app) {
   receive->add_flag("--mms", args->mms, "a multimedia message");
   receive->add_option("--at", args->at, "local time \"YYYY-MM-DD HH:MM:SS\" (default: now)");
   receive->add_option("text", args->text, "the message text")->required();
-  receive->callback([args] {
-    NewMessage m = Prepare(args->number, args->text, args->at, args->mms);
+  receive->callback([args, receive] {
+    NewMessage m = Prepare(args->number, args->text, receive->count("--at") ? args->at.c_str() : nullptr, args->mms);
     Store store(true);
     CEOID oid = Receive(store, m);
     PublishUnread(store.recv(), true);
@@ -299,8 +302,8 @@ void AddMessageCommands(CLI::App& app) {
   sent->add_flag("--mms", args->mms, "a multimedia message");
   sent->add_option("--at", args->at, "local time \"YYYY-MM-DD HH:MM:SS\" (default: now)");
   sent->add_option("text", args->text, "the message text")->required();
-  sent->callback([args] {
-    NewMessage m = Prepare(args->number, args->text, args->at, args->mms);
+  sent->callback([args, sent] {
+    NewMessage m = Prepare(args->number, args->text, sent->count("--at") ? args->at.c_str() : nullptr, args->mms);
     Store store(true);
     PrintOid(RecordSent(store, m), "send");
   });

@@ -1,0 +1,201 @@
+// parlo-device's message commands end to end: what they store, and that bad input changes nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "e2e/process.h"
+#include "kit/temp_device.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Args = std::vector<std::string>;
+
+constexpr const char* kAt = "2024-03-05 14:07:09";
+constexpr const char* kUnreadKey = "HKLM\\System\\State\\Messages\\SMS\\Unread";
+
+std::string Repeat(const std::string& piece, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += piece;
+  return out;
+}
+
+// Everything a message command may change, read back through the tool and from the volume's files.
+struct DeviceState {
+  std::string messages, notifications, unread, volume, wal;
+};
+
+class DeviceMessages : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(Device({"init", "--empty"}).exitCode, 0); }
+
+  e2e::Finished Device(Args args) {
+    args.insert(args.begin(), {"--device", device_.dir().string()});
+    return e2e::Run("parlo-device", args);
+  }
+  std::vector<nlohmann::json> Json(const Args& args) {
+    e2e::Finished f = Device(args);
+    EXPECT_EQ(f.exitCode, 0) << f.err;
+    std::vector<nlohmann::json> lines;
+    std::istringstream in(f.out);
+    for (std::string line; std::getline(in, line);) lines.push_back(nlohmann::json::parse(line));
+    return lines;
+  }
+  int Unread() { return Json({"reg", "get", kUnreadKey, "Unread"}).at(0)["value"].get<int>(); }
+  DeviceState State() {
+    fs::path volume = device_.dir() / "MITs Store" / "MMS" / "mms.edb";
+    return {Device({"messages"}).out, Device({"notifications"}).out, Device({"reg", "get", kUnreadKey, "Unread"}).out,
+            parlo_test::ReadFileBytes(volume), parlo_test::ReadFileBytes(volume.string() + "-wal")};
+  }
+  // A store with one unread received message and one sent, so a stray write or delete shows.
+  void Seed() {
+    ASSERT_EQ(Device({"receive", "--from", "010-1234-5678", "--at", kAt, "unread"}).exitCode, 0);
+    ASSERT_EQ(Device({"record-sent", "--to", "010-1234-5678", "--at", kAt, "sent"}).exitCode, 0);
+  }
+  void ExpectRefused(const std::vector<Args>& cases) {
+    DeviceState before = State();
+    for (const Args& args : cases) {
+      std::string shown;
+      for (const std::string& a : args) shown += (shown.empty() ? "" : " ") + a.substr(0, 40);
+      e2e::Finished f = Device(args);
+      EXPECT_EQ(f.exitCode, 2) << shown;
+      EXPECT_EQ(f.err.rfind("parlo-device: ", 0), 0u) << shown << ": " << f.err;
+      EXPECT_EQ(std::count(f.err.begin(), f.err.end(), '\n'), 1) << shown << ": " << f.err;
+      EXPECT_TRUE(!f.err.empty() && f.err.back() == '\n') << shown;
+      EXPECT_EQ(f.out, "") << shown;
+      DeviceState after = State();
+      EXPECT_EQ(after.messages, before.messages) << shown;
+      EXPECT_EQ(after.notifications, before.notifications) << shown;
+      EXPECT_EQ(after.unread, before.unread) << shown;
+      EXPECT_TRUE(after.volume == before.volume) << shown << ": the volume's bytes changed";
+      EXPECT_TRUE(after.wal == before.wal) << shown << ": the volume's log changed";
+    }
+  }
+
+  parlo_test::TempDevice device_;
+};
+
+TEST_F(DeviceMessages, ReceiveAndRecordSentStoreWhatThePhoneWould) {
+  EXPECT_EQ(Device({"notifications"}).out, "");
+  std::vector<nlohmann::json> out = Json({"receive", "--from", "010-1234-5678", "--at", kAt, "점심 먹자"});
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out[0]["db"], "recv");
+
+  std::vector<nlohmann::json> recv = Json({"messages", "--db", "recv"});
+  ASSERT_EQ(recv.size(), 1u);
+  EXPECT_EQ(recv[0]["oid"], out[0]["oid"]);
+  const nlohmann::json& props = recv[0]["props"];
+  EXPECT_EQ(props["0x00010040"], kAt);
+  EXPECT_EQ(props["0x0002001F"], "010-1234-5678");
+  EXPECT_EQ(props["0x0003001F"], "점심 먹자");
+  EXPECT_EQ(props["0x00050002"], 0);  // unread
+  EXPECT_EQ(props["0x000A0002"], 0);  // a short message
+  EXPECT_EQ(Unread(), 1);
+  std::vector<nlohmann::json> shown = Json({"notifications"});
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0]["clsid"], "{592A0D12-F0AC-411B-A175-8B348238F1FD}");
+  EXPECT_NE(shown[0]["html"].get<std::string>().find('1'), std::string::npos);
+
+  // A second message in the same second gets a later identifier, so it sorts first, and raises the count.
+  Json({"receive", "--from", "02-555-0199", "--mms", "--at", kAt, "사진"});
+  recv = Json({"messages", "--db", "recv"});
+  ASSERT_EQ(recv.size(), 2u);
+  EXPECT_EQ(recv[0]["props"]["0x000A0002"], 1);
+  EXPECT_GT(recv[0]["props"]["0x0006001F"], recv[1]["props"]["0x0006001F"]);
+  EXPECT_EQ(Unread(), 2);
+  EXPECT_NE(Json({"notifications"}).at(0)["html"].get<std::string>().find('2'), std::string::npos);
+
+  // Sent elsewhere on the phone: read, kind 2 (3 for MMS), and no news for the unread count.
+  // The longest number and text the store's records hold go in whole.
+  std::string number(31, '7'), text = Repeat("가", 259);
+  out = Json({"record-sent", "--to", number, "--at", "2024-02-29 23:59:59", text});
+  Json({"record-sent", "--to", "010", "--mms", "--at", kAt, "mms"});
+  std::vector<nlohmann::json> send = Json({"messages", "--db", "send"});
+  ASSERT_EQ(send.size(), 2u);
+  EXPECT_EQ(send[0]["props"]["0x000A0002"], 3);
+  ASSERT_EQ(send[1]["oid"], out[0]["oid"]);  // the earlier message sorts last
+  const nlohmann::json& sms = send[1];
+  EXPECT_EQ(sms["props"]["0x00010040"], "2024-02-29 23:59:59");
+  EXPECT_EQ(sms["props"]["0x0002001F"], number);
+  EXPECT_EQ(sms["props"]["0x0003001F"], text);
+  EXPECT_EQ(sms["props"]["0x00050002"], 1);
+  EXPECT_EQ(sms["props"]["0x000A0002"], 2);
+  EXPECT_EQ(Json({"messages", "--db", "recv"}), recv);
+  EXPECT_EQ(Unread(), 2);
+}
+
+TEST_F(DeviceMessages, DeleteRemovesExactlyThatMessage) {
+  Seed();
+  int second = Json({"receive", "--from", "011", "--at", kAt, "second"}).at(0)["oid"].get<int>();
+  std::vector<nlohmann::json> all = Json({"messages"});
+  ASSERT_EQ(all.size(), 3u);
+  ASSERT_EQ(Unread(), 2);
+
+  ASSERT_EQ(Device({"delete", "--oid", std::to_string(second)}).exitCode, 0);
+  std::vector<nlohmann::json> left = Json({"messages"});
+  all.erase(std::remove_if(all.begin(), all.end(), [&](const nlohmann::json& m) { return m["oid"] == second; }),
+            all.end());
+  EXPECT_EQ(left, all);
+  EXPECT_EQ(Unread(), 1);
+
+  // Deleting the last unread message clears the count and takes the bubble away; sent ones stay.
+  ASSERT_EQ(Device({"delete", "--oid", std::to_string(Json({"messages", "--db", "recv"}).at(0)["oid"].get<int>())})
+                .exitCode,
+            0);
+  EXPECT_EQ(Unread(), 0);
+  EXPECT_EQ(Device({"notifications"}).out, "");
+  EXPECT_EQ(Json({"messages", "--db", "send"}).size(), 1u);
+}
+
+TEST_F(DeviceMessages, MalformedTimesChangeNothing) {
+  Seed();
+  std::vector<Args> cases;
+  for (const char* at : {"garbage", "", "2024-02-30 12:00:00", "2024-03-05 25:61:00", "2024-02-30 25:61:00",
+                         "2023-02-29 00:00:00", "2024-13-01 00:00:00", "2024-03-05", "2024-03-05 14:07:09 and more",
+                         "1600-12-31 23:59:59"}) {
+    cases.push_back({"receive", "--from", "010", "--at", at, "text"});
+    cases.push_back({"record-sent", "--to", "010", "--at", at, "text"});
+  }
+  ExpectRefused(cases);
+}
+
+TEST_F(DeviceMessages, OverlongNumbersAndTextsChangeNothing) {
+  Seed();
+  ExpectRefused({{"receive", "--from", std::string(32, '1'), "--at", kAt, "text"},
+                 {"record-sent", "--to", Repeat("일", 32), "--at", kAt, "text"},
+                 {"receive", "--from", "010", "--at", kAt, std::string(260, 'a')},
+                 {"record-sent", "--to", "010", "--at", kAt, Repeat("가", 260)},
+                 {"receive", "--from", "010", "--at", kAt, Repeat("😀", 130)},  // 260 UTF-16 units
+                 {"receive", "--from", "010", "--at", kAt, std::string(100000, 'a')}});
+}
+
+TEST_F(DeviceMessages, DeleteRefusesWhatIsNotAMessage) {
+  Seed();
+  for (const nlohmann::json& m : Json({"messages"})) ASSERT_NE(m["oid"], 1);
+  ExpectRefused({{"delete", "--oid", "0"},
+                 {"delete", "--oid", "-1"},
+                 {"delete", "--oid", "abc"},
+                 {"delete", "--oid", "12x"},
+                 {"delete", "--oid", "99999"},
+                 {"delete", "--oid", "4294967296"},
+                 {"delete", "--oid", "1"}});  // a volume's first objects are its databases
+}
+
+TEST_F(DeviceMessages, MissingArgumentsAndUnknownDatabasesChangeNothing) {
+  Seed();
+  ExpectRefused({{"receive", "--at", kAt, "text"},
+                 {"receive", "--from", "010", "--at", kAt},
+                 {"receive", "--from"},
+                 {"record-sent", "--at", kAt, "text"},
+                 {"record-sent", "--to", "010"},
+                 {"delete"},
+                 {"delete", "--oid"},
+                 {"messages", "--db", "inbox"},
+                 {"messages", "--db"}});
+}
+
+}  // namespace
