@@ -3,9 +3,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 
+#include "platform/gdi/pixel_memory.h"
 #include "platform/gdi/text_layer.h"
 
 namespace platform::gdi {
@@ -29,12 +28,7 @@ class Surface {
  private:
   int width_;
   int height_;
-  // calloc: fresh pages from the system are already zero, so a large surface is not written
-  // twice (a start with a thousand contact pictures makes a thousand of them).
-  struct Free {
-    void operator()(uint32_t* p) const { std::free(p); }
-  };
-  std::unique_ptr<uint32_t[], Free> storage_;
+  PixelBlock storage_;
   uint8_t* origin_;
   std::ptrdiff_t stride_;
   TextLayer text_;
