@@ -23,6 +23,7 @@ function(parlo_test_folder name dir)
   endif()
   add_executable(test_${name} ${_srcs})
   target_link_libraries(test_${name} PRIVATE ${ARG_DEPS} parlo_testkit GTest::gtest_main)
+  # A hung test fails on its own after two minutes instead of holding up the whole run.
   gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "PARLO_BIN_DIR=${CMAKE_BINARY_DIR}/bin;PARLO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    PROPERTIES TIMEOUT 120 ENVIRONMENT "PARLO_BIN_DIR=${CMAKE_BINARY_DIR}/bin;PARLO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()
