@@ -12,8 +12,6 @@
 
 #include "contacts/contact_book.h"
 #include "kit/bench_device.h"
-#include "platform/base/clock.h"
-#include "platform/base/device_root.h"
 #include "platform/gdi/window_dc.h"
 #include "store/message_store.h"
 
@@ -27,10 +25,7 @@ struct Device {
   bench::TempDir dir;
 
   Device() {
-    platform::device::SetRoot(dir.path());
-    SYSTEMTIME start{};
-    platform::clock::ParseLocalTime("2024-03-05 14:07:09", &start);
-    platform::clock::UseVirtual(start);
+    bench::UseDevice(dir.path());
     platform::gdi::CreateScreen(480, 800, 192, 192);
     bench::FillReceived(kRecords, kNumbers, true);
     LoadContacts();

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "kit/bench_device.h"
-#include "platform/base/device_root.h"
 
 extern char** environ;
 
@@ -92,7 +91,7 @@ void StartToFirstFrameBusyPhone(benchmark::State& state, bool cached) {
   bench::TempDir temp;
   fs::path device = temp.path() / "device";
   RunDeviceTool({"--device", device.string(), "init", "--empty"});
-  platform::device::SetRoot(device);
+  bench::UseDevice(device);
   bench::FillReceived(20000, 500, false);
   std::ofstream(device / "contacts.vcf", std::ios::binary) << bench::ContactsVcf(1000, 250, true);
   fs::path cache = device / "Program Files" / "Parlo" / "allcontacts.dat";

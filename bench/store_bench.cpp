@@ -7,8 +7,6 @@
 #include <string>
 
 #include "kit/bench_device.h"
-#include "platform/base/clock.h"
-#include "platform/base/device_root.h"
 #include "store/message_store.h"
 
 namespace {
@@ -19,10 +17,7 @@ struct Device {
   bench::TempDir dir;
 
   Device() {
-    platform::device::SetRoot(dir.path());
-    SYSTEMTIME start{};
-    platform::clock::ParseLocalTime("2024-03-05 14:07:09", &start);
-    platform::clock::UseVirtual(start);
+    bench::UseDevice(dir.path());
     bench::FillReceived(kRecords, 97, true);
     MessageStore* store = MessageStore::Instance();
     if (!store->OpenStore(nullptr) || store->CountRecords(DB_RECV) != kRecords) std::abort();

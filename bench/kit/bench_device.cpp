@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/base/clock.h"
+#include "platform/base/device_root.h"
 #include "platform/base/text.h"
 #include "platform/contacts/picture.h"
 #include "platform/contacts/text_decode.h"
@@ -23,6 +25,13 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);
+}
+
+void UseDevice(const std::filesystem::path& root) {
+  platform::device::SetRoot(root);
+  SYSTEMTIME start{};
+  platform::clock::ParseLocalTime("2024-03-05 14:07:09", &start);
+  platform::clock::UseVirtual(start);
 }
 
 std::u16string CorrespondentNumber(int i) {

@@ -19,6 +19,9 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// Makes `root` the device of this process, on the virtual clock at 2024-03-05 14:07:09.
+void UseDevice(const std::filesystem::path& root);
+
 // The number of the `i`th correspondent: 010-(1000 + i)-(7 i), four digits each.
 std::u16string CorrespondentNumber(int i);
 
