@@ -201,8 +201,9 @@ TEST_F(DbProcessTest, ReadsInARowSeeAnotherProcesssCommitAtOnce) {
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   for (int fd : {go[0], go[1], done[0], done[1]}) close(fd);
 
-  EXPECT_EQ(CountRecords(db), 2);
+  // A seek by position first: the order it uses must be rebuilt for the other process's change.
   EXPECT_EQ(CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 0, 0, nullptr), created);
+  EXPECT_EQ(CountRecords(db), 2);
   EXPECT_EQ(CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, first, 0, nullptr), 0u);
   // And writing after the reads works: the snapshot gives way to the write.
   EXPECT_NE(Add(db, u"5"), 0u);

@@ -136,6 +136,8 @@ Statement Volume::Prepare(const char* sql) {
 bool Volume::Exec(const char* sql) { return sqlite3_exec(sql_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
 
 uint64_t Volume::ChangeStamp() {
+  // The run first: a stamp kept from a run that someone's commit has overtaken is stale.
+  if (!writing_ && active_ == 0) RenewReadRunIfStale();
   if (!inRun_ || !stampKnown_) {
     Statement s = Prepare("PRAGMA data_version");
     runStamp_ = (s && s.Step() == SQLITE_ROW) ? static_cast<uint64_t>(s.Int(0)) : 0;
