@@ -10,8 +10,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "platform/base/clock.h"
-#include "platform/base/device_root.h"
+#include "kit/bench_device.h"
 #include "platform/gdi/screen.h"
 #include "platform/wm/loop.h"
 #include "shell/draw/dpi.h"
@@ -73,12 +72,7 @@ class BenchList : public parlo::KineticList {
 
 struct Phone {
   Phone() {
-    dir = std::filesystem::temp_directory_path() / "parlo-list-bench";
-    std::filesystem::create_directories(dir);
-    platform::device::SetRoot(dir);
-    SYSTEMTIME st{};
-    platform::clock::ParseLocalTime("2024-03-05 14:07:09", &st);
-    platform::clock::UseVirtual(st);
+    bench::UseDevice(dir.path());
     platform::gdi::CreateScreen(480, 800, 192, 192);
     platform::wm::BindUiThread();
     WNDCLASSW wc{};
@@ -86,11 +80,7 @@ struct Phone {
     wc.lpszClassName = u"ListBenchParent";
     RegisterClassW(&wc);
   }
-  ~Phone() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
-  std::filesystem::path dir;
+  bench::TempDir dir;
 };
 
 Phone& ThePhone() {

@@ -11,9 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "kit/bench_device.h"
 #include "model/conversation.h"
-#include "platform/base/clock.h"
-#include "platform/base/device_root.h"
 #include "platform/gdi/screen.h"
 #include "platform/gdi/window_dc.h"
 #include "platform/wm/loop.h"
@@ -27,12 +26,7 @@ constexpr int kMessages = 2000;
 
 struct Phone {
   Phone() {
-    dir = std::filesystem::temp_directory_path() / "parlo-views-bench";
-    std::filesystem::create_directories(dir);
-    platform::device::SetRoot(dir);
-    SYSTEMTIME st{};
-    platform::clock::ParseLocalTime("2024-03-05 14:07:09", &st);
-    platform::clock::UseVirtual(st);
+    bench::UseDevice(dir.path());
     platform::gdi::CreateScreen(480, 800, 192, 192);
     platform::wm::BindUiThread();
     WNDCLASSW wc{};
@@ -42,11 +36,7 @@ struct Phone {
     frame = CreateWindowExW(0, u"ViewsBenchFrame", u"", WS_VISIBLE, 0, 0, 480, 800, nullptr, nullptr, nullptr,
                             nullptr);
   }
-  ~Phone() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
-  }
-  std::filesystem::path dir;
+  bench::TempDir dir;
   HWND frame = nullptr;
 };
 
