@@ -12,7 +12,9 @@
 namespace platform::gdi {
 namespace {
 
-// Blocks up to this size are pooled; larger surfaces (the screen, off-screen images) are few.
+// Blocks between these sizes are pooled: smaller ones (a memory DC's 1 x 1 bitmap) cost no page
+// faults worth saving, and larger surfaces (the screen, off-screen images) are few.
+constexpr size_t kPooledMin = 16 * 1024;
 constexpr size_t kPooledMax = 256 * 1024;
 constexpr size_t kGrain = 1024;
 constexpr size_t kHugePage = 2 * 1024 * 1024;
@@ -75,7 +77,7 @@ Pool& ThePool() {
 }  // namespace
 
 PixelBlock::PixelBlock(size_t bytes) {
-  if (kPoolEnabled && bytes > 0 && bytes <= kPooledMax) {
+  if (kPoolEnabled && bytes >= kPooledMin && bytes <= kPooledMax) {
     size_t rounded = (bytes + kGrain - 1) / kGrain * kGrain;
     if (void* p = ThePool().Take(rounded)) {
       data_ = static_cast<uint32_t*>(p);
