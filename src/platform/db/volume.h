@@ -13,8 +13,6 @@
 
 namespace platform::db {
 
-class Volume;
-
 // A prepared statement, reset on release. While one is stepping, the volume keeps its read
 // snapshot (a snapshot must not be renewed under a running statement).
 class Statement {
@@ -50,7 +48,7 @@ class Volume {
   // an existing file that is not a volume is refused and never written.
   static std::unique_ptr<Volume> Open(const std::string& hostPath, bool create, DWORD* error);
 
-  // Statements outside a write run in the volume's current read snapshot (see ReadRun).
+  // Statements outside a write run in the volume's current read snapshot (the read run below).
   Statement Prepare(const char* sql);
   bool Exec(const char* sql);
 
