@@ -13,8 +13,8 @@
 #include "kit/bench_device.h"
 #include "platform/gdi/screen.h"
 #include "platform/wm/loop.h"
-#include "shell/draw/dpi.h"
-#include "shell/draw/point_font.h"
+#include "draw/dpi.h"
+#include "draw/point_font.h"
 #include "views/kinetic_list.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/ui/resources.h"
+#include "program_ids.h"
 
 namespace {
 
@@ -16,13 +17,6 @@ using platform::ui::MenuTemplate;
 using platform::ui::MenuTemplateItem;
 using platform::ui::ResourceSet;
 
-constexpr WORD IDS_APP_TITLE = 128;
-constexpr WORD IDS_MENUBAR_RIGHT = 59282;
-constexpr WORD IDS_MENUBAR_LEFT = 59283;
-constexpr WORD IDR_MENU = 128;
-constexpr WORD IDR_MENUBAR = 59394;
-constexpr WORD IDD_ABOUTBOX = 100;
-constexpr WORD IDI_PARLO = 128;
 constexpr int IDC_STATIC = -1;
 
 MenuTemplateItem Item(const char16_t* text, UINT id) { return MenuTemplateItem{text, id, MF_STRING, {}}; }
@@ -31,11 +25,11 @@ MenuTemplateItem Separator() { return MenuTemplateItem{u"", 0, MF_SEPARATOR, {}}
 MenuTemplate ProgramMenu() {
   MenuTemplateItem popup{u"메뉴", 0, MF_POPUP, {}};
   popup.popup = {
-      Item(u"문자 잠그기", 33341),     Item(u"문자 잠금 사용", 33340),  Separator(),
-      Item(u"문자 새로고침", 33342),   Item(u"연락처 새로고침", 33343), Separator(),
-      Item(u"8글자씩 보여주기", 33344), Item(u"내림 차순 정렬", 33345),  Item(u"종료시 숨기기", 33346),
+      Item(u"문자 잠그기", ID_LOCK_NOW),     Item(u"문자 잠금 사용", ID_USE_LOCK),  Separator(),
+      Item(u"문자 새로고침", ID_REFRESH_MESSAGES),   Item(u"연락처 새로고침", ID_REFRESH_CONTACTS), Separator(),
+      Item(u"8글자씩 보여주기", ID_SHORT_PREVIEW), Item(u"내림 차순 정렬", ID_SORT_DESCENDING),  Item(u"종료시 숨기기", ID_HIDE_ON_EXIT),
       Separator(),
-      Item(u"이 프로그램은..", 33347), Item(u"종료", 33348),
+      Item(u"이 프로그램은..", ID_ABOUT), Item(u"종료", ID_EXIT),
   };
   return MenuTemplate{{popup}};
 }
@@ -52,7 +46,7 @@ DialogTemplate AboutBox() {
 
   DialogItemTemplate icon;
   icon.className = u"STATIC";
-  icon.textResourceId = IDI_PARLO;
+  icon.textResourceId = IDI_APP;
   icon.id = IDC_STATIC;
   icon.style = SS_ICON | WS_VISIBLE;
   icon.x = 11, icon.y = 17, icon.cx = 20, icon.cy = 20;
@@ -125,14 +119,14 @@ IconImage ProgramIcon() {
 
 std::shared_ptr<ResourceSet> ProgramResources() {
   auto set = std::make_shared<ResourceSet>();
-  set->strings[IDS_APP_TITLE] = u"Parlo";
+  set->strings[IDS_APP_NAME] = u"Parlo";
   set->strings[IDS_MENUBAR_RIGHT] = u"";
   set->strings[IDS_MENUBAR_LEFT] = u"";
-  set->menus[IDR_MENU] = ProgramMenu();
-  set->menuBars[IDR_MENUBAR] = MenuBarTemplate{IDR_MENU, {{IDS_MENUBAR_LEFT, IDS_MENUBAR_LEFT, -1},
+  set->menus[IDM_PROGRAM_MENU] = ProgramMenu();
+  set->menuBars[IDR_MENUBAR] = MenuBarTemplate{IDM_PROGRAM_MENU, {{IDS_MENUBAR_LEFT, IDS_MENUBAR_LEFT, -1},
                                                           {IDS_MENUBAR_RIGHT, IDS_MENUBAR_RIGHT, 0}}};
-  set->dialogs[IDD_ABOUTBOX] = AboutBox();
-  set->icons[IDI_PARLO] = ProgramIcon();
+  set->dialogs[IDD_ABOUT] = AboutBox();
+  set->icons[IDI_APP] = ProgramIcon();
   return set;
 }
 

@@ -10,8 +10,6 @@
 namespace parlo {
 namespace {
 
-ContactBook* g_book = nullptr;
-
 constexpr HRESULT kMissing = static_cast<HRESULT>(0x80004005);
 
 // Bounded copy into a fixed field; returns the characters stored.
@@ -49,18 +47,6 @@ void Sanitize(ContactEntry* e) {
 }
 
 }  // namespace
-
-ContactBook& ContactBook::Instance(IPOutlookApp* app) {
-  if (!g_book) g_book = new ContactBook(app);
-  return *g_book;
-}
-
-bool ContactBook::HasInstance() { return g_book != nullptr; }
-
-void ContactBook::DestroyInstance() {
-  delete g_book;
-  g_book = nullptr;
-}
 
 ContactBook::ContactBook(IPOutlookApp* app) : app_(app) {
   if (app_) {
@@ -349,7 +335,7 @@ void ContactBook::RebuildContacts() {
   LoadFromStore();
 }
 
-HRESULT ContactBook::LookupNameByNumber(DWORD* oid, LPCWSTR number, LPWSTR name, int nameChars) {
+HRESULT ContactBook::LookupNameByNumber(DWORD* oid, LPCWSTR number, LPWSTR name, int nameChars) const {
   if (!app_) return kMissing;
   IItem* item = nullptr;
   CEPROPID matched = 0;

@@ -1,6 +1,6 @@
 // The contact book: the program's list of the phone's contacts, read once from the contact store
 // and cached in allcontacts.dat beside the program; the category list; the search query and its
-// results. One per process, created on first use, destroyed by the frame.
+// results. The application owns the one book of the program.
 #pragma once
 #include <map>
 #include <memory>
@@ -20,14 +20,9 @@ namespace parlo {
 
 class ContactBook {
  public:
-  // The first call creates the book with the frame's logged-on application object (it may be
-  // null: then the book is empty). Later calls return the same book.
-  static ContactBook& Instance(IPOutlookApp* app = nullptr);
-  static bool HasInstance();
-  // Writes the cache when the list came from the store in this run, then frees everything.
-  static void DestroyInstance();
-
+  // With the frame's logged-on application object; without one the book stays empty.
   explicit ContactBook(IPOutlookApp* app);
+  // Writes the cache when the list came from the store in this run, then frees everything.
   ~ContactBook();
   ContactBook(const ContactBook&) = delete;
   ContactBook& operator=(const ContactBook&) = delete;
@@ -43,7 +38,7 @@ class ContactBook {
   void RebuildContacts();
   bool SaveContactCache();
   // 0 when a contact has `number` (identifier and name filled in), else a failure status.
-  HRESULT LookupNameByNumber(DWORD* oid, LPCWSTR number, LPWSTR name, int nameChars);
+  HRESULT LookupNameByNumber(DWORD* oid, LPCWSTR number, LPWSTR name, int nameChars) const;
   bool ContactPictureFor(DWORD oid, HBITMAP* bitmap, int* width, int* height) const;
 
   // Fits w x h into the box W x H keeping the aspect ratio.

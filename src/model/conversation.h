@@ -3,13 +3,14 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <string>
 #include <unordered_map>
 
 #include "store/message_record.h"
 
 // The records of one number, in the order Settings.view_sort chooses. Cheap at both ends.
-using Conversation = std::deque<MessageRecord*>;
+using Conversation = std::deque<std::unique_ptr<MessageRecord>>;
 
 // A number's conversation id and the name it is shown under.
 struct SenderEntry {

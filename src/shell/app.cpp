@@ -6,17 +6,19 @@
 
 #include <memory>
 
+#include "shell/application.h"
 #include "shell/main_frame.h"
 #include "shell/message_loop.h"
 #include "shell/single_instance.h"
-#include "shell/view_mode.h"
+#include "views/view_mode.h"
 
 namespace {
 
 int Run(LPCWSTR commandLine, int showCommand) {
   auto loop = std::make_unique<MessageLoop>();
   app_module::AddMessageLoop(loop.get());
-  auto frame = std::make_unique<MainFrame>(commandLine);
+  Application app;
+  auto frame = std::make_unique<MainFrame>(app, commandLine);
   WCHAR appName[260] = {};
   LoadStringW(app_module::Instance(), IDS_APP_NAME, appName, 260);
   int result = 0;

@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "shell/view_mode.h"
+#include "views/view_mode.h"
 
 // Size in characters of every number buffer the parser fills.
 constexpr int kNumberChars = 260;

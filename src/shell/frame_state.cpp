@@ -1,19 +1,12 @@
 #include "shell/frame_state.h"
 
-#include "contacts/contact_book.h"
 #include "platform/automation/state.h"
-#include "store/message_store.h"
+#include "shell/application.h"
 #include "shell/main_frame.h"
-#include "shell/settings.h"
 
 namespace {
 
-void WriteSettings(platform::automation::StateWriter& out) {
-  if (!Settings::Exists()) {
-    out.Null("settings");
-    return;
-  }
-  const Settings& s = Settings::Instance();
+void WriteSettings(platform::automation::StateWriter& out, const Settings& s) {
   out.BeginObject("settings");
   out.Bool("use_lock", s.use_lock);
   out.Bool("use_original_view", s.use_original_view);
@@ -46,26 +39,24 @@ void WriteRecord(platform::automation::StateWriter& out, const MessageRecord& r)
 }
 
 // Conversations in display order, each with its records in the model's order.
-void WriteConversations(platform::automation::StateWriter& out) {
-  MessageStore* store = MessageStore::Instance();
+void WriteConversations(platform::automation::StateWriter& out, const ConversationModel& model) {
   out.BeginArray("conversations");
-  for (const auto& [id, conversation] : store->conversations) {
+  for (int n = 0; n < model.ConversationCount(); ++n) {
+    const Conversation& conversation = model.ConversationAt(n);
     out.BeginObject(nullptr);
-    out.Int("id", id);
-    const MessageRecord* first = conversation.empty() ? nullptr : conversation.front();
-    out.Text("name", first ? store->DisplayNameFor(first->number) : u"");
+    out.Int("id", model.ConversationIdAt(n));
+    out.Text("name", conversation.empty() ? u"" : model.DisplayNameFor(conversation.front()->number));
     out.BeginArray("records");
-    for (const MessageRecord* r : conversation)
-      if (r) WriteRecord(out, *r);
+    for (const auto& r : conversation) WriteRecord(out, *r);
     out.EndArray();
     out.EndObject();
   }
   out.EndArray();
 }
 
-void WriteContacts(platform::automation::StateWriter& out) {
-  if (!parlo::ContactBook::HasInstance()) return;
-  const parlo::ContactBook& book = parlo::ContactBook::Instance();
+void WriteContacts(platform::automation::StateWriter& out, const parlo::ContactBook* contacts) {
+  if (!contacts) return;
+  const parlo::ContactBook& book = *contacts;
   out.BeginObject("contacts");
   out.Int("count", book.Count());
   out.Bool("from_store", book.LoadedFromStore());
@@ -85,10 +76,11 @@ int AddFrameState(const MainFrame& frame) {
     out.Int("mode", frame.CurrentMode());
     out.Int("previous", frame.PreviousMode());
     out.Int("start_mode", frame.StartMode());
-    out.Text("start_number", Settings::Exists() ? Settings::Instance().start_number : u"");
-    WriteSettings(out);
-    WriteConversations(out);
-    WriteContacts(out);
+    Application& app = frame.App();
+    out.Text("start_number", app.settings().start_number);
+    WriteSettings(out, app.settings());
+    WriteConversations(out, app.store().Model());
+    WriteContacts(out, app.contacts());
   });
 }
 

@@ -5,12 +5,10 @@
 #include <pimstore.h>
 #include <windbase.h>
 
-#include "contacts/contact_book.h"
+#include "draw/dpi.h"
+#include "shell/application.h"
 #include "shell/command_line.h"
-#include "shell/draw/skin.h"
-#include "store/message_store.h"
 #include "shell/frame_state.h"
-#include "shell/settings.h"
 #include "views/main_view.h"
 #include "views/thread_view.h"
 
@@ -45,8 +43,11 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 }  // namespace
 
-MainFrame::MainFrame(LPCWSTR commandLine) {
-  Settings& settings = Settings::Instance();
+MainFrame::MainFrame(Application& app, LPCWSTR commandLine) : app_(app) {
+  Settings& settings = app_.settings();
+  // The box contact pictures are scaled into: 60 by 60 at 96 dots per inch.
+  settings.photo_width = parlo::ScaleToDpi(60, parlo::DpiAxis::Horizontal);
+  settings.photo_height = parlo::ScaleToDpi(60, parlo::DpiAxis::Vertical);
   startMode_ = ParseCommandLine(commandLine, settings.start_number);
 }
 
@@ -91,7 +92,7 @@ LRESULT MainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return OnCreate();
     case WM_DESTROY:
       OnDestroy();
-      // The frame base ends the loop for a top-level window.
+      // The top-level window's end is the program's end.
       PostQuitMessage(1);
       return 0;
     case WM_COPYDATA:
@@ -164,29 +165,29 @@ LRESULT MainFrame::OnCreate() {
 
   SetFullScreen(true);
   CreateContactStoreApp();
-  parlo::ContactBook& contacts = parlo::ContactBook::Instance(outlook_);
-  contacts.SetPictureBox(Settings::Instance().photo_width, Settings::Instance().photo_height);
+  Settings& settings = app_.settings();
+  parlo::ContactBook& contacts = app_.OpenContacts(outlook_);
+  contacts.SetPictureBox(settings.photo_width, settings.photo_height);
   contacts.LoadContacts(true);
-  if (MessageStore* store = MessageStore::Instance()) {
-    store->SetStorePath(Settings::Instance().store_path);
-    store->OpenStore(hwnd_);
-    store->LoadAll();
-  }
+  MessageStore& store = app_.store();
+  store.SetStorePath(settings.store_path);
+  DWORD openError = 0;
+  if (!store.OpenStore(hwnd_, &openError) && openError)
+    MessageBoxW(hwnd_, OpenErrorText(openError), u"ERROR", MB_OK);
+  store.LoadAll();
 
   // The list view becomes the client window and the active view before the first choice.
-  if (FrameView* list = CreateView(SLOT_LIST)) {
+  if (std::unique_ptr<parlo::FrameView> list = CreateView(SLOT_LIST)) {
     RECT rc{};
     GetClientRect(hwnd_, &rc);
     if (list->CreateViewWindow(hwnd_, rc)) {
-      views_[SLOT_LIST].reset(list);
       SetWindowLongW(list->Window(), GWL_ID, ID_VIEW_CLIENT);
-      activeView_ = list;
-    } else {
-      delete list;
+      activeView_ = list.get();
+      views_[SLOT_LIST] = std::move(list);
     }
   }
 
-  if (Settings::Instance().use_lock && startMode_ != VM_CONTACTS) {
+  if (settings.use_lock && startMode_ != VM_CONTACTS) {
     current_ = previous_ = startMode_;
     SendMessageW(hwnd_, UM_SHOWLOCK, 0, 0);
   } else {
@@ -209,10 +210,7 @@ void MainFrame::OnDestroy() {
     loop->RemoveIdleHandler(this);
   }
   // The contact list writes its cache on the way out; settings save the flags last.
-  parlo::ContactBook::DestroyInstance();
-  MessageStore::Destroy();
-  parlo::Skin::Destroy();
-  Settings::Destroy();
+  app_.Shutdown();
   if (outlook_) {
     outlook_->Logoff();
     outlook_->Release();
@@ -238,7 +236,7 @@ void MainFrame::CreateContactStoreApp() {
 LRESULT MainFrame::OnCopyData(const COPYDATASTRUCT* data) {
   if (!data) return 0;
   current_ = previous_ = static_cast<int>(data->dwData);
-  WCHAR* number = Settings::Instance().start_number;
+  WCHAR* number = app_.settings().start_number;
   // At most 260 characters with the null, and never past the bytes the sender gave.
   size_t limit = data->lpData ? data->cbData / sizeof(WCHAR) : 0;
   if (limit > static_cast<size_t>(kNumberChars - 1)) limit = kNumberChars - 1;
@@ -261,14 +259,14 @@ void MainFrame::OnActivate(WORD state) {
 
 LRESULT MainFrame::OnDbNotification(LPARAM lParam) {
   auto* notification = reinterpret_cast<CENOTIFICATION*>(lParam);
-  MessageStore* store = MessageStore::Instance();
-  if (!notification || !store) return 0;
+  if (!notification) return 0;
+  MessageStore& store = app_.store();
   if (notification->uType == DB_CEOID_CREATED) {
-    MessageRecord record;
-    record.oid = notification->oid;
-    if (store->ReadRecordById(DB_RECV, &record)) {
+    auto record = std::make_unique<MessageRecord>();
+    record->oid = notification->oid;
+    if (store.ReadRecordById(DB_RECV, record.get())) {
       // Where the conversation's newest message belongs: the list reads it from there.
-      store->AddNewestRecord(new MessageRecord(record));
+      store.AddNewestRecord(std::move(record));
       if (!active_) {
         ShowViewForMode(VM_THREAD_FIRST);
         ShowWindow(hwnd_, SW_SHOW);
@@ -281,17 +279,17 @@ LRESULT MainFrame::OnDbNotification(LPARAM lParam) {
   // Deletions made while the program itself is in front are its own and already handled.
   const bool inFront = active_ && GetActiveWindow() == hwnd_;
   if (notification->uType == DB_CEOID_RECORD_DELETED && !inFront) {
-    if (store->RemoveRecordByOid(notification->oid) && (current_ == VM_LIST || current_ == VM_THREAD))
+    if (store.RemoveRecordByOid(notification->oid) && (current_ == VM_LIST || current_ == VM_THREAD))
       ShowViewForMode(current_);
   }
-  store->FreeNotification(notification);
+  store.FreeNotification(notification);
   return 0;
 }
 
 bool MainFrame::OnCommand(WORD id) {
   switch (id) {
     case ID_EXIT:
-      if (Settings::Instance().close) {
+      if (app_.settings().close) {
         PostMessageW(hwnd_, WM_CLOSE, 0, 0);
       } else {
         ShowWindow(hwnd_, SW_HIDE);
@@ -301,14 +299,12 @@ bool MainFrame::OnCommand(WORD id) {
       ShowAbout();
       return true;
     case ID_REFRESH_MESSAGES:
-      if (MessageStore* store = MessageStore::Instance()) {
-        store->ClearModel();
-        store->LoadAll();
-      }
+      app_.store().ClearModel();
+      app_.store().LoadAll();
       SendMessageW(hwnd_, UM_SHOWLIST, 0, 0);
       return true;
     case ID_REFRESH_CONTACTS:
-      parlo::ContactBook::Instance().RebuildContacts();
+      if (parlo::ContactBook* contacts = app_.contacts()) contacts->RebuildContacts();
       SendMessageW(hwnd_, UM_SHOWLIST, 0, 0);
       return true;
   }
@@ -345,22 +341,26 @@ void MainFrame::ShowViewForMode(int mode) {
   }
 }
 
-FrameView* MainFrame::CreateView(ViewSlot slot) {
+parlo::ViewContext MainFrame::ContextForViews() {
+  return parlo::ViewContext{app_.settings(), app_.store(), app_.skin(), app_.contacts(), hwnd_};
+}
+
+std::unique_ptr<parlo::FrameView> MainFrame::CreateView(ViewSlot slot) {
   // Each view is made here once its part of the program exists; until then its slot stays
   // empty and a message asking for it does nothing.
   switch (slot) {
     case SLOT_LIST:
-      return new parlo::MainView();
+      return std::make_unique<parlo::MainView>(ContextForViews());
     case SLOT_THREAD:
-      return new parlo::ThreadView();
+      return std::make_unique<parlo::ThreadView>(ContextForViews());
     default:
       return nullptr;
   }
 }
 
-LRESULT MainFrame::ShowView(ViewSlot slot, int mode, WPARAM wParam, LPARAM) {
+LRESULT MainFrame::ShowView(ViewSlot slot, int mode, WPARAM wParam, LPARAM lParam) {
   if (!views_[slot]) {
-    std::unique_ptr<FrameView> view(CreateView(slot));
+    std::unique_ptr<parlo::FrameView> view = CreateView(slot);
     if (!view) return 0;
     RECT rc{};
     GetClientRect(hwnd_, &rc);
@@ -369,14 +369,12 @@ LRESULT MainFrame::ShowView(ViewSlot slot, int mode, WPARAM wParam, LPARAM) {
   }
   previous_ = current_;
   current_ = mode;
-  // Prepare the view before it is shown.
-  if (slot == SLOT_LIST) static_cast<parlo::MainView*>(views_[slot].get())->Refill();
-  else if (slot == SLOT_THREAD) static_cast<parlo::ThreadView*>(views_[slot].get())->Open(static_cast<int>(wParam));
+  views_[slot]->OnShown(wParam, lParam);
   ActivateView(views_[slot].get());
   return 0;
 }
 
-void MainFrame::ActivateView(FrameView* view) {
+void MainFrame::ActivateView(parlo::FrameView* view) {
   if (view == activeView_) return;
   HWND window = view->Window();
   if (activeView_) {

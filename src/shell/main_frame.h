@@ -5,18 +5,20 @@
 
 #include <memory>
 
-#include "shell/frame_view.h"
+#include "views/frame_view.h"
+#include "views/view_context.h"
 #include "shell/message_loop.h"
-#include "shell/view_mode.h"
+#include "views/view_mode.h"
 
+class Application;
 struct IPOutlookApp;
 
 class MainFrame : public MessageFilter, public IdleHandler {
  public:
   enum ViewSlot { SLOT_LIST, SLOT_THREAD, SLOT_LOCK, SLOT_COMPOSE, SLOT_CONTACTS, SLOT_COUNT };
 
-  // Obtains Settings and parses the command line into the start mode.
-  explicit MainFrame(LPCWSTR commandLine);
+  // Parses the command line into the start mode, with the application's settings.
+  MainFrame(Application& app, LPCWSTR commandLine);
   ~MainFrame() override;
   MainFrame(const MainFrame&) = delete;
   MainFrame& operator=(const MainFrame&) = delete;
@@ -32,7 +34,8 @@ class MainFrame : public MessageFilter, public IdleHandler {
   int PreviousMode() const { return previous_; }
   bool IsActive() const { return active_; }
   bool IsFullScreen() const { return fullScreen_; }
-  FrameView* ActiveView() const { return activeView_; }
+  parlo::FrameView* ActiveView() const { return activeView_; }
+  Application& App() const { return app_; }
 
   bool PreTranslateMessage(MSG* msg) override;
   bool OnIdle(int count) override;
@@ -48,24 +51,26 @@ class MainFrame : public MessageFilter, public IdleHandler {
   LRESULT OnDbNotification(LPARAM lParam);
   bool OnCommand(WORD id);
   LRESULT ShowView(ViewSlot slot, int mode, WPARAM wParam, LPARAM lParam);
-  FrameView* CreateView(ViewSlot slot);
-  void ActivateView(FrameView* view);
+  std::unique_ptr<parlo::FrameView> CreateView(ViewSlot slot);
+  void ActivateView(parlo::FrameView* view);
   void SetFullScreen(bool on);
   void Layout();
   void CreateContactStoreApp();
   void ShowAbout();
+  parlo::ViewContext ContextForViews();
   // Messages a control sent to its parent go back to the control, raised by 0x2000.
   bool Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
+  Application& app_;
   HWND hwnd_ = nullptr;
   HWND menuBar_ = nullptr;
   bool fullScreen_ = false;
-  std::unique_ptr<FrameView> views_[SLOT_COUNT];
+  std::unique_ptr<parlo::FrameView> views_[SLOT_COUNT];
   ViewMode startMode_ = VM_LIST;
   int current_ = VM_LIST;
   int previous_ = VM_LIST;
   bool active_ = true;
-  FrameView* activeView_ = nullptr;
+  parlo::FrameView* activeView_ = nullptr;
   IPOutlookApp* outlook_ = nullptr;
   int stateSource_ = 0;
 };

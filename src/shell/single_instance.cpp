@@ -1,7 +1,7 @@
 #include "shell/single_instance.h"
 
 #include "shell/command_line.h"
-#include "shell/view_mode.h"
+#include "views/view_mode.h"
 
 namespace {
 constexpr int kAttempts = 25;

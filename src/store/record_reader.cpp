@@ -2,7 +2,8 @@
 #include <cstring>
 #include <string>
 
-#include "store/message_store.h"
+#include "store/record_store.h"
+#include "store/text_normalize.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ std::u16string TextOf(const CEPROPVAL& value) {
 
 }  // namespace
 
-int MessageStore::CountRecords(int index) {
+int RecordStore::CountRecords(int index) {
   HANDLE db = DatabaseHandle(index);
   if (db == INVALID_HANDLE_VALUE) return 0;
   CEDBASEINFOEX info;
@@ -24,7 +25,7 @@ int MessageStore::CountRecords(int index) {
   return static_cast<int>(info.dwNumRecords);
 }
 
-void MessageStore::ApplyProperty(int index, const CEPROPVAL& value, MessageRecord* record) {
+void RecordStore::ApplyProperty(int index, const CEPROPVAL& value, MessageRecord* record) {
   if (value.wFlags & CEDB_PROPNOTFOUND) return;
   bool sent = index == DB_SEND;
   switch (value.propid) {
@@ -43,7 +44,7 @@ void MessageStore::ApplyProperty(int index, const CEPROPVAL& value, MessageRecor
       break;
     }
     case PROP_TEXT:
-      CopyField(record->text, kTextChars, textMode == 0 ? WrapText(TextOf(value)) : TextOf(value));
+      CopyField(record->text, kTextChars, textMode_ == 0 ? WrapText(TextOf(value)) : TextOf(value));
       break;
     case PROP_READ:
       record->isRead = sent ? 1 : value.val.iVal;
@@ -64,7 +65,7 @@ void MessageStore::ApplyProperty(int index, const CEPROPVAL& value, MessageRecor
 }
 
 // Reads every property of the database's current record into `record`.
-bool MessageStore::ReadCurrent(int index, HANDLE db, MessageRecord* record, CEOID* oid) {
+bool RecordStore::ReadCurrent(int index, HANDLE db, MessageRecord* record, CEOID* oid) {
   LPBYTE buffer = nullptr;
   DWORD size = 0;
   WORD count = 0;
@@ -80,7 +81,7 @@ bool MessageStore::ReadCurrent(int index, HANDLE db, MessageRecord* record, CEOI
   return true;
 }
 
-bool MessageStore::ReadRecordById(int index, MessageRecord* record) {
+bool RecordStore::ReadRecordById(int index, MessageRecord* record) {
   HANDLE db = DatabaseHandle(index);
   if (!record || db == INVALID_HANDLE_VALUE) return false;
   if (!CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, record->oid, 0, nullptr)) return false;
@@ -88,7 +89,7 @@ bool MessageStore::ReadRecordById(int index, MessageRecord* record) {
   return ReadCurrent(index, db, record, &oid);
 }
 
-bool MessageStore::ReadRecordAt(int index, int position, MessageRecord* record) {
+bool RecordStore::ReadRecordAt(int index, int position, MessageRecord* record) {
   HANDLE db = DatabaseHandle(index);
   if (!record || db == INVALID_HANDLE_VALUE || position < 0) return false;
   if (!CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, static_cast<DWORD>(position), 0, nullptr)) return false;

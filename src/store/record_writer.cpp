@@ -3,12 +3,10 @@
 #include <string>
 
 #include "aygshell.h"
-#include "store/message_store.h"
-#include "winuser_ui.h"
+#include "store/record_store.h"
+#include "store/text_normalize.h"
 
 namespace {
-
-void ShowStoreError(const WCHAR* text) { MessageBoxW(nullptr, text, u"ERROR", MB_OK); }
 
 CEPROPVAL ShortValue(CEPROPID id, short v) {
   CEPROPVAL p;
@@ -28,7 +26,7 @@ CEPROPVAL TextValue(CEPROPID id, const WCHAR* text) {
 
 }  // namespace
 
-bool MessageStore::WriteSentRecord(int index, const WCHAR* number, const WCHAR* text, int part, MessageRecord* record) {
+bool RecordStore::WriteSentRecord(int index, const WCHAR* number, const WCHAR* text, int part, MessageRecord* record) {
   if (!record) return false;
   if (!number) number = u"";
   if (!text) text = u"";
@@ -68,12 +66,12 @@ bool MessageStore::WriteSentRecord(int index, const WCHAR* number, const WCHAR* 
   return true;
 }
 
-bool MessageStore::UpdateRecord(int index, MessageRecord* record, bool remove) {
+StoreError RecordStore::UpdateRecord(int index, MessageRecord* record, bool remove) {
   HANDLE db = DatabaseHandle(index);
-  if (!record || db == INVALID_HANDLE_VALUE) return false;
-  if (!CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, record->oid, 0, nullptr)) return false;
+  if (!record || db == INVALID_HANDLE_VALUE) return StoreError::kRecordMissing;
+  if (!CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, record->oid, 0, nullptr)) return StoreError::kRecordMissing;
   if (remove) {
-    if (!CeDeleteRecord(db, record->oid)) ShowStoreError(u"[Error 02]Can't Delete SMS Message from DB!!");
+    if (!CeDeleteRecord(db, record->oid)) return StoreError::kDeleteFailed;
   } else {
     LPBYTE buffer = nullptr;
     DWORD size = 0;
@@ -93,29 +91,29 @@ bool MessageStore::UpdateRecord(int index, MessageRecord* record, bool remove) {
     }
     LocalFree(buffer);
   }
-  PublishUnreadCount(index);
-  return true;
+  return PublishUnreadCount();
 }
 
-bool MessageStore::DeleteAllRecords(int index) {
+StoreError RecordStore::DeleteAllRecords(int index) {
   HANDLE db = DatabaseHandle(index);
-  if (db == INVALID_HANDLE_VALUE) return false;
-  if (!CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 0, 0, nullptr)) return false;
+  if (db == INVALID_HANDLE_VALUE) return StoreError::kRecordMissing;
+  if (!CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 0, 0, nullptr)) return StoreError::kRecordMissing;
   LPBYTE buffer = nullptr;
   DWORD size = 0;
+  bool allDeleted = true;
   for (;;) {
     WORD count = 0;
     // Each read moves on to the next record, so deleting the one just read keeps the walk going.
     CEOID oid = CeReadRecordPropsEx(db, CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &size, nullptr);
     if (!oid) break;
-    if (!CeDeleteRecord(db, oid)) ShowStoreError(u"[Error 01]Can't Delete SMS Message from DB!!");
+    if (!CeDeleteRecord(db, oid)) allDeleted = false;
   }
   LocalFree(buffer);
-  PublishUnreadCount(index);
-  return true;
+  const StoreError published = PublishUnreadCount();
+  return allDeleted ? published : StoreError::kDeleteAllFailed;
 }
 
-int MessageStore::CountUnread(int index) {
+int RecordStore::CountUnread(int index) {
   HANDLE db = DatabaseHandle(index);
   if (db == INVALID_HANDLE_VALUE) return 0;
   if (!CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 0, 0, nullptr)) return 0;
@@ -134,25 +132,30 @@ int MessageStore::CountUnread(int index) {
   return unread;
 }
 
-void MessageStore::PublishUnreadCount(int index) {
-  DWORD unread = static_cast<DWORD>(CountUnread(index));
-  if (unread == 0) SHNotificationRemove(&UNREAD_NOTIFICATION_CLSID, notificationId_);
-  SetStateDword(kUnreadStateKey, u"Unread", unread);
-  SetStateDword(kUnreadStateKey, u"Count", unread);
+StoreError RecordStore::PublishUnreadCount() {
+  // Only received messages are ever unread, so a change to the sent database counts them too.
+  DWORD unread = static_cast<DWORD>(CountUnread(DB_RECV));
+  if (unread == 0) SHNotificationRemove(&UNREAD_NOTIFICATION_CLSID, UNREAD_NOTIFICATION_ID);
+  StoreError error = StoreError::kNone;
+  SetStateDword(kUnreadStateKey, u"Unread", unread, &error);
+  // The second value is written even when the first failed; the first failure is the one told.
+  StoreError second = StoreError::kNone;
+  SetStateDword(kUnreadStateKey, u"Count", unread, &second);
+  return error != StoreError::kNone ? error : second;
 }
 
-DWORD MessageStore::SetStateDword(const WCHAR* key, const WCHAR* valueName, DWORD value) {
+DWORD RecordStore::SetStateDword(const WCHAR* key, const WCHAR* valueName, DWORD value, StoreError* error) {
   HKEY handle = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_WRITE, &handle) != ERROR_SUCCESS) {
     DWORD disposition = 0;
     if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, 0, nullptr, &handle, &disposition) != ERROR_SUCCESS) {
-      ShowStoreError(u"[Error]Can't open Column Size Registry!!");
+      if (error) *error = StoreError::kStateKeyFailed;
       return 0;
     }
   }
   if (RegSetValueExW(handle, valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) !=
       ERROR_SUCCESS) {
-    ShowStoreError(u"[Error]Can't Write Column Size to Registry!!");
+    if (error) *error = StoreError::kStateValueFailed;
     RegCloseKey(handle);
     return 0;
   }

@@ -1,6 +1,6 @@
 #include "views/conversation_row.h"
 
-#include "shell/draw/dpi.h"
+#include "draw/dpi.h"
 
 namespace parlo {
 

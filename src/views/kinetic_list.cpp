@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "shell/draw/dpi.h"
+#include "draw/dpi.h"
 
 namespace parlo {
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "shell/draw/gdi_holders.h"
+#include "draw/gdi_holders.h"
 #include "views/list_item.h"
 #include "views/list_scroller.h"
 #include "views/row_store.h"

@@ -2,7 +2,7 @@
 // one BitBlt to the window.
 #include <algorithm>
 
-#include "shell/draw/dpi.h"
+#include "draw/dpi.h"
 #include "views/kinetic_list.h"
 
 namespace parlo {

@@ -1,6 +1,6 @@
 #include "views/list_item.h"
 
-#include "shell/draw/dpi.h"
+#include "draw/dpi.h"
 
 namespace parlo {
 

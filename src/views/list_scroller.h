@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "shell/draw/gdi_holders.h"
+#include "draw/gdi_holders.h"
 #include "views/list_motion.h"
 
 namespace parlo {

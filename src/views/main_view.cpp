@@ -1,13 +1,14 @@
 #include "views/main_view.h"
-#include "views/window_binding.h"
+
+#include <string>
 
 #include "aygshell.h"
-#include "model/conversation.h"
-#include "shell/draw/dpi.h"
-#include "shell/draw/skin.h"
-#include "shell/settings.h"
-#include "shell/view_mode.h"
-#include "store/message_store.h"
+#include "draw/dpi.h"
+#include "draw/skin.h"
+#include "model/message_store.h"
+#include "settings/settings.h"
+#include "views/store_errors.h"
+#include "views/view_mode.h"
 
 namespace parlo {
 namespace {
@@ -15,52 +16,18 @@ namespace {
 const WCHAR kUnreadKey[] = u"System\\State\\Messages\\SMS\\Unread";
 const WCHAR kUnreadValue[] = u"Count";
 
-bool RegisterMainViewClass(WNDPROC proc) {
-  static const bool registered = [proc] {
-    WNDCLASSW wc{};
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = proc;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-    wc.lpszClassName = MainView::kClassName;
-    return RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  }();
-  return registered;
-}
-
 }  // namespace
 
+MainView::MainView(const ViewContext& context) : FrameView(context), list_(context_) {}
+
 MainView::~MainView() {
-  if (hwnd_) DestroyWindow(hwnd_);
+  // The window may outlive this part of the object; its notification must not.
+  if (unreadNotify_) RegistryCloseNotification(unreadNotify_);
 }
 
-HWND MainView::CreateViewWindow(HWND frame, const RECT& rect) {
-  if (hwnd_ || !RegisterMainViewClass(&MainView::WindowProc)) return nullptr;
-  CreateWindowExW(0, kClassName, u"", VIEW_STYLE, rect.left, rect.top, rect.right - rect.left,
-                  rect.bottom - rect.top, frame, nullptr, nullptr, this);
-  return hwnd_;
-}
-
-LRESULT CALLBACK MainView::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return BoundWindowProc(hwnd, message, wParam, lParam, &MainView::hwnd_, &MainView::HandleMessage);
-}
-
-LRESULT MainView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   switch (message) {
-    case WM_CREATE: {
-      const auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-      OnCreate(cs->cx, cs->cy);
-      return 0;
-    }
-    case WM_PAINT:
-      Paint();
-      return 0;
-    case WM_DESTROY:
-      OnDestroy();
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;
     case WM_KEYDOWN:
       return SendMessageW(list_.hwnd(), message, wParam, lParam);
     case WM_KEYUP:
@@ -78,12 +45,6 @@ LRESULT MainView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
       OnRelease(point);
       return 0;
-    case WM_TIMER:
-      if (wParam == kLeftHoldTimer || wParam == kRightHoldTimer) {
-        OnHoldTimer(wParam);
-        return 0;
-      }
-      break;
     case UM_UNREAD_CHANGED:
       ReadUnreadCount();
       Invalidate(header_);
@@ -102,13 +63,12 @@ LRESULT MainView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return DefWindowProcW(hwnd_, message, wParam, lParam);
+  return FrameView::OnMessage(message, wParam, lParam);
 }
 
 void MainView::OnCreate(int width, int height) {
   ReadUnreadCount();
   headerPressed_ = titlePressed_ = false;
-  buttons_.Clear();
 
   const int L = 0, T = 0, R = width, B = height, W = width;
   header_ = RECT{L, T, R, T + 70};
@@ -119,7 +79,7 @@ void MainView::OnCreate(int width, int height) {
   list_.Create(hwnd_, listRect, kConversationListId);
   buttons_.Layout(footer_);
 
-  Skin& skin = Skin::Instance();
+  Skin& skin = context_.skin;
   button_.Reset(skin.Button());
   buttonPressed_.Reset(skin.ButtonPressed());
 
@@ -130,7 +90,6 @@ void MainView::OnCreate(int width, int height) {
 }
 
 void MainView::OnDestroy() {
-  image_.Free();
   if (unreadNotify_) RegistryCloseNotification(unreadNotify_);
   unreadNotify_ = nullptr;
 }
@@ -158,22 +117,15 @@ int MainView::SelectedConversation() const {
 
 MessageRecord* MainView::SelectedFirstRecord() const {
   const int selected = SelectedConversation();
-  MessageStore* store = MessageStore::Instance();
-  if (selected < 0 || selected >= store->ConversationCount()) return nullptr;
-  Conversation& conversation = store->ConversationAt(selected);
-  return conversation.empty() ? nullptr : conversation.front();
+  MessageStore& store = context_.store;
+  if (selected < 0 || selected >= store.ConversationCount()) return nullptr;
+  Conversation& conversation = store.ConversationAt(selected);
+  return conversation.empty() ? nullptr : conversation.front().get();
 }
 
 // ---- Painting ----
 
-void MainView::Paint() {
-  PaintHolder paint(hwnd_);
-  RECT client{};
-  GetClientRect(hwnd_, &client);
-  const int width = client.right - client.left, height = client.bottom - client.top;
-  if (!paint.dc() || width <= 0 || height <= 0) return;
-  HDC dc = image_.Begin(paint.dc(), width, height);
-
+void MainView::PaintView(HDC dc, int, int) {
   FillRect(dc, &header_, BandBrush());
   FillRect(dc, &footer_, BandBrush());
   const int oldMode = SetBkMode(dc, TRANSPARENT);
@@ -193,7 +145,6 @@ void MainView::Paint() {
   PaintFooterButton(dc, buttons_.left, u"문자 보내기");
   PaintFooterButton(dc, buttons_.right, u"삭제");
   SetBkMode(dc, oldMode);
-  image_.End(paint.dc(), width, height);
 }
 
 // ---- Header and footer touch ----
@@ -234,17 +185,9 @@ void MainView::OnRelease(POINT p) {
   else if (menu) ShowMenu(p);
 }
 
-void MainView::OnHoldTimer(UINT_PTR id) {
-  switch (buttons_.HoldEnded(hwnd_, id)) {
-    case FooterButtons::kLeft:
-      SendToFrame(UM_SHOWCOMPOSE, COMPOSE_NEW, 0);
-      break;
-    case FooterButtons::kRight:
-      DeleteEverything();
-      break;
-    case FooterButtons::kNone:
-      break;
-  }
+void MainView::OnHold(FooterButtons::Which button) {
+  if (button == FooterButtons::kLeft) SendToFrame(UM_SHOWCOMPOSE, COMPOSE_NEW, 0);
+  else if (button == FooterButtons::kRight) DeleteEverything();
 }
 
 // ---- Menu ----
@@ -259,7 +202,7 @@ void MainView::ShowMenu(POINT p) {
 }
 
 void MainView::InitMenu(HMENU menu) {
-  const Settings& s = Settings::Instance();
+  const Settings& s = context_.settings;
   CheckMenuItem(menu, ID_USE_LOCK, MF_BYCOMMAND | (s.use_lock ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, ID_SORT_DESCENDING, MF_BYCOMMAND | (!s.view_sort ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, ID_HIDE_ON_EXIT, MF_BYCOMMAND | (!s.close ? MF_CHECKED : MF_UNCHECKED));
@@ -276,7 +219,7 @@ void MainView::OnMenuCommand(UINT id) {
     return;
   }
   WaitCursor wait;
-  Settings& s = Settings::Instance();
+  Settings& s = context_.settings;
   switch (id) {
     case ID_USE_LOCK:
       s.use_lock = !s.use_lock;
@@ -308,30 +251,38 @@ void MainView::OnMenuCommand(UINT id) {
 
 void MainView::DeleteSelected() {
   const int selected = SelectedConversation();
-  if (selected < 0) {
+  MessageStore& store = context_.store;
+  if (selected < 0 || selected >= store.ConversationCount()) {
     MessageBoxW(hwnd_, u"선택된 메시지가 없습니다.", u"정보", MB_OK);
-  } else if (MessageBoxW(hwnd_, u"정말로 메시지를 삭제하겠습니까?", u"확인", MB_YESNO) == IDYES) {
-    MessageStore::Instance()->DeleteConversation(selected);
+  } else {
+    // The store may change while the question is open; the conversation is known by its number.
+    const Conversation& chosen = store.ConversationAt(selected);
+    const std::u16string number = chosen.empty() ? std::u16string() : std::u16string(chosen.front()->number);
+    if (MessageBoxW(hwnd_, u"정말로 메시지를 삭제하겠습니까?", u"확인", MB_YESNO) == IDYES) {
+      const int position = store.Model().PositionOfNumber(number.c_str());
+      if (position >= 0) ReportStoreError(hwnd_, store.DeleteConversation(position));
+    }
   }
   Refill();
 }
 
 void MainView::DeleteEverything() {
   if (MessageBoxW(hwnd_, u"정말로 모든 메시지를 삭제하겠습니까?", u"확인", MB_YESNO) != IDYES) return;
-  MessageStore* store = MessageStore::Instance();
-  store->ClearModel();
-  store->DeleteAllRecords(DB_RECV);
-  store->DeleteAllRecords(DB_SEND);
+  MessageStore& store = context_.store;
+  store.ClearModel();
+  const StoreError received = store.DeleteAllRecords(DB_RECV);
+  const StoreError sent = store.DeleteAllRecords(DB_SEND);
+  ReportStoreError(hwnd_, received != StoreError::kNone ? received : sent);
   Refill();
 }
 
 void MainView::CallSelected() {
   const int selected = SelectedConversation();
-  MessageStore* store = MessageStore::Instance();
-  if (selected < 0 || selected >= store->ConversationCount()) return;
-  Conversation& conversation = store->ConversationAt(selected);
-  if (conversation.empty() || !conversation.front()) return;
-  CallCorrespondent(*conversation.front());
+  MessageStore& store = context_.store;
+  if (selected < 0 || selected >= store.ConversationCount()) return;
+  Conversation& conversation = store.ConversationAt(selected);
+  if (conversation.empty()) return;
+  CallCorrespondent(*conversation.front(), store.DisplayNameFor(conversation.front()->number));
 }
 
 }  // namespace parlo

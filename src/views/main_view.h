@@ -4,9 +4,8 @@
 #pragma once
 #include <windows.h>
 
-#include "shell/draw/gdi_holders.h"
-#include "shell/frame_view.h"
-#include "views/main_view_common.h"
+#include "draw/gdi_holders.h"
+#include "views/frame_view.h"
 #include "views/main_view_list.h"
 
 namespace parlo {
@@ -19,15 +18,11 @@ class MainView : public FrameView {
  public:
   static constexpr const WCHAR* kClassName = u"MainView";
 
-  MainView() = default;
+  explicit MainView(const ViewContext& context);
   ~MainView() override;
-  MainView(const MainView&) = delete;
-  MainView& operator=(const MainView&) = delete;
-
-  HWND CreateViewWindow(HWND frame, const RECT& rect) override;
-  HWND Window() const override { return hwnd_; }
 
   // For the frame's UM_SHOWLIST: rows from the model again.
+  void OnShown(WPARAM, LPARAM) override { Refill(); }
   void Refill();
   // The conversation the footer and the talk key act on: the selected row, else the last one
   // opened while it still exists; -1 for none.
@@ -42,17 +37,18 @@ class MainView : public FrameView {
   const RECT& LeftButtonRect() const { return buttons_.left.rect; }
   const RECT& RightButtonRect() const { return buttons_.right.rect; }
 
- private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+ protected:
+  const WCHAR* ClassName() const override { return kClassName; }
+  void OnCreate(int width, int height) override;
+  void PaintView(HDC dc, int width, int height) override;
+  void OnHold(FooterButtons::Which button) override;
+  void OnDestroy() override;
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-  void OnCreate(int width, int height);
-  void OnDestroy();
-  void Paint();
+ private:
   void OnPress(POINT p);
   void OnMove(POINT p);
   void OnRelease(POINT p);
-  void OnHoldTimer(UINT_PTR id);
   void ReadUnreadCount();
   void InitMenu(HMENU menu);
   void OnMenuCommand(UINT id);
@@ -60,18 +56,14 @@ class MainView : public FrameView {
   void DeleteSelected();
   void DeleteEverything();
   void CallSelected();
-  void Invalidate(const RECT& r) { InvalidateRect(hwnd_, &r, FALSE); }
 
-  HWND hwnd_ = nullptr;
   ConversationList list_;
   RECT header_{}, footer_{}, title_{}, headerButton_{};
-  FooterButtons buttons_;
   bool headerPressed_ = false;
   bool titlePressed_ = false;
   int32_t unread_ = 0;
   HANDLE unreadNotify_ = nullptr;
   BorrowedBitmap button_, buttonPressed_;
-  OffscreenImage image_;
 };
 
 }  // namespace parlo

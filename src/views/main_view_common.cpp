@@ -5,12 +5,9 @@
 
 #include "model/conversation.h"
 #include "phone.h"
-#include "shell/draw/dpi.h"
-#include "store/message_store.h"
+#include "draw/dpi.h"
 
 namespace parlo {
-
-LONG ViewFontHeight(int points, int dpi) { return -((points * dpi + 36) / 72); }
 
 HFONT CreateViewFont(FontHolder& holder, int points) {
   LOGFONTW lf{};
@@ -60,12 +57,7 @@ void OffscreenImage::Free() {
   size_ = SIZE{0, 0};
 }
 
-LRESULT SendToFrame(UINT message, WPARAM wParam, LPARAM lParam) {
-  HWND frame = MessageStore::Instance()->NotifyWindow();
-  return frame ? SendMessageW(frame, message, wParam, lParam) : 0;
-}
-
-void CallCorrespondent(const MessageRecord& record) {
+void CallCorrespondent(const MessageRecord& record, const WCHAR* name) {
   if (record.number[0] == 0 || std::u16string_view(record.number) == kNoSenderName) {
     MessageBoxW(nullptr, u"수신된 전화번호가 없습니다.", u"정보", MB_OK);
     return;
@@ -75,7 +67,7 @@ void CallCorrespondent(const MessageRecord& record) {
   info.dwFlags = PMCF_DEFAULT;
   info.pszDestAddress = record.number;
   info.pszAppName = nullptr;
-  info.pszCalledParty = MessageStore::Instance()->DisplayNameFor(record.number);
+  info.pszCalledParty = name;
   info.pszComment = nullptr;
   // The phone's dialler takes over from here; nothing comes back to the program.
   PhoneMakeCall(&info);

@@ -1,17 +1,15 @@
-// What the message list and the conversation view share: their fonts, footer buttons, the
-// off-screen image, the way they ask the frame for another view, and calling a correspondent.
+// What the full-screen views share: their fonts, footer buttons, the off-screen image, the wait
+// cursor and calling a correspondent.
 #pragma once
 #include <windows.h>
 
-#include "shell/draw/gdi_holders.h"
+#include "draw/gdi_holders.h"
 #include "store/message_record.h"
 
 namespace parlo {
 
 // "Tahoma", weight 400, DEFAULT_CHARSET, pitch and family 0x20, at the screen's vertical dpi.
 HFONT CreateViewFont(FontHolder& holder, int points);
-// The view fonts' height rule: -((points * dpi + 36) / 72).
-LONG ViewFontHeight(int points, int dpi);
 
 RECT ShrinkRect(const RECT& r, int dx, int dy);
 bool Contains(const RECT& r, POINT p);
@@ -61,11 +59,9 @@ class OffscreenImage {
   DcHolder dc_;
 };
 
-// Requests to the main frame, always synchronous; nothing when no frame receives them.
-LRESULT SendToFrame(UINT message, WPARAM wParam, LPARAM lParam);
-
-// The talk key: places a call to the record's number, or says there is none.
-void CallCorrespondent(const MessageRecord& record);
+// The talk key: places a call to the record's number, shown to the dialler as `name`, or says
+// there is none.
+void CallCorrespondent(const MessageRecord& record, const WCHAR* name);
 
 // Cursor id 32514 while a menu command runs; the previous cursor comes back afterwards.
 class WaitCursor {

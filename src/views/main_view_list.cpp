@@ -4,17 +4,17 @@
 
 #include "contacts/contact_book.h"
 #include "model/conversation.h"
-#include "shell/draw/dpi.h"
-#include "shell/draw/skin.h"
-#include "shell/settings.h"
-#include "shell/view_mode.h"
-#include "store/message_store.h"
+#include "draw/dpi.h"
+#include "draw/skin.h"
+#include "settings/settings.h"
+#include "views/view_mode.h"
+#include "model/message_store.h"
 #include "views/conversation_row.h"
 #include "views/main_view_common.h"
 
 namespace parlo {
 
-ConversationList::ConversationList() {
+ConversationList::ConversationList(const ViewContext& context) : context_(context) {
   CreateViewFont(small_, 9);
   CreateViewFont(large_, 14);
   separator_.Reset(CreatePen(PS_SOLID, 1, RGB(0xC0, 0xC0, 0xC0)));
@@ -22,34 +22,33 @@ ConversationList::ConversationList() {
 }
 
 void ConversationList::Refill() {
-  if (!fetched_) {
-    Skin& skin = Skin::Instance();
-    defaultPicture_ = skin.ContactPicture();
-    defaultWidth_ = skin.PictureWidth();
-    defaultHeight_ = skin.PictureHeight();
-    model_ = MessageStore::Instance();
-    fetched_ = true;
+  if (!defaultPicture_) {
+    defaultPicture_ = context_.skin.ContactPicture();
+    defaultWidth_ = context_.skin.PictureWidth();
+    defaultHeight_ = context_.skin.PictureHeight();
   }
   DeleteAllRows();
   total_ = 0;
-  const Settings& settings = Settings::Instance();
+  const Settings& settings = context_.settings;
+  MessageStore& store = context_.store;
   const bool newestLast = settings.view_sort;
   wholePreview_ = settings.use_original_view;
 
-  const int count = model_->ConversationCount();
+  const int count = store.ConversationCount();
   for (int n = 0; n < count; ++n) {
-    Conversation& conversation = model_->ConversationAt(n);
+    Conversation& conversation = store.ConversationAt(n);
     auto* row = new ConversationRow();
     // Row n must stay conversation n, so even a conversation without records gets its row.
-    const MessageRecord* shown = conversation.empty() ? nullptr : (newestLast ? conversation.back() : conversation.front());
+    const MessageRecord* shown =
+        conversation.empty() ? nullptr : (newestLast ? conversation.back() : conversation.front()).get();
     if (shown) {
-      row->name = model_->DisplayNameFor(shown->number);
+      row->name = store.DisplayNameFor(shown->number);
       WCHAR line[64];
       StringCchPrintfW(line, 64, u"%s (%d건)", shown->timeText, static_cast<int>(conversation.size()));
       row->dateLine = line;
       row->preview = PreviewText(shown->text, wholePreview_);
-      if (ContactBook::HasInstance())
-        ContactBook::Instance().ContactPictureFor(shown->contactOid, &row->picture, &row->pictureWidth,
+      if (context_.contacts)
+        context_.contacts->ContactPictureFor(shown->contactOid, &row->picture, &row->pictureWidth,
                                                   &row->pictureHeight);
     }
     AppendRow(row);
@@ -69,7 +68,7 @@ void ConversationList::OnNotify(ListNotify& notify) {
   if (static_cast<int>(notify.hdr.code) == LN_SELCHANGE && notify.state == 1 && notify.index >= 0 &&
       notify.index < RowCount()) {
     remembered_ = notify.index;
-    SendToFrame(UM_SHOWTHREAD, static_cast<WPARAM>(notify.index), 0);
+    context_.SendToFrame(UM_SHOWTHREAD, static_cast<WPARAM>(notify.index), 0);
   }
 }
 

@@ -2,16 +2,15 @@
 #pragma once
 #include <windows.h>
 
-#include "shell/draw/gdi_holders.h"
+#include "draw/gdi_holders.h"
 #include "views/kinetic_list.h"
-
-class MessageStore;
+#include "views/view_context.h"
 
 namespace parlo {
 
 class ConversationList : public KineticList {
  public:
-  ConversationList();
+  explicit ConversationList(const ViewContext& context);
 
   // Rebuilds the rows from the model and puts the cursor back on the last conversation opened.
   void Refill();
@@ -30,11 +29,10 @@ class ConversationList : public KineticList {
   FontHolder small_;  // 9 points: date line and preview
   FontHolder large_;  // 14 points: the name
   PenHolder separator_;
-  MessageStore* model_ = nullptr;
+  const ViewContext& context_;
   int total_ = 0;
   bool wholePreview_ = false;
   int remembered_ = -1;
-  bool fetched_ = false;
   HBITMAP defaultPicture_ = nullptr;  // the skin's
   int defaultWidth_ = 0;
   int defaultHeight_ = 0;

@@ -1,36 +1,24 @@
 #include "views/thread_view.h"
 
 #include <mutex>
+#include <string>
 
 #include "contacts/contact_book.h"
 #include "model/conversation.h"
-#include "shell/draw/dpi.h"
-#include "shell/draw/skin.h"
-#include "shell/settings.h"
-#include "shell/view_mode.h"
-#include "store/message_store.h"
+#include "draw/dpi.h"
+#include "draw/skin.h"
+#include "settings/settings.h"
+#include "views/view_mode.h"
+#include "model/message_store.h"
+#include "views/store_errors.h"
 #include "views/main_view.h"
 #include "views/thread_view_mms.h"
-#include "views/window_binding.h"
 
 namespace parlo {
 namespace {
 
 std::mutex g_launcherMutex;
 ThreadView::MmsLauncher g_launcher;
-
-bool RegisterThreadViewClass(WNDPROC proc) {
-  static const bool registered = [proc] {
-    WNDCLASSW wc{};
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = proc;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
-    wc.lpszClassName = ThreadView::kClassName;
-    return RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  }();
-  return registered;
-}
 
 // The worker's own copy: the model may delete the record while the composer starts.
 struct HandOff {
@@ -58,37 +46,11 @@ void ThreadView::SetMmsLauncherForTests(MmsLauncher launcher) {
   g_launcher = std::move(launcher);
 }
 
-ThreadView::~ThreadView() {
-  if (hwnd_) DestroyWindow(hwnd_);
-}
+ThreadView::ThreadView(const ViewContext& context) : FrameView(context), list_(context_) {}
 
-HWND ThreadView::CreateViewWindow(HWND frame, const RECT& rect) {
-  if (hwnd_ || !RegisterThreadViewClass(&ThreadView::WindowProc)) return nullptr;
-  CreateWindowExW(0, kClassName, u"", VIEW_STYLE, rect.left, rect.top, rect.right - rect.left,
-                  rect.bottom - rect.top, frame, nullptr, nullptr, this);
-  return hwnd_;
-}
-
-LRESULT CALLBACK ThreadView::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return BoundWindowProc(hwnd, message, wParam, lParam, &ThreadView::hwnd_, &ThreadView::HandleMessage);
-}
-
-LRESULT ThreadView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT ThreadView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   switch (message) {
-    case WM_CREATE: {
-      const auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-      OnCreate(cs->cx, cs->cy);
-      return 0;
-    }
-    case WM_PAINT:
-      Paint();
-      return 0;
-    case WM_DESTROY:
-      image_.Free();
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;
     case WM_KEYDOWN:
       return SendMessageW(list_.hwnd(), message, wParam, lParam);
     case WM_KEYUP:
@@ -106,16 +68,10 @@ LRESULT ThreadView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
       OnRelease(point);
       return 0;
-    case WM_TIMER:
-      if (wParam == kLeftHoldTimer || wParam == kRightHoldTimer) {
-        OnHoldTimer(wParam);
-        return 0;
-      }
-      break;
     default:
       break;
   }
-  return DefWindowProcW(hwnd_, message, wParam, lParam);
+  return FrameView::OnMessage(message, wParam, lParam);
 }
 
 void ThreadView::OnCreate(int width, int height) {
@@ -127,46 +83,45 @@ void ThreadView::OnCreate(int width, int height) {
   buttons_.Layout(footer_);
   list_.Create(hwnd_, listRect, kMessageListId);
 
-  Skin& skin = Skin::Instance();
+  Skin& skin = context_.skin;
   button_.Reset(skin.Button());
   buttonPressed_.Reset(skin.ButtonPressed());
   defaultPicture_.Reset(skin.ContactPicture());
   defaultWidth_ = skin.PictureWidth();
   defaultHeight_ = skin.PictureHeight();
-  buttons_.Clear();
   backPressed_ = false;
   picture_ = nullptr;
 }
 
 void ThreadView::Open(int position) {
-  const Settings& settings = Settings::Instance();
+  const Settings& settings = context_.settings;
   pictureWidth_ = settings.photo_width;
   pictureHeight_ = settings.photo_height;
   picture_ = nullptr;
-  MessageStore* store = MessageStore::Instance();
-  if (position >= 0 && position < store->ConversationCount()) {
-    Conversation& conversation = store->ConversationAt(position);
+  MessageStore& store = context_.store;
+  if (position >= 0 && position < store.ConversationCount()) {
+    Conversation& conversation = store.ConversationAt(position);
     HBITMAP picture = nullptr;
-    if (!conversation.empty() && conversation.front() && ContactBook::HasInstance() &&
-        ContactBook::Instance().ContactPictureFor(conversation.front()->contactOid, &picture, &pictureWidth_,
-                                                  &pictureHeight_))
+    if (!conversation.empty() && context_.contacts &&
+        context_.contacts->ContactPictureFor(conversation.front()->contactOid, &picture, &pictureWidth_,
+                                             &pictureHeight_))
       picture_ = picture;
   }
   list_.SetPosition(position);
-  list_.Fill();
+  Fill();
+}
+
+void ThreadView::Fill() {
+  const StoreError error = list_.Fill();
+  // The header's count follows the rows.
   if (hwnd_) Invalidate(header_);
+  // Told once the rows stand, so nothing walks the conversation while the box is open.
+  ReportStoreError(hwnd_, error);
 }
 
 // ---- Painting ----
 
-void ThreadView::Paint() {
-  PaintHolder paint(hwnd_);
-  RECT client{};
-  GetClientRect(hwnd_, &client);
-  const int width = client.right - client.left, height = client.bottom - client.top;
-  if (!paint.dc() || width <= 0 || height <= 0) return;
-  HDC dc = image_.Begin(paint.dc(), width, height);
-
+void ThreadView::PaintView(HDC dc, int, int) {
   FillRect(dc, &header_, BandBrush());
   FillRect(dc, &footer_, BandBrush());
   const int oldMode = SetBkMode(dc, TRANSPARENT);
@@ -189,7 +144,6 @@ void ThreadView::Paint() {
   PaintFooterButton(dc, buttons_.left, u"답장");
   PaintFooterButton(dc, buttons_.right, u"삭제");
   SetBkMode(dc, oldMode);
-  image_.End(paint.dc(), width, height);
 }
 
 // ---- Buttons ----
@@ -216,41 +170,29 @@ void ThreadView::OnRelease(POINT p) {
   else if (back) SendToFrame(UM_SHOWLIST, 0, 0);
 }
 
-void ThreadView::OnHoldTimer(UINT_PTR id) {
-  switch (buttons_.HoldEnded(hwnd_, id)) {
-    case FooterButtons::kLeft:
-      HandOffSelected();
-      break;
-    case FooterButtons::kRight:
-      SendToFrame(UM_SHOWCOMPOSE, COMPOSE_FORWARD, 0);
-      break;
-    case FooterButtons::kNone:
-      break;
-  }
+void ThreadView::OnHold(FooterButtons::Which button) {
+  if (button == FooterButtons::kLeft) HandOffSelected();
+  else if (button == FooterButtons::kRight) SendToFrame(UM_SHOWCOMPOSE, COMPOSE_FORWARD, 0);
 }
 
 // ---- Acting on the selected message ----
 
 void ThreadView::DeleteSelected() {
-  const int selected = list_.FirstSelected();
-  MessageRecord* record = list_.RecordAt(selected);
+  const MessageRecord* record = list_.RecordAt(list_.FirstSelected());
   if (!record) return;
+  // The store may change while the question is open: the message is known by its oid, its
+  // conversation by the number.
+  const uint32_t oid = record->oid;
+  const std::u16string number(record->number);
   if (MessageBoxW(hwnd_, u"삭제 하시겠습니까?", u"확인", MB_YESNO) != IDYES) return;
-  MessageStore* store = MessageStore::Instance();
-  // The box ran a loop: look the record up again before touching it.
-  record = list_.RecordAt(selected);
-  if (!record) return;
-  const int position = list_.Position();
-  store->UpdateRecord(record->dbIndex, record, true);
-  Conversation& conversation = store->ConversationAt(position);
-  conversation.erase(conversation.begin() + selected);
-  delete record;
-  if (conversation.empty()) {
-    store->DeleteConversation(position);
-    SendToFrame(UM_SHOWLIST, 0, 0);
-  } else {
-    list_.Fill();
-  }
+  MessageStore& store = context_.store;
+  const int position = store.Model().PositionOfNumber(number.c_str());
+  const bool shown = position >= 0 && position == list_.Position();
+  const bool last = position >= 0 && store.ConversationAt(position).size() == 1;
+  const StoreError error = store.DeleteRecord(position, oid);
+  ReportStoreError(hwnd_, error);
+  if (error != StoreError::kRecordMissing && shown && last) SendToFrame(UM_SHOWLIST, 0, 0);
+  else Fill();
 }
 
 void ThreadView::HandOffSelected() {
@@ -269,7 +211,8 @@ void ThreadView::HandOffSelected() {
 }
 
 void ThreadView::CallSelected() {
-  if (const MessageRecord* record = list_.RecordAt(list_.FirstSelected())) CallCorrespondent(*record);
+  if (const MessageRecord* record = list_.RecordAt(list_.FirstSelected()))
+    CallCorrespondent(*record, context_.store.DisplayNameFor(record->number));
 }
 
 }  // namespace parlo

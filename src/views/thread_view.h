@@ -6,9 +6,8 @@
 
 #include <functional>
 
-#include "shell/draw/gdi_holders.h"
-#include "shell/frame_view.h"
-#include "views/main_view_common.h"
+#include "draw/gdi_holders.h"
+#include "views/frame_view.h"
 #include "views/thread_view_list.h"
 
 namespace parlo {
@@ -21,15 +20,10 @@ class ThreadView : public FrameView {
   // What the hand-off worker runs: the mode ("3" or "4") and the message identifier.
   using MmsLauncher = std::function<bool(const WCHAR* mode, const WCHAR* messageId)>;
 
-  ThreadView() = default;
-  ~ThreadView() override;
-  ThreadView(const ThreadView&) = delete;
-  ThreadView& operator=(const ThreadView&) = delete;
+  explicit ThreadView(const ViewContext& context);
 
-  HWND CreateViewWindow(HWND frame, const RECT& rect) override;
-  HWND Window() const override { return hwnd_; }
-
-  // For the frame's UM_SHOWTHREAD: opens the conversation at that position of the model.
+  // For the frame's UM_SHOWTHREAD: the conversation at that position of the model.
+  void OnShown(WPARAM wParam, LPARAM) override { Open(static_cast<int>(wParam)); }
   void Open(int position);
   int Position() const { return list_.Position(); }
   // The record under the cursor (the frame's reply and forward), else null.
@@ -48,25 +42,24 @@ class ThreadView : public FrameView {
   // Tests replace the composer launch, which runs on the worker thread.
   static void SetMmsLauncherForTests(MmsLauncher launcher);
 
- private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+ protected:
+  const WCHAR* ClassName() const override { return kClassName; }
+  void OnCreate(int width, int height) override;
+  void PaintView(HDC dc, int width, int height) override;
+  void OnHold(FooterButtons::Which button) override;
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-  void OnCreate(int width, int height);
-  void Paint();
+ private:
   void OnPress(POINT p);
   void OnMove(POINT p);
   void OnRelease(POINT p);
-  void OnHoldTimer(UINT_PTR id);
+  void Fill();
   void DeleteSelected();
   void HandOffSelected();
   void CallSelected();
-  void Invalidate(const RECT& r) { InvalidateRect(hwnd_, &r, FALSE); }
 
-  HWND hwnd_ = nullptr;
   MessageList list_;
   RECT header_{}, footer_{}, back_{};
-  FooterButtons buttons_;
   bool backPressed_ = false;
   HBITMAP picture_ = nullptr;  // borrowed from the contact book
   int pictureWidth_ = 0;
@@ -74,7 +67,6 @@ class ThreadView : public FrameView {
   BorrowedBitmap button_, buttonPressed_, defaultPicture_;
   int defaultWidth_ = 0;
   int defaultHeight_ = 0;
-  OffscreenImage image_;
 };
 
 }  // namespace parlo

@@ -1,9 +1,9 @@
 #include "views/thread_view_list.h"
 
 #include "model/conversation.h"
-#include "shell/draw/dpi.h"
-#include "shell/settings.h"
-#include "store/message_store.h"
+#include "draw/dpi.h"
+#include "settings/settings.h"
+#include "model/message_store.h"
 #include "views/main_view_common.h"
 #include "views/message_row.h"
 
@@ -24,7 +24,7 @@ void FillColor(HDC dc, const RECT& r, COLORREF color) {
 
 }  // namespace
 
-MessageList::MessageList() {
+MessageList::MessageList(const ViewContext& context) : context_(context) {
   CreateViewFont(text_, 11);
   CreateViewFont(small_, 9);
   frameLight_.Reset(CreatePen(PS_SOLID, 1, RGB(0xCC, 0xCC, 0xCC)));
@@ -34,28 +34,29 @@ MessageList::MessageList() {
   for (int i = 0; i < 4; ++i) highlight_[i] = TRIVERTEX{0, 0, shades[i], shades[i], shades[i], 0};
   highlightRects_[0] = GRADIENT_RECT{0, 1};
   highlightRects_[1] = GRADIENT_RECT{2, 3};
-  model_ = MessageStore::Instance();
 }
 
 MessageRecord* MessageList::RecordAt(int row) const {
-  if (position_ < 0 || position_ >= model_->ConversationCount()) return nullptr;
-  Conversation& conversation = model_->ConversationAt(position_);
+  MessageStore& store = context_.store;
+  if (position_ < 0 || position_ >= store.ConversationCount()) return nullptr;
+  Conversation& conversation = store.ConversationAt(position_);
   if (row < 0 || row >= static_cast<int>(conversation.size())) return nullptr;
-  return conversation[static_cast<size_t>(row)];
+  return conversation[static_cast<size_t>(row)].get();
 }
 
-void MessageList::Fill() {
-  const Settings& settings = Settings::Instance();
+StoreError MessageList::Fill() {
+  const Settings& settings = context_.settings;
+  MessageStore& store = context_.store;
   plain_ = settings.use_original_view;
   DeleteAllRows();
   header_.clear();
 
   // A position the model no longer has (every conversation deleted) shows an empty list.
   Conversation* conversation =
-      position_ >= 0 && position_ < model_->ConversationCount() ? &model_->ConversationAt(position_) : nullptr;
-  if (conversation && !conversation->empty() && conversation->front()) {
+      position_ >= 0 && position_ < store.ConversationCount() ? &store.ConversationAt(position_) : nullptr;
+  if (conversation && !conversation->empty()) {
     WCHAR header[300];
-    StringCchPrintfW(header, 300, u"%s\n(%d개)", model_->DisplayNameFor(conversation->front()->number),
+    StringCchPrintfW(header, 300, u"%s\n(%d개)", store.DisplayNameFor(conversation->front()->number),
                      static_cast<int>(conversation->size()));
     header_ = header;
   }
@@ -70,11 +71,14 @@ void MessageList::Fill() {
     DrawTextW(dc, kBubbleSample, -1, &r, kMeasure);
     bubbleWidth_ = (r.right - r.left) + ScaleX(20);
   }
+  StoreError firstError = StoreError::kNone;
   if (conversation) {
-    for (MessageRecord* record : *conversation) {
-      if (!record) continue;
+    for (const auto& record : *conversation) {
       const bool unread = record->isMms ? record->mmsFlag == 0 : record->isRead == 0;
-      if (unread) model_->UpdateRecord(record->dbIndex, record, false);
+      if (unread) {
+        const StoreError error = store.UpdateRecord(record->dbIndex, record.get(), false);
+        if (firstError == StoreError::kNone && StoreErrorText(error)) firstError = error;
+      }
       RECT r = measureArea;
       if (dc) DrawTextW(dc, record->text, -1, &r, kMeasure);
       const int textHeight = r.bottom - r.top;
@@ -94,6 +98,7 @@ void MessageList::Fill() {
     InvalidateRect(hwnd(), nullptr, FALSE);
     UpdateWindow(hwnd());
   }
+  return firstError;
 }
 
 void MessageList::PaintRow(HDC dc, int index, const RECT& rect) {
@@ -172,7 +177,7 @@ void MessageList::PaintPlain(HDC dc, const MessageRecord& record, bool cursor, c
   RECT text{inner.left, inner.top + 40, inner.right, inner.bottom};
 
   WCHAR line[400];
-  StringCchPrintfW(line, 400, u"%s (%s) %s", received ? model_->DisplayNameFor(record.number) : u"나",
+  StringCchPrintfW(line, 400, u"%s (%s) %s", received ? context_.store.DisplayNameFor(record.number) : u"나",
                    record.timeText, record.isMms ? u"- MMS" : u"");
   SelectObject(dc, small_.Get());
   SetTextColor(dc, record.isMms ? RGB(0xFF, 0x66, 0x33) : received ? RGB(0x00, 0x99, 0x00) : RGB(0x00, 0x00, 0xFF));

@@ -5,22 +5,23 @@
 
 #include <string>
 
-#include "shell/draw/gdi_holders.h"
+#include "draw/gdi_holders.h"
 #include "store/message_record.h"
+#include "store/store_error.h"
 #include "views/kinetic_list.h"
-
-class MessageStore;
+#include "views/view_context.h"
 
 namespace parlo {
 
 class MessageList : public KineticList {
  public:
-  MessageList();
+  explicit MessageList(const ViewContext& context);
 
   void SetPosition(int position) { position_ = position; }
   int Position() const { return position_; }
-  // Rows from the open conversation; unread messages are marked read on the way.
-  void Fill();
+  // Rows from the open conversation; unread messages are marked read on the way. Returns the
+  // first failure of the store while marking, for the view to tell once.
+  StoreError Fill();
 
   const std::u16string& HeaderText() const { return header_; }
   bool PlainLayout() const { return plain_; }
@@ -39,7 +40,7 @@ class MessageList : public KineticList {
   FontHolder text_;   // 11 points: message text
   FontHolder small_;  // 9 points: dates and headings
   PenHolder frameLight_, frameDark_;
-  MessageStore* model_ = nullptr;
+  const ViewContext& context_;
   int position_ = 0;
   std::u16string header_;
   bool plain_ = false;

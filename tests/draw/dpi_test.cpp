@@ -4,7 +4,7 @@
 
 #include "kit/temp_device.h"
 #include "platform/gdi/window_dc.h"
-#include "shell/draw/dpi.h"
+#include "draw/dpi.h"
 
 using namespace parlo;
 

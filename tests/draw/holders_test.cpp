@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "kit/temp_device.h"
-#include "shell/draw/gdi_holders.h"
+#include "draw/gdi_holders.h"
 
 using namespace parlo;
 

@@ -6,8 +6,8 @@
 
 #include "kit/temp_device.h"
 #include "platform/gdi/window_dc.h"
-#include "shell/draw/dpi.h"
-#include "shell/draw/point_font.h"
+#include "draw/dpi.h"
+#include "draw/point_font.h"
 
 using namespace parlo;
 

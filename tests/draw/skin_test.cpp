@@ -8,7 +8,7 @@
 #include "kit/temp_device.h"
 #include "platform/base/device_root.h"
 #include "platform/resfile/container.h"
-#include "shell/draw/skin.h"
+#include "draw/skin.h"
 
 using namespace parlo;
 using platform::resfile::ContainerWriter;

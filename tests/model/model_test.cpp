@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/gdi/window_dc.h"
-#include "shell/settings.h"
+#include "model/message_store.h"
+#include "settings/settings.h"
 #include "store/store_fixture.h"
 
 namespace {
@@ -12,13 +12,10 @@ class ModelTest : public storetest::StoreTest {
  protected:
   void SetUp() override {
     StoreTest::SetUp();
-    platform::gdi::CreateScreen(480, 800, 192, 192);
-    Settings::Destroy();
     MakeVolume();
   }
   void TearDown() override {
-    if (store_) store_->ClearModel();
-    Settings::Destroy();
+    messages_.reset();
     StoreTest::TearDown();
   }
 
@@ -50,30 +47,33 @@ class ModelTest : public storetest::StoreTest {
   }
 
   MessageStore* Load() {
-    store_ = OpenedStore();
-    store_->LoadAll();
-    return store_;
+    settings_.Load();
+    messages_ = std::make_unique<MessageStore>(settings_, nullptr);
+    EXPECT_TRUE(messages_->OpenStore(nullptr));
+    messages_->LoadAll();
+    return messages_.get();
   }
 
   std::vector<std::u16string> Texts(int conversation) {
     std::vector<std::u16string> out;
-    for (MessageRecord* r : store_->ConversationAt(conversation)) out.push_back(r->text);
+    for (const auto& r : messages_->ConversationAt(conversation)) out.push_back(r->text);
     return out;
   }
 
-  MessageStore* store_ = nullptr;
+  Settings settings_;
+  std::unique_ptr<MessageStore> messages_;
 };
 
 TEST_F(ModelTest, EmptyStoreThenFirstRecordStartsAtHundred) {
   Load();
-  EXPECT_EQ(store_->ConversationCount(), 0);
-  auto* r = new MessageRecord();
+  EXPECT_EQ(messages_->ConversationCount(), 0);
+  auto r = std::make_unique<MessageRecord>();
   StringCchCopyW(r->number, 32, u"0101234");
-  store_->AddRecord(r, true);
-  ASSERT_EQ(store_->ConversationCount(), 1);
-  EXPECT_EQ(store_->ConversationIdAt(0), FIRST_CONVERSATION_ID);
-  EXPECT_EQ(std::u16string(store_->DisplayNameFor(u"0101234")), u"0101234");  // no contact: the number
-  EXPECT_EQ(std::u16string(store_->DisplayNameFor(u"999")), u"");
+  messages_->AddRecord(std::move(r), true);
+  ASSERT_EQ(messages_->ConversationCount(), 1);
+  EXPECT_EQ(messages_->ConversationIdAt(0), FIRST_CONVERSATION_ID);
+  EXPECT_EQ(std::u16string(messages_->DisplayNameFor(u"0101234")), u"0101234");  // no contact: the number
+  EXPECT_EQ(std::u16string(messages_->DisplayNameFor(u"999")), u"");
 }
 
 TEST_F(ModelTest, MostRecentlyActiveConversationComesFirst) {
@@ -84,11 +84,11 @@ TEST_F(ModelTest, MostRecentlyActiveConversationComesFirst) {
   Put(u"\\RECV_MSG", At(u"0102222", 11, 0));
   SetViewSort(1);
   Load();
-  ASSERT_EQ(store_->ConversationCount(), 2);
-  EXPECT_EQ(store_->ConversationIdAt(0), 100);
-  EXPECT_EQ(std::u16string(store_->ConversationAt(0).front()->number), u"0102222");
-  EXPECT_EQ(store_->ConversationIdAt(1), 101);
-  EXPECT_EQ(store_->ConversationAt(1).size(), 3u);
+  ASSERT_EQ(messages_->ConversationCount(), 2);
+  EXPECT_EQ(messages_->ConversationIdAt(0), 100);
+  EXPECT_EQ(std::u16string(messages_->ConversationAt(0).front()->number), u"0102222");
+  EXPECT_EQ(messages_->ConversationIdAt(1), 101);
+  EXPECT_EQ(messages_->ConversationAt(1).size(), 3u);
 }
 
 TEST_F(ModelTest, ViewSortChoosesTheOrderInsideAConversation) {
@@ -98,10 +98,10 @@ TEST_F(ModelTest, ViewSortChoosesTheOrderInsideAConversation) {
   SetViewSort(1);
   Load();
   EXPECT_EQ(Texts(0), (std::vector<std::u16string>{u"first", u"second", u"third"}));
-  store_->ClearModel();
-  Settings::Destroy();
+  messages_->ClearModel();
   SetViewSort(0);
-  store_->LoadAll();
+  settings_.Load();
+  messages_->LoadAll();
   EXPECT_EQ(Texts(0), (std::vector<std::u16string>{u"third", u"second", u"first"}));
 }
 
@@ -110,24 +110,24 @@ TEST_F(ModelTest, NewMessageMovesItsConversationToTheTop) {
   Put(u"\\RECV_MSG", At(u"0102222", 11, 0));
   SetViewSort(1);
   Load();
-  ASSERT_EQ(std::u16string(store_->ConversationAt(1).front()->number), u"0101111");
-  auto* r = new MessageRecord();
+  ASSERT_EQ(std::u16string(messages_->ConversationAt(1).front()->number), u"0101111");
+  auto r = std::make_unique<MessageRecord>();
   StringCchCopyW(r->number, 32, u"0101111");
   StringCchCopyW(r->text, 260, u"new");
-  store_->AddNewestRecord(r);
-  EXPECT_EQ(store_->ConversationIdAt(0), 99);
-  EXPECT_EQ(std::u16string(store_->ConversationAt(0).back()->text), u"new");
-  EXPECT_EQ(store_->ConversationCount(), 2);
+  messages_->AddNewestRecord(std::move(r));
+  EXPECT_EQ(messages_->ConversationIdAt(0), 99);
+  EXPECT_EQ(std::u16string(messages_->ConversationAt(0).back()->text), u"new");
+  EXPECT_EQ(messages_->ConversationCount(), 2);
 }
 
 TEST_F(ModelTest, NewestFirstModePutsANewMessageInFront) {
   Put(u"\\RECV_MSG", At(u"0101111", 10, 0, u"old"));
   SetViewSort(0);
   Load();
-  auto* r = new MessageRecord();
+  auto r = std::make_unique<MessageRecord>();
   StringCchCopyW(r->number, 32, u"0101111");
   StringCchCopyW(r->text, 260, u"new");
-  store_->AddNewestRecord(r);
+  messages_->AddNewestRecord(std::move(r));
   EXPECT_EQ(Texts(0), (std::vector<std::u16string>{u"new", u"old"}));
 }
 
@@ -135,17 +135,17 @@ TEST_F(ModelTest, EmptyNumbersShareOneUnnamedConversation) {
   Put(u"\\RECV_MSG", At(u"", 10, 0));
   Put(u"\\RECV_MSG", At(u"  ", 11, 0));  // blanks trim to nothing
   Load();
-  ASSERT_EQ(store_->ConversationCount(), 1);
-  EXPECT_EQ(store_->ConversationAt(0).size(), 2u);
-  EXPECT_EQ(std::u16string(store_->DisplayNameFor(u"")), u"발신자정보없음");
+  ASSERT_EQ(messages_->ConversationCount(), 1);
+  EXPECT_EQ(messages_->ConversationAt(0).size(), 2u);
+  EXPECT_EQ(std::u16string(messages_->DisplayNameFor(u"")), u"발신자정보없음");
 }
 
 TEST_F(ModelTest, HyphenatedAndPlainSpellingsJoin) {
   Put(u"\\RECV_MSG", At(u"010-1234-5678", 10, 0));
   Put(u"\\SEND_MSG", At(u"01012345678", 11, 0));
   Load();
-  ASSERT_EQ(store_->ConversationCount(), 1);
-  EXPECT_EQ(store_->ConversationAt(0).size(), 2u);
+  ASSERT_EQ(messages_->ConversationCount(), 1);
+  EXPECT_EQ(messages_->ConversationAt(0).size(), 2u);
 }
 
 TEST_F(ModelTest, DeleteConversationDeletesEachRecordFromItsOwnDatabase) {
@@ -153,40 +153,40 @@ TEST_F(ModelTest, DeleteConversationDeletesEachRecordFromItsOwnDatabase) {
   CEOID sent = Put(u"\\SEND_MSG", At(u"0101111", 11, 0));
   CEOID other = Put(u"\\RECV_MSG", At(u"0102222", 9, 0));
   Load();
-  ASSERT_EQ(store_->ConversationCount(), 2);
-  store_->DeleteConversation(0);
+  ASSERT_EQ(messages_->ConversationCount(), 2);
+  messages_->DeleteConversation(0);
   EXPECT_TRUE(Stored(u"\\RECV_MSG", received).empty());
   EXPECT_TRUE(Stored(u"\\SEND_MSG", sent).empty());
   EXPECT_FALSE(Stored(u"\\RECV_MSG", other).empty());
-  ASSERT_EQ(store_->ConversationCount(), 1);
-  EXPECT_EQ(std::u16string(store_->DisplayNameFor(u"0101111")), u"");
+  ASSERT_EQ(messages_->ConversationCount(), 1);
+  EXPECT_EQ(std::u16string(messages_->DisplayNameFor(u"0101111")), u"");
 
   // The number starts over: a later message opens a new conversation at the top.
-  auto* r = new MessageRecord();
+  auto r = std::make_unique<MessageRecord>();
   StringCchCopyW(r->number, 32, u"0101111");
-  store_->AddRecord(r, true);
-  EXPECT_EQ(store_->ConversationCount(), 2);
-  EXPECT_EQ(std::u16string(store_->ConversationAt(0).front()->number), u"0101111");
+  messages_->AddRecord(std::move(r), true);
+  EXPECT_EQ(messages_->ConversationCount(), 2);
+  EXPECT_EQ(std::u16string(messages_->ConversationAt(0).front()->number), u"0101111");
 }
 
 TEST_F(ModelTest, RemovingTheLastRecordByOidDropsTheConversation) {
   CEOID a = Put(u"\\RECV_MSG", At(u"0101111", 10, 0));
   CEOID b = Put(u"\\RECV_MSG", At(u"0101111", 11, 0));
   Load();
-  EXPECT_TRUE(store_->RemoveRecordByOid(a));
-  EXPECT_EQ(store_->ConversationCount(), 1);
-  EXPECT_FALSE(store_->RemoveRecordByOid(a));
-  EXPECT_TRUE(store_->RemoveRecordByOid(b));
-  EXPECT_EQ(store_->ConversationCount(), 0);
-  EXPECT_EQ(std::u16string(store_->DisplayNameFor(u"0101111")), u"");
+  EXPECT_TRUE(messages_->RemoveRecordByOid(a));
+  EXPECT_EQ(messages_->ConversationCount(), 1);
+  EXPECT_FALSE(messages_->RemoveRecordByOid(a));
+  EXPECT_TRUE(messages_->RemoveRecordByOid(b));
+  EXPECT_EQ(messages_->ConversationCount(), 0);
+  EXPECT_EQ(std::u16string(messages_->DisplayNameFor(u"0101111")), u"");
 }
 
 TEST_F(ModelTest, AnUnreadableDatabaseLeavesTheModelEmpty) {
-  store_ = MessageStore::Instance();
-  store_->SetStorePath(u"\\nowhere.edb");
-  EXPECT_FALSE(store_->OpenStore(nullptr));
-  store_->LoadAll();
-  EXPECT_EQ(store_->ConversationCount(), 0);
+  messages_ = std::make_unique<MessageStore>(settings_, nullptr);
+  messages_->SetStorePath(u"\\nowhere.edb");
+  EXPECT_FALSE(messages_->OpenStore(nullptr));
+  messages_->LoadAll();
+  EXPECT_EQ(messages_->ConversationCount(), 0);
 }
 
 }  // namespace

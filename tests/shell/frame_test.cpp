@@ -11,7 +11,7 @@
 #include "platform/wm/loop.h"
 #include "shell/main_frame.h"
 #include "shell/message_loop.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 #include "shell/single_instance.h"
 
 namespace {

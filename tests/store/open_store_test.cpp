@@ -6,13 +6,12 @@
 using namespace storetest;
 
 TEST_F(StoreTest, ANewStoreStartsWithTextModeZero) {
-  EXPECT_EQ(MessageStore::Instance()->textMode, 0);
-  EXPECT_EQ(MessageStore::Instance()->NotifyWindow(), nullptr);
+  EXPECT_EQ(NewStore()->TextMode(), 0);
 }
 
 TEST_F(StoreTest, OpenStoreMountsAndOpensBothMessageDatabases) {
   MakeVolume();
-  MessageStore* store = MessageStore::Instance();
+  RecordStore* store = NewStore();
   EXPECT_TRUE(store->OpenStore(nullptr));
   EXPECT_NE(store->DatabaseHandle(DB_RECV), INVALID_HANDLE_VALUE);
   EXPECT_NE(store->DatabaseHandle(DB_SEND), INVALID_HANDLE_VALUE);
@@ -23,7 +22,7 @@ TEST_F(StoreTest, OpenStoreMountsAndOpensBothMessageDatabases) {
 
 TEST_F(StoreTest, AnIndexOutsideTheDatabasesIsRefusedSilently) {
   MakeVolume();
-  MessageStore* store = OpenedStore();
+  RecordStore* store = OpenedStore();
   EXPECT_FALSE(store->OpenDatabase(3));
   EXPECT_FALSE(store->OpenDatabase(-1));
   EXPECT_TRUE(Boxes().empty());
@@ -31,7 +30,7 @@ TEST_F(StoreTest, AnIndexOutsideTheDatabasesIsRefusedSilently) {
 
 TEST_F(StoreTest, AnOpenDatabaseIsNotOpenedAgain) {
   MakeVolume();
-  MessageStore* store = OpenedStore();
+  RecordStore* store = OpenedStore();
   HANDLE before = store->DatabaseHandle(DB_RECV);
   EXPECT_TRUE(store->OpenDatabase(DB_RECV));
   EXPECT_EQ(store->DatabaseHandle(DB_RECV), before);
@@ -39,7 +38,7 @@ TEST_F(StoreTest, AnOpenDatabaseIsNotOpenedAgain) {
 
 TEST_F(StoreTest, AMountedVolumeIsNeitherMountedAgainNorGivenTheLocaleAgain) {
   MakeVolume();
-  MessageStore* store = OpenedStore();
+  RecordStore* store = OpenedStore();
   auto before = platform::db::Counts();
   ASSERT_TRUE(CeChangeDatabaseLCID(&phone_, 0x409));  // somebody else changes it meanwhile
   EXPECT_TRUE(store->MountVolume(kDefaultStorePath));
@@ -49,7 +48,7 @@ TEST_F(StoreTest, AMountedVolumeIsNeitherMountedAgainNorGivenTheLocaleAgain) {
 }
 
 TEST_F(StoreTest, AMissingVolumeFailsSilentlyAndLeavesNothingToRead) {
-  MessageStore* store = MessageStore::Instance();
+  RecordStore* store = NewStore();
   EXPECT_FALSE(store->OpenStore(nullptr));
   EXPECT_FALSE(store->Mounted());
   EXPECT_TRUE(Boxes().empty());
@@ -64,29 +63,27 @@ TEST_F(StoreTest, AVolumeFileThatIsNotADatabaseIsLeftUntouched) {
   std::filesystem::create_directories(dir);
   const std::string junk = "this is not a message store, just text that happens to be here\n";
   { std::ofstream(dir / "mms.edb", std::ios::binary) << junk; }
-  MessageStore* store = MessageStore::Instance();
+  RecordStore* store = NewStore();
   EXPECT_FALSE(store->OpenStore(nullptr));
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(store->CountRecords(DB_RECV), 0);
   EXPECT_EQ(parlo_test::ReadFileBytes(dir / "mms.edb"), junk);
 }
 
-TEST_F(StoreTest, AMissingReceivedDatabaseShowsOneErrorAndLeavesTheSentOneUnopened) {
+TEST_F(StoreTest, AMissingReceivedDatabaseIsReportedAndLeavesTheSentOneUnopened) {
   MakeVolume({u"\\SEND_MSG"});
-  MessageStore* store = MessageStore::Instance();
-  EXPECT_FALSE(store->OpenStore(nullptr));
-  auto boxes = Boxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, u"The database specified by either poid or lpwszName does not exist.");
-  EXPECT_EQ(boxes[0].caption, u"ERROR");
-  EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+  RecordStore* store = NewStore();
+  DWORD error = 0;
+  EXPECT_FALSE(store->OpenStore(nullptr, &error));
+  EXPECT_TRUE(Boxes().empty());  // the caller tells the user
+  EXPECT_EQ(std::u16string(OpenErrorText(error)), u"The database specified by either poid or lpwszName does not exist.");
   EXPECT_EQ(store->DatabaseHandle(DB_SEND), INVALID_HANDLE_VALUE);
   EXPECT_EQ(store->CountRecords(DB_SEND), 0);
 }
 
 TEST_F(StoreTest, TheStorePathComesFromTheCaller) {
   ASSERT_TRUE(CeMountDBVolEx(&phone_, u"\\Elsewhere\\other.edb", nullptr, CREATE_NEW));
-  MessageStore* store = MessageStore::Instance();
+  RecordStore* store = NewStore();
   store->SetStorePath(u"\\Elsewhere\\other.edb");
   EXPECT_FALSE(store->OpenStore(nullptr));  // mounted, but it holds no message databases
   EXPECT_TRUE(store->Mounted());
@@ -94,7 +91,7 @@ TEST_F(StoreTest, TheStorePathComesFromTheCaller) {
 
 TEST_F(StoreTest, ANotificationIsHandedBackOnce) {
   MakeVolume();
-  MessageStore* store = OpenedStore();
+  RecordStore* store = OpenedStore();
   CENOTIFICATION stray{};
   EXPECT_FALSE(store->FreeNotification(&stray));
 }

@@ -17,7 +17,7 @@ TEST_F(StoreTest, PositionsReadInDescendingMessageIdentifier) {
   CEOID a = Put(u"\\RECV_MSG", WithId(u"20240101090000000"));
   CEOID b = Put(u"\\RECV_MSG", WithId(u"20240305140709001"));
   CEOID c = Put(u"\\RECV_MSG", WithId(u"20231224000000000"));
-  MessageStore* store = OpenedStore();
+  RecordStore* store = OpenedStore();
   ASSERT_EQ(store->CountRecords(DB_RECV), 3);
   std::vector<uint32_t> oids;
   for (int i = 0; i < 3; ++i) {
@@ -41,7 +41,7 @@ TEST_F(StoreTest, AReceivedMessageIsReadWithEveryField) {
   m.aux = 1;
   m.mms = 0;
   CEOID oid = Put(u"\\RECV_MSG", m);
-  MessageStore* store = OpenedStore();
+  RecordStore* store = OpenedStore();
   MessageRecord r;
   r.oid = oid;
   ASSERT_TRUE(store->ReadRecordById(DB_RECV, &r));
@@ -61,8 +61,8 @@ TEST_F(StoreTest, TheOriginalViewKeepsTheStoredText) {
   Message m;
   m.text = u"abcdefghijklmnopqrstuvwxyz\r\nline";
   CEOID oid = Put(u"\\RECV_MSG", m);
-  MessageStore* store = OpenedStore();
-  store->textMode = 1;
+  RecordStore* store = OpenedStore();
+  store->SetTextMode(1);
   MessageRecord r;
   r.oid = oid;
   ASSERT_TRUE(store->ReadRecordById(DB_RECV, &r));
@@ -76,8 +76,8 @@ TEST_F(StoreTest, OverlongStoredFieldsAreCutToTheirBuffers) {
   m.id = std::u16string(40, u'9');
   m.text = std::u16string(400, u'x');
   CEOID oid = Put(u"\\RECV_MSG", m);
-  MessageStore* store = OpenedStore();
-  store->textMode = 1;
+  RecordStore* store = OpenedStore();
+  store->SetTextMode(1);
   MessageRecord r;
   r.oid = oid;
   ASSERT_TRUE(store->ReadRecordById(DB_RECV, &r));
@@ -97,7 +97,7 @@ TEST_F(StoreTest, SentRecordsReadAsReadWithKindsTwoAndThree) {
   mms.id = u"1";
   CEOID smsOid = Put(u"\\SEND_MSG", sms);
   CEOID mmsOid = Put(u"\\SEND_MSG", mms);
-  MessageStore* store = OpenedStore();
+  RecordStore* store = OpenedStore();
   MessageRecord a, b;
   a.oid = smsOid;
   b.oid = mmsOid;
@@ -114,7 +114,7 @@ TEST_F(StoreTest, TheAuxiliaryFlagOfASentRecordIsInvertedOnRead) {
   Message m;
   m.aux = 1;
   CEOID oid = Put(u"\\SEND_MSG", m);
-  MessageStore* store = OpenedStore();
+  RecordStore* store = OpenedStore();
   MessageRecord r;
   r.oid = oid;
   ASSERT_TRUE(store->ReadRecordById(DB_SEND, &r));
@@ -124,7 +124,7 @@ TEST_F(StoreTest, TheAuxiliaryFlagOfASentRecordIsInvertedOnRead) {
 TEST_F(StoreTest, APropertyTheRecordLacksLeavesItsFieldInitial) {
   MakeVolume();
   CEOID oid = Put(u"\\RECV_MSG", Message{}, {PROP_MESSAGE_ID, PROP_READ});
-  MessageStore* store = OpenedStore();
+  RecordStore* store = OpenedStore();
   MessageRecord r;
   r.oid = oid;
   ASSERT_TRUE(store->ReadRecordById(DB_RECV, &r));
@@ -138,7 +138,7 @@ TEST_F(StoreTest, APropertyTheRecordLacksLeavesItsFieldInitial) {
 
 TEST_F(StoreTest, AFailedReadLeavesTheRecordAsItWas) {
   MakeVolume();
-  MessageStore* store = OpenedStore();
+  RecordStore* store = OpenedStore();
   MessageRecord r;
   r.oid = 4242;
   StringCchCopyW(r.text, kTextChars, u"before");
@@ -150,11 +150,12 @@ TEST_F(StoreTest, AFailedReadLeavesTheRecordAsItWas) {
 
 namespace {
 std::vector<std::pair<UINT, CEOID>> g_seen;
+RecordStore* g_store = nullptr;
 LRESULT CALLBACK Frame(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_DBNOTIFICATION) {
     auto* n = reinterpret_cast<CENOTIFICATION*>(lParam);
     g_seen.emplace_back(n->uType, n->oid);
-    MessageStore::Instance()->FreeNotification(n);
+    g_store->FreeNotification(n);
     return 0;
   }
   return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -170,9 +171,9 @@ TEST_F(StoreTest, OnlyTheReceivedDatabaseNotifiesTheWindowAndTheRecordCanBeRead)
   wc.lpszClassName = u"StoreTestFrame";
   RegisterClassW(&wc);
   HWND frame = CreateWindowExW(0, u"StoreTestFrame", u"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  MessageStore* store = MessageStore::Instance();
+  RecordStore* store = NewStore();
+  g_store = store;
   ASSERT_TRUE(store->OpenStore(frame));
-  EXPECT_EQ(store->NotifyWindow(), frame);
   g_seen.clear();
 
   Put(u"\\SEND_MSG", Message{});

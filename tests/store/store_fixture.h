@@ -15,7 +15,8 @@
 #include "platform/device/registry_store.h"
 #include "platform/device/shell_notifications.h"
 #include "platform/ui/ui_state.h"
-#include "store/message_store.h"
+#include "settings/settings.h"
+#include "store/record_store.h"
 #include "windows.h"
 
 namespace storetest {
@@ -36,13 +37,12 @@ class StoreTest : public ::testing::Test {
   void SetUp() override {
     platform::db::UnmountAll();
     platform::device::registry::Close();
-    MessageStore::Destroy();
     device_ = std::make_unique<parlo_test::TempDevice>();
     platform::ui::SetMessageBoxAutoAnswer([](const platform::ui::MessageBoxInfo&) { return IDOK; });
     platform::ui::ClearMessageBoxLog();
   }
   void TearDown() override {
-    MessageStore::Destroy();
+    store_.reset();
     platform::db::UnmountAll();
     platform::device::registry::Close();
     platform::ui::SetMessageBoxAutoAnswer(nullptr);
@@ -162,16 +162,20 @@ class StoreTest : public ::testing::Test {
     return false;
   }
 
-  MessageStore* OpenedStore() {
-    MessageStore* store = MessageStore::Instance();
-    EXPECT_TRUE(store->OpenStore(nullptr));
-    return store;
+  RecordStore* NewStore() {
+    store_ = std::make_unique<RecordStore>();
+    return store_.get();
+  }
+  RecordStore* OpenedStore() {
+    EXPECT_TRUE(NewStore()->OpenStore(nullptr));
+    return store_.get();
   }
 
   std::vector<platform::ui::MessageBoxInfo> Boxes() { return platform::ui::MessageBoxLog(); }
 
   CEGUID phone_{};
   std::unique_ptr<parlo_test::TempDevice> device_;
+  std::unique_ptr<RecordStore> store_;
 };
 
 }  // namespace storetest

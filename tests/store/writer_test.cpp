@@ -8,7 +8,7 @@ using namespace storetest;
 
 TEST_F(StoreTest, ASentPartIsStoredWithTheClockAndItsPartNumber) {
   MakeVolume();
-  MessageStore* store = OpenedStore();  // the virtual clock stands at 2024-03-05 14:07:09
+  RecordStore* store = OpenedStore();  // the virtual clock stands at 2024-03-05 14:07:09
   MessageRecord r;
   ASSERT_TRUE(store->WriteSentRecord(DB_SEND, u"010-1234-5678", u"abcdefghijklmnopqrs", 2, &r));
   EXPECT_NE(r.oid, 0u);
@@ -43,7 +43,7 @@ TEST_F(StoreTest, ASentPartIsStoredWithTheClockAndItsPartNumber) {
 }
 
 TEST_F(StoreTest, AWriteToAnUnopenedDatabaseFailsSilently) {
-  MessageStore* store = MessageStore::Instance();
+  RecordStore* store = NewStore();
   MessageRecord r;
   EXPECT_FALSE(store->WriteSentRecord(DB_SEND, u"1", u"x", 0, &r));
   EXPECT_EQ(r.oid, 0u);
@@ -60,11 +60,11 @@ TEST_F(StoreTest, MarkingOneReadLeavesTheNotificationAndPublishesTheRest) {
   m.read = 1;
   Put(u"\\RECV_MSG", m);
   AddUnreadNotification();
-  MessageStore* store = OpenedStore();
+  RecordStore* store = OpenedStore();
   MessageRecord r;
   r.oid = first;
   ASSERT_TRUE(store->ReadRecordById(DB_RECV, &r));
-  ASSERT_TRUE(store->UpdateRecord(DB_RECV, &r, false));
+  ASSERT_EQ(store->UpdateRecord(DB_RECV, &r, false), StoreError::kNone);
   EXPECT_EQ(r.isRead, 1);
   EXPECT_EQ(StoredShort(u"\\RECV_MSG", first, PROP_READ), 1);
   EXPECT_EQ(StateValue(u"Unread"), 1u);
@@ -76,11 +76,11 @@ TEST_F(StoreTest, MarkingTheLastUnreadReadRemovesTheNotificationAndPublishesZero
   MakeVolume();
   CEOID only = Put(u"\\RECV_MSG", Message{});
   AddUnreadNotification();
-  MessageStore* store = OpenedStore();
+  RecordStore* store = OpenedStore();
   MessageRecord r;
   r.oid = only;
   ASSERT_TRUE(store->ReadRecordById(DB_RECV, &r));
-  ASSERT_TRUE(store->UpdateRecord(DB_RECV, &r, false));
+  ASSERT_EQ(store->UpdateRecord(DB_RECV, &r, false), StoreError::kNone);
   EXPECT_EQ(StateValue(u"Unread"), 0u);
   EXPECT_EQ(StateValue(u"Count"), 0u);
   EXPECT_FALSE(UnreadNotificationShown());
@@ -96,14 +96,14 @@ TEST_F(StoreTest, MarkingReadWritesEveryOtherValueBackUnchanged) {
   CEOID recv = Put(u"\\RECV_MSG", m);
   m.aux = 0;
   CEOID sent = Put(u"\\SEND_MSG", m);
-  MessageStore* store = OpenedStore();
+  RecordStore* store = OpenedStore();
   for (auto [db, name, oid] : {std::tuple{DB_RECV, u"\\RECV_MSG", recv}, std::tuple{DB_SEND, u"\\SEND_MSG", sent}}) {
     std::vector<std::u16string> before, after;
     auto old = Stored(name, oid, &before);
     MessageRecord r;
     r.oid = oid;
     ASSERT_TRUE(store->ReadRecordById(db, &r));
-    ASSERT_TRUE(store->UpdateRecord(db, &r, false));
+    ASSERT_EQ(store->UpdateRecord(db, &r, false), StoreError::kNone);
     auto now = Stored(name, oid, &after);
     ASSERT_EQ(now.size(), old.size());
     EXPECT_EQ(after, before);
@@ -126,10 +126,10 @@ TEST_F(StoreTest, DeletingAnUnreadMessageRepublishesTheCount) {
   m.id = u"1";
   Put(u"\\RECV_MSG", m);
   AddUnreadNotification();
-  MessageStore* store = OpenedStore();
+  RecordStore* store = OpenedStore();
   MessageRecord r;
   r.oid = a;
-  ASSERT_TRUE(store->UpdateRecord(DB_RECV, &r, true));
+  ASSERT_EQ(store->UpdateRecord(DB_RECV, &r, true), StoreError::kNone);
   EXPECT_EQ(store->CountRecords(DB_RECV), 1);
   EXPECT_EQ(StateValue(u"Unread"), 1u);
   EXPECT_TRUE(UnreadNotificationShown());
@@ -138,23 +138,23 @@ TEST_F(StoreTest, DeletingAnUnreadMessageRepublishesTheCount) {
 TEST_F(StoreTest, ADeleteForAVanishedRecordFailsSilentlyAndPublishesNothing) {
   MakeVolume();
   CEOID gone = Put(u"\\RECV_MSG", Message{});
-  MessageStore* store = OpenedStore();
+  RecordStore* store = OpenedStore();
   HANDLE phone = PhoneHandle(u"\\RECV_MSG");
   ASSERT_TRUE(CeDeleteRecord(phone, gone));
   AddUnreadNotification();
   MessageRecord r;
   r.oid = gone;
-  EXPECT_FALSE(store->UpdateRecord(DB_RECV, &r, true));
+  EXPECT_EQ(store->UpdateRecord(DB_RECV, &r, true), StoreError::kRecordMissing);
   EXPECT_TRUE(Boxes().empty());
   EXPECT_FALSE(StateValue(u"Unread").has_value());
   EXPECT_TRUE(UnreadNotificationShown());
 }
 
-TEST_F(StoreTest, DeleteAllOnAnEmptyDatabaseReturnsFalseAndPublishesNothing) {
+TEST_F(StoreTest, DeleteAllOnAnEmptyDatabaseFindsNothingAndPublishesNothing) {
   MakeVolume();
   AddUnreadNotification();
-  MessageStore* store = OpenedStore();
-  EXPECT_FALSE(store->DeleteAllRecords(DB_RECV));
+  RecordStore* store = OpenedStore();
+  EXPECT_EQ(store->DeleteAllRecords(DB_RECV), StoreError::kRecordMissing);
   EXPECT_FALSE(StateValue(u"Unread").has_value());
   EXPECT_FALSE(StateValue(u"Count").has_value());
   EXPECT_TRUE(UnreadNotificationShown());
@@ -169,8 +169,8 @@ TEST_F(StoreTest, DeleteAllRemovesEveryRecordAndPublishesZero) {
   }
   CEOID sent = Put(u"\\SEND_MSG", Message{});
   AddUnreadNotification();
-  MessageStore* store = OpenedStore();
-  EXPECT_TRUE(store->DeleteAllRecords(DB_RECV));
+  RecordStore* store = OpenedStore();
+  EXPECT_EQ(store->DeleteAllRecords(DB_RECV), StoreError::kNone);
   EXPECT_EQ(store->CountRecords(DB_RECV), 0);
   EXPECT_EQ(store->CountRecords(DB_SEND), 1);
   EXPECT_FALSE(Stored(u"\\SEND_MSG", sent).empty());
@@ -179,19 +179,17 @@ TEST_F(StoreTest, DeleteAllRemovesEveryRecordAndPublishesZero) {
   EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(StoreTest, AChangeInTheSentDatabaseCountsTheSentDatabase) {
+TEST_F(StoreTest, AChangeInTheSentDatabaseStillCountsTheReceivedOnes) {
   MakeVolume();
-  Put(u"\\RECV_MSG", Message{});  // unread, but not in the database that changed
+  Put(u"\\RECV_MSG", Message{});  // unread, but not in the database that changes
   AddUnreadNotification();
-  MessageStore* store = OpenedStore();
+  RecordStore* store = OpenedStore();
   MessageRecord r;
   ASSERT_TRUE(store->WriteSentRecord(DB_SEND, u"010", u"hi", 0, &r));
-  ASSERT_TRUE(store->UpdateRecord(DB_SEND, &r, false));
-  EXPECT_EQ(store->CountUnread(DB_SEND), 0);
-  EXPECT_EQ(store->CountUnread(DB_RECV), 1);
-  EXPECT_EQ(StateValue(u"Unread"), 0u);
-  EXPECT_EQ(StateValue(u"Count"), 0u);
-  EXPECT_FALSE(UnreadNotificationShown());
+  ASSERT_EQ(store->UpdateRecord(DB_SEND, &r, true), StoreError::kNone);
+  EXPECT_EQ(StateValue(u"Unread"), 1u);
+  EXPECT_EQ(StateValue(u"Count"), 1u);
+  EXPECT_TRUE(UnreadNotificationShown());
 }
 
 TEST_F(StoreTest, CountUnreadSkipsRecordsWithoutAReadFlag) {
@@ -200,26 +198,25 @@ TEST_F(StoreTest, CountUnreadSkipsRecordsWithoutAReadFlag) {
   Message m;
   m.id = u"1";
   Put(u"\\RECV_MSG", m);
-  MessageStore* store = OpenedStore();
+  RecordStore* store = OpenedStore();
   EXPECT_EQ(store->CountUnread(DB_RECV), 1);
 }
 
 TEST_F(StoreTest, SetStateDwordCreatesTheKeyAndReturnsTheValue) {
-  MessageStore* store = MessageStore::Instance();
+  RecordStore* store = NewStore();
   EXPECT_EQ(store->SetStateDword(kUnreadStateKey, u"Unread", 7), 7u);
   EXPECT_EQ(StateValue(u"Unread"), 7u);
   EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(StoreTest, ARegistryThatCannotBeOpenedShowsTheColumnSizeError) {
+TEST_F(StoreTest, ARegistryThatCannotBeOpenedReportsTheColumnSizeError) {
   // A registry file that is not a database makes every registry call fail.
   std::filesystem::create_directories(device_->dir());
   { std::ofstream(device_->dir() / "registry.db", std::ios::binary) << std::string(4096, 'z'); }
   platform::device::registry::Close();
-  MessageStore* store = MessageStore::Instance();
-  EXPECT_EQ(store->SetStateDword(kUnreadStateKey, u"Unread", 3), 0u);
-  auto boxes = Boxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, u"[Error]Can't open Column Size Registry!!");
-  EXPECT_EQ(boxes[0].caption, u"ERROR");
+  RecordStore* store = NewStore();
+  StoreError error = StoreError::kNone;
+  EXPECT_EQ(store->SetStateDword(kUnreadStateKey, u"Unread", 3, &error), 0u);
+  EXPECT_EQ(std::u16string(StoreErrorText(error)), u"[Error]Can't open Column Size Registry!!");
+  EXPECT_TRUE(Boxes().empty());  // the caller tells the user
 }

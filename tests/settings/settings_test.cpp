@@ -6,7 +6,7 @@
 #include <string>
 
 #include "kit/temp_device.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -63,17 +63,18 @@ std::string MultiSz(const std::u16string& text) {
 
 class SettingsTest : public ::testing::Test {
  protected:
-  void TearDown() override { Settings::Destroy(); }
-  // One start and shutdown of the program, as far as Settings sees it.
-  void StartAndStop() {
-    Settings::Instance();
-    Settings::Destroy();
+  static Settings Loaded() {
+    Settings s;
+    s.Load();
+    return s;
   }
+  // One start and shutdown of the program, as far as Settings sees it.
+  static void StartAndStop() { Loaded().Save(); }
   parlo_test::TempDevice device_;
 };
 
 TEST_F(SettingsTest, FirstStartUsesDefaultsAndCreatesSevenFlagsWithoutPassword) {
-  Settings& s = Settings::Instance();
+  Settings s = Loaded();
   EXPECT_FALSE(s.use_lock);
   EXPECT_FALSE(s.use_original_view);
   EXPECT_FALSE(s.find_company_name);
@@ -109,20 +110,20 @@ TEST_F(SettingsTest, StoredPasswordIsRead) {
   WriteAllFlags(0);
   std::u16string stored = u"14789";
   Write(u"password", REG_SZ, stored.c_str(), static_cast<DWORD>((stored.size() + 1) * 2));
-  EXPECT_EQ(std::u16string(Settings::Instance().password), u"14789");
+  EXPECT_EQ(std::u16string(Loaded().password), u"14789");
 }
 
 TEST_F(SettingsTest, PasswordWithoutTerminatorEndsWithItsData) {
   WriteAllFlags(0);
   Write(u"password", REG_SZ, u"12", 4);
-  EXPECT_EQ(std::u16string(Settings::Instance().password), u"12");
+  EXPECT_EQ(std::u16string(Loaded().password), u"12");
 }
 
 TEST_F(SettingsTest, PasswordTooLongForTheFieldIsReplacedByTheDefault) {
   WriteAllFlags(0);
   std::u16string longPassword(300, u'1');
   Write(u"password", REG_SZ, longPassword.c_str(), static_cast<DWORD>((longPassword.size() + 1) * 2));
-  EXPECT_EQ(std::u16string(Settings::Instance().password), u"5836");
+  EXPECT_EQ(std::u16string(Loaded().password), u"5836");
   auto stored = ReadValue(u"password");
   ASSERT_TRUE(stored);
   EXPECT_EQ(stored->type, static_cast<DWORD>(REG_MULTI_SZ));
@@ -135,7 +136,7 @@ TEST_F(SettingsTest, MissingFlagValueCountsAsOn) {
   ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
   ASSERT_EQ(RegDeleteValueW(key, u"use_lock"), ERROR_SUCCESS);
   RegCloseKey(key);
-  Settings& s = Settings::Instance();
+  Settings s = Loaded();
   EXPECT_TRUE(s.use_lock);
   EXPECT_FALSE(s.view_sort);
   EXPECT_FALSE(s.close);
@@ -144,9 +145,10 @@ TEST_F(SettingsTest, MissingFlagValueCountsAsOn) {
 TEST_F(SettingsTest, AnyNonZeroFlagIsOnAndSavedAsOne) {
   WriteAllFlags(0);
   WriteDword(u"view_sort", 7);
-  EXPECT_TRUE(Settings::Instance().view_sort);
+  Settings s = Loaded();
+  EXPECT_TRUE(s.view_sort);
   EXPECT_EQ(ReadDword(u"view_sort"), 7u);  // loading writes nothing back
-  Settings::Destroy();
+  s.Save();
   EXPECT_EQ(ReadDword(u"view_sort"), 1u);
 }
 
@@ -155,7 +157,7 @@ TEST_F(SettingsTest, FlagStoredAsStringIsReadByItsBytes) {
   Write(u"find_name", REG_SZ, u"", 2);   // reads as 0
   Write(u"view_sort", REG_SZ, u"0", 4);  // reads as 0x00000030
   Write(u"close", REG_SZ, u"00", 6);     // longer than four bytes: unreadable, so on
-  Settings& s = Settings::Instance();
+  Settings s = Loaded();
   EXPECT_FALSE(s.find_name);
   EXPECT_TRUE(s.view_sort);
   EXPECT_TRUE(s.close);
@@ -163,14 +165,14 @@ TEST_F(SettingsTest, FlagStoredAsStringIsReadByItsBytes) {
 
 TEST_F(SettingsTest, MenuTogglesReachTheRegistryOnlyAtShutdown) {
   StartAndStop();
-  Settings& s = Settings::Instance();
+  Settings s = Loaded();
   s.view_sort = !s.view_sort;
   s.use_lock = !s.use_lock;
   s.close = !s.close;
   EXPECT_EQ(ReadDword(u"view_sort"), 0u);
   EXPECT_EQ(ReadDword(u"use_lock"), 0u);
   EXPECT_EQ(ReadDword(u"close"), 1u);
-  Settings::Destroy();
+  s.Save();
   EXPECT_EQ(ReadDword(u"view_sort"), 1u);
   EXPECT_EQ(ReadDword(u"use_lock"), 1u);
   EXPECT_EQ(ReadDword(u"close"), 0u);
@@ -178,19 +180,19 @@ TEST_F(SettingsTest, MenuTogglesReachTheRegistryOnlyAtShutdown) {
 
 TEST_F(SettingsTest, TogglingTwiceSavesTheSameValue) {
   StartAndStop();
-  Settings& s = Settings::Instance();
+  Settings s = Loaded();
   s.view_sort = !s.view_sort;
   s.view_sort = !s.view_sort;
-  Settings::Destroy();
+  s.Save();
   EXPECT_EQ(ReadDword(u"view_sort"), 0u);
 }
 
 TEST_F(SettingsTest, SaveNeverWritesThePassword) {
   WriteAllFlags(0);
   Write(u"password", REG_SZ, u"99", 6);
-  Settings& s = Settings::Instance();
+  Settings s = Loaded();
   s.password[0] = u'1';
-  Settings::Destroy();
+  s.Save();
   auto stored = ReadValue(u"password");
   ASSERT_TRUE(stored);
   EXPECT_EQ(stored->bytes, std::string("9\0009\0\0\0", 6));
@@ -203,22 +205,13 @@ TEST_F(SettingsTest, RegistryFileThatIsNotADatabaseLeavesDefaultsAndTheFileAlone
     std::ofstream out(file, std::ios::binary);
     out << garbage;
   }
-  Settings& s = Settings::Instance();
+  Settings s = Loaded();
   EXPECT_FALSE(s.use_lock);
   EXPECT_TRUE(s.close);
   EXPECT_EQ(std::u16string(s.password), u"5836");
   s.view_sort = true;
-  Settings::Destroy();
+  s.Save();
   EXPECT_EQ(parlo_test::ReadFileBytes(file), garbage);
-}
-
-TEST_F(SettingsTest, InstanceIsOneRecordUntilDestroyed) {
-  Settings* first = &Settings::Instance();
-  EXPECT_EQ(first, &Settings::Instance());
-  EXPECT_TRUE(Settings::Exists());
-  Settings::Destroy();
-  EXPECT_FALSE(Settings::Exists());
-  Settings::Destroy();  // a second destroy is harmless
 }
 
 }  // namespace

@@ -1,22 +1,8 @@
-#include "shell/draw/skin.h"
+#include "draw/skin.h"
 
 #include <winbase_res.h>
 
 namespace parlo {
-namespace {
-Skin* g_skin = nullptr;
-}
-
-Skin& Skin::Instance() {
-  if (!g_skin) g_skin = new Skin();
-  return *g_skin;
-}
-
-void Skin::Destroy() {
-  delete g_skin;
-  g_skin = nullptr;
-}
-
 Skin::Skin() {
   // A missing library is not an error: the program runs with empty slots and draws no pictures.
   library_ = LoadLibraryExW(u"Parlores.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);

@@ -1,4 +1,4 @@
-#include "shell/draw/gdi_holders.h"
+#include "draw/gdi_holders.h"
 
 namespace parlo {
 namespace {

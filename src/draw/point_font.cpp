@@ -1,4 +1,4 @@
-#include "shell/draw/point_font.h"
+#include "draw/point_font.h"
 
 #include <cstdint>
 #include <cstdlib>

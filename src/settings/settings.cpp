@@ -1,20 +1,10 @@
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include <cstring>
 
 namespace {
 
-Settings* g_settings = nullptr;
-
-const WCHAR kKeyPath[] = u"SOFTWARE\\Ostrand\\Parlo";
 const WCHAR kDefaultPassword[] = u"5836";
-const WCHAR kDefaultStorePath[] = u"\\MITs Store\\MMS\\mms.edb";
-
-// Length for 96 dots per inch scaled to the screen, half away from zero.
-int ScaleFor96(int length, int dpi) {
-  int scaled2 = length * dpi * 2 / 96;
-  return scaled2 >= 0 ? (scaled2 + 1) / 2 : -((-scaled2 + 1) / 2);
-}
 
 struct FlagRef {
   const WCHAR* name;
@@ -33,7 +23,7 @@ const FlagRef kFlags[] = {
 };
 
 bool OpenKey(HKEY* key, DWORD* disposition) {
-  return RegCreateKeyExW(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key,
+  return RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key,
                          disposition) == ERROR_SUCCESS;
 }
 
@@ -47,29 +37,8 @@ void WriteFlags(HKEY key, const Settings& s) {
 }  // namespace
 
 Settings::Settings() {
-  HDC screen = GetDC(nullptr);
-  photo_width = ScaleFor96(60, GetDeviceCaps(screen, LOGPIXELSX));
-  photo_height = ScaleFor96(60, GetDeviceCaps(screen, LOGPIXELSY));
-  ReleaseDC(nullptr, screen);
   StringCchCopyW(store_path, 260, kDefaultStorePath);
   StringCchCopyW(password, 260, kDefaultPassword);
-}
-
-Settings& Settings::Instance() {
-  if (!g_settings) {
-    g_settings = new Settings();
-    g_settings->Load();
-  }
-  return *g_settings;
-}
-
-bool Settings::Exists() { return g_settings != nullptr; }
-
-void Settings::Destroy() {
-  if (!g_settings) return;
-  g_settings->Save();
-  delete g_settings;
-  g_settings = nullptr;
 }
 
 void Settings::Load() {

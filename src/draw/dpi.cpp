@@ -1,6 +1,4 @@
-#include "shell/draw/dpi.h"
-
-#include <windows.h>
+#include "draw/dpi.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -19,12 +17,17 @@ int ReadScreenDpi(int index) {
   return dpi;
 }
 
-}  // namespace
-
-int ScaleForDpi(int v, int dpi) {
-  const int64_t magnitude = (std::llabs(static_cast<int64_t>(v)) * dpi + 48) / 96;
+// v designed for `base` units to the inch, at `dpi`, rounded half away from zero.
+int Scale(int v, int dpi, int base) {
+  const int64_t magnitude = (std::llabs(static_cast<int64_t>(v)) * dpi + base / 2) / base;
   return static_cast<int>(v < 0 ? -magnitude : magnitude);
 }
+
+}  // namespace
+
+int ScaleForDpi(int v, int dpi) { return Scale(v, dpi, 96); }
+
+LONG ViewFontHeight(int points, int dpi) { return -Scale(points, dpi, 72); }
 
 int ScreenDpi(DpiAxis axis) {
   int& slot = g_dpi[axis == DpiAxis::Horizontal ? 0 : 1];

@@ -1,6 +1,8 @@
-// View modes, the frame's view messages and the program's command identifiers.
+// View modes and the frame's view messages.
 #pragma once
 #include <windows.h>
+
+#include "program_ids.h"
 
 // One number space for start modes and views.
 enum ViewMode : int {
@@ -27,27 +29,6 @@ enum ViewMode : int {
 #define COMPOSE_TO_START_NUMBER 2
 #define COMPOSE_FORWARD 3
 #define COMPOSE_TO_PICKED 4
-
-#define ID_SEND 33333
-#define ID_USE_LOCK 33340
-#define ID_LOCK_NOW 33341
-#define ID_REFRESH_MESSAGES 33342
-#define ID_REFRESH_CONTACTS 33343
-#define ID_SHORT_PREVIEW 33344
-#define ID_SORT_DESCENDING 33345
-#define ID_HIDE_ON_EXIT 33346
-#define ID_ABOUT 33347
-#define ID_EXIT 33348
-
-// The id the active view carries as the frame's client window.
-#define ID_VIEW_CLIENT 59648
-
-// Resources of the program file.
-#define IDS_APP_NAME 128
-#define IDM_PROGRAM_MENU 128
-#define IDR_MENUBAR 59394
-#define IDD_ABOUT 100
-#define IDI_APP 128
 
 // WM_COPYDATA kind a second launch uses to hand over its number.
 #define COPYDATA_START_NUMBER 4

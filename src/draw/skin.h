@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "shell/draw/gdi_holders.h"
+#include "draw/gdi_holders.h"
 
 namespace parlo {
 
@@ -20,10 +20,10 @@ enum SkinBitmapId : int {
 
 class Skin {
  public:
-  // The single Skin, created on the first call: loads the library and five bitmaps.
-  static Skin& Instance();
-  // Frees the Skin (bitmaps, then the library) if it exists.
-  static void Destroy();
+  // Loads the library and five bitmaps; a missing library leaves every slot empty.
+  Skin();
+  // Frees the bitmaps, then the library.
+  ~Skin();
 
   // Called by the lock screen when its window is made.
   void LoadLockBitmaps();
@@ -47,8 +47,6 @@ class Skin {
   Skin& operator=(const Skin&) = delete;
 
  private:
-  Skin();
-  ~Skin();
   void Load(int id);
 
   static constexpr int kFirstId = 501;

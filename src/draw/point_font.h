@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "shell/draw/gdi_holders.h"
+#include "draw/gdi_holders.h"
 
 namespace parlo {
 

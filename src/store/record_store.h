@@ -1,0 +1,70 @@
+// RecordStore: the phone's message volume as the program reaches it. It mounts the volume, opens
+// the message databases, takes their change notifications for a window, reads and writes message
+// records, and publishes the unread count. It knows nothing of conversations.
+#pragma once
+#include <cstdint>
+
+#include "store/message_record.h"
+#include "store/store_error.h"
+#include "windows.h"
+#include "windbase.h"
+
+// The shell's new-message notification and the system's unread count.
+constexpr DWORD UNREAD_NOTIFICATION_ID = 9114;
+extern const CLSID UNREAD_NOTIFICATION_CLSID;  // {592A0D12-F0AC-411B-A175-8B348238F1FD}
+inline constexpr WCHAR kUnreadStateKey[] = u"\\System\\State\\Messages\\SMS\\Unread";  // under HKLM
+
+class RecordStore {
+ public:
+  // The handles and the mount stay until the process ends, as on the phone; the open database
+  // keeps its own copy of the notification request.
+  RecordStore() = default;
+  RecordStore(const RecordStore&) = delete;
+  RecordStore& operator=(const RecordStore&) = delete;
+
+  // The volume's phone path; an empty one means the phone's own.
+  void SetStorePath(const WCHAR* path);
+  const WCHAR* StorePath() const { return storePath_; }
+  // 0 keeps the stored text as it is, anything else wraps it for the short view.
+  void SetTextMode(uint8_t mode) { textMode_ = mode; }
+  uint8_t TextMode() const { return textMode_; }
+
+  // Mounts the volume and opens both message databases, with `notifyWindow` as the receiver of
+  // the received database's changes. On failure *openError is the system error of the database
+  // that would not open, or 0 when the volume itself could not be mounted.
+  bool OpenStore(HWND notifyWindow, DWORD* openError = nullptr);
+  bool MountVolume(const WCHAR* path);
+  // On failure GetLastError() tells why.
+  bool OpenDatabase(int index);
+  bool FreeNotification(CENOTIFICATION* notification);
+
+  // Reading (records in descending message identifier order).
+  int CountRecords(int index);
+  bool ReadRecordById(int index, MessageRecord* record);
+  bool ReadRecordAt(int index, int position, MessageRecord* record);
+
+  // Writing, deleting and read state. Every mark-read and delete republishes the unread count.
+  bool WriteSentRecord(int index, const WCHAR* number, const WCHAR* text, int part, MessageRecord* record);
+  StoreError UpdateRecord(int index, MessageRecord* record, bool remove);
+  StoreError DeleteAllRecords(int index);
+  int CountUnread(int index);
+  // The count always comes from the received database, whichever database changed.
+  StoreError PublishUnreadCount();
+  // The value written, or 0 with *error set when the registry refused it.
+  DWORD SetStateDword(const WCHAR* key, const WCHAR* valueName, DWORD value, StoreError* error = nullptr);
+
+  HANDLE DatabaseHandle(int index) const;
+  bool Mounted() const { return mounted_ != 0; }
+  const CEGUID& Volume() const { return volume_; }
+
+ private:
+  bool ReadCurrent(int index, HANDLE db, MessageRecord* record, CEOID* oid);
+  void ApplyProperty(int index, const CEPROPVAL& value, MessageRecord* record);
+
+  CEGUID volume_{};
+  HANDLE handles_[kDbCount] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
+  CENOTIFYREQUEST request_{};
+  uint8_t mounted_ = 0;
+  uint8_t textMode_ = 0;
+  WCHAR storePath_[kPathChars] = {};
+};
