@@ -7,13 +7,14 @@
 #include <pimstore.h>
 
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "contacts/contact_book.h"
 #include "kit/bench_device.h"
-#include "platform/gdi/window_dc.h"
-#include "store/message_store.h"
+#include "model/message_store.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -23,13 +24,16 @@ constexpr int kContacts = 1000;
 
 struct Device {
   bench::TempDir dir;
+  Settings settings;
+  std::unique_ptr<parlo::ContactBook> book;
+  std::unique_ptr<MessageStore> store;
 
   Device() {
     bench::UseDevice(dir.path());
-    platform::gdi::CreateScreen(480, 800, 192, 192);
     bench::FillReceived(kRecords, kNumbers, true);
     LoadContacts();
-    if (!MessageStore::Instance()->OpenStore(nullptr)) std::abort();
+    store = std::make_unique<MessageStore>(settings, book.get());
+    if (!store->OpenStore(nullptr)) std::abort();
   }
 
   // 1,000 contacts, half of them owning one of the message numbers.
@@ -41,9 +45,9 @@ struct Device {
       std::abort();
     auto* app = static_cast<IPOutlookApp*>(object);
     if (FAILED(app->Logon(nullptr))) std::abort();
-    parlo::ContactBook& book = parlo::ContactBook::Instance(app);
-    book.LoadContacts(false);
-    if (book.Count() != kContacts) std::abort();
+    book = std::make_unique<parlo::ContactBook>(app);
+    book->LoadContacts(false);
+    if (book->Count() != kContacts) std::abort();
   }
 };
 
@@ -53,14 +57,12 @@ Device& TheDevice() {
 }
 
 void BM_ReadRecordAtAlone(benchmark::State& state) {
-  TheDevice();
-  MessageStore* store = MessageStore::Instance();
+  RecordStore& store = TheDevice().store->Records();
   for (auto _ : state) {
     for (int i = 0; i < kRecords; ++i) {
-      auto* r = new MessageRecord();
-      store->ReadRecordAt(DB_RECV, i, r);
+      auto r = std::make_unique<MessageRecord>();
+      store.ReadRecordAt(DB_RECV, i, r.get());
       benchmark::DoNotOptimize(r);
-      delete r;
     }
   }
   state.SetItemsProcessed(state.iterations() * kRecords);
@@ -68,8 +70,7 @@ void BM_ReadRecordAtAlone(benchmark::State& state) {
 
 // The naming phase on its own: one contact lookup per distinct number.
 void BM_NameLookupsAlone(benchmark::State& state) {
-  TheDevice();
-  parlo::ContactBook& book = parlo::ContactBook::Instance(nullptr);
+  const parlo::ContactBook& book = *TheDevice().book;
   std::vector<std::u16string> numbers;
   for (int i = 0; i < kNumbers; ++i) numbers.push_back(bench::CorrespondentNumber(i));
   for (auto _ : state) {
@@ -85,8 +86,7 @@ void BM_NameLookupsAlone(benchmark::State& state) {
 }
 
 void BM_LoadAll(benchmark::State& state) {
-  TheDevice();
-  MessageStore* store = MessageStore::Instance();
+  MessageStore* store = TheDevice().store.get();
   size_t modelBytes = 0;
   for (auto _ : state) {
     size_t before = mallinfo2().uordblks;

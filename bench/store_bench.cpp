@@ -7,7 +7,7 @@
 #include <string>
 
 #include "kit/bench_device.h"
-#include "store/message_store.h"
+#include "store/record_store.h"
 
 namespace {
 
@@ -15,12 +15,12 @@ constexpr int kRecords = 20000;
 
 struct Device {
   bench::TempDir dir;
+  RecordStore store;
 
   Device() {
     bench::UseDevice(dir.path());
     bench::FillReceived(kRecords, 97, true);
-    MessageStore* store = MessageStore::Instance();
-    if (!store->OpenStore(nullptr) || store->CountRecords(DB_RECV) != kRecords) std::abort();
+    if (!store.OpenStore(nullptr) || store.CountRecords(DB_RECV) != kRecords) std::abort();
   }
 };
 
@@ -30,8 +30,7 @@ Device& TheDevice() {
 }
 
 void BM_ReadRecordAtEveryPosition(benchmark::State& state) {
-  TheDevice();
-  MessageStore* store = MessageStore::Instance();
+  RecordStore* store = &TheDevice().store;
   for (auto _ : state) {
     int read = 0;
     for (int i = 0; i < kRecords; ++i) {

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,9 @@
 #include "platform/gdi/screen.h"
 #include "platform/gdi/window_dc.h"
 #include "platform/wm/loop.h"
-#include "store/message_store.h"
+#include "draw/skin.h"
+#include "model/message_store.h"
+#include "settings/settings.h"
 #include "views/main_view.h"
 #include "views/thread_view.h"
 
@@ -29,6 +32,7 @@ struct Phone {
     bench::UseDevice(dir.path());
     platform::gdi::CreateScreen(480, 800, 192, 192);
     platform::wm::BindUiThread();
+    skin = std::make_unique<parlo::Skin>();
     WNDCLASSW wc{};
     wc.lpfnWndProc = DefWindowProcW;
     wc.lpszClassName = u"ViewsBenchFrame";
@@ -36,8 +40,13 @@ struct Phone {
     frame = CreateWindowExW(0, u"ViewsBenchFrame", u"", WS_VISIBLE, 0, 0, 480, 800, nullptr, nullptr, nullptr,
                             nullptr);
   }
+  parlo::ViewContext Context() { return parlo::ViewContext{settings, store, *skin, nullptr, frame}; }
+
   bench::TempDir dir;
   HWND frame = nullptr;
+  Settings settings;
+  MessageStore store{settings, nullptr};
+  std::unique_ptr<parlo::Skin> skin;
 };
 
 Phone& ThePhone() {
@@ -48,11 +57,11 @@ Phone& ThePhone() {
 // The model straight from records, as LoadAll leaves it: read messages, texts wrapped as the
 // store wraps them for the bubble layout.
 void FillModel(int conversations, int perConversation) {
-  MessageStore* store = MessageStore::Instance();
+  MessageStore* store = &ThePhone().store;
   store->ClearModel();
   for (int c = 0; c < conversations; ++c) {
     for (int m = 0; m < perConversation; ++m) {
-      auto* r = new MessageRecord();
+      auto r = std::make_unique<MessageRecord>();
       std::u16string number = u"010";
       for (char digit : std::to_string(10000000 + c)) number.push_back(static_cast<char16_t>(digit));
       StringCchCopyW(r->number, kFieldChars, number.c_str());
@@ -64,7 +73,7 @@ void FillModel(int conversations, int perConversation) {
       StringCchCopyW(r->messageId, kFieldChars, u"20240305140709000");
       r->isRead = 1;
       r->dbIndex = (m % 2) ? DB_SEND : DB_RECV;
-      store->AddRecord(r, true);
+      store->AddRecord(std::move(r), true);
     }
   }
 }
@@ -102,7 +111,7 @@ void BM_OpenConversation(benchmark::State& state) {
   Phone& phone = ThePhone();
   FillModel(1, kMessages);
   {
-    parlo::ThreadView view;
+    parlo::ThreadView view(phone.Context());
     view.CreateViewWindow(phone.frame, RECT{0, 0, 480, 800});
     Measure(state, [&] {
       view.Open(0);
@@ -119,7 +128,7 @@ void BM_DragStepConversation(benchmark::State& state) {
   Phone& phone = ThePhone();
   FillModel(1, kMessages);
   {
-    parlo::ThreadView view;
+    parlo::ThreadView view(phone.Context());
     view.CreateViewWindow(phone.frame, RECT{0, 0, 480, 800});
     view.Open(0);
     view.list().EnsureVisible(kMessages / 2);
@@ -135,7 +144,7 @@ void BM_DragStepMessageList(benchmark::State& state) {
   Phone& phone = ThePhone();
   FillModel(kMessages, 1);
   {
-    parlo::MainView view;
+    parlo::MainView view(phone.Context());
     view.CreateViewWindow(phone.frame, RECT{0, 0, 480, 800});
     view.Refill();
     view.list().EnsureVisible(kMessages / 2);

@@ -4,6 +4,7 @@
 #include <winbase_res.h>
 
 #include <fstream>
+#include <memory>
 
 #include "kit/temp_device.h"
 #include "platform/base/device_root.h"
@@ -32,7 +33,6 @@ SIZE SizeOf(HBITMAP bitmap) {
 
 class SkinTest : public ::testing::Test {
  protected:
-  void TearDown() override { Skin::Destroy(); }
   void WriteLibrary(const std::vector<int>& ids) {
     ContainerWriter w;
     for (int id : ids) w.AddBitmap(static_cast<uint16_t>(id), Solid(id - 490, 7, 0x123456));
@@ -50,7 +50,7 @@ class SkinTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(SkinTest, WithoutTheLibraryEverySlotIsEmpty) {
-  Skin& skin = Skin::Instance();
+  Skin skin;
   EXPECT_EQ(skin.Library(), nullptr);
   for (int id = 501; id <= 508; ++id) EXPECT_EQ(skin.Slot(id), nullptr) << id;
   skin.LoadLockBitmaps();
@@ -61,7 +61,7 @@ TEST_F(SkinTest, WithoutTheLibraryEverySlotIsEmpty) {
 
 TEST_F(SkinTest, CreationLoadsTheFiveViewBitmapsAndNotTheLockOnes) {
   WriteLibrary({501, 502, 503, 504, 505, 506, 507, 508});
-  Skin& skin = Skin::Instance();
+  Skin skin;
   ASSERT_NE(skin.Library(), nullptr);
   EXPECT_EQ(SizeOf(skin.Knob()).cx, 11);
   EXPECT_EQ(SizeOf(skin.Button()).cx, 12);
@@ -78,13 +78,9 @@ TEST_F(SkinTest, CreationLoadsTheFiveViewBitmapsAndNotTheLockOnes) {
   EXPECT_EQ(SizeOf(skin.DotSelected()).cx, 18);
 }
 
-TEST_F(SkinTest, InstanceIsSingle) {
-  EXPECT_EQ(&Skin::Instance(), &Skin::Instance());
-}
-
 TEST_F(SkinTest, AMissingBitmapLeavesOnlyItsSlotEmpty) {
   WriteLibrary({502, 503, 505});
-  Skin& skin = Skin::Instance();
+  Skin skin;
   EXPECT_NE(skin.Button(), nullptr);
   EXPECT_NE(skin.ContactPicture(), nullptr);
   EXPECT_EQ(skin.Knob(), nullptr);
@@ -97,14 +93,14 @@ TEST_F(SkinTest, DamagedLibraryGivesEmptySlots) {
   auto bytes = w.Build();
   bytes.resize(bytes.size() - 3);
   WriteBytes(bytes);
-  Skin& skin = Skin::Instance();
+  Skin skin;
   EXPECT_EQ(skin.ContactPicture(), nullptr);
   EXPECT_EQ(skin.Library(), nullptr);
 }
 
 TEST_F(SkinTest, ReloadingLockBitmapsReplacesAndDeletesTheOldOnes) {
   WriteLibrary({506, 507, 508});
-  Skin& skin = Skin::Instance();
+  Skin skin;
   skin.LoadLockBitmaps();
   HBITMAP oldDot = skin.Dot();
   ASSERT_NE(oldDot, nullptr);
@@ -114,21 +110,21 @@ TEST_F(SkinTest, ReloadingLockBitmapsReplacesAndDeletesTheOldOnes) {
   EXPECT_EQ(GetObjectType(oldDot), 0u);
 }
 
-TEST_F(SkinTest, DestroyFreesBitmapsAndLibraryAndAllowsAFreshSkin) {
+TEST_F(SkinTest, DestroyingFreesBitmapsAndLibraryAndAllowsAFreshSkin) {
   WriteLibrary({505});
-  HBITMAP picture = Skin::Instance().ContactPicture();
-  HMODULE library = Skin::Instance().Library();
+  auto skin = std::make_unique<Skin>();
+  HBITMAP picture = skin->ContactPicture();
+  HMODULE library = skin->Library();
   ASSERT_NE(picture, nullptr);
-  Skin::Destroy();
+  skin.reset();
   EXPECT_EQ(GetObjectType(picture), 0u);
   EXPECT_FALSE(FreeLibrary(library));  // already freed
-  Skin::Destroy();                     // a second destroy is harmless
-  EXPECT_NE(Skin::Instance().ContactPicture(), nullptr);
+  EXPECT_NE(Skin().ContactPicture(), nullptr);
 }
 
 TEST_F(SkinTest, OnlyTheSkinsIdentifiersHaveSlots) {
   WriteLibrary({500, 509});
-  Skin& skin = Skin::Instance();
+  Skin skin;
   EXPECT_EQ(skin.Slot(500), nullptr);
   EXPECT_EQ(skin.Slot(509), nullptr);
 }

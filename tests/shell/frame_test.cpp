@@ -9,6 +9,7 @@
 #include "platform/display/display.h"
 #include "platform/wm/input.h"
 #include "platform/wm/loop.h"
+#include "shell/application.h"
 #include "shell/main_frame.h"
 #include "shell/message_loop.h"
 #include "settings/settings.h"
@@ -33,11 +34,12 @@ class FrameTest : public ::testing::Test {
     while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
     frame_.reset();
-    Settings::Destroy();
+    app_.reset();
     app_module::RemoveMessageLoop();
   }
   void Start(const char16_t* commandLine = u"") {
-    frame_ = std::make_unique<MainFrame>(commandLine);
+    app_ = std::make_unique<Application>();
+    frame_ = std::make_unique<MainFrame>(*app_, commandLine);
     ASSERT_TRUE(frame_->CreateFrameWindow(app_module::Instance(), u"Parlo"));
     ShowWindow(frame_->Window(), SW_SHOW);
     platform::wm::PumpUntilIdle();
@@ -47,10 +49,11 @@ class FrameTest : public ::testing::Test {
     COPYDATASTRUCT cds{kind, bytes, const_cast<void*>(data)};
     return SendMessageW(hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
   }
-  std::u16string StartNumber() const { return Settings::Instance().start_number; }
+  std::u16string StartNumber() const { return app_->settings().start_number; }
 
   parlo_test::TempDevice device_;
   MessageLoop loop_;
+  std::unique_ptr<Application> app_;
   std::unique_ptr<MainFrame> frame_;
 };
 
@@ -127,7 +130,7 @@ TEST_F(FrameTest, AnotherProgramInFrontDeactivatesTheFrame) {
 
 TEST_F(FrameTest, ExitHidesTheFrameWhenCloseIsOff) {
   Start();
-  Settings::Instance().close = false;
+  app_->settings().close = false;
   SendMessageW(hwnd(), WM_COMMAND, ID_EXIT, 0);
   EXPECT_TRUE(platform::wm::PumpUntilIdle());
   ASSERT_TRUE(IsWindow(hwnd()));
@@ -136,7 +139,7 @@ TEST_F(FrameTest, ExitHidesTheFrameWhenCloseIsOff) {
 
 TEST_F(FrameTest, ExitClosesTheProgramWhenCloseIsOnAndSavesSettings) {
   Start();
-  Settings::Instance().view_sort = true;
+  app_->settings().view_sort = true;
   HWND frame = hwnd();
   SendMessageW(frame, WM_COMMAND, ID_EXIT, 0);
   // The quit message ends the loop with 1.
@@ -145,7 +148,6 @@ TEST_F(FrameTest, ExitClosesTheProgramWhenCloseIsOnAndSavesSettings) {
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(msg.wParam, 1u);
   EXPECT_FALSE(IsWindow(frame));
-  EXPECT_FALSE(Settings::Exists());
   DWORD value = 0;
   EXPECT_EQ(RegistryGetDWORD(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo", u"view_sort", &value), S_OK);
   EXPECT_EQ(value, 1u);

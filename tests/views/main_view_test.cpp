@@ -23,7 +23,7 @@ class MainViewTest : public ViewTest {
   // Taps conversation row i (rows are 120 pixels high at 192 dpi).
   void TapRow(int i) { Tap(ListWindow(), POINT{200, i * 120 + 60}); }
   std::string Calls() { return parlo_test::ReadFileBytes(device_->dir() / "network" / "calls.jsonl"); }
-  int Records(int db) { return MessageStore::Instance()->CountRecords(db); }
+  int Records(int db) { return messages_->Records().CountRecords(db); }
 };
 
 // ---- Rows, previews and the title ----
@@ -75,7 +75,7 @@ TEST_F(MainViewTest, PressedTitleIsDrawnBlueAndNormalTitleBlack) {
 
 TEST_F(MainViewTest, ShortPreviewSkipsLineBreaks) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"a\r\nb", 1));
-  Settings::Instance().use_original_view = false;
+  settings_.use_original_view = false;
   Load();
   ShowList();
   EXPECT_EQ(Row(0)->preview, u"ab");
@@ -85,7 +85,7 @@ TEST_F(MainViewTest, ShortPreviewSkipsLineBreaks) {
 TEST_F(MainViewTest, ShortPreviewKeepsTheFirst21Characters) {
   const std::u16string thirty = u"abcdefghijklmnopqrstuvwxyz0123";
   Put(u"\\RECV_MSG", Msg(u"01011112222", thirty, 1));
-  Settings::Instance().use_original_view = false;
+  settings_.use_original_view = false;
   Load();
   ShowList();
   EXPECT_EQ(Row(0)->preview, thirty.substr(0, 21));
@@ -94,7 +94,7 @@ TEST_F(MainViewTest, ShortPreviewKeepsTheFirst21Characters) {
 TEST_F(MainViewTest, WholePreviewWhenOriginalViewIsOn) {
   const std::u16string thirty = u"abcdefghijklmnopqrstuvwxyz0123";
   Put(u"\\RECV_MSG", Msg(u"01011112222", thirty, 1));
-  Settings::Instance().use_original_view = true;
+  settings_.use_original_view = true;
   Load();
   ShowList();
   EXPECT_EQ(Row(0)->preview, thirty);
@@ -112,11 +112,11 @@ TEST_F(MainViewTest, RowShowsNameDateLineAndCountOfTheNewestMessage) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"newer", 2));
   for (bool newestLast : {false, true}) {
     SCOPED_TRACE(newestLast);
-    Settings::Instance().view_sort = newestLast;
+    settings_.view_sort = newestLast;
     MessageStore* store = Load();
     ShowList();
     ASSERT_EQ(main_->list().RowCount(), 1);
-    const MessageRecord* newest = newestLast ? store->ConversationAt(0).back() : store->ConversationAt(0).front();
+    const MessageRecord* newest = newestLast ? store->ConversationAt(0).back().get() : store->ConversationAt(0).front().get();
     EXPECT_EQ(Row(0)->preview, u"newer");
     EXPECT_EQ(Row(0)->name, u"01011112222");
     EXPECT_EQ(Row(0)->dateLine, std::u16string(newest->timeText) + u" (2건)");
@@ -205,7 +205,7 @@ TEST_F(MainViewTest, HoldingDeleteAsksToDeleteEverythingEvenIfTheFingerLiftsElse
   Up(View(), POINT{100, 300});
   Pump();
   EXPECT_EQ(Boxes().size(), 1u);  // the release acts on nothing
-  EXPECT_EQ(MessageStore::Instance()->ConversationCount(), 0);
+  EXPECT_EQ(messages_->ConversationCount(), 0);
   EXPECT_EQ(Records(DB_RECV), 0);
   EXPECT_EQ(Records(DB_SEND), 0);
   EXPECT_TRUE(FindText(u"Parlo - 「0/0」").has_value());
@@ -221,7 +221,7 @@ TEST_F(MainViewTest, DeleteEverythingAnsweredNoKeepsEverything) {
   Up(View(), Center(view.RightButtonRect()));
   Pump();
   EXPECT_EQ(Boxes().size(), 1u);  // only the question: the release after the hold does not act
-  EXPECT_EQ(MessageStore::Instance()->ConversationCount(), 1);
+  EXPECT_EQ(messages_->ConversationCount(), 1);
   EXPECT_EQ(Records(DB_RECV), 1);
 }
 
@@ -264,7 +264,7 @@ TEST_F(MainViewTest, TappingDeleteWithNothingSelectedSaysSo) {
   EXPECT_EQ(boxes[0].text, u"선택된 메시지가 없습니다.");
   EXPECT_EQ(boxes[0].caption, u"정보");
   EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
-  EXPECT_EQ(MessageStore::Instance()->ConversationCount(), 1);
+  EXPECT_EQ(messages_->ConversationCount(), 1);
 }
 
 TEST_F(MainViewTest, LeavingAHeldButtonCancelsItsHoldAndItsTap) {
@@ -443,7 +443,7 @@ class MainViewMenuTest : public MainViewTest {
 TEST_F(MainViewMenuTest, TitleTapOpensTheMenuWithCheckMarksFromSettings) {
   Load();
   MainView& view = ShowList();
-  Settings& s = Settings::Instance();
+  Settings& s = settings_;
   s.use_lock = true;
   s.view_sort = true;
   s.close = false;
@@ -471,16 +471,16 @@ TEST_F(MainViewMenuTest, TitleTapOpensTheMenuWithCheckMarksFromSettings) {
 TEST_F(MainViewMenuTest, ChosenItemRunsItsCommand) {
   Load();
   MainView& view = ShowList();
-  Settings::Instance().use_lock = false;
+  settings_.use_lock = false;
   MenuHandler() = [] { platform::ui::ChooseMenuItem(ID_USE_LOCK); };
   Tap(View(), Center(view.TitleRect()));
-  EXPECT_TRUE(Settings::Instance().use_lock);
+  EXPECT_TRUE(settings_.use_lock);
 }
 
 TEST_F(MainViewMenuTest, PreviewAndSortTogglesAskForARefreshUnderTheWaitCursor) {
   Load();
   ShowList();
-  Settings& s = Settings::Instance();
+  Settings& s = settings_;
   s.use_original_view = false;
   s.view_sort = false;
   Command(ID_SHORT_PREVIEW);
@@ -516,9 +516,9 @@ TEST_F(MainViewMenuTest, CommandsReachTheFrameAsTheyShould) {
 TEST_F(MainViewMenuTest, HideOnExitTogglesClose) {
   Load();
   ShowList();
-  Settings::Instance().close = true;
+  settings_.close = true;
   Command(ID_HIDE_ON_EXIT);
-  EXPECT_FALSE(Settings::Instance().close);
+  EXPECT_FALSE(settings_.close);
   EXPECT_TRUE(calls_.empty());
 }
 

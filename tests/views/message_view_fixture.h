@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "model/conversation.h"
+#include "model/message_store.h"
 #include "platform/gdi/screen.h"
 #include "platform/gdi/window_dc.h"
 #include "platform/wm/loop.h"
@@ -40,6 +40,10 @@ class ViewTest : public storetest::StoreTest {
     platform::gdi::CreateScreen(kScreenW, kScreenH, 192, 192);
     parlo::ResetDpiCacheForTests();
     MakeVolume();
+    settings_.Load();
+    settings_.photo_width = settings_.photo_height = parlo::ScaleForDpi(60, 192);
+    messages_ = std::make_unique<MessageStore>(settings_, nullptr);
+    skin_ = std::make_unique<parlo::Skin>();
     Current() = this;
     static const bool registered = [] {
       WNDCLASSW wc{};
@@ -60,8 +64,8 @@ class ViewTest : public storetest::StoreTest {
     if (frame_) DestroyWindow(frame_);
     platform::wm::PumpUntilIdle();
     Current() = nullptr;
-    Settings::Destroy();
-    parlo::Skin::Destroy();
+    messages_.reset();
+    skin_.reset();
     StoreTest::TearDown();
   }
 
@@ -76,12 +80,14 @@ class ViewTest : public storetest::StoreTest {
 
   // The model from the volume, with the frame as the receiver of the views' requests.
   MessageStore* Load() {
-    MessageStore* store = MessageStore::Instance();
-    EXPECT_TRUE(store->OpenStore(frame_));
-    store->ClearModel();
-    store->LoadAll();
-    return store;
+    EXPECT_TRUE(messages_->OpenStore(frame_));
+    messages_->ClearModel();
+    messages_->LoadAll();
+    return messages_.get();
   }
+
+  // What the real frame hands its views.
+  parlo::ViewContext Context() { return parlo::ViewContext{settings_, *messages_, *skin_, nullptr, frame_}; }
 
   // A message at 14:MM of the test day; later minutes are later messages.
   static storetest::Message Msg(std::u16string number, std::u16string text, int minute, short read = 1,
@@ -105,7 +111,7 @@ class ViewTest : public storetest::StoreTest {
 
   parlo::MainView& ShowList() {
     if (!main_) {
-      main_ = std::make_unique<parlo::MainView>();
+      main_ = std::make_unique<parlo::MainView>(Context());
       EXPECT_NE(main_->CreateViewWindow(frame_, RECT{0, 0, kScreenW, kScreenH}), nullptr);
     }
     SendMessageW(frame_, UM_SHOWLIST, 0, 0);
@@ -163,6 +169,9 @@ class ViewTest : public storetest::StoreTest {
     return out;
   }
 
+  Settings settings_;
+  std::unique_ptr<MessageStore> messages_;
+  std::unique_ptr<parlo::Skin> skin_;
   HWND frame_ = nullptr;
   std::unique_ptr<parlo::MainView> main_;
   std::unique_ptr<parlo::ThreadView> thread_;
@@ -178,8 +187,8 @@ class ViewTest : public storetest::StoreTest {
   static LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     ViewTest* self = Current();
     // Store notifications are the frame's to hand back, as the real frame does.
-    if (message == WM_DBNOTIFICATION) {
-      MessageStore::Instance()->FreeNotification(reinterpret_cast<CENOTIFICATION*>(lParam));
+    if (message == WM_DBNOTIFICATION && self) {
+      self->messages_->FreeNotification(reinterpret_cast<CENOTIFICATION*>(lParam));
       return 0;
     }
     const bool viewMessage = message >= UM_SHOWTHREAD && message <= UM_SHOWCONTACTS;
@@ -192,7 +201,7 @@ class ViewTest : public storetest::StoreTest {
         InvalidateRect(self->main_->Window(), nullptr, FALSE);
       } else if (message == UM_SHOWTHREAD) {
         if (!self->thread_) {
-          self->thread_ = std::make_unique<parlo::ThreadView>();
+          self->thread_ = std::make_unique<parlo::ThreadView>(self->Context());
           self->thread_->CreateViewWindow(hwnd, RECT{0, 0, kScreenW, kScreenH});
         }
         self->thread_->Open(static_cast<int>(wParam));

@@ -146,7 +146,7 @@ TEST_F(ThreadViewTest, ReplyGoesToTheCursorsMessageElseTheFirst) {
 TEST_F(ThreadViewTest, ReceivedBoxStandsRightOfItsDateAndSentBoxLeftOfIt) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"hello", 1));
   Put(u"\\SEND_MSG", Msg(u"01011112222", u"bye", 2, 1, 2));
-  Settings::Instance().use_original_view = false;
+  settings_.use_original_view = false;
   Load();
   ShowList();
   OpenThread(0);
@@ -183,7 +183,7 @@ TEST_F(ThreadViewTest, ReceivedBoxStandsRightOfItsDateAndSentBoxLeftOfIt) {
 
 TEST_F(ThreadViewTest, MmsBoxHasItsOwnFill) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"picture", 1, 1, 1, 1));
-  Settings::Instance().use_original_view = false;
+  settings_.use_original_view = false;
   Load();
   ShowList();
   OpenThread(0);
@@ -194,8 +194,8 @@ TEST_F(ThreadViewTest, MmsBoxHasItsOwnFill) {
 TEST_F(ThreadViewTest, CursorRowIsShadedLightDarkLightWithWhiteText) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"older", 1));
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"line one\nline two\nline three", 2));
-  Settings::Instance().use_original_view = false;
-  Settings::Instance().view_sort = true;  // the newest message comes last and gets the cursor
+  settings_.use_original_view = false;
+  settings_.view_sort = true;  // the newest message comes last and gets the cursor
   Load();
   ShowList();
   ThreadView& view = OpenThread(0);
@@ -218,13 +218,13 @@ TEST_F(ThreadViewTest, CursorRowIsShadedLightDarkLightWithWhiteText) {
 TEST_F(ThreadViewTest, BubbleWidthIsMeasuredOnceAndGivenToEveryRow) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"a", 1));
   Put(u"\\SEND_MSG", Msg(u"01011112222", u"b", 2, 1, 2));
-  Settings::Instance().use_original_view = true;
+  settings_.use_original_view = true;
   Load();
   ShowList();
   ThreadView& view = OpenThread(0);
   EXPECT_EQ(view.list().BubbleWidth(), -1);  // the plain layout measures nothing
   EXPECT_EQ(static_cast<parlo::MessageRow*>(view.list().RowAt(0))->width, 0);
-  Settings::Instance().use_original_view = false;
+  settings_.use_original_view = false;
   OpenThread(0);
   const int width = view.list().BubbleWidth();
   EXPECT_GT(width, 40);
@@ -241,7 +241,7 @@ TEST_F(ThreadViewTest, PlainHeadingsNameTheSenderInTheirColours) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"got it", 1));
   Put(u"\\SEND_MSG", Msg(u"01011112222", u"sent sms", 2, 1, 2));
   Put(u"\\SEND_MSG", Msg(u"01011112222", u"sent mms", 3, 1, 3));
-  Settings::Instance().use_original_view = true;
+  settings_.use_original_view = true;
   Load();
   ShowList();
   ThreadView& view = OpenThread(0);
@@ -301,7 +301,7 @@ TEST_F(ThreadViewTest, DeletingTheOnlyMessageRemovesTheConversationAndReturnsToT
   EXPECT_EQ(CallsOf(UM_SHOWLIST).size(), 1u);
   ASSERT_EQ(store->ConversationCount(), 1);
   EXPECT_EQ(std::u16string(store->ConversationAt(0).front()->text), u"other");
-  EXPECT_EQ(store->CountRecords(DB_RECV), 1);
+  EXPECT_EQ(store->Records().CountRecords(DB_RECV), 1);
   EXPECT_EQ(main_->list().RowCount(), 1);
 }
 
@@ -317,7 +317,7 @@ TEST_F(ThreadViewTest, DeletingOneOfSeveralMessagesRefillsTheConversation) {
   ASSERT_EQ(view.list().RowCount(), 1);
   EXPECT_EQ(std::u16string(view.list().RecordAt(0)->text), u"keep");
   EXPECT_EQ(store->ConversationAt(0).size(), 1u);
-  EXPECT_EQ(store->CountRecords(DB_RECV), 1);
+  EXPECT_EQ(store->Records().CountRecords(DB_RECV), 1);
   EXPECT_EQ(view.list().HeaderText(), u"01011112222\n(1개)");
 }
 
@@ -332,7 +332,7 @@ TEST_F(ThreadViewTest, DeleteWithoutSelectionOrAnsweredNoKeepsTheMessage) {
   TapRow(0);
   Tap(View(), Center(view.RightButtonRect()));
   EXPECT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(store->CountRecords(DB_RECV), 1);
+  EXPECT_EQ(store->Records().CountRecords(DB_RECV), 1);
   EXPECT_EQ(view.list().RowCount(), 1);
 }
 
