@@ -253,6 +253,11 @@ void KineticList::OnRelease(POINT point) {
       Activate(index, true);
     }
   }
+  // A thumb dragged past an end springs back as the rows do; it never coasts.
+  if (grabbed && s.OutOfBounds()) {
+    s.moved = true;
+    s.lastDelta = POINT{0, 0};
+  }
   if (s.moved && hwnd_) {
     s.flingPending = true;
     s.releaseTime = GetTickCount();

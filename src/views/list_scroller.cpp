@@ -64,6 +64,13 @@ bool ListScroller::BoundsAndFling(bool release) {
   return Axis(release, false, offset.x, view.cx, content.cx, lastDelta.x, curveX);
 }
 
+bool ListScroller::OutOfBounds() const {
+  auto out = [](LONG pos, LONG viewLen, LONG contentLen) {
+    return pos < 0 || (pos > 0 && pos + viewLen > contentLen);
+  };
+  return out(offset.y, view.cy, content.cy) || out(offset.x, view.cx, content.cx);
+}
+
 uint32_t ListScroller::AnimationPeriod() const {
   const uint32_t period = lastPaintMs + lastPaintMs / 4;
   return period < USER_TIMER_MINIMUM ? USER_TIMER_MINIMUM : period;

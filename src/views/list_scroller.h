@@ -57,6 +57,9 @@ struct ListScroller {
   // curve, except the half-second rule on y. Returns true when the step must stop at once.
   bool BoundsAndFling(bool release);
 
+  // The content is scrolled past either end on either axis.
+  bool OutOfBounds() const;
+
   // The animation period: the last paint time and a quarter, never under the system minimum.
   uint32_t AnimationPeriod() const;
 

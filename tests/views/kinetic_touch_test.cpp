@@ -168,6 +168,16 @@ TEST_F(Touch, DraggingTheThumbScrollsAndActivatesNothing) {
   for (const Note& n : notes()) EXPECT_NE(n.code, parlo::LN_ACTIVATE) << n;
   for (const Note& n : notes()) EXPECT_NE(n.code, parlo::LN_SELCHANGE) << n;
   EXPECT_FALSE(Animating());
+
+  // Past the end, the list springs back to its last rows at release.
+  Down(x, list_.scroller().vertical.position() + 5);
+  MoveTo(x, 700);
+  ASSERT_GT(Offset(), 3600 - 630);
+  Up(x, 700);
+  Advance(500);
+  EXPECT_EQ(Offset(), 3600 - 630);
+  Advance(2000);
+  EXPECT_EQ(Offset(), 3600 - 630);
 }
 
 TEST_F(Touch, FirstPixelLineOfARowIsThatRow) {
