@@ -156,6 +156,8 @@ bool MainFrame::Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
 }
 
 LRESULT MainFrame::OnCreate() {
+  // Published first, so a message box at start does not leave automation without a state.
+  stateSource_ = AddFrameState(*this);
   SHMENUBARINFO bar{};
   bar.cbSize = sizeof bar;
   bar.hwndParent = hwnd_;
@@ -182,6 +184,7 @@ LRESULT MainFrame::OnCreate() {
     GetClientRect(hwnd_, &rc);
     if (list->CreateViewWindow(hwnd_, rc)) {
       SetWindowLongW(list->Window(), GWL_ID, ID_VIEW_CLIENT);
+      SetFocus(list->Window());
       activeView_ = list.get();
       views_[SLOT_LIST] = std::move(list);
     }
@@ -198,7 +201,6 @@ LRESULT MainFrame::OnCreate() {
     loop->AddMessageFilter(this);
     loop->AddIdleHandler(this);
   }
-  stateSource_ = AddFrameState(*this);
   return 0;
 }
 

@@ -71,6 +71,10 @@ StoreError MessageList::Fill() {
     DrawTextW(dc, kBubbleSample, -1, &r, kMeasure);
     bubbleWidth_ = (r.right - r.left) + ScaleX(20);
   }
+  // A bubble's text is drawn inside its frame, four pixels in from either side: measured there,
+  // every line of a text wider than the bubble gets its room.
+  RECT textArea = measureArea;
+  if (!plain_ && bubbleWidth_ > 0) textArea.right = textArea.left + bubbleWidth_ - 2 * ScaleX(4);
   StoreError firstError = StoreError::kNone;
   if (conversation) {
     for (const auto& record : *conversation) {
@@ -79,7 +83,7 @@ StoreError MessageList::Fill() {
         const StoreError error = store.UpdateRecord(record->dbIndex, record.get(), false);
         if (firstError == StoreError::kNone && StoreErrorText(error)) firstError = error;
       }
-      RECT r = measureArea;
+      RECT r = textArea;
       if (dc) DrawTextW(dc, record->text, -1, &r, kMeasure);
       const int textHeight = r.bottom - r.top;
       auto* row = plain_ ? new MessageRow(0, textHeight + ScaleY(26))

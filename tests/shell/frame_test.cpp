@@ -70,6 +70,8 @@ TEST_F(FrameTest, StartsFullScreenActiveOnTheStartMode) {
   EXPECT_EQ(frame_->CurrentMode(), VM_LIST);
   ASSERT_NE(frame_->ActiveView(), nullptr);
   EXPECT_TRUE(IsWindowVisible(frame_->ActiveView()->Window()));
+  // The hardware keys reach the first view at once.
+  EXPECT_EQ(GetFocus(), frame_->ActiveView()->Window());
 }
 
 TEST_F(FrameTest, ViewMessagesForMissingViewsLeaveTheModesAlone) {

@@ -52,6 +52,11 @@ class ThreadViewTest : public ViewTest {
 
   HWND View() { return thread_->Window(); }
   // Row i's rectangle on the screen (the list starts 120 pixels down).
+  static int ViewLineHeight(HDC dc) {
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    return tm.tmHeight;
+  }
   RECT ScreenRow(int i) {
     RECT r = thread_->list().RowRect(i);
     OffsetRect(&r, 0, 120);
@@ -319,6 +324,37 @@ TEST_F(ThreadViewTest, DeletingOneOfSeveralMessagesRefillsTheConversation) {
   EXPECT_EQ(store->ConversationAt(0).size(), 1u);
   EXPECT_EQ(store->Records().CountRecords(DB_RECV), 1);
   EXPECT_EQ(view.list().HeaderText(), u"01011112222\n(1개)");
+  Pump();
+  EXPECT_TRUE(FindText(u"01011112222\n(1개)"));  // the header on screen counts again
+}
+
+TEST_F(ThreadViewTest, EveryLineOfATextWiderThanTheBubbleFitsItsRow) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"MMMMMMMMMMMM", 1));
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"가나다라마바사아", 2));
+  settings_.use_original_view = false;
+  Load();
+  ShowList();
+  OpenThread(0);
+  // The height each text needs in the box it is drawn in, with the view's 11-point font.
+  parlo::FontHolder font;
+  parlo::CreateViewFont(font, 11);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font.Get());
+  auto needed = [&](const platform::gdi::TextRun& run) {
+    RECT r{0, 0, run.rect.right - run.rect.left, 0};
+    DrawTextW(dc, run.text.c_str(), -1, &r, DT_CALCRECT | DT_EDITCONTROL | DT_WORDBREAK);
+    return static_cast<int>(r.bottom);
+  };
+  // The store may end a wrapped text with a line break.
+  auto wide = FindTextStarting(u"MMMM");
+  auto hangul = FindTextStarting(u"가나다");
+  ASSERT_TRUE(wide && hangul);
+  EXPECT_LE(needed(*wide), wide->rect.bottom - wide->rect.top);
+  // Eight syllables, the width the store wraps Hangul at, keep their one line.
+  EXPECT_EQ(needed(*hangul), ViewLineHeight(dc));
+  EXPECT_LE(needed(*hangul), hangul->rect.bottom - hangul->rect.top);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
 }
 
 TEST_F(ThreadViewTest, DeleteWithoutSelectionOrAnsweredNoKeepsTheMessage) {
