@@ -10,11 +10,11 @@
 #include <filesystem>
 #include <vector>
 
+#include "draw/dpi.h"
+#include "draw/point_font.h"
 #include "kit/bench_device.h"
 #include "platform/gdi/screen.h"
 #include "platform/wm/loop.h"
-#include "draw/dpi.h"
-#include "draw/point_font.h"
 #include "views/kinetic_list.h"
 
 namespace {

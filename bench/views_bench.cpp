@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "draw/skin.h"
 #include "kit/bench_device.h"
 #include "model/conversation.h"
+#include "model/message_store.h"
 #include "platform/gdi/screen.h"
 #include "platform/gdi/window_dc.h"
 #include "platform/wm/loop.h"
-#include "draw/skin.h"
-#include "model/message_store.h"
 #include "settings/settings.h"
 #include "views/main_view.h"
 #include "views/thread_view.h"

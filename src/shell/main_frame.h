@@ -5,9 +5,9 @@
 
 #include <memory>
 
+#include "shell/message_loop.h"
 #include "views/frame_view.h"
 #include "views/view_context.h"
-#include "shell/message_loop.h"
 #include "views/view_mode.h"
 
 class Application;

@@ -6,13 +6,15 @@
 
 #include "store/message_record.h"
 #include "store/store_error.h"
-#include "windows.h"
 #include "windbase.h"
+#include "windows.h"
 
 // The shell's new-message notification and the system's unread count.
 constexpr DWORD UNREAD_NOTIFICATION_ID = 9114;
 extern const CLSID UNREAD_NOTIFICATION_CLSID;  // {592A0D12-F0AC-411B-A175-8B348238F1FD}
 inline constexpr WCHAR kUnreadStateKey[] = u"\\System\\State\\Messages\\SMS\\Unread";  // under HKLM
+inline constexpr WCHAR kUnreadValue[] = u"Unread";
+inline constexpr WCHAR kUnreadCountValue[] = u"Count";  // the same count, where the message list watches it
 
 class RecordStore {
  public:

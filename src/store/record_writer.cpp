@@ -137,10 +137,10 @@ StoreError RecordStore::PublishUnreadCount() {
   DWORD unread = static_cast<DWORD>(CountUnread(DB_RECV));
   if (unread == 0) SHNotificationRemove(&UNREAD_NOTIFICATION_CLSID, UNREAD_NOTIFICATION_ID);
   StoreError error = StoreError::kNone;
-  SetStateDword(kUnreadStateKey, u"Unread", unread, &error);
+  SetStateDword(kUnreadStateKey, kUnreadValue, unread, &error);
   // The second value is written even when the first failed; the first failure is the one told.
   StoreError second = StoreError::kNone;
-  SetStateDword(kUnreadStateKey, u"Count", unread, &second);
+  SetStateDword(kUnreadStateKey, kUnreadCountValue, unread, &second);
   return error != StoreError::kNone ? error : second;
 }
 

@@ -11,12 +11,6 @@
 #include "views/view_mode.h"
 
 namespace parlo {
-namespace {
-
-const WCHAR kUnreadKey[] = u"System\\State\\Messages\\SMS\\Unread";
-const WCHAR kUnreadValue[] = u"Count";
-
-}  // namespace
 
 MainView::MainView(const ViewContext& context) : FrameView(context), list_(context_) {}
 
@@ -84,8 +78,8 @@ void MainView::OnCreate(int width, int height) {
   buttonPressed_.Reset(skin.ButtonPressed());
 
   HREGNOTIFY notify = nullptr;
-  if (SUCCEEDED(RegistryNotifyWindow(HKEY_LOCAL_MACHINE, kUnreadKey, kUnreadValue, hwnd_, UM_UNREAD_CHANGED, 0,
-                                     nullptr, &notify)))
+  if (SUCCEEDED(RegistryNotifyWindow(HKEY_LOCAL_MACHINE, kUnreadStateKey, kUnreadCountValue, hwnd_, UM_UNREAD_CHANGED,
+                                     0, nullptr, &notify)))
     unreadNotify_ = notify;
 }
 
@@ -97,7 +91,7 @@ void MainView::OnDestroy() {
 void MainView::ReadUnreadCount() {
   DWORD value = 0;
   // A missing value means nothing is unread.
-  if (FAILED(RegistryGetDWORD(HKEY_LOCAL_MACHINE, kUnreadKey, kUnreadValue, &value))) value = 0;
+  if (FAILED(RegistryGetDWORD(HKEY_LOCAL_MACHINE, kUnreadStateKey, kUnreadCountValue, &value))) value = 0;
   unread_ = static_cast<int32_t>(value);
 }
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "draw/dpi.h"
 #include "model/conversation.h"
 #include "phone.h"
-#include "draw/dpi.h"
 
 namespace parlo {
 

@@ -3,14 +3,14 @@
 #include <algorithm>
 
 #include "contacts/contact_book.h"
-#include "model/conversation.h"
 #include "draw/dpi.h"
 #include "draw/skin.h"
-#include "settings/settings.h"
-#include "views/view_mode.h"
+#include "model/conversation.h"
 #include "model/message_store.h"
+#include "settings/settings.h"
 #include "views/conversation_row.h"
 #include "views/main_view_common.h"
+#include "views/view_mode.h"
 
 namespace parlo {
 

@@ -4,15 +4,15 @@
 #include <string>
 
 #include "contacts/contact_book.h"
-#include "model/conversation.h"
 #include "draw/dpi.h"
 #include "draw/skin.h"
-#include "settings/settings.h"
-#include "views/view_mode.h"
+#include "model/conversation.h"
 #include "model/message_store.h"
-#include "views/store_errors.h"
+#include "settings/settings.h"
 #include "views/main_view.h"
+#include "views/store_errors.h"
 #include "views/thread_view_mms.h"
+#include "views/view_mode.h"
 
 namespace parlo {
 namespace {

@@ -1,9 +1,9 @@
 #include "views/thread_view_list.h"
 
-#include "model/conversation.h"
 #include "draw/dpi.h"
-#include "settings/settings.h"
+#include "model/conversation.h"
 #include "model/message_store.h"
+#include "settings/settings.h"
 #include "views/main_view_common.h"
 #include "views/message_row.h"
 

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "draw/dpi.h"
 #include "kit/temp_device.h"
 #include "platform/gdi/window_dc.h"
-#include "draw/dpi.h"
 
 using namespace parlo;
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "kit/temp_device.h"
 #include "draw/gdi_holders.h"
+#include "kit/temp_device.h"
 
 using namespace parlo;
 

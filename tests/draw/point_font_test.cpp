@@ -4,10 +4,10 @@
 
 #include <climits>
 
-#include "kit/temp_device.h"
-#include "platform/gdi/window_dc.h"
 #include "draw/dpi.h"
 #include "draw/point_font.h"
+#include "kit/temp_device.h"
+#include "platform/gdi/window_dc.h"
 
 using namespace parlo;
 

@@ -6,10 +6,10 @@
 #include <fstream>
 #include <memory>
 
+#include "draw/skin.h"
 #include "kit/temp_device.h"
 #include "platform/base/device_root.h"
 #include "platform/resfile/container.h"
-#include "draw/skin.h"
 
 using namespace parlo;
 using platform::resfile::ContainerWriter;

@@ -9,10 +9,10 @@
 #include "platform/display/display.h"
 #include "platform/wm/input.h"
 #include "platform/wm/loop.h"
+#include "settings/settings.h"
 #include "shell/application.h"
 #include "shell/main_frame.h"
 #include "shell/message_loop.h"
-#include "settings/settings.h"
 #include "shell/single_instance.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <functional>
 #include <vector>
 
+#include "draw/dpi.h"
 #include "kit/temp_device.h"
 #include "platform/gdi/screen.h"
 #include "platform/wm/loop.h"
-#include "draw/dpi.h"
 #include "views/kinetic_list.h"
 
 namespace listtest {

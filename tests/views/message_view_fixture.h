@@ -9,17 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "draw/dpi.h"
+#include "draw/skin.h"
 #include "model/message_store.h"
 #include "platform/gdi/screen.h"
 #include "platform/gdi/window_dc.h"
 #include "platform/wm/loop.h"
-#include "draw/dpi.h"
-#include "draw/skin.h"
 #include "settings/settings.h"
-#include "views/view_mode.h"
 #include "store/store_fixture.h"
 #include "views/main_view.h"
 #include "views/thread_view.h"
+#include "views/view_mode.h"
 
 namespace viewtest {
 
