@@ -10,10 +10,10 @@
 #include <thread>
 
 #include "device_fixture.h"
-#include "platform/device/instance_protocol.h"
-#include "platform/device/instance_server.h"
-#include "platform/device/run_dir.h"
-#include "platform/device/unix_socket.h"
+#include "platform/device/instance/instance_protocol.h"
+#include "platform/device/instance/instance_server.h"
+#include "platform/device/instance/run_dir.h"
+#include "platform/device/instance/unix_socket.h"
 #include "platform/wm/loop.h"
 #include "test_window.h"
 

@@ -1,4 +1,4 @@
-#include "platform/device/instance_protocol.h"
+#include "platform/device/instance/instance_protocol.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "platform/device/registry_store.h"
+#include "platform/device/registry/registry_store.h"
 
 #include <sqlite3.h>
 

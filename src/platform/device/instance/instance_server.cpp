@@ -1,4 +1,4 @@
-#include "platform/device/instance_server.h"
+#include "platform/device/instance/instance_server.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -12,10 +12,10 @@
 
 #include "platform/base/device_root.h"
 #include "platform/base/handle_table.h"
-#include "platform/device/instance_protocol.h"
-#include "platform/device/instance_shared.h"
-#include "platform/device/run_dir.h"
-#include "platform/device/unix_socket.h"
+#include "platform/device/instance/instance_protocol.h"
+#include "platform/device/instance/instance_shared.h"
+#include "platform/device/instance/run_dir.h"
+#include "platform/device/instance/unix_socket.h"
 #include "platform/wm/loop.h"
 #include "winuser.h"
 

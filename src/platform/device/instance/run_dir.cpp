@@ -1,4 +1,4 @@
-#include "platform/device/run_dir.h"
+#include "platform/device/instance/run_dir.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

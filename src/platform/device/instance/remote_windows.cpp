@@ -12,10 +12,10 @@
 
 #include "platform/base/device_root.h"
 #include "platform/base/handle_table.h"
-#include "platform/device/instance_protocol.h"
-#include "platform/device/instance_server.h"
-#include "platform/device/instance_shared.h"
-#include "platform/device/unix_socket.h"
+#include "platform/device/instance/instance_protocol.h"
+#include "platform/device/instance/instance_server.h"
+#include "platform/device/instance/instance_shared.h"
+#include "platform/device/instance/unix_socket.h"
 #include "platform/wm/remote.h"
 #include "winuser.h"
 
