@@ -120,6 +120,8 @@ std::string EncodeWindow(uint32_t id, Op op, const WindowRequest& r) {
   return Frame(id, static_cast<uint16_t>(op), Writer().U32(r.hwnd).U32(static_cast<uint32_t>(r.command)).Take());
 }
 
+std::string EncodePing(uint32_t id) { return Frame(id, static_cast<uint16_t>(Op::kPing), {}); }
+
 std::string EncodeReply(uint32_t id, uint16_t op, const Reply& r) {
   return Frame(id, op | kReplyBit,
                Writer().U32(static_cast<uint32_t>(r.status)).U64(static_cast<uint64_t>(r.value)).Take());

@@ -80,6 +80,8 @@ Reply Run(Pending& p) {
       if (!hwnd) return {Status::kNoWindow, 0};
       return {Status::kOk, SetForegroundWindow(hwnd)};
     }
+    case Op::kPing:
+      return {Status::kOk, 0};
   }
   return {Status::kUnknownOp, 0};
 }
@@ -141,6 +143,9 @@ void ServeConnection(int fd) {
       p->window = *w;
       break;
     }
+    case Op::kPing:
+      if (!payload.empty()) return Answer(fd, header->id, header->op, {Status::kBadFrame, 0});
+      break;
     default:
       return Answer(fd, header->id, header->op, {Status::kUnknownOp, 0});
   }
