@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "kit/temp_device.h"
-#include "platform/device/registry_store.h"
+#include "platform/device/registry/registry_store.h"
 
 namespace parlo_test {
 

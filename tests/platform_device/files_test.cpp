@@ -5,6 +5,7 @@
 #include "device_fixture.h"
 #include "platform/base/text.h"
 #include "winbase.h"
+#include "winreg.h"
 
 namespace {
 
@@ -29,6 +30,25 @@ TEST_F(FilesTest, PhonePathsLandUnderTheDeviceRoot) {
   EXPECT_EQ(written, 3u);
   ASSERT_TRUE(CloseHandle(h));
   EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "Program Files" / "Parlo" / "allcontacts.dat"), "abc");
+}
+
+// The phone's storage is private, whatever the process's umask.
+TEST_F(FilesTest, WhatTheDeviceCreatesIsTheUsersAlone) {
+  const mode_t previous = ::umask(022);
+  ASSERT_TRUE(CreateDirectoryW(u"\\Data", nullptr));
+  HANDLE h = CreateFileW(u"\\Data\\cache.dat", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
+  RegCloseKey(key);
+  ::umask(previous);
+  for (auto [path, mode] : {std::pair{dir() / "Data", 0700}, {dir() / "Data" / "cache.dat", 0600},
+                            {dir() / "registry.db", 0600}, {dir() / "registry.db-wal", 0600}}) {
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0) << path;
+    EXPECT_EQ(st.st_mode & 0777, mode) << path;
+  }
 }
 
 TEST_F(FilesTest, OpenExistingOnAMissingFileSaysWhichPartIsMissing) {

@@ -9,9 +9,9 @@
 
 #include "device_fixture.h"
 #include "platform/base/handle_table.h"
-#include "platform/device/instance_protocol.h"
-#include "platform/device/instance_server.h"
-#include "platform/device/unix_socket.h"
+#include "platform/device/instance/instance_protocol.h"
+#include "platform/device/instance/instance_server.h"
+#include "platform/device/instance/unix_socket.h"
 #include "platform/wm/loop.h"
 #include "test_window.h"
 

@@ -6,8 +6,8 @@
 #include <fstream>
 
 #include "device_fixture.h"
-#include "platform/device/command_line.h"
-#include "platform/device/module.h"
+#include "platform/device/processes/command_line.h"
+#include "platform/device/processes/module.h"
 #include "winbase.h"
 
 namespace {

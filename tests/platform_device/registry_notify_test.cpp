@@ -3,7 +3,7 @@
 #include "aygshell.h"
 #include "device_fixture.h"
 #include "platform/base/clock.h"
-#include "platform/device/system_clock_value.h"
+#include "platform/device/shell/system_clock_value.h"
 #include "platform/wm/loop.h"
 #include "test_window.h"
 

@@ -6,14 +6,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <mutex>
 #include <thread>
 
 #include "device_fixture.h"
-#include "platform/device/instance_protocol.h"
-#include "platform/device/instance_server.h"
-#include "platform/device/run_dir.h"
-#include "platform/device/unix_socket.h"
+#include "platform/device/instance/instance_protocol.h"
+#include "platform/device/instance/instance_server.h"
+#include "platform/device/instance/peers.h"
+#include "platform/device/instance/run_dir.h"
+#include "platform/device/instance/unix_socket.h"
 #include "platform/wm/loop.h"
 #include "test_window.h"
 
@@ -80,6 +82,13 @@ class RemoteWindowsTest : public parlo_test::DeviceTest {
     ASSERT_TRUE(platform::device::EnsureRunDir());
   }
   std::filesystem::path PeerSocket(int pid) { return dir() / "run" / ("instance-" + std::to_string(pid) + ".sock"); }
+  // A socket left by a program that ended without cleaning up.
+  std::filesystem::path MakeStaleSocket(int pid) {
+    int fd = platform::device::ListenAt(PeerSocket(pid));
+    EXPECT_GE(fd, 0);
+    ::close(fd);
+    return PeerSocket(pid);
+  }
 };
 
 TEST_F(RemoteWindowsTest, FindReachesAnotherProgramAndMessagesCrossWithTheirData) {
@@ -137,14 +146,32 @@ TEST_F(RemoteWindowsTest, MessagesThatMayNotCrossNeverLeave) {
   EXPECT_EQ(peer.requests().size(), 1u);  // only the search went out
 }
 
-TEST_F(RemoteWindowsTest, StaleSocketsAreSkippedAndRemoved) {
-  auto stale = PeerSocket(4000003);
-  int fd = platform::device::ListenAt(stale);
-  ASSERT_GE(fd, 0);
-  ::close(fd);  // the program ended without cleaning up
-  ASSERT_TRUE(std::filesystem::exists(stale));
+TEST_F(RemoteWindowsTest, StaleSocketsAreSkippedAndRemovedAndNothingElse) {
+  auto stale = MakeStaleSocket(4000003);
+  // Things that only carry a socket's name are nobody's socket and stay.
+  namespace fs = std::filesystem;
+  std::ofstream(PeerSocket(4000011)) << "x";
+  fs::create_directory(PeerSocket(4000012));
+  fs::create_symlink(stale, PeerSocket(4000013));
   EXPECT_EQ(FindWindowW(u"PeerFrame", nullptr), nullptr);
+  EXPECT_FALSE(fs::exists(stale));
+  for (int pid : {4000011, 4000012, 4000013}) EXPECT_TRUE(fs::exists(fs::symlink_status(PeerSocket(pid)))) << pid;
+}
+
+// A launch asks every other program to answer before it starts: a hung one is named within
+// the bound, live ones are counted, stale sockets are swept.
+TEST_F(RemoteWindowsTest, CheckPeersNamesAHungProgramAndSweepsStaleSockets) {
+  int hung = platform::device::ListenAt(PeerSocket(4000014));  // takes connections, never answers
+  ASSERT_GE(hung, 0);
+  ScriptedPeer live(PeerSocket(4000015), {inst::Status::kOk, 0});
+  auto stale = MakeStaleSocket(4000016);
+  platform::device::PeerCheck check = platform::device::CheckPeers(100);
+  EXPECT_EQ(check.silent, std::vector<std::string>{"4000014"});
+  EXPECT_EQ(check.answering, 1);
   EXPECT_FALSE(std::filesystem::exists(stale));
+  ASSERT_EQ(live.requests().size(), 1u);
+  EXPECT_EQ(live.requests()[0].header.op, uint16_t(inst::Op::kPing));
+  ::close(hung);
 }
 
 TEST_F(RemoteWindowsTest, APeerWithoutTheWindowOrWithNonsenseIsNotAMatch) {

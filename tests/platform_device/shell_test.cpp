@@ -4,8 +4,8 @@
 #include "commctrl.h"
 #include "device_fixture.h"
 #include "platform/base/clock.h"
-#include "platform/device/shell_notifications.h"
-#include "platform/device/system_clock_value.h"
+#include "platform/device/shell/shell_notifications.h"
+#include "platform/device/shell/system_clock_value.h"
 
 namespace {
 

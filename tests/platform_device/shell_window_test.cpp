@@ -1,6 +1,6 @@
 #include "aygshell.h"
 #include "device_fixture.h"
-#include "platform/device/shell_window.h"
+#include "platform/device/shell/shell_window.h"
 #include "platform/wm/loop.h"
 #include "test_window.h"
 

@@ -5,7 +5,7 @@
 #include <aygshell.h>
 
 #include "kit/temp_device.h"
-#include "platform/device/module.h"
+#include "platform/device/processes/module.h"
 #include "platform/display/display.h"
 #include "platform/wm/input.h"
 #include "platform/wm/loop.h"

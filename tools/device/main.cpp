@@ -21,6 +21,7 @@ std::string DefaultDevice() {
 
 int main(int argc, char** argv) {
   using namespace parlo_device;
+  platform::device::UsePrivateFileModes();
   for (int i = 1; i < argc; ++i) {
     if (std::string(argv[i]).size() > kMaxArgument) {
       std::fprintf(stderr, "parlo-device: argument %d is longer than %zu bytes\n", i, kMaxArgument);

@@ -15,7 +15,7 @@
 #include "platform/base/device_root.h"
 #include "platform/base/text.h"
 #include "platform/db/db.h"
-#include "platform/device/shell_notifications.h"
+#include "platform/device/shell/shell_notifications.h"
 #include "windbase.h"
 #include "windows.h"
 

@@ -15,7 +15,7 @@
 
 #include "commands.h"
 #include "platform/base/text.h"
-#include "platform/device/registry_store.h"
+#include "platform/device/registry/registry_store.h"
 #include "winreg.h"
 
 namespace parlo_device {

@@ -1,5 +1,6 @@
-// Kernel services: time, memory, interlocked counters. Files, processes, modules and
-// synchronisation are declared in winbase_io.h.
+// Kernel services: time, memory, interlocked counters. Files and waiting are declared in
+// winbase_io.h, named mutexes in winbase_mutex.h, threads, processes and modules in
+// winbase_process.h.
 #pragma once
 #include "windef.h"
 
@@ -31,3 +32,5 @@ DWORD GetCurrentThreadId();
 DWORD GetCurrentProcessId();
 
 #include "winbase_io.h"
+#include "winbase_mutex.h"
+#include "winbase_process.h"

@@ -8,11 +8,21 @@
 namespace platform::automation {
 namespace {
 
-bool ParseScreen(const std::string& text, LaunchOptions* out) {
+constexpr int kMinSide = 64, kMaxSide = 4096, kMinDpi = 48, kMaxDpi = 960;
+
+bool ParseScreen(const std::string& text, LaunchOptions* out, std::string* error) {
   int w = 0, h = 0, dpi = 0;
   char tail = 0;
-  if (std::sscanf(text.c_str(), "%dx%d@%d%c", &w, &h, &dpi, &tail) != 3) return false;
-  if (w < 64 || h < 64 || w > 4096 || h > 4096 || dpi < 48 || dpi > 960) return false;
+  if (std::sscanf(text.c_str(), "%dx%d@%d%c", &w, &h, &dpi, &tail) != 3) {
+    *error = "--screen wants WIDTHxHEIGHT@DPI such as 480x800@192, not \"" + text + "\"";
+    return false;
+  }
+  if (w < kMinSide || h < kMinSide || w > kMaxSide || h > kMaxSide || dpi < kMinDpi || dpi > kMaxDpi) {
+    *error = "--screen " + text + " is out of range: width and height go from " + std::to_string(kMinSide) + " to " +
+             std::to_string(kMaxSide) + " pixels, DPI from " + std::to_string(kMinDpi) + " to " +
+             std::to_string(kMaxDpi);
+    return false;
+  }
   out->width = w;
   out->height = h;
   out->dpi = dpi;
@@ -78,10 +88,7 @@ std::optional<LaunchOptions> ParseLaunchOptions(const std::vector<std::string>& 
       }
     } else if (a == "--screen") {
       if (!value(a, &v)) return std::nullopt;
-      if (!ParseScreen(v, &o)) {
-        *error = "--screen wants WIDTHxHEIGHT@DPI such as 480x800@192, not \"" + v + "\"";
-        return std::nullopt;
-      }
+      if (!ParseScreen(v, &o, error)) return std::nullopt;
     } else if (a == "--zoom") {
       if (!value(a, &v)) return std::nullopt;
       if (!ParseZoom(v, &o.zoom)) {

@@ -7,8 +7,9 @@ namespace platform::automation {
 
 using ProgramEntry = int (*)(HINSTANCE instance, LPCWSTR commandLine, int showCommand);
 
-// Returns the process exit code: 2 for bad options or no display, else the program's own
-// (0 after --screenshot wrote its file).
+// Returns the process exit code: 0 for a normal end, a request handed to the running
+// instance, or a screenshot written; 2 for bad options or no display; 1 for any other
+// failure, said in one line on stderr. Automation's quit still answers the program's own value.
 int RunProgram(int argc, char** argv, ProgramEntry entry);
 
 }  // namespace platform::automation

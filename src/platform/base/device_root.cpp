@@ -12,6 +12,8 @@ std::filesystem::path g_root;
 void SetRoot(const std::filesystem::path& dir) { g_root = std::filesystem::absolute(dir); }
 const std::filesystem::path& Root() { return g_root; }
 
+unsigned UsePrivateFileModes() { return ::umask(077); }
+
 std::optional<std::filesystem::path> HostPath(std::u16string_view phonePath) {
   std::filesystem::path out = g_root;
   std::u16string part;

@@ -9,6 +9,11 @@
 namespace platform::device {
 
 void SetRoot(const std::filesystem::path& dir);
+
+// The device is private storage, as a phone's is: whatever this process creates from now on,
+// under the device or beside it (SQLite's journals included), is the user's alone: folders
+// 0700, files 0600. Call at start, before the device is made or opened. Returns the old mask.
+unsigned UsePrivateFileModes();
 const std::filesystem::path& Root();
 
 // Maps a phone path ("\MITs Store\MMS\mms.edb") to a host path under the root.

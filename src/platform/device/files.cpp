@@ -86,7 +86,7 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSEC
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
   }
-  int fd = ::open(host->c_str(), flags, 0644);
+  int fd = ::open(host->c_str(), flags, 0600);  // the phone's storage is private
   if (fd < 0) {
     SetLastError(ErrorFromErrno(errno, *host));
     return INVALID_HANDLE_VALUE;
@@ -262,7 +262,7 @@ BOOL MoveFileW(LPCWSTR existingName, LPCWSTR newName) {
 BOOL CreateDirectoryW(LPCWSTR pathName, LPSECURITY_ATTRIBUTES sa) {
   auto host = ResolveOrFail(pathName);
   if (!host) return FALSE;
-  if (::mkdir(host->c_str(), 0755) != 0) {
+  if (::mkdir(host->c_str(), 0700) != 0) {
     int err = errno;
     SetLastError(err == EEXIST ? ERROR_ALREADY_EXISTS : ErrorFromErrno(err, *host));
     return FALSE;

@@ -29,6 +29,22 @@ Window& W() {
   return w;
 }
 
+// Only the drivers of a display that is there. Left to itself SDL also tries Wayland without a
+// Wayland display (libwayland then complains on stderr before we can say anything) and falls
+// back to drivers that show nothing. A driver asked for by name is used as asked.
+bool ChooseVideoDrivers(std::string* error) {
+  if (const char* asked = SDL_getenv("SDL_VIDEODRIVER"); asked && *asked) return true;
+  const char* x11 = SDL_getenv("DISPLAY");
+  const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+  const bool hasX11 = x11 && *x11, hasWayland = wayland && *wayland;
+  if (!hasX11 && !hasWayland) {
+    if (error) *error = "neither DISPLAY nor WAYLAND_DISPLAY is set";
+    return false;
+  }
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, hasX11 && hasWayland ? "x11,wayland" : hasX11 ? "x11" : "wayland");
+  return true;
+}
+
 void Present() {
   Window& w = W();
   if (!w.texture) return;
@@ -135,20 +151,12 @@ bool OpenDisplay(bool headless, int width, int height, int dpi, int zoom, std::s
   Window& w = W();
   if (w.window) CloseDisplay();
   if (zoom < 1) zoom = 1;
+  if (!ChooseVideoDrivers(error)) return false;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    if (error) *error = std::string("no display available (") + SDL_GetError() + ")";
+    if (error) *error = SDL_GetError();
     return false;
   }
   w.videoUp = true;
-  // SDL falls back to drivers that show nothing; those count only when asked for by name.
-  const char* driver = SDL_GetCurrentVideoDriver();
-  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
-  std::string name = driver ? driver : "";
-  if ((name == "offscreen" || name == "dummy") && !(asked && name == asked)) {
-    if (error) *error = "no display available (DISPLAY and WAYLAND_DISPLAY are not usable)";
-    CloseDisplay();
-    return false;
-  }
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");  // zoomed pixels stay sharp
   w.window = SDL_CreateWindow("Parlo", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * zoom,
                               height * zoom, 0);
@@ -156,7 +164,7 @@ bool OpenDisplay(bool headless, int width, int height, int dpi, int zoom, std::s
   if (w.renderer)
     w.texture = SDL_CreateTexture(w.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
   if (!w.texture) {
-    if (error) *error = std::string("cannot open a window (") + SDL_GetError() + ")";
+    if (error) *error = std::string("cannot open a window: ") + SDL_GetError();
     CloseDisplay();
     return false;
   }

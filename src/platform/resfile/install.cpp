@@ -19,6 +19,10 @@ bool InstallLibrary(const std::filesystem::path& source) {
   if (ec) return false;
   std::filesystem::copy_file(source, dir / "Parlores.dll",
                              std::filesystem::copy_options::overwrite_existing, ec);
+  if (ec) return false;
+  // A copy keeps its source's modes; the device's files are private.
+  std::filesystem::permissions(dir / "Parlores.dll",
+                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write, ec);
   return !ec;
 }
 

@@ -1,21 +1,30 @@
-#include "platform/device/run_dir.h"
+#include "platform/device/instance/run_dir.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/base/device_root.h"
 #include "platform/base/text.h"
 
 namespace platform::device {
 
-bool EnsureRunDir() {
+bool EnsureRunDir(std::string* why) {
+  auto fail = [why](std::string reason) {
+    if (why) *why = std::move(reason);
+    return false;
+  };
   const std::filesystem::path dir = RunDir();
-  if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return fail(std::strerror(errno));
   struct stat st {};
-  if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return false;
-  if ((st.st_mode & 0777) != 0700 && ::chmod(dir.c_str(), 0700) != 0) return false;
+  if (::lstat(dir.c_str(), &st) != 0) return fail(std::strerror(errno));
+  if (S_ISLNK(st.st_mode)) return fail("it is a symbolic link, not a folder");
+  if (!S_ISDIR(st.st_mode)) return fail("it is not a folder");
+  if (st.st_uid != ::getuid()) return fail("it belongs to another user");
+  if ((st.st_mode & 0777) != 0700 && ::chmod(dir.c_str(), 0700) != 0) return fail(std::strerror(errno));
   return true;
 }
 

@@ -1,4 +1,4 @@
-#include "platform/device/command_line.h"
+#include "platform/device/processes/command_line.h"
 
 namespace platform::device {
 

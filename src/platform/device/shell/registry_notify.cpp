@@ -9,8 +9,8 @@
 
 #include "aygshell.h"
 #include "platform/device/kernel_object.h"
-#include "platform/device/registry_keys.h"
-#include "platform/device/registry_notify.h"
+#include "platform/device/registry/registry_keys.h"
+#include "platform/device/shell/registry_notify.h"
 #include "platform/wm/loop.h"
 #include "winuser.h"
 

@@ -7,8 +7,8 @@
 #include <cerrno>
 
 #include "platform/base/device_root.h"
+#include "platform/device/instance/run_dir.h"
 #include "platform/device/kernel_object.h"
-#include "platform/device/run_dir.h"
 #include "winbase.h"
 
 namespace platform::device {

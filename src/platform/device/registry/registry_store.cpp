@@ -1,6 +1,8 @@
-#include "platform/device/registry_store.h"
+#include "platform/device/registry/registry_store.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstring>
@@ -88,6 +90,8 @@ LONG EnsureOpenLocked() {
     g_db = nullptr;
   }
   if (LooksLikeSomethingElse(path)) return ERROR_BADDB;
+  // Made private before SQLite first writes it; its -wal and -shm take the same modes.
+  if (int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600); fd >= 0) ::close(fd);
   sqlite3* db = nullptr;
   int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                            nullptr);

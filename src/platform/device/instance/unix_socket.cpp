@@ -1,4 +1,4 @@
-#include "platform/device/unix_socket.h"
+#include "platform/device/instance/unix_socket.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -16,7 +16,8 @@ inline constexpr uint32_t kMaxPayload = 1024;
 inline constexpr uint32_t kMaxCopyData = 520;  // a 260-character buffer
 inline constexpr uint32_t kMaxClassChars = 256;
 
-enum class Op : uint16_t { kFind = 1, kSend = 2, kShow = 3, kForeground = 4 };
+// kPing has no payload: its answer only says that the program's UI thread serves requests.
+enum class Op : uint16_t { kFind = 1, kSend = 2, kShow = 3, kForeground = 4, kPing = 5 };
 inline constexpr uint16_t kReplyBit = 0x8000;
 
 // Reply status.
@@ -69,6 +70,7 @@ bool MayCross(uint32_t message);
 std::string EncodeFind(uint32_t id, const FindRequest& r);
 std::string EncodeSend(uint32_t id, const SendRequest& r);
 std::string EncodeWindow(uint32_t id, Op op, const WindowRequest& r);
+std::string EncodePing(uint32_t id);
 std::string EncodeReply(uint32_t id, uint16_t op, const Reply& r);
 
 // Payload decoders: nothing when the payload does not have exactly the expected shape.

@@ -1,6 +1,6 @@
 // Opened registry keys: HKEY values of the key table, or the predefined roots.
 #pragma once
-#include "platform/device/registry_store.h"
+#include "platform/device/registry/registry_store.h"
 
 namespace platform::device::registry {
 

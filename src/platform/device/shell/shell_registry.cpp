@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "aygshell.h"
-#include "platform/device/registry_keys.h"
+#include "platform/device/registry/registry_keys.h"
 
 using namespace platform::device::registry;
 

@@ -3,7 +3,7 @@
 
 #include "platform/base/handle_table.h"
 #include "platform/base/text.h"
-#include "platform/device/registry_keys.h"
+#include "platform/device/registry/registry_keys.h"
 #include "winreg.h"
 
 namespace platform::device::registry {

@@ -1,21 +1,15 @@
 // The caller's side of the single-instance socket: windows of other programs on the device.
 // A remote HWND is an entry of its own table (which program, which window there), encoded so
 // that bit 0 stays clear and it never resolves as a window of this program.
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstring>
-#include <mutex>
 
-#include "platform/base/device_root.h"
 #include "platform/base/handle_table.h"
-#include "platform/device/instance_protocol.h"
-#include "platform/device/instance_server.h"
-#include "platform/device/instance_shared.h"
-#include "platform/device/unix_socket.h"
+#include "platform/device/instance/instance_protocol.h"
+#include "platform/device/instance/instance_server.h"
+#include "platform/device/instance/instance_shared.h"
+#include "platform/device/instance/peers.h"
+#include "platform/device/instance/unix_socket.h"
 #include "platform/wm/remote.h"
 #include "winuser.h"
 
@@ -61,30 +55,8 @@ std::shared_ptr<RemoteWindow> DecodeRemote(HWND hwnd) {
 
 std::atomic<uint32_t> g_nextId{1};
 
-// One request, one reply. Nothing when the peer is gone, slow or answers nonsense.
-std::optional<Reply> RoundTrip(const std::filesystem::path& socket, const std::string& frame, int* connectError) {
-  int fd = ConnectTo(socket);
-  if (connectError) *connectError = fd < 0 ? -fd : 0;
-  if (fd < 0) return std::nullopt;
-  const Deadline deadline = DeadlineIn(CurrentTimeouts().replyMs.load());
-  std::optional<Reply> reply;
-  uint8_t raw[kHeaderSize];
-  if (WriteAll(fd, frame, deadline) && ReadExact(fd, raw, sizeof raw, deadline)) {
-    auto header = DecodeHeader(raw);
-    if (header && (header->op & kReplyBit)) {
-      std::string payload(header->length, '\0');
-      if (!header->length || ReadExact(fd, payload.data(), payload.size(), deadline)) reply = DecodeReply(payload);
-    }
-  }
-  ::close(fd);
-  return reply;
-}
-
-bool IsOtherInstanceSocket(const std::filesystem::path& p, const std::string& own) {
-  std::string name = p.filename().string();
-  if (!name.starts_with("instance-") || !name.ends_with(".sock") || name == own) return false;
-  std::string digits = name.substr(9, name.size() - 9 - 5);
-  return !digits.empty() && digits.size() <= 10 && digits.find_first_not_of("0123456789") == std::string::npos;
+std::optional<Reply> Ask(const std::filesystem::path& socket, const std::string& frame, int* connectError = nullptr) {
+  return RoundTrip(socket, frame, DeadlineIn(CurrentTimeouts().replyMs.load()), connectError);
 }
 
 class SocketRemoteWindows : public wm::RemoteWindows {
@@ -99,17 +71,11 @@ class SocketRemoteWindows : public wm::RemoteWindows {
       request.windowName = windowName;
       if (request.windowName.size() > kMaxClassChars) return nullptr;
     }
-    const std::string own = "instance-" + std::to_string(::getpid()) + ".sock";
-    std::error_code ec;
-    std::vector<std::filesystem::path> sockets;
-    for (auto& entry : std::filesystem::directory_iterator(RunDir(), ec))
-      if (IsOtherInstanceSocket(entry.path(), own)) sockets.push_back(entry.path());
-    std::sort(sockets.begin(), sockets.end());
-    for (auto& socket : sockets) {
+    for (auto& socket : OtherInstanceSockets()) {
       int connectError = 0;
-      auto reply = RoundTrip(socket, EncodeFind(g_nextId++, request), &connectError);
+      auto reply = Ask(socket, EncodeFind(g_nextId++, request), &connectError);
       if (connectError == ECONNREFUSED) {
-        std::filesystem::remove(socket, ec);  // nobody listens: a program that ended badly
+        RemoveIfStale(socket);
         continue;
       }
       if (!reply || reply->status != Status::kOk || reply->value <= 0 || reply->value > 0xFFFFFFFFll) continue;
@@ -146,7 +112,7 @@ class SocketRemoteWindows : public wm::RemoteWindows {
       request.wParam = static_cast<int64_t>(wParam);
       request.lParam = static_cast<int64_t>(lParam);
     }
-    auto reply = RoundTrip(remote->socket, EncodeSend(g_nextId++, request), nullptr);
+    auto reply = Ask(remote->socket, EncodeSend(g_nextId++, request));
     if (!reply) return Fail(ERROR_INVALID_WINDOW_HANDLE);
     if (reply->status != Status::kOk) return Fail(StatusError(reply->status));
     return static_cast<LRESULT>(reply->value);
@@ -173,7 +139,7 @@ class SocketRemoteWindows : public wm::RemoteWindows {
   BOOL WindowCall(HWND hwnd, Op op, int command) {
     auto remote = DecodeRemote(hwnd);
     if (!remote) return static_cast<BOOL>(Fail(ERROR_INVALID_WINDOW_HANDLE));
-    auto reply = RoundTrip(remote->socket, EncodeWindow(g_nextId++, op, {remote->hwnd, command}), nullptr);
+    auto reply = Ask(remote->socket, EncodeWindow(g_nextId++, op, {remote->hwnd, command}));
     if (!reply) return static_cast<BOOL>(Fail(ERROR_INVALID_WINDOW_HANDLE));
     if (reply->status != Status::kOk) return static_cast<BOOL>(Fail(StatusError(reply->status)));
     return reply->value ? TRUE : FALSE;

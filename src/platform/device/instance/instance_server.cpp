@@ -1,4 +1,4 @@
-#include "platform/device/instance_server.h"
+#include "platform/device/instance/instance_server.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -12,10 +12,10 @@
 
 #include "platform/base/device_root.h"
 #include "platform/base/handle_table.h"
-#include "platform/device/instance_protocol.h"
-#include "platform/device/instance_shared.h"
-#include "platform/device/run_dir.h"
-#include "platform/device/unix_socket.h"
+#include "platform/device/instance/instance_protocol.h"
+#include "platform/device/instance/instance_shared.h"
+#include "platform/device/instance/run_dir.h"
+#include "platform/device/instance/unix_socket.h"
 #include "platform/wm/loop.h"
 #include "winuser.h"
 
@@ -80,6 +80,8 @@ Reply Run(Pending& p) {
       if (!hwnd) return {Status::kNoWindow, 0};
       return {Status::kOk, SetForegroundWindow(hwnd)};
     }
+    case Op::kPing:
+      return {Status::kOk, 0};
   }
   return {Status::kUnknownOp, 0};
 }
@@ -141,6 +143,9 @@ void ServeConnection(int fd) {
       p->window = *w;
       break;
     }
+    case Op::kPing:
+      if (!payload.empty()) return Answer(fd, header->id, header->op, {Status::kBadFrame, 0});
+      break;
     default:
       return Answer(fd, header->id, header->op, {Status::kUnknownOp, 0});
   }

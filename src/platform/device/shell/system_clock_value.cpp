@@ -1,11 +1,11 @@
-#include "platform/device/system_clock_value.h"
+#include "platform/device/shell/system_clock_value.h"
 
 #include <atomic>
 #include <mutex>
 
 #include "platform/base/clock.h"
 #include "platform/base/device_root.h"
-#include "platform/device/registry_store.h"
+#include "platform/device/registry/registry_store.h"
 #include "platform/wm/loop.h"
 #include "winreg.h"
 

@@ -1,4 +1,4 @@
-#include "platform/device/shell_notifications.h"
+#include "platform/device/shell/shell_notifications.h"
 
 #include <sqlite3.h>
 
@@ -8,7 +8,7 @@
 #include "aygshell.h"
 #include "platform/base/clock.h"
 #include "platform/base/text.h"
-#include "platform/device/registry_store.h"
+#include "platform/device/registry/registry_store.h"
 
 namespace platform::device {
 namespace {

@@ -14,8 +14,8 @@
 
 #include "platform/base/device_root.h"
 #include "platform/base/text.h"
-#include "platform/device/command_line.h"
 #include "platform/device/kernel_object.h"
+#include "platform/device/processes/command_line.h"
 #include "winbase.h"
 
 extern char** environ;

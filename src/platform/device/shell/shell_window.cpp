@@ -5,7 +5,7 @@
 #include <mutex>
 
 #include "aygshell.h"
-#include "platform/device/shell_window.h"
+#include "platform/device/shell/shell_window.h"
 #include "winuser.h"
 
 namespace platform::device {

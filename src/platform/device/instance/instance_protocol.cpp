@@ -1,4 +1,4 @@
-#include "platform/device/instance_protocol.h"
+#include "platform/device/instance/instance_protocol.h"
 
 #include <cstring>
 
@@ -119,6 +119,8 @@ std::string EncodeSend(uint32_t id, const SendRequest& r) {
 std::string EncodeWindow(uint32_t id, Op op, const WindowRequest& r) {
   return Frame(id, static_cast<uint16_t>(op), Writer().U32(r.hwnd).U32(static_cast<uint32_t>(r.command)).Take());
 }
+
+std::string EncodePing(uint32_t id) { return Frame(id, static_cast<uint16_t>(Op::kPing), {}); }
 
 std::string EncodeReply(uint32_t id, uint16_t op, const Reply& r) {
   return Frame(id, op | kReplyBit,

@@ -1,4 +1,4 @@
-#include "platform/device/module.h"
+#include "platform/device/processes/module.h"
 
 #include <string_view>
 
