@@ -293,7 +293,7 @@ BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPAR
   UpdateWindow(hwnd);
   SetCapture(hwnd);
 
-  RunModalLoop([&] { return tracker.done; }, [&](const MSG& msg) { return FilterKeys(&tracker, msg); });
+  RunModalLoop(hwnd, [&] { return tracker.done; }, [&](const MSG& msg) { return FilterKeys(&tracker, msg); });
 
   g_tracker = nullptr;
   if (GetCapture() == hwnd) ReleaseCapture();
