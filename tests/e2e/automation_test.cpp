@@ -1,0 +1,66 @@
+// The automation session itself: answers inside modal loops whatever command opened them,
+// answers given as a finger gives them, overlong lines, and the last answer before the end.
+#include <gtest/gtest.h>
+
+#include "e2e/process.h"
+#include "kit/temp_device.h"
+
+namespace {
+
+using nlohmann::json;
+
+// The message list's footer: 삭제 on the right; the header's exit button at the top right.
+constexpr const char* kDelete = "360 750";
+
+class Automation : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    e2e::Finished init = e2e::Run("parlo-device", {"--device", device_.dir().string(), "init", "--empty"});
+    ASSERT_EQ(init.exitCode, 0) << init.err;
+  }
+  parlo_test::TempDevice device_;
+};
+
+TEST_F(Automation, AdvanceAnswersWhenATimerItFiresOpensABox) {
+  e2e::Parlo parlo(device_.dir());
+  EXPECT_EQ(parlo.Send(std::string("down ") + kDelete), (json{{"ok", true}}));
+  // Held 400 ms, 삭제 asks whether to delete everything.
+  EXPECT_EQ(parlo.Send("advance 450"), (json{{"ok", true}}));
+  json box = parlo.Send("screen")["msgbox"];
+  ASSERT_TRUE(box.is_object());
+  EXPECT_EQ(box["buttons"].size(), 2u);
+  EXPECT_EQ(parlo.Send("answer no"), (json{{"ok", true}}));
+  EXPECT_TRUE(parlo.Send("screen")["msgbox"].is_null());
+  parlo.Send("quit");
+}
+
+TEST_F(Automation, AnAnsweredBoxLeavesTheNextTapToCount) {
+  e2e::Parlo parlo(device_.dir());
+  for (int round = 0; round < 2; ++round) {
+    // Nothing is selected: 삭제 says so.
+    parlo.Send(std::string("tap ") + kDelete);
+    ASSERT_TRUE(parlo.Send("screen")["msgbox"].is_object()) << "round " << round;
+    EXPECT_EQ(parlo.Send("answer ok"), (json{{"ok", true}}));
+  }
+  parlo.Send("quit");
+}
+
+TEST_F(Automation, OverlongLinesAreRefusedAndErrorsEchoAShortPrefix) {
+  e2e::Parlo parlo(device_.dir());
+  json refused = parlo.Send(std::string(70 * 1024, 'x'));
+  ASSERT_TRUE(refused.contains("error"));
+  EXPECT_LT(refused.dump().size(), 200u);
+  json unknown = parlo.Send(std::string(60 * 1024, 'y'));
+  ASSERT_TRUE(unknown.contains("error"));
+  EXPECT_LT(unknown.dump().size(), 200u);
+  EXPECT_EQ(parlo.Send("state")["mode"], 0);
+  parlo.Send("quit");
+}
+
+TEST_F(Automation, ATapThatEndsTheProgramIsAnsweredFirst) {
+  e2e::Parlo parlo(device_.dir());
+  EXPECT_EQ(parlo.Send("tap 440 35"), (json{{"ok", true}}));
+  parlo.Wait();
+}
+
+}  // namespace
