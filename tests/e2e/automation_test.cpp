@@ -2,6 +2,9 @@
 // answers given as a finger gives them, overlong lines, and the last answer before the end.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "e2e/process.h"
 #include "kit/temp_device.h"
 
@@ -43,6 +46,22 @@ TEST_F(Automation, AnAnsweredBoxLeavesTheNextTapToCount) {
     EXPECT_EQ(parlo.Send("answer ok"), (json{{"ok", true}}));
   }
   parlo.Send("quit");
+}
+
+TEST_F(Automation, TapsBehindAnErrorBoxDoNotReachTheList) {
+  e2e::Finished got = e2e::Run("parlo-device", {"--device", device_.dir().string(), "receive", "--from", "0101", "hi"});
+  ASSERT_EQ(got.exitCode, 0) << got.err;
+  // A registry that cannot be written: marking the message read fails with a box of no owner.
+  std::filesystem::remove(device_.dir() / "registry.db-wal");
+  std::filesystem::remove(device_.dir() / "registry.db-shm");
+  std::ofstream(device_.dir() / "registry.db", std::ios::binary | std::ios::trunc) << std::string(8192, '\x5a');
+  e2e::Parlo parlo(device_.dir());
+  parlo.Send("tap 200 100");
+  json box = parlo.Send("screen")["msgbox"];
+  ASSERT_TRUE(box.is_object());
+  parlo.Send(std::string("tap ") + kDelete);
+  EXPECT_EQ(parlo.Send("screen")["msgbox"], box) << "삭제 behind the box asked its own question";
+  EXPECT_EQ(parlo.Send("state")["conversations"].size(), 1u);
 }
 
 TEST_F(Automation, OverlongLinesAreRefusedAndErrorsEchoAShortPrefix) {
