@@ -48,6 +48,19 @@ TEST_F(Automation, AnAnsweredBoxLeavesTheNextTapToCount) {
   parlo.Send("quit");
 }
 
+TEST_F(Automation, KeysDriveAnOpenMenu) {
+  e2e::Parlo parlo(device_.dir());
+  parlo.Send("tap 100 40");  // the title opens the program menu
+  ASSERT_TRUE(parlo.Send("screen")["menu"].is_array());
+  // Down to its second item, 문자 잠금 사용, which turns the lock on.
+  EXPECT_EQ(parlo.Send("key down"), (json{{"ok", true}}));
+  EXPECT_EQ(parlo.Send("key down"), (json{{"ok", true}}));
+  EXPECT_EQ(parlo.Send("key enter"), (json{{"ok", true}}));
+  EXPECT_TRUE(parlo.Send("screen")["menu"].is_null());
+  EXPECT_EQ(parlo.Send("state")["settings"]["use_lock"], true);
+  parlo.Send("quit");
+}
+
 TEST_F(Automation, TapsBehindAnErrorBoxDoNotReachTheList) {
   e2e::Finished got = e2e::Run("parlo-device", {"--device", device_.dir().string(), "receive", "--from", "0101", "hi"});
   ASSERT_EQ(got.exitCode, 0) << got.err;
