@@ -9,11 +9,14 @@ namespace {
 
 std::vector<HWND> g_modal;
 
-// The window itself or a top-level window it owns, directly or through others.
+// `hwnd` lies inside `modal` or inside a window that `modal` owns, directly or through others.
 bool OwnedBy(HWND modal, HWND hwnd) {
-  for (HWND top = TopLevelOf(hwnd); top; top = Find(top) ? Find(top)->owner : nullptr)
-    if (top == modal) return true;
-  return false;
+  HWND top = TopLevelOf(hwnd);
+  while (top && top != modal) {
+    Window* w = Find(top);
+    top = w ? w->owner : nullptr;
+  }
+  return top != nullptr;
 }
 
 }  // namespace
