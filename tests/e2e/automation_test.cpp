@@ -61,6 +61,32 @@ TEST_F(Automation, KeysDriveAnOpenMenu) {
   parlo.Send("quit");
 }
 
+TEST_F(Automation, TheAboutBoxAnsweredGivesTheFrameItsFullScreenBack) {
+  e2e::Parlo parlo(device_.dir());
+  parlo.Send("tap 100 40");
+  bool chosen = false;
+  const json menu = parlo.Send("screen")["menu"];
+  for (const json& item : menu) {
+    if (item["id"] != 33347) continue;  // 이 프로그램은..
+    const json& r = item["rect"];
+    parlo.Send("tap " + std::to_string((r[0].get<int>() + r[2].get<int>()) / 2) + " " +
+               std::to_string((r[1].get<int>() + r[3].get<int>()) / 2));
+    chosen = true;
+  }
+  ASSERT_TRUE(chosen);
+  auto shown = [&parlo](const char* cls) {
+    int n = 0;
+    const json windows = parlo.Send("screen")["windows"];
+    for (const json& w : windows) n += w["class"] == cls && w["visible"] == true;
+    return n;
+  };
+  ASSERT_EQ(shown("Dialog"), 1);
+  EXPECT_EQ(parlo.Send("answer ok"), (json{{"ok", true}}));
+  EXPECT_EQ(shown("Dialog"), 0);
+  EXPECT_EQ(shown("menu_worker"), 0) << "the menu bar stays over the footer buttons";
+  parlo.Send("quit");
+}
+
 TEST_F(Automation, TapsBehindAnErrorBoxDoNotReachTheList) {
   e2e::Finished got = e2e::Run("parlo-device", {"--device", device_.dir().string(), "receive", "--from", "0101", "hi"});
   ASSERT_EQ(got.exitCode, 0) << got.err;

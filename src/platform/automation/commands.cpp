@@ -118,10 +118,9 @@ json AnswerMenu(const std::vector<ui::MenuItemInfo>& items, int id) {
 
 json AnswerDialog(const ui::DialogInfo& dialog, int id) {
   if (id == IDOK && dialog.okButton) return TapOn(dialog.hwnd, *dialog.okButton, "dialog's ok");
-  // The phone's keys: Enter confirms a dialog, back cancels it.
-  if (id == IDOK) return PressKey(VK_RETURN);
-  if (id == IDCANCEL) return PressKey(VK_ESCAPE);
-  return Error("a dialog answers ok or cancel");
+  // Nothing to tap: the command the dialog's own keys would give (no finger involved either).
+  PostMessageW(dialog.hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+  return Ok();
 }
 
 json Answer(const std::vector<std::string>& w) {
