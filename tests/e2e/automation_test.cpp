@@ -12,7 +12,7 @@ namespace {
 
 using nlohmann::json;
 
-// The message list's footer: 삭제 on the right; the header's exit button at the top right.
+// 삭제, the right button of the message list's footer.
 constexpr const char* kDelete = "360 750";
 
 class Automation : public ::testing::Test {
@@ -117,6 +117,7 @@ TEST_F(Automation, OverlongLinesAreRefusedAndErrorsEchoAShortPrefix) {
 
 TEST_F(Automation, ATapThatEndsTheProgramIsAnsweredFirst) {
   e2e::Parlo parlo(device_.dir());
+  // The header's exit button, top right, closes the program.
   EXPECT_EQ(parlo.Send("tap 440 35"), (json{{"ok", true}}));
   parlo.Wait();
 }
