@@ -98,7 +98,7 @@ LRESULT MainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COPYDATA:
       return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_ACTIVATE:
-      OnActivate(LOWORD(wParam));
+      OnActivate(LOWORD(wParam), reinterpret_cast<HWND>(lParam));
       return 0;
     case UM_SHOWTHREAD:
       return ShowView(SLOT_THREAD, VM_THREAD, wParam, lParam);
@@ -249,11 +249,13 @@ LRESULT MainFrame::OnCopyData(const COPYDATASTRUCT* data) {
   return 0;
 }
 
-void MainFrame::OnActivate(WORD state) {
+void MainFrame::OnActivate(WORD state, HWND other) {
   if (state == WA_ACTIVE) {
     SetFullScreen(true);
     active_ = true;
-  } else if (state == WA_INACTIVE) {
+  } else if (state == WA_INACTIVE && !IsWindow(other)) {
+    // Only another program takes the front; the program's own boxes and dialogs leave it there,
+    // so a message arriving under a question does not pull the view away from it.
     active_ = false;
     if (views_[SLOT_COMPOSE]) SHSipPreference(views_[SLOT_COMPOSE]->Window(), SIP_DOWN);
   }

@@ -47,7 +47,7 @@ class MainFrame : public MessageFilter, public IdleHandler {
   LRESULT OnCreate();
   void OnDestroy();
   LRESULT OnCopyData(const COPYDATASTRUCT* data);
-  void OnActivate(WORD state);
+  void OnActivate(WORD state, HWND other);
   LRESULT OnDbNotification(LPARAM lParam);
   bool OnCommand(WORD id);
   LRESULT ShowView(ViewSlot slot, int mode, WPARAM wParam, LPARAM lParam);

@@ -180,6 +180,11 @@ TEST_F(StartUp, AutomationErrorsLeaveTheSessionGoing) {
   EXPECT_TRUE(parlo.Send("tap 10").contains("error"));
   EXPECT_TRUE(parlo.Send("key nosuchkey").contains("error"));
   EXPECT_TRUE(parlo.Send("advance -5").contains("error"));
+  // Numbers are plain decimal: no octal, hex, sign, tail or overflow.
+  for (const char* line : {"tap 010 100", "tap 0x5 100", "tap +3 100", "tap 3abc 100", "down -0 5", "key f03",
+                           "key f99999999999999999999", "advance 99999999999999999999", "drag 1 1 2 2 010"}) {
+    EXPECT_TRUE(parlo.Send(line).contains("error")) << line;
+  }
   EXPECT_TRUE(parlo.Send("answer ok").contains("error"));  // nothing is waiting
   EXPECT_TRUE(parlo.Send("type 안녕").contains("error"));   // no input method yet
   EXPECT_EQ(parlo.Send("advance 1000"), (json{{"ok", true}}));

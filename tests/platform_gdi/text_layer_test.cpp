@@ -78,6 +78,35 @@ TEST(GdiTextLayer, RunsSurviveTripThroughOffscreenBitmap) {
   DeleteDC(mem);
 }
 
+// A window repaints only its update region by copying its whole off-screen picture: the text
+// that was there and is copied again in part is still the one whole text the pixels show.
+TEST(GdiTextLayer, PartialRepaintsOfTheSamePictureKeepTheTextWhole) {
+  FreshScreen();
+  Canvas picture(480, 70);
+  SetBkMode(picture.dc(), TRANSPARENT);
+  RECT title{15, 0, 400, 70};
+  DrawTextW(picture.dc(), u"Parlo - 「5/13」", -1, &title, DT_SINGLELINE | DT_VCENTER | DT_NOCLIP);
+  {
+    ScreenDc whole({0, 0}, {RECT{0, 0, 480, 70}});
+    BitBlt(whole.dc, 0, 0, 480, 70, picture.dc(), 0, 0, SRCCOPY);
+  }
+  auto runs = platform::gdi::ScreenTextRuns();
+  ASSERT_EQ(runs.size(), 1u);
+  const RECT drawn = runs[0].rect;
+  ASSERT_GT(drawn.right, 100);
+  // The right part, then the left part (a menu that covered them went away).
+  for (RECT update : {RECT{100, 40, 480, 70}, RECT{0, 0, 100, 70}}) {
+    ScreenDc part({0, 0}, {update});
+    BitBlt(part.dc, 0, 0, 480, 70, picture.dc(), 0, 0, SRCCOPY);
+    runs = platform::gdi::ScreenTextRuns();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].text, u"Parlo - 「5/13」");
+    const RECT& r = runs[0].rect;
+    EXPECT_TRUE(r.left == drawn.left && r.top == drawn.top && r.right == drawn.right && r.bottom == drawn.bottom)
+        << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+  }
+}
+
 TEST(GdiTextLayer, RunsVanishWhenCoveredEvenPartly) {
   FreshScreen();
   ScreenDc screen;

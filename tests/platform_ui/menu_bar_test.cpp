@@ -40,6 +40,25 @@ TEST_F(MenuBarTest, SitsAtTheBottomAcrossTheScreen) {
   EXPECT_FALSE(IsWindow(bar)) << "the bar goes with its frame";
 }
 
+// The bar is a tool of its frame and never takes the activation, so a dialog opened on the
+// active window belongs to the frame, which is activated again when the dialog ends.
+TEST_F(MenuBarTest, ShownBarLeavesTheFrameActiveAcrossADialog) {
+  HWND frame = Owner();
+  HWND bar = Bar(frame, SHCMBF_HIDDEN);
+  ShowWindow(bar, SW_SHOWNORMAL);
+  EXPECT_EQ(GetActiveWindow(), frame);
+  Then([] {
+    auto dialog = platform::ui::CurrentDialog();
+    return dialog && EndDialog(dialog->hwnd, IDOK);
+  });
+  DLGPROC proc = [](HWND, UINT msg, WPARAM, LPARAM) -> INT_PTR { return msg == WM_INITDIALOG; };
+  EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(100), GetActiveWindow(), proc, 0), IDOK);
+  auto activations = Got(WM_ACTIVATE);
+  ASSERT_FALSE(activations.empty());
+  EXPECT_NE(LOWORD(activations.back().wParam), WA_INACTIVE);
+  EXPECT_EQ(GetActiveWindow(), frame);
+}
+
 TEST_F(MenuBarTest, LeftButtonSendsItsCommand) {
   HWND frame = Owner();
   HWND bar = Bar(frame);

@@ -109,6 +109,28 @@ TEST_F(MessageBoxTest, TapOutsideTheBoxNeitherAnswersNorReachesTheOwner) {
   EXPECT_TRUE(Got(WM_LBUTTONDOWN).empty());
 }
 
+// A box with no owner disables nothing, yet the window behind must not act before the question
+// is answered: it loses the finger it held, and neither taps nor keys reach it.
+TEST_F(MessageBoxTest, NoInputReachesTheWindowsBehindAnOwnerlessBox) {
+  HWND behind = Owner();
+  SetCapture(behind);
+  HWND captureDuringBox = behind;
+  Then([&] {
+    if (!CurrentMessageBox()) return false;
+    captureDuringBox = GetCapture();
+    SetFocus(behind);  // the program moves the focus while the box waits
+    Tap(240, 5);
+    platform::wm::InjectKey(VK_UP, true);
+    platform::wm::InjectKey(VK_UP, false);
+    return true;
+  });
+  Then(Answer(IDOK));
+  EXPECT_EQ(MessageBoxW(nullptr, u"t", u"ERROR", MB_OK), IDOK);
+  EXPECT_NE(captureDuringBox, behind);
+  EXPECT_TRUE(Got(WM_LBUTTONDOWN).empty());
+  EXPECT_TRUE(Got(WM_KEYDOWN).empty());
+}
+
 // ---- Answers from automation and keys ----
 
 TEST_F(MessageBoxTest, AnswerAcceptsOnlyTheBoxsOwnButtons) {

@@ -1,5 +1,6 @@
 #include "platform/automation/command_loop.h"
 
+#include <cstdio>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -14,15 +15,24 @@
 namespace platform::automation {
 namespace {
 
+// Longer command lines are refused; the reader keeps no more of one than this.
+constexpr size_t kMaxLine = 64 * 1024;
+
+struct Line {
+  std::string text;  // at most kMaxLine bytes
+  bool tooLong = false;
+};
+
 // Filled by the reader thread, emptied by the UI thread. Shared so the reader, which may still
 // be blocked on its input when the program ends, never touches freed memory.
 struct Inbox {
   std::mutex lock;
-  std::deque<std::string> lines;
+  std::deque<Line> lines;
   bool ended = false;
 };
 
 struct Running {
+  int modalDepth = 0;  // modal loops already running when the command started
   bool answered = false;
 };
 
@@ -44,82 +54,98 @@ void Emit(const nlohmann::json& answer) {
   std::fflush(g_session->out);
 }
 
-// The program waits for somebody to answer: a message box, a menu or a dialog is up.
-bool WaitingForUser() { return ui::CurrentMessageBox() || ui::CurrentMenu() || ui::CurrentDialog(); }
+void EmitPending() {
+  if (!g_session->pending) return;
+  Emit(*g_session->pending);
+  g_session->pending.reset();
+}
 
-std::optional<std::string> NextLine() {
+// The innermost running command opened a modal loop (a message box, a menu, a dialog) that
+// waits for somebody to answer it.
+bool WaitingForUser() {
+  Session& s = *g_session;
+  if (s.running.empty() || wm::ModalDepth() <= s.running.back()->modalDepth) return false;
+  return ui::CurrentMessageBox() || ui::CurrentMenu() || ui::CurrentDialog();
+}
+
+std::optional<Line> NextLine() {
   Inbox& inbox = *g_session->inbox;
   std::lock_guard<std::mutex> guard(inbox.lock);
   if (inbox.lines.empty()) {
     if (inbox.ended && !g_session->closing) {
       // Input gone: nobody is left to drive the program, so it closes the normal way.
       g_session->closing = true;
-      return std::string("quit");
+      return Line{"quit"};
     }
     return std::nullopt;
   }
-  std::string line = std::move(inbox.lines.front());
+  Line line = std::move(inbox.lines.front());
   inbox.lines.pop_front();
   return line;
 }
 
+// Called whenever the program is idle, also from modal loops that a command opened while it
+// ran: such a command is answered there, so the next commands can see and answer the loop.
 void Poll() {
   Session& s = *g_session;
-  if (!wm::IsIdle()) return;
-  if (s.pending) {
-    Emit(*s.pending);
-    s.pending.reset();
-  }
-  if (!s.running.empty()) {
-    // Inside a command's own work. Only a wait for the user lets the session go on: the
-    // command is answered now so the next ones can see and answer what is on screen.
-    if (!WaitingForUser()) return;
-    for (Running* r : s.running) {
-      if (!r->answered && !(s.quitPending && r == s.running.front())) {
+  for (;;) {
+    if (!wm::IsIdle()) return;
+    EmitPending();
+    if (!s.running.empty()) {
+      // Inside a command's own work: only a wait for the user lets the session go on.
+      if (!WaitingForUser()) return;
+      for (Running* r : s.running) {
+        if (r->answered) continue;
         Emit(nlohmann::json{{"ok", true}});
         r->answered = true;
       }
     }
-  }
-  while (!s.quitPending) {
-    std::optional<std::string> line = NextLine();
+    if (s.quitPending) return;
+    std::optional<Line> line = NextLine();
     if (!line) return;
-    if (line->find_first_not_of(" \t\r") == std::string::npos) continue;
-    Running self;
+    if (line->tooLong) {
+      s.pending = nlohmann::json{
+          {"error", "command line longer than " + std::to_string(kMaxLine) + " bytes: " + ShortEcho(line->text)}};
+      continue;
+    }
+    if (line->text.find_first_not_of(" \t\r") == std::string::npos) continue;
+    Running self{wm::ModalDepth()};
     s.running.push_back(&self);
-    CommandResult result = RunCommand(*line);
+    CommandResult result = RunCommand(line->text);
     s.running.pop_back();
     if (self.answered) continue;
     if (result.quit) {
       s.quitPending = true;
       return;
     }
-    if (!wm::IsIdle()) {
-      // Answered once the program has handled what the command caused.
-      s.pending = std::move(result.answer);
-      return;
-    }
-    Emit(result.answer);
+    // Answered once the program has handled what the command caused.
+    s.pending = std::move(result.answer);
   }
 }
 
 void ReadLines(std::shared_ptr<Inbox> inbox, std::FILE* in) {
-  std::string line;
-  for (int c; (c = std::fgetc(in)) != EOF;) {
-    if (c != '\n') {
-      line += static_cast<char>(c);
-      continue;
-    }
+  Line line;
+  auto deliver = [&] {
     {
       std::lock_guard<std::mutex> guard(inbox->lock);
       inbox->lines.push_back(std::move(line));
     }
-    line.clear();
+    line = Line{};
     wm::Wake();
+  };
+  // This thread alone reads `in`.
+  for (int c; (c = getc_unlocked(in)) != EOF;) {
+    if (c == '\n') {
+      deliver();
+    } else if (line.text.size() < kMaxLine) {
+      line.text += static_cast<char>(c);
+    } else {
+      line.tooLong = true;  // the rest is skipped up to the end of the line
+    }
   }
+  if (!line.text.empty()) deliver();
   {
     std::lock_guard<std::mutex> guard(inbox->lock);
-    if (!line.empty()) inbox->lines.push_back(std::move(line));
     inbox->ended = true;
   }
   wm::Wake();
@@ -132,13 +158,16 @@ void StartCommandLoop(std::FILE* in, std::FILE* out) {
   g_session = new Session();
   g_session->out = out;
   std::thread(ReadLines, g_session->inbox, in).detach();
-  wm::AddIdlePoller(Poll);
+  wm::AddIdlePoller(Poll, true);
 }
 
 void AnswerQuit(int exitCode) {
-  if (!g_session || !g_session->quitPending) return;
-  Emit(nlohmann::json{{"exit", exitCode}});
-  g_session->quitPending = false;
+  if (!g_session) return;
+  Session& s = *g_session;
+  // A command that ended the program (a tap on an exit) is owed its answer too.
+  EmitPending();
+  if (s.quitPending) Emit(nlohmann::json{{"exit", exitCode}});
+  s.quitPending = false;
 }
 
 }  // namespace platform::automation

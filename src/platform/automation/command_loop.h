@@ -9,7 +9,8 @@ namespace platform::automation {
 
 // Starts reading `in` on a thread of its own and registers the poller. Answers go to `out`.
 void StartCommandLoop(std::FILE* in, std::FILE* out);
-// Answers the pending `quit` with the program's exit code; does nothing when none is pending.
+// When the program has ended: answers the command that ended it, and a pending `quit` with the
+// program's exit code.
 void AnswerQuit(int exitCode);
 
 }  // namespace platform::automation

@@ -1,7 +1,5 @@
 #include "platform/automation/commands.h"
 
-#include <cstdlib>
-#include <sstream>
 
 #include "platform/automation/state_json.h"
 #include "platform/base/clock.h"
@@ -18,24 +16,29 @@ using nlohmann::json;
 json Ok() { return json{{"ok", true}}; }
 json Error(const std::string& text) { return json{{"error", text}}; }
 
-bool ParseInt(const std::string& text, long min, long max, long* out) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  long v = std::strtol(text.c_str(), &end, 10);
-  if (*end || v < min || v > max) return false;
-  *out = v;
-  return true;
-}
-
 // Coordinates: the screen, with room for a finger dragged past its edge.
 bool ParsePoint(const std::vector<std::string>& w, size_t at, int* x, int* y) {
   long a, b;
-  if (w.size() < at + 2 || !ParseInt(w[at], -10000, 10000, &a) || !ParseInt(w[at + 1], -10000, 10000, &b)) {
+  if (w.size() < at + 2 || !ParseDecimal(w[at], -10000, 10000, &a) || !ParseDecimal(w[at + 1], -10000, 10000, &b)) {
     return false;
   }
   *x = static_cast<int>(a);
   *y = static_cast<int>(b);
   return true;
+}
+
+json Tap(POINT p) {
+  wm::InjectMouse(WM_LBUTTONDOWN, p.x, p.y);
+  if (!wm::PumpUntilIdle()) return Ok();
+  wm::InjectMouse(WM_LBUTTONUP, p.x, p.y);
+  return Ok();
+}
+
+json PressKey(UINT vk) {
+  wm::InjectKey(vk, true);
+  if (!wm::PumpUntilIdle()) return Ok();
+  wm::InjectKey(vk, false);
+  return Ok();
 }
 
 json Mouse(const std::vector<std::string>& w) {
@@ -48,9 +51,7 @@ json Mouse(const std::vector<std::string>& w) {
   } else if (w[0] == "up") {
     wm::InjectMouse(WM_LBUTTONUP, x, y);
   } else {
-    wm::InjectMouse(WM_LBUTTONDOWN, x, y);
-    if (!wm::PumpUntilIdle()) return Ok();
-    wm::InjectMouse(WM_LBUTTONUP, x, y);
+    return Tap(POINT{x, y});
   }
   return Ok();
 }
@@ -59,7 +60,7 @@ json Drag(const std::vector<std::string>& w) {
   int x1, y1, x2, y2;
   long ms = 0, steps = 10;
   if ((w.size() != 6 && w.size() != 7) || !ParsePoint(w, 1, &x1, &y1) || !ParsePoint(w, 3, &x2, &y2) ||
-      !ParseInt(w[5], 0, 600000, &ms) || (w.size() == 7 && !ParseInt(w[6], 1, 1000, &steps))) {
+      !ParseDecimal(w[5], 0, 600000, &ms) || (w.size() == 7 && !ParseDecimal(w[6], 1, 1000, &steps))) {
     return Error("drag wants X1 Y1 X2 Y2 MS [STEPS]");
   }
   if (ms > 0 && !clock::IsVirtual()) return Error("drag with a duration needs --virtual-clock");
@@ -83,15 +84,42 @@ json Drag(const std::vector<std::string>& w) {
 json Key(const std::vector<std::string>& w) {
   if (w.size() < 2 || w.size() > 3) return Error("key wants NAME [down|up]");
   UINT vk = KeyCodeForName(w[1]);
-  if (!vk) return Error("unknown key \"" + w[1] + "\"");
+  if (!vk) return Error("unknown key " + ShortEcho(w[1]));
   if (w.size() == 3) {
     if (w[2] != "down" && w[2] != "up") return Error("key wants NAME [down|up]");
     wm::InjectKey(vk, w[2] == "down");
     return Ok();
   }
-  wm::InjectKey(vk, true);
-  if (!wm::PumpUntilIdle()) return Ok();
-  wm::InjectKey(vk, false);
+  return PressKey(vk);
+}
+
+POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+// Answers are given the way a finger gives them (a tap on the button, beside a menu), so the
+// input state afterwards is the same as after the user's own answer.
+json TapOn(HWND window, const RECT& button, const std::string& name) {
+  POINT p = Centre(button);
+  if (WindowFromPoint(p) != window) return Error("the " + name + " button is covered");
+  return Tap(p);
+}
+
+json AnswerMenu(const std::vector<ui::MenuItemInfo>& items, int id) {
+  if (id != IDCANCEL) return Error("a menu is open: tap an item or answer cancel");
+  RECT menu{};
+  for (const ui::MenuItemInfo& item : items) UnionRect(&menu, &menu, &item.rect);
+  InflateRect(&menu, 8, 8);
+  // A tap anywhere off the menu closes it.
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  for (POINT corner : {POINT{0, 0}, POINT{w - 1, 0}, POINT{0, h - 1}, POINT{w - 1, h - 1}}) {
+    if (!PtInRect(&menu, corner)) return Tap(corner);
+  }
+  return Error("the menu covers the whole screen");
+}
+
+json AnswerDialog(const ui::DialogInfo& dialog, int id) {
+  if (id == IDOK && dialog.okButton) return TapOn(dialog.hwnd, *dialog.okButton, "dialog's ok");
+  // Nothing to tap: the command the dialog's own keys would give (no finger involved either).
+  PostMessageW(dialog.hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0);
   return Ok();
 }
 
@@ -102,18 +130,13 @@ json Answer(const std::vector<std::string>& w) {
     if (w.size() == 2 && w[1] == name) id = value;
   }
   if (!id) return Error("answer wants ok, cancel, yes or no");
-  if (ui::CurrentMessageBox()) {
-    if (!ui::AnswerMessageBox(id)) return Error("the message box has no " + w[1] + " button");
-    return Ok();
+  if (auto box = ui::CurrentMessageBox()) {
+    for (size_t i = 0; i < box->buttonIds.size() && i < box->buttonRects.size(); ++i)
+      if (box->buttonIds[i] == id) return TapOn(box->hwnd, box->buttonRects[i], "message box's " + w[1]);
+    return Error("the message box has no " + w[1] + " button");
   }
-  if (ui::CurrentMenu()) {
-    if (id != IDCANCEL || !ui::CancelMenu()) return Error("a menu is open: tap an item or answer cancel");
-    return Ok();
-  }
-  if (auto dialog = ui::CurrentDialog()) {
-    PostMessageW(dialog->hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-    return Ok();
-  }
+  if (auto menu = ui::CurrentMenu()) return AnswerMenu(*menu, id);
+  if (auto dialog = ui::CurrentDialog()) return AnswerDialog(*dialog, id);
   return Error("nothing is waiting for an answer");
 }
 
@@ -162,7 +185,7 @@ CommandResult RunCommand(const std::string& line) {
   }
   if (c == "advance") {
     long ms;
-    if (w.size() != 2 || !ParseInt(w[1], 0, 86400000, &ms)) return {Error("advance wants MS (0 to 86400000)")};
+    if (w.size() != 2 || !ParseDecimal(w[1], 0, 86400000, &ms)) return {Error("advance wants MS (0 to 86400000)")};
     if (!clock::IsVirtual()) return {Error("advance needs --virtual-clock")};
     wm::AdvanceClock(static_cast<uint32_t>(ms));
     return {Ok()};
@@ -187,7 +210,7 @@ CommandResult RunCommand(const std::string& line) {
   if (c == "answer") return {Answer(w)};
   if (c == "screenshot") {
     if (w.size() != 2) return {Error("screenshot wants FILE")};
-    if (!gdi::WriteScreenPng(w[1])) return {Error("cannot write " + w[1])};
+    if (!gdi::WriteScreenPng(w[1])) return {Error("cannot write " + ShortEcho(w[1]))};
     return {Ok()};
   }
   if (c == "quit") {
@@ -198,7 +221,15 @@ CommandResult RunCommand(const std::string& line) {
     for (HWND window : windows) PostMessageW(window, WM_CLOSE, 0, 0);
     return {json(), true};
   }
-  return {Error("unknown command \"" + c + "\"")};
+  return {Error("unknown command " + ShortEcho(c))};
+}
+
+std::string ShortEcho(const std::string& text) {
+  constexpr size_t kShown = 40;
+  if (text.size() <= kShown) return "\"" + text + "\"";
+  size_t cut = kShown;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // whole characters
+  return "\"" + text.substr(0, cut) + "...\"";
 }
 
 }  // namespace platform::automation

@@ -27,4 +27,9 @@ std::vector<HWND> TopLevelWindows();
 // Virtual key for a key name ("up", "enter", "f3", ...); 0 when unknown.
 UINT KeyCodeForName(const std::string& name);
 
+// A plain decimal number within [min, max] (decimal.cpp).
+bool ParseDecimal(const std::string& text, long min, long max, long* out);
+// What an error answer may repeat of the command: a short prefix, quoted.
+std::string ShortEcho(const std::string& text);
+
 }  // namespace platform::automation

@@ -1,5 +1,4 @@
 #include <cctype>
-#include <cstdlib>
 #include <map>
 
 #include "platform/automation/commands.h"
@@ -18,10 +17,9 @@ UINT KeyCodeForName(const std::string& raw) {
       {"shift", VK_SHIFT},   {"control", VK_CONTROL}, {"hangul", VK_HANGUL},
   };
   if (auto it = kKeys.find(name); it != kKeys.end()) return it->second;
-  if (name.size() >= 2 && name[0] == 'f' && std::isdigit(static_cast<unsigned char>(name[1]))) {
-    int n = std::atoi(name.c_str() + 1);
-    if (n >= 1 && n <= 24 && name == "f" + std::to_string(n)) return VK_F1 + n - 1;
-  }
+  long n = 0;
+  if (name.size() >= 2 && name[0] == 'f' && ParseDecimal(name.substr(1), 1, 24, &n))
+    return static_cast<UINT>(VK_F1 + n - 1);
   if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0]))) {
     return static_cast<UINT>(std::toupper(static_cast<unsigned char>(name[0])));
   }

@@ -17,9 +17,21 @@ RECT Normalised(int x, int y, int w, int h) {
   return r;
 }
 
-// Texts taken from inside `sRect` (source pixels) placed into `dRect` (destination pixels),
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right && inner.bottom <= outer.bottom;
+}
+
+RECT Union(const RECT& a, const RECT& b) {
+  return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+}
+
+// Texts of the source meeting `sRect` (source pixels) placed into `dRect` (destination pixels),
 // scaled when the sizes differ, and kept only where the destination clip lets them show.
-void CarryRuns(DcObject& dst, std::vector<TextRun> runs, const RECT& sRect, const RECT& dRect) {
+// `hidden` are the destination's texts the copy painted over: where it brings the same text
+// to the same place again (a window repainting part of itself), the part it did not paint
+// still shows that text, so the text stays whole.
+void CarryRuns(DcObject& dst, std::vector<TextRun> runs, const RECT& sRect, const RECT& dRect,
+               const std::vector<TextRun>& hidden) {
   if (runs.empty()) return;
   int sw = sRect.right - sRect.left, sh = sRect.bottom - sRect.top;
   int dw = dRect.right - dRect.left, dh = dRect.bottom - dRect.top;
@@ -32,14 +44,13 @@ void CarryRuns(DcObject& dst, std::vector<TextRun> runs, const RECT& sRect, cons
     RECT box{0, 0, 0, 0};
     bool any = false;
     ForEachClipped(dst, Intersect(m, dRect), [&](const RECT& piece) {
-      if (!any) box = piece;
-      box.left = std::min(box.left, piece.left);
-      box.top = std::min(box.top, piece.top);
-      box.right = std::max(box.right, piece.right);
-      box.bottom = std::max(box.bottom, piece.bottom);
+      box = any ? Union(box, piece) : piece;
       any = true;
     });
-    if (any) dst.surface->text().Add(TextRun{std::move(run.text), box, run.color});
+    if (!any) continue;
+    for (const TextRun& before : hidden)
+      if (before.text == run.text && before.color == run.color && Inside(before.rect, m)) box = Union(box, before.rect);
+    dst.surface->text().Add(TextRun{std::move(run.text), box, run.color});
   }
 }
 
@@ -194,14 +205,15 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, in
   // Texts first read from the source, then those hidden at the destination go, then the
   // carried ones arrive (source and destination may be the same surface).
   RECT sRect = Offset(painted, sx - d.left, sy - d.top);
-  std::vector<TextRun> carried = keep->text().Within(sRect);
+  std::vector<TextRun> carried = keep->text().Meeting(sRect);
+  std::vector<TextRun> hidden = RunsUnder(*dc, painted);
   NotePainted(*dc, painted);
   if (rop == SRCCOPY) {
     CopyRows(*dc, painted, *keep, sRect.left, sRect.top);
   } else {
     ApplyRop(rop, [&](auto op) { Transfer(*dc, painted, *keep, sRect, op); });
   }
-  CarryRuns(*dc, std::move(carried), sRect, painted);
+  CarryRuns(*dc, std::move(carried), sRect, painted, hidden);
   return TRUE;
 }
 
@@ -218,10 +230,11 @@ BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX
   RECT d = dc->DevRect(RECT{x, y, x + width, y + height});
   RECT s = sdc->DevRect(RECT{srcX, srcY, srcX + srcWidth, srcY + srcHeight});
   std::shared_ptr<Surface> keep = sdc->surface;
-  std::vector<TextRun> carried = keep->text().Within(s);
+  std::vector<TextRun> carried = keep->text().Meeting(s);
+  std::vector<TextRun> hidden = RunsUnder(*dc, d);
   NotePainted(*dc, d);
   ApplyRop(rop, [&](auto op) { Transfer(*dc, d, *keep, s, op); });
-  CarryRuns(*dc, std::move(carried), s, d);
+  CarryRuns(*dc, std::move(carried), s, d, hidden);
   return TRUE;
 }
 
@@ -240,12 +253,13 @@ BOOL TransparentImage(HDC dest, int x, int y, int width, int height, HANDLE src,
   RECT d = dc->DevRect(RECT{x, y, x + width, y + height});
   RECT s{srcX + source.dx, srcY + source.dy, srcX + source.dx + srcWidth, srcY + source.dy + srcHeight};
   uint32_t key = ToPixel(transparent);
-  std::vector<TextRun> carried = source.surface->text().Within(s);
+  std::vector<TextRun> carried = source.surface->text().Meeting(s);
+  std::vector<TextRun> hidden = RunsUnder(*dc, d);
   NotePainted(*dc, d);
   Transfer(*dc, d, *source.surface, s, [key](uint32_t& dp, uint32_t sp) {
     if ((sp & 0xFFFFFF) != key) dp = sp & 0xFFFFFF;
   });
-  CarryRuns(*dc, std::move(carried), s, d);
+  CarryRuns(*dc, std::move(carried), s, d, hidden);
   return TRUE;
 }
 
@@ -281,9 +295,10 @@ BOOL AlphaBlend(HDC dest, int x, int y, int width, int height, HDC src, int srcX
   bool perPixel = (blend.AlphaFormat & AC_SRC_ALPHA) != 0;
   // Only an opaque blend replaces what was there; a translucent one leaves the texts below readable.
   bool opaque = a == 255 && !perPixel;
-  std::vector<TextRun> carried;
+  std::vector<TextRun> carried, hidden;
   if (opaque) {
-    carried = keep->text().Within(s);
+    carried = keep->text().Meeting(s);
+    hidden = RunsUnder(*dc, d);
     NotePainted(*dc, d);
   }
   if (!perPixel) {
@@ -302,7 +317,7 @@ BOOL AlphaBlend(HDC dest, int x, int y, int width, int height, HDC src, int srcX
       dp = out;
     });
   }
-  if (opaque) CarryRuns(*dc, std::move(carried), s, d);
+  if (opaque) CarryRuns(*dc, std::move(carried), s, d, hidden);
   return TRUE;
 }
 

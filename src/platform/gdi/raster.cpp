@@ -37,4 +37,14 @@ void NotePainted(DcObject& dc, const RECT& deviceRect) {
   ForEachClipped(dc, deviceRect, [&](const RECT& r) { layer.RemoveTouching(r); });
 }
 
+std::vector<TextRun> RunsUnder(const DcObject& dc, const RECT& deviceRect) {
+  std::vector<TextRun> under;
+  for (const TextRun& run : dc.surface->text().runs()) {
+    bool touched = false;
+    ForEachClipped(dc, Intersect(run.rect, deviceRect), [&](const RECT&) { touched = true; });
+    if (touched) under.push_back(run);
+  }
+  return under;
+}
+
 }  // namespace platform::gdi

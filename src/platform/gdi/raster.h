@@ -35,6 +35,8 @@ void FillDeviceRect(DcObject& dc, const RECT& deviceRect, uint32_t pixel);
 
 // Painting over `deviceRect` (within the clip) hides the texts it touches.
 void NotePainted(DcObject& dc, const RECT& deviceRect);
+// The texts that painting over `deviceRect` (within the clip) would hide, whole.
+std::vector<TextRun> RunsUnder(const DcObject& dc, const RECT& deviceRect);
 
 // Mixes `pixel` over `dst` with coverage a (0..255).
 inline uint32_t Mix(uint32_t dst, uint32_t src, uint32_t a) {

@@ -30,12 +30,10 @@ void TextLayer::RemoveTouching(const RECT& painted) {
   std::erase_if(runs_, [&](const TextRun& r) { return !IsEmpty(Intersect(r.rect, painted)); });
 }
 
-std::vector<TextRun> TextLayer::Within(const RECT& area) const {
+std::vector<TextRun> TextLayer::Meeting(const RECT& area) const {
   std::vector<TextRun> out;
-  for (const TextRun& r : runs_) {
-    RECT clipped = Intersect(r.rect, area);
-    if (!IsEmpty(clipped)) out.push_back(TextRun{r.text, clipped, r.color});
-  }
+  for (const TextRun& r : runs_)
+    if (!IsEmpty(Intersect(r.rect, area))) out.push_back(r);
   return out;
 }
 

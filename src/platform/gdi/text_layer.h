@@ -19,8 +19,8 @@ class TextLayer {
   void Add(TextRun run);
   // Anything painted over part of a run hides it, so the run goes.
   void RemoveTouching(const RECT& painted);
-  // Runs meeting `area`, each clipped to it (for carrying along with a blit).
-  std::vector<TextRun> Within(const RECT& area) const;
+  // Runs meeting `area`, whole (for carrying along with a copy, or remembering what it hides).
+  std::vector<TextRun> Meeting(const RECT& area) const;
   void Clear() { runs_.clear(); }
   const std::vector<TextRun>& runs() const { return runs_; }
 

@@ -206,7 +206,13 @@ const DialogTemplate* FindTemplate(HINSTANCE instance, LPCWSTR name, std::shared
 std::optional<DialogInfo> CurrentDialog() {
   auto& stack = ModalStack();
   for (auto it = stack.rbegin(); it != stack.rend(); ++it)
-    if (!(*it)->ended && (*it)->hwnd) return DialogInfo{(*it)->hwnd, (*it)->caption};
+    if (!(*it)->ended && (*it)->hwnd) {
+      HWND hwnd = (*it)->hwnd;
+      DialogInfo info{hwnd, (*it)->caption, std::nullopt};
+      if (static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)) & WS_EX_CAPTIONOKBTN)
+        info.okButton = ToScreen(hwnd, OkButtonRect(hwnd, *it));
+      return info;
+    }
   return std::nullopt;
 }
 
@@ -315,7 +321,7 @@ INT_PTR DialogBoxParamW(HINSTANCE instance, LPCWSTR name, HWND parent, DLGPROC p
     SetActiveWindow(hwnd);
     if (!GetFocus() || !IsChild(hwnd, GetFocus())) SetFocus(hwnd);
     UpdateWindow(hwnd);
-    RunModalLoop([&] { return d->ended; }, [&](const MSG& msg) { return IsDialogMessageW(hwnd, const_cast<MSG*>(&msg)) != FALSE; });
+    RunModalLoop(hwnd, [&] { return d->ended; }, [&](const MSG& msg) { return IsDialogMessageW(hwnd, const_cast<MSG*>(&msg)) != FALSE; });
   }
   auto& stack = ModalStack();
   stack.erase(std::find(stack.begin(), stack.end(), d.get()));

@@ -203,8 +203,10 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
   const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
   const int height = Px(26);
   MenuBarState* state = s.get();
-  HWND hwnd = CreateWindowExW(0, kClassName, u"", WS_POPUP, 0, screenH - height, screenW, height, info->hwndParent,
-                              nullptr, instance, state);
+  // A tool of its window, as the phone's bar is: showing or tapping it never takes the activation
+  // away, so dialogs opened on the active window belong to the window and hand it back.
+  HWND hwnd = CreateWindowExW(WS_EX_NOACTIVATE, kClassName, u"", WS_POPUP, 0, screenH - height, screenW, height,
+                              info->hwndParent, nullptr, instance, state);
   if (!hwnd) {
     if (s->menu) DestroyMenu(s->menu);
     return FALSE;

@@ -317,6 +317,7 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
                               at.right - at.left, at.bottom - at.top, disabler.owner() ? disabler.owner() : owner,
                               nullptr, nullptr, &box);
   if (!hwnd) return 0;
+  box.info.hwnd = hwnd;
   boxes.open.push_back(&box);
   ShowWindow(hwnd, SW_SHOW);
   if (type & MB_SETFOREGROUND) SetForegroundWindow(hwnd);
@@ -324,7 +325,7 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
   SetFocus(hwnd);
   UpdateWindow(hwnd);
 
-  bool ended = RunModalLoop([&] { return box.done; });
+  bool ended = RunModalLoop(hwnd, [&] { return box.done; });
   if (!ended && !box.done) box.result = box.escapeId ? box.escapeId : box.info.buttonIds.back();
 
   // The owner comes back before the box goes, so activation can return to it.

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "platform/wm/loop.h"
+
 namespace platform::ui {
 
 OwnerDisabler::OwnerDisabler(HWND owner) {
@@ -19,7 +21,12 @@ void OwnerDisabler::Restore() {
   reenable_ = false;
 }
 
-bool RunModalLoop(const std::function<bool()>& done, const std::function<bool(const MSG&)>& filter) {
+bool RunModalLoop(HWND modal, const std::function<bool()>& done, const std::function<bool(const MSG&)>& filter) {
+  struct Entered {
+    HWND window;
+    explicit Entered(HWND w) : window(w) { wm::EnterModal(w); }
+    ~Entered() { wm::LeaveModal(window); }
+  } entered(modal);
   MSG msg{};
   while (!done()) {
     BOOL got = GetMessageW(&msg, nullptr, 0, 0);

@@ -24,10 +24,11 @@ class OwnerDisabler {
   bool reenable_ = false;
 };
 
-// Takes and dispatches messages until `done()` holds. A WM_QUIT ends the loop early and is
-// posted again for the loop outside; the result is then false.
+// Takes and dispatches messages until `done()` holds, with input going to `modal` (and the
+// windows it owns) only. A WM_QUIT ends the loop early and is posted again for the loop
+// outside; the result is then false.
 // `filter`, when given, sees each message first and may take it (returns true).
-bool RunModalLoop(const std::function<bool()>& done,
+bool RunModalLoop(HWND modal, const std::function<bool()>& done,
                   const std::function<bool(const MSG&)>& filter = nullptr);
 
 // The screen's dots per inch and a length at 96 dpi in device pixels (half away from zero).

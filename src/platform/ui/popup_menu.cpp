@@ -185,6 +185,23 @@ LRESULT CALLBACK MenuProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (row >= 0 && t->rows[row].choosable()) Finish(t, t->rows[row].info.id);
       return 0;
     }
+    // Keys come to the menu while it runs (the owner keeps the focus, input goes to the menu).
+    case WM_KEYDOWN:
+      switch (wParam) {
+        case VK_UP: MoveHot(t, -1); break;
+        case VK_DOWN: MoveHot(t, 1); break;
+        case VK_RETURN:
+          if (t->hot >= 0) Finish(t, t->rows[t->hot].info.id);
+          break;
+        case VK_ESCAPE:
+        case VK_LEFT:
+          Finish(t, 0);
+          break;
+      }
+      return 0;
+    case WM_KEYUP:
+    case WM_CHAR:
+      return 0;
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(lParam) != hwnd) Finish(t, 0);
       return 0;
@@ -195,24 +212,6 @@ LRESULT CALLBACK MenuProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
   }
   return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-// The menu loop takes keys itself: the owner keeps the focus while the menu is up.
-bool FilterKeys(Tracker* t, const MSG& msg) {
-  if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP && msg.message != WM_CHAR) return false;
-  if (msg.message != WM_KEYDOWN) return true;
-  switch (msg.wParam) {
-    case VK_UP: MoveHot(t, -1); break;
-    case VK_DOWN: MoveHot(t, 1); break;
-    case VK_RETURN:
-      if (t->hot >= 0) Finish(t, t->rows[t->hot].info.id);
-      break;
-    case VK_ESCAPE:
-    case VK_LEFT:
-      Finish(t, 0);
-      break;
-  }
-  return true;
 }
 
 void RegisterMenuClass() {
@@ -293,7 +292,7 @@ BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, LPTPMPAR
   UpdateWindow(hwnd);
   SetCapture(hwnd);
 
-  RunModalLoop([&] { return tracker.done; }, [&](const MSG& msg) { return FilterKeys(&tracker, msg); });
+  RunModalLoop(hwnd, [&] { return tracker.done; });
 
   g_tracker = nullptr;
   if (GetCapture() == hwnd) ReleaseCapture();

@@ -17,6 +17,7 @@ struct MessageBoxInfo {
   std::vector<int> buttonIds;     // IDOK, IDCANCEL, IDYES, IDNO, in button order
   std::vector<RECT> buttonRects;  // screen coordinates, where the buttons are (or would be) drawn
   UINT type = 0;                  // the MB_* flags it was shown with
+  HWND hwnd = nullptr;            // its window, once shown
 };
 
 // The innermost message box on screen, if any.
@@ -52,6 +53,7 @@ bool CursorIsWait();
 struct DialogInfo {
   HWND hwnd = nullptr;
   std::u16string caption;
+  std::optional<RECT> okButton;  // the caption's OK button (screen coordinates), if it has one
 };
 // The innermost modal dialog running, if any.
 std::optional<DialogInfo> CurrentDialog();

@@ -54,12 +54,15 @@ HWND KeyTarget() {
 
 bool ResolveInput(RawInput kind, MSG* msg, bool commit) {
   if (kind == RawInput::kKey || kind == RawInput::kChar) {
-    msg->hwnd = KeyTarget();
+    HWND focus = KeyTarget();
+    msg->hwnd = focus ? ModalInputOwner(focus) : nullptr;
     return msg->hwnd != nullptr;
   }
   POINT p = msg->pt;
   HWND capture = GetCapture();
   HWND target = capture ? capture : HitTest(p);
+  // Behind a modal window nothing takes taps: the question is answered first.
+  if (target && ModalInputOwner(target) != target) target = nullptr;
   if (!target) {
     if (commit && msg->message == WM_LBUTTONUP) g_buttonDown = false;
     return false;

@@ -33,6 +33,7 @@ struct Posted {
 
 struct Poller {
   std::function<void()> fn;
+  bool nested = false;
   bool running = false;
 };
 
@@ -68,10 +69,11 @@ bool InRange(UINT message, UINT min, UINT max) {
 void RunPollers() {
   auto list = Pollers();  // a poller may add another
   for (auto& p : list) {
-    if (p->running) continue;  // not re-entered from a loop it started itself
+    if (p->running && !p->nested) continue;  // not re-entered from a loop it started itself
+    bool outer = !p->running;
     p->running = true;
     p->fn();
-    p->running = false;
+    if (outer) p->running = false;
   }
 }
 
@@ -225,8 +227,8 @@ void DropPostedFor(HWND hwnd) {
   }
 }
 
-void AddIdlePoller(std::function<void()> poller) {
-  Pollers().push_back(std::make_shared<Poller>(Poller{std::move(poller)}));
+void AddIdlePoller(std::function<void()> poller, bool nested) {
+  Pollers().push_back(std::make_shared<Poller>(Poller{std::move(poller), nested}));
 }
 
 void Wake() {

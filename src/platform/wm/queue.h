@@ -17,6 +17,10 @@ void PostRawInput(RawInput kind, const MSG& msg);
 // Turns raw input into a window message: target, activation, double clicks. False drops it.
 bool ResolveInput(RawInput kind, MSG* msg, bool commit);
 
+// Modal loops (modal_loops.cpp): `target` when no modal loop runs or it belongs to the innermost
+// one's window, else that window.
+HWND ModalInputOwner(HWND target);
+
 // Timers (timers.cpp): the earliest due timer matching the filter, rescheduled when taken.
 bool TakeDueTimer(HWND filter, bool remove, MSG* out);
 std::optional<uint64_t> NextTimerDue();
