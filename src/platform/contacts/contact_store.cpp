@@ -12,6 +12,7 @@
 #include "platform/base/device_root.h"
 #include "platform/base/text.h"
 #include "platform/contacts/phone_number.h"
+#include "platform/contacts/regular_file.h"
 
 namespace platform::contacts {
 namespace {
@@ -19,15 +20,9 @@ namespace {
 std::filesystem::path StoreFile() { return device::Root() / "contacts.vcf"; }
 std::filesystem::path OidFile() { return device::Root() / "contacts.oid"; }
 
-std::string ReadAll(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary | std::ios::ate);
-  if (!in) return {};
-  std::string bytes(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
-  in.seekg(0);
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<size_t>(in.gcount()));
-  return bytes;
-}
+// Generous for an address book of camera photos, small enough to refuse a runaway file.
+constexpr size_t kStoreCap = size_t{1} << 30;
+constexpr size_t kOidCap = size_t{64} << 20;
 
 // Written beside the target and renamed over it, so a reader never sees half a file.
 bool WriteAtomically(const std::filesystem::path& target, const std::string& bytes, std::string* error) {
@@ -71,8 +66,11 @@ std::string HexKey(std::string_view s) {
 // Identifier map: one "oid<TAB>key" line per contact ever seen on this device.
 class OidMap {
  public:
-  void Load() {
-    std::istringstream in(ReadAll(OidFile()));
+  // False (and `error` set) when the file is there but unusable: then nothing is written over it.
+  bool Load(std::string* error) {
+    std::string bytes;
+    usable_ = ReadRegularFile(OidFile(), kOidCap, &bytes, error) != FileRead::kRefused;
+    std::istringstream in(bytes);
     std::string line;
     while (std::getline(in, line)) {
       size_t tab = line.find('\t');
@@ -85,6 +83,7 @@ class OidMap {
       used_.insert(oid);
       lines_ += line + "\n";
     }
+    return usable_;
   }
 
   uint32_t OidFor(const std::string& key) {
@@ -103,7 +102,7 @@ class OidMap {
   }
 
   void Save() {
-    if (changed_) WriteAtomically(OidFile(), lines_, nullptr);
+    if (changed_ && usable_) WriteAtomically(OidFile(), lines_, nullptr);
   }
 
  private:
@@ -111,6 +110,7 @@ class OidMap {
   std::set<uint32_t> used_;
   std::string lines_;
   bool changed_ = false;
+  bool usable_ = true;
 };
 
 std::string CleanKey(std::string key) {
@@ -166,7 +166,11 @@ void ContactStore::LoadLocked() {
   slots_.clear();
   byOid_.clear();
   byNumber_.clear();
-  VCardFile parsed = ParseVCards(ReadAll(file));
+  fileErrors_.clear();
+  std::string bytes, error;
+  if (ReadRegularFile(file, kStoreCap, &bytes, &error) == FileRead::kRefused) fileErrors_.push_back(error);
+  VCardFile parsed = ParseVCards(bytes);
+  bytes = std::string();
   problems_ = parsed.skipped;
   size_t nextProblem = 0;
   auto keepProblemsBefore = [&](int index) {
@@ -174,7 +178,7 @@ void ContactStore::LoadLocked() {
       slots_.push_back({problems_[nextProblem].raw, -1});
   };
   OidMap oids;
-  oids.Load();
+  if (!oids.Load(&error)) fileErrors_.push_back(error);
   std::unordered_map<std::string, int> seen;
   for (VCard& card : parsed.cards) {
     keepProblemsBefore(card.index);
@@ -241,7 +245,18 @@ std::vector<VCardProblem> ContactStore::Problems() {
   return problems_;
 }
 
+std::vector<std::string> ContactStore::FileErrors() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  LoadLocked();
+  return fileErrors_;
+}
+
 bool ContactStore::WriteStoreLocked(const std::string& bytes, std::string* error) {
+  // What is not a plain file is not ours to replace.
+  if (!ReplaceableFile(StoreFile())) {
+    if (error) *error = StoreFile().string() + " is not a regular file";
+    return false;
+  }
   if (!WriteAtomically(StoreFile(), bytes, error)) return false;
   loaded_ = false;
   LoadLocked();

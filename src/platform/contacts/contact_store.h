@@ -40,6 +40,9 @@ class ContactStore {
   std::u16string Categories();
   // Cards of the store file that could not be read at the last refresh.
   std::vector<VCardProblem> Problems();
+  // Files of the store that are there but could not be used at the last refresh (a directory or
+  // FIFO in a file's place, say), one line each; the store then reads as empty.
+  std::vector<std::string> FileErrors();
 
   // Adds the good cards of `vcf` to the store: a card with the key of a stored one replaces it in
   // place (keeping its identifier), the others are appended. The file is replaced atomically.
@@ -66,6 +69,7 @@ class ContactStore {
   };
   std::unordered_map<std::u16string, NumberOwner> byNumber_;
   std::vector<VCardProblem> problems_;
+  std::vector<std::string> fileErrors_;
   // The store file's cards in order, readable or not: an import rewrites the file from this, so a
   // card this store could not read is kept as it was.
   struct Slot {

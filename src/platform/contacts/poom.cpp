@@ -1,4 +1,6 @@
 // The contact store's objects: application, contacts folder, item collection and contacts.
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -214,6 +216,9 @@ class Application final : public IPOutlookApp {
 
   HRESULT Logon(HWND) override {
     ContactStore::Instance().Refresh();
+    // The phone goes on without an address book it cannot read; the user learns why, once.
+    for (const std::string& e : ContactStore::Instance().FileErrors())
+      std::fprintf(stderr, "%s: %s; going on without it\n", program_invocation_short_name, e.c_str());
     loggedOn_ = true;
     return S_OK;
   }
