@@ -72,7 +72,7 @@ void List() {
         {"business", platform::Utf16ToUtf8(c->card.business)},
         {"home", platform::Utf16ToUtf8(c->card.home)},
         // A picture the phone can show, not just bytes that claim to be one.
-        {"picture", !c->card.photo.empty() && platform::contacts::DecodePicture(c->card.photo, &pixels)},
+        {"picture", c->photoSize > 0 && platform::contacts::DecodePictureToCover(store.Photo(*c), 1, 1, &pixels)},
     };
     std::puts(line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
   }

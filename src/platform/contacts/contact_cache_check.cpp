@@ -24,13 +24,7 @@ std::string Note(const std::string& bookStamp, size_t records) {
 
 }  // namespace
 
-std::string AddressBookStamp() {
-  struct stat st {};
-  std::filesystem::path book = device::Root() / "contacts.vcf";
-  if (stat(book.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return "none";
-  return std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
-         std::to_string(st.st_mtim.tv_nsec) + ":" + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
-}
+std::string AddressBookStamp() { return FileStamp(device::Root() / "contacts.vcf"); }
 
 bool ContactCacheIsCurrent(std::u16string_view cache, size_t recordSize) {
   std::optional<std::filesystem::path> host = device::HostPath(cache);

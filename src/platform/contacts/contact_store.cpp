@@ -13,12 +13,18 @@
 #include "platform/base/text.h"
 #include "platform/contacts/phone_number.h"
 #include "platform/contacts/regular_file.h"
+#include "platform/contacts/store_index.h"
 
 namespace platform::contacts {
 namespace {
 
 std::filesystem::path StoreFile() { return device::Root() / "contacts.vcf"; }
 std::filesystem::path OidFile() { return device::Root() / "contacts.oid"; }
+std::filesystem::path IndexFile() { return device::Root() / "contacts.idx"; }
+
+uint64_t PhotoDigest(std::string_view photo) {
+  return photo.empty() ? 0 : static_cast<uint64_t>(std::hash<std::string_view>{}(photo)) ^ photo.size();
+}
 
 // Generous for an address book of camera photos, small enough to refuse a runaway file.
 constexpr size_t kStoreCap = size_t{1} << 30;
@@ -151,25 +157,42 @@ void ContactStore::IndexLocked(const StoredContact& c, int position) {
   }
 }
 
-void ContactStore::LoadLocked() {
-  std::filesystem::path file = StoreFile();
-  std::error_code ec;
-  auto size = std::filesystem::file_size(file, ec);
-  if (ec) size = 0;
-  auto time = ec ? std::filesystem::file_time_type{} : std::filesystem::last_write_time(file, ec);
-  if (loaded_ && loadedRoot_ == device::Root() && loadedSize_ == size && loadedTime_ == time) return;
+void ContactStore::LoadLocked(bool withCardText) {
+  std::string stamp = FileStamp(StoreFile());
+  if (loaded_ && loadedRoot_ == device::Root() && loadedStamp_ == stamp && (cardText_ || !withCardText)) return;
   loaded_ = true;
   loadedRoot_ = device::Root();
-  loadedSize_ = size;
-  loadedTime_ = time;
+  loadedStamp_ = stamp;
   contacts_.clear();
   slots_.clear();
   byOid_.clear();
   byNumber_.clear();
   fileErrors_.clear();
+  problems_.clear();
+  if (withCardText || !LoadIndexLocked(stamp)) ParseLocked(stamp, withCardText);
+}
+
+bool ContactStore::LoadIndexLocked(const std::string& stamp) {
+  IndexedBook book;
+  if (stamp == "none" || !ReadStoreIndex(IndexFile(), stamp, &book)) return false;
+  cardText_ = false;
+  problems_ = std::move(book.problems);
+  for (auto& c : book.contacts) {
+    IndexLocked(*c, static_cast<int>(contacts_.size()));
+    contacts_.push_back(std::move(c));
+  }
+  // The identifiers come from the index, but an unusable identifier file is still worth a word.
+  if (!ReplaceableFile(OidFile())) fileErrors_.push_back(OidFile().string() + " is not a regular file");
+  return true;
+}
+
+void ContactStore::ParseLocked(const std::string& stamp, bool withCardText) {
+  // The cards' text is as large as the book; it is kept only for an import, which rewrites it.
+  cardText_ = withCardText;
   std::string bytes, error;
-  if (ReadRegularFile(file, kStoreCap, &bytes, &error) == FileRead::kRefused) fileErrors_.push_back(error);
-  VCardFile parsed = ParseVCards(bytes);
+  FileRead read = ReadRegularFile(StoreFile(), kStoreCap, &bytes, &error);
+  if (read == FileRead::kRefused) fileErrors_.push_back(error);
+  VCardFile parsed = ParseVCards(bytes, withCardText);
   bytes = std::string();
   problems_ = parsed.skipped;
   size_t nextProblem = 0;
@@ -182,18 +205,35 @@ void ContactStore::LoadLocked() {
   std::unordered_map<std::string, int> seen;
   for (VCard& card : parsed.cards) {
     keepProblemsBefore(card.index);
-    slots_.push_back({card.raw, static_cast<int>(contacts_.size())});
+    slots_.push_back({std::move(card.raw), static_cast<int>(contacts_.size())});
+    card.raw.clear();
     std::string key = ContactKey(card);
     int n = ++seen[key];
-    if (n > 1) key += "#" + std::to_string(n);  // two identical cards are still two contacts
+    if (n > 1) key.append("#").append(std::to_string(n));  // two identical cards are still two contacts
     auto c = std::make_shared<StoredContact>();
     c->oid = oids.OidFor(key);
+    c->photoSize = card.photo.size();
+    c->photoDigest = PhotoDigest(card.photo);
     c->card = std::move(card);
     IndexLocked(*c, static_cast<int>(contacts_.size()));
     contacts_.push_back(std::move(c));
   }
   keepProblemsBefore(1 << 30);
   oids.Save();
+  if (read == FileRead::kOk && FileStamp(StoreFile()) == stamp) WriteStoreIndex(IndexFile(), stamp, contacts_, problems_);
+}
+
+std::string ContactStore::Photo(const StoredContact& contact) {
+  if (!contact.card.photo.empty() || contact.photoSize == 0) return contact.card.photo;
+  // The card is read again from where the index says it is; the digest tells whether the book
+  // still holds the same picture there.
+  std::string text;
+  if (!ReadFileRange(StoreFile(), contact.card.offset, contact.card.length, &text)) return {};
+  VCardFile parsed = ParseVCards(text);
+  if (parsed.cards.size() != 1) return {};
+  std::string& photo = parsed.cards.front().photo;
+  if (photo.size() != contact.photoSize || PhotoDigest(photo) != contact.photoDigest) return {};
+  return std::move(photo);
 }
 
 std::vector<std::shared_ptr<const StoredContact>> ContactStore::Contacts() {
@@ -268,7 +308,7 @@ bool ContactStore::Import(std::string_view vcf, ImportReport* report, std::strin
   report->read = static_cast<int>(incoming.cards.size() + incoming.skipped.size());
   report->skipped = incoming.skipped;
   std::lock_guard<std::mutex> lock(mutex_);
-  LoadLocked();
+  LoadLocked(true);
   std::vector<std::string> raws;
   std::map<std::string, size_t> position;
   for (const Slot& slot : slots_) {

@@ -108,8 +108,9 @@ class Contact final : public IContact, public IItem {
     *stream = nullptr;
     if (id != PIMPR_PICTURE) return E_INVALIDARG;
     if (mode != GENERIC_READ) return STG_E_ACCESSDENIED;  // the store's pictures are read-only here
-    if (c_->card.photo.empty()) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
-    *stream = NewMemoryStream(c_->card.photo);
+    if (c_->photoSize == 0) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+    std::shared_ptr<const StoredContact> c = c_;
+    *stream = NewPhotoStream(c->photoSize, c->photoDigest, [c] { return ContactStore::Instance().Photo(*c); });
     return S_OK;
   }
 

@@ -50,6 +50,36 @@ FileRead ReadRegularFile(const std::filesystem::path& path, size_t cap, std::str
   return FileRead::kOk;
 }
 
+std::string FileStamp(const std::filesystem::path& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return "none";
+  return std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
+         std::to_string(st.st_mtim.tv_nsec) + ":" + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+}
+
+bool ReadFileRange(const std::filesystem::path& path, size_t offset, size_t length, std::string* bytes) {
+  bytes->clear();
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && offset <= static_cast<size_t>(st.st_size) &&
+            length <= static_cast<size_t>(st.st_size) - offset;
+  if (ok) {
+    bytes->resize(length);
+    size_t done = 0;
+    while (done < length) {
+      ssize_t n = pread(fd, bytes->data() + done, length - done, static_cast<off_t>(offset + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+    ok = done == length;
+  }
+  close(fd);
+  if (!ok) bytes->clear();
+  return ok;
+}
+
 bool ReplaceableFile(const std::filesystem::path& path) {
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) return errno == ENOENT;

@@ -14,6 +14,13 @@ enum class FileRead { kOk, kMissing, kRefused };
 // "PATH is larger than N MiB", "cannot read PATH: ...") for anything that cannot be used.
 FileRead ReadRegularFile(const std::filesystem::path& path, size_t cap, std::string* bytes, std::string* error);
 
+// A regular file's size, change time and identity as text, "none" for anything else: it changes
+// whenever the file is written or replaced.
+std::string FileStamp(const std::filesystem::path& path);
+
+// The bytes [offset, offset + length) of a regular file; false when they are not all there.
+bool ReadFileRange(const std::filesystem::path& path, size_t offset, size_t length, std::string* bytes);
+
 // True when nothing is at `path` or a regular file is: what a writer may replace.
 bool ReplaceableFile(const std::filesystem::path& path);
 

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -25,6 +26,13 @@ int Base64Value(char c) {
   if (c == '/' || c == '_') return 63;
   return -1;
 }
+
+// Base64Value for every byte, looked up once per character of a photo.
+const std::array<int8_t, 256> kBase64Values = [] {
+  std::array<int8_t, 256> t{};
+  for (int c = 0; c < 256; ++c) t[c] = static_cast<int8_t>(Base64Value(static_cast<char>(c)));
+  return t;
+}();
 
 std::string Upper(std::string_view s) {
   std::string r(s);
@@ -104,6 +112,7 @@ std::string DecodeQuotedPrintable(std::string_view text) {
 
 bool DecodeBase64(std::string_view text, std::string* out) {
   out->clear();
+  out->reserve(text.size() / 4 * 3 + 3);  // photos are megabytes: no growing on the way
   uint32_t acc = 0;
   int bits = 0;
   size_t padding = 0;
@@ -114,7 +123,7 @@ bool DecodeBase64(std::string_view text, std::string* out) {
       continue;
     }
     if (padding) return false;  // data after padding
-    int v = Base64Value(c);
+    int v = kBase64Values[static_cast<unsigned char>(c)];
     if (v < 0) return false;
     acc = (acc << 6) | static_cast<uint32_t>(v);
     bits += 6;
