@@ -1,4 +1,5 @@
 // The imaging library's factory and its images.
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <string>
@@ -8,20 +9,29 @@
 #include "platform/contacts/memory_stream.h"
 #include "platform/contacts/picture.h"
 #include "platform/contacts/picture_cache.h"
+#include "platform/contacts/picture_prefetch.h"
 
 namespace platform::contacts {
 namespace {
 
 // Reads a stream to its end; no contact picture is larger than the cap.
 bool ReadStream(IStream* stream, std::string* bytes) {
+  constexpr size_t kCap = 64u << 20;
   bytes->clear();
-  char buf[16384];
+  // Read straight into place, in as few reads as the stream's size allows.
+  ULONGLONG here = 0, end = 0;
+  size_t chunk = 1 << 16;
+  if (SUCCEEDED(stream->Seek(0, STREAM_SEEK_CUR, &here)) && SUCCEEDED(stream->Seek(0, STREAM_SEEK_END, &end)) &&
+      SUCCEEDED(stream->Seek(static_cast<LONGLONG>(here), STREAM_SEEK_SET, nullptr)) && end > here)
+    chunk = static_cast<size_t>(std::min<ULONGLONG>(end - here + 1, kCap + 1));
   for (;;) {
+    size_t had = bytes->size();
+    bytes->resize(had + chunk);
     ULONG got = 0;
-    if (FAILED(stream->Read(buf, sizeof buf, &got))) return false;
-    bytes->append(buf, got);
-    if (got < sizeof buf) return true;
-    if (bytes->size() > (64u << 20)) return false;
+    if (FAILED(stream->Read(bytes->data() + had, static_cast<ULONG>(chunk), &got))) return false;
+    bytes->resize(had + got);
+    if (got < chunk) return true;
+    if (bytes->size() > kCap) return false;
   }
 }
 
@@ -79,7 +89,10 @@ class Image final : public IImage, public IBitmapImage {
       small = ResizePixels(pixels_, w, h);
     } else {
       Pixels covering;
-      if (!Bytes() || !DecodePictureToCover(bytes_, w, h, &covering)) return E_FAIL;
+      if (named_) PicturePrefetch::Instance().Start(std::max(w, h), std::max(w, h));  // the box is square
+      bool ahead = named_ && PicturePrefetch::Instance().Take(digest_, &covering) && covering.width >= w &&
+                   covering.height >= h;
+      if (!ahead && (!Bytes() || !DecodePictureToCover(bytes_, w, h, &covering))) return E_FAIL;
       small = ResizePixels(covering, w, h);
       if (named_) PictureCache::Instance().Put(digest_, pixels_.width, pixels_.height, small);
     }
@@ -184,7 +197,10 @@ class ImagingFactory final : public IImagingFactory {
   ImagingFactory() { ++g_factories; }
   // The last factory to go writes what was scaled meanwhile, once, not after every picture.
   ~ImagingFactory() {
-    if (--g_factories == 0) PictureCache::Instance().Save();
+    if (--g_factories == 0) {
+      PicturePrefetch::Instance().Stop();
+      PictureCache::Instance().Save();
+    }
   }
 
   HRESULT QueryInterface(REFIID riid, void** ppv) override {
