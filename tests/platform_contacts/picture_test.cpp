@@ -196,7 +196,7 @@ std::vector<uint8_t> ThumbnailOfAContact(const std::string& jpeg, uint64_t diges
             S_OK);
   IStream* s = platform::contacts::NewPhotoStream(jpeg.size(), digest, [&] {
     ++*fetches;
-    return jpeg;
+    return std::make_shared<const std::string>(jpeg);
   });
   std::vector<uint8_t> out;
   IImage* image = nullptr;

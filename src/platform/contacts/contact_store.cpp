@@ -236,6 +236,11 @@ std::string ContactStore::Photo(const StoredContact& contact) {
   return std::move(photo);
 }
 
+std::shared_ptr<const std::string> ContactStore::PhotoBytes(const std::shared_ptr<const StoredContact>& contact) {
+  if (!contact->card.photo.empty()) return std::shared_ptr<const std::string>(contact, &contact->card.photo);
+  return std::make_shared<const std::string>(Photo(*contact));
+}
+
 std::vector<std::shared_ptr<const StoredContact>> ContactStore::Contacts() {
   std::lock_guard<std::mutex> lock(mutex_);
   LoadLocked();

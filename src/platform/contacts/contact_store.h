@@ -45,6 +45,8 @@ class ContactStore {
   // The contact's picture file, read from the book when it is not in memory; empty when the
   // book no longer holds that picture.
   std::string Photo(const StoredContact& contact);
+  // The same, shared: a picture already in memory is not copied.
+  std::shared_ptr<const std::string> PhotoBytes(const std::shared_ptr<const StoredContact>& contact);
   // Files of the store that are there but could not be used at the last refresh (a directory or
   // FIFO in a file's place, say), one line each; the store then reads as empty.
   std::vector<std::string> FileErrors();

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "imaging.h"
@@ -42,7 +43,7 @@ class Image final : public IImage, public IBitmapImage {
   explicit Image(Pixels pixels) : pixels_(std::move(pixels)), decoded_(true) {}
   // Not decoded yet: the picture file (or the stream it is in) and, for a contact's picture,
   // its digest in the picture cache.
-  Image(std::string bytes, IStream* source, const uint64_t* digest, int width, int height)
+  Image(std::shared_ptr<const std::string> bytes, IStream* source, const uint64_t* digest, int width, int height)
       : bytes_(std::move(bytes)), source_(source), named_(digest != nullptr), digest_(digest ? *digest : 0) {
     if (source_) source_->AddRef();
     pixels_.width = width;
@@ -92,7 +93,7 @@ class Image final : public IImage, public IBitmapImage {
       if (named_) PicturePrefetch::Instance().Start(std::max(w, h), std::max(w, h));  // the box is square
       bool ahead = named_ && PicturePrefetch::Instance().Take(digest_, &covering) && covering.width >= w &&
                    covering.height >= h;
-      if (!ahead && (!Bytes() || !DecodePictureToCover(bytes_, w, h, &covering))) return E_FAIL;
+      if (!ahead && (!Bytes() || !DecodePictureToCover(*bytes_, w, h, &covering))) return E_FAIL;
       small = ResizePixels(covering, w, h);
       if (named_) PictureCache::Instance().Put(digest_, pixels_.width, pixels_.height, small);
     }
@@ -160,28 +161,32 @@ class Image final : public IImage, public IBitmapImage {
 
  private:
   bool Bytes() {
-    if (bytes_.empty() && source_) {
-      ULONGLONG ignored = 0;
-      if (FAILED(source_->Seek(0, STREAM_SEEK_SET, &ignored)) || !ReadStream(source_, &bytes_)) bytes_.clear();
+    if (!bytes_ && source_) {
+      bytes_ = PhotoStreamBytes(source_);
+      if (!bytes_) {
+        auto read = std::make_shared<std::string>();
+        ULONGLONG ignored = 0;
+        if (SUCCEEDED(source_->Seek(0, STREAM_SEEK_SET, &ignored)) && ReadStream(source_, read.get())) bytes_ = read;
+      }
       source_->Release();
       source_ = nullptr;
     }
-    return !bytes_.empty();
+    return bytes_ && !bytes_->empty();
   }
   bool Decoded() {
     if (!decoded_) {
       Pixels full;
-      if (!Bytes() || !DecodePicture(bytes_, &full) || full.width != pixels_.width || full.height != pixels_.height)
+      if (!Bytes() || !DecodePicture(*bytes_, &full) || full.width != pixels_.width || full.height != pixels_.height)
         return false;
       pixels_ = std::move(full);
       decoded_ = true;
-      bytes_ = std::string();
+      bytes_.reset();
     }
     return true;
   }
 
   Pixels pixels_;  // until decoded, only the size is known
-  std::string bytes_;
+  std::shared_ptr<const std::string> bytes_;
   IStream* source_ = nullptr;
   bool named_ = false;
   uint64_t digest_ = 0;
@@ -217,16 +222,20 @@ class ImagingFactory final : public IImagingFactory {
     if (!stream) return E_INVALIDARG;
     uint64_t digest = 0;
     int w = 0, h = 0;
+    bool named = PhotoStreamDigest(stream, &digest);
     // A contact's picture seen before: its size is known and its bytes stay in the book.
-    if (PhotoStreamDigest(stream, &digest) && PictureCache::Instance().Find(digest, &w, &h)) {
-      *image = static_cast<IImage*>(new Image({}, stream, &digest, w, h));
+    if (named && PictureCache::Instance().Find(digest, &w, &h)) {
+      *image = static_cast<IImage*>(new Image(nullptr, stream, &digest, w, h));
       return S_OK;
     }
-    bool named = PhotoStreamDigest(stream, &digest);
-    std::string bytes;
-    if (!ReadStream(stream, &bytes)) return E_FAIL;
+    std::shared_ptr<const std::string> bytes = named ? PhotoStreamBytes(stream) : nullptr;
+    if (!bytes) {
+      auto read = std::make_shared<std::string>();
+      if (!ReadStream(stream, read.get())) return E_FAIL;
+      bytes = std::move(read);
+    }
     // The header is read first: a picture too large to decode is refused before any decoding.
-    if (!PictureSize(bytes, &w, &h)) return E_FAIL;
+    if (!PictureSize(*bytes, &w, &h)) return E_FAIL;
     *image = static_cast<IImage*>(new Image(std::move(bytes), nullptr, named ? &digest : nullptr, w, h));
     return S_OK;
   }
@@ -234,9 +243,9 @@ class ImagingFactory final : public IImagingFactory {
     if (!image) return E_POINTER;
     *image = nullptr;
     if (!buffer && size) return E_INVALIDARG;
-    std::string bytes(static_cast<const char*>(buffer), size);
+    auto bytes = std::make_shared<const std::string>(static_cast<const char*>(buffer), size);
     int w = 0, h = 0;
-    if (!PictureSize(bytes, &w, &h)) return E_FAIL;
+    if (!PictureSize(*bytes, &w, &h)) return E_FAIL;
     *image = static_cast<IImage*>(new Image(std::move(bytes), nullptr, nullptr, w, h));
     return S_OK;
   }

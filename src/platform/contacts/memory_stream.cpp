@@ -1,6 +1,7 @@
 #include "platform/contacts/memory_stream.h"
 
 #include <cstring>
+#include <memory>
 
 #include "platform/contacts/com_object.h"
 
@@ -9,7 +10,7 @@ namespace {
 
 class MemoryStream : public IStream {
   PARLO_COM_REFCOUNT
-  explicit MemoryStream(std::string bytes) : bytes_(std::move(bytes)) {}
+  explicit MemoryStream(std::shared_ptr<const std::string> bytes) : bytes_(std::move(bytes)) {}
   virtual ~MemoryStream() = default;
 
   HRESULT QueryInterface(REFIID riid, void** ppv) override {
@@ -22,9 +23,9 @@ class MemoryStream : public IStream {
   HRESULT Read(void* pv, ULONG cb, ULONG* pcbRead) override {
     if (!pv && cb) return STG_E_INVALIDPOINTER;
     Fill();
-    size_t left = pos_ < bytes_.size() ? bytes_.size() - pos_ : 0;
+    size_t left = pos_ < bytes_->size() ? bytes_->size() - pos_ : 0;
     size_t n = cb < left ? cb : left;
-    if (n) std::memcpy(pv, bytes_.data() + pos_, n);
+    if (n) std::memcpy(pv, bytes_->data() + pos_, n);
     pos_ += n;
     if (pcbRead) *pcbRead = static_cast<ULONG>(n);
     return n == cb ? S_OK : S_FALSE;
@@ -51,38 +52,48 @@ class MemoryStream : public IStream {
 
  protected:
   virtual void Fill() {}
-  virtual size_t Size() const { return bytes_.size(); }
+  virtual size_t Size() const { return bytes_->size(); }
 
-  std::string bytes_;
+  std::shared_ptr<const std::string> bytes_;
   size_t pos_ = 0;
 };
 
 class PhotoStream final : public MemoryStream {
  public:
-  PhotoStream(uint64_t size, uint64_t digest, std::function<std::string()> fetch)
-      : MemoryStream({}), size_(size), digest_(digest), fetch_(std::move(fetch)) {}
+  PhotoStream(uint64_t size, uint64_t digest, std::function<std::shared_ptr<const std::string>()> fetch)
+      : MemoryStream(std::make_shared<const std::string>()), size_(size), digest_(digest), fetch_(std::move(fetch)) {}
   uint64_t digest() const { return digest_; }
+  std::shared_ptr<const std::string> bytes() {
+    Fill();
+    return bytes_;
+  }
 
  private:
   void Fill() override {
     if (!fetch_) return;
-    bytes_ = fetch_();
+    if (auto fetched = fetch_()) bytes_ = std::move(fetched);  // a picture gone from the book reads as empty
     fetch_ = nullptr;
-    size_ = bytes_.size();  // a picture gone from the book reads as empty
   }
-  size_t Size() const override { return fetch_ ? size_ : bytes_.size(); }
+  size_t Size() const override { return fetch_ ? size_ : bytes_->size(); }
 
   uint64_t size_;
   uint64_t digest_;
-  std::function<std::string()> fetch_;
+  std::function<std::shared_ptr<const std::string>()> fetch_;
 };
 
 }  // namespace
 
-IStream* NewMemoryStream(std::string bytes) { return new MemoryStream(std::move(bytes)); }
+IStream* NewMemoryStream(std::string bytes) {
+  return new MemoryStream(std::make_shared<const std::string>(std::move(bytes)));
+}
 
-IStream* NewPhotoStream(uint64_t size, uint64_t digest, std::function<std::string()> fetch) {
+IStream* NewPhotoStream(uint64_t size, uint64_t digest, std::function<std::shared_ptr<const std::string>()> fetch) {
   return new PhotoStream(size, digest, std::move(fetch));
+}
+
+std::shared_ptr<const std::string> PhotoStreamBytes(IStream* stream) {
+  auto* photo = dynamic_cast<PhotoStream*>(stream);
+  return photo ? photo->bytes() : nullptr;
 }
 
 bool PhotoStreamDigest(IStream* stream, uint64_t* digest) {

@@ -52,7 +52,7 @@ void RunWorker(Work* w) {
       contact = w->jobs[index].contact;
     }
     Pixels pixels;
-    if (!DecodePictureToCover(ContactStore::Instance().Photo(*contact), w->minWidth, w->minHeight, &pixels))
+    if (!DecodePictureToCover(*ContactStore::Instance().PhotoBytes(contact), w->minWidth, w->minHeight, &pixels))
       pixels = {};
     {
       std::lock_guard<std::mutex> lock(w->mutex);

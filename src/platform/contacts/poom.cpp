@@ -110,7 +110,7 @@ class Contact final : public IContact, public IItem {
     if (mode != GENERIC_READ) return STG_E_ACCESSDENIED;  // the store's pictures are read-only here
     if (c_->photoSize == 0) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
     std::shared_ptr<const StoredContact> c = c_;
-    *stream = NewPhotoStream(c->photoSize, c->photoDigest, [c] { return ContactStore::Instance().Photo(*c); });
+    *stream = NewPhotoStream(c->photoSize, c->photoDigest, [c] { return ContactStore::Instance().PhotoBytes(c); });
     return S_OK;
   }
 
