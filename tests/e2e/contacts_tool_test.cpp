@@ -98,4 +98,35 @@ TEST(ContactsTool, StoreFilesThatAreNotPlainFilesAreRefusedInOneLine) {
   }
 }
 
+// A contact cache cut short or emptied after a run: the next start shows the whole book again.
+TEST(ContactsTool, ACutOrEmptiedContactCacheIsReadFromTheBookAgain) {
+  for (size_t keep : {size_t{0}, size_t{4 * 336}}) {
+    SCOPED_TRACE(keep);
+    parlo_test::TempDevice device;
+    fs::path root = device.dir() / "phone";
+    ASSERT_EQ(e2e::Run("parlo-device", {"--device", root.string(), "init", "--empty"}).exitCode, 0);
+    std::string book;
+    for (int i = 0; i < 8; ++i)
+      book += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Person " + std::to_string(i) + "\r\nTEL;TYPE=CELL:010-0000-000" +
+              std::to_string(i) + "\r\nEND:VCARD\r\n";
+    std::ofstream(root / "contacts.vcf", std::ios::binary) << book;
+    auto contactsAtStart = [&] {
+      e2e::Finished run = e2e::Run("parlo", {"--device", root.string(), "--headless", "--automate", "--virtual-clock",
+                                             "2024-03-05 14:07:09"},
+                                   "state\nquit\n");
+      std::istringstream answers(run.out);
+      std::string first;
+      std::getline(answers, first);
+      json state = json::parse(first, nullptr, false);
+      return state.is_discarded() ? json() : state["contacts"]["count"];
+    };
+    ASSERT_EQ(contactsAtStart(), 8);  // writes the cache at its end
+    fs::path cache = root / "Program Files" / "Parlo" / "allcontacts.dat";
+    ASSERT_EQ(fs::file_size(cache), 8u * 336);
+    fs::resize_file(cache, keep);
+    EXPECT_EQ(contactsAtStart(), 8);
+    EXPECT_EQ(fs::file_size(cache), 8u * 336);  // written whole again
+  }
+}
+
 }  // namespace
