@@ -115,7 +115,7 @@ tjscalingfactor CoveringScale(int width, int height, int minWidth, int minHeight
   return best;
 }
 
-// JPEGs (also CMYK ones) are decoded by libjpeg-turbo straight into B, G, R, A; they are opaque,
+// JPEGs are decoded by libjpeg-turbo straight into B, G, R, A; they are opaque,
 // so those bytes are already premultiplied.
 bool DecodeJpeg(std::string_view bytes, int minWidth, int minHeight, Pixels* out) {
   int w = 0, h = 0;
