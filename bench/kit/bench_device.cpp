@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -109,6 +110,52 @@ std::string ContactsVcf(int count, int owning, bool pictures) {
     std::string number = platform::Utf16ToUtf8(i < owning ? CorrespondentNumber(i) : CorrespondentNumber(5000 + i));
     vcf += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Contact " + std::to_string(i) + "\r\nTEL;TYPE=CELL:" + number + "\r\n" +
            photo + "END:VCARD\r\n";
+  }
+  return vcf;
+}
+
+std::string CameraJpeg(int index) {
+  static std::string scenes[4];
+  std::string& scene = scenes[index % 4];
+  if (scene.empty()) {
+    const int w = 4000, h = 3000;
+    std::vector<uint8_t> px(static_cast<size_t>(w) * h * 4);
+    uint32_t seed = 2166136261u + static_cast<uint32_t>(index % 4);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        seed = seed * 1664525u + 1013904223u;
+        int grain = static_cast<int>(seed >> 28) - 8;  // +-8 of sensor noise
+        double fx = x / static_cast<double>(w), fy = y / static_cast<double>(h);
+        double light = 0.55 + 0.35 * std::sin(3.1 * fx + index % 4) * std::cos(2.3 * fy);
+        bool edge = (static_cast<int>(x / 37.0 + y / 53.0) + index) % 7 == 0;  // objects with hard edges
+        uint8_t* p = &px[(static_cast<size_t>(y) * w + x) * 4];
+        p[0] = static_cast<uint8_t>(std::clamp(light * 230 + grain + (edge ? 40 : 0), 0.0, 255.0));
+        p[1] = static_cast<uint8_t>(std::clamp(light * 190 + grain + 30 * fy, 0.0, 255.0));
+        p[2] = static_cast<uint8_t>(std::clamp(light * 150 + grain + (edge ? -50 : 0), 0.0, 255.0));
+        p[3] = 255;
+      }
+    scene = platform::contacts::EncodeJpeg(w, h, px, 90);
+    if (scene.size() < 4) std::abort();
+  }
+  // A COM segment right after SOI: "\xFF\xFE", its length, then the text.
+  std::string text = "contact " + std::to_string(index);
+  size_t length = text.size() + 2;
+  return scene.substr(0, 2) + "\xFF\xFE" + static_cast<char>(length >> 8) + static_cast<char>(length & 0xFF) + text +
+         scene.substr(2);
+}
+
+std::string CameraContactsVcf(int count, bool photos) {
+  std::string vcf;
+  for (int i = 0; i < count; ++i) {
+    std::string number = platform::Utf16ToUtf8(CorrespondentNumber(5000 + i));
+    vcf += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Contact " + std::to_string(i) + "\r\nTEL;TYPE=CELL:" + number + "\r\n";
+    if (photos) {
+      // Folded at 75 characters, as address books export them.
+      std::string line = "PHOTO;ENCODING=b;TYPE=JPEG:" + platform::contacts::EncodeBase64(CameraJpeg(i));
+      vcf += line.substr(0, 75) + "\r\n";
+      for (size_t at = 75; at < line.size(); at += 74) vcf += " " + line.substr(at, 74) + "\r\n";
+    }
+    vcf += "END:VCARD\r\n";
   }
   return vcf;
 }

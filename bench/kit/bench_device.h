@@ -39,4 +39,13 @@ std::string PhotoLine();
 // the others numbers of their own; with a picture each when `pictures` is set.
 std::string ContactsVcf(int count, int owning, bool pictures);
 
+// A 12-megapixel (4000 x 3000) camera-like JPEG (quality 90): smooth light, hard edges and
+// sensor grain, one of four scenes by `index`, with `index` written into a comment segment so
+// that every file differs (as every contact's photo does) while each costs a full decode.
+std::string CameraJpeg(int index);
+
+// `count` contacts as ContactsVcf with none owning a correspondent number, each with a camera
+// photo of its own (CameraJpeg) when `photos` is set; the cards are the same otherwise.
+std::string CameraContactsVcf(int count, bool photos);
+
 }  // namespace bench

@@ -5,6 +5,7 @@
 
 #include "contacts/search_key.h"
 #include "imaging.h"
+#include "platform/contacts/contact_cache_check.h"
 #include "pimstore.h"
 
 namespace parlo {
@@ -145,6 +146,8 @@ int ContactBook::LoadContacts(bool withPictures) {
 
 bool ContactBook::ReadCache() {
   std::u16string path = CachePath();
+  // A cut, emptied or outdated cache would hide contacts until a manual refresh: read the book.
+  if (!platform::contacts::ContactCacheIsCurrent(path, sizeof(ContactEntry))) return false;
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
@@ -163,6 +166,7 @@ bool ContactBook::ReadCache() {
 int ContactBook::LoadFromStore() {
   ClearLists();
   fromStore_ = true;
+  cacheBookStamp_ = platform::contacts::AddressBookStamp();
   if (!items_ && folder_ && FAILED(folder_->get_Items(&items_))) items_ = nullptr;
   if (!items_) return 0;
   int count = 0;
@@ -326,7 +330,9 @@ bool ContactBook::SaveContactCache() {
   // old cache is removed first; dying between the two leaves no cache, and the next start reads
   // the store again rather than a cut list.
   DeleteFileW(path.c_str());
-  return MoveFileW(temp.c_str(), path.c_str()) != FALSE;
+  if (!MoveFileW(temp.c_str(), path.c_str())) return false;
+  platform::contacts::NoteContactCache(path, cacheBookStamp_, all_.size());
+  return true;
 }
 
 void ContactBook::RebuildContacts() {

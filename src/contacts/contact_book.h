@@ -93,6 +93,7 @@ class ContactBook {
   std::vector<std::u16string> categories_;
   std::map<DWORD, size_t> pictureIndex_;
   bool fromStore_ = false;
+  std::string cacheBookStamp_;  // the address book the list was read from, noted with the cache
   bool withPictures_ = false;
   int boxWidth_ = (60 * 192 + 48) / 96;
   int boxHeight_ = (60 * 192 + 48) / 96;

@@ -53,6 +53,11 @@ class BookTest : public ::testing::Test {
     book_ = std::make_unique<parlo::ContactBook>(app_);
     return *book_;
   }
+  // A whole run: the book read from the store, the cache written at its end.
+  void RunOnce() {
+    Open().LoadContacts(false);
+    book_.reset();
+  }
   std::filesystem::path CacheFile() const { return device_.dir() / "Program Files" / "Parlo" / "allcontacts.dat"; }
 
   TempDevice device_;

@@ -4,6 +4,7 @@
 
 #include "kit/temp_device.h"
 #include "pimstore.h"
+#include "platform/base/device_root.h"
 #include "platform/contacts/contact_store.h"
 #include "platform/contacts/picture.h"
 #include "platform/contacts/text_decode.h"
@@ -243,6 +244,45 @@ TEST_F(ContactStoreTest, PictureStreamHoldsThePhotoAndNoPhotoIsAnError) {
   EXPECT_EQ(stream, nullptr);
   item->Release();
   q->Release();
+}
+
+TEST_F(ContactStoreTest, AnUnchangedBookIsReadFromItsIndexAndPicturesFromTheBook) {
+  std::string png = platform::contacts::EncodePng(8, 4, std::vector<uint8_t>(8 * 4 * 4, 255));
+  Write("BEGIN:VCARD\nVERSION:3.0\nFN:Park\nTEL:1\nPHOTO;ENCODING=b:" + platform::contacts::EncodeBase64(png) +
+        "\nEND:VCARD\n");
+  ContactAt(1)->Release();  // the book read in full, its index written beside it
+  std::filesystem::path index = device_.dir() / "contacts.idx";
+  std::string text = parlo_test::ReadFileBytes(index);
+  ASSERT_NE(text.find("\"Park\""), std::string::npos);
+  text.replace(text.find("\"Park\""), 6, "\"Pork\"");
+  std::ofstream(index, std::ios::binary | std::ios::trunc) << text;
+  // Another start: the names come from the index, the picture from its place in the book.
+  {
+    parlo_test::TempDevice elsewhere;
+    platform::contacts::ContactStore::Instance().Refresh();
+  }
+  platform::device::SetRoot(device_.dir());
+  IContact* c = ContactAt(1);
+  BSTR name = nullptr;
+  c->get_FileAs(&name);
+  EXPECT_EQ(Take(name), u"Pork");
+  IItem* item = nullptr;
+  ASSERT_EQ(c->QueryInterface(IID_IItem, reinterpret_cast<void**>(&item)), S_OK);
+  IStream* stream = nullptr;
+  ASSERT_EQ(item->OpenProperty(PIMPR_PICTURE, GENERIC_READ, &stream), S_OK);
+  std::string back(png.size() + 10, '\0');
+  ULONG got = 0;
+  stream->Read(back.data(), static_cast<ULONG>(back.size()), &got);
+  EXPECT_EQ(back.substr(0, got), png);
+  stream->Release();
+  item->Release();
+  c->Release();
+  // A changed book is read in full again.
+  Write("BEGIN:VCARD\nVERSION:3.0\nFN:Park Jr\nTEL:1\nEND:VCARD\n");
+  c = ContactAt(1);
+  c->get_FileAs(&name);
+  EXPECT_EQ(Take(name), u"Park Jr");
+  c->Release();
 }
 
 TEST(Com, CreationNeedsInitialisationAndStringsCarryTheirLength) {

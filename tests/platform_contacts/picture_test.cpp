@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "imaging.h"
+#include "kit/temp_device.h"
+#include "platform/base/device_root.h"
 #include "platform/contacts/memory_stream.h"
 #include "platform/contacts/picture.h"
 
@@ -54,6 +56,24 @@ TEST(PictureDecode, PngJpegBmpAndGif) {
   ASSERT_TRUE(DecodePicture(std::string(kTinyGif, sizeof kTinyGif - 1), &p));
   EXPECT_EQ(p.width, 1);
   EXPECT_EQ(p.bgra[2], 255);  // the GIF's one pixel is red
+}
+
+// Rows: the box asked for and the size a 400 x 300 JPEG comes out at (1/8, 1/4 ... 1 of it).
+TEST(PictureDecode, JpegComesAtTheSmallestScaleThatCoversTheBox) {
+  std::string jpeg = platform::contacts::EncodeJpeg(400, 300, Solid(400, 300, 90, 120, 200), 90);
+  struct Row {
+    int boxW, boxH, w, h;
+  } rows[] = {{50, 30, 50, 38}, {60, 40, 100, 75}, {120, 90, 150, 113}, {400, 300, 400, 300}, {900, 900, 400, 300}};
+  for (const Row& r : rows) {
+    Pixels p;
+    ASSERT_TRUE(platform::contacts::DecodePictureToCover(jpeg, r.boxW, r.boxH, &p));
+    EXPECT_EQ(p.width, r.w) << r.boxW << "x" << r.boxH;
+    EXPECT_EQ(p.height, r.h) << r.boxW << "x" << r.boxH;
+    EXPECT_NEAR(p.bgra[0], 200, 4);  // blue, whatever the scale
+  }
+  Pixels png;  // other kinds have no cheaper scale
+  ASSERT_TRUE(platform::contacts::DecodePictureToCover(platform::contacts::EncodePng(40, 20, Solid(40, 20, 0, 0, 0)), 5, 5, &png));
+  EXPECT_EQ(png.width, 40);
 }
 
 TEST(PictureDecode, DamagedPicturesGiveNothing) {
@@ -160,6 +180,65 @@ TEST(ImagingFactory, StraightAlphaLockUndoesThePremultiplication) {
   bmp->Release();
   image->Release();
   f->Release();
+  CoUninitialize();
+}
+
+}  // namespace
+
+namespace {
+
+// One run of the program's picture loading: a factory, the picture of a contact (digest 42, or
+// `digest`) scaled to 60 x 45, the factory released (which keeps what was scaled).
+std::vector<uint8_t> ThumbnailOfAContact(const std::string& jpeg, uint64_t digest, int* fetches) {
+  IImagingFactory* f = nullptr;
+  EXPECT_EQ(CoCreateInstance(CLSID_ImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IImagingFactory,
+                             reinterpret_cast<void**>(&f)),
+            S_OK);
+  IStream* s = platform::contacts::NewPhotoStream(jpeg.size(), digest, [&] {
+    ++*fetches;
+    return std::make_shared<const std::string>(jpeg);
+  });
+  std::vector<uint8_t> out;
+  IImage* image = nullptr;
+  IImage* thumb = nullptr;
+  IBitmapImage* bmp = nullptr;
+  ImageInfo info{};
+  BitmapData data{};
+  if (f->CreateImageFromStream(s, &image) == S_OK && image->GetImageInfo(&info) == S_OK && info.Width == 400 &&
+      info.Height == 300 && image->GetThumbnail(60, 45, &thumb) == S_OK &&
+      thumb->QueryInterface(IID_IBitmapImage, reinterpret_cast<void**>(&bmp)) == S_OK &&
+      bmp->LockBits(nullptr, ImageLockModeRead, PixelFormat32bppPARGB, &data) == S_OK) {
+    out.assign(static_cast<uint8_t*>(data.Scan0), static_cast<uint8_t*>(data.Scan0) + 60 * 45 * 4);
+    bmp->UnlockBits(&data);
+  }
+  if (bmp) bmp->Release();
+  if (thumb) thumb->Release();
+  if (image) image->Release();
+  s->Release();
+  f->Release();
+  return out;
+}
+
+TEST(ImagingFactory, AContactPictureScaledOnceIsTakenFromThePictureCacheAfterwards) {
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+  parlo_test::TempDevice device;
+  std::filesystem::create_directories(platform::device::ProgramDir());
+  std::vector<uint8_t> rgba = Solid(400, 300, 30, 160, 90);
+  for (size_t i = 0; i < rgba.size(); i += 4 * 7) rgba[i] = 250;  // some detail to scale
+  std::string jpeg = platform::contacts::EncodeJpeg(400, 300, rgba, 90);
+  int fetches = 0;
+  std::vector<uint8_t> first = ThumbnailOfAContact(jpeg, 42, &fetches);
+  ASSERT_EQ(first.size(), 60u * 45 * 4);
+  EXPECT_EQ(fetches, 1);
+  // A later start (the cache read again from its file): same pixels, the picture never read.
+  { parlo_test::TempDevice elsewhere; }
+  platform::device::SetRoot(device.dir());
+  fetches = 0;
+  EXPECT_EQ(ThumbnailOfAContact(jpeg, 42, &fetches), first);
+  EXPECT_EQ(fetches, 0);
+  // Another picture (another digest) is not taken for it.
+  EXPECT_EQ(ThumbnailOfAContact(jpeg, 43, &fetches), first);
+  EXPECT_EQ(fetches, 1);
   CoUninitialize();
 }
 

@@ -3,8 +3,6 @@
 #include <cmath>
 #include <memory>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,6 +13,7 @@
 #include "platform/base/text.h"
 #include "platform/contacts/contact_store.h"
 #include "platform/contacts/picture.h"
+#include "platform/contacts/regular_file.h"
 #include "platform/contacts/text_decode.h"
 
 namespace parlo_device {
@@ -22,12 +21,23 @@ namespace {
 
 using platform::contacts::ContactStore;
 
+// A store file that is there but unusable (a directory or FIFO in its place) is bad input.
+void RefuseUnusableStore() {
+  std::vector<std::string> errors = ContactStore::Instance().FileErrors();
+  if (!errors.empty()) throw UsageError{"contacts: " + errors.front()};
+}
+
+nlohmann::json SkippedCard(const platform::contacts::VCardProblem& p) {
+  return {{"card", p.index}, {"line", p.line}, {"name", platform::Utf16ToUtf8(p.name)}, {"reason", p.reason}};
+}
+
 void Import(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw UsageError{"contacts import: cannot read " + file};
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  std::string bytes = ss.str();
+  std::string bytes, error;
+  // A vCard file is text of a few megabytes at most, even with camera photos.
+  constexpr size_t kImportCap = size_t{1} << 30;
+  if (platform::contacts::ReadRegularFile(file, kImportCap, &bytes, &error) != platform::contacts::FileRead::kOk)
+    throw UsageError{"contacts import: " + (error.empty() ? "cannot read " + file : error)};
+  RefuseUnusableStore();
   // Nothing is changed when the file holds no usable card.
   platform::contacts::VCardFile parsed = platform::contacts::ParseVCards(bytes);
   if (parsed.cards.empty()) {
@@ -36,16 +46,19 @@ void Import(const std::string& file) {
                      platform::contacts::DescribeProblem(parsed.skipped.front())};
   }
   platform::contacts::ImportReport report;
-  std::string error;
   if (!ContactStore::Instance().Import(bytes, &report, &error)) throw UsageError{"contacts import: " + error};
-  for (const auto& p : report.skipped)
-    std::fprintf(stderr, "parlo-device: skipped %s\n", platform::contacts::DescribeProblem(p).c_str());
-  std::printf("read %d cards: %d added, %d replaced, %zu skipped\n", report.read, report.added, report.replaced,
-              report.skipped.size());
+  nlohmann::json skipped = nlohmann::json::array();
+  for (const auto& p : report.skipped) skipped.push_back(SkippedCard(p));
+  nlohmann::json line = {{"read", report.read},
+                         {"added", report.added},
+                         {"replaced", report.replaced},
+                         {"skipped", skipped}};
+  std::puts(line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
 }
 
 void List() {
   ContactStore& store = ContactStore::Instance();
+  RefuseUnusableStore();
   for (const auto& p : store.Problems())
     std::fprintf(stderr, "parlo-device: contacts.vcf: skipped %s\n", platform::contacts::DescribeProblem(p).c_str());
   for (const auto& c : store.Contacts()) {
@@ -59,7 +72,7 @@ void List() {
         {"business", platform::Utf16ToUtf8(c->card.business)},
         {"home", platform::Utf16ToUtf8(c->card.home)},
         // A picture the phone can show, not just bytes that claim to be one.
-        {"picture", !c->card.photo.empty() && platform::contacts::DecodePicture(c->card.photo, &pixels)},
+        {"picture", c->photoSize > 0 && platform::contacts::DecodePictureToCover(store.Photo(*c), 1, 1, &pixels)},
     };
     std::puts(line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
   }

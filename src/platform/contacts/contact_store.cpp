@@ -12,22 +12,23 @@
 #include "platform/base/device_root.h"
 #include "platform/base/text.h"
 #include "platform/contacts/phone_number.h"
+#include "platform/contacts/regular_file.h"
+#include "platform/contacts/store_index.h"
 
 namespace platform::contacts {
 namespace {
 
 std::filesystem::path StoreFile() { return device::Root() / "contacts.vcf"; }
 std::filesystem::path OidFile() { return device::Root() / "contacts.oid"; }
+std::filesystem::path IndexFile() { return device::Root() / "contacts.idx"; }
 
-std::string ReadAll(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary | std::ios::ate);
-  if (!in) return {};
-  std::string bytes(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
-  in.seekg(0);
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<size_t>(in.gcount()));
-  return bytes;
+uint64_t PhotoDigest(std::string_view photo) {
+  return photo.empty() ? 0 : static_cast<uint64_t>(std::hash<std::string_view>{}(photo)) ^ photo.size();
 }
+
+// Generous for an address book of camera photos, small enough to refuse a runaway file.
+constexpr size_t kStoreCap = size_t{1} << 30;
+constexpr size_t kOidCap = size_t{64} << 20;
 
 // Written beside the target and renamed over it, so a reader never sees half a file.
 bool WriteAtomically(const std::filesystem::path& target, const std::string& bytes, std::string* error) {
@@ -71,8 +72,11 @@ std::string HexKey(std::string_view s) {
 // Identifier map: one "oid<TAB>key" line per contact ever seen on this device.
 class OidMap {
  public:
-  void Load() {
-    std::istringstream in(ReadAll(OidFile()));
+  // False (and `error` set) when the file is there but unusable: then nothing is written over it.
+  bool Load(std::string* error) {
+    std::string bytes;
+    usable_ = ReadRegularFile(OidFile(), kOidCap, &bytes, error) != FileRead::kRefused;
+    std::istringstream in(bytes);
     std::string line;
     while (std::getline(in, line)) {
       size_t tab = line.find('\t');
@@ -85,6 +89,7 @@ class OidMap {
       used_.insert(oid);
       lines_ += line + "\n";
     }
+    return usable_;
   }
 
   uint32_t OidFor(const std::string& key) {
@@ -103,7 +108,7 @@ class OidMap {
   }
 
   void Save() {
-    if (changed_) WriteAtomically(OidFile(), lines_, nullptr);
+    if (changed_ && usable_) WriteAtomically(OidFile(), lines_, nullptr);
   }
 
  private:
@@ -111,6 +116,7 @@ class OidMap {
   std::set<uint32_t> used_;
   std::string lines_;
   bool changed_ = false;
+  bool usable_ = true;
 };
 
 std::string CleanKey(std::string key) {
@@ -151,22 +157,43 @@ void ContactStore::IndexLocked(const StoredContact& c, int position) {
   }
 }
 
-void ContactStore::LoadLocked() {
-  std::filesystem::path file = StoreFile();
-  std::error_code ec;
-  auto size = std::filesystem::file_size(file, ec);
-  if (ec) size = 0;
-  auto time = ec ? std::filesystem::file_time_type{} : std::filesystem::last_write_time(file, ec);
-  if (loaded_ && loadedRoot_ == device::Root() && loadedSize_ == size && loadedTime_ == time) return;
+void ContactStore::LoadLocked(bool withCardText) {
+  std::string stamp = FileStamp(StoreFile());
+  if (loaded_ && loadedRoot_ == device::Root() && loadedStamp_ == stamp && (cardText_ || !withCardText)) return;
   loaded_ = true;
   loadedRoot_ = device::Root();
-  loadedSize_ = size;
-  loadedTime_ = time;
+  loadedStamp_ = stamp;
   contacts_.clear();
   slots_.clear();
   byOid_.clear();
   byNumber_.clear();
-  VCardFile parsed = ParseVCards(ReadAll(file));
+  fileErrors_.clear();
+  problems_.clear();
+  if (withCardText || !LoadIndexLocked(stamp)) ParseLocked(stamp, withCardText);
+}
+
+bool ContactStore::LoadIndexLocked(const std::string& stamp) {
+  IndexedBook book;
+  if (stamp == "none" || !ReadStoreIndex(IndexFile(), stamp, &book)) return false;
+  cardText_ = false;
+  problems_ = std::move(book.problems);
+  for (auto& c : book.contacts) {
+    IndexLocked(*c, static_cast<int>(contacts_.size()));
+    contacts_.push_back(std::move(c));
+  }
+  // The identifiers come from the index, but an unusable identifier file is still worth a word.
+  if (!ReplaceableFile(OidFile())) fileErrors_.push_back(OidFile().string() + " is not a regular file");
+  return true;
+}
+
+void ContactStore::ParseLocked(const std::string& stamp, bool withCardText) {
+  // The cards' text is as large as the book; it is kept only for an import, which rewrites it.
+  cardText_ = withCardText;
+  std::string bytes, error;
+  FileRead read = ReadRegularFile(StoreFile(), kStoreCap, &bytes, &error);
+  if (read == FileRead::kRefused) fileErrors_.push_back(error);
+  VCardFile parsed = ParseVCards(bytes, withCardText);
+  bytes = std::string();
   problems_ = parsed.skipped;
   size_t nextProblem = 0;
   auto keepProblemsBefore = [&](int index) {
@@ -174,22 +201,44 @@ void ContactStore::LoadLocked() {
       slots_.push_back({problems_[nextProblem].raw, -1});
   };
   OidMap oids;
-  oids.Load();
+  if (!oids.Load(&error)) fileErrors_.push_back(error);
   std::unordered_map<std::string, int> seen;
   for (VCard& card : parsed.cards) {
     keepProblemsBefore(card.index);
-    slots_.push_back({card.raw, static_cast<int>(contacts_.size())});
+    slots_.push_back({std::move(card.raw), static_cast<int>(contacts_.size())});
+    card.raw.clear();
     std::string key = ContactKey(card);
     int n = ++seen[key];
-    if (n > 1) key += "#" + std::to_string(n);  // two identical cards are still two contacts
+    if (n > 1) key.append("#").append(std::to_string(n));  // two identical cards are still two contacts
     auto c = std::make_shared<StoredContact>();
     c->oid = oids.OidFor(key);
+    c->photoSize = card.photo.size();
+    c->photoDigest = PhotoDigest(card.photo);
     c->card = std::move(card);
     IndexLocked(*c, static_cast<int>(contacts_.size()));
     contacts_.push_back(std::move(c));
   }
   keepProblemsBefore(1 << 30);
   oids.Save();
+  if (read == FileRead::kOk && FileStamp(StoreFile()) == stamp) WriteStoreIndex(IndexFile(), stamp, contacts_, problems_);
+}
+
+std::string ContactStore::Photo(const StoredContact& contact) {
+  if (!contact.card.photo.empty() || contact.photoSize == 0) return contact.card.photo;
+  // The card is read again from where the index says it is; the digest tells whether the book
+  // still holds the same picture there.
+  std::string text;
+  if (!ReadFileRange(StoreFile(), contact.card.offset, contact.card.length, &text)) return {};
+  VCardFile parsed = ParseVCards(text);
+  if (parsed.cards.size() != 1) return {};
+  std::string& photo = parsed.cards.front().photo;
+  if (photo.size() != contact.photoSize || PhotoDigest(photo) != contact.photoDigest) return {};
+  return std::move(photo);
+}
+
+std::shared_ptr<const std::string> ContactStore::PhotoBytes(const std::shared_ptr<const StoredContact>& contact) {
+  if (!contact->card.photo.empty()) return std::shared_ptr<const std::string>(contact, &contact->card.photo);
+  return std::make_shared<const std::string>(Photo(*contact));
 }
 
 std::vector<std::shared_ptr<const StoredContact>> ContactStore::Contacts() {
@@ -241,7 +290,18 @@ std::vector<VCardProblem> ContactStore::Problems() {
   return problems_;
 }
 
+std::vector<std::string> ContactStore::FileErrors() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  LoadLocked();
+  return fileErrors_;
+}
+
 bool ContactStore::WriteStoreLocked(const std::string& bytes, std::string* error) {
+  // What is not a plain file is not ours to replace.
+  if (!ReplaceableFile(StoreFile())) {
+    if (error) *error = StoreFile().string() + " is not a regular file";
+    return false;
+  }
   if (!WriteAtomically(StoreFile(), bytes, error)) return false;
   loaded_ = false;
   LoadLocked();
@@ -253,7 +313,7 @@ bool ContactStore::Import(std::string_view vcf, ImportReport* report, std::strin
   report->read = static_cast<int>(incoming.cards.size() + incoming.skipped.size());
   report->skipped = incoming.skipped;
   std::lock_guard<std::mutex> lock(mutex_);
-  LoadLocked();
+  LoadLocked(true);
   std::vector<std::string> raws;
   std::map<std::string, size_t> position;
   for (const Slot& slot : slots_) {

@@ -15,7 +15,9 @@ namespace platform::contacts {
 
 struct StoredContact {
   uint32_t oid = 0;
-  VCard card;
+  VCard card;  // card.photo is filled only when the book was read in full; see ContactStore::Photo
+  size_t photoSize = 0;      // bytes of the picture file; 0 for none
+  uint64_t photoDigest = 0;  // of those bytes: names the picture wherever it is kept
 };
 
 struct ImportReport {
@@ -40,6 +42,14 @@ class ContactStore {
   std::u16string Categories();
   // Cards of the store file that could not be read at the last refresh.
   std::vector<VCardProblem> Problems();
+  // The contact's picture file, read from the book when it is not in memory; empty when the
+  // book no longer holds that picture.
+  std::string Photo(const StoredContact& contact);
+  // The same, shared: a picture already in memory is not copied.
+  std::shared_ptr<const std::string> PhotoBytes(const std::shared_ptr<const StoredContact>& contact);
+  // Files of the store that are there but could not be used at the last refresh (a directory or
+  // FIFO in a file's place, say), one line each; the store then reads as empty.
+  std::vector<std::string> FileErrors();
 
   // Adds the good cards of `vcf` to the store: a card with the key of a stored one replaces it in
   // place (keeping its identifier), the others are appended. The file is replaced atomically.
@@ -48,15 +58,19 @@ class ContactStore {
   bool Replace(std::string_view vcf, std::string* error);
 
  private:
-  void LoadLocked();
+  // `withCardText`: the cards' own text is wanted (an import rewrites the file from it), so an
+  // index without it is not enough.
+  void LoadLocked(bool withCardText = false);
+  bool LoadIndexLocked(const std::string& stamp);
+  void ParseLocked(const std::string& stamp, bool withCardText);
   void IndexLocked(const StoredContact& c, int position);
   bool WriteStoreLocked(const std::string& bytes, std::string* error);
 
   std::mutex mutex_;
   std::filesystem::path loadedRoot_;
-  std::filesystem::file_time_type loadedTime_{};
-  uintmax_t loadedSize_ = static_cast<uintmax_t>(-1);
+  std::string loadedStamp_;
   bool loaded_ = false;
+  bool cardText_ = false;  // slots_ hold the cards' text (only when an import asked for it)
   std::vector<std::shared_ptr<const StoredContact>> contacts_;
   // Positions in contacts_ by identifier and by canonical number (phone_number.h).
   std::unordered_map<uint32_t, int> byOid_;
@@ -66,6 +80,7 @@ class ContactStore {
   };
   std::unordered_map<std::u16string, NumberOwner> byNumber_;
   std::vector<VCardProblem> problems_;
+  std::vector<std::string> fileErrors_;
   // The store file's cards in order, readable or not: an import rewrites the file from this, so a
   // card this store could not read is kept as it was.
   struct Slot {

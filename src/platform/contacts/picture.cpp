@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_JPEG
@@ -16,6 +17,8 @@
 #define STB_IMAGE_WRITE_STATIC
 #define STBI_WRITE_NO_STDIO
 #include <stb/stb_image_write.h>
+
+#include <turbojpeg.h>
 
 namespace platform::contacts {
 namespace {
@@ -80,17 +83,62 @@ void WriteBytes(void* context, void* data, int size) {
   static_cast<std::string*>(context)->append(static_cast<const char*>(data), size);
 }
 
-}  // namespace
+// libjpeg-turbo's handles, one per thread, kept: making one costs more than a small decode.
+tjhandle Decompressor() {
+  thread_local std::unique_ptr<void, int (*)(tjhandle)> handle(tjInitDecompress(), tjDestroy);
+  return handle.get();
+}
 
-bool DecodePicture(std::string_view bytes, Pixels* out) {
-  *out = {};
-  if (bytes.empty() || bytes.size() > 0x7FFFFFFF) return false;
-  auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
-  int len = static_cast<int>(bytes.size());
+bool IsJpeg(std::string_view bytes) { return bytes.size() > 3 && bytes.substr(0, 3) == "\xFF\xD8\xFF"; }
+
+bool JpegHeader(std::string_view bytes, int* width, int* height) {
+  tjhandle tj = Decompressor();
+  int subsampling = 0, colourspace = 0;
+  return tj && tjDecompressHeader3(tj, reinterpret_cast<const unsigned char*>(bytes.data()),
+                                   static_cast<unsigned long>(bytes.size()), width, height, &subsampling,
+                                   &colourspace) == 0;
+}
+
+// The smallest DCT scale whose result still covers the wanted size (full size when none smaller does).
+tjscalingfactor CoveringScale(int width, int height, int minWidth, int minHeight) {
+  tjscalingfactor best{1, 1};
+  int count = 0;
+  const tjscalingfactor* factors = tjGetScalingFactors(&count);
+  for (int i = 0; i < count && factors; ++i) {
+    const tjscalingfactor& f = factors[i];
+    if (f.num > f.denom) continue;  // never larger than the picture itself
+    int w = TJSCALED(width, f), h = TJSCALED(height, f);
+    if (w < minWidth || h < minHeight) continue;
+    if (static_cast<long long>(w) * h < static_cast<long long>(TJSCALED(width, best)) * TJSCALED(height, best))
+      best = f;
+  }
+  return best;
+}
+
+// JPEGs are decoded by libjpeg-turbo straight into B, G, R, A; they are opaque,
+// so those bytes are already premultiplied.
+bool DecodeJpeg(std::string_view bytes, int minWidth, int minHeight, Pixels* out) {
+  int w = 0, h = 0;
+  if (!PictureSize(bytes, &w, &h)) return false;
+  tjscalingfactor f = CoveringScale(w, h, minWidth, minHeight);
+  int sw = TJSCALED(w, f), sh = TJSCALED(h, f);
+  Pixels p;
+  p.width = sw;
+  p.height = sh;
+  p.bgra.resize(static_cast<size_t>(sw) * sh * 4);
+  if (tjDecompress2(Decompressor(), reinterpret_cast<const unsigned char*>(bytes.data()),
+                    static_cast<unsigned long>(bytes.size()), p.bgra.data(), sw, 0, sh, TJPF_BGRA, 0) != 0 &&
+      tjGetErrorCode(Decompressor()) == TJERR_FATAL)
+    return false;  // a warning (a cut file, say) still leaves what could be decoded
+  *out = std::move(p);
+  return true;
+}
+
+bool DecodeOther(std::string_view bytes, Pixels* out) {
   int w = 0, h = 0, comp = 0;
-  if (!stbi_info_from_memory(data, len, &w, &h, &comp)) return false;
-  if (w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide) return false;
-  stbi_uc* rgba = stbi_load_from_memory(data, len, &w, &h, &comp, 4);
+  if (!PictureSize(bytes, &w, &h)) return false;
+  auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
+  stbi_uc* rgba = stbi_load_from_memory(data, static_cast<int>(bytes.size()), &w, &h, &comp, 4);
   if (!rgba) return false;
   out->width = w;
   out->height = h;
@@ -111,6 +159,32 @@ bool DecodePicture(std::string_view bytes, Pixels* out) {
   }
   stbi_image_free(rgba);
   return true;
+}
+
+}  // namespace
+
+bool PictureSize(std::string_view bytes, int* width, int* height) {
+  *width = *height = 0;
+  if (bytes.empty() || bytes.size() > 0x7FFFFFFF) return false;
+  int w = 0, h = 0, comp = 0;
+  bool jpeg = IsJpeg(bytes);
+  if (jpeg ? !JpegHeader(bytes, &w, &h)
+           : !stbi_info_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()), static_cast<int>(bytes.size()),
+                                    &w, &h, &comp))
+    return false;
+  if (w <= 0 || h <= 0 || static_cast<long long>(w) * h > kMaxPicturePixels) return false;
+  if (!jpeg && (w > kMaxSide || h > kMaxSide)) return false;
+  *width = w;
+  *height = h;
+  return true;
+}
+
+bool DecodePicture(std::string_view bytes, Pixels* out) { return DecodePictureToCover(bytes, 1 << 30, 1 << 30, out); }
+
+bool DecodePictureToCover(std::string_view bytes, int minWidth, int minHeight, Pixels* out) {
+  *out = {};
+  if (IsJpeg(bytes) && DecodeJpeg(bytes, minWidth, minHeight, out)) return true;
+  return DecodeOther(bytes, out);
 }
 
 Pixels ResizePixels(const Pixels& src, int width, int height) {
@@ -183,7 +257,12 @@ std::string EncodePng(int width, int height, const std::vector<uint8_t>& rgba) {
 std::string EncodeJpeg(int width, int height, const std::vector<uint8_t>& rgba, int quality) {
   std::string out;
   if (width <= 0 || height <= 0 || rgba.size() < static_cast<size_t>(width) * height * 4) return out;
-  stbi_write_jpg_to_func(WriteBytes, &out, width, height, 4, rgba.data(), quality);
+  std::unique_ptr<void, int (*)(tjhandle)> tj(tjInitCompress(), tjDestroy);
+  unsigned char* jpeg = nullptr;
+  unsigned long size = 0;
+  if (tj && tjCompress2(tj.get(), rgba.data(), width, 0, height, TJPF_RGBA, &jpeg, &size, TJSAMP_420, quality, 0) == 0)
+    out.assign(reinterpret_cast<const char*>(jpeg), size);
+  tjFree(jpeg);
   return out;
 }
 

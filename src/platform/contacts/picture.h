@@ -15,9 +15,20 @@ struct Pixels {
   std::vector<uint8_t> bgra;
 };
 
-// JPEG, PNG, GIF (first frame) or BMP. False for anything damaged, unknown, empty or larger than
-// 4096 x 4096, so a bad picture never costs more than a refusal.
+// The size a picture file says it has, read from its header alone. False for anything unknown,
+// damaged or too large to decode: more than kMaxPicturePixels, or, for what is decoded at full
+// size (PNG, GIF, BMP), wider or taller than 4096.
+constexpr long long kMaxPicturePixels = 64LL << 20;
+bool PictureSize(std::string_view bytes, int* width, int* height);
+
+// JPEG, PNG, GIF (first frame) or BMP at full size. False for anything damaged, unknown, empty or
+// refused by PictureSize, so a bad picture never costs more than a refusal.
 bool DecodePicture(std::string_view bytes, Pixels* out);
+
+// The same, but a JPEG is decoded at the smallest of its DCT scales (1/8 .. 1) that still covers
+// minWidth x minHeight: a camera photo shown as a thumbnail costs a fraction of its full decode.
+// Other kinds come at full size.
+bool DecodePictureToCover(std::string_view bytes, int minWidth, int minHeight, Pixels* out);
 
 // Exactly width x height: each axis area-averaged when it shrinks, bilinear when it grows.
 Pixels ResizePixels(const Pixels& src, int width, int height);

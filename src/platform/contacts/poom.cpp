@@ -1,4 +1,6 @@
 // The contact store's objects: application, contacts folder, item collection and contacts.
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -106,8 +108,9 @@ class Contact final : public IContact, public IItem {
     *stream = nullptr;
     if (id != PIMPR_PICTURE) return E_INVALIDARG;
     if (mode != GENERIC_READ) return STG_E_ACCESSDENIED;  // the store's pictures are read-only here
-    if (c_->card.photo.empty()) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
-    *stream = NewMemoryStream(c_->card.photo);
+    if (c_->photoSize == 0) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+    std::shared_ptr<const StoredContact> c = c_;
+    *stream = NewPhotoStream(c->photoSize, c->photoDigest, [c] { return ContactStore::Instance().PhotoBytes(c); });
     return S_OK;
   }
 
@@ -214,6 +217,9 @@ class Application final : public IPOutlookApp {
 
   HRESULT Logon(HWND) override {
     ContactStore::Instance().Refresh();
+    // The phone goes on without an address book it cannot read; the user learns why, once.
+    for (const std::string& e : ContactStore::Instance().FileErrors())
+      std::fprintf(stderr, "%s: %s; going on without it\n", program_invocation_short_name, e.c_str());
     loggedOn_ = true;
     return S_OK;
   }

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -25,6 +26,13 @@ int Base64Value(char c) {
   if (c == '/' || c == '_') return 63;
   return -1;
 }
+
+// Base64Value for every byte, looked up once per character of a photo.
+const std::array<int8_t, 256> kBase64Values = [] {
+  std::array<int8_t, 256> t{};
+  for (int c = 0; c < 256; ++c) t[c] = static_cast<int8_t>(Base64Value(static_cast<char>(c)));
+  return t;
+}();
 
 std::string Upper(std::string_view s) {
   std::string r(s);
@@ -103,26 +111,47 @@ std::string DecodeQuotedPrintable(std::string_view text) {
 }
 
 bool DecodeBase64(std::string_view text, std::string* out) {
-  out->clear();
+  // Photos are megabytes: the output is sized once, and whole groups of four characters (all of
+  // a photo but its folds and its end) are decoded at a time.
+  out->resize(text.size() / 4 * 3 + 3);
+  char* o = out->data();
   uint32_t acc = 0;
   int bits = 0;
   size_t padding = 0;
-  for (char c : text) {
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
-    if (c == '=') {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* end = p + text.size();
+  while (p < end) {
+    if (bits == 0 && end - p >= 4) {
+      int a = kBase64Values[p[0]], b = kBase64Values[p[1]], c = kBase64Values[p[2]], d = kBase64Values[p[3]];
+      if ((a | b | c | d) >= 0 && !padding) {
+        uint32_t v = (static_cast<uint32_t>(a) << 18) | (static_cast<uint32_t>(b) << 12) |
+                     (static_cast<uint32_t>(c) << 6) | static_cast<uint32_t>(d);
+        *o++ = static_cast<char>(v >> 16);
+        *o++ = static_cast<char>(v >> 8);
+        *o++ = static_cast<char>(v);
+        p += 4;
+        continue;
+      }
+    }
+    char ch = static_cast<char>(*p++);
+    if (ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n') continue;
+    if (ch == '=') {
       ++padding;
       continue;
     }
     if (padding) return false;  // data after padding
-    int v = Base64Value(c);
+    int v = kBase64Values[static_cast<unsigned char>(ch)];
     if (v < 0) return false;
     acc = (acc << 6) | static_cast<uint32_t>(v);
     bits += 6;
     if (bits >= 8) {
       bits -= 8;
-      out->push_back(static_cast<char>((acc >> bits) & 0xFF));
+      *o++ = static_cast<char>((acc >> bits) & 0xFF);
     }
+    // acc only ever needs its low bits; keep it small
+    acc &= 0xFF;
   }
+  out->resize(static_cast<size_t>(o - out->data()));
   return bits < 6 && padding <= 2;  // 6 leftover bits cannot come from whole bytes
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
+#include <span>
 
 #include "platform/base/text.h"
 #include "platform/contacts/text_decode.h"
@@ -39,22 +41,36 @@ struct PhysicalLine {
   int number;
 };
 
+// Lines end at CR LF, LF or a lone CR. memchr does the walking: a card's photo is most of its bytes.
 std::vector<PhysicalLine> SplitLines(std::string_view bytes) {
   std::vector<PhysicalLine> lines;
   int number = 1;
-  size_t start = 0;
-  for (size_t i = 0; i <= bytes.size(); ++i) {
-    if (i == bytes.size() || bytes[i] == '\n' || bytes[i] == '\r') {
-      if (i < bytes.size() || start < i) lines.push_back({bytes.substr(start, i - start), number++});
-      if (i + 1 < bytes.size() && bytes[i] == '\r' && bytes[i + 1] == '\n') ++i;
-      start = i + 1;
-    }
+  const char* p = bytes.data();
+  const char* end = p + bytes.size();
+  while (p < end) {
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+    const char* stop = lf ? lf : end;
+    const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(stop - p)));
+    const char* eol = cr ? cr : stop;
+    lines.push_back({std::string_view(p, static_cast<size_t>(eol - p)), number++});
+    if (eol == end) break;
+    p = eol + 1;
+    if (*eol == '\r' && p < end && *p == '\n') ++p;
   }
   return lines;
 }
 
-bool IsBegin(std::string_view line) { return Lower(Trim(line)) == "begin:vcard"; }
-bool IsEnd(std::string_view line) { return Lower(Trim(line)) == "end:vcard"; }
+bool EqualsIgnoringCase(std::string_view a, std::string_view lower) {
+  if (a.size() != lower.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char c = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] + 32) : a[i];
+    if (c != lower[i]) return false;
+  }
+  return true;
+}
+
+bool IsBegin(std::string_view line) { return EqualsIgnoringCase(Trim(line), "begin:vcard"); }
+bool IsEnd(std::string_view line) { return EqualsIgnoringCase(Trim(line), "end:vcard"); }
 
 // Position of the first ':' outside double quotes, or npos.
 size_t ValueColon(std::string_view line) {
@@ -87,7 +103,7 @@ struct Property {
   std::string charset;
   std::string valueType;  // lower case VALUE=
   bool pref = false;
-  std::string value;  // raw bytes after the colon
+  std::string_view value;  // raw bytes after the colon, inside the card's logical line
 };
 
 bool HeaderIsQuotedPrintable(std::string_view logical) {
@@ -113,7 +129,7 @@ bool LooksLikeBase64(std::string_view line) {
 // Joins the physical lines of one card into logical lines: folding (a line that starts with a
 // space or tab continues the previous one), quoted-printable soft breaks, and the bare base64
 // continuation lines that 2.1 exporters write.
-std::vector<PhysicalLine> Unfold(const std::vector<PhysicalLine>& lines, std::vector<std::string>* storage) {
+std::vector<PhysicalLine> Unfold(std::span<const PhysicalLine> lines, std::vector<std::string>* storage) {
   std::vector<PhysicalLine> logical;
   storage->clear();
   storage->reserve(lines.size());
@@ -183,7 +199,7 @@ bool ParseProperty(std::string_view line, Property* p) {
       p->valueType = lv;
     }
   }
-  p->value = std::string(line.substr(colon + 1));
+  p->value = line.substr(colon + 1);
   return true;
 }
 
@@ -194,7 +210,7 @@ std::string ValueBytes(const Property& p) {
     std::string out;
     return DecodeBase64(p.value, &out) ? out : std::string();
   }
-  return p.value;
+  return std::string(p.value);
 }
 
 // Splits a text value at unescaped `sep` and resolves the backslash escapes of 3.0 and 4.0.
@@ -278,7 +294,7 @@ std::u16string JoinCategories(const std::vector<std::u16string>& parts) {
 }
 
 // Fills `card` from its logical lines; a reason when the card cannot be used.
-std::string ReadCard(const std::vector<PhysicalLine>& body, VCard* card) {
+std::string ReadCard(std::span<const PhysicalLine> body, VCard* card) {
   std::vector<std::string> storage;
   std::vector<PhysicalLine> logical = Unfold(body, &storage);
   PhoneSlots phones;
@@ -334,7 +350,7 @@ std::string ReadCard(const std::vector<PhysicalLine>& body, VCard* card) {
 }
 
 // A best-effort name for a warning about a card that could not be read.
-std::u16string GuessName(const std::vector<PhysicalLine>& body) {
+std::u16string GuessName(std::span<const PhysicalLine> body) {
   for (const PhysicalLine& l : body) {
     Property p;
     if (ParseProperty(l.text, &p) && (p.name == "fn" || p.name == "n")) {
@@ -358,7 +374,8 @@ std::u16string NameFromParts(std::u16string_view family, std::u16string_view giv
   return std::u16string(given) + u" " + std::u16string(family);
 }
 
-VCardFile ParseVCards(std::string_view bytes) {
+VCardFile ParseVCards(std::string_view bytes, bool keepText) {
+  const char* origin = bytes.data();
   if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
   std::vector<PhysicalLine> lines = SplitLines(bytes);
   VCardFile file;
@@ -373,10 +390,10 @@ VCardFile ParseVCards(std::string_view bytes) {
     size_t begin = i;
     size_t j = i + 1;
     while (j < lines.size() && !IsEnd(lines[j].text) && !IsBegin(lines[j].text)) ++j;
-    std::vector<PhysicalLine> body(lines.begin() + begin + 1, lines.begin() + j);
+    std::span<const PhysicalLine> body(lines.data() + begin + 1, j - begin - 1);
     if (j == lines.size() || IsBegin(lines[j].text)) {
       std::string raw;
-      for (size_t k = begin; k < j; ++k) raw.append(lines[k].text).append("\r\n");
+      for (size_t k = begin; k < j && keepText; ++k) raw.append(lines[k].text).append("\r\n");
       file.skipped.push_back({index, lines[begin].number, GuessName(body),
                               j == lines.size() ? "no END:VCARD before the end of the file"
                                                 : "no END:VCARD before the next BEGIN:VCARD",
@@ -387,7 +404,10 @@ VCardFile ParseVCards(std::string_view bytes) {
     VCard card;
     card.index = index;
     card.line = lines[begin].number;
-    for (size_t k = begin; k <= j; ++k) {
+    card.offset = static_cast<size_t>(lines[begin].text.data() - origin);
+    card.length = static_cast<size_t>(lines[j].text.data() + lines[j].text.size() - origin) - card.offset;
+    if (keepText) card.raw.reserve(card.length + 2);
+    for (size_t k = begin; k <= j && keepText; ++k) {
       card.raw.append(lines[k].text);
       card.raw.append("\r\n");
     }

@@ -11,6 +11,7 @@ struct VCard {
   int index = 0;     // 1-based position in the file, counting skipped cards
   int line = 0;      // line of its BEGIN:VCARD
   std::string raw;   // the card's own text, BEGIN to END, kept as written
+  size_t offset = 0, length = 0;  // where that text is in the parsed bytes, BEGIN to the end of END
   std::u16string uid;
   std::u16string name;  // FN, else built from N
   std::u16string firstName, lastName;
@@ -33,7 +34,8 @@ struct VCardFile {
   std::vector<VCardProblem> skipped;
 };
 
-VCardFile ParseVCards(std::string_view bytes);
+// `keepText`: fill each card's and problem's `raw`; without it only where each card is.
+VCardFile ParseVCards(std::string_view bytes, bool keepText = true);
 
 // "card 3 (line 17, 김철수): no END:VCARD" — one line that names the card for a warning.
 std::string DescribeProblem(const VCardProblem& problem);

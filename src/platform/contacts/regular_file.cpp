@@ -1,0 +1,89 @@
+#include "platform/contacts/regular_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace platform::contacts {
+
+FileRead ReadRegularFile(const std::filesystem::path& path, size_t cap, std::string* bytes, std::string* error) {
+  bytes->clear();
+  // Non-blocking, so a FIFO without a writer cannot hold the open; the type is checked on what
+  // was opened, not on a name that may change in between.
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
+    if (errno == ENOENT) return FileRead::kMissing;
+    if (error) *error = "cannot read " + path.string() + ": " + std::strerror(errno);
+    return FileRead::kRefused;
+  }
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    if (error) *error = path.string() + " is not a regular file";
+    return FileRead::kRefused;
+  }
+  char buf[1 << 16];
+  for (;;) {
+    ssize_t n = read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      if (error) *error = "cannot read " + path.string() + ": " + std::strerror(errno);
+      close(fd);
+      bytes->clear();
+      return FileRead::kRefused;
+    }
+    if (n == 0) break;
+    if (bytes->size() + static_cast<size_t>(n) > cap) {
+      if (error) *error = path.string() + " is larger than " + std::to_string(cap >> 20) + " MiB";
+      close(fd);
+      bytes->clear();
+      return FileRead::kRefused;
+    }
+    if (bytes->empty() && st.st_size > 0) bytes->reserve(std::min<size_t>(static_cast<size_t>(st.st_size), cap));
+    bytes->append(buf, static_cast<size_t>(n));
+  }
+  close(fd);
+  return FileRead::kOk;
+}
+
+std::string FileStamp(const std::filesystem::path& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return "none";
+  return std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
+         std::to_string(st.st_mtim.tv_nsec) + ":" + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+}
+
+bool ReadFileRange(const std::filesystem::path& path, size_t offset, size_t length, std::string* bytes) {
+  bytes->clear();
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && offset <= static_cast<size_t>(st.st_size) &&
+            length <= static_cast<size_t>(st.st_size) - offset;
+  if (ok) {
+    bytes->resize(length);
+    size_t done = 0;
+    while (done < length) {
+      ssize_t n = pread(fd, bytes->data() + done, length - done, static_cast<off_t>(offset + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+    ok = done == length;
+  }
+  close(fd);
+  if (!ok) bytes->clear();
+  return ok;
+}
+
+bool ReplaceableFile(const std::filesystem::path& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return errno == ENOENT;
+  return S_ISREG(st.st_mode);
+}
+
+}  // namespace platform::contacts

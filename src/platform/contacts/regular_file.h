@@ -1,0 +1,27 @@
+// Reading a whole file that must be a plain file: a directory, FIFO, socket or device in its
+// place is refused at once (never waited on), and the bytes are read to the end, never trusted to
+// be as many as the file's reported size.
+#pragma once
+#include <cstddef>
+#include <filesystem>
+#include <string>
+
+namespace platform::contacts {
+
+enum class FileRead { kOk, kMissing, kRefused };
+
+// kMissing when nothing is there; kRefused with `error` set ("PATH is not a regular file",
+// "PATH is larger than N MiB", "cannot read PATH: ...") for anything that cannot be used.
+FileRead ReadRegularFile(const std::filesystem::path& path, size_t cap, std::string* bytes, std::string* error);
+
+// A regular file's size, change time and identity as text, "none" for anything else: it changes
+// whenever the file is written or replaced.
+std::string FileStamp(const std::filesystem::path& path);
+
+// The bytes [offset, offset + length) of a regular file; false when they are not all there.
+bool ReadFileRange(const std::filesystem::path& path, size_t offset, size_t length, std::string* bytes);
+
+// True when nothing is at `path` or a regular file is: what a writer may replace.
+bool ReplaceableFile(const std::filesystem::path& path);
+
+}  // namespace platform::contacts
