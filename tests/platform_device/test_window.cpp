@@ -38,7 +38,10 @@ LRESULT CALLBACK TestWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
   auto it = Windows().find(hwnd);
   TestWindow* self = it != Windows().end() ? it->second : nullptr;
   if (!self || (message < WM_USER && message != WM_COPYDATA)) return DefWindowProcW(hwnd, message, wParam, lParam);
-  Received r{message, wParam, lParam};
+  Received r;
+  r.message = message;
+  r.wParam = wParam;
+  r.lParam = lParam;
   if (message == WM_COPYDATA) {
     auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     r.copyDwData = cds->dwData;
