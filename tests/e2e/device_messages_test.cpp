@@ -156,7 +156,8 @@ TEST_F(DeviceMessages, MalformedTimesChangeNothing) {
   std::vector<Args> cases;
   for (const char* at : {"garbage", "", "2024-02-30 12:00:00", "2024-03-05 25:61:00", "2024-02-30 25:61:00",
                          "2023-02-29 00:00:00", "2024-13-01 00:00:00", "2024-03-05", "2024-03-05 14:07:09 and more",
-                         "1600-12-31 23:59:59"}) {
+                         "1600-12-31 23:59:59", "2024-3-5 14:07:09", " 2024-03-05 14:07:09",
+                         "2024-03-05 +4:07:09"}) {
     cases.push_back({"receive", "--from", "010", "--at", at, "text"});
     cases.push_back({"record-sent", "--to", "010", "--at", at, "text"});
   }
@@ -176,7 +177,15 @@ TEST_F(DeviceMessages, OverlongNumbersAndTextsChangeNothing) {
 TEST_F(DeviceMessages, DeleteRefusesWhatIsNotAMessage) {
   Seed();
   for (const nlohmann::json& m : Json({"messages"})) ASSERT_NE(m["oid"], 1);
-  ExpectRefused({{"delete", "--oid", "0"},
+  // Written another way, a stored message's oid names nothing: no octal, no hex, no sign.
+  int stored = Json({"messages", "--db", "recv"}).at(0)["oid"].get<int>();
+  ASSERT_LT(stored, 8);
+  std::string digit = std::to_string(stored);
+  ExpectRefused({{"delete", "--oid", "0" + digit},
+                 {"delete", "--oid", "0x" + digit},
+                 {"delete", "--oid", "+" + digit},
+                 {"delete", "--oid", " " + digit},
+                 {"delete", "--oid", "0"},
                  {"delete", "--oid", "-1"},
                  {"delete", "--oid", "abc"},
                  {"delete", "--oid", "12x"},

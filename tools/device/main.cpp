@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/base/device_root.h"
 #include "commands.h"
@@ -15,6 +16,33 @@ std::string DefaultDevice() {
   if (const char* env = std::getenv("PARLO_DEVICE"); env && *env) return env;
   const char* home = std::getenv("HOME");
   return std::string(home && *home ? home : ".") + "/.local/share/parlo/device";
+}
+
+// The commands `app` offers to users, by name.
+std::string CommandNames(CLI::App* app) {
+  std::string names;
+  for (CLI::App* sub : app->get_subcommands([](CLI::App* s) { return !s->get_group().empty(); }))
+    names += (names.empty() ? "" : ", ") + sub->get_name();
+  return names;
+}
+
+// CLI11 reports a word it did not understand where a command belongs as "a subcommand is
+// required"; say which word it was and what would have been understood there.
+std::string Explain(CLI::App& app, const CLI::ParseError& e) {
+  CLI::App* deepest = &app;
+  std::vector<std::string> unread = app.remaining();
+  for (;;) {
+    std::vector<CLI::App*> parsed = deepest->get_subcommands();
+    if (parsed.empty()) break;
+    deepest = parsed.front();
+    for (const std::string& word : deepest->remaining()) unread.push_back(word);
+  }
+  std::string where = deepest == &app ? "" : deepest->get_name() + ": ";
+  bool wantsCommand = deepest->get_require_subcommand_min() > 0 && deepest->get_subcommands().empty();
+  if (wantsCommand && !unread.empty())
+    return where + "unknown command \"" + unread.front().substr(0, 40) + "\"; the commands are " + CommandNames(deepest);
+  if (wantsCommand) return where + "a command is needed: " + CommandNames(deepest);
+  return where + e.what();
 }
 
 }  // namespace
@@ -49,7 +77,7 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    std::fprintf(stderr, "parlo-device: %s\n", e.what());
+    std::fprintf(stderr, "parlo-device: %s\n", Explain(app, e).c_str());
     return 2;
   } catch (const UsageError& e) {
     std::fprintf(stderr, "parlo-device: %s\n", e.message.c_str());

@@ -11,6 +11,7 @@
 
 #include "aygshell.h"
 #include "commands.h"
+#include "numbers.h"
 #include "platform/base/clock.h"
 #include "platform/base/device_root.h"
 #include "platform/base/text.h"
@@ -192,7 +193,7 @@ NewMessage Prepare(const std::string& number, const std::string& text, const cha
   if (m.number.find(u'\0') != std::u16string::npos || m.text.find(u'\0') != std::u16string::npos)
     throw UsageError{"the number or text holds a NUL character"};
   if (at) {
-    if (!platform::clock::ParseLocalTime(at, &m.time))
+    if (!IsTimeShape(at) || !platform::clock::ParseLocalTime(at, &m.time))
       throw UsageError{"--at wants a local time as \"YYYY-MM-DD HH:MM:SS\", not \"" + std::string(at) + "\""};
   } else {
     GetLocalTime(&m.time);
@@ -280,7 +281,7 @@ void AddMessageCommands(CLI::App& app) {
   struct Args {
     std::string number, text, at, db;
     bool mms = false;
-    uint32_t oid = 0;
+    std::string oid;
   };
   auto args = std::make_shared<Args>();
 
@@ -311,14 +312,15 @@ void AddMessageCommands(CLI::App& app) {
   CLI::App* del = app.add_subcommand("delete", "the phone's messaging software deletes a message");
   del->add_option("--oid", args->oid, "the message's object identifier")->required();
   del->callback([args] {
+    CEOID oid = ParseOid(args->oid);
     Store store(false);
     for (HANDLE db : {store.recv(), store.send()}) {
-      if (!CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, args->oid, 0, nullptr)) continue;
-      if (!CeDeleteRecord(db, args->oid)) throw UsageError{"cannot delete message " + std::to_string(args->oid)};
+      if (!CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, oid, 0, nullptr)) continue;
+      if (!CeDeleteRecord(db, oid)) throw UsageError{"cannot delete message " + std::to_string(oid)};
       if (db == store.recv()) PublishUnread(store.recv(), false);
       return;
     }
-    throw UsageError{"there is no message with oid " + std::to_string(args->oid)};
+    throw UsageError{"there is no message with oid " + std::to_string(oid)};
   });
 
   CLI::App* list = app.add_subcommand("messages", "every stored message, one JSON object a line, in sort order");

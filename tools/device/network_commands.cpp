@@ -53,6 +53,13 @@ void RecordLaunch(const std::string& path, const std::string& commandLine, const
   if (!out) throw UsageError{"cannot write launches.jsonl"};
 }
 
+// One word for sh, whatever it holds: inside single quotes only a quote itself needs care.
+std::string ShellWord(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
 }  // namespace
 
 void InstallComposerStandIn() {
@@ -64,7 +71,7 @@ void InstallComposerStandIn() {
   std::filesystem::path script = dir / "MMSC.exe";
   std::ofstream out(script, std::ios::trunc);
   // The phone's multimedia composer is not here; this stand-in only records how it was started.
-  out << "#!/bin/sh\nexec '" << self.string() << "' --device \"$PARLO_DEVICE\" record-launch -- \"$PARLO_PHONE_PATH\" "
+  out << "#!/bin/sh\nexec " << ShellWord(self.string()) << " --device \"$PARLO_DEVICE\" record-launch -- \"$PARLO_PHONE_PATH\" "
       << "\"$PARLO_COMMAND_LINE\" \"$@\"\n";
   out.close();
   std::filesystem::permissions(script, std::filesystem::perms::owner_all, ec);
