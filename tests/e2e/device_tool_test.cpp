@@ -35,7 +35,9 @@ TEST(DeviceTool, BadInputIsOneLineOnStderrAndExitTwo) {
            {{"reg", "frob"}, {"\"frob\"", "get, set, del"}},
            {{"init", "--bogus"}, {"--bogus"}},
            {{"reg", "set", "HKCU\\T", "v", "dword", "010"}, {"010"}},
-           {{"init", std::string(5000, 'a')}, {"4096"}}}) {
+           {{"init", std::string(5000, 'a')}, {"4096"}},
+           // Only init makes a device: a message alone would leave half a phone behind.
+           {{"receive", "--from", "010", "hi"}, {"init"}}}) {
     std::vector<std::string> args = {"--device", root.string()};
     args.insert(args.end(), c.args.begin(), c.args.end());
     e2e::Finished f = e2e::Run("parlo-device", args);
@@ -47,13 +49,28 @@ TEST(DeviceTool, BadInputIsOneLineOnStderrAndExitTwo) {
   EXPECT_FALSE(fs::exists(root));
 }
 
-TEST(DeviceTool, InitOnAFileIsRefused) {
+TEST(DeviceTool, ADeviceThatIsAFileIsRefused) {
   parlo_test::TempDevice device;
   fs::path file = device.dir() / "not-a-folder";
   std::ofstream(file) << "x";
-  e2e::Finished f = e2e::Run("parlo-device", {"--device", file.string(), "init", "--empty"});
-  EXPECT_EQ(f.exitCode, 2);
+  for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
+           {"init", "--empty"}, {"messages"}, {"contacts", "list"}, {"receive", "--from", "010", "hi"}, {"calls"}}) {
+    std::vector<std::string> args = {"--device", file.string()};
+    args.insert(args.end(), command.begin(), command.end());
+    e2e::Finished f = e2e::Run("parlo-device", args);
+    EXPECT_EQ(f.exitCode, 2) << command[0];
+    EXPECT_EQ(f.err, "parlo-device: the device " + file.string() + " is not a folder\n") << command[0];
+  }
   EXPECT_EQ(parlo_test::ReadFileBytes(file), "x");
+}
+
+TEST(DeviceTool, InitThatCannotWriteTheDemoFailsAndSaysWhy) {
+  parlo_test::TempDevice device;
+  fs::create_directories(device.dir() / "contacts.vcf");
+  e2e::Finished f = e2e::Run("parlo-device", {"--device", device.dir().string(), "init", "--demo"});
+  EXPECT_NE(f.exitCode, 0);
+  EXPECT_EQ(std::count(f.err.begin(), f.err.end(), '\n'), 1) << f.err;
+  EXPECT_NE(f.err.find("contacts.vcf"), std::string::npos) << f.err;
 }
 
 TEST(DeviceTool, CallsAndLaunchesAreJsonLinesOldestFirst) {

@@ -62,6 +62,11 @@ int main(int argc, char** argv) {
   // Runs after the options are read and before any command.
   app.parse_complete_callback([&device] {
     if (device.empty()) device = DefaultDevice();
+    // Every command reads or writes inside the device: one that is a file is refused up front,
+    // not taken for an empty phone.
+    std::error_code ec;
+    if (std::filesystem::exists(device, ec) && !std::filesystem::is_directory(device, ec))
+      throw UsageError{"the device " + device + " is not a folder"};
     platform::device::SetRoot(device);
   });
   AddInitCommands(app);

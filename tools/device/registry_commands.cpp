@@ -14,7 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "commands.h"
-#include "numbers.h"
+#include "arguments.h"
 #include "platform/base/text.h"
 #include "platform/device/registry_store.h"
 #include "winreg.h"
@@ -32,12 +32,6 @@ struct KeyArg {
   std::fprintf(stderr, "parlo-device: %s\n", what.c_str());
   std::fflush(stdout);
   std::exit(1);
-}
-
-std::u16string Wide(const std::string& utf8, const char* what) {
-  std::u16string wide = platform::Utf8ToUtf16(utf8);
-  if (platform::Utf16ToUtf8(wide) != utf8) throw UsageError{std::string(what) + " is not valid UTF-8"};
-  return wide;
 }
 
 KeyArg ParseKey(const std::string& text) {

@@ -1,5 +1,6 @@
-// The numbers parlo-device reads from its command line. Only what a reader takes at face value
-// is accepted: no octal, no hex (except where said), no signs, blanks or leading zeros.
+// The words parlo-device reads from its command line. Only what a reader takes at face value is
+// accepted: numbers without octal, hex (except where said), signs, blanks or leading zeros, and
+// text that is valid UTF-8.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -14,5 +15,8 @@ uint32_t ParseDword(const std::string& text);
 
 // True when `text` has exactly the shape "YYYY-MM-DD HH:MM:SS" (digits where the letters are).
 bool IsTimeShape(const std::string& text);
+
+// `utf8` as UTF-16; text that is not valid UTF-8 is a UsageError naming `what`.
+std::u16string Wide(const std::string& utf8, const char* what);
 
 }  // namespace parlo_device

@@ -1,6 +1,7 @@
-#include "numbers.h"
+#include "arguments.h"
 
 #include "commands.h"
+#include "platform/base/text.h"
 
 namespace parlo_device {
 namespace {
@@ -49,6 +50,12 @@ bool IsTimeShape(const std::string& text) {
   for (size_t i = 0; i < text.size(); ++i)
     if (kShape[i] == 'd' ? (text[i] < '0' || text[i] > '9') : text[i] != kShape[i]) return false;
   return true;
+}
+
+std::u16string Wide(const std::string& utf8, const char* what) {
+  std::u16string wide = platform::Utf8ToUtf16(utf8);
+  if (platform::Utf16ToUtf8(wide) != utf8) throw UsageError{std::string(what) + " is not valid UTF-8"};
+  return wide;
 }
 
 }  // namespace parlo_device
