@@ -20,7 +20,7 @@ std::string StoreProblem(DWORD error) {
       return "the device has no message store yet (run parlo-device init first)";
     case ERROR_BADDB: return "the message store file is not a message database; left as it is";
     case ERROR_INTERNAL_DB_CORRUPTION: return "the message store is damaged; left as it is";
-    case ERROR_ACCESS_DENIED: return "the message store is read-only";
+    case ERROR_ACCESS_DENIED: return "the message store is read-only, or another program holds it too long";
     case ERROR_DISK_FULL: return "the disk is full";
     case ERROR_NOT_ENOUGH_MEMORY: return "out of memory";
   }

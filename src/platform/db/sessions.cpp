@@ -43,7 +43,8 @@ BOOL CeBeginTransaction(HANDLE hSession, CEDBISOLATIONLEVEL isoLevel) {
   if (isoLevel < CEDB_ISOLEVEL_READCOMMITTED || isoLevel > CEDB_ISOLEVEL_SERIALIZABLE)
     return SetLastError(ERROR_INVALID_PARAMETER), FALSE;
   if (session->inTransaction || v->InSessionTransaction()) return SetLastError(ERROR_ALREADY_EXISTS), FALSE;
-  // The write lock is waited for as long as any write waits (the volume's busy timeout).
+  // The write lock is waited for as long as any write waits (the volume's busy timeout); a
+  // volume that cannot be written, or whose lock is never given up, is denied as the system does.
   if (!v->BeginSessionTransaction()) return SetLastError(ERROR_ACCESS_DENIED), FALSE;
   session->inTransaction = true;
   return TRUE;
