@@ -38,9 +38,9 @@ std::string Explain(CLI::App& app, const CLI::ParseError& e) {
     for (const std::string& word : deepest->remaining()) unread.push_back(word);
   }
   std::string where = deepest == &app ? "" : deepest->get_name() + ": ";
-  bool wantsCommand = deepest->get_require_subcommand_min() > 0 && deepest->get_subcommands().empty();
+  bool wantsCommand = deepest->get_require_subcommand_min() > 0;
   if (wantsCommand && !unread.empty())
-    return where + "unknown command \"" + unread.front().substr(0, 40) + "\"; the commands are " + CommandNames(deepest);
+    return where + "\"" + unread.front().substr(0, 40) + "\" is not a command; the commands are " + CommandNames(deepest);
   if (wantsCommand) return where + "a command is needed: " + CommandNames(deepest);
   return where + e.what();
 }
