@@ -57,6 +57,6 @@ BOOL CeEndTransaction(HANDLE hSession, BOOL fCommit) {
   if (!v) return FALSE;
   if (!session->inTransaction) return SetLastError(ERROR_INVALID_PARAMETER), FALSE;
   session->inTransaction = false;
-  if (!v->EndSessionTransaction(fCommit != FALSE)) return SetLastError(ERROR_DISK_FULL), FALSE;
+  if (!v->EndSessionTransaction(fCommit != FALSE)) return SetLastError(v->Failure()), FALSE;
   return TRUE;
 }
