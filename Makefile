@@ -5,7 +5,20 @@ PACKAGES := build-essential cmake ninja-build pkg-config libsdl2-dev libfreetype
 JOBS ?= $(shell nproc)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build asan bench run test test-default test-asan clean
+.PHONY: help deps build asan bench run test test-default test-asan clean
+.DEFAULT_GOAL := help
+
+# The builds that make test does treat warnings as errors; other builds keep what was set last.
+test test-default test-asan: WERROR := -DPARLO_WERROR=ON
+
+help:
+	@echo "make run     build and open Parlo in a window on the demo phone (needs a display)"
+	@echo "make test    build and run every test, also under AddressSanitizer (warnings are errors)"
+	@echo "make build   build the programs into build/bin"
+	@echo "make asan    build with AddressSanitizer and UBSan into build-asan"
+	@echo "make bench   build the benchmarks into build-bench"
+	@echo "make deps    install the Debian packages the build needs (only the missing ones)"
+	@echo "make clean   remove the build folders"
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -17,11 +30,11 @@ deps:
 	fi
 
 build: deps
-	cmake --preset default >/dev/null
+	cmake --preset default $(WERROR) >/dev/null
 	cmake --build build -j $(JOBS)
 
 asan: deps
-	cmake --preset asan >/dev/null
+	cmake --preset asan $(WERROR) >/dev/null
 	cmake --build build-asan -j $(JOBS)
 
 bench: deps

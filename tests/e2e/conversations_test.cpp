@@ -122,7 +122,7 @@ TEST_F(Conversations, RefreshRebuildsTheSameModelFromTheStore) {
 // what the user chose, in the list and in a conversation.
 TEST_F(Conversations, AConfirmedDeleteActsOnWhatWasChosenThoughTheRowsMoved) {
   long long a = Receive("0101", "2024-03-05 10:00:00", "from a");
-  long long b = Receive("0102", "2024-03-05 11:00:00", "from b");
+  Receive("0102", "2024-03-05 11:00:00", "from b");
   e2e::Parlo parlo(dir());
   TapText(parlo, "0102");  // open B, then back: B is the list's remembered row
   parlo.Send("tap 440 60");

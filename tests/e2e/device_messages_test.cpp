@@ -4,7 +4,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <sstream>
+#include <fstream>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "e2e/process.h"
@@ -156,16 +159,20 @@ TEST_F(DeviceMessages, MalformedTimesChangeNothing) {
   std::vector<Args> cases;
   for (const char* at : {"garbage", "", "2024-02-30 12:00:00", "2024-03-05 25:61:00", "2024-02-30 25:61:00",
                          "2023-02-29 00:00:00", "2024-13-01 00:00:00", "2024-03-05", "2024-03-05 14:07:09 and more",
-                         "1600-12-31 23:59:59"}) {
+                         "1600-12-31 23:59:59", "2024-3-5 14:07:09", " 2024-03-05 14:07:09",
+                         "2024-03-05 +4:07:09"}) {
     cases.push_back({"receive", "--from", "010", "--at", at, "text"});
     cases.push_back({"record-sent", "--to", "010", "--at", at, "text"});
   }
   ExpectRefused(cases);
 }
 
-TEST_F(DeviceMessages, OverlongNumbersAndTextsChangeNothing) {
+TEST_F(DeviceMessages, OverlongOrInvalidNumbersAndTextsChangeNothing) {
   Seed();
-  ExpectRefused({{"receive", "--from", std::string(32, '1'), "--at", kAt, "text"},
+  ExpectRefused({{"receive", "--from", "010", "--at", kAt, "caf\xC3"},
+                 {"record-sent", "--to", "010\xFF", "--at", kAt, "text"},
+                 {"receive", "--from", "010", "--at", kAt, "\xED\xA0\x80"},  // a lone surrogate
+{"receive", "--from", std::string(32, '1'), "--at", kAt, "text"},
                  {"record-sent", "--to", Repeat("일", 32), "--at", kAt, "text"},
                  {"receive", "--from", "010", "--at", kAt, std::string(260, 'a')},
                  {"record-sent", "--to", "010", "--at", kAt, Repeat("가", 260)},
@@ -176,7 +183,15 @@ TEST_F(DeviceMessages, OverlongNumbersAndTextsChangeNothing) {
 TEST_F(DeviceMessages, DeleteRefusesWhatIsNotAMessage) {
   Seed();
   for (const nlohmann::json& m : Json({"messages"})) ASSERT_NE(m["oid"], 1);
-  ExpectRefused({{"delete", "--oid", "0"},
+  // Written another way, a stored message's oid names nothing: no octal, no hex, no sign.
+  int stored = Json({"messages", "--db", "recv"}).at(0)["oid"].get<int>();
+  ASSERT_LT(stored, 8);
+  std::string digit = std::to_string(stored);
+  ExpectRefused({{"delete", "--oid", "0" + digit},
+                 {"delete", "--oid", "0x" + digit},
+                 {"delete", "--oid", "+" + digit},
+                 {"delete", "--oid", " " + digit},
+                 {"delete", "--oid", "0"},
                  {"delete", "--oid", "-1"},
                  {"delete", "--oid", "abc"},
                  {"delete", "--oid", "12x"},
@@ -196,6 +211,50 @@ TEST_F(DeviceMessages, MissingArgumentsAndUnknownDatabasesChangeNothing) {
                  {"delete", "--oid"},
                  {"messages", "--db", "inbox"},
                  {"messages", "--db"}});
+}
+
+// Writers in several processes at once, all in the same second: every identifier is still its own.
+TEST_F(DeviceMessages, ConcurrentWritersNeverShareAnIdentifier) {
+  constexpr int kWriters = 4, kEach = 15;
+  std::vector<std::thread> writers;
+  std::vector<int> failures(kWriters, 0);
+  for (int w = 0; w < kWriters; ++w)
+    writers.emplace_back([&, w] {
+      for (int i = 0; i < kEach; ++i) {
+        Args args = {"--device", device_.dir().string(), w % 2 ? "record-sent" : "receive", w % 2 ? "--to" : "--from",
+                     "010", "--at", kAt, "m" + std::to_string(i)};
+        failures[w] += e2e::Run("parlo-device", args).exitCode != 0;
+      }
+    });
+  for (std::thread& t : writers) t.join();
+  EXPECT_EQ(failures, std::vector<int>(kWriters, 0));
+  for (const char* db : {"recv", "send"}) {
+    std::set<std::string> ids;
+    std::vector<nlohmann::json> all = Json({"messages", "--db", db});
+    for (const nlohmann::json& m : all) ids.insert(m["props"]["0x0006001F"].get<std::string>());
+    EXPECT_EQ(all.size(), size_t{kWriters / 2 * kEach}) << db;
+    EXPECT_EQ(ids.size(), all.size()) << db << ": identifiers shared";
+  }
+  EXPECT_EQ(Unread(), kWriters / 2 * kEach);
+}
+
+// A store damaged inside is reported as damaged, whatever reads it, and left exactly as it was.
+TEST_F(DeviceMessages, ADamagedStoreIsReportedAndLeftAsItIs) {
+  for (int i = 0; i < 40; ++i) Json({"receive", "--from", "010", "--at", kAt, Repeat("가", 200)});
+  fs::path volume = device_.dir() / "MITs Store" / "MMS" / "mms.edb";
+  std::string bytes = parlo_test::ReadFileBytes(volume);
+  ASSERT_GT(bytes.size(), 8u * 4096);
+  ASSERT_FALSE(fs::exists(volume.string() + "-wal"));
+  // The second half of the file, where the messages are, is overwritten; the volume still mounts.
+  std::fill(bytes.begin() + static_cast<long>(bytes.size() / 8192 * 4096), bytes.end(), '\xA5');
+  std::ofstream(volume, std::ios::binary | std::ios::trunc) << bytes;
+  for (const Args& args : std::vector<Args>{{"messages"}, {"receive", "--from", "010", "x"}}) {
+    e2e::Finished f = Device(args);
+    EXPECT_NE(f.exitCode, 0) << args[0];
+    EXPECT_EQ(f.out, "") << args[0];
+    EXPECT_EQ(f.err, "parlo-device: the message store is damaged; left as it is\n") << args[0];
+    EXPECT_TRUE(parlo_test::ReadFileBytes(volume) == bytes) << args[0] << ": the file changed";
+  }
 }
 
 }  // namespace

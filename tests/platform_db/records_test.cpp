@@ -207,3 +207,37 @@ TEST_F(DbTest, AStaleOrForeignHandleIsRefused) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
   EXPECT_EQ(CeSeekDatabaseEx(reinterpret_cast<HANDLE>(0x12345), CEDB_SEEK_BEGINNING, 0, 0, nullptr), 0u);
 }
+
+// What a session's transaction reads stays true until it ends; what it writes lands all at once or not at all.
+TEST_F(DbTest, ASessionTransactionCommitsOrGivesUpItsChangesTogether) {
+  HANDLE session = CeCreateSession(&guid_);
+  ASSERT_NE(session, INVALID_HANDLE_VALUE);
+  CEOID oid = 0;
+  HANDLE db = CeOpenDatabaseInSession(session, &guid_, &oid, u"\\RECV_MSG", nullptr, CEDB_AUTOINCREMENT, nullptr);
+  ASSERT_NE(db, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(CeBeginTransaction(session, 9));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+
+  ASSERT_TRUE(CeBeginTransaction(session, CEDB_ISOLEVEL_SERIALIZABLE));
+  EXPECT_FALSE(CeBeginTransaction(session, CEDB_ISOLEVEL_DEFAULT));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  Add(db, u"1");
+  Add(db, u"2");
+  EXPECT_TRUE(CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 1, 0, nullptr));  // its own writes are seen inside
+  ASSERT_TRUE(CeEndTransaction(session, FALSE));
+  EXPECT_FALSE(CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 0, 0, nullptr));
+
+  ASSERT_TRUE(CeBeginTransaction(session, CEDB_ISOLEVEL_SERIALIZABLE));
+  Add(db, u"3");
+  ASSERT_TRUE(CeEndTransaction(session, TRUE));
+  EXPECT_EQ(IdOf(ReadCurrent(db)), u"3");
+  EXPECT_FALSE(CeEndTransaction(session, TRUE));  // none open
+
+  // Closing a session in the middle of a transaction gives its changes up.
+  ASSERT_TRUE(CeBeginTransaction(session, CEDB_ISOLEVEL_SERIALIZABLE));
+  Add(db, u"4");
+  EXPECT_TRUE(platform::db::CloseDatabaseHandle(session));
+  ASSERT_TRUE(CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 0, 0, nullptr));
+  EXPECT_EQ(IdOf(ReadCurrent(db)), u"3");
+  EXPECT_EQ(CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 1, 0, nullptr), 0u);
+}

@@ -1,7 +1,10 @@
 // Mounting volumes, their locale, and opening databases by name.
+#include <sqlite3.h>
+
 #include <fstream>
 
 #include "db_fixture.h"
+#include "platform/db/volume.h"
 
 using namespace dbtest;
 
@@ -98,4 +101,41 @@ TEST_F(DbTest, InformationCountsTheRecords) {
   EXPECT_EQ(std::u16string(info.szDbaseName), u"\\RECV_MSG");
   EXPECT_EQ(info.wNumSortOrder, 1);
   EXPECT_FALSE(CeGetDBInformationByHandle(INVALID_HANDLE_VALUE, &info));
+}
+
+// Damage inside a volume that still mounts is reported as such, not as a missing database.
+TEST_F(DbTest, ADamagedVolumeReportsCorruptionAndIsLeftUntouched) {
+  Add(Open(), u"1");
+  platform::db::UnmountAll();
+  int page = 0, pageSize = 0;
+  {
+    sqlite3* sql = nullptr;
+    ASSERT_EQ(sqlite3_open(VolumeFile().c_str(), &sql), SQLITE_OK);
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(sql, "SELECT rootpage, (SELECT page_size FROM pragma_page_size) FROM sqlite_schema "
+                            "WHERE name = 'databases'", -1, &s, nullptr);
+    ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+    page = sqlite3_column_int(s, 0);
+    pageSize = sqlite3_column_int(s, 1);
+    sqlite3_finalize(s);
+    sqlite3_close(sql);
+  }
+  std::string bytes = parlo_test::ReadFileBytes(VolumeFile());
+  ASSERT_GE(bytes.size(), static_cast<size_t>(page) * pageSize);
+  std::fill_n(bytes.begin() + (page - 1) * pageSize, pageSize, '\x5A');
+  std::ofstream(VolumeFile(), std::ios::binary | std::ios::trunc) << bytes;
+
+  ASSERT_TRUE(CeMountDBVolEx(&guid_, kVolumePath, nullptr, OPEN_EXISTING));
+  EXPECT_EQ(Open(), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INTERNAL_DB_CORRUPTION));
+  platform::db::UnmountAll();
+  EXPECT_TRUE(parlo_test::ReadFileBytes(VolumeFile()) == bytes);
+}
+
+TEST_F(DbTest, WritingAReadOnlyVolumeReportsAccessDenied) {
+  HANDLE db = Open();
+  // As a read-only file is to its owner; root may write any file, so the connection is told.
+  sqlite3_exec(platform::db::FindVolume(&guid_)->sql(), "PRAGMA query_only=1", nullptr, nullptr, nullptr);
+  EXPECT_EQ(Add(db, u"1"), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }

@@ -8,9 +8,9 @@
 namespace devtest {
 
 struct Received {
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
   ULONG_PTR copyDwData = 0;   // WM_COPYDATA: the record's fields and a copy of its bytes
   std::string copyBytes;
   const void* copyPointer = nullptr;

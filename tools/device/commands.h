@@ -13,7 +13,7 @@ struct UsageError {
 // Set after options are parsed and the device root is prepared; commands run inside callbacks.
 void AddInitCommands(CLI::App& app);      // init [--demo|--empty]
 void AddRegistryCommands(CLI::App& app);  // reg get|set|del
-void AddMessageCommands(CLI::App& app);   // receive, record-sent, delete, messages, notifications, outbox, sms
+void AddMessageCommands(CLI::App& app);   // receive, record-sent, delete, messages, notifications
 void AddContactCommands(CLI::App& app);   // contacts import|list
 void AddNetworkCommands(CLI::App& app);   // calls, launches
 

@@ -137,7 +137,7 @@ void WriteDemoContacts() {
          "END:VCARD\r\n";
   vcf += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:강하늘\r\nTEL;TYPE=HOME:031-123-4567\r\nCATEGORIES:Friends\r\nEND:VCARD\r\n";
   std::string error;
-  if (!ContactStore::Instance().Replace(vcf, &error)) std::fprintf(stderr, "parlo-device: %s\n", error.c_str());
+  if (!ContactStore::Instance().Replace(vcf, &error)) throw UsageError{error};
 }
 
 }  // namespace parlo_device

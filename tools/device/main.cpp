@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/base/device_root.h"
 #include "commands.h"
@@ -15,6 +16,33 @@ std::string DefaultDevice() {
   if (const char* env = std::getenv("PARLO_DEVICE"); env && *env) return env;
   const char* home = std::getenv("HOME");
   return std::string(home && *home ? home : ".") + "/.local/share/parlo/device";
+}
+
+// The commands `app` offers to users, by name.
+std::string CommandNames(CLI::App* app) {
+  std::string names;
+  for (CLI::App* sub : app->get_subcommands([](CLI::App* s) { return !s->get_group().empty(); }))
+    names += (names.empty() ? "" : ", ") + sub->get_name();
+  return names;
+}
+
+// CLI11 reports a word it did not understand where a command belongs as "a subcommand is
+// required"; say which word it was and what would have been understood there.
+std::string Explain(CLI::App& app, const CLI::ParseError& e) {
+  CLI::App* deepest = &app;
+  std::vector<std::string> unread = app.remaining();
+  for (;;) {
+    std::vector<CLI::App*> parsed = deepest->get_subcommands();
+    if (parsed.empty()) break;
+    deepest = parsed.front();
+    for (const std::string& word : deepest->remaining()) unread.push_back(word);
+  }
+  std::string where = deepest == &app ? "" : deepest->get_name() + ": ";
+  bool wantsCommand = deepest->get_require_subcommand_min() > 0;
+  if (wantsCommand && !unread.empty())
+    return where + "\"" + unread.front().substr(0, 40) + "\" is not a command; the commands are " + CommandNames(deepest);
+  if (wantsCommand) return where + "a command is needed: " + CommandNames(deepest);
+  return where + e.what();
 }
 
 }  // namespace
@@ -35,6 +63,11 @@ int main(int argc, char** argv) {
   // Runs after the options are read and before any command.
   app.parse_complete_callback([&device] {
     if (device.empty()) device = DefaultDevice();
+    // Every command reads or writes inside the device: one that is a file is refused up front,
+    // not taken for an empty phone.
+    std::error_code ec;
+    if (std::filesystem::exists(device, ec) && !std::filesystem::is_directory(device, ec))
+      throw UsageError{"the device " + device + " is not a folder"};
     platform::device::SetRoot(device);
   });
   AddInitCommands(app);
@@ -50,7 +83,7 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    std::fprintf(stderr, "parlo-device: %s\n", e.what());
+    std::fprintf(stderr, "parlo-device: %s\n", Explain(app, e).c_str());
     return 2;
   } catch (const UsageError& e) {
     std::fprintf(stderr, "parlo-device: %s\n", e.message.c_str());

@@ -1,5 +1,5 @@
 // The phone's messaging software: receiving, recording sent messages, deleting, listing, and
-// the demo store of a fresh device. The volume is created here when missing, as the phone does.
+// the demo store of a fresh device. Only init creates the store.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -11,6 +11,8 @@
 
 #include "aygshell.h"
 #include "commands.h"
+#include "arguments.h"
+#include "store.h"
 #include "platform/base/clock.h"
 #include "platform/base/device_root.h"
 #include "platform/base/text.h"
@@ -23,8 +25,6 @@ namespace parlo_device {
 namespace {
 
 constexpr const char16_t* kVolume = u"\\MITs Store\\MMS\\mms.edb";
-constexpr const char16_t* kRecv = u"\\RECV_MSG";
-constexpr const char16_t* kSend = u"\\SEND_MSG";
 constexpr const char16_t* kUnreadKey = u"System\\State\\Messages\\SMS\\Unread";
 constexpr CLSID kUnreadClsid = {0x592A0D12, 0xF0AC, 0x411B, {0xA1, 0x75, 0x8B, 0x34, 0x82, 0x38, 0xF1, 0xFD}};
 constexpr DWORD kUnreadId = 9114;
@@ -33,71 +33,6 @@ constexpr CEPROPID kTime = 0x00010040, kNumber = 0x0002001F, kText = 0x0003001F,
                    kMessageId = 0x0006001F, kKind = 0x000A0002, kAux = 0x000E0002, kMmsFlag = 0x000F0002;
 // The limits of the program's record buffers, less their terminators.
 constexpr size_t kMaxText = 259, kMaxNumber = 31;
-
-// One mounted volume with its message databases open, closed again when done.
-class Store {
- public:
-  explicit Store(bool create) {
-    DWORD disposition = create ? OPEN_ALWAYS : OPEN_EXISTING;
-    if (!CeMountDBVolEx(&guid_, kVolume, nullptr, disposition)) {
-      DWORD e = GetLastError();
-      if (e == ERROR_FILE_NOT_FOUND) throw UsageError{"the device has no message store yet (run init)"};
-      throw UsageError{e == ERROR_BADDB ? "the message store file is not a message database; left as it is"
-                                        : "cannot open the message store (error " + std::to_string(e) + ")"};
-    }
-    mounted_ = true;
-    for (const char16_t* name : {kRecv, kSend}) {
-      if (create) Create(name);
-      handles_.push_back(Open(name));
-    }
-  }
-  ~Store() {
-    for (HANDLE h : handles_) platform::db::CloseDatabaseHandle(h);
-    if (mounted_) CeUnmountDBVol(&guid_);
-  }
-  HANDLE recv() const { return handles_[0]; }
-  HANDLE send() const { return handles_[1]; }
-
- private:
-  void Create(const char16_t* name) {
-    CEDBASEINFOEX info;
-    std::memset(&info, 0, sizeof(info));
-    info.wVersion = CEDBASEINFOEX_VERSION;
-    info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDSORTSPEC;
-    StringCchCopyW(info.szDbaseName, CEDB_MAXDBASENAMELEN, name);
-    info.wNumSortOrder = 1;
-    info.rgSortSpecs[0].wVersion = SORTORDERSPECEX_VERSION;
-    info.rgSortSpecs[0].wNumProps = 1;
-    info.rgSortSpecs[0].rgPropID[0] = kMessageId;
-    info.rgSortSpecs[0].rgdwFlags[0] = CEDB_SORT_DESCENDING;
-    if (!CeCreateDatabaseEx2(&guid_, &info) && GetLastError() != ERROR_ALREADY_EXISTS)
-      throw UsageError{"cannot create " + platform::Utf16ToUtf8(name)};
-  }
-  HANDLE Open(const char16_t* name) {
-    CEOID oid = 0;
-    HANDLE h = CeOpenDatabaseInSession(nullptr, &guid_, &oid, name, nullptr, CEDB_AUTOINCREMENT, nullptr);
-    if (h == INVALID_HANDLE_VALUE) throw UsageError{"the message store has no " + platform::Utf16ToUtf8(name)};
-    return h;
-  }
-  CEGUID guid_{};
-  bool mounted_ = false;
-  std::vector<HANDLE> handles_;
-};
-
-// Walks every record of a database in its order, handing each one's values to `f`.
-template <typename F>
-void ForEachRecord(HANDLE db, F&& f) {
-  if (!CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 0, 0, nullptr)) return;
-  LPBYTE buf = nullptr;
-  DWORD size = 0;
-  for (;;) {
-    WORD count = 0;
-    CEOID oid = CeReadRecordPropsEx(db, CEDB_ALLOWREALLOC, &count, nullptr, &buf, &size, nullptr);
-    if (!oid) break;
-    f(oid, reinterpret_cast<const CEPROPVAL*>(buf), count);
-  }
-  LocalFree(buf);
-}
 
 std::string TimeText(const FILETIME& ft) {
   SYSTEMTIME st;
@@ -184,15 +119,15 @@ struct NewMessage {
 // `at` is null when no time was given (now); an empty one is a bad time like any other.
 NewMessage Prepare(const std::string& number, const std::string& text, const char* at, bool mms) {
   NewMessage m;
-  m.number = platform::Utf8ToUtf16(number);
-  m.text = platform::Utf8ToUtf16(text);
+  m.number = Wide(number, "the number");
+  m.text = Wide(text, "the text");
   m.mms = mms;
   if (m.number.size() > kMaxNumber) throw UsageError{"the number is longer than 31 characters"};
   if (m.text.size() > kMaxText) throw UsageError{"the text is longer than 259 characters"};
   if (m.number.find(u'\0') != std::u16string::npos || m.text.find(u'\0') != std::u16string::npos)
     throw UsageError{"the number or text holds a NUL character"};
   if (at) {
-    if (!platform::clock::ParseLocalTime(at, &m.time))
+    if (!IsTimeShape(at) || !platform::clock::ParseLocalTime(at, &m.time))
       throw UsageError{"--at wants a local time as \"YYYY-MM-DD HH:MM:SS\", not \"" + std::string(at) + "\""};
   } else {
     GetLocalTime(&m.time);
@@ -250,7 +185,7 @@ CEOID Write(HANDLE db, const NewMessage& m, short read, short kind, short aux, s
   v[7].propid = kMmsFlag;
   v[7].val.iVal = mmsFlag;
   CEOID oid = CeWriteRecordProps(db, 0, 8, v);
-  if (!oid) throw UsageError{"cannot write the message (error " + std::to_string(GetLastError()) + ")"};
+  if (!oid) throw UsageError{"cannot write the message: " + StoreProblem(GetLastError())};
   return oid;
 }
 
@@ -265,13 +200,15 @@ void PrintOid(CEOID oid, const char* db) {
   std::puts(out.dump().c_str());
 }
 
-void PrintMessages(HANDLE db, const char* name) {
+std::string MessageLines(HANDLE db, const char* name) {
+  std::string lines;
   ForEachRecord(db, [&](CEOID oid, const CEPROPVAL* v, WORD n) {
     nlohmann::json props = nlohmann::json::object();
     for (WORD i = 0; i < n; ++i) props[PropKey(v[i].propid)] = ValueJson(v[i]);
     nlohmann::json line = {{"oid", oid}, {"db", name}, {"props", props}};
-    std::puts(line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+    lines += line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
   });
+  return lines;
 }
 
 }  // namespace
@@ -280,7 +217,7 @@ void AddMessageCommands(CLI::App& app) {
   struct Args {
     std::string number, text, at, db;
     bool mms = false;
-    uint32_t oid = 0;
+    std::string oid;
   };
   auto args = std::make_shared<Args>();
 
@@ -291,9 +228,12 @@ void AddMessageCommands(CLI::App& app) {
   receive->add_option("text", args->text, "the message text")->required();
   receive->callback([args, receive] {
     NewMessage m = Prepare(args->number, args->text, receive->count("--at") ? args->at.c_str() : nullptr, args->mms);
-    Store store(true);
+    Store store(false);
+    // The identifier is chosen and written, and the count published, as one change.
+    store.Begin();
     CEOID oid = Receive(store, m);
     PublishUnread(store.recv(), true);
+    store.Commit();
     PrintOid(oid, "recv");
   });
 
@@ -304,21 +244,31 @@ void AddMessageCommands(CLI::App& app) {
   sent->add_option("text", args->text, "the message text")->required();
   sent->callback([args, sent] {
     NewMessage m = Prepare(args->number, args->text, sent->count("--at") ? args->at.c_str() : nullptr, args->mms);
-    Store store(true);
-    PrintOid(RecordSent(store, m), "send");
+    Store store(false);
+    store.Begin();
+    CEOID oid = RecordSent(store, m);
+    store.Commit();
+    PrintOid(oid, "send");
   });
 
   CLI::App* del = app.add_subcommand("delete", "the phone's messaging software deletes a message");
   del->add_option("--oid", args->oid, "the message's object identifier")->required();
   del->callback([args] {
+    CEOID oid = ParseOid(args->oid);
     Store store(false);
+    store.Begin();
     for (HANDLE db : {store.recv(), store.send()}) {
-      if (!CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, args->oid, 0, nullptr)) continue;
-      if (!CeDeleteRecord(db, args->oid)) throw UsageError{"cannot delete message " + std::to_string(args->oid)};
+      if (!CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, oid, 0, nullptr)) {
+        if (GetLastError() == ERROR_NO_MORE_ITEMS) continue;
+        throw UsageError{StoreProblem(GetLastError())};
+      }
+      if (!CeDeleteRecord(db, oid))
+        throw UsageError{"cannot delete message " + std::to_string(oid) + ": " + StoreProblem(GetLastError())};
       if (db == store.recv()) PublishUnread(store.recv(), false);
+      store.Commit();
       return;
     }
-    throw UsageError{"there is no message with oid " + std::to_string(args->oid)};
+    throw UsageError{"there is no message with oid " + std::to_string(oid)};
   });
 
   CLI::App* list = app.add_subcommand("messages", "every stored message, one JSON object a line, in sort order");
@@ -328,8 +278,11 @@ void AddMessageCommands(CLI::App& app) {
     auto host = platform::device::HostPath(kVolume);
     if (!host || !std::filesystem::exists(*host, ec)) return;  // no store yet: no messages
     Store store(false);
-    if (args->db.empty() || args->db == "recv") PrintMessages(store.recv(), "recv");
-    if (args->db.empty() || args->db == "send") PrintMessages(store.send(), "send");
+    // Printed only once the whole store was read: a damaged one prints nothing but why.
+    std::string lines;
+    if (args->db.empty() || args->db == "recv") lines += MessageLines(store.recv(), "recv");
+    if (args->db.empty() || args->db == "send") lines += MessageLines(store.send(), "send");
+    std::fputs(lines.c_str(), stdout);
   });
 
   app.add_subcommand("notifications", "the shell notifications present now, oldest first")->callback([] {
@@ -372,6 +325,7 @@ void WriteDemoMessages() {
       {false, "010-9876-5432", "2024-03-04 18:30:00", "I'll call you back later.", true, false},
   };
   Store store(true);
+  store.Begin();
   bool empty = !CeSeekDatabaseEx(store.recv(), CEDB_SEEK_BEGINNING, 0, 0, nullptr) &&
                !CeSeekDatabaseEx(store.send(), CEDB_SEEK_BEGINNING, 0, 0, nullptr);
   if (!empty) return;  // a store with messages is the user's: leave it
@@ -383,6 +337,7 @@ void WriteDemoMessages() {
       RecordSent(store, m);
   }
   PublishUnread(store.recv(), true);
+  store.Commit();
 }
 
 }  // namespace parlo_device

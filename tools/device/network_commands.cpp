@@ -53,21 +53,30 @@ void RecordLaunch(const std::string& path, const std::string& commandLine, const
   if (!out) throw UsageError{"cannot write launches.jsonl"};
 }
 
+// One word for sh, whatever it holds: inside single quotes only a quote itself needs care.
+std::string ShellWord(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
 }  // namespace
 
 void InstallComposerStandIn() {
   std::error_code ec;
   std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return;
+  if (ec) throw UsageError{"cannot find parlo-device itself for the composer stand-in: " + ec.message()};
   std::filesystem::path dir = platform::device::Root() / "windows";
   std::filesystem::create_directories(dir, ec);
   std::filesystem::path script = dir / "MMSC.exe";
   std::ofstream out(script, std::ios::trunc);
+  if (!out) throw UsageError{"cannot write " + script.string()};
   // The phone's multimedia composer is not here; this stand-in only records how it was started.
-  out << "#!/bin/sh\nexec '" << self.string() << "' --device \"$PARLO_DEVICE\" record-launch -- \"$PARLO_PHONE_PATH\" "
+  out << "#!/bin/sh\nexec " << ShellWord(self.string()) << " --device \"$PARLO_DEVICE\" record-launch -- \"$PARLO_PHONE_PATH\" "
       << "\"$PARLO_COMMAND_LINE\" \"$@\"\n";
   out.close();
   std::filesystem::permissions(script, std::filesystem::perms::owner_all, ec);
+  if (!out || ec) throw UsageError{"cannot write " + script.string()};
 }
 
 void AddNetworkCommands(CLI::App& app) {

@@ -3,7 +3,7 @@
 //   reg set ROOT\KEY NAME dword|sz|multi_sz VALUE...
 //   reg del ROOT\KEY [NAME]
 // ROOT is HKCU or HKLM (HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE also read). A dword VALUE is
-// decimal or 0x-hex; a multi_sz takes each following argument as one string (none: empty list).
+// decimal (no leading zeros) or 0x-hex; a multi_sz takes each following argument as one string (none: empty list).
 // A missing key or value exits 1; bad input exits 2 with nothing changed.
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "commands.h"
+#include "arguments.h"
 #include "platform/base/text.h"
 #include "platform/device/registry/registry_store.h"
 #include "winreg.h"
@@ -31,12 +32,6 @@ struct KeyArg {
   std::fprintf(stderr, "parlo-device: %s\n", what.c_str());
   std::fflush(stdout);
   std::exit(1);
-}
-
-std::u16string Wide(const std::string& utf8, const char* what) {
-  std::u16string wide = platform::Utf8ToUtf16(utf8);
-  if (platform::Utf16ToUtf8(wide) != utf8) throw UsageError{std::string(what) + " is not valid UTF-8"};
-  return wide;
 }
 
 KeyArg ParseKey(const std::string& text) {
@@ -132,17 +127,6 @@ void Get(const std::string& keyText, const std::string& nameText) {
   if (st != ERROR_SUCCESS) throw UsageError{"reg get: " + Describe(st)};
   data.resize(size);
   std::puts(Render(type, data).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
-}
-
-DWORD ParseDword(const std::string& text) {
-  if (text.empty() || text.size() > 12) throw UsageError{"reg set: \"" + text + "\" is not a dword"};
-  const bool isHex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-  const std::string digits = isHex ? text.substr(2) : text;
-  if (digits.find_first_not_of(isHex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos)
-    throw UsageError{"reg set: \"" + text + "\" is not a dword (decimal or 0x-hex, 0 to 4294967295)"};
-  unsigned long long v = std::strtoull(digits.c_str(), nullptr, isHex ? 16 : 10);
-  if (v > 0xFFFFFFFFull) throw UsageError{"reg set: " + text + " does not fit in a dword"};
-  return static_cast<DWORD>(v);
 }
 
 void Set(const std::string& keyText, const std::string& nameText, const std::string& typeText,

@@ -180,3 +180,14 @@ CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL
 BOOL CeDeleteRecord(HANDLE hDatabase, CEOID oidRecord);
 BOOL CeGetDBInformationByHandle(HANDLE hDbase, PCEDBASEINFOEX pInfo);
 BOOL CeFreeNotification(PCENOTIFYREQUEST pRequest, PCENOTIFICATION pNotify);
+
+// Sessions and transactions: every change made through the databases opened in a session
+// between CeBeginTransaction and CeEndTransaction is committed or rolled back as one.
+typedef int CEDBISOLATIONLEVEL;
+#define CEDB_ISOLEVEL_DEFAULT 1
+#define CEDB_ISOLEVEL_READCOMMITTED 1
+#define CEDB_ISOLEVEL_REPEATABLEREAD 2
+#define CEDB_ISOLEVEL_SERIALIZABLE 3
+HANDLE CeCreateSession(PCEGUID pGuid);
+BOOL CeBeginTransaction(HANDLE hSession, CEDBISOLATIONLEVEL isoLevel);
+BOOL CeEndTransaction(HANDLE hSession, BOOL fCommit);

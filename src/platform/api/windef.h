@@ -140,6 +140,7 @@ typedef const IID& REFIID;
 #define ERROR_NOT_FOUND 1168L
 #define ERROR_DEVICE_NOT_AVAILABLE 4319L
 #define ERROR_BADDB 1009L
+#define ERROR_INTERNAL_DB_CORRUPTION 1358L
 
 #define S_OK static_cast<HRESULT>(0)
 #define S_FALSE static_cast<HRESULT>(1)

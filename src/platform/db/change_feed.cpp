@@ -69,7 +69,8 @@ void PollChanges() {
   ForEachOpenDatabase([](OpenDatabase& db) {
     if (!db.hasRequest) return;
     Volume* v = FindVolume(&db.volume);
-    if (!v) return;
+    // Changes of a transaction still open are nobody's news yet.
+    if (!v || v->InSessionTransaction()) return;
     uint64_t stamp = v->ChangeStamp();
     if (stamp == db.notifyStamp) return;  // nothing committed anywhere since the last look
     Statement s = v->Prepare("SELECT seq, oid, type FROM changes WHERE seq > ? AND db = ? ORDER BY seq");

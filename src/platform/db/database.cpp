@@ -158,7 +158,15 @@ HANDLE AddDatabase(std::shared_ptr<OpenDatabase> db) {
   return h ? ToHandle<HANDLE>(h) : INVALID_HANDLE_VALUE;
 }
 
-std::shared_ptr<OpenDatabase> FindDatabase(HANDLE h) { return Table().Get(FromHandle(h)); }
+std::shared_ptr<OpenDatabase> FindDatabase(HANDLE h) {
+  auto found = Table().Get(FromHandle(h));
+  return found && !found->isSession ? found : nullptr;
+}
+
+std::shared_ptr<OpenDatabase> FindSession(HANDLE h) {
+  auto found = Table().Get(FromHandle(h));
+  return found && found->isSession ? found : nullptr;
+}
 
 void ForEachOpenDatabase(const std::function<void(OpenDatabase&)>& f) {
   Table().ForEach([&](uint32_t, const std::shared_ptr<OpenDatabase>& d) { f(*d); });
@@ -170,11 +178,15 @@ void CloseAllDatabases() {
   for (uint32_t h : handles) Table().Remove(h);
 }
 
-bool IsDatabaseHandle(HANDLE handle) { return FindDatabase(handle) != nullptr; }
+bool IsDatabaseHandle(HANDLE handle) { return Table().Get(FromHandle(handle)) != nullptr; }
 
 bool CloseDatabaseHandle(HANDLE handle) {
   std::lock_guard<std::recursive_mutex> lock(RoomLock());
-  return Table().Remove(FromHandle(handle)) != nullptr;
+  auto removed = Table().Remove(FromHandle(handle));
+  // A session closed in the middle of a transaction gives its changes up.
+  if (removed && removed->inTransaction)
+    if (Volume* v = FindVolume(&removed->volume)) v->EndSessionTransaction(false);
+  return removed != nullptr;
 }
 
 }  // namespace platform::db

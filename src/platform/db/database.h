@@ -25,9 +25,13 @@ struct SortEntry {
   CEOID oid = 0;
 };
 
+// An open database, or a session (CeCreateSession): every handle tag is taken, so sessions
+// share this table; a session names a volume and no database.
 class OpenDatabase {
  public:
   CEGUID volume{};
+  bool isSession = false;
+  bool inTransaction = false;  // a session between CeBeginTransaction and CeEndTransaction
   CEOID db = 0;
   DWORD openFlags = 0;
   CEPROPID sortProp = 0;  // 0: no sort property, records in creation order
@@ -63,7 +67,8 @@ class OpenDatabase {
 
 // The handle table of open databases.
 HANDLE AddDatabase(std::shared_ptr<OpenDatabase> db);
-std::shared_ptr<OpenDatabase> FindDatabase(HANDLE h);
+std::shared_ptr<OpenDatabase> FindDatabase(HANDLE h);  // a database, never a session
+std::shared_ptr<OpenDatabase> FindSession(HANDLE h);
 void ForEachOpenDatabase(const std::function<void(OpenDatabase&)>& f);
 void CloseAllDatabases();
 

@@ -217,7 +217,7 @@ CEOID CeSeekDatabaseEx(HANDLE hDatabase, DWORD dwSeekType, DWORD dwValue, WORD w
       }
       SortKey key;
       if (!db.ReadKey(v, dwValue, &key)) {
-        SetLastError(ERROR_DISK_FULL);
+        SetLastError(v.Failure());
         return 0;
       }
       db.positioned = true;
@@ -227,7 +227,7 @@ CEOID CeSeekDatabaseEx(HANDLE hDatabase, DWORD dwSeekType, DWORD dwValue, WORD w
       db.currentIndex = ~size_t{0};
       if (lpdwIndex) {
         // The index costs a pass over the order, so it is worked out only when asked for.
-        if (!db.EnsureOrder(v)) return SetLastError(ERROR_DISK_FULL), 0;
+        if (!db.EnsureOrder(v)) return SetLastError(v.Failure()), 0;
         size_t i = db.LowerBound(SortEntry{key, dwValue});
         db.currentIndex = i;
         *lpdwIndex = static_cast<DWORD>(i);
@@ -235,14 +235,14 @@ CEOID CeSeekDatabaseEx(HANDLE hDatabase, DWORD dwSeekType, DWORD dwValue, WORD w
       return dwValue;
     }
     case CEDB_SEEK_BEGINNING:
-      if (!db.EnsureOrder(v)) return SetLastError(ERROR_DISK_FULL), 0;
+      if (!db.EnsureOrder(v)) return SetLastError(v.Failure()), 0;
       return placeAt(dwValue);
     case CEDB_SEEK_END:
-      if (!db.EnsureOrder(v)) return SetLastError(ERROR_DISK_FULL), 0;
+      if (!db.EnsureOrder(v)) return SetLastError(v.Failure()), 0;
       return placeAt(static_cast<int64_t>(db.order.size()) - 1 - static_cast<int64_t>(dwValue));
     case CEDB_SEEK_CURRENT: {
       CEOID cur = db.Resolve(v);
-      if (!db.EnsureOrder(v)) return SetLastError(ERROR_DISK_FULL), 0;
+      if (!db.EnsureOrder(v)) return SetLastError(v.Failure()), 0;
       int64_t base;
       if (cur) {
         size_t i = db.LowerBound(SortEntry{db.currentKey, cur});
@@ -285,7 +285,7 @@ CEOID CeReadRecordPropsEx(HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID, CEPROP
     bool gone = false;
     if (FetchRecord(v, db, oid, &fetched, &key, &gone)) break;
     if (!gone) {
-      SetLastError(ERROR_DISK_FULL);
+      SetLastError(v.Failure());
       return 0;
     }
     // The current record was deleted elsewhere: the position moves on to the one after it.
@@ -378,47 +378,47 @@ CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL
   Volume& v = *t.volume;
 
   Transaction tx(v);
-  if (!tx.ok()) return SetLastError(ERROR_DISK_FULL), 0;
+  if (!tx.ok()) return SetLastError(v.Failure()), 0;
   CEOID oid = oidRecord;
   int64_t seq = 0;
   if (oid == 0) {
     Statement add = v.Prepare("INSERT INTO objects(db) VALUES(?)");
-    if (!add) return SetLastError(ERROR_DISK_FULL), 0;
+    if (!add) return SetLastError(v.Failure()), 0;
     add.Bind(1, db.db);
-    if (add.Step() != SQLITE_DONE) return SetLastError(ERROR_DISK_FULL), 0;
+    if (add.Step() != SQLITE_DONE) return SetLastError(v.Failure()), 0;
     int64_t id = sqlite3_last_insert_rowid(v.sql());
     if (id <= 0 || id > 0xFFFFFFFFll) return SetLastError(ERROR_DISK_FULL), 0;  // identifiers are 32-bit
     oid = static_cast<CEOID>(id);
   } else {
     if (!RecordInDatabase(v, db.db, oid)) return SetLastError(ERROR_INVALID_PARAMETER), 0;
     Statement last = v.Prepare("SELECT COALESCE(MAX(seq), 0) FROM props WHERE oid = ?");
-    if (!last) return SetLastError(ERROR_DISK_FULL), 0;
+    if (!last) return SetLastError(v.Failure()), 0;
     last.Bind(1, oid);
-    if (last.Step() != SQLITE_ROW) return SetLastError(ERROR_DISK_FULL), 0;
+    if (last.Step() != SQLITE_ROW) return SetLastError(v.Failure()), 0;
     seq = last.Int(0);
   }
   for (WORD i = 0; i < cPropID; ++i) {
     const CEPROPVAL& pv = rgPropVal[i];
     if (pv.wFlags & CEDB_PROPDELETE) {
       Statement del = v.Prepare("DELETE FROM props WHERE oid = ? AND propid = ?");
-      if (!del) return SetLastError(ERROR_DISK_FULL), 0;
+      if (!del) return SetLastError(v.Failure()), 0;
       del.Bind(1, oid);
       del.Bind(2, pv.propid);
-      if (del.Step() != SQLITE_DONE) return SetLastError(ERROR_DISK_FULL), 0;
+      if (del.Step() != SQLITE_DONE) return SetLastError(v.Failure()), 0;
       continue;
     }
     Statement put = v.Prepare(
         "INSERT INTO props(oid, propid, seq, value) VALUES(?, ?, ?, ?) "
         "ON CONFLICT(oid, propid) DO UPDATE SET value = excluded.value");
-    if (!put) return SetLastError(ERROR_DISK_FULL), 0;
+    if (!put) return SetLastError(v.Failure()), 0;
     put.Bind(1, oid);
     put.Bind(2, pv.propid);
     put.Bind(3, ++seq);
     if (!BindValue(put.get(), 4, pv)) return SetLastError(ERROR_INVALID_PARAMETER), 0;
-    if (put.Step() != SQLITE_DONE) return SetLastError(ERROR_DISK_FULL), 0;
+    if (put.Step() != SQLITE_DONE) return SetLastError(v.Failure()), 0;
   }
-  if (!v.LogChange(db.db, oid, oidRecord == 0 ? DB_CEOID_CREATED : DB_CEOID_CHANGED)) return SetLastError(ERROR_DISK_FULL), 0;
-  if (!tx.Commit()) return SetLastError(ERROR_DISK_FULL), 0;
+  if (!v.LogChange(db.db, oid, oidRecord == 0 ? DB_CEOID_CREATED : DB_CEOID_CHANGED)) return SetLastError(v.Failure()), 0;
+  if (!tx.Commit()) return SetLastError(v.Failure()), 0;
   v.NoteLocalChange();
   return oid;
 }
@@ -432,18 +432,18 @@ BOOL CeDeleteRecord(HANDLE hDatabase, CEOID oidRecord) {
   bool orderWasFresh = db.orderStamp == v.ChangeStamp();
 
   Transaction tx(v);
-  if (!tx.ok()) return SetLastError(ERROR_DISK_FULL), FALSE;
+  if (!tx.ok()) return SetLastError(v.Failure()), FALSE;
   if (!RecordInDatabase(v, db.db, oidRecord)) return SetLastError(ERROR_INVALID_PARAMETER), FALSE;
   Statement props = v.Prepare("DELETE FROM props WHERE oid = ?");
-  if (!props) return SetLastError(ERROR_DISK_FULL), FALSE;
+  if (!props) return SetLastError(v.Failure()), FALSE;
   props.Bind(1, oidRecord);
-  if (props.Step() != SQLITE_DONE) return SetLastError(ERROR_DISK_FULL), FALSE;
+  if (props.Step() != SQLITE_DONE) return SetLastError(v.Failure()), FALSE;
   Statement obj = v.Prepare("DELETE FROM objects WHERE oid = ?");
-  if (!obj) return SetLastError(ERROR_DISK_FULL), FALSE;
+  if (!obj) return SetLastError(v.Failure()), FALSE;
   obj.Bind(1, oidRecord);
-  if (obj.Step() != SQLITE_DONE) return SetLastError(ERROR_DISK_FULL), FALSE;
-  if (!v.LogChange(db.db, oidRecord, DB_CEOID_RECORD_DELETED)) return SetLastError(ERROR_DISK_FULL), FALSE;
-  if (!tx.Commit()) return SetLastError(ERROR_DISK_FULL), FALSE;
+  if (obj.Step() != SQLITE_DONE) return SetLastError(v.Failure()), FALSE;
+  if (!v.LogChange(db.db, oidRecord, DB_CEOID_RECORD_DELETED)) return SetLastError(v.Failure()), FALSE;
+  if (!tx.Commit()) return SetLastError(v.Failure()), FALSE;
   v.NoteLocalChange();
   // Deleting while walking the records (delete-all) must not rebuild the order every step.
   if (orderWasFresh) {

@@ -63,6 +63,28 @@ void EndReadRunsBeforeFork() {
 
 }  // namespace
 
+DWORD ErrorFromSqlite(int rc) {
+  switch (rc & 0xFF) {
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+      return ERROR_INTERNAL_DB_CORRUPTION;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_CANTOPEN:
+      return ERROR_ACCESS_DENIED;  // what the system says of a read-only volume
+    case SQLITE_NOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
+    default:
+      return ERROR_DISK_FULL;
+  }
+}
+
+DWORD Volume::Failure() const {
+  int rc = sqlite3_extended_errcode(sql_);
+  // A failed COMMIT is followed by a ROLLBACK that succeeds: its failure is the one to report.
+  return ErrorFromSqlite(rc != SQLITE_OK ? rc : lastExecFailure_);
+}
+
 std::recursive_mutex& RoomLock() {
   static std::recursive_mutex lock;
   return lock;
@@ -104,10 +126,12 @@ std::unique_ptr<Volume> Volume::Open(const std::string& hostPath, bool create, D
   } else {
     // Only read here: a file that is not one of our volumes must stay exactly as it was.
     Statement s = v->Prepare("SELECT value FROM volume WHERE key='format'");
-    bool ok = s && s.Step() == SQLITE_ROW &&
+    int rc = s ? s.Step() : sqlite3_extended_errcode(v->sql_);
+    bool ok = rc == SQLITE_ROW &&
               std::string(reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0)) ?: "") == kFormat;
     if (!ok) {
-      *error = ERROR_BADDB;
+      // A volume damaged inside is told apart from a file that never was one.
+      *error = (rc & 0xFF) == SQLITE_CORRUPT ? ERROR_INTERNAL_DB_CORRUPTION : ERROR_BADDB;
       return nullptr;
     }
   }
@@ -133,7 +157,11 @@ Statement Volume::Prepare(const char* sql) {
   return Statement(stmt, &active_);
 }
 
-bool Volume::Exec(const char* sql) { return sqlite3_exec(sql_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+bool Volume::Exec(const char* sql) {
+  int rc = sqlite3_exec(sql_, sql, nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) lastExecFailure_ = sqlite3_extended_errcode(sql_);
+  return rc == SQLITE_OK;
+}
 
 uint64_t Volume::ChangeStamp() {
   // The run first: a stamp kept from a run that someone's commit has overtaken is stale.
@@ -184,6 +212,28 @@ void Volume::EndReadRun() {
 void Volume::BeginWrite() {
   EndReadRun();
   writing_ = true;
+}
+
+bool Volume::BeginSessionTransaction() {
+  if (inSessionTransaction_) return false;
+  BeginWrite();
+  if (!Exec("BEGIN IMMEDIATE")) {
+    writing_ = false;
+    return false;
+  }
+  inSessionTransaction_ = true;
+  return true;
+}
+
+bool Volume::EndSessionTransaction(bool commit) {
+  if (!inSessionTransaction_) return false;
+  bool ok = commit && Exec("COMMIT");
+  if (!ok) Exec("ROLLBACK");
+  inSessionTransaction_ = false;
+  writing_ = false;
+  // Orders built inside the transaction saw its changes; committed or not, they are rebuilt.
+  NoteLocalChange();
+  return ok || !commit;
 }
 
 bool Volume::LogChange(CEOID db, CEOID oid, UINT type) {

@@ -62,11 +62,22 @@ class Volume {
   // ends before every write and at every idle poll, so it never pins the WAL for long.
   void EndReadRun();
   void BeginWrite();
-  void EndWrite() { writing_ = false; }
+  void EndWrite() { writing_ = inSessionTransaction_; }
+
+  // A session's transaction (CeBeginTransaction): the volume's write lock is taken at its
+  // start, so whatever the session reads stays true until it commits. One connection per
+  // volume serves the whole process, so one such transaction at a time.
+  bool BeginSessionTransaction();
+  bool EndSessionTransaction(bool commit);
+  bool InSessionTransaction() const { return inSessionTransaction_; }
 
   // Appends one entry to the change log, keeping the log bounded.
   bool LogChange(CEOID db, CEOID oid, UINT type);
   int64_t LastChangeSeq();
+
+  // The system's code for the connection's last failure: a damaged file, a read-only one, a
+  // full disk. A failure that was not SQLite's (an identifier out of range) counts as disk full.
+  DWORD Failure() const;
 
   const std::string& path() const { return path_; }
   sqlite3* sql() const { return sql_; }
@@ -85,6 +96,8 @@ class Volume {
   sqlite3_file* file_ = nullptr;  // the main database file, for the WAL index
   bool inRun_ = false;
   bool writing_ = false;
+  bool inSessionTransaction_ = false;
+  int lastExecFailure_ = SQLITE_OK;
   int active_ = 0;  // statements in use
   unsigned char runHeader_[96] = {};  // the WAL index header when the run began
   bool stampKnown_ = false;
@@ -95,30 +108,44 @@ class Volume {
 };
 
 // BEGIN IMMEDIATE ... COMMIT, rolled back unless committed: every write is one transaction.
+// Inside a session's transaction it is a savepoint, so a failed call still leaves nothing behind.
 class Transaction {
  public:
-  explicit Transaction(Volume& v) : v_(v) {
+  explicit Transaction(Volume& v) : v_(v), nested_(v.InSessionTransaction()) {
     v_.BeginWrite();
-    ok_ = v_.Exec("BEGIN IMMEDIATE");
+    ok_ = v_.Exec(nested_ ? "SAVEPOINT ce_call" : "BEGIN IMMEDIATE");
   }
   ~Transaction() {
-    if (ok_ && !done_) v_.Exec("ROLLBACK");
+    if (ok_ && !done_) Undo();
     v_.EndWrite();
   }
   bool ok() const { return ok_; }
   bool Commit() {
     done_ = true;
     if (!ok_) return false;
-    if (v_.Exec("COMMIT")) return true;
-    v_.Exec("ROLLBACK");
+    if (v_.Exec(nested_ ? "RELEASE ce_call" : "COMMIT")) return true;
+    Undo();
     return false;
   }
 
  private:
+  void Undo() {
+    if (nested_) {
+      v_.Exec("ROLLBACK TO ce_call");
+      v_.Exec("RELEASE ce_call");
+    } else {
+      v_.Exec("ROLLBACK");
+    }
+  }
+
   Volume& v_;
+  bool nested_;
   bool ok_ = false;
   bool done_ = false;
 };
+
+// ERROR_INTERNAL_DB_CORRUPTION: the database is corrupted (the system's database error code).
+DWORD ErrorFromSqlite(int rc);
 
 // Mounted volumes of this process, addressed by CEGUID.
 Volume* FindVolume(const CEGUID* guid);

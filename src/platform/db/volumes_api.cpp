@@ -141,9 +141,9 @@ BOOL CeChangeDatabaseLCID(PCEGUID pGuid, DWORD lcid) {
   if (!v) return SetLastError(ERROR_INVALID_PARAMETER), FALSE;
   Transaction tx(*v);
   Statement s = v->Prepare("UPDATE volume SET value = ? WHERE key = 'lcid'");
-  if (!tx.ok() || !s) return SetLastError(ERROR_DISK_FULL), FALSE;
+  if (!tx.ok() || !s) return SetLastError(v->Failure()), FALSE;
   s.Bind(1, lcid);
-  if (s.Step() != SQLITE_DONE || !tx.Commit()) return SetLastError(ERROR_DISK_FULL), FALSE;
+  if (s.Step() != SQLITE_DONE || !tx.Commit()) return SetLastError(v->Failure()), FALSE;
   v->lcid = lcid;
   v->NoteLocalChange();
   ++g_counts.lcidChanges;
@@ -170,22 +170,22 @@ CEOID CeCreateDatabaseWithProps(PCEGUID pGuid, CEDBASEINFOEX* pInfo, DWORD cProp
   std::string name = Utf16ToUtf8(std::u16string_view(pInfo->szDbaseName, nameLen));
 
   Transaction tx(*v);
-  if (!tx.ok()) return SetLastError(ERROR_DISK_FULL), 0;
+  if (!tx.ok()) return SetLastError(v->Failure()), 0;
   Statement exists = v->Prepare("SELECT 1 FROM databases WHERE name = ?");
-  if (!exists) return SetLastError(ERROR_DISK_FULL), 0;
+  if (!exists) return SetLastError(v->Failure()), 0;
   sqlite3_bind_text(exists.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
   if (exists.Step() == SQLITE_ROW) return SetLastError(ERROR_ALREADY_EXISTS), 0;
   Statement obj = v->Prepare("INSERT INTO objects(db) VALUES(0)");
-  if (!obj || obj.Step() != SQLITE_DONE) return SetLastError(ERROR_DISK_FULL), 0;
+  if (!obj || obj.Step() != SQLITE_DONE) return SetLastError(v->Failure()), 0;
   int64_t oid = sqlite3_last_insert_rowid(v->sql());
   if (oid <= 0 || oid > 0xFFFFFFFFll) return SetLastError(ERROR_DISK_FULL), 0;
   Statement add = v->Prepare("INSERT INTO databases(oid, name, type, sorts) VALUES(?, ?, ?, ?)");
-  if (!add) return SetLastError(ERROR_DISK_FULL), 0;
+  if (!add) return SetLastError(v->Failure()), 0;
   add.Bind(1, oid);
   sqlite3_bind_text(add.get(), 2, name.c_str(), -1, SQLITE_TRANSIENT);
   add.Bind(3, (pInfo->dwFlags & CEDB_VALIDTYPE) ? pInfo->dwDbaseType : 0);
   sqlite3_bind_blob(add.get(), 4, &sorts, sizeof(sorts), SQLITE_TRANSIENT);
-  if (add.Step() != SQLITE_DONE || !tx.Commit()) return SetLastError(ERROR_DISK_FULL), 0;
+  if (add.Step() != SQLITE_DONE || !tx.Commit()) return SetLastError(v->Failure()), 0;
   v->NoteLocalChange();
   return static_cast<CEOID>(oid);
 }
@@ -197,19 +197,19 @@ BOOL CeDeleteDatabaseEx(PCEGUID pGuid, CEOID oid) {
   Volume* v = FindVolume(pGuid);
   if (!v) return SetLastError(ERROR_INVALID_PARAMETER), FALSE;
   Transaction tx(*v);
-  if (!tx.ok()) return SetLastError(ERROR_DISK_FULL), FALSE;
+  if (!tx.ok()) return SetLastError(v->Failure()), FALSE;
   Statement find = v->Prepare("SELECT 1 FROM databases WHERE oid = ?");
-  if (!find) return SetLastError(ERROR_DISK_FULL), FALSE;
+  if (!find) return SetLastError(v->Failure()), FALSE;
   find.Bind(1, oid);
   if (find.Step() != SQLITE_ROW) return SetLastError(ERROR_FILE_NOT_FOUND), FALSE;
   for (const char* sql : {"DELETE FROM props WHERE oid IN (SELECT oid FROM objects WHERE db = ?1)",
                           "DELETE FROM objects WHERE db = ?1 OR oid = ?1", "DELETE FROM databases WHERE oid = ?1"}) {
     Statement s = v->Prepare(sql);
-    if (!s) return SetLastError(ERROR_DISK_FULL), FALSE;
+    if (!s) return SetLastError(v->Failure()), FALSE;
     s.Bind(1, oid);
-    if (s.Step() != SQLITE_DONE) return SetLastError(ERROR_DISK_FULL), FALSE;
+    if (s.Step() != SQLITE_DONE) return SetLastError(v->Failure()), FALSE;
   }
-  if (!v->LogChange(0, oid, DB_CEOID_DATABASE_DELETED) || !tx.Commit()) return SetLastError(ERROR_DISK_FULL), FALSE;
+  if (!v->LogChange(0, oid, DB_CEOID_DATABASE_DELETED) || !tx.Commit()) return SetLastError(v->Failure()), FALSE;
   v->NoteLocalChange();
   return TRUE;
 }
@@ -217,7 +217,7 @@ BOOL CeDeleteDatabaseEx(PCEGUID pGuid, CEOID oid) {
 HANDLE CeOpenDatabaseInSession(HANDLE hSession, PCEGUID pGuid, PCEOID poid, LPCWSTR lpszName, SORTORDERSPECEX* pSort,
                                DWORD dwFlags, CENOTIFYREQUEST* pRequest) {
   std::lock_guard<std::recursive_mutex> lock(RoomLock());
-  if (hSession == INVALID_HANDLE_VALUE) return SetLastError(ERROR_INVALID_HANDLE), INVALID_HANDLE_VALUE;
+  if (hSession && !FindSession(hSession)) return SetLastError(ERROR_INVALID_HANDLE), INVALID_HANDLE_VALUE;
   Volume* v = FindVolume(pGuid);
   if (!v) return SetLastError(ERROR_NOT_FOUND), INVALID_HANDLE_VALUE;
   bool byOid = poid && *poid;
@@ -229,7 +229,7 @@ HANDLE CeOpenDatabaseInSession(HANDLE hSession, PCEGUID pGuid, PCEOID poid, LPCW
 
   Statement find = byOid ? v->Prepare("SELECT oid, sorts FROM databases WHERE oid = ?")
                          : v->Prepare("SELECT oid, sorts FROM databases WHERE name = ?");
-  if (!find) return SetLastError(ERROR_NOT_ENOUGH_MEMORY), INVALID_HANDLE_VALUE;
+  if (!find) return SetLastError(v->Failure()), INVALID_HANDLE_VALUE;
   std::string name;
   if (byOid) {
     find.Bind(1, *poid);
@@ -237,7 +237,9 @@ HANDLE CeOpenDatabaseInSession(HANDLE hSession, PCEGUID pGuid, PCEOID poid, LPCW
     name = NameUtf8(lpszName);
     sqlite3_bind_text(find.get(), 1, name.c_str(), -1, SQLITE_TRANSIENT);
   }
-  if (find.Step() != SQLITE_ROW) return SetLastError(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
+  int found = find.Step();
+  if (found == SQLITE_DONE) return SetLastError(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
+  if (found != SQLITE_ROW) return SetLastError(v->Failure()), INVALID_HANDLE_VALUE;
 
   auto db = std::make_shared<OpenDatabase>();
   db->volume = v->guid;

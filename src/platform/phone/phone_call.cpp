@@ -43,7 +43,7 @@ std::string JsonString(const char16_t* text) {
 std::string LocalTimeText() {
   SYSTEMTIME st{};
   GetLocalTime(&st);
-  char buf[32];
+  char buf[40];  // six fields of up to five digits each, five separators
   std::snprintf(buf, sizeof(buf), "%04u-%02u-%02u %02u:%02u:%02u", st.wYear, st.wMonth, st.wDay, st.wHour,
                 st.wMinute, st.wSecond);
   return buf;
