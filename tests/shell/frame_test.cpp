@@ -76,7 +76,7 @@ TEST_F(FrameTest, StartsFullScreenActiveOnTheStartMode) {
 
 TEST_F(FrameTest, ViewMessagesForMissingViewsLeaveTheModesAlone) {
   Start();
-  for (UINT message : {UM_SHOWLOCK, UM_SHOWCOMPOSE, UM_SHOWCONTACTS}) {
+  for (UINT message : {UM_SHOWCOMPOSE, UM_SHOWCONTACTS}) {
     EXPECT_EQ(SendMessageW(hwnd(), message, 0, 0), 0);
     EXPECT_EQ(frame_->CurrentMode(), VM_LIST);
     EXPECT_EQ(frame_->PreviousMode(), VM_LIST);

@@ -17,6 +17,7 @@
 #include "platform/base/text.h"
 #include "platform/device/instance_server.h"
 #include "platform/device/module.h"
+#include "platform/device/system_clock_value.h"
 #include "platform/display/display.h"
 #include "platform/gdi/screen.h"
 #include "platform/wm/loop.h"
@@ -119,6 +120,8 @@ int RunProgram(int argc, char** argv, ProgramEntry entry) {
   }
 
   device::StartInstanceServer();
+  // Before the program's own pollers: a new minute is written before its watchers are told.
+  device::StartSystemClockValue();
   if (o.automate) StartCommandLoop(stdin, stdout);
   if (!o.screenshot.empty()) {
     g_screenshot.path = o.screenshot;
