@@ -14,6 +14,8 @@
 #include "shell/message_loop.h"
 #include "settings/settings.h"
 #include "shell/single_instance.h"
+#include "views/lock_view.h"
+#include "views/thread_view.h"
 
 namespace {
 
@@ -81,6 +83,44 @@ TEST_F(FrameTest, ViewMessagesForMissingViewsLeaveTheModesAlone) {
     EXPECT_EQ(frame_->CurrentMode(), VM_LIST);
     EXPECT_EQ(frame_->PreviousMode(), VM_LIST);
   }
+}
+
+// ---- The lock screen ----
+
+TEST_F(FrameTest, UnlockingReturnsToTheConversationThatWasOpenEvenWhenItMoved) {
+  Start();
+  auto add = [this](const char16_t* number) {
+    auto record = std::make_unique<MessageRecord>();
+    StringCchCopyW(record->number, kFieldChars, number);
+    app_->store().AddNewestRecord(std::move(record));
+  };
+  add(u"0101111");
+  add(u"0102222");  // now first
+  SendMessageW(hwnd(), UM_SHOWTHREAD, 1, 0);
+  auto* thread = dynamic_cast<parlo::ThreadView*>(frame_->ActiveView());
+  ASSERT_NE(thread, nullptr);
+  ASSERT_EQ(std::u16string(thread->ReplyRecord()->number), u"0101111");
+
+  SendMessageW(hwnd(), UM_SHOWLOCK, 0, 0);
+  ASSERT_NE(dynamic_cast<parlo::LockView*>(frame_->ActiveView()), nullptr);
+  EXPECT_EQ(frame_->CurrentMode(), VM_LOCK);
+  add(u"0103333");  // a new message while locked moves the conversations down
+  SendMessageW(hwnd(), UM_SHOWPREVIOUS, 0, 0);  // what the right pattern sends
+
+  EXPECT_EQ(frame_->ActiveView(), thread);
+  EXPECT_EQ(frame_->CurrentMode(), VM_THREAD);
+  EXPECT_EQ(std::u16string(thread->ReplyRecord()->number), u"0101111");
+}
+
+TEST_F(FrameTest, TheLockNeverLeadsBackIntoItself) {
+  Start();
+  WCHAR number[260] = u"";
+  CopyData(VM_LOCK, number, sizeof number);  // a hand-over naming the lock as both modes
+  SendMessageW(hwnd(), UM_SHOWLOCK, 0, 0);
+  EXPECT_EQ(frame_->PreviousMode(), VM_LOCK);
+  SendMessageW(hwnd(), UM_SHOWPREVIOUS, 0, 0);
+  EXPECT_EQ(frame_->CurrentMode(), VM_LIST);
+  EXPECT_EQ(dynamic_cast<parlo::LockView*>(frame_->ActiveView()), nullptr);
 }
 
 TEST_F(FrameTest, CopyDataSetsBothModesAndTheNumber) {
