@@ -117,7 +117,9 @@ void LockView::OnFingerUp() {
   gesture_.Clear();
   drawn_ = 0;
   if (match) {
-    SendToFrame(UM_SHOWPREVIOUS, 0, 0);
+    // A gesture finished after another view took the screen (a second launch, a new message)
+    // opens nothing: the frame is no longer behind this lock.
+    if (IsWindowVisible(hwnd_)) SendToFrame(UM_SHOWPREVIOUS, 0, 0);
   } else {
     // A timer rather than a pause: the program keeps answering while the wrong line shows.
     SetTimer(hwnd_, kWipeTimer, kWipeMs, nullptr);

@@ -159,6 +159,15 @@ TEST_F(LockViewTest, DraggingBackOverADotAddsNothing) {
   EXPECT_EQ(Unlocks(), 1u);
 }
 
+TEST_F(LockViewTest, APatternFinishedAfterAnotherViewTookTheScreenOpensNothing) {
+  Show(u"152");
+  Draw({1, 5, 2}, false);
+  ShowWindow(View(), SW_HIDE);  // a second launch switched views under the finger
+  Up(View(), Key(2));
+  Pump();
+  EXPECT_EQ(Unlocks(), 0u);
+}
+
 TEST_F(LockViewTest, TouchesInTheStripOrBetweenDotsSelectNothingAndLiftingThenIsWrong) {
   Show(u"152");
   Down(View(), POINT{240, 100});
