@@ -113,7 +113,7 @@ LRESULT MainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case UM_SHOWCOMPOSE:
       return ShowView(SLOT_COMPOSE, VM_COMPOSE, wParam, lParam);
     case UM_SHOWPREVIOUS:
-      if (current_ == VM_LOCK) ReturnFromLock();
+      if (LockIsShown()) ReturnFromLock();
       else ShowViewForMode(previous_);
       return 0;
     case UM_SHOWCONTACTS:
@@ -388,8 +388,10 @@ LRESULT MainFrame::ShowView(ViewSlot slot, int mode, WPARAM wParam, LPARAM lPara
   return 0;
 }
 
+bool MainFrame::LockIsShown() const { return views_[SLOT_LOCK] && activeView_ == views_[SLOT_LOCK].get(); }
+
 void MainFrame::RememberViewUnderLock() {
-  if (views_[SLOT_LOCK] && activeView_ == views_[SLOT_LOCK].get()) return;  // already locked
+  if (LockIsShown()) return;
   underLock_ = activeView_;
   underLockNumber_.clear();
   if (activeView_ && activeView_ == views_[SLOT_THREAD].get()) {
@@ -409,18 +411,18 @@ void MainFrame::ReturnFromLock() {
   if (!hidden || hidden != views_[slot].get() || slot == SLOT_LIST) {
     // The list is refilled on every return anyway.
     ShowViewForMode(back);
-    return;
-  }
-  if (slot == SLOT_THREAD) {
+  } else if (slot == SLOT_THREAD) {
     const int position = app_.store().Model().PositionOfNumber(underLockNumber_.c_str());
     if (position >= 0) SendMessageW(hwnd_, UM_SHOWTHREAD, static_cast<WPARAM>(position), 0);
     else ShowViewForMode(back);
-    return;
+  } else {
+    // Compose and contacts come back untouched: the text typed, the contacts chosen.
+    previous_ = current_;
+    current_ = slot == SLOT_COMPOSE ? VM_COMPOSE : VM_CONTACTS;
+    ActivateView(hidden);
   }
-  // Compose and contacts come back untouched: the text typed, the contacts chosen.
-  previous_ = current_;
-  current_ = slot == SLOT_COMPOSE ? VM_COMPOSE : VM_CONTACTS;
-  ActivateView(hidden);
+  // A hand-over may have named a view that cannot be made; the right pattern still opens.
+  if (LockIsShown()) SendMessageW(hwnd_, UM_SHOWLIST, 0, 0);
 }
 
 void MainFrame::ActivateView(parlo::FrameView* view) {

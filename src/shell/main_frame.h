@@ -52,6 +52,7 @@ class MainFrame : public MessageFilter, public IdleHandler {
   LRESULT OnDbNotification(LPARAM lParam);
   bool OnCommand(WORD id);
   LRESULT ShowView(ViewSlot slot, int mode, WPARAM wParam, LPARAM lParam);
+  bool LockIsShown() const;
   void RememberViewUnderLock();
   void ReturnFromLock();
   std::unique_ptr<parlo::FrameView> CreateView(ViewSlot slot);

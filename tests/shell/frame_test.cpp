@@ -112,15 +112,22 @@ TEST_F(FrameTest, UnlockingReturnsToTheConversationThatWasOpenEvenWhenItMoved) {
   EXPECT_EQ(std::u16string(thread->ReplyRecord()->number), u"0101111");
 }
 
-TEST_F(FrameTest, TheLockNeverLeadsBackIntoItself) {
-  Start();
-  WCHAR number[260] = u"";
-  CopyData(VM_LOCK, number, sizeof number);  // a hand-over naming the lock as both modes
-  SendMessageW(hwnd(), UM_SHOWLOCK, 0, 0);
-  EXPECT_EQ(frame_->PreviousMode(), VM_LOCK);
-  SendMessageW(hwnd(), UM_SHOWPREVIOUS, 0, 0);
-  EXPECT_EQ(frame_->CurrentMode(), VM_LIST);
-  EXPECT_EQ(dynamic_cast<parlo::LockView*>(frame_->ActiveView()), nullptr);
+TEST_F(FrameTest, TheRightPatternAlwaysLeavesTheLock) {
+  // Hand-overs while locked that name the lock itself, a view not made yet, and no view.
+  for (ULONG_PTR handedOver : {ULONG_PTR{VM_LOCK}, ULONG_PTR{VM_COMPOSE_TO_NUMBER}, ULONG_PTR{42}}) {
+    Start();
+    SendMessageW(hwnd(), UM_SHOWLOCK, 0, 0);
+    WCHAR number[260] = u"0101234";
+    CopyData(handedOver, number, sizeof number);
+    SendMessageW(hwnd(), UM_SHOWCOMPOSE, COMPOSE_TO_START_NUMBER, 0);
+    SendMessageW(hwnd(), UM_SHOWPREVIOUS, 0, 0);
+    EXPECT_EQ(dynamic_cast<parlo::LockView*>(frame_->ActiveView()), nullptr) << handedOver;
+    DestroyWindow(hwnd());
+    platform::wm::PumpUntilIdle();
+    MSG quit{};
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+  }
 }
 
 TEST_F(FrameTest, CopyDataSetsBothModesAndTheNumber) {
