@@ -5,10 +5,13 @@
 #include <pimstore.h>
 #include <windbase.h>
 
+#include <utility>
+
 #include "draw/dpi.h"
 #include "shell/application.h"
 #include "shell/command_line.h"
 #include "shell/frame_state.h"
+#include "views/lock_view.h"
 #include "views/main_view.h"
 #include "views/thread_view.h"
 
@@ -105,11 +108,13 @@ LRESULT MainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case UM_SHOWLIST:
       return ShowView(SLOT_LIST, VM_LIST, wParam, lParam);
     case UM_SHOWLOCK:
+      RememberViewUnderLock();
       return ShowView(SLOT_LOCK, VM_LOCK, wParam, lParam);
     case UM_SHOWCOMPOSE:
       return ShowView(SLOT_COMPOSE, VM_COMPOSE, wParam, lParam);
     case UM_SHOWPREVIOUS:
-      ShowViewForMode(previous_);
+      if (LockIsShown()) ReturnFromLock();
+      else ShowViewForMode(previous_);
       return 0;
     case UM_SHOWCONTACTS:
       return ShowView(SLOT_CONTACTS, VM_CONTACTS, wParam, lParam);
@@ -193,6 +198,8 @@ LRESULT MainFrame::OnCreate() {
   if (settings.use_lock && startMode_ != VM_CONTACTS) {
     current_ = previous_ = startMode_;
     SendMessageW(hwnd_, UM_SHOWLOCK, 0, 0);
+    // Nothing was on screen yet: the unlock shows the start mode's view.
+    underLock_ = nullptr;
   } else {
     ShowViewForMode(startMode_);
   }
@@ -357,6 +364,11 @@ std::unique_ptr<parlo::FrameView> MainFrame::CreateView(ViewSlot slot) {
       return std::make_unique<parlo::MainView>(ContextForViews());
     case SLOT_THREAD:
       return std::make_unique<parlo::ThreadView>(ContextForViews());
+    case SLOT_LOCK: {
+      auto lock = std::make_unique<parlo::LockView>(ContextForViews());
+      lock->LoadPassword();
+      return lock;
+    }
     default:
       return nullptr;
   }
@@ -376,6 +388,43 @@ LRESULT MainFrame::ShowView(ViewSlot slot, int mode, WPARAM wParam, LPARAM lPara
   views_[slot]->OnShown(wParam, lParam);
   ActivateView(views_[slot].get());
   return 0;
+}
+
+bool MainFrame::LockIsShown() const { return views_[SLOT_LOCK] && activeView_ == views_[SLOT_LOCK].get(); }
+
+void MainFrame::RememberViewUnderLock() {
+  if (LockIsShown()) return;
+  underLock_ = activeView_;
+  underLockNumber_.clear();
+  if (activeView_ && activeView_ == views_[SLOT_THREAD].get()) {
+    if (const MessageRecord* shown = static_cast<parlo::ThreadView*>(activeView_)->ReplyRecord())
+      underLockNumber_ = shown->number;
+  }
+}
+
+void MainFrame::ReturnFromLock() {
+  parlo::FrameView* hidden = std::exchange(underLock_, nullptr);
+  // Never back into the lock itself: the user would have no way out.
+  const int back = previous_ == VM_LOCK ? VM_LIST : previous_;
+  ViewSlot slot = SLOT_LIST;
+  if (back == VM_THREAD || back == VM_THREAD_FIRST) slot = SLOT_THREAD;
+  else if (back == VM_COMPOSE || back == VM_COMPOSE_TO_NUMBER) slot = SLOT_COMPOSE;
+  else if (back == VM_CONTACTS) slot = SLOT_CONTACTS;
+  if (!hidden || hidden != views_[slot].get() || slot == SLOT_LIST) {
+    // The list is refilled on every return anyway.
+    ShowViewForMode(back);
+  } else if (slot == SLOT_THREAD) {
+    const int position = app_.store().Model().PositionOfNumber(underLockNumber_.c_str());
+    if (position >= 0) SendMessageW(hwnd_, UM_SHOWTHREAD, static_cast<WPARAM>(position), 0);
+    else ShowViewForMode(back);
+  } else {
+    // Compose and contacts come back untouched: the text typed, the contacts chosen.
+    previous_ = current_;
+    current_ = slot == SLOT_COMPOSE ? VM_COMPOSE : VM_CONTACTS;
+    ActivateView(hidden);
+  }
+  // A hand-over may have named a view that cannot be made; the right pattern still opens.
+  if (LockIsShown()) SendMessageW(hwnd_, UM_SHOWLIST, 0, 0);
 }
 
 void MainFrame::ActivateView(parlo::FrameView* view) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 #include "shell/message_loop.h"
 #include "views/frame_view.h"
@@ -51,6 +52,9 @@ class MainFrame : public MessageFilter, public IdleHandler {
   LRESULT OnDbNotification(LPARAM lParam);
   bool OnCommand(WORD id);
   LRESULT ShowView(ViewSlot slot, int mode, WPARAM wParam, LPARAM lParam);
+  bool LockIsShown() const;
+  void RememberViewUnderLock();
+  void ReturnFromLock();
   std::unique_ptr<parlo::FrameView> CreateView(ViewSlot slot);
   void ActivateView(parlo::FrameView* view);
   void SetFullScreen(bool on);
@@ -72,5 +76,9 @@ class MainFrame : public MessageFilter, public IdleHandler {
   bool active_ = true;
   parlo::FrameView* activeView_ = nullptr;
   IPOutlookApp* outlook_ = nullptr;
+  // The view the lock screen hides, to come back to as the user left it; none after the lock
+  // at start. A conversation is found again by its number, which may have moved meanwhile.
+  parlo::FrameView* underLock_ = nullptr;
+  std::u16string underLockNumber_;
   int stateSource_ = 0;
 };

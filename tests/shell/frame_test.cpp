@@ -14,6 +14,8 @@
 #include "shell/main_frame.h"
 #include "shell/message_loop.h"
 #include "shell/single_instance.h"
+#include "views/lock_view.h"
+#include "views/thread_view.h"
 
 namespace {
 
@@ -76,10 +78,55 @@ TEST_F(FrameTest, StartsFullScreenActiveOnTheStartMode) {
 
 TEST_F(FrameTest, ViewMessagesForMissingViewsLeaveTheModesAlone) {
   Start();
-  for (UINT message : {UM_SHOWLOCK, UM_SHOWCOMPOSE, UM_SHOWCONTACTS}) {
+  for (UINT message : {UM_SHOWCOMPOSE, UM_SHOWCONTACTS}) {
     EXPECT_EQ(SendMessageW(hwnd(), message, 0, 0), 0);
     EXPECT_EQ(frame_->CurrentMode(), VM_LIST);
     EXPECT_EQ(frame_->PreviousMode(), VM_LIST);
+  }
+}
+
+// ---- The lock screen ----
+
+TEST_F(FrameTest, UnlockingReturnsToTheConversationThatWasOpenEvenWhenItMoved) {
+  Start();
+  auto add = [this](const char16_t* number) {
+    auto record = std::make_unique<MessageRecord>();
+    StringCchCopyW(record->number, kFieldChars, number);
+    app_->store().AddNewestRecord(std::move(record));
+  };
+  add(u"0101111");
+  add(u"0102222");  // now first
+  SendMessageW(hwnd(), UM_SHOWTHREAD, 1, 0);
+  auto* thread = dynamic_cast<parlo::ThreadView*>(frame_->ActiveView());
+  ASSERT_NE(thread, nullptr);
+  ASSERT_EQ(std::u16string(thread->ReplyRecord()->number), u"0101111");
+
+  SendMessageW(hwnd(), UM_SHOWLOCK, 0, 0);
+  ASSERT_NE(dynamic_cast<parlo::LockView*>(frame_->ActiveView()), nullptr);
+  EXPECT_EQ(frame_->CurrentMode(), VM_LOCK);
+  add(u"0103333");  // a new message while locked moves the conversations down
+  SendMessageW(hwnd(), UM_SHOWPREVIOUS, 0, 0);  // what the right pattern sends
+
+  EXPECT_EQ(frame_->ActiveView(), thread);
+  EXPECT_EQ(frame_->CurrentMode(), VM_THREAD);
+  EXPECT_EQ(std::u16string(thread->ReplyRecord()->number), u"0101111");
+}
+
+TEST_F(FrameTest, TheRightPatternAlwaysLeavesTheLock) {
+  // Hand-overs while locked that name the lock itself, a view not made yet, and no view.
+  for (ULONG_PTR handedOver : {ULONG_PTR{VM_LOCK}, ULONG_PTR{VM_COMPOSE_TO_NUMBER}, ULONG_PTR{42}}) {
+    Start();
+    SendMessageW(hwnd(), UM_SHOWLOCK, 0, 0);
+    WCHAR number[260] = u"0101234";
+    CopyData(handedOver, number, sizeof number);
+    SendMessageW(hwnd(), UM_SHOWCOMPOSE, COMPOSE_TO_START_NUMBER, 0);
+    SendMessageW(hwnd(), UM_SHOWPREVIOUS, 0, 0);
+    EXPECT_EQ(dynamic_cast<parlo::LockView*>(frame_->ActiveView()), nullptr) << handedOver;
+    DestroyWindow(hwnd());
+    platform::wm::PumpUntilIdle();
+    MSG quit{};
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
   }
 }
 

@@ -20,6 +20,7 @@
 #include "platform/device/instance/peers.h"
 #include "platform/device/instance/run_dir.h"
 #include "platform/device/processes/module.h"
+#include "platform/device/shell/system_clock_value.h"
 #include "platform/display/display.h"
 #include "platform/gdi/screen.h"
 #include "platform/wm/loop.h"
@@ -167,6 +168,8 @@ int RunProgram(int argc, char** argv, ProgramEntry entry) {
   }
 
   device::StartInstanceServer();
+  // Before the program's own pollers: a new minute is written before its watchers are told.
+  device::StartSystemClockValue();
   if (o.automate) StartCommandLoop(stdin, stdout);
   if (!o.screenshot.empty()) {
     g_screenshot.path = o.screenshot;

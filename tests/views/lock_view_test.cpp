@@ -1,0 +1,246 @@
+// The lock screen: the password as a pattern, the keys' layout, drawing a pattern with the
+// finger, the wipe of a wrong one and the clock's minute.
+#include <string>
+#include <vector>
+
+#include "message_view_fixture.h"
+#include "platform/device/shell/system_clock_value.h"
+#include "platform/gdi/screen.h"
+#include "views/lock_view.h"
+
+namespace viewtest {
+namespace {
+
+using parlo::LockGesture;
+using parlo::LockKeyAt;
+using parlo::LockLayout;
+using parlo::LockPattern;
+using parlo::LockView;
+
+const LockPattern kFallback = parlo::FallbackPattern();
+
+// ---- The pattern and the layout, without a window ----
+
+TEST(LockPatternTest, PasswordsBecomeKeysAndUndrawableOnesTheFallback) {
+  const struct {
+    const char16_t* password;
+    LockPattern pattern;
+  } cases[] = {
+      {u"5836", {5, 8, 3, 6}}, {u"0", {0}},         {u"012345678", {0, 1, 2, 3, 4, 5, 6, 7, 8}},
+      {u"58a6", kFallback},    {u"", kFallback},    {u"5839", kFallback},  // there is no key 9
+      {u"5585", kFallback},    {u" 58", kFallback}, {u"０", kFallback},    // only ASCII digits
+  };
+  for (const auto& c : cases) EXPECT_EQ(parlo::PatternFromPassword(c.password), c.pattern) << "password index " << &c - cases;
+  // The fallback itself can be drawn: distinct keys.
+  EXPECT_EQ(parlo::PatternFromPassword(u"0367"), kFallback);
+}
+
+TEST(LockPatternTest, AGestureTakesEachKeyOnceAndMatchesOnlyTheWholePatternInOrder) {
+  LockGesture g;
+  EXPECT_FALSE(g.Matches({}));  // lifting with nothing touched is wrong, even against nothing
+  EXPECT_TRUE(g.Touch(1));
+  EXPECT_TRUE(g.Touch(5));
+  EXPECT_FALSE(g.Touch(1));
+  EXPECT_FALSE(g.Touch(-1));
+  EXPECT_FALSE(g.Touch(9));
+  EXPECT_FALSE(g.Matches({1, 5, 2}));
+  EXPECT_TRUE(g.Touch(2));
+  EXPECT_EQ(g.Entered(), (LockPattern{1, 5, 2}));
+  EXPECT_TRUE(g.Matches({1, 5, 2}));
+  EXPECT_FALSE(g.Matches({2, 5, 1}));
+  g.Clear();
+  EXPECT_FALSE(g.IsSelected(1));
+  EXPECT_TRUE(g.Touch(1));
+}
+
+TEST(LockLayoutTest, KeysAndStripAtTwoDensities) {
+  const LockLayout hi = parlo::ComputeLockLayout(480, 800, 192, 192);
+  EXPECT_EQ(hi.clockHeight, 200);
+  EXPECT_EQ(hi.keyWidth, 153);
+  EXPECT_EQ(hi.keyHeight, 193);
+  EXPECT_EQ(hi.pad.top, 200);
+  EXPECT_EQ(hi.pad.bottom, 800);
+  EXPECT_EQ(hi.keys[0].left, 50);
+  EXPECT_EQ(hi.keys[0].top, 260);
+  EXPECT_EQ(hi.keys[0].right, 123);
+  EXPECT_EQ(hi.keys[0].bottom, 333);
+  EXPECT_EQ(hi.keys[8].left, 356);
+  EXPECT_EQ(hi.keys[8].top, 646);
+  EXPECT_EQ(hi.centres[8].x, 392);
+  EXPECT_EQ(hi.centres[8].y, 682);
+  // At 96 dpi the grid's left margin stays 10 pixels.
+  const LockLayout lo = parlo::ComputeLockLayout(480, 800, 96, 96);
+  EXPECT_EQ(lo.keys[0].left, 30);
+  EXPECT_EQ(lo.keys[0].top, 130);
+  EXPECT_EQ(lo.keys[0].right, 146);
+  EXPECT_EQ(lo.keys[0].bottom, 300);
+}
+
+TEST(LockLayoutTest, OnlyTheInsideOfAKeySelectsIt) {
+  const LockLayout l = parlo::ComputeLockLayout(480, 800, 192, 192);
+  for (int k = 0; k < parlo::kLockKeys; ++k) EXPECT_EQ(LockKeyAt(l, l.centres[k]), k);
+  const struct {
+    POINT p;
+    int key;
+  } cases[] = {
+      {{240, 100}, -1},  // the clock strip
+      {{163, 296}, -1},  // between keys 0 and 1
+      {{86, 400}, -1},   // between keys 0 and 3
+      {{86, 259}, -1},   {{86, 260}, 0},   {{122, 296}, 0},  {{123, 296}, -1},  // right edge excluded
+      {{-5, 296}, -1},   {{392, 900}, -1}, {{479, 799}, -1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LockKeyAt(l, c.p), c.key) << c.p.x << "," << c.p.y;
+}
+
+// ---- The view in a frame. The device has no resource library: the screen must work without. ----
+
+constexpr uint32_t kLine = 0x7B7BC0;
+
+class LockViewTest : public ViewTest {
+ protected:
+  void TearDown() override {
+    lock_.reset();
+    ViewTest::TearDown();
+  }
+
+  LockView& Show(const char16_t* password) {
+    lock_.reset();
+    StringCchCopyW(settings_.password, 260, password);
+    lock_ = std::make_unique<LockView>(Context());
+    lock_->LoadPassword();
+    EXPECT_NE(lock_->CreateViewWindow(frame_, RECT{0, 0, kScreenW, kScreenH}), nullptr);
+    Pump();
+    calls_.clear();
+    return *lock_;
+  }
+  HWND View() const { return lock_->Window(); }
+  POINT Key(int k) const { return lock_->Layout().centres[k]; }
+  POINT Between(int a, int b) const {
+    return POINT{(Key(a).x + Key(b).x) / 2, (Key(a).y + Key(b).y) / 2};
+  }
+  uint32_t Pixel(POINT p) const { return platform::gdi::ScreenPixel(p.x, p.y); }
+
+  // One finger from key to key; lifts it when `lift`.
+  void Draw(const std::vector<int>& keys, bool lift = true) {
+    Down(View(), Key(keys.front()));
+    Pump();
+    for (size_t i = 1; i < keys.size(); ++i) {
+      MoveTo(View(), Key(keys[i]));
+      Pump();
+    }
+    if (lift) Up(View(), Key(keys.back()));
+    Pump();
+  }
+  size_t Unlocks() const { return CallsOf(UM_SHOWPREVIOUS).size(); }
+
+  std::unique_ptr<LockView> lock_;
+};
+
+TEST_F(LockViewTest, AThreeDigitPasswordOpensOnlyWhenItsKeysAreTouchedInOrder) {
+  Show(u"152");
+  const struct {
+    std::vector<int> keys;
+    size_t unlocks;
+  } cases[] = {{{1, 5}, 0}, {{2, 5, 1}, 0}, {{5, 1, 2}, 0}, {{1, 5, 2, 8}, 0}, {{1, 5, 2}, 1}};
+  for (const auto& c : cases) {
+    calls_.clear();
+    Draw(c.keys);
+    EXPECT_EQ(Unlocks(), c.unlocks) << ::testing::PrintToString(c.keys);
+    EXPECT_TRUE(lock_->Gesture().Entered().empty());
+  }
+}
+
+TEST_F(LockViewTest, DraggingBackOverADotAddsNothing) {
+  Show(u"152");
+  Draw({1, 5, 1, 5, 2}, false);
+  EXPECT_EQ(lock_->Gesture().Entered(), (LockPattern{1, 5, 2}));
+  Up(View(), Key(2));
+  Pump();
+  EXPECT_EQ(Unlocks(), 1u);
+}
+
+TEST_F(LockViewTest, APatternFinishedAfterAnotherViewTookTheScreenOpensNothing) {
+  Show(u"152");
+  Draw({1, 5, 2}, false);
+  ShowWindow(View(), SW_HIDE);  // a second launch switched views under the finger
+  Up(View(), Key(2));
+  Pump();
+  EXPECT_EQ(Unlocks(), 0u);
+}
+
+TEST_F(LockViewTest, TouchesInTheStripOrBetweenDotsSelectNothingAndLiftingThenIsWrong) {
+  Show(u"152");
+  Down(View(), POINT{240, 100});
+  MoveTo(View(), POINT{163, 296});
+  MoveTo(View(), POINT{86, 400});
+  EXPECT_TRUE(lock_->Gesture().Entered().empty());
+  Up(View(), POINT{86, 400});
+  Pump();
+  EXPECT_EQ(Unlocks(), 0u);
+  // A gesture may start off the keys and pick them up on the way.
+  Down(View(), POINT{240, 100});
+  for (int k : {1, 5, 2}) MoveTo(View(), Key(k));
+  Up(View(), Key(2));
+  Pump();
+  EXPECT_EQ(Unlocks(), 1u);
+}
+
+TEST_F(LockViewTest, APasswordThatCannotBeDrawnOpensWithTheFallbackOnly) {
+  for (const char16_t* password : {u"58a6", u"", u"5839", u"5585"}) {
+    Show(password);
+    Draw({5, 8, 3});
+    EXPECT_EQ(Unlocks(), 0u);
+    Draw(kFallback);
+    EXPECT_EQ(Unlocks(), 1u) << std::u16string(password).size();
+  }
+}
+
+TEST_F(LockViewTest, AWrongPatternStaysUntilItIsWiped100msLaterWithoutHoldingTheProgram) {
+  Show(u"5836");
+  Draw({0, 1, 4});
+  const DWORD lifted = GetTickCount();
+  EXPECT_EQ(Pixel(Between(0, 1)), kLine);
+  EXPECT_EQ(Pixel(Between(1, 4)), kLine);
+  // No pause on the UI thread: the clock has not moved while the wrong line shows.
+  EXPECT_EQ(GetTickCount(), lifted);
+  Advance(LockView::kWipeMs - 1);
+  EXPECT_EQ(Pixel(Between(0, 1)), kLine);
+  Advance(1);
+  EXPECT_NE(Pixel(Between(0, 1)), kLine);
+  EXPECT_NE(Pixel(Between(1, 4)), kLine);
+  EXPECT_EQ(Unlocks(), 0u);
+}
+
+TEST_F(LockViewTest, MovesFasterThanPaintsStillDrawEverySegment) {
+  Show(u"5836");
+  Down(View(), Key(0));
+  Pump();
+  for (int k : {1, 2, 5}) MoveTo(View(), Key(k));  // one paint for three new keys
+  Pump();
+  for (auto [a, b] : {std::pair{0, 1}, {1, 2}, {2, 5}}) EXPECT_EQ(Pixel(Between(a, b)), kLine) << a << "-" << b;
+}
+
+TEST_F(LockViewTest, AtAMinuteOnlyTheStripReachesTheScreenAndEarlierSegmentsDoNotComeBack) {
+  platform::device::StartSystemClockValue();
+  Show(u"5836");
+  ASSERT_TRUE(FindText(u"14:07").has_value());
+  Draw({0, 1, 2}, false);
+  Advance(51 * 1000);  // 14:08:00
+  Pump();  // the new minute is written on one idle pass and seen by its watchers on the next
+  const auto clock = FindText(u"14:08");
+  ASSERT_TRUE(clock.has_value());
+  EXPECT_LE(clock->rect.bottom, lock_->Layout().clock.bottom);
+  EXPECT_FALSE(FindText(u"14:07").has_value());
+  // The pad on screen is as it was.
+  EXPECT_EQ(Pixel(Between(0, 1)), kLine);
+  EXPECT_EQ(Pixel(Between(1, 2)), kLine);
+
+  MoveTo(View(), Key(5));
+  Pump();
+  EXPECT_NE(Pixel(Between(0, 1)), kLine);
+  EXPECT_EQ(Pixel(Between(1, 2)), kLine);
+  EXPECT_EQ(Pixel(Between(2, 5)), kLine);
+}
+
+}  // namespace
+}  // namespace viewtest
