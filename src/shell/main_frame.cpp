@@ -181,7 +181,7 @@ LRESULT MainFrame::OnCreate() {
   DWORD openError = 0;
   if (!store.OpenStore(hwnd_, &openError) && openError)
     MessageBoxW(hwnd_, OpenErrorText(openError), u"ERROR", MB_OK);
-  store.LoadAll();
+  else LoadMessages();
 
   // The list view becomes the client window and the active view before the first choice.
   if (std::unique_ptr<parlo::FrameView> list = CreateView(SLOT_LIST)) {
@@ -311,7 +311,7 @@ bool MainFrame::OnCommand(WORD id) {
       return true;
     case ID_REFRESH_MESSAGES:
       app_.store().ClearModel();
-      app_.store().LoadAll();
+      LoadMessages();
       SendMessageW(hwnd_, UM_SHOWLIST, 0, 0);
       return true;
     case ID_REFRESH_CONTACTS:
@@ -320,6 +320,15 @@ bool MainFrame::OnCommand(WORD id) {
       return true;
   }
   return false;
+}
+
+void MainFrame::LoadMessages() {
+  MessageStore& store = app_.store();
+  const bool wasDamaged = store.Records().Damaged();
+  store.LoadAll();
+  // Said once: what could be read is shown, and the file stays as it is.
+  if (store.Records().Damaged() && !wasDamaged)
+    MessageBoxW(hwnd_, OpenErrorText(ERROR_INTERNAL_DB_CORRUPTION), u"ERROR", MB_OK);
 }
 
 void MainFrame::ShowAbout() {

@@ -61,6 +61,8 @@ class MainFrame : public MessageFilter, public IdleHandler {
   void Layout();
   void CreateContactStoreApp();
   void ShowAbout();
+  // Builds the model from the store, telling the user once when the store is damaged.
+  void LoadMessages();
   parlo::ViewContext ContextForViews();
   // Messages a control sent to its parent go back to the control, raised by 0x2000.
   bool Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);

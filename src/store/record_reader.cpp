@@ -15,13 +15,20 @@ std::u16string TextOf(const CEPROPVAL& value) {
 
 }  // namespace
 
+void RecordStore::NoteFailure() {
+  if (GetLastError() == ERROR_INTERNAL_DB_CORRUPTION) damaged_ = true;
+}
+
 int RecordStore::CountRecords(int index) {
   HANDLE db = DatabaseHandle(index);
   if (db == INVALID_HANDLE_VALUE) return 0;
   CEDBASEINFOEX info;
   std::memset(&info, 0, sizeof(info));
   info.wVersion = 2;
-  if (!CeGetDBInformationByHandle(db, &info)) return 0;
+  if (!CeGetDBInformationByHandle(db, &info)) {
+    NoteFailure();
+    return 0;
+  }
   return static_cast<int>(info.dwNumRecords);
 }
 
@@ -71,6 +78,7 @@ bool RecordStore::ReadCurrent(int index, HANDLE db, MessageRecord* record, CEOID
   WORD count = 0;
   *oid = CeReadRecordPropsEx(db, CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &size, GetProcessHeap());
   if (!*oid) {
+    NoteFailure();
     LocalFree(buffer);
     return false;
   }
@@ -92,7 +100,10 @@ bool RecordStore::ReadRecordById(int index, MessageRecord* record) {
 bool RecordStore::ReadRecordAt(int index, int position, MessageRecord* record) {
   HANDLE db = DatabaseHandle(index);
   if (!record || db == INVALID_HANDLE_VALUE || position < 0) return false;
-  if (!CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, static_cast<DWORD>(position), 0, nullptr)) return false;
+  if (!CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, static_cast<DWORD>(position), 0, nullptr)) {
+    NoteFailure();
+    return false;
+  }
   CEOID oid;
   if (!ReadCurrent(index, db, record, &oid)) return false;
   record->oid = oid;

@@ -35,12 +35,17 @@ HANDLE RecordStore::DatabaseHandle(int index) const {
 bool RecordStore::OpenStore(HWND notifyWindow, DWORD* openError) {
   if (openError) *openError = 0;
   mounted_ = 0;
+  damaged_ = false;
   std::memset(&request_, 0, sizeof(request_));
   request_.dwSize = 20;  // the phone's size of the request
   request_.hwnd = notifyWindow;
   request_.dwFlags = CEDB_EXNOTIFICATION;
   for (HANDLE& h : handles_) h = INVALID_HANDLE_VALUE;
-  if (!MountVolume(storePath_[0] ? storePath_ : kDefaultStorePath)) return false;
+  if (!MountVolume(storePath_[0] ? storePath_ : kDefaultStorePath)) {
+    // A phone without a message volume is quiet about it; a damaged one is not.
+    if (openError && GetLastError() == ERROR_INTERNAL_DB_CORRUPTION) *openError = ERROR_INTERNAL_DB_CORRUPTION;
+    return false;
+  }
   for (int index : {DB_RECV, DB_SEND}) {
     if (!OpenDatabase(index)) {
       if (openError) *openError = GetLastError();
@@ -59,8 +64,10 @@ bool RecordStore::MountVolume(const WCHAR* path) {
   options.dwFlags = CEDB_BUFFERPOOL;
   std::memset(&volume_, 0, sizeof(volume_));
   mounted_ = CeMountDBVolEx(&volume_, path, &options, 0x80000000 | OPEN_EXISTING) ? 1 : 0;
+  const DWORD mountError = GetLastError();
   // Korean collation; tried even when the mount failed, as the phone's own software does.
   CeChangeDatabaseLCID(&volume_, HexValue(u"0412"));
+  if (!mounted_) SetLastError(mountError);  // why the mount failed, not why the locale did
   return mounted_ != 0;
 }
 

@@ -33,7 +33,7 @@ class RecordStore {
 
   // Mounts the volume and opens both message databases, with `notifyWindow` as the receiver of
   // the received database's changes. On failure *openError is the system error of the database
-  // that would not open, or 0 when the volume itself could not be mounted.
+  // that would not open or of a damaged volume, or 0 when there is no volume to mount.
   bool OpenStore(HWND notifyWindow, DWORD* openError = nullptr);
   bool MountVolume(const WCHAR* path);
   // On failure GetLastError() tells why.
@@ -55,6 +55,9 @@ class RecordStore {
   // The value written, or 0 with *error set when the registry refused it.
   DWORD SetStateDword(const WCHAR* key, const WCHAR* valueName, DWORD value, StoreError* error = nullptr);
 
+  // A read ran into damage in the volume since it was opened; the file is left as it is.
+  bool Damaged() const { return damaged_; }
+
   HANDLE DatabaseHandle(int index) const;
   bool Mounted() const { return mounted_ != 0; }
   const CEGUID& Volume() const { return volume_; }
@@ -62,11 +65,14 @@ class RecordStore {
  private:
   bool ReadCurrent(int index, HANDLE db, MessageRecord* record, CEOID* oid);
   void ApplyProperty(int index, const CEPROPVAL& value, MessageRecord* record);
+  // Remembers damage behind the failure just met.
+  void NoteFailure();
 
   CEGUID volume_{};
   HANDLE handles_[kDbCount] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
   CENOTIFYREQUEST request_{};
   uint8_t mounted_ = 0;
   uint8_t textMode_ = 0;
+  bool damaged_ = false;
   WCHAR storePath_[kPathChars] = {};
 };

@@ -19,6 +19,7 @@ const WCHAR* OpenErrorText(DWORD error) {
     case 8: return u"There is not enough memory to allocate the database handle.";
     case 87: return u"One or more parameters are invalid.";
     case 1168: return u"The volume specified by pGuid does not exist.";
+    case ERROR_INTERNAL_DB_CORRUPTION: return u"The message database is damaged; it was left as it is.";
   }
   return u"unknown-error";
 }

@@ -255,6 +255,15 @@ TEST_F(DeviceMessages, ADamagedStoreIsReportedAndLeftAsItIs) {
     EXPECT_EQ(f.err, "parlo-device: the message store is damaged; left as it is\n") << args[0];
     EXPECT_TRUE(parlo_test::ReadFileBytes(volume) == bytes) << args[0] << ": the file changed";
   }
+  // Parlo says so, keeps answering, and leaves the file alone too.
+  {
+    e2e::Parlo parlo(device_.dir());
+    EXPECT_EQ(parlo.Send("screen")["msgbox"]["text"], "The message database is damaged; it was left as it is.");
+    EXPECT_EQ(parlo.Send("state")["mode"], 0);
+    parlo.Send("answer ok");
+    parlo.Send("quit");
+  }
+  EXPECT_TRUE(parlo_test::ReadFileBytes(volume) == bytes) << "parlo changed the file";
 }
 
 }  // namespace

@@ -283,7 +283,10 @@ BOOL CeGetDBInformationByHandle(HANDLE hDbase, PCEDBASEINFOEX pInfo) {
   if (!d || !n) return SetLastError(ERROR_NOT_ENOUGH_MEMORY), FALSE;
   d.Bind(1, db->db);
   n.Bind(1, db->db);
-  if (d.Step() != SQLITE_ROW || n.Step() != SQLITE_ROW) return SetLastError(ERROR_INVALID_HANDLE), FALSE;
+  for (int rc : {d.Step(), n.Step()}) {
+    // No row: the database is gone; an error: the file could not be read.
+    if (rc != SQLITE_ROW) return SetLastError(rc == SQLITE_DONE ? ERROR_INVALID_HANDLE : ErrorFromSqlite(rc)), FALSE;
+  }
   CEDBASEINFOEX info{};
   info.wVersion = CEDBASEINFOEX_VERSION;
   info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDTYPE | CEDB_VALIDSORTSPEC;
