@@ -10,6 +10,7 @@
 #include "shell/command_line.h"
 #include "shell/frame_state.h"
 #include "views/main_view.h"
+#include "views/picker_view.h"
 #include "views/thread_view.h"
 
 namespace {
@@ -355,6 +356,8 @@ std::unique_ptr<parlo::FrameView> MainFrame::CreateView(ViewSlot slot) {
       return std::make_unique<parlo::MainView>(ContextForViews());
     case SLOT_THREAD:
       return std::make_unique<parlo::ThreadView>(ContextForViews());
+    case SLOT_CONTACTS:
+      return std::make_unique<parlo::PickerView>(ContextForViews());
     default:
       return nullptr;
   }

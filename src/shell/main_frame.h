@@ -35,6 +35,8 @@ class MainFrame : public MessageFilter, public IdleHandler {
   bool IsActive() const { return active_; }
   bool IsFullScreen() const { return fullScreen_; }
   parlo::FrameView* ActiveView() const { return activeView_; }
+  // The contact picker once it has been shown, else null.
+  parlo::FrameView* ContactView() const { return views_[SLOT_CONTACTS].get(); }
   Application& App() const { return app_; }
 
   bool PreTranslateMessage(MSG* msg) override;

@@ -14,7 +14,7 @@ struct ViewContext {
   Settings& settings;
   MessageStore& store;
   Skin& skin;
-  const ContactBook* contacts = nullptr;  // none until the frame has logged on to the contacts
+  ContactBook* contacts = nullptr;  // none until the frame has logged on to the contacts
   HWND frame = nullptr;                   // receives the view messages
 
   // Requests to the frame, always synchronous; nothing when there is no frame.
