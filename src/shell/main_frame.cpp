@@ -159,6 +159,7 @@ bool MainFrame::Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
 LRESULT MainFrame::OnCreate() {
   // Published first, so a message box at start does not leave automation without a state.
   stateSource_ = AddFrameState(*this);
+  screenSource_ = AddFrameScreen(*this);
   SHMENUBARINFO bar{};
   bar.cbSize = sizeof bar;
   bar.hwndParent = hwnd_;
@@ -207,7 +208,8 @@ LRESULT MainFrame::OnCreate() {
 
 void MainFrame::OnDestroy() {
   RemoveFrameState(stateSource_);
-  stateSource_ = 0;
+  RemoveFrameScreen(screenSource_);
+  stateSource_ = screenSource_ = 0;
   if (MessageLoop* loop = app_module::GetMessageLoop()) {
     loop->RemoveMessageFilter(this);
     loop->RemoveIdleHandler(this);
@@ -342,6 +344,10 @@ void MainFrame::ShowViewForMode(int mode) {
       SendMessageW(hwnd_, UM_SHOWLIST, 0, 0);
       break;
   }
+}
+
+parlo::PickerView* MainFrame::Picker() const {
+  return static_cast<parlo::PickerView*>(views_[SLOT_CONTACTS].get());
 }
 
 parlo::ViewContext MainFrame::ContextForViews() {

@@ -11,6 +11,9 @@
 #include "views/view_mode.h"
 
 class Application;
+namespace parlo {
+class PickerView;
+}
 struct IPOutlookApp;
 
 class MainFrame : public MessageFilter, public IdleHandler {
@@ -36,7 +39,7 @@ class MainFrame : public MessageFilter, public IdleHandler {
   bool IsFullScreen() const { return fullScreen_; }
   parlo::FrameView* ActiveView() const { return activeView_; }
   // The contact picker once it has been shown, else null.
-  parlo::FrameView* ContactView() const { return views_[SLOT_CONTACTS].get(); }
+  parlo::PickerView* Picker() const;
   Application& App() const { return app_; }
 
   bool PreTranslateMessage(MSG* msg) override;
@@ -75,4 +78,5 @@ class MainFrame : public MessageFilter, public IdleHandler {
   parlo::FrameView* activeView_ = nullptr;
   IPOutlookApp* outlook_ = nullptr;
   int stateSource_ = 0;
+  int screenSource_ = 0;
 };
