@@ -12,7 +12,8 @@
 #include "platform/base/text.h"
 #include "platform/contacts/picture.h"
 #include "platform/contacts/text_decode.h"
-#include "store/message_store.h"
+#include "settings/settings.h"
+#include "store/record_store.h"
 
 namespace bench {
 
