@@ -310,6 +310,8 @@ bool MainFrame::OnCommand(WORD id) {
       return true;
     case ID_REFRESH_CONTACTS:
       if (parlo::ContactBook* contacts = app_.contacts()) contacts->RebuildContacts();
+      // The picker's last result was taken from the old list: its query runs again on the new one.
+      if (parlo::PickerView* picker = Picker()) picker->Refresh(true);
       SendMessageW(hwnd_, UM_SHOWLIST, 0, 0);
       return true;
   }
