@@ -15,7 +15,7 @@ struct ViewContext {
   MessageStore& store;
   Skin& skin;
   ContactBook* contacts = nullptr;  // none until the frame has logged on to the contacts
-  HWND frame = nullptr;                   // receives the view messages
+  HWND frame = nullptr;             // receives the view messages
 
   // Requests to the frame, always synchronous; nothing when there is no frame.
   LRESULT SendToFrame(UINT message, WPARAM wParam, LPARAM lParam) const {
