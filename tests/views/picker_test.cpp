@@ -180,23 +180,6 @@ TEST_F(PickerTest, KeysNarrowByConsonantsAndNumbersAndBackspaceSearchesEverythin
   }
 }
 
-TEST_F(PickerTest, ModeKeyFlipsTheCaptionsNotTheList) {
-  Press({k1});
-  const Names listed = Listed();
-  const ContactKeypad& pad = view_->keypad();
-  EXPECT_EQ(pad.BottomCaption(k1), u"ㄱㅋ");
-  Press({kMode});
-  EXPECT_EQ(pad.BottomCaption(k1), u"ab");
-  EXPECT_EQ(pad.BottomCaption(k0), u"xyz");
-  EXPECT_EQ(pad.TopCaption(kMode), u"영/한");
-  EXPECT_EQ(Listed(), listed);
-  bool drawn = false;
-  for (const auto& run : platform::gdi::ScreenTextRuns()) drawn |= run.text == u"영/한";
-  EXPECT_TRUE(drawn);
-  Press({kMode});
-  EXPECT_EQ(pad.TopCaption(kMode), u"한/영");
-}
-
 TEST_F(PickerTest, LettingGoAwayFromThePressedKeyDoesNothing) {
   const RECT one = view_->keypad().KeyRect(k1);
   // To another key, and out of the pad over the list (the pad holds the capture).
@@ -235,15 +218,6 @@ TEST_F(PickerTest, CategoriesFilterAndLabelTheButton) {
   Press({k6});
   EXPECT_EQ(Listed(), (Names{u"고 장미", u"코치"}));
   Press({k7});
-  EXPECT_TRUE(Listed().empty());
-}
-
-TEST_F(PickerTest, GroupCategoryListsNothingAndTheDigitKeysDoNothing) {
-  Category(4);
-  EXPECT_EQ(view_->CategoryLabel(), u"범주 : 단체문자");
-  EXPECT_TRUE(Listed().empty());
-  Press({k1, k6, kBack});
-  EXPECT_EQ(book_->DigitCount(), 0);
   EXPECT_TRUE(Listed().empty());
 }
 
@@ -347,16 +321,6 @@ TEST_F(PickerTest, BackButtonAsksForAnEmptyComposeView) {
   ASSERT_EQ(g_calls.size(), 1u);
   EXPECT_EQ(g_calls[0].message, static_cast<UINT>(UM_SHOWCOMPOSE));
   EXPECT_EQ(g_calls[0].wParam, static_cast<WPARAM>(COMPOSE_NEW));
-}
-
-TEST_F(PickerTest, TheQueryStaysAcrossVisits) {
-  Category(2);
-  Press({k1, k6});
-  const Names listed = Listed();
-  view_->OnShown(0, 0);
-  EXPECT_EQ(book_->Digits(), u"16");
-  EXPECT_EQ(view_->CategoryLabel(), u"범주 : Work");
-  EXPECT_EQ(Listed(), listed);
 }
 
 }  // namespace
