@@ -154,7 +154,11 @@ int ContactBook::RunFilter(bool byName, bool byNumber, bool byCompany, bool from
     if (!nameHit && byCompany)
       nameHit = MatchSearchKey(e->companyKey, e->companyLength, &e->companyMatch[0], &e->companyMatch[1]);
     bool numberHit = digitCount_ != 0 && byNumber && MatchNumber(e);
-    if (nameHit || numberHit) filtered_.push_back(e);
+    if (!nameHit && !numberHit) continue;
+    // A contact listed for one of the two must not show the other's range from an earlier query.
+    if (!nameHit) e->nameMatch[0] = e->nameMatch[1] = 0;
+    if (!numberHit) e->numberMatch[0] = e->numberMatch[1] = 0;
+    filtered_.push_back(e);
   }
   return static_cast<int>(filtered_.size());
 }

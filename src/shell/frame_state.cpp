@@ -3,6 +3,7 @@
 #include "platform/automation/state.h"
 #include "shell/application.h"
 #include "shell/main_frame.h"
+#include "views/picker_view.h"
 
 namespace {
 
@@ -54,9 +55,31 @@ void WriteConversations(platform::automation::StateWriter& out, const Conversati
   out.EndArray();
 }
 
-void WriteContacts(platform::automation::StateWriter& out, const parlo::ContactBook* contacts) {
+void WriteRange(platform::automation::StateWriter& out, const char* key, const int32_t range[2]) {
+  out.BeginArray(key);
+  out.Int(nullptr, range[0]);
+  out.Int(nullptr, range[1]);
+  out.EndArray();
+}
+
+void WriteEntry(platform::automation::StateWriter& out, const parlo::ContactEntry& e) {
+  out.BeginObject(nullptr);
+  out.Int("oid", e.oid);
+  out.Text("name", std::u16string_view(e.name, std::char_traits<char16_t>::length(e.name)));
+  const WCHAR* numbers[3] = {e.mobile, e.business, e.home};
+  const WCHAR* number = e.selectedNumber >= 0 && e.selectedNumber < 3 ? numbers[e.selectedNumber] : e.mobile;
+  out.Text("number", number);
+  WriteRange(out, "name_match", e.nameMatch);
+  WriteRange(out, "number_match", e.numberMatch);
+  out.EndObject();
+}
+
+// The query, and once the picker has been shown the contacts it lists (in order) and the ones
+// picked from it.
+void WriteContacts(platform::automation::StateWriter& out, parlo::ContactBook* contacts,
+                   parlo::PickerView* picker) {
   if (!contacts) return;
-  const parlo::ContactBook& book = *contacts;
+  parlo::ContactBook& book = *contacts;
   out.BeginObject("contacts");
   out.Int("count", book.Count());
   out.Bool("from_store", book.LoadedFromStore());
@@ -66,7 +89,39 @@ void WriteContacts(platform::automation::StateWriter& out, const parlo::ContactB
   int category = book.CategoryIndex();
   out.Text("category", category >= 0 && category < static_cast<int>(categories.size()) ? categories[category] : u"");
   out.Bool("hangul", book.HangulMode());
+  if (picker) {
+    out.BeginArray("listed");
+    for (int i = 0; i < picker->list().RowCount(); ++i)
+      if (const parlo::ContactEntry* e = book.EntryAt(i)) WriteEntry(out, *e);
+    out.EndArray();
+    out.BeginArray("picked");
+    for (const parlo::ContactEntry* e : book.GroupList()) WriteEntry(out, *e);
+    out.EndArray();
+  }
   out.EndObject();
+}
+
+void WriteRect(platform::automation::StateWriter& out, const char* key, HWND window, RECT r) {
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  out.BeginArray(key);
+  for (LONG v : {r.left, r.top, r.right, r.bottom}) out.Int(nullptr, v);
+  out.EndArray();
+}
+
+// The keypad's keys while the picker is on screen, in screen coordinates.
+void WriteKeypad(platform::automation::StateWriter& out, parlo::PickerView* picker) {
+  if (!picker || !picker->Window() || !IsWindowVisible(picker->Window())) return;
+  const parlo::ContactKeypad& keypad = picker->keypad();
+  out.BeginArray("keypad");
+  for (int key = 0; key < parlo::ContactKeypad::kKeyCount; ++key) {
+    out.BeginObject(nullptr);
+    out.Int("key", key);
+    out.Text("caption", keypad.TopCaption(key));
+    out.Text("letters", keypad.BottomCaption(key));
+    WriteRect(out, "rect", keypad.hwnd(), keypad.KeyRect(key));
+    out.EndObject();
+  }
+  out.EndArray();
 }
 
 }  // namespace
@@ -80,10 +135,19 @@ int AddFrameState(const MainFrame& frame) {
     out.Text("start_number", app.settings().start_number);
     WriteSettings(out, app.settings());
     WriteConversations(out, app.store().Model());
-    WriteContacts(out, app.contacts());
+    WriteContacts(out, app.contacts(), frame.Picker());
   });
 }
 
 void RemoveFrameState(int id) {
   if (id) platform::automation::RemoveStateSource(id);
+}
+
+int AddFrameScreen(const MainFrame& frame) {
+  return platform::automation::AddScreenSource(
+      [&frame](platform::automation::StateWriter& out) { WriteKeypad(out, frame.Picker()); });
+}
+
+void RemoveFrameScreen(int id) {
+  if (id) platform::automation::RemoveScreenSource(id);
 }

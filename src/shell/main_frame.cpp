@@ -13,6 +13,7 @@
 #include "shell/frame_state.h"
 #include "views/lock_view.h"
 #include "views/main_view.h"
+#include "views/picker_view.h"
 #include "views/thread_view.h"
 
 namespace {
@@ -163,6 +164,7 @@ bool MainFrame::Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
 LRESULT MainFrame::OnCreate() {
   // Published first, so a message box at start does not leave automation without a state.
   stateSource_ = AddFrameState(*this);
+  screenSource_ = AddFrameScreen(*this);
   SHMENUBARINFO bar{};
   bar.cbSize = sizeof bar;
   bar.hwndParent = hwnd_;
@@ -213,7 +215,8 @@ LRESULT MainFrame::OnCreate() {
 
 void MainFrame::OnDestroy() {
   RemoveFrameState(stateSource_);
-  stateSource_ = 0;
+  RemoveFrameScreen(screenSource_);
+  stateSource_ = screenSource_ = 0;
   if (MessageLoop* loop = app_module::GetMessageLoop()) {
     loop->RemoveMessageFilter(this);
     loop->RemoveIdleHandler(this);
@@ -316,6 +319,8 @@ bool MainFrame::OnCommand(WORD id) {
       return true;
     case ID_REFRESH_CONTACTS:
       if (parlo::ContactBook* contacts = app_.contacts()) contacts->RebuildContacts();
+      // The picker's last result was taken from the old list: its query runs again on the new one.
+      if (parlo::PickerView* picker = Picker()) picker->Refresh(true);
       SendMessageW(hwnd_, UM_SHOWLIST, 0, 0);
       return true;
   }
@@ -361,6 +366,10 @@ void MainFrame::ShowViewForMode(int mode) {
   }
 }
 
+parlo::PickerView* MainFrame::Picker() const {
+  return static_cast<parlo::PickerView*>(views_[SLOT_CONTACTS].get());
+}
+
 parlo::ViewContext MainFrame::ContextForViews() {
   return parlo::ViewContext{app_.settings(), app_.store(), app_.skin(), app_.contacts(), hwnd_};
 }
@@ -378,6 +387,8 @@ std::unique_ptr<parlo::FrameView> MainFrame::CreateView(ViewSlot slot) {
       lock->LoadPassword();
       return lock;
     }
+    case SLOT_CONTACTS:
+      return std::make_unique<parlo::PickerView>(ContextForViews());
     default:
       return nullptr;
   }

@@ -12,6 +12,9 @@
 #include "views/view_mode.h"
 
 class Application;
+namespace parlo {
+class PickerView;
+}
 struct IPOutlookApp;
 
 class MainFrame : public MessageFilter, public IdleHandler {
@@ -36,6 +39,8 @@ class MainFrame : public MessageFilter, public IdleHandler {
   bool IsActive() const { return active_; }
   bool IsFullScreen() const { return fullScreen_; }
   parlo::FrameView* ActiveView() const { return activeView_; }
+  // The contact picker once it has been shown, else null.
+  parlo::PickerView* Picker() const;
   Application& App() const { return app_; }
 
   bool PreTranslateMessage(MSG* msg) override;
@@ -83,4 +88,5 @@ class MainFrame : public MessageFilter, public IdleHandler {
   parlo::FrameView* underLock_ = nullptr;
   std::u16string underLockNumber_;
   int stateSource_ = 0;
+  int screenSource_ = 0;
 };

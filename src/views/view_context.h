@@ -14,8 +14,8 @@ struct ViewContext {
   Settings& settings;
   MessageStore& store;
   Skin& skin;
-  const ContactBook* contacts = nullptr;  // none until the frame has logged on to the contacts
-  HWND frame = nullptr;                   // receives the view messages
+  ContactBook* contacts = nullptr;  // none until the frame has logged on to the contacts
+  HWND frame = nullptr;             // receives the view messages
 
   // Requests to the frame, always synchronous; nothing when there is no frame.
   LRESULT SendToFrame(UINT message, WPARAM wParam, LPARAM lParam) const {

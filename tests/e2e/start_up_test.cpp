@@ -66,6 +66,8 @@ TEST_F(StartUp, StartNumberFromTheCommandLine) {
 }
 
 TEST_F(StartUp, QuitSavesTheSettingsAndTheSecondStartTheDefaultPassword) {
+  // A phone without the installer's key.
+  ASSERT_EQ(e2e::Run("parlo-device", {"--device", dir().string(), "reg", "del", kKey}).exitCode, 0);
   {
     e2e::Parlo parlo(dir());
     EXPECT_EQ(parlo.Send("quit"), (json{{"exit", 1}}));

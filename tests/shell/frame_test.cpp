@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 #include <aygshell.h>
+#include <objbase.h>
 
 #include "kit/temp_device.h"
 #include "platform/device/processes/module.h"
@@ -16,6 +18,7 @@
 #include "shell/single_instance.h"
 #include "views/lock_view.h"
 #include "views/thread_view.h"
+#include "views/picker_view.h"
 
 namespace {
 
@@ -78,7 +81,7 @@ TEST_F(FrameTest, StartsFullScreenActiveOnTheStartMode) {
 
 TEST_F(FrameTest, ViewMessagesForMissingViewsLeaveTheModesAlone) {
   Start();
-  for (UINT message : {UM_SHOWCOMPOSE, UM_SHOWCONTACTS}) {
+  for (UINT message : {UM_SHOWCOMPOSE}) {
     EXPECT_EQ(SendMessageW(hwnd(), message, 0, 0), 0);
     EXPECT_EQ(frame_->CurrentMode(), VM_LIST);
     EXPECT_EQ(frame_->PreviousMode(), VM_LIST);
@@ -128,6 +131,40 @@ TEST_F(FrameTest, TheRightPatternAlwaysLeavesTheLock) {
     while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
   }
+}
+
+TEST_F(FrameTest, ThePickerKeepsItsQueryAcrossVisitsAndAfterTheContactsAreRebuilt) {
+  std::ofstream(device_.dir() / "contacts.vcf")
+      << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:김철수\r\nTEL;TYPE=CELL:020\r\nEND:VCARD\r\n"
+      << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:강지훈\r\nTEL;TYPE=CELL:030\r\nEND:VCARD\r\n"
+      << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:이영희\r\nTEL;TYPE=CELL:040\r\nEND:VCARD\r\n";
+  // The contact store, as start-up makes it reachable.
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+  Start();
+  app_->settings().find_name = true;
+  SendMessageW(hwnd(), UM_SHOWCONTACTS, 0, 0);
+  parlo::PickerView* picker = frame_->Picker();
+  ASSERT_NE(picker, nullptr);
+  EXPECT_EQ(frame_->ActiveView(), picker);
+  EXPECT_EQ(frame_->CurrentMode(), VM_CONTACTS);
+  ASSERT_EQ(picker->list().RowCount(), 3);
+  for (int key : {0, 6}) {  // "1" and "6": ㄱ then ㅈ
+    const RECT r = picker->keypad().KeyRect(key);
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageW(picker->keypad().hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(picker->keypad().hwnd(), WM_LBUTTONUP, 0, at);
+  }
+  EXPECT_EQ(picker->list().RowCount(), 2);
+  SendMessageW(hwnd(), UM_SHOWLIST, 0, 0);
+  SendMessageW(hwnd(), UM_SHOWCONTACTS, 0, 0);
+  EXPECT_EQ(picker->list().RowCount(), 2);
+  SendMessageW(hwnd(), WM_COMMAND, ID_REFRESH_CONTACTS, 0);
+  EXPECT_EQ(frame_->CurrentMode(), VM_LIST);
+  SendMessageW(hwnd(), UM_SHOWCONTACTS, 0, 0);
+  EXPECT_EQ(app_->contacts()->Digits(), u"16");
+  EXPECT_EQ(picker->list().RowCount(), 2);
+  DestroyWindow(hwnd());
+  CoUninitialize();
 }
 
 TEST_F(FrameTest, CopyDataSetsBothModesAndTheNumber) {

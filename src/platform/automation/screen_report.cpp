@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "platform/automation/commands.h"
+#include "platform/automation/state_json.h"
 #include "platform/base/text.h"
 #include "platform/gdi/screen.h"
 #include "platform/ui/ui_state.h"
@@ -112,6 +113,7 @@ json ScreenReport() {
   report["sip"] = false;
   HWND fg = GetForegroundWindow();
   report["foreground"] = fg != nullptr && IsWindow(fg) && IsWindowVisible(fg);
+  CollectScreen(report);
   return report;
 }
 

@@ -13,6 +13,10 @@ std::map<int, StateSource>& Sources() {
   static std::map<int, StateSource> sources;
   return sources;
 }
+std::map<int, StateSource>& ScreenSources() {
+  static std::map<int, StateSource> sources;
+  return sources;
+}
 int g_nextId = 1;
 
 // Builds nlohmann json from the writer calls; a stack of the open objects and arrays.
@@ -57,6 +61,21 @@ int AddStateSource(StateSource source) {
 }
 
 void RemoveStateSource(int id) { Sources().erase(id); }
+
+int AddScreenSource(StateSource source) {
+  int id = g_nextId++;
+  ScreenSources()[id] = std::move(source);
+  return id;
+}
+
+void RemoveScreenSource(int id) { ScreenSources().erase(id); }
+
+void CollectScreen(nlohmann::json& report) {
+  for (auto& [id, source] : ScreenSources()) {
+    JsonStateWriter writer(report);
+    source(writer);
+  }
+}
 
 nlohmann::json CollectState() {
   nlohmann::json root = nlohmann::json::object();

@@ -26,4 +26,8 @@ using StateSource = std::function<void(StateWriter&)>;
 int AddStateSource(StateSource source);
 void RemoveStateSource(int id);
 
+// Keys the program adds to the `screen` answer for what it draws itself (the picker's keypad).
+int AddScreenSource(StateSource source);
+void RemoveScreenSource(int id);
+
 }  // namespace platform::automation

@@ -6,5 +6,7 @@ namespace platform::automation {
 
 // Every source's keys in one object; {} when the program has published nothing.
 nlohmann::json CollectState();
+// The screen sources' keys, written into `report`.
+void CollectScreen(nlohmann::json& report);
 
 }  // namespace platform::automation

@@ -1,0 +1,135 @@
+// The contact picker on a phone set up as a user gets it: started with -contacts, typed on with
+// the keypad, narrowed by category, and a contact picked, through `screen` and `state`.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "e2e/process.h"
+#include "kit/temp_device.h"
+
+namespace {
+
+using nlohmann::json;
+using Names = std::vector<std::string>;
+
+class Picker : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The demo phone, with the program's settings as its installer leaves them.
+    e2e::Finished init = e2e::Run("parlo-device", {"--device", dir(), "init"});
+    ASSERT_EQ(init.exitCode, 0) << init.err;
+  }
+  std::string dir() const { return device_.dir().string(); }
+
+  static void TapCenter(e2e::Parlo& parlo, const json& rect) {
+    const int x = (rect[0].get<int>() + rect[2].get<int>()) / 2, y = (rect[1].get<int>() + rect[3].get<int>()) / 2;
+    ASSERT_EQ(parlo.Send("tap " + std::to_string(x) + " " + std::to_string(y)), (json{{"ok", true}}));
+  }
+  // Taps the keypad key whose caption is `caption`.
+  static void Key(e2e::Parlo& parlo, const std::string& caption) {
+    const json screen = parlo.Send("screen");
+    for (const json& key : screen["keypad"])
+      if (key["caption"] == caption) return TapCenter(parlo, key["rect"]);
+    ADD_FAILURE() << "no key " << caption;
+  }
+  static void TapText(e2e::Parlo& parlo, const std::string& text) {
+    const json screen = parlo.Send("screen");
+    for (const json& t : screen["texts"])
+      if (t["text"] == text) return TapCenter(parlo, t["rect"]);
+    ADD_FAILURE() << "no text " << text;
+  }
+  static Names Listed(e2e::Parlo& parlo, const char* list = "listed") {
+    Names names;
+    const json state = parlo.Send("state");
+    for (const json& c : state["contacts"][list]) names.push_back(c["name"]);
+    return names;
+  }
+  static std::string ColourOf(e2e::Parlo& parlo, const std::string& text) {
+    const json screen = parlo.Send("screen");
+    for (const json& t : screen["texts"])
+      if (t["text"] == text) return t["color"];
+    return "";
+  }
+
+  parlo_test::TempDevice device_;
+};
+
+TEST_F(Picker, AFreshPhoneOpensOnThePickerAndTheKeypadFinds) {
+  // The lock is not asked for on the way to the contacts.
+  ASSERT_EQ(e2e::Run("parlo-device", {"--device", dir(), "reg", "set", "HKCU\\SOFTWARE\\Ostrand\\Parlo", "use_lock",
+                                      "dword", "1"}).exitCode, 0);
+  e2e::Parlo parlo(device_.dir(), {"-contacts"});
+  EXPECT_EQ(parlo.Send("screen")["view"], "ContactView");
+  json state = parlo.Send("state");
+  EXPECT_EQ(state["mode"], 6);
+  EXPECT_EQ(state["settings"]["find_name"], true);
+  EXPECT_EQ(state["settings"]["find_call_number"], true);
+  EXPECT_EQ(state["settings"]["find_company_name"], false);
+  EXPECT_EQ(state["contacts"]["category"], "전체");
+  EXPECT_EQ(Listed(parlo).size(), 8u);
+  ASSERT_EQ(parlo.Send("screen")["keypad"].size(), 12u);
+
+  Key(parlo, "1");
+  EXPECT_EQ(ColourOf(parlo, "김"), "#66CC66");
+  Key(parlo, "6");
+  state = parlo.Send("state")["contacts"];
+  EXPECT_EQ(state["digits"], "16");
+  EXPECT_EQ(state["letters"], "ㄱㅈ");
+  EXPECT_EQ(Listed(parlo), (Names{"김철수"}));
+  EXPECT_EQ(ColourOf(parlo, "김철"), "#66CC66");
+
+  Key(parlo, "←");
+  EXPECT_EQ(parlo.Send("state")["contacts"]["digits"], "1");
+  EXPECT_EQ(Listed(parlo).size(), 8u);  // every demo number holds a 1
+
+  Key(parlo, "한/영");
+  const json keys = parlo.Send("screen")["keypad"];
+  EXPECT_EQ(keys[0]["letters"], "ab");
+  EXPECT_EQ(keys[11]["caption"], "영/한");
+  EXPECT_EQ(parlo.Send("state")["contacts"]["hangul"], false);
+  EXPECT_EQ(Listed(parlo).size(), 8u);
+  parlo.Send("quit");
+}
+
+TEST_F(Picker, CategoriesFromTheMenu) {
+  e2e::Parlo parlo(device_.dir(), {"-contacts"});
+  TapText(parlo, "범주 : 전체");
+  const json menu = parlo.Send("screen")["menu"];
+  ASSERT_TRUE(menu.is_array());
+  Names texts;
+  for (const json& item : menu) texts.push_back(item["text"]);
+  EXPECT_EQ(texts, (Names{"전체", "Family", "Work", "Friends", "범주없음", "단체문자"}));
+  EXPECT_EQ(menu[0]["checked"], true);
+  TapCenter(parlo, menu[4]["rect"]);
+  EXPECT_EQ(parlo.Send("screen")["menu"], nullptr);
+  EXPECT_EQ(ColourOf(parlo, "범주 : 범주없음"), "#000000");
+  EXPECT_EQ(Listed(parlo), (Names{"최지우"}));
+
+  TapText(parlo, "범주 : 범주없음");
+  TapCenter(parlo, parlo.Send("screen")["menu"][5]["rect"]);
+  EXPECT_EQ(parlo.Send("state")["contacts"]["category"], "단체문자");
+  EXPECT_TRUE(Listed(parlo).empty());
+  Key(parlo, "1");
+  EXPECT_EQ(parlo.Send("state")["contacts"]["digits"], "");
+  EXPECT_TRUE(Listed(parlo).empty());
+  parlo.Send("quit");
+}
+
+TEST_F(Picker, ATapOrTheEnterKeyPicksAContact) {
+  e2e::Parlo parlo(device_.dir(), {"-contacts"});
+  TapText(parlo, "이영희");
+  EXPECT_EQ(Listed(parlo, "picked"), (Names{"이영희"}));
+  // Until the compose view is there, the picker stays.
+  EXPECT_EQ(parlo.Send("state")["mode"], 6);
+
+  // Picking a contact of the group list again takes it back out.
+  parlo.Send("key enter");
+  EXPECT_TRUE(Listed(parlo, "picked").empty());
+  parlo.Send("key up");
+  parlo.Send("key enter");
+  EXPECT_EQ(Listed(parlo, "picked"), (Names{"김철수"}));
+  parlo.Send("quit");
+}
+
+}  // namespace
