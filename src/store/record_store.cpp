@@ -6,8 +6,6 @@
 
 #include "settings/settings.h"
 
-const CLSID UNREAD_NOTIFICATION_CLSID = {0x592A0D12, 0xF0AC, 0x411B, {0xA1, 0x75, 0x8B, 0x34, 0x82, 0x38, 0xF1, 0xFD}};
-
 namespace {
 
 const WCHAR* const kDatabaseNames[kDbCount] = {u"\\RECV_MSG", u"\\SEND_MSG", u"\\MMS_CONTENTS"};

@@ -11,7 +11,7 @@
 
 // The shell's new-message notification and the system's unread count.
 constexpr DWORD UNREAD_NOTIFICATION_ID = 9114;
-extern const CLSID UNREAD_NOTIFICATION_CLSID;  // {592A0D12-F0AC-411B-A175-8B348238F1FD}
+inline constexpr CLSID UNREAD_NOTIFICATION_CLSID = {0x592A0D12, 0xF0AC, 0x411B, {0xA1, 0x75, 0x8B, 0x34, 0x82, 0x38, 0xF1, 0xFD}};
 inline constexpr WCHAR kUnreadStateKey[] = u"\\System\\State\\Messages\\SMS\\Unread";  // under HKLM
 inline constexpr WCHAR kUnreadValue[] = u"Unread";
 inline constexpr WCHAR kUnreadCountValue[] = u"Count";  // the same count, where the message list watches it

@@ -6,6 +6,7 @@
 #include "platform/base/device_root.h"
 #include "platform/resfile/install.h"
 #include "commands.h"
+#include "settings/settings.h"
 #include "winreg.h"
 
 namespace parlo_device {
@@ -32,24 +33,17 @@ void MakeFolders() {
 // The program's settings key as the phone's installer leaves it: every flag written, the contact
 // search by name and by number on. (A key missing some flags would read them as on, the lock too.)
 void InstallProgramSettings() {
-  struct Flag {
-    const WCHAR* name;
-    DWORD value;
-  };
-  const Flag flags[] = {{u"use_lock", 0},         {u"use_original_view", 0}, {u"find_call_number", 1},
-                        {u"find_company_name", 0}, {u"find_name", 1},         {u"view_sort", 0},
-                        {u"close", 1}};
   HKEY key = nullptr;
   DWORD disposition = 0;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                      &disposition) != ERROR_SUCCESS)
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition) !=
+      ERROR_SUCCESS)
     throw UsageError{"cannot write the program's settings to the registry"};
-  // A phone that has the program already keeps its settings.
-  if (disposition == REG_CREATED_NEW_KEY) {
-    for (const Flag& flag : flags)
-      RegSetValueExW(key, flag.name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&flag.value), sizeof flag.value);
-  }
   RegCloseKey(key);
+  // A phone that has the program already keeps its settings.
+  if (disposition != REG_CREATED_NEW_KEY) return;
+  Settings settings;
+  settings.find_name = settings.find_call_number = true;
+  settings.Save();
 }
 
 }  // namespace

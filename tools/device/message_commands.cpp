@@ -18,21 +18,16 @@
 #include "platform/base/text.h"
 #include "platform/db/db.h"
 #include "platform/device/shell/shell_notifications.h"
+#include "settings/settings.h"
+#include "store/record_store.h"
 #include "windbase.h"
 #include "windows.h"
 
 namespace parlo_device {
 namespace {
 
-constexpr const char16_t* kVolume = u"\\MITs Store\\MMS\\mms.edb";
-constexpr const char16_t* kUnreadKey = u"System\\State\\Messages\\SMS\\Unread";
-constexpr CLSID kUnreadClsid = {0x592A0D12, 0xF0AC, 0x411B, {0xA1, 0x75, 0x8B, 0x34, 0x82, 0x38, 0xF1, 0xFD}};
-constexpr DWORD kUnreadId = 9114;
-
-constexpr CEPROPID kTime = 0x00010040, kNumber = 0x0002001F, kText = 0x0003001F, kRead = 0x00050002,
-                   kMessageId = 0x0006001F, kKind = 0x000A0002, kAux = 0x000E0002, kMmsFlag = 0x000F0002;
 // The limits of the program's record buffers, less their terminators.
-constexpr size_t kMaxText = 259, kMaxNumber = 31;
+constexpr size_t kMaxText = kTextChars - 1, kMaxNumber = kFieldChars - 1;
 
 std::string TimeText(const FILETIME& ft) {
   SYSTEMTIME st;
@@ -76,7 +71,7 @@ int CountUnread(HANDLE recv) {
   int unread = 0;
   ForEachRecord(recv, [&](CEOID, const CEPROPVAL* v, WORD n) {
     for (WORD i = 0; i < n; ++i)
-      if (v[i].propid == kRead && !(v[i].wFlags & CEDB_PROPNOTFOUND) && v[i].val.iVal == 0) ++unread;
+      if (v[i].propid == PROP_READ && !(v[i].wFlags & CEDB_PROPNOTFOUND) && v[i].val.iVal == 0) ++unread;
   });
   return unread;
 }
@@ -86,23 +81,23 @@ void PublishUnread(HANDLE recv, bool announce) {
   DWORD unread = static_cast<DWORD>(CountUnread(recv));
   HKEY key = nullptr;
   DWORD disposition = 0;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUnreadKey, 0, nullptr, 0, 0, nullptr, &key, &disposition) != ERROR_SUCCESS)
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUnreadStateKey, 0, nullptr, 0, 0, nullptr, &key, &disposition) != ERROR_SUCCESS)
     throw UsageError{"cannot write the unread count to the registry"};
-  LONG a = RegSetValueExW(key, u"Unread", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&unread), sizeof(unread));
-  LONG b = RegSetValueExW(key, u"Count", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&unread), sizeof(unread));
+  LONG a = RegSetValueExW(key, kUnreadValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&unread), sizeof(unread));
+  LONG b = RegSetValueExW(key, kUnreadCountValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&unread), sizeof(unread));
   RegCloseKey(key);
   if (a != ERROR_SUCCESS || b != ERROR_SUCCESS) throw UsageError{"cannot write the unread count to the registry"};
   if (unread == 0) {
-    SHNotificationRemove(&kUnreadClsid, kUnreadId);
+    SHNotificationRemove(&UNREAD_NOTIFICATION_CLSID, UNREAD_NOTIFICATION_ID);
   } else if (announce) {
     std::u16string html = u"<p>" + platform::Utf8ToUtf16(std::to_string(unread)) + u" new message(s)</p>";
     SHNOTIFICATIONDATA n;
     std::memset(&n, 0, sizeof(n));
     n.cbStruct = sizeof(n);
-    n.dwID = kUnreadId;
+    n.dwID = UNREAD_NOTIFICATION_ID;
     n.npPriority = SHNP_INFORM;
     n.csDuration = 15;
-    n.clsid = kUnreadClsid;
+    n.clsid = UNREAD_NOTIFICATION_CLSID;
     n.pszTitle = u"New message";
     n.pszHTML = html.c_str();
     SHNotificationAdd(&n);
@@ -146,7 +141,7 @@ std::u16string MessageIdFor(HANDLE db, const SYSTEMTIME& t) {
   int next = 0;
   ForEachRecord(db, [&](CEOID, const CEPROPVAL* v, WORD n) {
     for (WORD i = 0; i < n; ++i)
-      if (v[i].propid == kMessageId && !(v[i].wFlags & CEDB_PROPNOTFOUND) && v[i].val.lpwstr) {
+      if (v[i].propid == PROP_MESSAGE_ID && !(v[i].wFlags & CEDB_PROPNOTFOUND) && v[i].val.lpwstr) {
         std::u16string id = v[i].val.lpwstr;
         // Another program's identifier may end in anything: only three digits count.
         auto digit = [&](size_t k) { return id[k] >= u'0' && id[k] <= u'9'; };
@@ -168,21 +163,21 @@ CEOID Write(HANDLE db, const NewMessage& m, short read, short kind, short aux, s
   SystemTimeToFileTime(&m.time, &ft);
   CEPROPVAL v[8];
   std::memset(v, 0, sizeof(v));
-  v[0].propid = kTime;
+  v[0].propid = PROP_TIME;
   v[0].val.filetime = ft;
-  v[1].propid = kNumber;
+  v[1].propid = PROP_NUMBER;
   v[1].val.lpwstr = const_cast<LPWSTR>(m.number.c_str());
-  v[2].propid = kText;
+  v[2].propid = PROP_TEXT;
   v[2].val.lpwstr = const_cast<LPWSTR>(m.text.c_str());
-  v[3].propid = kRead;
+  v[3].propid = PROP_READ;
   v[3].val.iVal = read;
-  v[4].propid = kMessageId;
+  v[4].propid = PROP_MESSAGE_ID;
   v[4].val.lpwstr = const_cast<LPWSTR>(id.c_str());
-  v[5].propid = kKind;
+  v[5].propid = PROP_KIND;
   v[5].val.iVal = kind;
-  v[6].propid = kAux;
+  v[6].propid = PROP_AUX_FLAG;
   v[6].val.iVal = aux;
-  v[7].propid = kMmsFlag;
+  v[7].propid = PROP_MMS_FLAG;
   v[7].val.iVal = mmsFlag;
   CEOID oid = CeWriteRecordProps(db, 0, 8, v);
   if (!oid) throw UsageError{"cannot write the message: " + StoreProblem(GetLastError())};
@@ -275,7 +270,7 @@ void AddMessageCommands(CLI::App& app) {
   list->add_option("--db", args->db, "recv or send (default: both)")->check(CLI::IsMember({"recv", "send"}));
   list->callback([args] {
     std::error_code ec;
-    auto host = platform::device::HostPath(kVolume);
+    auto host = platform::device::HostPath(kDefaultStorePath);
     if (!host || !std::filesystem::exists(*host, ec)) return;  // no store yet: no messages
     Store store(false);
     // Printed only once the whole store was read: a damaged one prints nothing but why.

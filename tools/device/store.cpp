@@ -4,15 +4,10 @@
 
 #include "platform/base/text.h"
 #include "platform/db/db.h"
+#include "settings/settings.h"
+#include "store/message_record.h"
 
 namespace parlo_device {
-namespace {
-
-constexpr const char16_t* kVolume = u"\\MITs Store\\MMS\\mms.edb";
-constexpr CEPROPID kMessageId = 0x0006001F;
-
-}  // namespace
-
 std::string StoreProblem(DWORD error) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
@@ -28,7 +23,7 @@ std::string StoreProblem(DWORD error) {
 }
 
 Store::Store(bool create) {
-  if (!CeMountDBVolEx(&guid_, kVolume, nullptr, create ? OPEN_ALWAYS : OPEN_EXISTING))
+  if (!CeMountDBVolEx(&guid_, kDefaultStorePath, nullptr, create ? OPEN_ALWAYS : OPEN_EXISTING))
     throw UsageError{StoreProblem(GetLastError())};
   mounted_ = true;
   session_ = CeCreateSession(&guid_);
@@ -63,7 +58,7 @@ void Store::Create(const char16_t* name) {
   info.wNumSortOrder = 1;
   info.rgSortSpecs[0].wVersion = SORTORDERSPECEX_VERSION;
   info.rgSortSpecs[0].wNumProps = 1;
-  info.rgSortSpecs[0].rgPropID[0] = kMessageId;
+  info.rgSortSpecs[0].rgPropID[0] = PROP_MESSAGE_ID;
   info.rgSortSpecs[0].rgdwFlags[0] = CEDB_SORT_DESCENDING;
   if (!CeCreateDatabaseEx2(&guid_, &info) && GetLastError() != ERROR_ALREADY_EXISTS)
     throw UsageError{"cannot create " + platform::Utf16ToUtf8(name) + ": " + StoreProblem(GetLastError())};
