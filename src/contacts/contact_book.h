@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "contacts/contact_entry.h"
+#include "draw/dpi.h"
 #include "windows.h"
 
 struct IDispatch;
@@ -95,8 +96,8 @@ class ContactBook {
   bool fromStore_ = false;
   std::string cacheBookStamp_;  // the address book the list was read from, noted with the cache
   bool withPictures_ = false;
-  int boxWidth_ = (60 * 192 + 48) / 96;
-  int boxHeight_ = (60 * 192 + 48) / 96;
+  int boxWidth_ = ScaleForDpi(60, 192);
+  int boxHeight_ = ScaleForDpi(60, 192);
 
   // Query state.
   int32_t category_ = 0;
