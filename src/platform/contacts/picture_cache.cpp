@@ -1,9 +1,7 @@
 #include "platform/contacts/picture_cache.h"
 
-#include <unistd.h>
 
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -147,21 +145,7 @@ void PictureCache::Save() {
       out.append(reinterpret_cast<const char*>(bgra.data()), bgra.size());
     }
   }
-  std::filesystem::path temp = file;
-  temp += ".tmp" + std::to_string(getpid());
-  {
-    std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-    f.write(out.data(), static_cast<std::streamsize>(out.size()));
-    f.flush();
-    if (!f) {
-      std::error_code ec;
-      std::filesystem::remove(temp, ec);
-      return;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, file, ec);
-  if (ec) std::filesystem::remove(temp, ec);
+  ReplaceFileAtomically(file, out);
 }
 
 }  // namespace platform::contacts

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 
 namespace platform::contacts {
 
@@ -84,6 +85,23 @@ bool ReplaceableFile(const std::filesystem::path& path) {
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) return errno == ENOENT;
   return S_ISREG(st.st_mode);
+}
+
+void ReplaceFileAtomically(const std::filesystem::path& path, const std::string& bytes) {
+  std::filesystem::path temp = path;
+  temp += ".tmp" + std::to_string(getpid());
+  std::error_code ec;
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) {
+      std::filesystem::remove(temp, ec);
+      return;
+    }
+  }
+  std::filesystem::rename(temp, path, ec);
+  if (ec) std::filesystem::remove(temp, ec);
 }
 
 }  // namespace platform::contacts

@@ -21,6 +21,10 @@ std::string FileStamp(const std::filesystem::path& path);
 // The bytes [offset, offset + length) of a regular file; false when they are not all there.
 bool ReadFileRange(const std::filesystem::path& path, size_t offset, size_t length, std::string* bytes);
 
+// Writes `bytes` beside `path` and renames them over it, so a reader sees the old file or the new
+// one, never half of either. Nothing is left behind when the write fails.
+void ReplaceFileAtomically(const std::filesystem::path& path, const std::string& bytes);
+
 // True when nothing is at `path` or a regular file is: what a writer may replace.
 bool ReplaceableFile(const std::filesystem::path& path);
 

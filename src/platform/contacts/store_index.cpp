@@ -1,8 +1,6 @@
 #include "platform/contacts/store_index.h"
 
-#include <unistd.h>
 
-#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "platform/base/text.h"
@@ -72,22 +70,7 @@ void WriteStoreIndex(const std::filesystem::path& file, const std::string& bookS
   for (const auto& p : problems)
     skipped.push_back({{"index", p.index}, {"line", p.line}, {"name", Utf16ToUtf8(p.name)}, {"reason", p.reason}});
   nlohmann::json j = {{"version", kVersion}, {"book", bookStamp}, {"cards", cards}, {"skipped", skipped}};
-  // Written beside and renamed over: a reader sees the old index or the new one, never half.
-  std::filesystem::path temp = file;
-  temp += ".tmp" + std::to_string(getpid());
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out << j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    out.flush();
-    if (!out) {
-      std::error_code ec;
-      std::filesystem::remove(temp, ec);
-      return;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, file, ec);
-  if (ec) std::filesystem::remove(temp, ec);
+  ReplaceFileAtomically(file, j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
 }  // namespace platform::contacts
