@@ -182,14 +182,7 @@ void ContactKeypad::DrawKey(HDC dc, int key, bool pressed) {
   const RECT r = KeyRect(key);
   if (pressed) FillPressed(dc, r);
   else FillRect(dc, &r, KeyBrush());
-  HGDIOBJ oldPen = SelectObject(dc, light_.Get());
-  MoveToEx(dc, r.left, r.bottom - 1, nullptr);
-  LineTo(dc, r.left, r.top);
-  LineTo(dc, r.right - 1, r.top);
-  SelectObject(dc, dark_.Get());
-  LineTo(dc, r.right - 1, r.bottom - 1);
-  LineTo(dc, r.left, r.bottom - 1);
-  SelectObject(dc, oldPen);
+  DrawBoxEdge(dc, r, light_.Get(), dark_.Get());
 
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   const std::u16string top = TopCaption(key), bottom = BottomCaption(key);

@@ -133,10 +133,7 @@ void ContactList::PaintRow(HDC dc, int index, const RECT& rect) {
                   kNumberHighlight, pieces);
   }
 
-  HGDIOBJ oldPen = SelectObject(dc, separator_.Get());
-  MoveToEx(dc, rect.left + 1, rect.bottom - 1, nullptr);
-  LineTo(dc, rect.right - 1, rect.bottom - 1);
-  SelectObject(dc, oldPen);
+  DrawRowSeparator(dc, rect, separator_.Get());
   SelectObject(dc, oldFont);
   SetTextColor(dc, oldColor);
   SetBkMode(dc, oldMode);

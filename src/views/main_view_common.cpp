@@ -34,6 +34,24 @@ void PaintFooterButton(HDC dc, const FooterButton& button, const WCHAR* label) {
   DrawTextW(dc, label, -1, &text, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | DT_CENTER);
 }
 
+void DrawBoxEdge(HDC dc, const RECT& r, HPEN light, HPEN dark) {
+  HGDIOBJ oldPen = SelectObject(dc, light);
+  MoveToEx(dc, r.left, r.bottom - 1, nullptr);
+  LineTo(dc, r.left, r.top);
+  LineTo(dc, r.right - 1, r.top);
+  SelectObject(dc, dark);
+  LineTo(dc, r.right - 1, r.bottom - 1);
+  LineTo(dc, r.left, r.bottom - 1);
+  SelectObject(dc, oldPen);
+}
+
+void DrawRowSeparator(HDC dc, const RECT& row, HPEN pen) {
+  HGDIOBJ oldPen = SelectObject(dc, pen);
+  MoveToEx(dc, row.left + 1, row.bottom - 1, nullptr);
+  LineTo(dc, row.right - 1, row.bottom - 1);
+  SelectObject(dc, oldPen);
+}
+
 HDC OffscreenImage::Begin(HDC reference, int width, int height) {
   if (!bitmap_ || size_.cx != width || size_.cy != height) {
     dc_.Reset();

@@ -23,6 +23,11 @@ struct FooterButton {
 };
 void PaintFooterButton(HDC dc, const FooterButton& button, const WCHAR* label);
 
+// A box's edge: `light` along the left and top, `dark` along the right and bottom, inside `r`.
+void DrawBoxEdge(HDC dc, const RECT& r, HPEN light, HPEN dark);
+// The line under a list row.
+void DrawRowSeparator(HDC dc, const RECT& row, HPEN pen);
+
 inline constexpr UINT_PTR kLeftHoldTimer = 1;
 inline constexpr UINT_PTR kRightHoldTimer = 2;
 inline constexpr UINT kHoldMs = 400;

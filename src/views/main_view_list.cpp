@@ -113,10 +113,7 @@ void ConversationList::PaintRow(HDC dc, int index, const RECT& rect) {
   DrawTextW(dc, row->preview.c_str(), -1, &preview,
             wholePreview_ ? (DT_END_ELLIPSIS | DT_EDITCONTROL | DT_NOPREFIX | DT_WORDBREAK) : line);
 
-  HGDIOBJ oldPen = SelectObject(dc, separator_.Get());
-  MoveToEx(dc, rect.left + 1, rect.bottom - 1, nullptr);
-  LineTo(dc, rect.right - 1, rect.bottom - 1);
-  SelectObject(dc, oldPen);
+  DrawRowSeparator(dc, rect, separator_.Get());
   SelectObject(dc, oldFont);
   SetTextColor(dc, oldColor);
   SetBkMode(dc, oldMode);

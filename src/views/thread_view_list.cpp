@@ -148,14 +148,7 @@ void MessageList::PaintBubble(HDC dc, const MessageRecord& record, int width, bo
     FillColor(dc, m, fill);
     SetTextColor(dc, RGB(0, 0, 0));
   }
-  HGDIOBJ oldPen = SelectObject(dc, frameLight_.Get());
-  MoveToEx(dc, m.left, m.bottom - 1, nullptr);
-  LineTo(dc, m.left, m.top);
-  LineTo(dc, m.right - 1, m.top);
-  SelectObject(dc, frameDark_.Get());
-  LineTo(dc, m.right - 1, m.bottom - 1);
-  LineTo(dc, m.left, m.bottom - 1);
-  SelectObject(dc, oldPen);
+  DrawBoxEdge(dc, m, frameLight_.Get(), frameDark_.Get());
   m = RECT{m.left + ScaleX(4), m.top + ScaleY(2), m.right - ScaleX(4), m.bottom - ScaleY(2)};
 
   const COLORREF textColor = GetTextColor(dc);
