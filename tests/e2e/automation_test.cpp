@@ -88,8 +88,10 @@ TEST_F(Automation, TheAboutBoxAnsweredGivesTheFrameItsFullScreenBack) {
 }
 
 TEST_F(Automation, TapsBehindAnErrorBoxDoNotReachTheList) {
-  e2e::Finished got = e2e::Run("parlo-device", {"--device", device_.dir().string(), "receive", "--from", "0101", "hi"});
-  ASSERT_EQ(got.exitCode, 0) << got.err;
+  for (const char* text : {"one", "two", "three"}) {
+    e2e::Finished got = e2e::Run("parlo-device", {"--device", device_.dir().string(), "receive", "--from", "0101", text});
+    ASSERT_EQ(got.exitCode, 0) << got.err;
+  }
   // A registry that cannot be written: marking the message read fails with a box of no owner.
   std::filesystem::remove(device_.dir() / "registry.db-wal");
   std::filesystem::remove(device_.dir() / "registry.db-shm");
@@ -101,6 +103,10 @@ TEST_F(Automation, TapsBehindAnErrorBoxDoNotReachTheList) {
   parlo.Send(std::string("tap ") + kDelete);
   EXPECT_EQ(parlo.Send("screen")["msgbox"], box) << "삭제 behind the box asked its own question";
   EXPECT_EQ(parlo.Send("state")["conversations"].size(), 1u);
+  // Three messages could not be marked read; the user is told once.
+  parlo.Send("answer ok");
+  EXPECT_TRUE(parlo.Send("screen")["msgbox"].is_null());
+  EXPECT_EQ(parlo.Send("state")["conversations"][0]["records"].size(), 3u);
 }
 
 TEST_F(Automation, OverlongLinesAreRefusedAndErrorsEchoAShortPrefix) {
