@@ -22,6 +22,7 @@
 #include "platform/device/processes/module.h"
 #include "platform/display/display.h"
 #include "platform/gdi/screen.h"
+#include "platform/ui/controls.h"
 #include "platform/wm/loop.h"
 #include "windows.h"
 
@@ -153,6 +154,7 @@ int RunProgram(int argc, char** argv, ProgramEntry entry) {
     clock::UseReal();
   }
   wm::BindUiThread();
+  ui::RegisterSystemClasses();  // the system's own controls and its input method, as at boot
 
   bool headless = o.headless || !o.screenshot.empty();
   std::string displayError;
