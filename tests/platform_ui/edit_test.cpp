@@ -168,5 +168,25 @@ TEST_F(EditTest, ThousandCharactersKeepTheCaretInViewWhileTyping) {
   EXPECT_TRUE(shown);
 }
 
+TEST_F(EditTest, CaretBlinksOnTheClock) {
+  HWND e = Edit(0);
+  RECT r{};
+  GetWindowRect(e, &r);
+  // The caret stands at the left of the empty field; count its pixels in the text colour.
+  auto lit = [&] {
+    int n = 0;
+    for (int x = r.left; x < r.left + 12; ++x)
+      for (int y = r.top + 4; y < r.bottom - 4; ++y) n += platform::gdi::ScreenPixel(x, y) == 0;
+    return n;
+  };
+  int on = lit();
+  platform::wm::AdvanceClock(500);
+  int off = lit();
+  platform::wm::AdvanceClock(500);
+  EXPECT_GT(on, 0);
+  EXPECT_EQ(off, 0);
+  EXPECT_EQ(lit(), on);
+}
+
 }  // namespace
 }  // namespace uitest

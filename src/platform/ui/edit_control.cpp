@@ -78,12 +78,14 @@ void Changed(HWND hwnd, EditState& s, bool notify = true) {
   if (notify) Notify(hwnd, EN_CHANGE);
 }
 
-// Moving the caret or changing the text under it ends the syllable being composed.
-void CommitComposition(HWND hwnd) {
+// Moving the caret or changing the text under it ends the syllable being composed (CPS_COMPLETE);
+// replacing all the text drops it (CPS_CANCEL).
+void EndComposition(HWND hwnd, DWORD how) {
   HIMC himc = ImmGetContext(hwnd);
-  ImmNotifyIME(himc, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
+  ImmNotifyIME(himc, NI_COMPOSITIONSTR, how, 0);
   ImmReleaseContext(hwnd, himc);
 }
+void CommitComposition(HWND hwnd) { EndComposition(hwnd, CPS_COMPLETE); }
 
 bool Editable(HWND hwnd) { return !(StyleOf(hwnd) & (ES_READONLY | WS_DISABLED)); }
 
@@ -135,7 +137,7 @@ void OnChar(HWND hwnd, EditState& s, WCHAR ch) {
 }
 
 LRESULT OnSetText(HWND hwnd, EditState& s, LPCWSTR text) {
-  CommitComposition(hwnd);
+  EndComposition(hwnd, CPS_CANCEL);
   s.buffer.SetText(text ? std::u16string(text) : std::u16string());
   s.firstRow = 0;
   s.scrollX = 0;
