@@ -166,6 +166,12 @@ TEST_F(EditTest, ThousandCharactersKeepTheCaretInViewWhileTyping) {
   for (const auto& run : platform::gdi::ScreenTextRuns())
     if (run.text.find(u"zz") != std::u16string::npos) shown = run.rect.bottom <= r.bottom && run.rect.top >= r.top;
   EXPECT_TRUE(shown);
+  // The finger on the top of the scroll bar brings the first line back.
+  Tap(r.right - 5, r.top + 3);
+  platform::wm::PumpUntilIdle();
+  EXPECT_EQ(SendMessageW(e, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  EXPECT_EQ(Notes(EN_VSCROLL), 1);
+  EXPECT_EQ(Selection(e), (std::pair<DWORD, DWORD>{1003, 1003}));
 }
 
 TEST_F(EditTest, CaretBlinksOnTheClock) {

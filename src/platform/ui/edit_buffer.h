@@ -3,6 +3,7 @@
 // wrapped lines it is shown in, and the rules stb does not know: a caret never stands between
 // CR and LF, and a limit on the length.
 #pragma once
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -38,10 +39,10 @@ class EditBuffer {
   void SetLimit(int limit) { limit_ = limit; }
   int limit() const { return limit_; }
 
-  // Selection as [anchor, caret]; start <= end for the ordered pair.
+  // The selection, ordered; without one both are the caret (stb leaves select_* behind then).
   int caret() const { return state_.cursor; }
-  int selStart() const { return std::min(state_.select_start, state_.select_end); }
-  int selEnd() const { return std::max(state_.select_start, state_.select_end); }
+  int selStart() const { return HasSelection() ? std::min(state_.select_start, state_.select_end) : state_.cursor; }
+  int selEnd() const { return HasSelection() ? std::max(state_.select_start, state_.select_end) : state_.cursor; }
   bool HasSelection() const { return state_.select_start != state_.select_end; }
   // Clamped to the text; -1 as start removes the selection (caret stays), end -1 means the end.
   void SetSelection(int start, int end);

@@ -97,6 +97,21 @@ POINT ToLayout(HWND hwnd, const EditState& s, LPARAM lParam) {
   return POINT{std::max(0, x), y};
 }
 
+// The finger on the scroll bar: the thumb centres on it.
+void ScrollToFinger(HWND hwnd, EditState& s, LPARAM lParam) {
+  RECT bar = EditScrollBar(hwnd);
+  RECT area = EditTextArea(hwnd);
+  int visible = std::max(1, static_cast<int>((area.bottom - area.top) / s.buffer.lineHeight()));
+  int rows = static_cast<int>(s.buffer.rows().size());
+  int y = static_cast<short>(HIWORD(lParam)) - bar.top;
+  int height = std::max<int>(1, bar.bottom - bar.top);
+  int first = std::clamp(y * rows / height - visible / 2, 0, std::max(0, rows - visible));
+  if (first == s.firstRow) return;
+  s.firstRow = first;
+  InvalidateRect(hwnd, nullptr, FALSE);
+  Notify(hwnd, EN_VSCROLL);
+}
+
 void OnKeyDown(HWND hwnd, EditState& s, UINT vk) {
   int key = kEditKey | static_cast<int>(vk);
   if (GetKeyState(VK_SHIFT) & 0x8000) key |= kEditShift;
@@ -222,6 +237,13 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       InvalidateRect(hwnd, nullptr, FALSE);
       return 0;
     case WM_LBUTTONDOWN: {
+      RECT bar = EditScrollBar(hwnd);
+      if (PointIn(bar, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)))) {
+        s->scrolling = true;
+        SetCapture(hwnd);
+        ScrollToFinger(hwnd, *s, lParam);
+        return 0;
+      }
       if (GetFocus() != hwnd) SetFocus(hwnd);
       CommitComposition(hwnd);
       POINT p = ToLayout(hwnd, *s, lParam);
@@ -232,6 +254,10 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_MOUSEMOVE:
       if (GetCapture() != hwnd) return 0;
+      if (s->scrolling) {
+        ScrollToFinger(hwnd, *s, lParam);
+        return 0;
+      }
       {
         POINT p = ToLayout(hwnd, *s, lParam);
         s->buffer.Drag(p.x, p.y);
@@ -239,7 +265,11 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_LBUTTONUP:
+      s->scrolling = false;
       if (GetCapture() == hwnd) ReleaseCapture();
+      return 0;
+    case WM_CAPTURECHANGED:
+      s->scrolling = false;
       return 0;
     case WM_KEYDOWN:
       OnKeyDown(hwnd, *s, static_cast<UINT>(wParam));

@@ -49,9 +49,8 @@ void DrawSpan(HDC dc, const EditBuffer& b, int from, int to, int x, int y, const
   ExtTextOutW(dc, x, y, ETO_CLIPPED, &clip, b.shown().c_str() + from, static_cast<UINT>(to - from), nullptr);
 }
 
-void DrawScrollBar(HWND hwnd, HDC dc, const EditState& s, const RECT& client) {
-  int bar = EditScrollBarWidth();
-  RECT track{client.right - bar, client.top, client.right, client.bottom};
+void DrawScrollBar(HWND hwnd, HDC dc, const EditState& s) {
+  RECT track = EditScrollBar(hwnd);
   FillSolid(dc, track, RGB(0xE8, 0xE8, 0xE8));
   RECT area = EditTextArea(hwnd);
   int visible = std::max(1, static_cast<int>((area.bottom - area.top) / s.buffer.lineHeight()));
@@ -66,6 +65,16 @@ void DrawScrollBar(HWND hwnd, HDC dc, const EditState& s, const RECT& client) {
 }  // namespace
 
 int EditScrollBarWidth() { return Px(8); }
+
+RECT EditScrollBar(HWND hwnd) {
+  DWORD style = StyleOf(hwnd);
+  if (!(style & ES_MULTILINE) || !(style & WS_VSCROLL)) return RECT{};
+  RECT r{};
+  GetClientRect(hwnd, &r);
+  if (style & WS_BORDER) InflateRectBy(r, -std::max(1, Px(1)));
+  r.left = std::max(r.left, r.right - EditScrollBarWidth());
+  return r;
+}
 
 RECT EditTextArea(HWND hwnd) {
   RECT r{};
@@ -138,11 +147,7 @@ void PaintEdit(HWND hwnd, HDC dc, EditState& s) {
     FillSolid(dc, bar, c.text);
   }
   if (style & WS_BORDER) FrameSolid(dc, client, enabled ? RGB(0, 0, 0) : RGB(0x80, 0x80, 0x80), std::max(1, Px(1)));
-  if (multi && (style & WS_VSCROLL)) {
-    RECT inner = client;
-    if (style & WS_BORDER) InflateRectBy(inner, -std::max(1, Px(1)));
-    DrawScrollBar(hwnd, dc, s, inner);
-  }
+  if (multi && (style & WS_VSCROLL)) DrawScrollBar(hwnd, dc, s);
   if (oldFont) SelectObject(dc, oldFont);
 }
 

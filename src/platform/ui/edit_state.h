@@ -16,11 +16,14 @@ struct EditState {
   int scrollX = 0;             // single-line: pixels scrolled to the left
   bool caretOn = true;         // blink phase
   bool modified = false;
+  bool scrolling = false;      // the finger holds the scroll bar
 };
 
 // Where the text goes inside the client area: the border, a margin and the scroll bar left out.
 RECT EditTextArea(HWND hwnd);
 int EditScrollBarWidth();
+// The scroll bar's track in client coordinates; empty when the edit has none.
+RECT EditScrollBar(HWND hwnd);
 void PaintEdit(HWND hwnd, HDC dc, EditState& s);
 
 }  // namespace platform::ui
