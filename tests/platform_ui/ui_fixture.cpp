@@ -4,6 +4,7 @@
 
 #include "platform/gdi/screen.h"
 #include "platform/gdi/window_dc.h"
+#include "platform/ui/controls.h"
 #include "platform/wm/input.h"
 #include "platform/wm/loop.h"
 
@@ -62,6 +63,7 @@ void RunScript() {
 
 void UiTest::SetUp() {
   platform::gdi::CreateScreen(480, 800, 192, 192);
+  platform::ui::RegisterSystemClasses();
   static bool once = false;
   if (!once) {
     once = true;
@@ -109,6 +111,8 @@ std::vector<Received> UiTest::Got(UINT message) const {
   return out;
 }
 
+void UiTest::ClearLog() { Log().clear(); }
+
 void UiTest::OnOwner(std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)> handler) { Handler() = std::move(handler); }
 
 void UiTest::Then(Step step) { Script().push_back(std::move(step)); }
@@ -117,6 +121,39 @@ bool UiTest::ScriptDone() const { return Script().empty(); }
 void UiTest::Tap(int x, int y) {
   platform::wm::InjectMouse(WM_LBUTTONDOWN, x, y);
   platform::wm::InjectMouse(WM_LBUTTONUP, x, y);
+}
+
+void UiTest::PressKey(UINT vk) {
+  platform::wm::InjectKey(vk, true);
+  platform::wm::PumpUntilIdle();
+  platform::wm::InjectKey(vk, false);
+  platform::wm::PumpUntilIdle();
+}
+
+void UiTest::TypeKeys(const std::string& keys) {
+  for (char c : keys) {
+    if (c >= 'A' && c <= 'Z') {
+      platform::wm::InjectKey(VK_SHIFT, true);
+      platform::wm::PumpUntilIdle();
+      PressKey(static_cast<UINT>(c));
+      platform::wm::InjectKey(VK_SHIFT, false);
+      platform::wm::PumpUntilIdle();
+    } else if (c >= 'a' && c <= 'z') {
+      PressKey(static_cast<UINT>(c - 32));
+    } else {
+      PressKey(c == '<' ? VK_BACK : c == '\r' ? VK_RETURN : VK_SPACE);
+    }
+  }
+}
+
+HWND UiTest::Control(LPCWSTR cls, DWORD style, int id, RECT r, LPCWSTR text) {
+  HWND owner = GetWindow(GetDesktopWindow(), GW_CHILD);
+  if (!owner) owner = Owner();
+  HWND h = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
+                           r.bottom - r.top, owner, reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
+  EXPECT_NE(h, nullptr);
+  platform::wm::PumpUntilIdle();
+  return h;
 }
 
 void UiTest::TapCentre(const RECT& r) { Tap((r.left + r.right) / 2, (r.top + r.bottom) / 2); }

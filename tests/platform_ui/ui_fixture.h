@@ -29,6 +29,10 @@ class UiTest : public ::testing::Test {
  public:
   static void Tap(int x, int y);
   static void TapCentre(const RECT& r);
+  // A key pressed and released on the hardware keyboard, each step handled before the next.
+  static void PressKey(UINT vk);
+  // Keys by their letters: a-z, A-Z with shift, '<' backspace, ' ' space, '\r' enter.
+  static void TypeKeys(const std::string& keys);
 
  protected:
   void SetUp() override;
@@ -36,8 +40,11 @@ class UiTest : public ::testing::Test {
 
   // A full-screen top-level window of the recording class.
   HWND Owner();
+  // A system control (EDIT, BUTTON) on the owner, with `id` and its client-area rectangle.
+  HWND Control(LPCWSTR cls, DWORD style, int id, RECT r, LPCWSTR text = u"");
   // What the owner received of `message`, in order.
   std::vector<Received> Got(UINT message) const;
+  void ClearLog();
   // Lets the owner answer a message itself (returns true when it did).
   void OnOwner(std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)> handler);
 

@@ -5,5 +5,6 @@
 #include "winbase_res.h"
 #include "wingdi.h"
 #include "winuser.h"
+#include "imm.h"
 #include "winreg.h"
 #include "strsafe.h"

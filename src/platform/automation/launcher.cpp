@@ -23,6 +23,7 @@
 #include "platform/device/shell/system_clock_value.h"
 #include "platform/display/display.h"
 #include "platform/gdi/screen.h"
+#include "platform/ui/controls.h"
 #include "platform/wm/loop.h"
 #include "windows.h"
 
@@ -154,6 +155,7 @@ int RunProgram(int argc, char** argv, ProgramEntry entry) {
     clock::UseReal();
   }
   wm::BindUiThread();
+  ui::RegisterSystemClasses();  // the system's own controls and its input method, as at boot
 
   bool headless = o.headless || !o.screenshot.empty();
   std::string displayError;

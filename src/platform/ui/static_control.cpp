@@ -120,6 +120,8 @@ void RegisterSystemClasses() {
   wc.cbWndExtra = sizeof(LONG_PTR);
   wc.lpszClassName = u"STATIC";
   registered = RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  RegisterEditClass();
+  RegisterButtonClass();
 }
 
 }  // namespace platform::ui

@@ -1,6 +1,7 @@
 // Input from the display (mouse = finger, keyboard) and from automation, in screen coordinates.
 #pragma once
 #include "windef.h"
+#include "winuser.h"
 
 namespace platform::wm {
 
@@ -11,6 +12,10 @@ void InjectMouse(UINT message, int x, int y);
 void InjectKey(UINT vk, bool down);
 // A typed character to the focused window (WM_CHAR), for text that bypasses the input method.
 void InjectChar(WCHAR ch);
+
+// The input method's place in the key path: TranslateMessage hands it each WM_KEYDOWN first;
+// when it returns true it took the key (composition messages instead of WM_CHAR).
+void SetKeyTranslator(bool (*translator)(const MSG& keyDown));
 
 }  // namespace platform::wm
 

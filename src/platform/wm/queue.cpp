@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/base/clock.h"
+#include "platform/wm/input.h"
 #include "platform/wm/loop.h"
 #include "platform/wm/remote.h"
 
@@ -59,6 +60,7 @@ std::vector<std::shared_ptr<Poller>>& Pollers() {
 }
 std::function<void()> g_present;
 bool g_painted = false;
+bool (*g_keyTranslator)(const MSG&) = nullptr;
 
 bool InRange(UINT message, UINT min, UINT max) {
   if (message == WM_QUIT) return true;  // always taken, whatever the range
@@ -241,6 +243,8 @@ void Wake() {
 
 void SetPresentHook(std::function<void()> hook) { g_present = std::move(hook); }
 
+void SetKeyTranslator(bool (*translator)(const MSG&)) { g_keyTranslator = translator; }
+
 bool IsIdle() {
   {
     std::lock_guard<std::mutex> lock(g_mutex);
@@ -402,6 +406,7 @@ BOOL TranslateMessage(const MSG* msg) {
       msg->message != WM_SYSKEYUP)
     return FALSE;
   if (msg->message != WM_KEYDOWN) return TRUE;
+  if (g_keyTranslator && g_keyTranslator(*msg)) return TRUE;
   UINT vk = static_cast<UINT>(msg->wParam);
   bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
   WCHAR ch = 0;
