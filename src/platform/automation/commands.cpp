@@ -3,7 +3,9 @@
 
 #include "platform/automation/state_json.h"
 #include "platform/base/clock.h"
+#include "platform/base/text.h"
 #include "platform/gdi/screen.h"
+#include "platform/sip/typing.h"
 #include "platform/ui/ui_state.h"
 #include "platform/wm/input.h"
 #include "platform/wm/loop.h"
@@ -181,7 +183,8 @@ CommandResult RunCommand(const std::string& line) {
   if (c == "key") return {Key(w)};
   if (c == "type" || c == "compose") {
     if (w.size() != 2) return {Error(c + " wants TEXT")};
-    return {Error(c + ": this phone has no input method yet")};
+    if (!sip::TypeText(Utf8ToUtf16(w[1]), c == "compose")) return {Error(c + ": nothing has the focus")};
+    return {Ok()};
   }
   if (c == "advance") {
     long ms;

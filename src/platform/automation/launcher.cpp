@@ -22,6 +22,7 @@
 #include "platform/device/processes/module.h"
 #include "platform/display/display.h"
 #include "platform/gdi/screen.h"
+#include "platform/sip/panel.h"
 #include "platform/wm/loop.h"
 #include "windows.h"
 
@@ -166,6 +167,7 @@ int RunProgram(int argc, char** argv, ProgramEntry entry) {
     return 2;
   }
 
+  display::SetModeKeyHook(sip::QueueModeToggle);
   device::StartInstanceServer();
   if (o.automate) StartCommandLoop(stdin, stdout);
   if (!o.screenshot.empty()) {

@@ -12,7 +12,10 @@ namespace {
 
 std::mutex g_inputMutex;  // cursor and key state are written by injectors on any thread
 POINT g_cursor{0, 0};
-bool g_keyDown[256] = {};
+bool g_keyDown[256] = {};  // as injected (GetAsyncKeyState)
+// As of the key message being handled (GetKeyState): keys injected together (shift, a letter,
+// shift again) must read shift down while the letter is translated, as the system's do.
+bool g_keyDownSync[256] = {};
 
 bool g_buttonDown = false;  // as the UI thread has taken it
 HWND g_lastDownWindow = nullptr;
@@ -56,6 +59,11 @@ bool ResolveInput(RawInput kind, MSG* msg, bool commit) {
   if (kind == RawInput::kKey || kind == RawInput::kChar) {
     HWND focus = KeyTarget();
     msg->hwnd = focus ? ModalInputOwner(focus) : nullptr;
+    // A key nobody receives is dropped now, but it was still pressed or released.
+    if (kind == RawInput::kKey && (commit || !msg->hwnd)) {
+      std::lock_guard<std::mutex> lock(g_inputMutex);
+      g_keyDownSync[msg->wParam & 0xFF] = msg->message == WM_KEYDOWN;
+    }
     return msg->hwnd != nullptr;
   }
   POINT p = msg->pt;
@@ -106,8 +114,8 @@ void InjectMouse(UINT message, int x, int y) {
   {
     std::lock_guard<std::mutex> lock(g_inputMutex);
     g_cursor = POINT{x, y};
-    if (message == WM_LBUTTONDOWN) g_keyDown[VK_LBUTTON] = true;
-    if (message == WM_LBUTTONUP) g_keyDown[VK_LBUTTON] = false;
+    if (message == WM_LBUTTONDOWN) g_keyDown[VK_LBUTTON] = g_keyDownSync[VK_LBUTTON] = true;
+    if (message == WM_LBUTTONUP) g_keyDown[VK_LBUTTON] = g_keyDownSync[VK_LBUTTON] = false;
   }
   PostRawInput(RawInput::kMouse, m);
 }
@@ -145,10 +153,13 @@ BOOL GetCursorPos(LPPOINT point) {
 
 SHORT GetKeyState(int vk) {
   std::lock_guard<std::mutex> lock(g_inputMutex);
-  return g_keyDown[vk & 0xFF] ? static_cast<SHORT>(0x8000) : 0;
+  return g_keyDownSync[vk & 0xFF] ? static_cast<SHORT>(0x8000) : 0;
 }
 
-SHORT GetAsyncKeyState(int vk) { return GetKeyState(vk); }
+SHORT GetAsyncKeyState(int vk) {
+  std::lock_guard<std::mutex> lock(g_inputMutex);
+  return g_keyDown[vk & 0xFF] ? static_cast<SHORT>(0x8000) : 0;
+}
 
 HWND WindowFromPoint(POINT point) { return HitTest(point); }
 
