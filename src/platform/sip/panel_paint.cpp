@@ -32,7 +32,14 @@ void RoundBox(HDC dc, const RECT& r, COLORREF color, int radius) {
 
 bool IsFunction(KeyKind kind) { return kind != KeyKind::kType && kind != KeyKind::kSpace; }
 
-void PaintKey(const PanelState& s, HDC dc, int index, HFONT big, HFONT small) {
+struct Fonts {
+  ui::UiFont letter{15}, jamo{18}, word{10, true};
+};
+
+// Jamo are drawn small within their em square, so they get a larger size to match the letters.
+bool IsJamo(const std::u16string& label) { return label.size() == 1 && label[0] >= 0x3131 && label[0] <= 0x318E; }
+
+void PaintKey(const PanelState& s, HDC dc, int index, const Fonts& fonts) {
   const PlacedKey& k = s.keys[index];
   const bool pressed = index == s.pressed;
   const bool shiftOn = k.cap.kind == KeyKind::kShift && s.shifted;
@@ -53,9 +60,9 @@ void PaintKey(const PanelState& s, HDC dc, int index, HFONT big, HFONT small) {
   RoundBox(dc, shadow, kShadow, radius);
   RoundBox(dc, k.rect, face, radius);
   if (k.cap.label.empty()) return;
-  // Letters and jamo large; words (mode, the space bar's language) small.
+  // Words (the mode key, the space bar's language) small.
   const bool word = k.cap.label.size() > 1 && k.cap.kind != KeyKind::kType;
-  HGDIOBJ old = SelectObject(dc, word ? small : big);
+  HGDIOBJ old = SelectObject(dc, word ? fonts.word.get() : IsJamo(k.cap.label) ? fonts.jamo.get() : fonts.letter.get());
   SetTextColor(dc, ink);
   RECT text = k.rect;
   DrawTextW(dc, k.cap.label.c_str(), static_cast<int>(k.cap.label.size()), &text,
@@ -90,11 +97,11 @@ void PlaceKeys(PanelState& s, int width, int height) {
 void PaintPanel(const PanelState& s, HDC dc) {
   RECT client{};
   GetClientRect(s.hwnd, &client);
-  ui::UiFont big(15), small(10, true);
+  Fonts fonts;
   SetBkMode(dc, TRANSPARENT);
   ui::FillSolid(dc, client, kTray);
   ui::FillSolid(dc, RECT{0, 0, client.right, std::max(1, ui::Px(1))}, kEdge);
-  for (size_t i = 0; i < s.keys.size(); ++i) PaintKey(s, dc, static_cast<int>(i), big.get(), small.get());
+  for (size_t i = 0; i < s.keys.size(); ++i) PaintKey(s, dc, static_cast<int>(i), fonts);
 }
 
 }  // namespace platform::sip
