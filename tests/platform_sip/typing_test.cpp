@@ -48,6 +48,18 @@ TEST_F(TypingTest, HangulIsTypedAsJamoKeysInHangulModeAndLettersInLatin) {
   EXPECT_EQ(Typed(), u"1?");
 }
 
+TEST_F(TypingTest, HangulKeySwitchesTheModeAfterTheKeysBeforeIt) {
+  using platform::automation::RunCommand;
+  RunCommand("key a down");
+  RunCommand("key hangul");
+  platform::wm::PumpUntilIdle();
+  EXPECT_FALSE(platform::sip::FocusedIsHangul());
+  EXPECT_EQ(Keys(), "A");
+  RunCommand("key hangul up");  // the release switches nothing
+  platform::wm::PumpUntilIdle();
+  EXPECT_FALSE(platform::sip::FocusedIsHangul());
+}
+
 TEST_F(TypingTest, NothingFocusedIsAnError) {
   SetFocus(nullptr);
   auto answer = platform::automation::RunCommand("type abc").answer;

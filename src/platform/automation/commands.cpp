@@ -5,6 +5,7 @@
 #include "platform/base/clock.h"
 #include "platform/base/text.h"
 #include "platform/gdi/screen.h"
+#include "platform/sip/panel.h"
 #include "platform/sip/typing.h"
 #include "platform/ui/ui_state.h"
 #include "platform/wm/input.h"
@@ -87,8 +88,13 @@ json Key(const std::vector<std::string>& w) {
   if (w.size() < 2 || w.size() > 3) return Error("key wants NAME [down|up]");
   UINT vk = KeyCodeForName(w[1]);
   if (!vk) return Error("unknown key " + ShortEcho(w[1]));
+  if (w.size() == 3 && w[2] != "down" && w[2] != "up") return Error("key wants NAME [down|up]");
+  if (vk == VK_HANGUL) {
+    // The Hangul / Latin key, as on the desktop keyboard: it switches the input mode.
+    if (w.size() == 2 || w[2] == "down") sip::QueueModeToggle();
+    return Ok();
+  }
   if (w.size() == 3) {
-    if (w[2] != "down" && w[2] != "up") return Error("key wants NAME [down|up]");
     wm::InjectKey(vk, w[2] == "down");
     return Ok();
   }
