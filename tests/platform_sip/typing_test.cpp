@@ -1,6 +1,7 @@
 // Text typed by automation goes through the keys; `screen` reports the panel's keys.
 #include "platform/automation/commands.h"
 #include "platform/sip/input_mode.h"
+#include "platform/sip/syllable_breaks.h"
 #include "platform/sip/two_set.h"
 #include "platform/sip/typing.h"
 #include "platform/wm/loop.h"
@@ -37,6 +38,21 @@ TEST(TwoSetTest, SyllablesAndJamoSpellAsTheirKeys) {
   for (const Case& c : cases) EXPECT_EQ(Spelled(c.ch), c.keys) << static_cast<int>(c.ch);
   EXPECT_EQ(platform::sip::JamoForKey('r', true), u'ㄲ');
   EXPECT_EQ(platform::sip::JamoForKey('k', true), u'ㅏ');
+}
+
+// Typing must end the syllable where the automaton would join what the text keeps apart.
+TEST(TwoSetTest, KeysSpellTheTextOnlyWhenNothingRunsTogether) {
+  struct Case {
+    const char16_t* text;
+    bool spelled;
+  } cases[] = {{u"가나", true}, {u"갈비", true}, {u"닭이", true}, {u"ㅋㅋ", true},
+               {u"ㅅㅅ", true}, {u"갈ㅂ", false}, {u"가ㄴ", false}, {u"오ㅏ", false}};
+  for (const Case& c : cases) {
+    std::vector<LetterKey> keys;
+    for (const char16_t* p = c.text; *p; ++p)
+      for (const LetterKey& k : KeysForHangul(*p)) keys.push_back(k);
+    EXPECT_EQ(platform::sip::KeysSpell(keys, c.text), c.spelled) << keys.size();
+  }
 }
 
 TEST_F(TypingTest, HangulIsTypedAsJamoKeysInHangulModeAndLettersInLatin) {
