@@ -86,6 +86,21 @@ TEST_F(KeysTest, TheKeyUnderTheFingerWhenItLiftsIsTyped) {
   EXPECT_EQ(Pressed(), "");
 }
 
+// A modal dialog's fields are typed into with the panel, and the panel lowered off the dialog.
+TEST_F(KeysTest, WorksWhileAModalLoopRuns) {
+  HWND dialog = CreateWindowExW(0, u"Typist", u"dialog", WS_POPUP | WS_VISIBLE, 0, 0, 480, 400, typist_, nullptr,
+                                nullptr, nullptr);
+  SetActiveWindow(dialog);
+  SetFocus(dialog);
+  platform::wm::EnterModal(dialog);
+  Clear();
+  TapKey("space");
+  TapKey("hide");
+  platform::wm::LeaveModal(dialog);
+  EXPECT_EQ(Pressed(), "32");
+  EXPECT_FALSE(platform::sip::PanelShown());
+}
+
 TEST_F(KeysTest, LayoutFollowsTheInputModeAProgramSets) {
   platform::sip::SetFocusedHangul(false);
   platform::wm::PumpUntilIdle();

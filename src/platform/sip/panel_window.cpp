@@ -4,6 +4,7 @@
 #include "platform/sip/input_mode.h"
 #include "platform/sip/panel.h"
 #include "platform/sip/panel_state.h"
+#include "platform/wm/input.h"
 #include "platform/wm/loop.h"
 #include "aygshell.h"
 
@@ -180,6 +181,7 @@ HWND EnsurePanel() {
   s.hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kClassName, u"", WS_POPUP, r.left, r.top,
                            r.right - r.left, r.bottom - r.top, nullptr, nullptr, nullptr, nullptr);
   if (s.hwnd) Relayout(s);
+  wm::SetInputToolWindow(s.hwnd);
   return s.hwnd;
 }
 

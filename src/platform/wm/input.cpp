@@ -17,6 +17,7 @@ bool g_keyDown[256] = {};  // as injected (GetAsyncKeyState)
 // shift again) must read shift down while the letter is translated, as the system's do.
 bool g_keyDownSync[256] = {};
 
+HWND g_inputTool = nullptr;
 bool g_buttonDown = false;  // as the UI thread has taken it
 HWND g_lastDownWindow = nullptr;
 DWORD g_lastDownTime = 0;
@@ -70,7 +71,7 @@ bool ResolveInput(RawInput kind, MSG* msg, bool commit) {
   HWND capture = GetCapture();
   HWND target = capture ? capture : HitTest(p);
   // Behind a modal window nothing takes taps: the question is answered first.
-  if (target && ModalInputOwner(target) != target) target = nullptr;
+  if (target && target != g_inputTool && ModalInputOwner(target) != target) target = nullptr;
   if (!target) {
     if (commit && msg->message == WM_LBUTTONUP) g_buttonDown = false;
     return false;
@@ -108,6 +109,8 @@ bool ResolveInput(RawInput kind, MSG* msg, bool commit) {
   }
   return Find(target) != nullptr;
 }
+
+void SetInputToolWindow(HWND hwnd) { g_inputTool = hwnd; }
 
 void InjectMouse(UINT message, int x, int y) {
   MSG m{nullptr, message, 0, 0, GetTickCount(), POINT{x, y}};

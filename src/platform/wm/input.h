@@ -12,6 +12,10 @@ void InjectKey(UINT vk, bool down);
 // A typed character to the focused window (WM_CHAR), for text that bypasses the input method.
 void InjectChar(WCHAR ch);
 
+// The system's input panel: taps reach it even while a modal loop runs, so a dialog's fields
+// can be typed into and the panel lowered off what it covers.
+void SetInputToolWindow(HWND hwnd);
+
 // The character a key gives on the phone's US layout (letters, digits, punctuation, space,
 // enter, backspace, tab, escape), with shift or not; 0 for keys that type nothing.
 WCHAR CharForKey(UINT vk, bool shift);
