@@ -4,6 +4,7 @@
 #include "platform/sip/syllable_breaks.h"
 #include "platform/sip/two_set.h"
 #include "platform/sip/typing.h"
+#include "platform/ui/controls.h"
 #include "platform/wm/loop.h"
 #include "sip_fixture.h"
 #include "sipapi.h"
@@ -74,6 +75,33 @@ TEST_F(TypingTest, HangulKeySwitchesTheModeAfterTheKeysBeforeIt) {
   RunCommand("key hangul up");  // the release switches nothing
   platform::wm::PumpUntilIdle();
   EXPECT_FALSE(platform::sip::FocusedIsHangul());
+}
+
+// An edit in `windows`: its committed text, the syllable being composed and the selection.
+TEST_F(TypingTest, ScreenReportsAnEditsTextCompositionAndSelection) {
+  using platform::automation::RunCommand;
+  platform::ui::RegisterSystemClasses();
+  HWND edit = CreateWindowExW(0, u"EDIT", u"abc", WS_CHILD | WS_VISIBLE, 10, 10, 200, 40, typist_, nullptr,
+                              nullptr, nullptr);
+  if (!edit) GTEST_SKIP() << "the system's EDIT control is not built in";
+  constexpr UINT kSetSelection = 0x00B1;  // EM_SETSEL
+  SendMessageW(edit, kSetSelection, 1, 2);
+  SetFocus(edit);
+  auto report = [&] {
+    for (const auto& w : RunCommand("screen").answer["windows"])
+      if (w["class"] == "EDIT" || w["class"] == "Edit") return w;
+    return nlohmann::json();
+  };
+  EXPECT_EQ(report()["selection"], nlohmann::json::array({1, 2}));
+  SendMessageW(edit, kSetSelection, 3, 3);
+  RunCommand("compose 한");
+  auto composing = report();
+  EXPECT_EQ(composing["text"], "abc");
+  EXPECT_EQ(composing["composition"], "한");
+  RunCommand("type 글");
+  auto typed = report();
+  EXPECT_EQ(typed["text"], "abc한글");
+  EXPECT_EQ(typed["composition"], "");
 }
 
 TEST_F(TypingTest, NothingFocusedIsAnError) {
