@@ -1,22 +1,11 @@
-// The key path: characters of the US layout, key state as of the message being handled, and
-// topmost windows staying in front of activated ones.
+// The key path's key state as of the message being handled, and topmost windows staying in
+// front of activated ones.
 #include "wm_fixture.h"
 
 namespace wmtest {
 namespace {
 
 class KeyboardTest : public WmTest {};
-
-TEST_F(KeyboardTest, TranslateGivesTheUsLayoutsCharacters) {
-  struct Case {
-    UINT vk;
-    bool shift;
-    WCHAR ch;
-  } cases[] = {{'A', false, u'a'}, {'A', true, u'A'},  {'1', true, u'!'},  {'0', true, u')'},
-               {'7', false, u'7'}, {VK_OEM_2, true, u'?'}, {VK_OEM_7, true, u'"'}, {VK_OEM_COMMA, false, u','},
-               {VK_OEM_PERIOD, false, u'.'}, {VK_RETURN, false, u'\r'}, {VK_LEFT, false, 0}};
-  for (const Case& c : cases) EXPECT_EQ(platform::wm::CharForKey(c.vk, c.shift), c.ch) << c.vk << " " << c.shift;
-}
 
 // Shift, a letter and shift again injected at once: the letter is translated with shift down,
 // as it was when it was pressed.
