@@ -31,6 +31,10 @@ BOOL SHInitDialog(PSHINITDLGINFO info);
 typedef enum { SIP_UP = 0, SIP_DOWN, SIP_FORCEDOWN, SIP_UNCHANGED, SIP_INPUTDIALOG } SIPSTATE;
 BOOL SHSipPreference(HWND hwnd, SIPSTATE state);
 
+// The input panel's information (sipapi.h): SPI_GETSIPINFO fills the SIPINFO at pvParam,
+// SPI_SETSIPINFO raises or lowers the panel as its fdwFlags say. Implemented by the sip room.
+BOOL SHSipInfo(UINT uiAction, UINT uiParam, void* pvParam, UINT fWinIni);
+
 // Extra controls; nothing to register here.
 BOOL SHInitExtraControls();
 

@@ -196,6 +196,17 @@ typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 #define VK_RCONTROL 0xA3
 #define VK_LMENU 0xA4
 #define VK_RMENU 0xA5
+#define VK_OEM_1 0xBA       // ;:
+#define VK_OEM_PLUS 0xBB    // =+
+#define VK_OEM_COMMA 0xBC   // ,<
+#define VK_OEM_MINUS 0xBD   // -_
+#define VK_OEM_PERIOD 0xBE  // .>
+#define VK_OEM_2 0xBF       // /?
+#define VK_OEM_3 0xC0       // `~
+#define VK_OEM_4 0xDB       // [{
+#define VK_OEM_5 0xDC       // \|
+#define VK_OEM_6 0xDD       // ]}
+#define VK_OEM_7 0xDE       // '"
 #define VK_PROCESSKEY 0xE5
 // Phone keys: the talk and end keys arrive as F3 and F4.
 #define VK_TTALK VK_F3
@@ -365,6 +376,8 @@ typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 // SystemParametersInfo
 #define SPI_SETWORKAREA 0x002F
 #define SPI_GETWORKAREA 0x0030
+#define SPI_SETSIPINFO 224
+#define SPI_GETSIPINFO 225
 
 #define USER_TIMER_MINIMUM 0x0000000A
 

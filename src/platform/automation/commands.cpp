@@ -3,7 +3,10 @@
 
 #include "platform/automation/state_json.h"
 #include "platform/base/clock.h"
+#include "platform/base/text.h"
 #include "platform/gdi/screen.h"
+#include "platform/sip/panel.h"
+#include "platform/sip/typing.h"
 #include "platform/ui/ui_state.h"
 #include "platform/wm/input.h"
 #include "platform/wm/loop.h"
@@ -85,8 +88,13 @@ json Key(const std::vector<std::string>& w) {
   if (w.size() < 2 || w.size() > 3) return Error("key wants NAME [down|up]");
   UINT vk = KeyCodeForName(w[1]);
   if (!vk) return Error("unknown key " + ShortEcho(w[1]));
+  if (w.size() == 3 && w[2] != "down" && w[2] != "up") return Error("key wants NAME [down|up]");
+  if (vk == VK_HANGUL) {
+    // The Hangul / Latin key, as on the desktop keyboard: it switches the input mode.
+    if (w.size() == 2 || w[2] == "down") sip::QueueModeToggle();
+    return Ok();
+  }
   if (w.size() == 3) {
-    if (w[2] != "down" && w[2] != "up") return Error("key wants NAME [down|up]");
     wm::InjectKey(vk, w[2] == "down");
     return Ok();
   }
@@ -181,7 +189,8 @@ CommandResult RunCommand(const std::string& line) {
   if (c == "key") return {Key(w)};
   if (c == "type" || c == "compose") {
     if (w.size() != 2) return {Error(c + " wants TEXT")};
-    return {Error(c + ": this phone has no input method yet")};
+    if (!sip::TypeText(Utf8ToUtf16(w[1]), c == "compose")) return {Error(c + ": nothing has the focus")};
+    return {Ok()};
   }
   if (c == "advance") {
     long ms;

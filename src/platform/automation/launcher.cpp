@@ -23,6 +23,7 @@
 #include "platform/device/shell/system_clock_value.h"
 #include "platform/display/display.h"
 #include "platform/gdi/screen.h"
+#include "platform/sip/panel.h"
 #include "platform/ui/controls.h"
 #include "platform/wm/loop.h"
 #include "windows.h"
@@ -169,6 +170,7 @@ int RunProgram(int argc, char** argv, ProgramEntry entry) {
     return 2;
   }
 
+  display::SetModeKeyHook(sip::QueueModeToggle);
   device::StartInstanceServer();
   // Before the program's own pollers: a new minute is written before its watchers are told.
   device::StartSystemClockValue();

@@ -4,6 +4,8 @@
 #include "platform/automation/state_json.h"
 #include "platform/base/text.h"
 #include "platform/gdi/screen.h"
+#include "platform/sip/input_mode.h"
+#include "platform/sip/panel.h"
 #include "platform/ui/ui_state.h"
 
 namespace platform::automation {
@@ -32,16 +34,38 @@ std::string Colour(COLORREF c) {
   return buf;
 }
 
+constexpr UINT kGetSelection = 0x00B0;  // EM_GETSEL
+
+bool IsEdit(HWND hwnd) {
+  WCHAR name[8] = {};
+  GetClassNameW(hwnd, name, 8);
+  return lstrcmpiW(name, u"EDIT") == 0;
+}
+
+json SipKeys() {
+  json keys = json::array();
+  for (const sip::PanelKey& k : sip::PanelKeys())
+    keys.push_back({{"key", k.name}, {"label", Utf16ToUtf8(k.label)}, {"rect", Rect(k.rect)}});
+  return keys;
+}
+
 void AddWindows(HWND hwnd, HWND focus, json& out) {
   RECT r{};
   GetWindowRect(hwnd, &r);
-  out.push_back({{"class", ClassOf(hwnd)},
+  json window = {{"class", ClassOf(hwnd)},
                  {"id", GetDlgCtrlID(hwnd)},
                  {"text", TextOf(hwnd)},
                  {"rect", Rect(r)},
                  {"visible", IsWindowVisible(hwnd) != 0},
                  {"enabled", IsWindowEnabled(hwnd) != 0},
-                 {"focus", hwnd == focus}});
+                 {"focus", hwnd == focus}};
+  if (IsEdit(hwnd)) {
+    DWORD start = 0, end = 0;
+    SendMessageW(hwnd, kGetSelection, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    window["composition"] = Utf16ToUtf8(sip::CompositionOf(hwnd));
+    window["selection"] = json::array({start, end});
+  }
+  out.push_back(std::move(window));
   for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     AddWindows(child, focus, out);
   }
@@ -70,9 +94,11 @@ json FullScreenView(const std::vector<HWND>& tops) {
 
 }  // namespace
 
+// The input panel is the system's, not one of the program's windows.
 std::vector<HWND> TopLevelWindows() {
   std::vector<HWND> out;
-  for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) out.push_back(w);
+  for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (w != sip::PanelWindow()) out.push_back(w);
   return out;
 }
 
@@ -109,8 +135,8 @@ json ScreenReport() {
     report["menu"] = nullptr;
   }
   report["cursor"] = ui::CursorIsWait() ? "wait" : "arrow";
-  // The input panel arrives with the input method.
-  report["sip"] = false;
+  report["sip"] = sip::PanelShown();
+  if (sip::PanelShown()) report["sip_keys"] = SipKeys();
   HWND fg = GetForegroundWindow();
   report["foreground"] = fg != nullptr && IsWindow(fg) && IsWindowVisible(fg);
   CollectScreen(report);

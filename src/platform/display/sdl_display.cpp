@@ -1,7 +1,6 @@
 // The SDL2 window: uploads the screen on each present and turns mouse and keys into input.
 #include <SDL2/SDL.h>
 
-#include "platform/base/text.h"
 #include "platform/display/display.h"
 #include "platform/gdi/screen.h"
 #include "platform/wm/input.h"
@@ -20,7 +19,7 @@ struct Window {
   bool fingerDown = false;
   bool pollerAdded = false;
   bool videoUp = false;
-  std::function<void(const std::u16string&)> textHook;
+  std::function<void()> modeHook;
   std::function<void()> closeHook;
 };
 
@@ -66,15 +65,30 @@ void Close() {
   if (target) PostMessageW(target, WM_CLOSE, 0, 0);
 }
 
-void Typed(const char* utf8) {
-  Window& w = W();
-  std::u16string text = Utf8ToUtf16(utf8);
-  if (text.empty()) return;
-  if (w.textHook) {
-    w.textHook(text);
-    return;
+// Right Alt is the Hangul / Latin key on a Korean keyboard.
+bool IsModeKey(const SDL_Keysym& key) { return key.sym == SDLK_RALT || key.scancode == SDL_SCANCODE_LANG1; }
+
+unsigned TypingKey(int scancode) {
+  if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) return 'A' + (scancode - SDL_SCANCODE_A);
+  if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) return '1' + (scancode - SDL_SCANCODE_1);
+  switch (scancode) {
+    case SDL_SCANCODE_0: return '0';
+    case SDL_SCANCODE_SPACE: return VK_SPACE;
+    case SDL_SCANCODE_MINUS: return VK_OEM_MINUS;
+    case SDL_SCANCODE_EQUALS: return VK_OEM_PLUS;
+    case SDL_SCANCODE_LEFTBRACKET: return VK_OEM_4;
+    case SDL_SCANCODE_RIGHTBRACKET: return VK_OEM_6;
+    case SDL_SCANCODE_BACKSLASH: return VK_OEM_5;
+    case SDL_SCANCODE_SEMICOLON: return VK_OEM_1;
+    case SDL_SCANCODE_APOSTROPHE: return VK_OEM_7;
+    case SDL_SCANCODE_GRAVE: return VK_OEM_3;
+    case SDL_SCANCODE_COMMA: return VK_OEM_COMMA;
+    case SDL_SCANCODE_PERIOD: return VK_OEM_PERIOD;
+    case SDL_SCANCODE_SLASH: return VK_OEM_2;
+    case SDL_SCANCODE_LSHIFT:
+    case SDL_SCANCODE_RSHIFT: return VK_SHIFT;
   }
-  for (char16_t c : text) wm::InjectChar(c);
+  return 0;
 }
 
 void Pump() {
@@ -101,10 +115,11 @@ void Pump() {
         break;
       case SDL_KEYDOWN:
       case SDL_KEYUP:
-        if (unsigned vk = KeyToVirtualKey(e.key.keysym.sym)) wm::InjectKey(vk, e.type == SDL_KEYDOWN);
-        break;
-      case SDL_TEXTINPUT:
-        Typed(e.text.text);
+        if (IsModeKey(e.key.keysym)) {
+          if (e.type == SDL_KEYDOWN && !e.key.repeat && w.modeHook) w.modeHook();
+        } else if (unsigned vk = KeyToVirtualKey(e.key.keysym.scancode, e.key.keysym.sym)) {
+          wm::InjectKey(vk, e.type == SDL_KEYDOWN);
+        }
         break;
       case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_EXPOSED) Present();
@@ -119,7 +134,8 @@ void Pump() {
 
 }  // namespace
 
-unsigned KeyToVirtualKey(int key) {
+unsigned KeyToVirtualKey(int scancode, int key) {
+  if (unsigned vk = TypingKey(scancode)) return vk;
   switch (key) {
     case SDLK_UP: return VK_UP;
     case SDLK_DOWN: return VK_DOWN;
@@ -171,7 +187,7 @@ bool OpenDisplay(bool headless, int width, int height, int dpi, int zoom, std::s
   w.width = width;
   w.height = height;
   w.zoom = zoom;
-  SDL_StartTextInput();
+  SDL_StopTextInput();  // characters come from the keys, through the input method
   wm::SetPresentHook(Present);
   if (!w.pollerAdded) {
     wm::AddIdlePoller(Pump);
@@ -196,7 +212,7 @@ void CloseDisplay() {
 
 bool IsWindowed() { return W().window != nullptr; }
 
-void SetTextInputHook(std::function<void(const std::u16string&)> hook) { W().textHook = std::move(hook); }
+void SetModeKeyHook(std::function<void()> hook) { W().modeHook = std::move(hook); }
 void SetCloseHook(std::function<void()> hook) { W().closeHook = std::move(hook); }
 
 }  // namespace platform::display

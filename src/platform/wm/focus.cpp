@@ -65,7 +65,8 @@ void ActivateNextAfter(HWND leaving) {
   HWND next = nullptr;
   auto candidate = [&](HWND h) {
     Window* c = Find(h);
-    return c && h != leaving && !c->destroying && (c->style & WS_VISIBLE) && !(c->style & WS_DISABLED);
+    return c && h != leaving && !c->destroying && (c->style & WS_VISIBLE) && !(c->style & WS_DISABLED) &&
+           !(c->exStyle & WS_EX_NOACTIVATE);
   };
   if (w && candidate(w->owner)) next = w->owner;
   if (!next) {

@@ -12,8 +12,12 @@ namespace {
 
 std::mutex g_inputMutex;  // cursor and key state are written by injectors on any thread
 POINT g_cursor{0, 0};
-bool g_keyDown[256] = {};
+bool g_keyDown[256] = {};  // as injected (GetAsyncKeyState)
+// As of the key message being handled (GetKeyState): keys injected together (shift, a letter,
+// shift again) must read shift down while the letter is translated, as the system's do.
+bool g_keyDownSync[256] = {};
 
+HWND g_inputTool = nullptr;
 bool g_buttonDown = false;  // as the UI thread has taken it
 HWND g_lastDownWindow = nullptr;
 DWORD g_lastDownTime = 0;
@@ -56,13 +60,18 @@ bool ResolveInput(RawInput kind, MSG* msg, bool commit) {
   if (kind == RawInput::kKey || kind == RawInput::kChar) {
     HWND focus = KeyTarget();
     msg->hwnd = focus ? ModalInputOwner(focus) : nullptr;
+    // A key nobody receives is dropped now, but it was still pressed or released.
+    if (kind == RawInput::kKey && (commit || !msg->hwnd)) {
+      std::lock_guard<std::mutex> lock(g_inputMutex);
+      g_keyDownSync[msg->wParam & 0xFF] = msg->message == WM_KEYDOWN;
+    }
     return msg->hwnd != nullptr;
   }
   POINT p = msg->pt;
   HWND capture = GetCapture();
   HWND target = capture ? capture : HitTest(p);
   // Behind a modal window nothing takes taps: the question is answered first.
-  if (target && ModalInputOwner(target) != target) target = nullptr;
+  if (target && target != g_inputTool && ModalInputOwner(target) != target) target = nullptr;
   if (!target) {
     if (commit && msg->message == WM_LBUTTONUP) g_buttonDown = false;
     return false;
@@ -101,13 +110,15 @@ bool ResolveInput(RawInput kind, MSG* msg, bool commit) {
   return Find(target) != nullptr;
 }
 
+void SetInputToolWindow(HWND hwnd) { g_inputTool = hwnd; }
+
 void InjectMouse(UINT message, int x, int y) {
   MSG m{nullptr, message, 0, 0, GetTickCount(), POINT{x, y}};
   {
     std::lock_guard<std::mutex> lock(g_inputMutex);
     g_cursor = POINT{x, y};
-    if (message == WM_LBUTTONDOWN) g_keyDown[VK_LBUTTON] = true;
-    if (message == WM_LBUTTONUP) g_keyDown[VK_LBUTTON] = false;
+    if (message == WM_LBUTTONDOWN) g_keyDown[VK_LBUTTON] = g_keyDownSync[VK_LBUTTON] = true;
+    if (message == WM_LBUTTONUP) g_keyDown[VK_LBUTTON] = g_keyDownSync[VK_LBUTTON] = false;
   }
   PostRawInput(RawInput::kMouse, m);
 }
@@ -145,10 +156,13 @@ BOOL GetCursorPos(LPPOINT point) {
 
 SHORT GetKeyState(int vk) {
   std::lock_guard<std::mutex> lock(g_inputMutex);
-  return g_keyDown[vk & 0xFF] ? static_cast<SHORT>(0x8000) : 0;
+  return g_keyDownSync[vk & 0xFF] ? static_cast<SHORT>(0x8000) : 0;
 }
 
-SHORT GetAsyncKeyState(int vk) { return GetKeyState(vk); }
+SHORT GetAsyncKeyState(int vk) {
+  std::lock_guard<std::mutex> lock(g_inputMutex);
+  return g_keyDown[vk & 0xFF] ? static_cast<SHORT>(0x8000) : 0;
+}
 
 HWND WindowFromPoint(POINT point) { return HitTest(point); }
 

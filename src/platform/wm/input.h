@@ -17,6 +17,14 @@ void InjectChar(WCHAR ch);
 // when it returns true it took the key (composition messages instead of WM_CHAR).
 void SetKeyTranslator(bool (*translator)(const MSG& keyDown));
 
+// The system's input panel: taps reach it even while a modal loop runs, so a dialog's fields
+// can be typed into and the panel lowered off what it covers.
+void SetInputToolWindow(HWND hwnd);
+
+// The character a key gives on the phone's US layout (letters, digits, punctuation, space,
+// enter, backspace, tab, escape), with shift or not; 0 for keys that type nothing.
+WCHAR CharForKey(UINT vk, bool shift);
+
 }  // namespace platform::wm
 
 namespace platform::wm {

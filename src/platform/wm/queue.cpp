@@ -407,17 +407,7 @@ BOOL TranslateMessage(const MSG* msg) {
     return FALSE;
   if (msg->message != WM_KEYDOWN) return TRUE;
   if (g_keyTranslator && g_keyTranslator(*msg)) return TRUE;
-  UINT vk = static_cast<UINT>(msg->wParam);
-  bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-  WCHAR ch = 0;
-  if (vk >= 'A' && vk <= 'Z') ch = static_cast<WCHAR>(shift ? vk : vk + 32);
-  else if (vk >= '0' && vk <= '9' && !shift) ch = static_cast<WCHAR>(vk);
-  else if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) ch = static_cast<WCHAR>('0' + vk - VK_NUMPAD0);
-  else if (vk == VK_SPACE) ch = u' ';
-  else if (vk == VK_RETURN) ch = u'\r';
-  else if (vk == VK_BACK) ch = 8;
-  else if (vk == VK_TAB) ch = u'\t';
-  else if (vk == VK_ESCAPE) ch = 27;
+  WCHAR ch = CharForKey(static_cast<UINT>(msg->wParam), (GetKeyState(VK_SHIFT) & 0x8000) != 0);
   if (ch) {
     // The character comes next, ahead of anything posted later.
     MSG c{msg->hwnd, WM_CHAR, ch, msg->lParam, msg->time, msg->pt};

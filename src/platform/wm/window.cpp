@@ -180,8 +180,19 @@ void LinkToParent(Window& w, HWND after) {
   Window* p = Find(w.parent);
   if (!p) return;
   auto& kids = p->children;
-  if (after == HWND_TOP || after == HWND_TOPMOST || after == HWND_NOTOPMOST) {
+  if (after == HWND_TOPMOST || (after == HWND_TOP && (w.exStyle & WS_EX_TOPMOST))) {
     kids.insert(kids.begin(), w.self);
+    return;
+  }
+  if (after == HWND_TOP || after == HWND_NOTOPMOST) {
+    // Topmost windows (the input panel, message boxes) stay in front of the others.
+    auto it = kids.begin();
+    while (it != kids.end()) {
+      Window* k = Find(*it);
+      if (!k || !(k->exStyle & WS_EX_TOPMOST)) break;
+      ++it;
+    }
+    kids.insert(it, w.self);
     return;
   }
   if (after == HWND_BOTTOM) {

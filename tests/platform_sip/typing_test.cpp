@@ -1,0 +1,138 @@
+// Text typed by automation goes through the keys; `screen` reports the panel's keys.
+#include "platform/automation/commands.h"
+#include "platform/sip/input_mode.h"
+#include "platform/sip/syllable_breaks.h"
+#include "platform/sip/two_set.h"
+#include "platform/sip/typing.h"
+#include "platform/ui/controls.h"
+#include "platform/wm/loop.h"
+#include "sip_fixture.h"
+#include "sipapi.h"
+
+namespace siptest {
+namespace {
+
+using platform::sip::KeysForHangul;
+using platform::sip::LetterKey;
+
+class TypingTest : public SipTest {
+ protected:
+  std::string Keys() const {
+    std::string out;
+    for (const Got& g : Received({WM_KEYDOWN})) out += g.wParam == VK_SHIFT ? '+' : static_cast<char>(g.wParam);
+    return out;
+  }
+};
+
+std::string Spelled(char16_t ch) {
+  std::string out;
+  for (const LetterKey& k : KeysForHangul(ch)) out += k.shift ? static_cast<char>(k.letter - 32) : k.letter;
+  return out;
+}
+
+TEST(TwoSetTest, SyllablesAndJamoSpellAsTheirKeys) {
+  struct Case {
+    char16_t ch;
+    const char* keys;
+  } cases[] = {{u'가', "rk"}, {u'닭', "ekfr"}, {u'왜', "dho"}, {u'빠', "Qk"}, {u'있', "dlT"},
+               {u'ㄳ', "rt"}, {u'ㅢ', "ml"},   {u'ㅒ', "O"},   {u'A', ""},   {u'힣', "glg"}};
+  for (const Case& c : cases) EXPECT_EQ(Spelled(c.ch), c.keys) << static_cast<int>(c.ch);
+  EXPECT_EQ(platform::sip::JamoForKey('r', true), u'ㄲ');
+  EXPECT_EQ(platform::sip::JamoForKey('k', true), u'ㅏ');
+}
+
+// Typing must end the syllable where the automaton would join what the text keeps apart.
+TEST(TwoSetTest, KeysSpellTheTextOnlyWhenNothingRunsTogether) {
+  struct Case {
+    const char16_t* text;
+    bool spelled;
+  } cases[] = {{u"가나", true}, {u"갈비", true}, {u"닭이", true}, {u"ㅋㅋ", true},
+               {u"ㅅㅅ", true}, {u"갈ㅂ", false}, {u"가ㄴ", false}, {u"오ㅏ", false}};
+  for (const Case& c : cases) {
+    std::vector<LetterKey> keys;
+    for (const char16_t* p = c.text; *p; ++p)
+      for (const LetterKey& k : KeysForHangul(*p)) keys.push_back(k);
+    EXPECT_EQ(platform::sip::KeysSpell(keys, c.text), c.spelled) << keys.size();
+  }
+}
+
+TEST_F(TypingTest, HangulIsTypedAsJamoKeysInHangulModeAndLettersInLatin) {
+  ASSERT_TRUE(platform::sip::TypeText(u"까a B\n", true));
+  EXPECT_EQ(Keys(), "+RKA +B\r");
+  EXPECT_FALSE(platform::sip::FocusedIsHangul());  // left as the last letter needed it
+  Clear();
+  ASSERT_TRUE(platform::sip::TypeText(u"1?", false));
+  EXPECT_EQ(Typed(), u"1?");
+}
+
+TEST_F(TypingTest, HangulKeySwitchesTheModeAfterTheKeysBeforeIt) {
+  using platform::automation::RunCommand;
+  RunCommand("key a down");
+  RunCommand("key hangul");
+  platform::wm::PumpUntilIdle();
+  EXPECT_FALSE(platform::sip::FocusedIsHangul());
+  EXPECT_EQ(Keys(), "A");
+  RunCommand("key hangul up");  // the release switches nothing
+  platform::wm::PumpUntilIdle();
+  EXPECT_FALSE(platform::sip::FocusedIsHangul());
+}
+
+// An edit in `windows`: its committed text, the syllable being composed and the selection.
+TEST_F(TypingTest, ScreenReportsAnEditsTextCompositionAndSelection) {
+  using platform::automation::RunCommand;
+  platform::ui::RegisterSystemClasses();
+  HWND edit = CreateWindowExW(0, u"EDIT", u"abc", WS_CHILD | WS_VISIBLE, 10, 10, 200, 40, typist_, nullptr,
+                              nullptr, nullptr);
+  ASSERT_NE(edit, nullptr);
+  constexpr UINT kSetSelection = 0x00B1;  // EM_SETSEL
+  SendMessageW(edit, kSetSelection, 1, 2);
+  SetFocus(edit);
+  auto report = [&] {
+    const nlohmann::json screen = RunCommand("screen").answer;
+    for (const auto& w : screen["windows"])
+      if (w["class"] == "EDIT" || w["class"] == "Edit") return w;
+    return nlohmann::json();
+  };
+  EXPECT_EQ(report()["selection"], nlohmann::json::array({1, 2}));
+  SendMessageW(edit, kSetSelection, 3, 3);
+  RunCommand("compose 한");
+  auto composing = report();
+  EXPECT_EQ(composing["text"], "abc");
+  EXPECT_EQ(composing["composition"], "한");
+  RunCommand("type 글");
+  auto typed = report();
+  EXPECT_EQ(typed["text"], "abc한글");
+  EXPECT_EQ(typed["composition"], "");
+}
+
+TEST_F(TypingTest, NothingFocusedIsAnError) {
+  SetFocus(nullptr);
+  auto answer = platform::automation::RunCommand("type abc").answer;
+  EXPECT_TRUE(answer.contains("error"));
+}
+
+TEST_F(TypingTest, ScreenListsThePanelsKeysWhileShown) {
+  using platform::automation::RunCommand;
+  EXPECT_EQ(RunCommand("screen").answer["sip"], false);
+  EXPECT_FALSE(RunCommand("screen").answer.contains("sip_keys"));
+  SipShowIM(SIPF_ON);
+  platform::wm::PumpUntilIdle();
+  auto screen = RunCommand("screen").answer;
+  EXPECT_EQ(screen["sip"], true);
+  std::map<std::string, std::string> labels;
+  for (const auto& k : screen["sip_keys"]) labels[k["key"]] = k["label"];
+  for (const char* name : {"ㅂ", "ㅣ", "shift", "space", "backspace", "enter", "mode", "hide"})
+    EXPECT_TRUE(labels.count(name)) << name;
+  EXPECT_EQ(labels["ㅂ"], "ㅂ");
+  // The panel is the system's: not one of the program's windows.
+  for (const auto& w : screen["windows"]) EXPECT_NE(w["class"], "SipWndClass");
+  // A tap where `screen` says the key is types it.
+  auto rect = screen["sip_keys"][0]["rect"];
+  RunCommand("tap " + std::to_string((rect[0].get<int>() + rect[2].get<int>()) / 2) + " " +
+             std::to_string((rect[1].get<int>() + rect[3].get<int>()) / 2));
+  platform::wm::PumpUntilIdle();
+  EXPECT_EQ(Keys(), "Q");
+}
+
+}  // namespace
+}  // namespace siptest
