@@ -1,17 +1,9 @@
 #include "platform/sip/input_mode.h"
 
+#include "imm.h"
 #include "windows.h"
 
-#if __has_include("imm.h")
-#include "imm.h"
-#define PARLO_HAVE_IMM 1
-#endif
-
 namespace platform::sip {
-
-#ifdef PARLO_HAVE_IMM
-
-bool HaveInputMethod() { return true; }
 
 bool FocusedIsHangul() {
   HWND focus = GetFocus();
@@ -47,18 +39,5 @@ std::u16string CompositionOf(HWND hwnd) {
   ImmReleaseContext(hwnd, context);
   return text;
 }
-
-#else
-
-// Until the input method is built in, the mode is the panel's own and keys type Latin letters.
-namespace {
-bool g_hangul = false;
-}
-bool HaveInputMethod() { return false; }
-bool FocusedIsHangul() { return g_hangul; }
-void SetFocusedHangul(bool hangul) { g_hangul = hangul; }
-std::u16string CompositionOf(HWND) { return u""; }
-
-#endif
 
 }  // namespace platform::sip

@@ -13,7 +13,5 @@ bool FocusedIsHangul();
 void SetFocusedHangul(bool hangul);
 // The syllable being composed in the window's context (empty without one).
 std::u16string CompositionOf(HWND hwnd);
-// Whether the input method is there to follow (false: the panel keeps its own mode).
-bool HaveInputMethod();
 
 }  // namespace platform::sip

@@ -33,7 +33,7 @@ void EnsureHangul(bool hangul, Run& run) {
 // Switching the mode and back commits the syllable still being composed.
 void EndSyllable(Run& run) {
   wm::PumpUntilIdle();
-  if (HaveInputMethod() && FocusedIsHangul()) {
+  if (FocusedIsHangul()) {
     SetFocusedHangul(false);
     SetFocusedHangul(true);
     wm::PumpUntilIdle();
