@@ -5,11 +5,13 @@ PACKAGES := build-essential cmake ninja-build pkg-config libsdl2-dev libfreetype
 JOBS ?= $(shell nproc)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: help deps build asan bench run test test-default test-asan clean
+.PHONY: help deps build asan bench coverage run test test-default test-asan clean
 .DEFAULT_GOAL := help
 
 # The builds that make test does treat warnings as errors; other builds keep what was set last.
 test test-default test-asan: WERROR := -DPARLO_WERROR=ON
+# Coverage needs gcovr on top of the build's own packages.
+coverage: PACKAGES += gcovr
 
 help:
 	@echo "make run     build and open Parlo in a window on the demo phone (needs a display)"
@@ -17,6 +19,7 @@ help:
 	@echo "make build   build the programs into build/bin"
 	@echo "make asan    build with AddressSanitizer and UBSan into build-asan"
 	@echo "make bench   build the benchmarks into build-bench"
+	@echo "make coverage  build with coverage into build-coverage, run the tests, print coverage per room"
 	@echo "make deps    install the Debian packages the build needs (only the missing ones)"
 	@echo "make clean   remove the build folders"
 
@@ -41,6 +44,20 @@ bench: deps
 	cmake --preset bench >/dev/null
 	cmake --build build-bench -j $(JOBS)
 
+# The tests' result is the target's result; the figures are printed either way.
+# Counts from an earlier run are removed before the build (finding the tests runs them) and after it.
+coverage: deps
+	cmake --preset coverage >/dev/null
+	[ ! -d build-coverage ] || find build-coverage -name '*.gcda' -delete
+	cmake --build build-coverage -j $(JOBS)
+	find build-coverage -name '*.gcda' -delete
+	cd build-coverage && ctest -j $(JOBS) >ctest.log; status=$$?; tail -n 3 ctest.log; \
+	  cd $(CURDIR) && gcovr -r . --object-directory build-coverage -j $(JOBS) \
+	    --filter 'src/' --filter 'tools/' --filter 'res/' --gcov-exclude '.*CompilerId.*' \
+	    --exclude-throw-branches --exclude-unreachable-branches \
+	    --json-summary build-coverage/coverage.json && \
+	  python3 cmake/coverage_rooms.py build-coverage/coverage.json; exit $$status
+
 run: build
 	./build/bin/parlo
 
@@ -53,4 +70,4 @@ test-asan: asan
 test: test-default test-asan
 
 clean:
-	rm -rf build build-asan build-bench
+	rm -rf build build-asan build-bench build-coverage

@@ -13,17 +13,16 @@ std::u16string Key(const char16_t* name, int max = 10) {
   return std::u16string(key, n);
 }
 
-TEST(SearchKey, HangulSyllablesBecomeTheirInitialConsonants) {
-  EXPECT_EQ(Key(u"김철수"), u"ㄱㅊㅅ");
-  EXPECT_EQ(Key(u"까치"), u"ㄱㅊ");  // doubled consonants fall to the single ones
-  EXPECT_EQ(Key(u"뿌리 쌍"), u"ㅂㄹ*ㅅ");
-  EXPECT_EQ(Key(u"힣"), u"ㅎ");  // the last syllable still indexes the table
-}
-
-TEST(SearchKey, LatinLowerCasedDigitsKeptEverythingElseStar) {
-  EXPECT_EQ(Key(u"Kim Su"), u"kim*su");
-  EXPECT_EQ(Key(u"A-1.z"), u"a*1*z");
-  EXPECT_EQ(Key(u"漢字ㄱé"), u"****");  // ideographs, bare jamo and accents are not searchable
+// Hangul syllables become their initial consonants (doubled ones the single ones); Latin is
+// lower-cased, digits kept, everything else a star.
+TEST(SearchKey, WhatEachCharacterBecomes) {
+  const std::pair<const char16_t*, const char16_t*> cases[] = {
+      {u"김철수", u"ㄱㅊㅅ"}, {u"까치", u"ㄱㅊ"},     {u"뿌리 쌍", u"ㅂㄹ*ㅅ"},
+      {u"힣", u"ㅎ"},  // the last syllable still indexes the table
+      {u"Kim Su", u"kim*su"}, {u"A-1.z", u"a*1*z"},
+      {u"漢字ㄱé", u"****"},  // ideographs, bare jamo and accents are not searchable
+  };
+  for (auto [name, key] : cases) EXPECT_EQ(Key(name), key);
 }
 
 TEST(SearchKey, TerminatedOnlyWhenShorterThanMax) {

@@ -8,28 +8,20 @@
 
 using namespace parlo;
 
-TEST(ScaleForDpi, TheFixedPoints) {
-  EXPECT_EQ(ScaleForDpi(60, 96), 60);
-  EXPECT_EQ(ScaleForDpi(60, 192), 120);
-  EXPECT_EQ(ScaleForDpi(60, 130), 81);  // 7800 + 48 = 7848, / 96 = 81
-  EXPECT_EQ(ScaleForDpi(-10, 192), -20);
-  EXPECT_EQ(ScaleForDpi(0, 192), 0);
-}
-
-TEST(ScaleForDpi, HalvesRoundAwayFromZeroOnBothSides) {
-  // 1 at 144 dpi is 1.5 pixels.
-  EXPECT_EQ(ScaleForDpi(1, 144), 2);
-  EXPECT_EQ(ScaleForDpi(-1, 144), -2);
-  // Just under a half stays down: 1 at 143 dpi is 1.49.
-  EXPECT_EQ(ScaleForDpi(1, 143), 1);
-  EXPECT_EQ(ScaleForDpi(-1, 143), -1);
-  // Negative lengths mirror positive ones exactly.
+// Halves round away from zero on both sides; negative lengths mirror positive ones; large
+// lengths do not overflow.
+TEST(ScaleForDpi, RoundsHalvesAwayFromZero) {
+  const struct {
+    int length, dpi, pixels;
+  } cases[] = {
+      {60, 96, 60},  {60, 192, 120},  {60, 130, 81},  // 7800 + 48 = 7848, / 96 = 81
+      {-10, 192, -20}, {0, 192, 0},
+      {1, 144, 2},   {-1, 144, -2},   // 1.5 pixels
+      {1, 143, 1},   {-1, 143, -1},   // 1.49 stays down
+      {20'000'000, 192, 40'000'000}, {-20'000'000, 192, -40'000'000},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ScaleForDpi(c.length, c.dpi), c.pixels) << c.length << " at " << c.dpi;
   for (int v = 1; v < 200; v += 7) EXPECT_EQ(ScaleForDpi(-v, 130), -ScaleForDpi(v, 130)) << v;
-}
-
-TEST(ScaleForDpi, LargeLengthsDoNotOverflow) {
-  EXPECT_EQ(ScaleForDpi(20'000'000, 192), 40'000'000);
-  EXPECT_EQ(ScaleForDpi(-20'000'000, 192), -40'000'000);
 }
 
 class ScreenDpiTest : public ::testing::Test {

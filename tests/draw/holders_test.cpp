@@ -17,11 +17,14 @@ class Holders : public ::testing::Test {
 };
 }  // namespace
 
-TEST_F(Holders, OwnerDeletesOnResetAndOnDestruction) {
+TEST_F(Holders, OwnerDeletesOnResetToAnotherHandleAndOnDestructionOnly) {
   HBRUSH a = CreateSolidBrush(RGB(1, 2, 3));
   HBRUSH b = CreateSolidBrush(RGB(4, 5, 6));
   {
     BrushHolder holder(a);
+    holder.Reset(a);  // the same handle is kept
+    EXPECT_TRUE(Alive(a));
+    EXPECT_EQ(holder.Get(), a);
     holder.Reset(b);
     EXPECT_FALSE(Alive(a));
     EXPECT_TRUE(Alive(b));
@@ -29,27 +32,16 @@ TEST_F(Holders, OwnerDeletesOnResetAndOnDestruction) {
   EXPECT_FALSE(Alive(b));
 }
 
-TEST_F(Holders, ResetWithTheSameHandleKeepsIt) {
-  HPEN pen = CreatePen(PS_SOLID, 2, RGB(0, 0, 0));
-  PenHolder holder(pen);
-  holder.Reset(pen);
-  EXPECT_TRUE(Alive(pen));
-  EXPECT_EQ(holder.Get(), pen);
-}
-
-TEST_F(Holders, ReleaseHandsOwnershipBack) {
+TEST_F(Holders, ReleaseMoveAndBorrowingLeaveOneOwner) {
   HBITMAP bmp = CreateBitmap(4, 4, 1, 32, nullptr);
   {
     BitmapHolder holder(bmp);
     EXPECT_EQ(holder.Release(), bmp);
     EXPECT_FALSE(holder);
+    BorrowedBitmap borrowed(bmp);
+    borrowed.Reset(nullptr);
   }
   EXPECT_TRUE(Alive(bmp));
-  DeleteObject(bmp);
-}
-
-TEST_F(Holders, MoveLeavesOneOwner) {
-  HBITMAP bmp = CreateBitmap(4, 4, 1, 32, nullptr);
   {
     BitmapHolder first(bmp);
     BitmapHolder second(std::move(first));
@@ -57,16 +49,6 @@ TEST_F(Holders, MoveLeavesOneOwner) {
     EXPECT_EQ(second.Get(), bmp);
   }
   EXPECT_FALSE(Alive(bmp));
-}
-
-TEST_F(Holders, BorrowedHandleIsNeverDeleted) {
-  HBITMAP bmp = CreateBitmap(4, 4, 1, 32, nullptr);
-  {
-    BorrowedBitmap borrowed(bmp);
-    borrowed.Reset(nullptr);
-  }
-  EXPECT_TRUE(Alive(bmp));
-  DeleteObject(bmp);
 }
 
 TEST_F(Holders, DcHolderRestoresTheOriginalSelections) {

@@ -11,22 +11,18 @@
 
 using namespace parlo;
 
-TEST(PointFontHeight, ClockFontAtBothDensities) {
-  EXPECT_EQ(PointFontHeight(420, 96), -56);
-  EXPECT_EQ(PointFontHeight(420, 192), -112);
-}
-
-TEST(PointFontHeight, TruncatesAndIsAlwaysNegative) {
-  EXPECT_EQ(PointFontHeight(90, 130), -16);   // 16.25
-  EXPECT_EQ(PointFontHeight(140, 96), -18);   // 18.67 truncates
-  EXPECT_EQ(PointFontHeight(-420, 96), -56);  // a negative size still gives a character height
-  EXPECT_EQ(PointFontHeight(0, 192), 0);
-}
-
-TEST(PointFontHeight, ProductNeedsSixtyFourBits) {
-  // 2e9 * 192 overflows 32 bits; the height itself fits.
-  EXPECT_EQ(PointFontHeight(2'000'000'000, 192), -533'333'333);
-  EXPECT_EQ(PointFontHeight(INT_MAX, 720), -INT_MAX);
+// -|dpi * tenths / 720|, truncated, with a 64-bit product.
+TEST(PointFontHeight, IsANegativeCharacterHeight) {
+  const struct {
+    int tenths, dpi, height;
+  } cases[] = {
+      {420, 96, -56}, {420, 192, -112},              // the clock's font at both densities
+      {90, 130, -16}, {140, 96, -18},                // 16.25 and 18.67 truncate
+      {-420, 96, -56}, {0, 192, 0},                  // a negative size still gives a character height
+      {2'000'000'000, 192, -533'333'333},            // the product overflows 32 bits; the height fits
+      {INT_MAX, 720, -INT_MAX},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PointFontHeight(c.tenths, c.dpi), c.height) << c.tenths << " at " << c.dpi;
 }
 
 class PointFont : public ::testing::Test {

@@ -76,15 +76,23 @@ TEST_F(SkinTest, CreationLoadsTheFiveViewBitmapsAndNotTheLockOnes) {
   EXPECT_EQ(SizeOf(skin.LockBackground()).cx, 16);
   EXPECT_EQ(SizeOf(skin.Dot()).cx, 17);
   EXPECT_EQ(SizeOf(skin.DotSelected()).cx, 18);
+  // Loading them again replaces and deletes the old ones.
+  HBITMAP oldDot = skin.Dot();
+  skin.LoadLockBitmaps();
+  EXPECT_NE(skin.Dot(), nullptr);
+  EXPECT_NE(skin.Dot(), oldDot);
+  EXPECT_EQ(GetObjectType(oldDot), 0u);
 }
 
-TEST_F(SkinTest, AMissingBitmapLeavesOnlyItsSlotEmpty) {
-  WriteLibrary({502, 503, 505});
+TEST_F(SkinTest, AMissingBitmapLeavesOnlyItsSlotEmptyAndOnlyTheSkinsIdentifiersHaveSlots) {
+  WriteLibrary({500, 502, 503, 505, 509});
   Skin skin;
   EXPECT_NE(skin.Button(), nullptr);
   EXPECT_NE(skin.ContactPicture(), nullptr);
   EXPECT_EQ(skin.Knob(), nullptr);
   EXPECT_EQ(skin.Track(), nullptr);
+  EXPECT_EQ(skin.Slot(500), nullptr);
+  EXPECT_EQ(skin.Slot(509), nullptr);
 }
 
 TEST_F(SkinTest, DamagedLibraryGivesEmptySlots) {
@@ -98,18 +106,6 @@ TEST_F(SkinTest, DamagedLibraryGivesEmptySlots) {
   EXPECT_EQ(skin.Library(), nullptr);
 }
 
-TEST_F(SkinTest, ReloadingLockBitmapsReplacesAndDeletesTheOldOnes) {
-  WriteLibrary({506, 507, 508});
-  Skin skin;
-  skin.LoadLockBitmaps();
-  HBITMAP oldDot = skin.Dot();
-  ASSERT_NE(oldDot, nullptr);
-  skin.LoadLockBitmaps();
-  EXPECT_NE(skin.Dot(), nullptr);
-  EXPECT_NE(skin.Dot(), oldDot);
-  EXPECT_EQ(GetObjectType(oldDot), 0u);
-}
-
 TEST_F(SkinTest, DestroyingFreesBitmapsAndLibraryAndAllowsAFreshSkin) {
   WriteLibrary({505});
   auto skin = std::make_unique<Skin>();
@@ -120,11 +116,4 @@ TEST_F(SkinTest, DestroyingFreesBitmapsAndLibraryAndAllowsAFreshSkin) {
   EXPECT_EQ(GetObjectType(picture), 0u);
   EXPECT_FALSE(FreeLibrary(library));  // already freed
   EXPECT_NE(Skin().ContactPicture(), nullptr);
-}
-
-TEST_F(SkinTest, OnlyTheSkinsIdentifiersHaveSlots) {
-  WriteLibrary({500, 509});
-  Skin skin;
-  EXPECT_EQ(skin.Slot(500), nullptr);
-  EXPECT_EQ(skin.Slot(509), nullptr);
 }

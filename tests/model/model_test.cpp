@@ -131,21 +131,16 @@ TEST_F(ModelTest, NewestFirstModePutsANewMessageInFront) {
   EXPECT_EQ(Texts(0), (std::vector<std::u16string>{u"new", u"old"}));
 }
 
-TEST_F(ModelTest, EmptyNumbersShareOneUnnamedConversation) {
+TEST_F(ModelTest, SpellingsOfOneNumberJoinAndEmptyNumbersShareOneUnnamedConversation) {
   Put(u"\\RECV_MSG", At(u"", 10, 0));
   Put(u"\\RECV_MSG", At(u"  ", 11, 0));  // blanks trim to nothing
+  Put(u"\\RECV_MSG", At(u"010-1234-5678", 8, 0));
+  Put(u"\\SEND_MSG", At(u"01012345678", 9, 0));
   Load();
-  ASSERT_EQ(messages_->ConversationCount(), 1);
+  ASSERT_EQ(messages_->ConversationCount(), 2);
   EXPECT_EQ(messages_->ConversationAt(0).size(), 2u);
+  EXPECT_EQ(messages_->ConversationAt(1).size(), 2u);
   EXPECT_EQ(std::u16string(messages_->DisplayNameFor(u"")), u"발신자정보없음");
-}
-
-TEST_F(ModelTest, HyphenatedAndPlainSpellingsJoin) {
-  Put(u"\\RECV_MSG", At(u"010-1234-5678", 10, 0));
-  Put(u"\\SEND_MSG", At(u"01012345678", 11, 0));
-  Load();
-  ASSERT_EQ(messages_->ConversationCount(), 1);
-  EXPECT_EQ(messages_->ConversationAt(0).size(), 2u);
 }
 
 TEST_F(ModelTest, DeleteConversationDeletesEachRecordFromItsOwnDatabase) {

@@ -55,7 +55,7 @@ TEST_F(DbTest, AnUnknownValueTypeOrAMissingStringIsRefusedAndNothingIsWritten) {
   EXPECT_EQ(CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 0, 0, nullptr), 0u);
 }
 
-TEST_F(DbTest, UpdatingAnExistingRecordChangesOnlyTheGivenValues) {
+TEST_F(DbTest, WritesToAnExistingRecordChangeOrDeleteOnlyTheGivenValues) {
   HANDLE db = Open();
   CEOID oid = Add(db, u"5", u"010", 0);
   CEPROPVAL read = Short(kRead, 1);
@@ -65,17 +65,13 @@ TEST_F(DbTest, UpdatingAnExistingRecordChangesOnlyTheGivenValues) {
   ASSERT_EQ(r.values.size(), 3u);
   EXPECT_EQ(r.texts[0], u"010");
   EXPECT_EQ(r.values[2].val.iVal, 1);
-}
-
-TEST_F(DbTest, APropertyCanBeDeletedByAWrite) {
-  HANDLE db = Open();
-  CEOID oid = Add(db, u"5");
   CEPROPVAL del = Text(kNumber, u"");
   del.wFlags = CEDB_PROPDELETE;
   ASSERT_EQ(CeWriteRecordProps(db, oid, 1, &del), oid);
   CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, oid, 0, nullptr);
-  Read r = ReadCurrent(db);
-  EXPECT_EQ(r.values.size(), 2u);
+  r = ReadCurrent(db);
+  ASSERT_EQ(r.values.size(), 2u);
+  EXPECT_EQ(r.values[0].propid, kId);
 }
 
 TEST_F(DbTest, WritingToAVanishedRecordFailsAndCreatesNothing) {
@@ -132,8 +128,10 @@ TEST_F(DbTest, ASmallBufferIsGrownOnlyWhenReallocationIsAllowed) {
   LocalFree(buf);
 }
 
-TEST_F(DbTest, PositionsFollowTheDescendingSortKey) {
+TEST_F(DbTest, PositionsFollowTheDescendingSortKeyAndRecordsWithoutItComeLast) {
   HANDLE db = Open();
+  CEPROPVAL plain = Short(kRead, 0);
+  CEOID keyless = CeWriteRecordProps(db, 0, 1, &plain);
   Add(db, u"20240101000000000");
   Add(db, u"20240305140709002");
   Add(db, u"20231231235959000");
@@ -145,16 +143,9 @@ TEST_F(DbTest, PositionsFollowTheDescendingSortKey) {
   }
   EXPECT_EQ(ids, (std::vector<std::u16string>{u"20240305140709002", u"20240305140709001", u"20240101000000000",
                                               u"20231231235959000"}));
-  EXPECT_EQ(CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 4, 0, nullptr), 0u);
-}
-
-TEST_F(DbTest, RecordsWithoutTheSortKeyComeLast) {
-  HANDLE db = Open();
-  CEPROPVAL plain = Short(kRead, 0);
-  CEOID keyless = CeWriteRecordProps(db, 0, 1, &plain);
-  Add(db, u"1");
-  ASSERT_NE(CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 1, 0, nullptr), 0u);
+  ASSERT_NE(CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 4, 0, nullptr), 0u);
   EXPECT_EQ(ReadCurrent(db).oid, keyless);
+  EXPECT_EQ(CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 5, 0, nullptr), 0u);
 }
 
 TEST_F(DbTest, ReadsAdvanceThroughEveryRecordAndThenStop) {

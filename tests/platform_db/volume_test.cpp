@@ -8,31 +8,38 @@
 
 using namespace dbtest;
 
-TEST_F(DbTest, OpenExistingFailsWhenTheVolumeFileIsMissing) {
+TEST_F(DbTest, MissingOrUnknownThingsAreRefusedWithTheirReasons) {
   CEGUID g{};
   EXPECT_FALSE(CeMountDBVolEx(&g, u"\\nowhere\\none.edb", nullptr, OPEN_EXISTING));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   EXPECT_FALSE(std::filesystem::exists(device_->dir() / "nowhere"));
+  EXPECT_FALSE(CeMountDBVolEx(&g, kVolumePath, nullptr, CREATE_NEW));  // it exists already
+  CEGUID zero{};
+  EXPECT_FALSE(CeChangeDatabaseLCID(&zero, 0x412));  // not a mounted volume
+
+  EXPECT_EQ(Open(u"\\SEND_MSG"), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  CEOID oid = 0;
+  EXPECT_EQ(CeOpenDatabaseInSession(nullptr, &zero, &oid, u"\\RECV_MSG", nullptr, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), 1168u);  // the volume is not found
+  EXPECT_EQ(CeOpenDatabaseInSession(INVALID_HANDLE_VALUE, &guid_, &oid, u"\\RECV_MSG", nullptr, 0, nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
 TEST_F(DbTest, AFileThatIsNotADatabaseFailsToMountAndIsLeftUntouched) {
-  auto path = device_->dir() / "junk.edb";
   std::string junk(5000, '\0');
   for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>(i * 7 + 3);
-  { std::ofstream(path, std::ios::binary) << junk; }
-  CEGUID g{};
-  EXPECT_FALSE(CeMountDBVolEx(&g, u"\\junk.edb", nullptr, 0x80000000 | OPEN_EXISTING));
-  EXPECT_EQ(parlo_test::ReadFileBytes(path), junk);
-  EXPECT_FALSE(std::filesystem::exists(device_->dir() / "junk.edb-journal"));
-  EXPECT_FALSE(std::filesystem::exists(device_->dir() / "junk.edb-wal"));
-}
-
-TEST_F(DbTest, AnEmptyFileIsNotAVolumeAndStaysEmpty) {
-  auto path = device_->dir() / "empty.edb";
-  { std::ofstream out(path, std::ios::binary); }
-  CEGUID g{};
-  EXPECT_FALSE(CeMountDBVolEx(&g, u"\\empty.edb", nullptr, OPEN_EXISTING));
-  EXPECT_EQ(std::filesystem::file_size(path), 0u);
+  for (auto [bytes, flags] : {std::pair{junk, 0x80000000 | OPEN_EXISTING}, {std::string(), OPEN_EXISTING}}) {
+    SCOPED_TRACE(bytes.size());
+    auto path = device_->dir() / "junk.edb";
+    { std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes; }
+    CEGUID g{};
+    EXPECT_FALSE(CeMountDBVolEx(&g, u"\\junk.edb", nullptr, flags));
+    EXPECT_EQ(parlo_test::ReadFileBytes(path), bytes);
+    EXPECT_FALSE(std::filesystem::exists(device_->dir() / "junk.edb-journal"));
+    EXPECT_FALSE(std::filesystem::exists(device_->dir() / "junk.edb-wal"));
+  }
 }
 
 TEST_F(DbTest, MountingAMountedVolumeAgainGivesTheSameVolumeWithoutReopeningIt) {
@@ -43,11 +50,6 @@ TEST_F(DbTest, MountingAMountedVolumeAgainGivesTheSameVolumeWithoutReopeningIt) 
   EXPECT_EQ(platform::db::Counts().volumesOpened, opened);
 }
 
-TEST_F(DbTest, CreateNewRefusesAnExistingVolume) {
-  CEGUID g{};
-  EXPECT_FALSE(CeMountDBVolEx(&g, kVolumePath, nullptr, CREATE_NEW));
-}
-
 TEST_F(DbTest, TheLocaleIsKeptInTheVolume) {
   ASSERT_TRUE(CeChangeDatabaseLCID(&guid_, 0x412));
   EXPECT_EQ(platform::db::VolumeLcid(guid_), 0x412u);
@@ -55,30 +57,6 @@ TEST_F(DbTest, TheLocaleIsKeptInTheVolume) {
   CEGUID g{};
   ASSERT_TRUE(CeMountDBVolEx(&g, kVolumePath, nullptr, OPEN_EXISTING));
   EXPECT_EQ(platform::db::VolumeLcid(g), 0x412u);
-}
-
-TEST_F(DbTest, ALocaleChangeOnAnUnmountedVolumeFails) {
-  CEGUID zero{};
-  EXPECT_FALSE(CeChangeDatabaseLCID(&zero, 0x412));
-}
-
-TEST_F(DbTest, OpeningAMissingDatabaseReportsFileNotFound) {
-  EXPECT_EQ(Open(u"\\SEND_MSG"), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-}
-
-TEST_F(DbTest, OpeningOnAnUnknownVolumeReportsVolumeNotFound) {
-  CEGUID other{};
-  CEOID oid = 0;
-  EXPECT_EQ(CeOpenDatabaseInSession(nullptr, &other, &oid, u"\\RECV_MSG", nullptr, 0, nullptr), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), 1168u);
-}
-
-TEST_F(DbTest, AnInvalidSessionHandleIsRefused) {
-  CEOID oid = 0;
-  EXPECT_EQ(CeOpenDatabaseInSession(INVALID_HANDLE_VALUE, &guid_, &oid, u"\\RECV_MSG", nullptr, 0, nullptr),
-            INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
 TEST_F(DbTest, DatabaseNamesAreUniqueAndMatchedWithoutCase) {

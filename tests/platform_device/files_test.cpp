@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <iterator>
 
 #include "device_fixture.h"
 #include "platform/base/text.h"
@@ -51,49 +52,43 @@ TEST_F(FilesTest, WhatTheDeviceCreatesIsTheUsersAlone) {
   }
 }
 
-TEST_F(FilesTest, OpenExistingOnAMissingFileSaysWhichPartIsMissing) {
-  SetLastError(0);
-  EXPECT_EQ(CreateFileW(u"\\nofile.dat", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(CreateFileW(u"\\nodir\\file.dat", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_PATH_NOT_FOUND));
-  EXPECT_EQ(CreateFileW(u"\\nodir\\file.dat", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_PATH_NOT_FOUND));
-}
-
-TEST_F(FilesTest, CreateNewRefusesAnExistingFileAndKeepsIt) {
-  WriteHost(dir() / "a.txt", "keep");
-  EXPECT_EQ(CreateFileW(u"\\a.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_EXISTS));
-  EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "a.txt"), "keep");
-}
-
-TEST_F(FilesTest, AlwaysDispositionsReportAnExistingFile) {
-  WriteHost(dir() / "a.txt", "old content");
-  HANDLE h = CreateFileW(u"\\a.txt", GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
-  EXPECT_EQ(GetFileSize(h, nullptr), 11u);
-  CloseHandle(h);
-  h = CreateFileW(u"\\a.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
-  EXPECT_EQ(GetFileSize(h, nullptr), 0u);
-  CloseHandle(h);
-  h = CreateFileW(u"\\b.txt", GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_SUCCESS));
-  CloseHandle(h);
-}
-
-TEST_F(FilesTest, TruncateExistingEmptiesOnlyExistingFiles) {
-  WriteHost(dir() / "a.txt", "12345");
-  HANDLE h = CreateFileW(u"\\a.txt", GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetFileSize(h, nullptr), 0u);
-  CloseHandle(h);
-  EXPECT_EQ(CreateFileW(u"\\none.txt", GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+// What each disposition does with an existing or missing file, and the error it leaves.
+TEST_F(FilesTest, DispositionsOpenCreateOrRefuseAndSayWhy) {
+  constexpr DWORD kAny = 0xFFFFFFFF;  // the error is not looked at
+  const struct {
+    const char16_t* path;
+    DWORD access, disposition;
+    bool opens;
+    DWORD error, size;
+  } cases[] = {
+      {u"\\nofile.dat", GENERIC_READ, OPEN_EXISTING, false, ERROR_FILE_NOT_FOUND, 0},
+      {u"\\nodir\\file.dat", GENERIC_READ, OPEN_EXISTING, false, ERROR_PATH_NOT_FOUND, 0},
+      {u"\\nodir\\file.dat", GENERIC_WRITE, CREATE_ALWAYS, false, ERROR_PATH_NOT_FOUND, 0},
+      {u"\\a.txt", GENERIC_WRITE, CREATE_NEW, false, ERROR_FILE_EXISTS, 0},
+      {u"\\a.txt", GENERIC_READ, OPEN_ALWAYS, true, ERROR_ALREADY_EXISTS, 11},
+      {u"\\a.txt", GENERIC_WRITE, CREATE_ALWAYS, true, ERROR_ALREADY_EXISTS, 0},
+      {u"\\b.txt", GENERIC_WRITE, OPEN_ALWAYS, true, ERROR_SUCCESS, 0},
+      {u"\\a.txt", GENERIC_WRITE, TRUNCATE_EXISTING, true, kAny, 0},
+      {u"\\none.txt", GENERIC_WRITE, TRUNCATE_EXISTING, false, ERROR_FILE_NOT_FOUND, 0},
+      {u"\\folder", GENERIC_READ, OPEN_EXISTING, false, ERROR_ACCESS_DENIED, 0},  // a directory is not a file
+  };
+  ASSERT_TRUE(CreateDirectoryW(u"\\folder", nullptr));
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const auto& c = cases[i];
+    WriteHost(dir() / "a.txt", "old content");
+    SetLastError(12345);
+    HANDLE h = CreateFileW(c.path, c.access, 0, nullptr, c.disposition, 0, nullptr);
+    EXPECT_EQ(h != INVALID_HANDLE_VALUE, c.opens) << "case " << i;
+    if (c.error != kAny) {
+      EXPECT_EQ(GetLastError(), c.error) << "case " << i;
+    }
+    if (h != INVALID_HANDLE_VALUE) {
+      EXPECT_EQ(GetFileSize(h, nullptr), c.size) << "case " << i;
+      CloseHandle(h);
+    } else {
+      EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "a.txt"), "old content") << "case " << i;
+    }
+  }
 }
 
 TEST_F(FilesTest, PathsThatLeaveTheRootAreRefused) {
@@ -107,12 +102,6 @@ TEST_F(FilesTest, PathsThatLeaveTheRootAreRefused) {
   EXPECT_FALSE(CreateDirectoryW(u"\\..\\evil", nullptr));
   EXPECT_FALSE(std::filesystem::exists(dir().parent_path() / "evil"));
   std::filesystem::remove(dir().parent_path() / (dir().filename().string() + "-outside.txt"));
-}
-
-TEST_F(FilesTest, ADirectoryIsNotOpenedAsAFile) {
-  ASSERT_TRUE(CreateDirectoryW(u"\\folder", nullptr));
-  EXPECT_EQ(CreateFileW(u"\\folder", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
 }
 
 // --- Reading, writing, seeking -------------------------------------------------------------

@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <fstream>
+#include <tuple>
+#include <vector>
 
 #include "device_fixture.h"
 #include "winreg.h"
@@ -83,28 +85,20 @@ TEST_F(RegistryTest, StringStoredAsMultiSzKeepsTheTypeItWasWrittenWith) {
 
 TEST_F(RegistryTest, ShortBufferGetsMoreDataWithTheNeededSizeAndIsLeftAlone) {
   HKEY key = Create(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo");
-  std::u16string longText(300, u'7');
-  ASSERT_EQ(SetString(key, u"password", longText), ERROR_SUCCESS);
-  char16_t buf[260];
-  std::fill(std::begin(buf), std::end(buf), u'x');
-  DWORD size = sizeof buf;
-  EXPECT_EQ(RegQueryValueExW(key, u"password", nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &size), ERROR_MORE_DATA);
-  EXPECT_EQ(size, 602u);
-  EXPECT_TRUE(std::all_of(std::begin(buf), std::end(buf), [](char16_t c) { return c == u'x'; }));
-  RegCloseKey(key);
-}
-
-TEST_F(RegistryTest, FourByteReadOfALongerStringIsRefused) {
-  HKEY key = Create(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo");
+  ASSERT_EQ(SetString(key, u"password", std::u16string(300, u'7')), ERROR_SUCCESS);
   ASSERT_EQ(SetString(key, u"view_sort", u"yes"), ERROR_SUCCESS);
-  DWORD dw = 0x12345678, size = 4;
-  EXPECT_EQ(RegQueryValueExW(key, u"view_sort", nullptr, nullptr, reinterpret_cast<BYTE*>(&dw), &size), ERROR_MORE_DATA);
-  EXPECT_EQ(size, 8u);
-  EXPECT_EQ(dw, 0x12345678u);
+  // A 520-byte text buffer, and a four-byte read as for a DWORD.
+  for (auto [name, bufferSize, needed] : {std::tuple{u"password", 520u, 602u}, {u"view_sort", 4u, 8u}}) {
+    std::vector<BYTE> buf(bufferSize, 0x5A);
+    DWORD size = bufferSize;
+    EXPECT_EQ(RegQueryValueExW(key, name, nullptr, nullptr, buf.data(), &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, needed);
+    EXPECT_TRUE(std::all_of(buf.begin(), buf.end(), [](BYTE b) { return b == 0x5A; }));
+  }
   RegCloseKey(key);
 }
 
-TEST_F(RegistryTest, NullDataReportsTypeAndSizeOnly) {
+TEST_F(RegistryTest, NullDataReportsTypeAndSizeOnlyAndEmptyDefaultValuesAreStored) {
   HKEY key = Create(HKEY_LOCAL_MACHINE, u"Test");
   ASSERT_EQ(SetString(key, u"name", u"hello"), ERROR_SUCCESS);
   DWORD type = 0, size = 0;
@@ -113,13 +107,8 @@ TEST_F(RegistryTest, NullDataReportsTypeAndSizeOnly) {
   EXPECT_EQ(size, 12u);
   BYTE b;
   EXPECT_EQ(RegQueryValueExW(key, u"name", nullptr, &type, &b, nullptr), ERROR_INVALID_PARAMETER);
-  RegCloseKey(key);
-}
-
-TEST_F(RegistryTest, EmptyValueAndDefaultValueAreStored) {
-  HKEY key = Create(HKEY_LOCAL_MACHINE, u"Test");
   ASSERT_EQ(RegSetValueExW(key, nullptr, 0, REG_BINARY, nullptr, 0), ERROR_SUCCESS);
-  DWORD type = 0, size = 99;
+  size = 99;
   EXPECT_EQ(RegQueryValueExW(key, u"", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
   EXPECT_EQ(type, DWORD(REG_BINARY));
   EXPECT_EQ(size, 0u);
@@ -152,38 +141,22 @@ TEST_F(RegistryTest, BadHandlesAreRefused) {
 
 // --- Key paths ----------------------------------------------------------------------------
 
-TEST_F(RegistryTest, DispositionTellsNewFromExisting) {
+TEST_F(RegistryTest, KeyPathsIgnoreCaseAndALeadingBackslashAndRootsAreSeparate) {
   DWORD disposition = 0;
-  HKEY a = Create(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo", &disposition);
+  HKEY a = Create(HKEY_LOCAL_MACHINE, u"\\System\\State\\Messages\\SMS\\Unread", &disposition);
   EXPECT_EQ(disposition, DWORD(REG_CREATED_NEW_KEY));
-  HKEY b = Create(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo", &disposition);
-  EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY));
-  RegCloseKey(a);
-  RegCloseKey(b);
-}
-
-TEST_F(RegistryTest, KeyPathsIgnoreCaseAndALeadingBackslash) {
-  HKEY a = Create(HKEY_LOCAL_MACHINE, u"\\System\\State\\Messages\\SMS\\Unread");
   ASSERT_EQ(SetDword(a, u"Count", 3), ERROR_SUCCESS);
   HKEY b = nullptr;
   ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"system\\STATE\\messages\\sms\\unread", 0, KEY_READ, &b), ERROR_SUCCESS);
   DWORD dw = 0, size = 4;
   EXPECT_EQ(RegQueryValueExW(b, u"COUNT", nullptr, nullptr, reinterpret_cast<BYTE*>(&dw), &size), ERROR_SUCCESS);
   EXPECT_EQ(dw, 3u);
-  DWORD disposition = 0;
   HKEY c = Create(HKEY_LOCAL_MACHINE, u"System\\State\\Messages\\SMS\\Unread\\", &disposition);
   EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY));
-  RegCloseKey(a);
-  RegCloseKey(b);
-  RegCloseKey(c);
-}
-
-TEST_F(RegistryTest, RootsAreSeparate) {
-  HKEY a = Create(HKEY_LOCAL_MACHINE, u"Same");
-  ASSERT_EQ(SetDword(a, u"v", 1), ERROR_SUCCESS);
-  HKEY b = nullptr;
-  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Same", 0, KEY_READ, &b), ERROR_FILE_NOT_FOUND);
-  RegCloseKey(a);
+  HKEY other = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"System\\State\\Messages\\SMS\\Unread", 0, KEY_READ, &other),
+            ERROR_FILE_NOT_FOUND);
+  for (HKEY k : {a, b, c}) RegCloseKey(k);
 }
 
 TEST_F(RegistryTest, SubkeysOpenRelativeToAnOpenedKey) {
@@ -287,32 +260,25 @@ TEST_F(RegistryTest, ValuesSurviveClosingAndReopeningTheFile) {
 }
 
 TEST_F(RegistryTest, AFileThatIsNotADatabaseFailsEveryCallAndIsLeftUntouched) {
-  const std::string junk = "this is a note, not a registry\n" + std::string(5000, 'z');
-  {
-    std::ofstream out(dir() / "registry.db", std::ios::binary);
-    out << junk;
+  const std::string note = "this is a note, not a registry\n" + std::string(5000, 'z');
+  const std::string header = std::string("SQLite format 3", 16) + std::string(4080, '\x5a');
+  for (const std::string& junk : {note, header}) {
+    platform::device::registry::Close();
+    std::ofstream(dir() / "registry.db", std::ios::binary | std::ios::trunc) << junk;
+    HKEY key = nullptr;
+    LONG created = RegCreateKeyExW(HKEY_CURRENT_USER, u"A", 0, nullptr, 0, 0, nullptr, &key, nullptr);
+    EXPECT_NE(created, ERROR_SUCCESS);
+    if (junk == note) {
+      EXPECT_EQ(created, ERROR_BADDB);
+      EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"A", 0, 0, &key), ERROR_BADDB);
+      DWORD v = 1, size = 4;
+      EXPECT_EQ(RegSetValueExW(HKEY_CURRENT_USER, u"x", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4), ERROR_BADDB);
+      EXPECT_EQ(RegQueryValueExW(HKEY_CURRENT_USER, u"x", nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size),
+                ERROR_BADDB);
+      EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"A"), ERROR_BADDB);
+    }
+    EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "registry.db"), junk);
   }
-  HKEY key = nullptr;
-  EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"A", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_BADDB);
-  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"A", 0, 0, &key), ERROR_BADDB);
-  DWORD v = 1, size = 4;
-  EXPECT_EQ(RegSetValueExW(HKEY_CURRENT_USER, u"x", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4), ERROR_BADDB);
-  EXPECT_EQ(RegQueryValueExW(HKEY_CURRENT_USER, u"x", nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size),
-            ERROR_BADDB);
-  EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"A"), ERROR_BADDB);
-  EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "registry.db"), junk);
-}
-
-TEST_F(RegistryTest, AFileWithADatabaseHeaderButGarbageInsideFailsAndIsKept) {
-  std::string junk = std::string("SQLite format 3", 16) + std::string(4080, '\x5a');
-  {
-    std::ofstream out(dir() / "registry.db", std::ios::binary);
-    out << junk;
-  }
-  HKEY key = nullptr;
-  LONG st = RegCreateKeyExW(HKEY_CURRENT_USER, u"A", 0, nullptr, 0, 0, nullptr, &key, nullptr);
-  EXPECT_NE(st, ERROR_SUCCESS);
-  EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "registry.db"), junk);
 }
 
 TEST_F(RegistryTest, AnotherConnectionSeesWritesAndItsOwnWritesAreSeen) {

@@ -22,7 +22,7 @@ class ShellWindowTest : public parlo_test::DeviceTest {
   std::unique_ptr<devtest::TestWindow> window_;
 };
 
-TEST_F(ShellWindowTest, FullScreenFlagsHideAndShowAgain) {
+TEST_F(ShellWindowTest, FullScreenFlagsHideAndShowAgainAndEndWithTheWindow) {
   HWND hwnd = window_->hwnd();
   ASSERT_TRUE(SHFullScreen(hwnd, SHFS_HIDETASKBAR | SHFS_HIDESIPBUTTON));  // 10, as the frame asks
   auto s = platform::device::FullScreenState(hwnd);
@@ -33,10 +33,7 @@ TEST_F(ShellWindowTest, FullScreenFlagsHideAndShowAgain) {
   EXPECT_FALSE(s.taskbarHidden);
   EXPECT_FALSE(s.sipButtonHidden);
   EXPECT_FALSE(SHFullScreen(nullptr, SHFS_HIDETASKBAR));
-}
-
-TEST_F(ShellWindowTest, FullScreenStateEndsWithTheWindow) {
-  HWND hwnd = window_->hwnd();
+  // The state ends with the window.
   ASSERT_TRUE(SHFullScreen(hwnd, SHFS_HIDETASKBAR));
   DestroyWindow(hwnd);
   EXPECT_FALSE(platform::device::FullScreenState(hwnd).taskbarHidden);

@@ -53,7 +53,7 @@ TEST_F(Focus, DisabledWindowsCannotTakeOrKeepFocus) {
   EXPECT_FALSE(EnableWindow(view1_, TRUE));
 }
 
-TEST_F(Focus, HidingTheFocusedViewGivesFocusToItsParent) {
+TEST_F(Focus, HidingOrDestroyingTheFocusedViewGivesFocusToItsParent) {
   MakeFrame();
   ShowWindow(view1_, SW_HIDE);
   EXPECT_EQ(GetFocus(), frame_);
@@ -61,13 +61,10 @@ TEST_F(Focus, HidingTheFocusedViewGivesFocusToItsParent) {
   SetFocus(view2_);
   ShowWindow(view2_, SW_SHOW);
   EXPECT_EQ(GetFocus(), view2_);
-}
-
-TEST_F(Focus, DestroyingTheFocusedChildGivesFocusToItsParent) {
-  MakeFrame();
-  DestroyWindow(view1_);
+  Log().clear();
+  DestroyWindow(view2_);
   EXPECT_EQ(GetFocus(), frame_);
-  EXPECT_EQ(Trace({WM_KILLFOCUS, WM_SETFOCUS, WM_DESTROY}), "KILLFOCUS@v1 SETFOCUS@frame DESTROY@v1");
+  EXPECT_EQ(Trace({WM_KILLFOCUS, WM_SETFOCUS, WM_DESTROY}), "KILLFOCUS@v2 SETFOCUS@frame DESTROY@v2");
 }
 
 TEST_F(Focus, ActivationTellsBothWindowsAboutEachOther) {
@@ -103,10 +100,7 @@ TEST_F(Focus, AnotherProgramInFrontDeactivatesAndComingBackRestoresFocus) {
   EXPECT_EQ(LOWORD(Only(WM_ACTIVATE)[0].wParam), WA_ACTIVE);
   EXPECT_EQ(GetForegroundWindow(), frame_);
   EXPECT_EQ(GetFocus(), view1_);
-}
-
-TEST_F(Focus, SetForegroundBringsTheProgramBack) {
-  MakeFrame();
+  // SetForegroundWindow brings the program back too.
   platform::wm::SetAppForeground(false);
   Log().clear();
   EXPECT_TRUE(SetForegroundWindow(frame_));

@@ -39,7 +39,7 @@ class Paint : public WmTest {
   }
 };
 
-TEST_F(Paint, InvalidateUnionsAndBeginPaintReportsTheBounds) {
+TEST_F(Paint, InvalidateUnionsClipsToTheClientAreaAndBeginPaintReportsTheBounds) {
   HWND w = Painter();
   RECT a{10, 10, 20, 20}, b{50, 60, 70, 80};
   InvalidateRect(w, &a, FALSE);
@@ -52,20 +52,16 @@ TEST_F(Paint, InvalidateUnionsAndBeginPaintReportsTheBounds) {
   EXPECT_TRUE(Eq(painted_, RECT{10, 10, 70, 80}));
   EXPECT_FALSE(GetUpdateRect(w, &u, FALSE));
   EXPECT_TRUE(Eq(u, RECT{0, 0, 0, 0}));
-}
-
-TEST_F(Paint, InvalidateIsClippedToTheClientArea) {
-  HWND w = Painter();
+  // What is invalidated is clipped to the client area.
   RECT outside{150, 150, 200, 200}, partly{90, -10, 130, 20};
   InvalidateRect(w, &outside, FALSE);
   EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE));
   InvalidateRect(w, &partly, FALSE);
-  RECT u{};
   GetUpdateRect(w, &u, FALSE);
   EXPECT_TRUE(Eq(u, RECT{90, 0, 100, 20}));
 }
 
-TEST_F(Paint, ValidateRectRemovesPartOrAll) {
+TEST_F(Paint, ValidateRectRemovesPartOrAllAndUpdateWindowPaintsOnlyWhenNeeded) {
   HWND w = Painter();
   InvalidateRect(w, nullptr, FALSE);
   RECT left{0, 0, 50, 100};
@@ -76,10 +72,7 @@ TEST_F(Paint, ValidateRectRemovesPartOrAll) {
   ValidateRect(w, nullptr);
   MSG m;
   EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
-}
-
-TEST_F(Paint, UpdateWindowPaintsAtOnceOnlyWhenNeeded) {
-  HWND w = Painter();
+  // UpdateWindow paints at once, and only when something is invalid.
   EXPECT_TRUE(UpdateWindow(w));
   EXPECT_TRUE(Only(WM_PAINT).empty());
   RECT r{5, 5, 15, 15};
@@ -87,7 +80,6 @@ TEST_F(Paint, UpdateWindowPaintsAtOnceOnlyWhenNeeded) {
   UpdateWindow(w);
   EXPECT_EQ(Only(WM_PAINT).size(), 1u);
   EXPECT_TRUE(Eq(painted_, r));
-  MSG m;
   EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
 }
 

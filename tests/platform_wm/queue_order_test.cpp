@@ -54,7 +54,7 @@ TEST_F(QueueOrder, PeekNoRemoveLeavesMessageAndFiltersSelectRange) {
   EXPECT_FALSE(PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE));
 }
 
-TEST_F(QueueOrder, QuitComesAfterPostedAndIsLeftForTheLoopByPump) {
+TEST_F(QueueOrder, QuitComesAfterPostedAndIsLeftForTheLoopByPumpAndABadWindowFilterFails) {
   HWND w = Top(u"w");
   PumpUntilIdle();
   PostMessageW(w, WM_USER + 1, 0, 0);
@@ -66,12 +66,8 @@ TEST_F(QueueOrder, QuitComesAfterPostedAndIsLeftForTheLoopByPump) {
   EXPECT_EQ(m.message, static_cast<UINT>(WM_QUIT));
   EXPECT_EQ(m.wParam, 3u);
   EXPECT_TRUE(PumpUntilIdle());  // taken once, gone
-}
-
-TEST_F(QueueOrder, GetMessageFailsForBadWindowFilter) {
-  HWND w = Top(u"w");
+  // A filter naming a window that is gone fails.
   DestroyWindow(w);
-  MSG m{};
   EXPECT_EQ(GetMessageW(&m, w, 0, 0), -1);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
 }

@@ -28,22 +28,24 @@ class Timers : public WmTest {
   }
 };
 
-TEST_F(Timers, AdvanceRunsEachPeriodAtItsOwnTime) {
-  HWND w = TimedWindow();
-  SetTimer(w, 1, 40, nullptr);
-  AdvanceClock(120);
-  std::vector<std::pair<UINT_PTR, DWORD>> expected{{1, 40}, {1, 80}, {1, 120}};
-  EXPECT_EQ(fired_, expected);
-  EXPECT_EQ(GetTickCount() - t0_, 120u);
-}
-
-TEST_F(Timers, TwoTimersInterleaveByDueTime) {
-  HWND w = TimedWindow();
-  SetTimer(w, 1, 30, nullptr);
-  SetTimer(w, 2, 50, nullptr);
-  AdvanceClock(100);
-  std::vector<std::pair<UINT_PTR, DWORD>> expected{{1, 30}, {2, 50}, {1, 60}, {1, 90}, {2, 100}};
-  EXPECT_EQ(fired_, expected);
+// Each timer runs at its own period, timers interleave by due time, and the same id replaces.
+TEST_F(Timers, AdvanceRunsEachTimerAtItsOwnTimes) {
+  using Fired = std::vector<std::pair<UINT_PTR, DWORD>>;
+  const struct {
+    std::vector<std::pair<UINT_PTR, UINT>> timers;
+    Fired fired;
+  } cases[] = {{{{1, 40}}, {{1, 40}, {1, 80}}},
+               {{{1, 30}, {2, 50}}, {{1, 30}, {2, 50}, {1, 60}}},
+               {{{1, 70}, {1, 30}}, {{1, 30}, {1, 60}}}};
+  for (const auto& c : cases) {
+    fired_.clear();
+    HWND w = TimedWindow();
+    for (auto [id, period] : c.timers) EXPECT_EQ(SetTimer(w, id, period, nullptr), id);
+    AdvanceClock(80);
+    EXPECT_EQ(fired_, c.fired);
+    EXPECT_EQ(GetTickCount() - t0_, 80u);
+    DestroyWindow(w);
+  }
 }
 
 TEST_F(Timers, NothingFiresWhileTimeStandsStill) {

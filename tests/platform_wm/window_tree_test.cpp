@@ -38,7 +38,7 @@ TEST_F(WindowTree, CreationMessagesInOrderWithCreateStruct) {
   EXPECT_EQ(GetActiveWindow(), w);  // a visible top-level window becomes active
 }
 
-TEST_F(WindowTree, MinusOneFromCreateFailsAndDestroys) {
+TEST_F(WindowTree, CreationFailsForMinusOneFromCreateAnUnknownClassOrAChildWithoutParent) {
   HWND created = nullptr;
   OnClassMessage(kRecClass, [&](HWND h, UINT msg, WPARAM, LPARAM, LRESULT* r) {
     if (msg != WM_CREATE) return false;
@@ -51,9 +51,7 @@ TEST_F(WindowTree, MinusOneFromCreateFailsAndDestroys) {
   EXPECT_FALSE(IsWindow(created));
   EXPECT_EQ(Only(WM_DESTROY, created).size(), 1u);
   EXPECT_EQ(Only(WM_NCDESTROY, created).size(), 1u);
-}
-
-TEST_F(WindowTree, UnknownClassAndChildWithoutParentFail) {
+  // An unknown class and a child without a parent fail too.
   EXPECT_EQ(CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
   EXPECT_EQ(GetLastError(), 1407u);
   EXPECT_EQ(CreateWindowExW(0, kRecClass, u"", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
@@ -309,6 +307,11 @@ TEST_F(WindowTree, FindWindowLooksLocallyThenAtOtherPrograms) {
   EXPECT_EQ(FindWindowW(kRecClass, nullptr), mine);
   EXPECT_EQ(FindWindowW(kRecClass, u"mine"), mine);
   EXPECT_EQ(FindWindowW(u"Parlo", nullptr), nullptr);
+  // A local handle with bit zero set still names the local window.
+  HWND b = Top(u"b");
+  ASSERT_EQ(GetActiveWindow(), b);
+  EXPECT_TRUE(SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<uintptr_t>(mine) | 1)));
+  EXPECT_EQ(GetForegroundWindow(), mine);
   FakeRemote remote;
   platform::wm::SetRemoteWindows(&remote);
   HWND other = FindWindowW(u"Parlo", nullptr);
@@ -321,15 +324,6 @@ TEST_F(WindowTree, FindWindowLooksLocallyThenAtOtherPrograms) {
   EXPECT_EQ(remote.sent, std::vector<UINT>{WM_COPYDATA});
   EXPECT_EQ(remote.shown, SW_SHOW);
   EXPECT_EQ(remote.foreground, other);
-}
-
-TEST_F(WindowTree, SetForegroundWithBitZeroNamesTheLocalWindow) {
-  HWND a = Top(u"a");
-  HWND b = Top(u"b");
-  ASSERT_EQ(GetActiveWindow(), b);
-  HWND withBit = reinterpret_cast<HWND>(reinterpret_cast<uintptr_t>(a) | 1);
-  EXPECT_TRUE(SetForegroundWindow(withBit));
-  EXPECT_EQ(GetForegroundWindow(), a);
 }
 
 TEST_F(WindowTree, CloseDestroysThroughTheDefaultProcedure) {

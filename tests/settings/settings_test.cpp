@@ -75,23 +75,15 @@ class SettingsTest : public ::testing::Test {
 
 TEST_F(SettingsTest, FirstStartUsesDefaultsAndCreatesSevenFlagsWithoutPassword) {
   Settings s = Loaded();
-  EXPECT_FALSE(s.use_lock);
-  EXPECT_FALSE(s.use_original_view);
-  EXPECT_FALSE(s.find_company_name);
-  EXPECT_FALSE(s.find_call_number);
-  EXPECT_FALSE(s.find_name);
-  EXPECT_FALSE(s.view_sort);
+  EXPECT_FALSE(s.use_lock || s.use_original_view || s.find_company_name || s.find_call_number || s.find_name ||
+               s.view_sort);
   EXPECT_TRUE(s.close);
   EXPECT_EQ(std::u16string(s.password), u"5836");
   EXPECT_EQ(std::u16string(s.store_path), u"\\MITs Store\\MMS\\mms.edb");
   EXPECT_EQ(s.start_number[0], 0);
-
-  EXPECT_EQ(ReadDword(u"use_lock"), 0u);
-  EXPECT_EQ(ReadDword(u"use_original_view"), 0u);
-  EXPECT_EQ(ReadDword(u"find_call_number"), 0u);
-  EXPECT_EQ(ReadDword(u"find_company_name"), 0u);
-  EXPECT_EQ(ReadDword(u"find_name"), 0u);
-  EXPECT_EQ(ReadDword(u"view_sort"), 0u);
+  for (const WCHAR* name : {u"use_lock", u"use_original_view", u"find_call_number", u"find_company_name",
+                            u"find_name", u"view_sort"})
+    EXPECT_EQ(ReadDword(name), 0u);
   EXPECT_EQ(ReadDword(u"close"), 1u);
   EXPECT_FALSE(ReadValue(u"password"));
 }
@@ -106,61 +98,50 @@ TEST_F(SettingsTest, SecondStartWritesTheDefaultPasswordAsMultiString) {
   EXPECT_EQ(password->bytes, MultiSz(u"5836"));
 }
 
-TEST_F(SettingsTest, StoredPasswordIsRead) {
-  WriteAllFlags(0);
-  std::u16string stored = u"14789";
-  Write(u"password", REG_SZ, stored.c_str(), static_cast<DWORD>((stored.size() + 1) * 2));
-  EXPECT_EQ(std::u16string(Loaded().password), u"14789");
-}
-
-TEST_F(SettingsTest, PasswordWithoutTerminatorEndsWithItsData) {
-  WriteAllFlags(0);
-  Write(u"password", REG_SZ, u"12", 4);
-  EXPECT_EQ(std::u16string(Loaded().password), u"12");
-}
-
-TEST_F(SettingsTest, PasswordTooLongForTheFieldIsReplacedByTheDefault) {
-  WriteAllFlags(0);
-  std::u16string longPassword(300, u'1');
-  Write(u"password", REG_SZ, longPassword.c_str(), static_cast<DWORD>((longPassword.size() + 1) * 2));
-  EXPECT_EQ(std::u16string(Loaded().password), u"5836");
+TEST_F(SettingsTest, StoredPasswordIsReadUpToItsDataAndAnOverlongOneIsReplacedByTheDefault) {
+  const std::u16string overlong(300, u'1');
+  const struct {
+    std::u16string stored;
+    DWORD bytes;
+    std::u16string loaded;
+  } cases[] = {
+      {u"14789", 12, u"14789"},                                          // with its terminator
+      {u"12", 4, u"12"},                                                 // without one
+      {overlong, static_cast<DWORD>((overlong.size() + 1) * 2), u"5836"},  // too long for the field
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored.size());
+    WriteAllFlags(0);
+    Write(u"password", REG_SZ, c.stored.c_str(), c.bytes);
+    EXPECT_EQ(std::u16string(Loaded().password), c.loaded);
+  }
+  // The overlong one was replaced in the registry too.
   auto stored = ReadValue(u"password");
   ASSERT_TRUE(stored);
   EXPECT_EQ(stored->type, static_cast<DWORD>(REG_MULTI_SZ));
   EXPECT_EQ(stored->bytes, MultiSz(u"5836"));
 }
 
-TEST_F(SettingsTest, MissingFlagValueCountsAsOn) {
+TEST_F(SettingsTest, FlagsAreReadByTheirBytesAndAMissingOrUnreadableOneCountsAsOn) {
   WriteAllFlags(0);
   HKEY key = nullptr;
   ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
   ASSERT_EQ(RegDeleteValueW(key, u"use_lock"), ERROR_SUCCESS);
   RegCloseKey(key);
-  Settings s = Loaded();
-  EXPECT_TRUE(s.use_lock);
-  EXPECT_FALSE(s.view_sort);
-  EXPECT_FALSE(s.close);
-}
-
-TEST_F(SettingsTest, AnyNonZeroFlagIsOnAndSavedAsOne) {
-  WriteAllFlags(0);
-  WriteDword(u"view_sort", 7);
-  Settings s = Loaded();
-  EXPECT_TRUE(s.view_sort);
-  EXPECT_EQ(ReadDword(u"view_sort"), 7u);  // loading writes nothing back
-  s.Save();
-  EXPECT_EQ(ReadDword(u"view_sort"), 1u);
-}
-
-TEST_F(SettingsTest, FlagStoredAsStringIsReadByItsBytes) {
-  WriteAllFlags(0);
+  WriteDword(u"use_original_view", 7);
   Write(u"find_name", REG_SZ, u"", 2);   // reads as 0
   Write(u"view_sort", REG_SZ, u"0", 4);  // reads as 0x00000030
   Write(u"close", REG_SZ, u"00", 6);     // longer than four bytes: unreadable, so on
   Settings s = Loaded();
+  EXPECT_TRUE(s.use_lock);
+  EXPECT_TRUE(s.use_original_view);
   EXPECT_FALSE(s.find_name);
+  EXPECT_FALSE(s.find_company_name);
   EXPECT_TRUE(s.view_sort);
   EXPECT_TRUE(s.close);
+  EXPECT_EQ(ReadDword(u"use_original_view"), 7u);  // loading writes nothing back
+  s.Save();
+  EXPECT_EQ(ReadDword(u"use_original_view"), 1u);  // any non-zero flag is saved as one
 }
 
 TEST_F(SettingsTest, MenuTogglesReachTheRegistryOnlyAtShutdown) {
@@ -176,15 +157,11 @@ TEST_F(SettingsTest, MenuTogglesReachTheRegistryOnlyAtShutdown) {
   EXPECT_EQ(ReadDword(u"view_sort"), 1u);
   EXPECT_EQ(ReadDword(u"use_lock"), 1u);
   EXPECT_EQ(ReadDword(u"close"), 0u);
-}
-
-TEST_F(SettingsTest, TogglingTwiceSavesTheSameValue) {
-  StartAndStop();
-  Settings s = Loaded();
+  // Toggled twice, a flag saves what it was.
   s.view_sort = !s.view_sort;
   s.view_sort = !s.view_sort;
   s.Save();
-  EXPECT_EQ(ReadDword(u"view_sort"), 0u);
+  EXPECT_EQ(ReadDword(u"view_sort"), 1u);
 }
 
 TEST_F(SettingsTest, SaveNeverWritesThePassword) {

@@ -29,16 +29,13 @@ TEST(LaunchOptions, SimulatorOptionsThenTheProgramsWordsJoinedBySingleSpaces) {
   EXPECT_EQ(o->commandLine, "-new 0101234");
 }
 
-TEST(LaunchOptions, ProgramWordsKeepEmptyWordsAndLaterDoubleDashes) {
+TEST(LaunchOptions, ProgramWordsKeepEmptyWordsAndLaterDoubleDashesAndTheDefaultIsThePhonesScreen) {
   // An empty word still counts: "-new", "", "5" gives two spaces, as on the phone.
   EXPECT_EQ(Parse({"-new", "", "5"})->commandLine, "-new  5");
   EXPECT_EQ(Parse({"--", "--headless"})->commandLine, "--headless");
   EXPECT_EQ(Parse({"-recent", "--headless"})->commandLine, "-recent --headless");
-  EXPECT_EQ(Parse({})->commandLine, "");
-}
-
-TEST(LaunchOptions, DefaultsAreThePhonesScreen) {
   auto o = Parse({});
+  EXPECT_EQ(o->commandLine, "");
   EXPECT_EQ(o->width, 480);
   EXPECT_EQ(o->height, 800);
   EXPECT_EQ(o->dpi, 192);
@@ -83,16 +80,10 @@ TEST(AutomationCommands, WordsSplitAtSpacesButTextStaysWhole) {
 }
 
 TEST(AutomationCommands, KeyNames) {
-  EXPECT_EQ(KeyCodeForName("up"), static_cast<UINT>(VK_UP));
-  EXPECT_EQ(KeyCodeForName("ENTER"), static_cast<UINT>(VK_RETURN));
-  EXPECT_EQ(KeyCodeForName("back"), static_cast<UINT>(VK_ESCAPE));
-  EXPECT_EQ(KeyCodeForName("backspace"), static_cast<UINT>(VK_BACK));
-  EXPECT_EQ(KeyCodeForName("f3"), static_cast<UINT>(VK_F3));
-  EXPECT_EQ(KeyCodeForName("F12"), static_cast<UINT>(VK_F12));
-  EXPECT_EQ(KeyCodeForName("f25"), 0u);
-  EXPECT_EQ(KeyCodeForName("f03"), 0u);
-  EXPECT_EQ(KeyCodeForName("7"), static_cast<UINT>('7'));
-  EXPECT_EQ(KeyCodeForName("nosuch"), 0u);
+  const std::pair<const char*, UINT> names[] = {
+      {"up", VK_UP}, {"ENTER", VK_RETURN}, {"back", VK_ESCAPE}, {"backspace", VK_BACK}, {"f3", VK_F3},
+      {"F12", VK_F12}, {"f25", 0}, {"f03", 0}, {"7", '7'}, {"nosuch", 0}};
+  for (auto [name, vk] : names) EXPECT_EQ(KeyCodeForName(name), vk) << name;
 }
 
 TEST(AutomationState, SourcesWriteNestedJsonInOrder) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
 #include "shell/command_line.h"
@@ -25,59 +26,46 @@ TEST(CommandLine, EmptyOrAbsentGivesTheList) {
   EXPECT_EQ(ParseCommandLine(u"", number), VM_LIST);
 }
 
-TEST(CommandLine, SingleOptionsMatchInAnyCase) {
-  EXPECT_EQ(Parse(u"-NEW").mode, VM_COMPOSE);
-  EXPECT_EQ(Parse(u"-new").mode, VM_COMPOSE);
-  EXPECT_EQ(Parse(u"-Recent").mode, VM_THREAD_FIRST);
-  EXPECT_EQ(Parse(u"-CONTACTS").mode, VM_CONTACTS);
-}
-
-TEST(CommandLine, UnknownSingleTokensGiveTheList) {
-  EXPECT_EQ(Parse(u"-newer").mode, VM_LIST);
-  EXPECT_EQ(Parse(u"new").mode, VM_LIST);
-  EXPECT_EQ(Parse(u"1").mode, VM_LIST);
-}
-
-TEST(CommandLine, NewOrOneBeforeANumberAddressesIt) {
-  Parsed a = Parse(u"-new 0101234");
-  EXPECT_EQ(a.mode, VM_COMPOSE_TO_NUMBER);
-  EXPECT_EQ(a.number, u"0101234");
-  Parsed b = Parse(u"1 0101234");
-  EXPECT_EQ(b.mode, VM_COMPOSE_TO_NUMBER);
-  EXPECT_EQ(b.number, u"0101234");
-  EXPECT_EQ(Parse(u"-NeW 5").number, u"5");
-}
-
-TEST(CommandLine, ANumberAfterAnythingElseGivesTheList) {
-  EXPECT_EQ(Parse(u"-recent 0101").mode, VM_LIST);
-  EXPECT_EQ(Parse(u"-contacts 0101").mode, VM_LIST);
-  EXPECT_EQ(Parse(u"2 0101").mode, VM_LIST);
-}
-
-TEST(CommandLine, EverySpaceSeparatesTokens) {
-  // Two spaces leave an empty token between them: three tokens.
-  EXPECT_EQ(Parse(u"-new  0101234").mode, VM_LIST);
-  // A leading space makes an empty first token.
-  EXPECT_EQ(Parse(u" -new").mode, VM_LIST);
-  // A trailing space adds no token.
-  EXPECT_EQ(Parse(u"-new ").mode, VM_COMPOSE);
-  Parsed trailing = Parse(u"-new 0101 ");
-  EXPECT_EQ(trailing.mode, VM_COMPOSE_TO_NUMBER);
-  EXPECT_EQ(trailing.number, u"0101");
-  EXPECT_EQ(Parse(u"-new a b").mode, VM_LIST);
-}
-
-TEST(CommandLine, NoQuotingIsRecognised) {
-  EXPECT_EQ(Parse(u"\"-new\"").mode, VM_LIST);
-  Parsed quoted = Parse(u"-new \"010\"");
-  EXPECT_EQ(quoted.number, u"\"010\"");
-}
-
-TEST(CommandLine, ALongNumberIsCutTo259Characters) {
-  std::u16string number(300, u'7');
-  Parsed p = Parse(u"-new " + number);
-  EXPECT_EQ(p.mode, VM_COMPOSE_TO_NUMBER);
-  EXPECT_EQ(p.number, number.substr(0, 259));
+TEST(CommandLine, ModesAndNumbers) {
+  const std::u16string longNumber(300, u'7');
+  const struct {
+    std::u16string line;
+    ViewMode mode;
+    std::u16string number;
+  } cases[] = {
+      // Single options match in any case; anything else alone gives the list.
+      {u"-NEW", VM_COMPOSE, u""},
+      {u"-new", VM_COMPOSE, u""},
+      {u"-Recent", VM_THREAD_FIRST, u""},
+      {u"-CONTACTS", VM_CONTACTS, u""},
+      {u"-newer", VM_LIST, u""},
+      {u"new", VM_LIST, u""},
+      {u"1", VM_LIST, u""},
+      // -new or 1 before a number addresses it; a number after anything else gives the list.
+      {u"-new 0101234", VM_COMPOSE_TO_NUMBER, u"0101234"},
+      {u"1 0101234", VM_COMPOSE_TO_NUMBER, u"0101234"},
+      {u"-NeW 5", VM_COMPOSE_TO_NUMBER, u"5"},
+      {u"-recent 0101", VM_LIST, u""},
+      {u"-contacts 0101", VM_LIST, u""},
+      {u"2 0101", VM_LIST, u""},
+      // Every space separates tokens: two spaces leave an empty one between them, a leading
+      // space an empty first one; a trailing space adds none.
+      {u"-new  0101234", VM_LIST, u""},
+      {u" -new", VM_LIST, u""},
+      {u"-new ", VM_COMPOSE, u""},
+      {u"-new 0101 ", VM_COMPOSE_TO_NUMBER, u"0101"},
+      {u"-new a b", VM_LIST, u""},
+      // No quoting is recognised.
+      {u"\"-new\"", VM_LIST, u""},
+      {u"-new \"010\"", VM_COMPOSE_TO_NUMBER, u"\"010\""},
+      // A long number is cut to 259 characters.
+      {u"-new " + longNumber, VM_COMPOSE_TO_NUMBER, longNumber.substr(0, 259)},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    Parsed p = Parse(cases[i].line);
+    EXPECT_EQ(p.mode, cases[i].mode) << "case " << i;
+    EXPECT_EQ(p.number, cases[i].number) << "case " << i;
+  }
 }
 
 TEST(CommandLine, OtherModesLeaveTheNumberBufferAlone) {

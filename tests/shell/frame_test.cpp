@@ -176,7 +176,7 @@ TEST_F(FrameTest, CopyDataSetsBothModesAndTheNumber) {
   EXPECT_EQ(StartNumber(), u"01012345678");
 }
 
-TEST_F(FrameTest, CopyDataNeverReadsPastTheBytesGiven) {
+TEST_F(FrameTest, CopyDataNeverReadsPastTheBytesGivenAndKeepsAtMost259Characters) {
   Start();
   // Six characters and no terminator: only the first three are inside cbData.
   const WCHAR text[6] = {u'1', u'2', u'3', u'4', u'5', u'6'};
@@ -186,16 +186,12 @@ TEST_F(FrameTest, CopyDataNeverReadsPastTheBytesGiven) {
   EXPECT_EQ(StartNumber(), u"123");
   CopyData(4, nullptr, 520);
   EXPECT_EQ(StartNumber(), u"");
-}
-
-TEST_F(FrameTest, CopyDataKeepsAtMost259Characters) {
-  Start();
   std::u16string longText(400, u'9');
   CopyData(4, longText.c_str(), static_cast<DWORD>((longText.size() + 1) * 2));
   EXPECT_EQ(StartNumber(), longText.substr(0, 259));
 }
 
-TEST_F(FrameTest, DeactivationAndReactivationFollowWmActivate) {
+TEST_F(FrameTest, DeactivationAndReactivationFollowWmActivateAndTheForeground) {
   Start();
   SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0);
   EXPECT_FALSE(frame_->IsActive());
@@ -204,10 +200,7 @@ TEST_F(FrameTest, DeactivationAndReactivationFollowWmActivate) {
   SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
   EXPECT_TRUE(frame_->IsActive());
   EXPECT_TRUE(frame_->IsFullScreen());
-}
-
-TEST_F(FrameTest, AnotherProgramInFrontDeactivatesTheFrame) {
-  Start();
+  // Another program in front deactivates the frame.
   platform::wm::SetAppForeground(false);
   EXPECT_FALSE(frame_->IsActive());
   platform::wm::SetAppForeground(true);

@@ -5,10 +5,6 @@
 
 using namespace storetest;
 
-TEST_F(StoreTest, ANewStoreStartsWithTextModeZero) {
-  EXPECT_EQ(NewStore()->TextMode(), 0);
-}
-
 TEST_F(StoreTest, OpenStoreMountsAndOpensBothMessageDatabases) {
   MakeVolume();
   RecordStore* store = NewStore();
@@ -20,20 +16,15 @@ TEST_F(StoreTest, OpenStoreMountsAndOpensBothMessageDatabases) {
   EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(StoreTest, AnIndexOutsideTheDatabasesIsRefusedSilently) {
-  MakeVolume();
-  RecordStore* store = OpenedStore();
-  EXPECT_FALSE(store->OpenDatabase(3));
-  EXPECT_FALSE(store->OpenDatabase(-1));
-  EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(StoreTest, AnOpenDatabaseIsNotOpenedAgain) {
+TEST_F(StoreTest, AnOpenDatabaseIsNotOpenedAgainAndAnIndexOutsideThemIsRefusedSilently) {
   MakeVolume();
   RecordStore* store = OpenedStore();
   HANDLE before = store->DatabaseHandle(DB_RECV);
   EXPECT_TRUE(store->OpenDatabase(DB_RECV));
   EXPECT_EQ(store->DatabaseHandle(DB_RECV), before);
+  EXPECT_FALSE(store->OpenDatabase(3));
+  EXPECT_FALSE(store->OpenDatabase(-1));
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(StoreTest, AMountedVolumeIsNeitherMountedAgainNorGivenTheLocaleAgain) {

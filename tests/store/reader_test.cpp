@@ -56,42 +56,36 @@ TEST_F(StoreTest, AReceivedMessageIsReadWithEveryField) {
   EXPECT_NEAR(r.time, 45356.0 + (14 * 3600 + 7 * 60 + 9) / 86400.0, 1e-9);
 }
 
-TEST_F(StoreTest, TheOriginalViewKeepsTheStoredText) {
+TEST_F(StoreTest, TheOriginalViewKeepsTheStoredTextAndOverlongFieldsAreCutToTheirBuffers) {
   MakeVolume();
   Message m;
   m.text = u"abcdefghijklmnopqrstuvwxyz\r\nline";
-  CEOID oid = Put(u"\\RECV_MSG", m);
+  CEOID kept = Put(u"\\RECV_MSG", m);
+  Message overlong;
+  overlong.number = std::u16string(40, u'1');
+  overlong.id = std::u16string(40, u'9');
+  overlong.text = std::u16string(400, u'x');
+  CEOID cut = Put(u"\\RECV_MSG", overlong);
   RecordStore* store = OpenedStore();
   store->SetTextMode(1);
   MessageRecord r;
-  r.oid = oid;
+  r.oid = kept;
   ASSERT_TRUE(store->ReadRecordById(DB_RECV, &r));
   EXPECT_EQ(std::u16string(r.text), m.text);
-}
-
-TEST_F(StoreTest, OverlongStoredFieldsAreCutToTheirBuffers) {
-  MakeVolume();
-  Message m;
-  m.number = std::u16string(40, u'1');
-  m.id = std::u16string(40, u'9');
-  m.text = std::u16string(400, u'x');
-  CEOID oid = Put(u"\\RECV_MSG", m);
-  RecordStore* store = OpenedStore();
-  store->SetTextMode(1);
-  MessageRecord r;
-  r.oid = oid;
+  r.oid = cut;
   ASSERT_TRUE(store->ReadRecordById(DB_RECV, &r));
   EXPECT_EQ(std::u16string(r.number).size(), 31u);
   EXPECT_EQ(std::u16string(r.messageId).size(), 31u);
   EXPECT_EQ(std::u16string(r.text).size(), 259u);
 }
 
-TEST_F(StoreTest, SentRecordsReadAsReadWithKindsTwoAndThree) {
+TEST_F(StoreTest, SentRecordsReadAsReadWithKindsTwoAndThreeAndTheAuxiliaryFlagInverted) {
   MakeVolume();
   Message sms;
   sms.read = 0;
   sms.kind = 2;
   sms.id = u"2";
+  sms.aux = 1;
   Message mms;
   mms.kind = 3;
   mms.id = u"1";
@@ -106,19 +100,9 @@ TEST_F(StoreTest, SentRecordsReadAsReadWithKindsTwoAndThree) {
   EXPECT_EQ(a.isRead, 1);
   EXPECT_EQ(a.isMms, 0);
   EXPECT_EQ(a.dbIndex, DB_SEND);
+  EXPECT_EQ(a.auxFlag, 0);
   EXPECT_EQ(b.isMms, 1);
-}
-
-TEST_F(StoreTest, TheAuxiliaryFlagOfASentRecordIsInvertedOnRead) {
-  MakeVolume();
-  Message m;
-  m.aux = 1;
-  CEOID oid = Put(u"\\SEND_MSG", m);
-  RecordStore* store = OpenedStore();
-  MessageRecord r;
-  r.oid = oid;
-  ASSERT_TRUE(store->ReadRecordById(DB_SEND, &r));
-  EXPECT_EQ(r.auxFlag, 0);
+  EXPECT_EQ(b.auxFlag, 1);
 }
 
 TEST_F(StoreTest, APropertyTheRecordLacksLeavesItsFieldInitial) {

@@ -202,19 +202,17 @@ TEST_F(StoreTest, CountUnreadSkipsRecordsWithoutAReadFlag) {
   EXPECT_EQ(store->CountUnread(DB_RECV), 1);
 }
 
-TEST_F(StoreTest, SetStateDwordCreatesTheKeyAndReturnsTheValue) {
+TEST_F(StoreTest, SetStateDwordReturnsTheValueAndAnUnopenableRegistryReportsTheColumnSizeError) {
   RecordStore* store = NewStore();
   EXPECT_EQ(store->SetStateDword(kUnreadStateKey, u"Unread", 7), 7u);
   EXPECT_EQ(StateValue(u"Unread"), 7u);
   EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(StoreTest, ARegistryThatCannotBeOpenedReportsTheColumnSizeError) {
   // A registry file that is not a database makes every registry call fail.
-  std::filesystem::create_directories(device_->dir());
-  { std::ofstream(device_->dir() / "registry.db", std::ios::binary) << std::string(4096, 'z'); }
   platform::device::registry::Close();
-  RecordStore* store = NewStore();
+  std::filesystem::remove(device_->dir() / "registry.db-wal");
+  std::filesystem::remove(device_->dir() / "registry.db-shm");
+  { std::ofstream(device_->dir() / "registry.db", std::ios::binary | std::ios::trunc) << std::string(4096, 'z'); }
+  store = NewStore();
   StoreError error = StoreError::kNone;
   EXPECT_EQ(store->SetStateDword(kUnreadStateKey, u"Unread", 3, &error), 0u);
   EXPECT_EQ(std::u16string(StoreErrorText(error)), u"[Error]Can't open Column Size Registry!!");

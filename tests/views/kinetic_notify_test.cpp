@@ -69,33 +69,21 @@ TEST_F(Notify, InvalidIndicesAreIgnored) {
   EXPECT_EQ(list_.CursorRow(), -1);
 }
 
-TEST_F(Notify, EmptyListKeepsTheCursorOffWhateverTheKeys) {
+TEST_F(Notify, ArrowKeysStartAtEitherEndAndWrap) {
   Fill(0);
   Key(VK_UP);
   Key(VK_DOWN);
   Key(VK_RETURN);
-  EXPECT_EQ(list_.CursorRow(), -1);
+  EXPECT_EQ(list_.CursorRow(), -1);  // an empty list keeps the cursor off
   EXPECT_TRUE(notes().empty());
-}
-
-TEST_F(Notify, ArrowKeysWrapAtBothEnds) {
   Fill(5);
-  Key(VK_DOWN);
-  EXPECT_EQ(list_.CursorRow(), 0);
-  Key(VK_UP);
+  Key(VK_UP);  // with no cursor, up goes to the last row
   EXPECT_EQ(list_.CursorRow(), 4);
-  Key(VK_DOWN);
-  EXPECT_EQ(list_.CursorRow(), 0);
-  Key(VK_DOWN);
-  EXPECT_EQ(list_.CursorRow(), 1);
-}
-
-TEST_F(Notify, UpWithNoCursorGoesToTheLastRow) {
-  Fill(5);
-  Key(VK_UP);
-  EXPECT_EQ(list_.CursorRow(), 4);
-  const std::vector<Note> want{{LN_CURSORCHANGE, 4, 1}};
-  EXPECT_EQ(notes(), want);
+  EXPECT_EQ(notes(), (std::vector<Note>{{LN_CURSORCHANGE, 4, 1}}));
+  for (auto [vk, row] : {std::pair{VK_DOWN, 0}, {VK_DOWN, 1}, {VK_UP, 0}, {VK_UP, 4}}) {
+    Key(vk);
+    EXPECT_EQ(list_.CursorRow(), row);
+  }
 }
 
 TEST_F(Notify, EnterActivatesTheCursorRowWithoutSelectingIt) {

@@ -18,24 +18,22 @@ TEST(RoundedDiv, RoundsAwayFromZeroOnlyPastTheHalf) {
   EXPECT_EQ(RoundedDiv(7, 0), 0);
 }
 
-TEST(ScrollIndicatorGeometry, HiddenWhenEverythingFits) {
+TEST(ScrollIndicatorGeometry, HiddenWhenEverythingFitsElseNaturalLengthPositionAndParts) {
   ScrollIndicator s;
-  s.Recompute(0, 630, 630);
-  EXPECT_FALSE(s.visible());
-  s.Recompute(0, 630, 100);
-  EXPECT_FALSE(s.visible());
-  s.Recompute(0, 630, 0);
-  EXPECT_FALSE(s.visible());
+  for (int content : {630, 100, 0}) {
+    s.Recompute(0, 630, content);
+    EXPECT_FALSE(s.visible()) << content;
+  }
   s.Recompute(0, 630, 631);
   EXPECT_TRUE(s.visible());
-}
-
-TEST(ScrollIndicatorGeometry, NaturalLengthAndPosition) {
-  ScrollIndicator s;
   s.Recompute(300, 630, 1200);  // 630 * 630 / 1200 = 330.75
   EXPECT_EQ(s.length(), 331);
   EXPECT_EQ(s.shortfall(), 0);
   EXPECT_EQ(s.position(), 157);  // 630 * 300 / 1200 = 157.5: an exact half stays truncated
+  EXPECT_EQ(s.PartAt(156), ScrollIndicator::kGrabBefore);
+  EXPECT_EQ(s.PartAt(157), ScrollIndicator::kGrabThumb);
+  EXPECT_EQ(s.PartAt(157 + 330), ScrollIndicator::kGrabThumb);
+  EXPECT_EQ(s.PartAt(157 + 331), ScrollIndicator::kGrabAfter);
 }
 
 TEST(ScrollIndicatorGeometry, ThumbNeverShorterThanSixteenAndStaysInside) {
@@ -46,15 +44,6 @@ TEST(ScrollIndicatorGeometry, ThumbNeverShorterThanSixteenAndStaysInside) {
   EXPECT_EQ(s.shortfall(), 16);  // natural length rounds to 0
   EXPECT_LE(s.position() + s.length(), 630);
   EXPECT_GE(s.position() + s.length(), 629);
-}
-
-TEST(ScrollIndicatorGeometry, GrabParts) {
-  ScrollIndicator s;
-  s.Recompute(300, 630, 1200);
-  EXPECT_EQ(s.PartAt(156), ScrollIndicator::kGrabBefore);
-  EXPECT_EQ(s.PartAt(157), ScrollIndicator::kGrabThumb);
-  EXPECT_EQ(s.PartAt(157 + 330), ScrollIndicator::kGrabThumb);
-  EXPECT_EQ(s.PartAt(157 + 331), ScrollIndicator::kGrabAfter);
 }
 
 TEST(MotionCurveEval, BounceEndsAtZeroAtHalfASecondAndStays) {

@@ -28,37 +28,24 @@ class MainViewTest : public ViewTest {
 
 // ---- Rows, previews and the title ----
 
-TEST_F(MainViewTest, EmptyModelShowsNoRowsAndZeroCounts) {
-  Load();
-  MainView& view = ShowList();
-  EXPECT_EQ(view.list().RowCount(), 0);
-  EXPECT_TRUE(FindText(u"Parlo - 「0/0」").has_value());
-}
-
-TEST_F(MainViewTest, TitleShowsUnreadAndTotalMessages) {
+TEST_F(MainViewTest, TitleShowsUnreadAndTotalMessagesAndFollowsTheUnreadCount) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"one", 1, 0));
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"two", 2, 0));
   Put(u"\\SEND_MSG", Msg(u"01033334444", u"three", 3, 1, 2));
   SetUnread(2);
   Load();
-  ShowList();
-  EXPECT_TRUE(FindText(u"Parlo - 「2/3」").has_value());
-}
-
-TEST_F(MainViewTest, TitleFollowsTheUnreadCountWhenItChanges) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"one", 1, 0));
-  SetUnread(1);
-  Load();
   MainView& view = ShowList();
+  EXPECT_TRUE(FindText(u"Parlo - 「2/3」").has_value());
   SetUnread(7);
   Pump();
   EXPECT_EQ(view.UnreadCount(), 7);
-  EXPECT_TRUE(FindText(u"Parlo - 「7/1」").has_value());
+  EXPECT_TRUE(FindText(u"Parlo - 「7/3」").has_value());
 }
 
-TEST_F(MainViewTest, PressedTitleIsDrawnBlueAndNormalTitleBlack) {
+TEST_F(MainViewTest, EmptyModelHasNoRowsAndItsTitleIsBlackAndBlueWhilePressed) {
   Load();
   MainView& view = ShowList();
+  EXPECT_EQ(view.list().RowCount(), 0);
   auto normal = FindText(u"Parlo - 「0/0」");
   ASSERT_TRUE(normal.has_value());
   EXPECT_EQ(normal->color, RGB(0, 0, 0));
@@ -73,31 +60,25 @@ TEST_F(MainViewTest, PressedTitleIsDrawnBlueAndNormalTitleBlack) {
   EXPECT_EQ(FindText(u"Parlo - 「0/0」")->color, RGB(0, 0, 0));
 }
 
-TEST_F(MainViewTest, ShortPreviewSkipsLineBreaks) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"a\r\nb", 1));
-  settings_.use_original_view = false;
-  Load();
-  ShowList();
-  EXPECT_EQ(Row(0)->preview, u"ab");
-  EXPECT_TRUE(FindText(u"ab").has_value());
-}
-
-TEST_F(MainViewTest, ShortPreviewKeepsTheFirst21Characters) {
+TEST_F(MainViewTest, ShortPreviewSkipsLineBreaksAndKeeps21CharactersAndTheOriginalViewKeepsAll) {
   const std::u16string thirty = u"abcdefghijklmnopqrstuvwxyz0123";
-  Put(u"\\RECV_MSG", Msg(u"01011112222", thirty, 1));
-  settings_.use_original_view = false;
-  Load();
-  ShowList();
-  EXPECT_EQ(Row(0)->preview, thirty.substr(0, 21));
-}
-
-TEST_F(MainViewTest, WholePreviewWhenOriginalViewIsOn) {
-  const std::u16string thirty = u"abcdefghijklmnopqrstuvwxyz0123";
-  Put(u"\\RECV_MSG", Msg(u"01011112222", thirty, 1));
-  settings_.use_original_view = true;
-  Load();
-  ShowList();
-  EXPECT_EQ(Row(0)->preview, thirty);
+  const struct {
+    std::u16string text;
+    bool original;
+    std::u16string preview;
+  } cases[] = {{u"a\r\nb", false, u"ab"}, {thirty, false, thirty.substr(0, 21)}, {thirty, true, thirty}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.preview.size());
+    Put(u"\\RECV_MSG", Msg(u"01011112222", c.text, 1));
+    settings_.use_original_view = c.original;
+    Load();
+    ShowList();
+    EXPECT_EQ(Row(0)->preview, c.preview);
+    if (c.text != thirty) {
+      EXPECT_TRUE(FindText(c.preview).has_value());  // the short one is drawn whole
+    }
+    messages_->DeleteConversation(0);
+  }
 }
 
 TEST(PreviewText, LineBreaksDoNotCountTowardsTheLimit) {
@@ -145,23 +126,15 @@ TEST_F(MainViewTest, PictureBoxNeverShowsStalePixels) {
 
 // ---- Opening a conversation and coming back ----
 
-TEST_F(MainViewTest, TappingARowAsksTheFrameToOpenThatConversation) {
-  Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
-  Put(u"\\RECV_MSG", Msg(u"01022222222", u"b", 5));
-  Load();
-  ShowList();
-  TapRow(1);
-  auto opened = CallsOf(UM_SHOWTHREAD);
-  ASSERT_EQ(opened.size(), 1u);
-  EXPECT_EQ(opened[0].wParam, 1u);
-}
-
-TEST_F(MainViewTest, ComingBackHighlightsAndSelectsTheConversationOpened) {
+TEST_F(MainViewTest, TappingARowOpensItAndComingBackHighlightsAndSelectsIt) {
   Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
   Put(u"\\RECV_MSG", Msg(u"01022222222", u"b", 5));
   Load();
   MainView& view = ShowList();
   TapRow(1);
+  auto opened = CallsOf(UM_SHOWTHREAD);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0].wParam, 1u);
   ShowList();
   EXPECT_EQ(view.list().CursorRow(), 1);
   EXPECT_EQ(view.SelectedConversation(), 1);
@@ -254,19 +227,6 @@ TEST_F(MainViewTest, TappingDeleteDeletesTheSelectedConversationAfterTheQuestion
   EXPECT_EQ(Boxes().size(), 1u);
 }
 
-TEST_F(MainViewTest, TappingDeleteWithNothingSelectedSaysSo) {
-  Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
-  Load();
-  MainView& view = ShowList();
-  Tap(View(), Center(view.RightButtonRect()));
-  auto boxes = Boxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, u"선택된 메시지가 없습니다.");
-  EXPECT_EQ(boxes[0].caption, u"정보");
-  EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
-  EXPECT_EQ(messages_->ConversationCount(), 1);
-}
-
 TEST_F(MainViewTest, LeavingAHeldButtonCancelsItsHoldAndItsTap) {
   Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
   Load();
@@ -346,14 +306,21 @@ TEST_F(MainViewTest, TalkKeyOnAConversationWithoutNumberSaysSoAndCallsNobody) {
   EXPECT_EQ(Calls(), "");
 }
 
-TEST_F(MainViewTest, TalkKeyCallsTheSelectedCorrespondent) {
+TEST_F(MainViewTest, WithNothingSelectedDeleteSaysSoAndTheTalkKeyCallsNobodyAfterwardsTheSelectedOne) {
   Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
   Put(u"\\RECV_MSG", Msg(u"01022222222", u"b", 5));
   Load();
-  ShowList();
+  MainView& view = ShowList();
   KeyUp(View(), VK_F3);
   EXPECT_EQ(Calls(), "");  // nothing selected: nothing happens
   EXPECT_TRUE(Boxes().empty());
+  Tap(View(), Center(view.RightButtonRect()));
+  auto boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, u"선택된 메시지가 없습니다.");
+  EXPECT_EQ(boxes[0].caption, u"정보");
+  EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+  EXPECT_EQ(messages_->ConversationCount(), 2);
   TapRow(1);
   ShowList();
   KeyUp(View(), VK_F3);

@@ -36,19 +36,16 @@ TEST_F(RowStoreTest, FirstPixelLineOfARowHitsThatRow) {
   EXPECT_EQ(store.TotalHeight(), 370);
 }
 
-TEST_F(RowStoreTest, ZeroHeightRowsAreNeverHit) {
+TEST_F(RowStoreTest, EmptyStoreAndZeroHeightRowsAreNeverHit) {
+  EXPECT_EQ(store.RowAtContentY(0), -1);
+  EXPECT_EQ(store.RowAtContentY(-10), -1);
+  EXPECT_EQ(store.TotalHeight(), 0);
+  EXPECT_EQ(store.At(0), nullptr);
   Add(100);
   Add(0);
   Add(100);
   EXPECT_EQ(store.RowAtContentY(100), 2);
   EXPECT_EQ(store.RowAtContentY(99), 0);
-}
-
-TEST_F(RowStoreTest, EmptyStoreHitsNothing) {
-  EXPECT_EQ(store.RowAtContentY(0), -1);
-  EXPECT_EQ(store.RowAtContentY(-10), -1);
-  EXPECT_EQ(store.TotalHeight(), 0);
-  EXPECT_EQ(store.At(0), nullptr);
 }
 
 TEST_F(RowStoreTest, TheStoreHoldsOneReferenceAndDropsItOnClear) {
