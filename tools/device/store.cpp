@@ -26,6 +26,8 @@ Store::Store(bool create) {
   if (!CeMountDBVolEx(&guid_, kDefaultStorePath, nullptr, create ? OPEN_ALWAYS : OPEN_EXISTING))
     throw UsageError{StoreProblem(GetLastError())};
   mounted_ = true;
+  // A Korean phone's message volume sorts in Korean; the program asks for the same at every start.
+  if (create) CeChangeDatabaseLCID(&guid_, 0x0412);
   session_ = CeCreateSession(&guid_);
   if (session_ == INVALID_HANDLE_VALUE) throw UsageError{StoreProblem(GetLastError())};
   for (const char16_t* name : {u"\\RECV_MSG", u"\\SEND_MSG"}) {

@@ -139,6 +139,14 @@ BOOL CeChangeDatabaseLCID(PCEGUID pGuid, DWORD lcid) {
   std::lock_guard<std::recursive_mutex> lock(RoomLock());
   Volume* v = FindVolume(pGuid);
   if (!v) return SetLastError(ERROR_INVALID_PARAMETER), FALSE;
+  {
+    // The locale it already has is no change: the file is not written, whatever state it is in.
+    Statement current = v->Prepare("SELECT value FROM volume WHERE key = 'lcid'");
+    if (current && current.Step() == SQLITE_ROW && static_cast<DWORD>(current.Int(0)) == lcid) {
+      v->lcid = lcid;
+      return TRUE;
+    }
+  }
   Transaction tx(*v);
   Statement s = v->Prepare("UPDATE volume SET value = ? WHERE key = 'lcid'");
   if (!tx.ok() || !s) return SetLastError(v->Failure()), FALSE;
