@@ -235,10 +235,16 @@ CommandResult RunCommand(const std::string& line) {
 
 std::string ShortEcho(const std::string& text) {
   constexpr size_t kShown = 40;
-  if (text.size() <= kShown) return "\"" + text + "\"";
-  size_t cut = kShown;
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // whole characters
-  return "\"" + text.substr(0, cut) + "...\"";
+  size_t cut = text.size();
+  if (cut > kShown) {
+    cut = kShown;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // whole characters
+  }
+  std::string echo = "\"";
+  echo.append(text, 0, cut);
+  if (cut < text.size()) echo += "...";
+  echo += '"';
+  return echo;
 }
 
 }  // namespace platform::automation
