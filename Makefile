@@ -1,8 +1,12 @@
 # Parlo: make run (opens Parlo on the demo phone), make test (builds and runs every test).
 PACKAGES := build-essential cmake ninja-build pkg-config libsdl2-dev libfreetype-dev \
   libfontconfig-dev fonts-nanum libsqlite3-dev libpng-dev libstb-dev libhangul-dev \
-  nlohmann-json3-dev libcli11-dev libgtest-dev libbenchmark-dev libturbojpeg0-dev
+  nlohmann-json3-dev libcli11-dev libgtest-dev libbenchmark-dev libturbojpeg0-dev ccache
 JOBS ?= $(shell nproc)
+# Rebuilds of an unchanged file come from ccache (a fresh clone rebuilds everything otherwise).
+LAUNCHER := $(shell command -v ccache >/dev/null && echo -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# Paths relative to the checkout, so another clone of the same sources hits the same cache.
+export CCACHE_BASEDIR := $(CURDIR)
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: help deps build asan bench coverage run test test-default test-asan clean
@@ -33,21 +37,21 @@ deps:
 	fi
 
 build: deps
-	cmake --preset default $(WERROR) >/dev/null
+	cmake --preset default $(LAUNCHER) $(WERROR) >/dev/null
 	cmake --build build -j $(JOBS)
 
 asan: deps
-	cmake --preset asan $(WERROR) >/dev/null
+	cmake --preset asan $(LAUNCHER) $(WERROR) >/dev/null
 	cmake --build build-asan -j $(JOBS)
 
 bench: deps
-	cmake --preset bench >/dev/null
+	cmake --preset bench $(LAUNCHER) >/dev/null
 	cmake --build build-bench -j $(JOBS)
 
 # The tests' result is the target's result; the figures are printed either way.
 # Counts from an earlier run are removed before the build (finding the tests runs them) and after it.
 coverage: deps
-	cmake --preset coverage >/dev/null
+	cmake --preset coverage $(LAUNCHER) >/dev/null
 	[ ! -d build-coverage ] || find build-coverage -name '*.gcda' -delete
 	cmake --build build-coverage -j $(JOBS)
 	find build-coverage -name '*.gcda' -delete

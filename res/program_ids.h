@@ -13,7 +13,8 @@
 #define IDD_ABOUT 100
 #define IDI_APP 128
 
-// Commands of the program menu, and the compose view's send.
+// Commands of the program menu, and the compose view's send and close.
+#define ID_COMPOSE_CLOSE 32801
 #define ID_SEND 33333
 #define ID_USE_LOCK 33340
 #define ID_LOCK_NOW 33341
@@ -24,6 +25,13 @@
 #define ID_HIDE_ON_EXIT 33346
 #define ID_ABOUT 33347
 #define ID_EXIT 33348
+
+// The compose view's controls.
+#define IDC_TEXT 1001
+#define IDC_SENDER 1002
+#define IDC_RECIPIENT 1003
+#define IDC_SENDER_BUTTON 1004
+#define IDC_RECIPIENT_BUTTON 1005
 
 // The id the active view carries as the frame's client window.
 #define ID_VIEW_CLIENT 59648

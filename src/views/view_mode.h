@@ -23,6 +23,9 @@ enum ViewMode : int {
 #define UM_SHOWPREVIOUS 1038
 #define UM_SHOWCONTACTS 1039
 
+// The compose view's text field asks it to recount, with the bytes of a composing syllable.
+#define UM_RECOUNT 1030
+
 // Prefill kinds of UM_SHOWCOMPOSE.
 #define COMPOSE_NEW 0
 #define COMPOSE_REPLY 1

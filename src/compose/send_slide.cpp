@@ -1,0 +1,8 @@
+// Placeholder until the slide bar lands.
+#include "compose/send_slide.h"
+
+namespace compose {
+HWND CreateSendSlide(HWND, const RECT&, const Skin&) { return nullptr; }
+void SetSendSlideLocked(HWND, bool) {}
+bool SendSlideLocked(HWND) { return false; }
+}  // namespace compose
