@@ -35,6 +35,9 @@ TEST_F(SearchTest, NameKeysFindWhatTheyShould) {
       {Card("까치", "010") + Card("이영희", "011"), false, {1}, {u"까치"}},
       {Card("--..", "010") + Card("(주)", "011"), false, {3}, {}},
       {Card("abcdefghijxyz", "010"), true, {0}, {}},  // x y z: all past the tenth character
+      // A key stands for its whole group (ㅋ with ㄱ); a space inside a match is passed over, a digit is not.
+      {Card("김 철수", "010") + Card("김1철", "011") + Card("코끼리", "012"), false, {1, 6}, {u"김 철수"}},
+      {Card("김 철수", "010") + Card("김1철", "011") + Card("코끼리", "012"), false, {1, 1}, {u"코끼리"}},
   };
   for (const auto& c : cases) {
     std::filesystem::remove(CacheFile());
