@@ -1,5 +1,5 @@
 // The name search over 10,000 contacts, every query over the whole list, the same 10 queries
-// 300 times: ours; es-hangul (node) on the same names and queries with keys precomputed, which
+// 300 times, in processor time per query: ours; es-hangul (node) on the same names and queries with keys precomputed, which
 // must find the same names for every query; and the limit, one plain memmem scan over the same
 // keys packed into one buffer, which must count the same hits.
 #include <benchmark/benchmark.h>
@@ -125,7 +125,8 @@ void BM_NameSearchMemmem10k(benchmark::State& state) {
 }
 BENCHMARK(BM_NameSearchMemmem10k)->Iterations(kRounds * kQueryCount)->Unit(benchmark::kMicrosecond);
 
-// One run of compare.mjs, timed by itself; its time per query is this benchmark's time.
+// One run of compare.mjs, timed by itself; its processor time per query is this benchmark's time
+// (compare with the processor time of ours), its wall time a counter.
 void BM_NameSearchEsHangul10k(benchmark::State& state) {
   Search& s = TheSearch();
   bench::TempDir data;
@@ -145,12 +146,13 @@ void BM_NameSearchEsHangul10k(benchmark::State& state) {
       pclose(pipe);
     }
     result = nlohmann::json::parse(out, nullptr, false);
-    if (!result.is_object() || !result.contains("ns_per_query")) {
+    if (!result.is_object() || !result.contains("cpu_ns_per_query")) {
       state.SkipWithError("es-hangul not run: needs node, and npm ci in bench/es_hangul");
       return;
     }
-    state.SetIterationTime(result["ns_per_query"].get<double>() * 1e-9);
+    state.SetIterationTime(result["cpu_ns_per_query"].get<double>() * 1e-9);
   }
+  state.counters["wall_ns_per_query"] = result["ns_per_query"].get<double>();
   state.counters["results_per_round"] = result["results_per_round"].get<double>();
   // The same names for every query, not only as many.
   std::ifstream hits(data.path() / "hits.txt");

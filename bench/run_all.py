@@ -27,7 +27,7 @@ def run(binary, args):
         return []
 
 
-def measured(binaries, args):
+def measured(binaries, args, clocks):
     figures = {}
     for binary in binaries:
         print(f"running {os.path.basename(binary)} ...", file=sys.stderr, flush=True)
@@ -38,7 +38,8 @@ def measured(binaries, args):
             if b.get("error_occurred"):
                 entry["error"] = b.get("error_message", "error")
             else:
-                entry["ns"] = b["real_time"] * TO_NS[entry["unit"]]
+                entry["clock"] = clocks.get(figure_name(b), "real_time")
+                entry["ns"] = b[entry["clock"]] * TO_NS[entry["unit"]]
                 entry["counters"] = {k: v for k, v in b.items() if k not in ("name", "run_name", "run_type", "family_index", "per_family_instance_index", "repetitions", "repetition_index", "threads", "iterations", "real_time", "cpu_time", "time_unit", "aggregate_name", "aggregate_unit")}
             figures[figure_name(b)] = entry
     return figures
@@ -72,7 +73,8 @@ def table(figures, targets):
             target = f"<= {t['max_ms']:g} ms"
             met = value is not None and value <= t["max_ms"] * 1e6
         rows.append({
-            "figure": name, "value_ns": value, "unit": f["unit"], "error": f.get("error"),
+            "figure": name, "value_ns": value, "error": f.get("error"),
+            "processor_time": f.get("clock") == "cpu_time" or t.get("processor_time", False),
             "reference": ref_name, "reference_ns": ref_ns, "ratio": ratio, "target": target,
             "met": met, "limit": limit, "limit_ns": figures.get(limit, {}).get("ns") if limit else None,
             "counters": f.get("counters", {}),
@@ -86,18 +88,20 @@ def main():
     binaries = sorted(glob.glob(os.path.join(sys.argv[1], "*_bench")))
     with open(os.path.join(HERE, "targets.json")) as fh:
         targets = json.load(fh)
-    rows = table(measured(binaries, sys.argv[2:]), targets)
+    clocks = {n: t["clock"] for n, t in targets.items() if isinstance(t, dict) and "clock" in t}
+    rows = table(measured(binaries, sys.argv[2:], clocks), targets)
     load = os.getloadavg()
     cols = [("figure", 36), ("value", 10), ("reference", 44), ("ratio", 7), ("target", 13), ("met", 7), ("limit", 0)]
     print(f"load average {load[0]:.2f} {load[1]:.2f} {load[2]:.2f}")
     print("  ".join(f"{c:<{w}}" for c, w in cols))
     for r in rows:
-        value = r["error"] if r["error"] else show(r["value_ns"])
+        value = r["error"] if r["error"] else show(r["value_ns"]) + ("*" if r["processor_time"] else "")
         ref = "none" if r["reference"] == "none" else f"{r['reference']} {show(r['reference_ns'])}"
         limit = f"{r['limit']} {show(r['limit_ns'])}" if r["limit"] else ""
         ratio = "-" if r["ratio"] is None else f"{r['ratio']:.3g}"
         met = "-" if r["target"] == "-" else ("met" if r["met"] else "NOT met")
         print("  ".join(f"{c:<{w}}" for c, w in zip([r["figure"], value, ref, ratio, r["target"], met, limit], [w for _, w in cols])).rstrip())
+    print("* processor time, not wall time")
     missing = [n for n in targets if not n.startswith("_") and n not in {r["figure"] for r in rows}]
     if missing:
         print("not measured: " + ", ".join(missing))

@@ -48,12 +48,17 @@ for (let i = 0; i < 50; i++) runAll(); // let the JIT settle
 const rounds = 300;
 let found = 0;
 const start = process.hrtime.bigint();
+const cpuStart = process.cpuUsage();
 for (let i = 0; i < rounds; i++) found += runAll();
+const cpu = process.cpuUsage(cpuStart);
 const ns = Number(process.hrtime.bigint() - start);
 writeFileSync(join(dir, 'hits.txt'), queries.map((q) => search(q).join(' ')).join('\n') + '\n');
 console.log(JSON.stringify({
   names: names.length,
   queries: queries.length,
   ns_per_query: ns / (rounds * queries.length),
+  // The processor time of the whole process (its helper threads too): on a shared machine the wall
+  // time says as much about the neighbours.
+  cpu_ns_per_query: ((cpu.user + cpu.system) * 1000) / (rounds * queries.length),
   results_per_round: found / rounds,
 }));

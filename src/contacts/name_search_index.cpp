@@ -22,35 +22,15 @@ constexpr uint64_t kFives = kOnes * 31;
 // adding 31 carries into bit 5 exactly when the fields differ, and never into the next field.
 inline uint64_t EqualFields(uint64_t word, uint64_t pattern) { return ~((word ^ pattern) + kFives) & kTops; }
 
-// One pass over the words for an N-letter query; hits and contacts with a range to clear are
-// written out without a branch.
-template <int N>
-int ScanWords(const uint64_t* words, const uint8_t* ranged, size_t n, const uint64_t* patterns, uint32_t* out,
-              uint64_t* outMatch) {
-  int c = 0;
-  for (size_t i = 0; i < n; ++i) {
-    const uint64_t w = words[i];
-    uint64_t m = EqualFields(w, patterns[0]);
-    for (int j = 1; j < N; ++j) m &= EqualFields(w, patterns[j]) >> (6 * j);
-    out[c] = static_cast<uint32_t>(i);
-    outMatch[c] = m;
-    c += (m != 0) | ranged[i];
+// The match word of every contact: one simple pass per query letter, which the compiler turns into
+// vector code.
+void MatchWords(const uint64_t* words, size_t n, const uint64_t* patterns, int count, uint64_t* match) {
+  for (size_t i = 0; i < n; ++i) match[i] = EqualFields(words[i], patterns[0]);
+  for (int j = 1; j < count; ++j) {
+    const uint64_t pattern = patterns[j];
+    const int shift = 6 * j;
+    for (size_t i = 0; i < n; ++i) match[i] &= EqualFields(words[i], pattern) >> shift;
   }
-  return c;
-}
-
-int ScanAnyLength(const uint64_t* words, const uint8_t* ranged, size_t n, const uint64_t* patterns, int count,
-                  uint32_t* out, uint64_t* outMatch) {
-  int c = 0;
-  for (size_t i = 0; i < n; ++i) {
-    const uint64_t w = words[i];
-    uint64_t m = EqualFields(w, patterns[0]);
-    for (int j = 1; j < count; ++j) m &= EqualFields(w, patterns[j]) >> (6 * j);
-    out[c] = static_cast<uint32_t>(i);
-    outMatch[c] = m;
-    c += (m != 0) | ranged[i];
-  }
-  return c;
 }
 
 }  // namespace
@@ -109,6 +89,7 @@ void NameSearchIndex::Build(const std::vector<std::unique_ptr<ContactEntry>>& en
   }
   candidates_.resize(words_.size());
   matches_.resize(words_.size());
+  scratch_.resize(words_.size());
 }
 
 void NameSearchIndex::NoteRanges(const std::vector<std::unique_ptr<ContactEntry>>& entries) {
@@ -132,25 +113,23 @@ int NameSearchIndex::Scan(const uint8_t* rows, int count) {
   }
   uint64_t patterns[kFields];
   for (int j = 0; j < count; ++j) patterns[j] = rows[j] * kOnes;
-  const uint64_t* w = words_.data();
-  const uint8_t* r = ranged_.data();
-  switch (count) {
-    case 1: return ScanWords<1>(w, r, n, patterns, out, outMatch);
-    case 2: return ScanWords<2>(w, r, n, patterns, out, outMatch);
-    case 3: return ScanWords<3>(w, r, n, patterns, out, outMatch);
-    case 4: return ScanWords<4>(w, r, n, patterns, out, outMatch);
-    default: return ScanAnyLength(w, r, n, patterns, count, out, outMatch);
+  uint64_t* match = scratch_.data();
+  MatchWords(words_.data(), n, patterns, count, match);
+  // Hits, and misses with a range to clear, written out without a branch.
+  const uint8_t* ranged = ranged_.data();
+  int c = 0;
+  for (size_t i = 0; i < n; ++i) {
+    out[c] = static_cast<uint32_t>(i);
+    outMatch[c] = match[i];
+    c += (match[i] != 0) | ranged[i];
   }
+  return c;
 }
 
-void NameSearchIndex::Range(uint32_t i, uint64_t match, int count, int32_t* start, int32_t* end) const {
+void NameSearchIndex::RangeAcrossSeparators(uint32_t i, uint64_t match, int count, int32_t* start,
+                                            int32_t* end) const {
   const int first = std::countr_zero(match) / 6;  // among the units that are not separators
   const uint16_t separators = separators_[i];
-  if (!separators) {
-    *start = first;
-    *end = first + count;
-    return;
-  }
   for (int p = 0, k = 0; p < kSearchKeyMax; ++p) {
     if (separators >> p & 1) continue;
     if (k == first) *start = p;

@@ -3,6 +3,7 @@
 // range can be given in the key's own positions. Searching the full list is a few word operations
 // per contact; only the hits (and contacts whose old match range must be cleared) touch their entry.
 #pragma once
+#include <bit>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -34,7 +35,11 @@ class NameSearchIndex {
   const uint64_t* Matches() const { return matches_.data(); }
 
   // The name match range of contact i for a non-zero match word of a `count`-letter query.
-  void Range(uint32_t i, uint64_t match, int count, int32_t* start, int32_t* end) const;
+  void Range(uint32_t i, uint64_t match, int count, int32_t* start, int32_t* end) const {
+    if (separators_[i]) return RangeAcrossSeparators(i, match, count, start, end);
+    *start = std::countr_zero(match) / 6;
+    *end = *start + count;
+  }
   // The stored name length, clamped to 0-16 (queries hold at most 15 letters).
   int Length(uint32_t i) const { return lengths_[i]; }
   // Whether contact i's entry may hold a non-zero name range; kept by whoever writes one.
@@ -43,12 +48,15 @@ class NameSearchIndex {
   void NoteRanges(const std::vector<std::unique_ptr<ContactEntry>>& entries);
 
  private:
+  void RangeAcrossSeparators(uint32_t i, uint64_t match, int count, int32_t* start, int32_t* end) const;
+
   std::vector<uint64_t> words_;     // per contact: ten 6-bit fields, first unit lowest
   std::vector<uint16_t> separators_;  // per contact: bit p set when unit p is '*'
   std::vector<uint8_t> lengths_;
   std::vector<uint8_t> ranged_;
   std::vector<uint32_t> candidates_;
   std::vector<uint64_t> matches_;
+  std::vector<uint64_t> scratch_;  // every contact's match word of the current scan
 };
 
 }  // namespace parlo
