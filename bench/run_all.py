@@ -7,6 +7,7 @@ import os
 import re
 import subprocess
 import sys
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 TO_NS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
@@ -19,12 +20,16 @@ def figure_name(bench):
 
 
 def run(binary, args):
-    done = subprocess.run([binary, "--benchmark_format=json", *args], capture_output=True, text=True)
-    try:
-        return json.loads(done.stdout)["benchmarks"]
-    except (ValueError, KeyError):
-        sys.stderr.write(f"{os.path.basename(binary)}: no results (exit {done.returncode})\n{done.stderr[-2000:]}")
-        return []
+    # Into files, not pipes: a program a bench started and left behind must not hold the run up.
+    with tempfile.TemporaryFile("w+") as out, tempfile.TemporaryFile("w+") as err:
+        code = subprocess.run([binary, "--benchmark_format=json", *args], stdout=out, stderr=err).returncode
+        out.seek(0)
+        err.seek(0)
+        try:
+            return json.load(out)["benchmarks"]
+        except (ValueError, KeyError):
+            sys.stderr.write(f"{os.path.basename(binary)}: no results (exit {code})\n{err.read()[-2000:]}")
+            return []
 
 
 def measured(binaries, args, clocks):
