@@ -16,13 +16,15 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 test test-default test-asan: WERROR := -DPARLO_WERROR=ON
 # Coverage needs gcovr on top of the build's own packages.
 coverage: PACKAGES += gcovr
+# The benches run es-hangul beside the search; node and npm come from apt unless they are there.
+bench: PACKAGES += $(if $(shell command -v npm),,nodejs npm)
 
 help:
 	@echo "make run     build and open Parlo in a window on the demo phone (needs a display)"
 	@echo "make test    build and run every test, also under AddressSanitizer (warnings are errors)"
 	@echo "make build   build the programs into build/bin"
 	@echo "make asan    build with AddressSanitizer and UBSan into build-asan"
-	@echo "make bench   build the benchmarks into build-bench"
+	@echo "make bench   build the benchmarks into build-bench, run them all, print one table (and bench/results.json)"
 	@echo "make coverage  build with coverage into build-coverage, run the tests, print coverage per room"
 	@echo "make deps    install the Debian packages the build needs (only the missing ones)"
 	@echo "make clean   remove the build folders"
@@ -47,6 +49,8 @@ asan: deps
 bench: deps
 	cmake --preset bench $(LAUNCHER) >/dev/null
 	cmake --build build-bench -j $(JOBS)
+	[ -d bench/es_hangul/node_modules ] || (cd bench/es_hangul && npm ci --no-audit --no-fund)
+	python3 bench/run_all.py build-bench/bin
 
 # The tests' result is the target's result; the figures are printed either way.
 # Counts from an earlier run are removed before the build (finding the tests runs them) and after it.

@@ -78,6 +78,7 @@ void ContactBook::ClearLists() {
   for (auto& e : all_)
     if (e->picture) DeleteObject(reinterpret_cast<HGDIOBJ>(static_cast<uintptr_t>(e->picture)));
   all_.clear();
+  nameIndex_.Clear();
 }
 
 std::u16string ContactBook::CachePath() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "contacts/contact_entry.h"
+#include "contacts/name_search_index.h"
 #include "draw/dpi.h"
 #include "windows.h"
 
@@ -82,6 +83,10 @@ class ContactBook {
   bool FillEntry(IDispatch* item, ContactEntry* entry, bool companyToo);
   bool LoadPicture(ContactEntry* entry);
   bool ReadCache();
+  // One entry through the filter, appended to the filtered list when it is found.
+  bool FilterEntry(ContactEntry* entry, bool byName, bool byNumber, bool byCompany);
+  // The filter over the full list; a name search alone goes through the name index.
+  int FilterAll(bool byName, bool byNumber, bool byCompany);
 
   IPOutlookApp* app_ = nullptr;
   IFolder* folder_ = nullptr;
@@ -108,6 +113,9 @@ class ContactBook {
   BYTE hangul_ = 1;
   // The letters each typed key stands for, as a set over KeyLetterCode; kept with letters_.
   uint64_t letterSets_[16] = {};
+  // The name keys packed for the full-list search, rebuilt when the list changes.
+  NameSearchIndex nameIndex_;
+  bool nameRangesNoted_ = true;  // false once a narrowing run has written ranges past the index
 };
 
 }  // namespace parlo

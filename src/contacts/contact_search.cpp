@@ -140,25 +140,65 @@ int ContactBook::RunFilter(bool byName, bool byNumber, bool byCompany, bool from
     return static_cast<int>(filtered_.size());
   }
   // Narrowing reads the previous result; otherwise the full list is read where it lies.
-  std::vector<ContactEntry*> previous;
   bool narrow = !fromAll && (letterCount_ > 1 || digitCount_ >= 2);
-  if (narrow) previous.swap(filtered_);
-  const size_t n = narrow ? previous.size() : all_.size();
+  if (!narrow) return FilterAll(byName, byNumber, byCompany);
+  std::vector<ContactEntry*> previous;
+  previous.swap(filtered_);
+  for (ContactEntry* e : previous) FilterEntry(e, byName, byNumber, byCompany);
+  // Ranges were written past the index, which reads them back before its next scan.
+  nameRangesNoted_ = false;
+  return static_cast<int>(filtered_.size());
+}
+
+bool ContactBook::FilterEntry(ContactEntry* e, bool byName, bool byNumber, bool byCompany) {
+  if (!MatchCategory(e)) return false;
+  bool nameHit = false;
+  if (letterCount_ == 0) nameHit = true;
+  else if (byName) nameHit = MatchSearchKey(e->nameKey, e->nameLength, &e->nameMatch[0], &e->nameMatch[1]);
+  if (!nameHit && byCompany)
+    nameHit = MatchSearchKey(e->companyKey, e->companyLength, &e->companyMatch[0], &e->companyMatch[1]);
+  bool numberHit = digitCount_ != 0 && byNumber && MatchNumber(e);
+  if (!nameHit && !numberHit) return false;
+  // A contact listed for one of the two must not show the other's range from an earlier query.
+  if (!nameHit) e->nameMatch[0] = e->nameMatch[1] = 0;
+  if (!numberHit) e->numberMatch[0] = e->numberMatch[1] = 0;
+  filtered_.push_back(e);
+  return true;
+}
+
+int ContactBook::FilterAll(bool byName, bool byNumber, bool byCompany) {
+  if (nameIndex_.Size() != all_.size()) nameIndex_.Build(all_);
+  else if (!nameRangesNoted_) nameIndex_.NoteRanges(all_);
+  nameRangesNoted_ = true;
   filtered_.clear();
-  for (size_t i = 0; i < n; ++i) {
-    ContactEntry* e = narrow ? previous[i] : all_[i].get();
-    if (!MatchCategory(e)) continue;
-    bool nameHit = false;
-    if (letterCount_ == 0) nameHit = true;
-    else if (byName) nameHit = MatchSearchKey(e->nameKey, e->nameLength, &e->nameMatch[0], &e->nameMatch[1]);
-    if (!nameHit && byCompany)
-      nameHit = MatchSearchKey(e->companyKey, e->companyLength, &e->companyMatch[0], &e->companyMatch[1]);
-    bool numberHit = digitCount_ != 0 && byNumber && MatchNumber(e);
-    if (!nameHit && !numberHit) continue;
-    // A contact listed for one of the two must not show the other's range from an earlier query.
-    if (!nameHit) e->nameMatch[0] = e->nameMatch[1] = 0;
-    if (!numberHit) e->numberMatch[0] = e->numberMatch[1] = 0;
-    filtered_.push_back(e);
+  const bool namesOnly = byName && letterCount_ > 0 && category_ <= 0 && !byCompany && !(byNumber && digitCount_ != 0);
+  if (!namesOnly) {
+    for (size_t i = 0; i < all_.size(); ++i) {
+      ContactEntry* e = all_[i].get();
+      FilterEntry(e, byName, byNumber, byCompany);
+      nameIndex_.NoteRange(static_cast<uint32_t>(i), e->nameMatch[0] != 0 || e->nameMatch[1] != 0);
+    }
+    return static_cast<int>(filtered_.size());
+  }
+  // The name search alone, as FilterEntry would do it: a hit gets its range and loses any number
+  // range; a miss long enough to be tried has its range cleared, which only entries holding one need.
+  uint8_t rows[16];
+  for (int j = 0; j < letterCount_; ++j) rows[j] = NameSearchIndex::RowOfQueryLetter(letters_[j]);
+  const int candidates = nameIndex_.Scan(rows, letterCount_);
+  const uint32_t* index = nameIndex_.Candidates();
+  const uint64_t* match = nameIndex_.Matches();
+  for (int k = 0; k < candidates; ++k) {
+    const uint32_t i = index[k];
+    ContactEntry* e = all_[i].get();
+    if (match[k]) {
+      nameIndex_.Range(i, match[k], letterCount_, &e->nameMatch[0], &e->nameMatch[1]);
+      e->numberMatch[0] = e->numberMatch[1] = 0;
+      nameIndex_.NoteRange(i, true);
+      filtered_.push_back(e);
+    } else if (nameIndex_.Length(i) >= letterCount_) {
+      e->nameMatch[0] = e->nameMatch[1] = 0;
+      nameIndex_.NoteRange(i, false);
+    }
   }
   return static_cast<int>(filtered_.size());
 }

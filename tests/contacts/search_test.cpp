@@ -1,3 +1,5 @@
+#include <cstring>
+
 #include "book_fixture.h"
 
 using parlo::ContactEntry;
@@ -35,6 +37,9 @@ TEST_F(SearchTest, NameKeysFindWhatTheyShould) {
       {Card("까치", "010") + Card("이영희", "011"), false, {1}, {u"까치"}},
       {Card("--..", "010") + Card("(주)", "011"), false, {3}, {}},
       {Card("abcdefghijxyz", "010"), true, {0}, {}},  // x y z: all past the tenth character
+      // A key stands for its whole group (ㅋ with ㄱ); a space inside a match is passed over, a digit is not.
+      {Card("김 철수", "010") + Card("김1철", "011") + Card("코끼리", "012"), false, {1, 6}, {u"김 철수"}},
+      {Card("김 철수", "010") + Card("김1철", "011") + Card("코끼리", "012"), false, {1, 1}, {u"코끼리"}},
   };
   for (const auto& c : cases) {
     std::filesystem::remove(CacheFile());
@@ -116,6 +121,48 @@ TEST_F(SearchTest, NarrowsAfterAKeyAndStartsOverAfterABackspace) {
   book.PopKey();
   ASSERT_EQ(book.RunFilter(true, false, false, true), 3);  // from the full list again
   EXPECT_EQ(Name(book.EntryAt(2)), u"고영희");
+}
+
+// The filter against the matchers run one entry at a time on copies of the entries: the same list,
+// and every entry, listed or not, left with the same ranges, through keys, backspaces, narrowing,
+// both key modes and with and without the numbers.
+TEST_F(SearchTest, FilterLeavesEveryEntryAsTheMatchersDo) {
+  const char* const names[] = {"김 철수", "Kim Su", "이1영", "까치", "(주)한국", "abcdefghijklm", "박-지-성", "코끼리", "홍길동", "x.y"};
+  std::string cards;
+  for (int i = 0; i < 10; ++i) cards += Card(names[i], "010-" + std::to_string(1000 + i * 137));
+  parlo::ContactBook& book = Load(cards);
+  std::vector<ContactEntry> copies;
+  for (int i = 0; i < book.Count(); ++i) copies.push_back(*book.FullEntry(i));
+  std::vector<size_t> listed;
+  uint32_t seed = 7;
+  for (int step = 0; step < 400; ++step) {
+    seed = seed * 1103515245u + 12345u;
+    const int r = (seed >> 16) % 16;
+    const bool byNumber = seed >> 8 & 1;
+    bool fromAll = true;
+    if (r < 7) book.PushKey(static_cast<int>(seed >> 20) % 10), fromAll = false;
+    else if (r < 14) book.PopKey();  // as often as a key, so queries stay short enough to find something
+    else book.ToggleKeyMode();
+    const bool narrow = !fromAll && (book.LetterCount() > 1 || book.DigitCount() >= 2);
+    std::vector<size_t> source;
+    if (narrow) source = listed;
+    else
+      for (size_t i = 0; i < copies.size(); ++i) source.push_back(i);
+    listed.clear();
+    for (size_t i : source) {
+      ContactEntry& e = copies[i];
+      bool nameHit = book.LetterCount() == 0 || book.MatchSearchKey(e.nameKey, e.nameLength, &e.nameMatch[0], &e.nameMatch[1]);
+      bool numberHit = book.DigitCount() != 0 && byNumber && book.MatchNumber(&e);
+      if (!nameHit && !numberHit) continue;
+      if (!nameHit) e.nameMatch[0] = e.nameMatch[1] = 0;
+      if (!numberHit) e.numberMatch[0] = e.numberMatch[1] = 0;
+      listed.push_back(i);
+    }
+    ASSERT_EQ(book.RunFilter(true, byNumber, false, fromAll), static_cast<int>(listed.size())) << step;
+    for (size_t k = 0; k < listed.size(); ++k) EXPECT_EQ(book.EntryAt(static_cast<int>(k)), book.FullEntry(static_cast<int>(listed[k])));
+    for (size_t i = 0; i < copies.size(); ++i)
+      ASSERT_EQ(std::memcmp(&copies[i], book.FullEntry(static_cast<int>(i)), sizeof(ContactEntry)), 0) << step << " " << i;
+  }
 }
 
 TEST_F(SearchTest, CategoryRules) {
