@@ -81,6 +81,11 @@ bool Same(const std::optional<Message>& seen, const std::optional<Message>& want
 }
 bool Same(const std::optional<std::string>& seen, const std::optional<std::string>& want) { return seen == want; }
 
+std::string Describe(const std::optional<Message>& m) {
+  return m ? m->db + " oid " + std::to_string(m->oid) + (m->read ? " read" : " unread") : "missing";
+}
+std::string Describe(const std::optional<std::string>& v) { return v ? *v : "missing"; }
+
 template <typename V>
 std::optional<V> At(const std::map<std::string, V>& m, const std::string& key) {
   auto it = m.find(key);
@@ -97,7 +102,8 @@ void ExpectEach(const char* what, const std::map<std::string, V>& seen, const st
   for (const std::string& k : keys) {
     std::optional<V> s = At(seen, k);
     bool ok = Same(s, At(whole, k)) || (killed && Same(s, At(before, k)));
-    EXPECT_TRUE(ok) << what << " \"" << k << "\" is " << (s ? "there" : "missing") << " but should not be so";
+    EXPECT_TRUE(ok) << what << " \"" << k << "\" is " << Describe(s) << "; it was " << Describe(At(before, k))
+                    << ", and written is " << Describe(At(whole, k));
   }
 }
 
@@ -296,27 +302,33 @@ class Crash : public ::testing::Test {
   static std::optional<std::string> TapText(e2e::TracedProgram& parlo, F want) {
     std::optional<std::string> screen = parlo.Ask("screen");
     if (!screen) return std::nullopt;
-    for (const json& t : json::parse(*screen)["texts"]) {
+    const json texts = json::parse(*screen)["texts"];
+    for (const json& t : texts) {
       std::string text = t["text"];
       if (!want(text)) continue;
       const json& r = t["rect"];
       int x = (r[0].get<int>() + r[2].get<int>()) / 2, y = (r[1].get<int>() + r[3].get<int>()) / 2;
-      if (!parlo.Ask("tap " + std::to_string(x) + " " + std::to_string(y))) return std::nullopt;
+      // Sent is what counts: the program may die handling it, having done part of it.
+      parlo.Ask("tap " + std::to_string(x) + " " + std::to_string(y));
       return text;
     }
     return std::nullopt;
   }
 
-  // Opens a conversation in the list, one with unread messages first; the records it holds.
-  // `unread` tells whether any of them was unread.
+  // Opens a conversation of those on screen, one with unread messages first; the records it
+  // holds. `unread` tells whether any of them was unread.
   std::vector<long long> OpenConversation(e2e::TracedProgram& parlo, bool* unread) {
     *unread = false;
-    std::optional<std::string> answer = parlo.Ask("state");
-    if (!answer) return {};
-    const json state = json::parse(*answer);
+    std::optional<std::string> state = parlo.Ask("state"), screen = parlo.Ask("screen");
+    if (!state || !screen) return {};
+    std::set<std::string> shown;
+    const json texts = json::parse(*screen)["texts"];
+    for (const json& t : texts) shown.insert(t["text"].get<std::string>());
+    const json conversations = json::parse(*state)["conversations"];
     const json* chosen = nullptr;
     bool chosenUnread = false;
-    for (const json& c : state["conversations"]) {
+    for (const json& c : conversations) {
+      if (!shown.count(c["name"].get<std::string>())) continue;
       bool any = false;
       for (const json& r : c["records"]) any = any || r["isRead"] == 0;
       if (!chosen || (any && !chosenUnread)) chosen = &c, chosenUnread = any;
@@ -360,12 +372,13 @@ class Crash : public ::testing::Test {
     bool unread = false;
     std::vector<long long> oids = OpenConversation(parlo, &unread);
     MarkRead(oids, whole);
-    // A message of the conversation whose first line is on screen.
+    // A message of the conversation on screen (its text broken into lines there).
     std::string chosen;
     bool deleted = false;
-    std::optional<std::string> tapped = TapText(parlo, [&](const std::string& line) {
+    std::optional<std::string> tapped = TapText(parlo, [&](std::string shown) {
+      shown.erase(std::remove(shown.begin(), shown.end(), '\n'), shown.end());
       for (const auto& [text, m] : before.messages)
-        if (line.size() >= 4 && text.rfind(line, 0) == 0 && std::count(oids.begin(), oids.end(), m.oid)) {
+        if (shown.size() >= 4 && text.rfind(shown, 0) == 0 && std::count(oids.begin(), oids.end(), m.oid)) {
           chosen = text;
           return true;
         }
@@ -395,7 +408,8 @@ class Crash : public ::testing::Test {
     e2e::TracedProgram parlo("parlo", ParloArgs(), killAt);
     if (std::optional<std::string> tapped = parlo.Ask("tap 100 40")) {
       std::optional<std::string> screen = parlo.Ask("screen");
-      for (const json& item : screen ? json::parse(*screen)["menu"] : json::array()) {
+      const json menu = screen ? json::parse(*screen)["menu"] : json::array();
+      for (const json& item : menu) {
         if (item["id"] != kSortMenuId) continue;
         const json& r = item["rect"];
         parlo.Ask("tap " + std::to_string((r[0].get<int>() + r[2].get<int>()) / 2) + " " +
