@@ -77,3 +77,16 @@ void Settings::Save() const {
   WriteFlags(key, *this);
   RegCloseKey(key);
 }
+
+bool Settings::Stored() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  bool all = true;
+  for (const FlagRef& flag : kFlags) {
+    DWORD value = 0, size = sizeof value;
+    all = all && RegQueryValueExW(key, flag.name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) ==
+                     ERROR_SUCCESS;
+  }
+  RegCloseKey(key);
+  return all;
+}

@@ -15,6 +15,8 @@ class Settings {
   void Load();
   // Writes the seven flags back.
   void Save() const;
+  // True when the key holds all seven flags; one whose writing was cut short lacks some.
+  static bool Stored();
 
   // Flags, in declaration order; bytes holding 0 or 1. The registry names stay as the phone
   // stores them, so three of them read the other way round from their menu items.

@@ -39,8 +39,9 @@ void InstallProgramSettings() {
       ERROR_SUCCESS)
     throw UsageError{"cannot write the program's settings to the registry"};
   RegCloseKey(key);
-  // A phone that has the program already keeps its settings.
-  if (disposition != REG_CREATED_NEW_KEY) return;
+  // A phone that has the program already keeps its settings. A key without all of them is one
+  // an init killed on its way left: it holds only what that init wrote, and is written again.
+  if (Settings::Stored()) return;
   Settings settings;
   settings.find_name = settings.find_call_number = true;
   settings.Save();

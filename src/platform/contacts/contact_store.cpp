@@ -1,7 +1,5 @@
 #include "platform/contacts/contact_store.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <fstream>
 #include <map>
@@ -32,8 +30,7 @@ constexpr size_t kOidCap = size_t{64} << 20;
 
 // Written beside the target and renamed over it, so a reader never sees half a file.
 bool WriteAtomically(const std::filesystem::path& target, const std::string& bytes, std::string* error) {
-  std::filesystem::path tmp = target;
-  tmp += ".tmp" + std::to_string(getpid());
+  std::filesystem::path tmp = TemporaryFileFor(target);
   {
     std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

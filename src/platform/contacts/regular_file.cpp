@@ -1,6 +1,7 @@
 #include "platform/contacts/regular_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -87,9 +88,26 @@ bool ReplaceableFile(const std::filesystem::path& path) {
   return S_ISREG(st.st_mode);
 }
 
-void ReplaceFileAtomically(const std::filesystem::path& path, const std::string& bytes) {
+std::filesystem::path TemporaryFileFor(const std::filesystem::path& path) {
+  // Named by the writer's process: writers in two processes never share one.
+  const std::string prefix = path.filename().string() + ".tmp";
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(path.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+    std::string digits = name.substr(prefix.size());
+    if (digits.find_first_not_of("0123456789") != std::string::npos || digits.size() > 9) continue;
+    pid_t writer = static_cast<pid_t>(std::stol(digits));
+    std::error_code ignored;
+    if (writer > 0 && kill(writer, 0) != 0 && errno == ESRCH) std::filesystem::remove(it->path(), ignored);
+  }
   std::filesystem::path temp = path;
   temp += ".tmp" + std::to_string(getpid());
+  return temp;
+}
+
+void ReplaceFileAtomically(const std::filesystem::path& path, const std::string& bytes) {
+  std::filesystem::path temp = TemporaryFileFor(path);
   std::error_code ec;
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);

@@ -25,6 +25,10 @@ bool ReadFileRange(const std::filesystem::path& path, size_t offset, size_t leng
 // one, never half of either. Nothing is left behind when the write fails.
 void ReplaceFileAtomically(const std::filesystem::path& path, const std::string& bytes);
 
+// The temporary file a writer of `path` in this process writes beside it. One a killed writer
+// left (its process is gone) is removed by TemporaryFileFor, so the next writer clears it away.
+std::filesystem::path TemporaryFileFor(const std::filesystem::path& path);
+
 // True when nothing is at `path` or a regular file is: what a writer may replace.
 bool ReplaceableFile(const std::filesystem::path& path);
 

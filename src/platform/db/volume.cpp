@@ -116,11 +116,14 @@ std::unique_ptr<Volume> Volume::Open(const std::string& hostPath, bool create, D
   sqlite3_busy_timeout(v->sql_, kBusyTimeoutMs);
   sqlite3_extended_result_codes(v->sql_, 1);
 
-  if (!exists) {
+  // The schema is one transaction: a process killed while making the volume leaves a file
+  // without tables, which holds nothing of anyone's and is made again.
+  bool unmade = !exists || (create && v->HoldsNoTables());
+  if (unmade) {
     if (!v->Exec(kSchema)) {
       *error = ERROR_DISK_FULL;
       v.reset();
-      std::filesystem::remove(hostPath, ec);
+      if (!exists) std::filesystem::remove(hostPath, ec);
       return nullptr;
     }
   } else {
@@ -145,6 +148,14 @@ std::unique_ptr<Volume> Volume::Open(const std::string& hostPath, bool create, D
     if (s && s.Step() == SQLITE_ROW) v->lcid = static_cast<DWORD>(s.Int(0));
   }
   return v;
+}
+
+bool Volume::HoldsNoTables() {
+  sqlite3_stmt* stmt = nullptr;
+  bool none = sqlite3_prepare_v2(sql_, "SELECT count(*) FROM sqlite_master", -1, &stmt, nullptr) == SQLITE_OK &&
+              sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_int64(stmt, 0) == 0;
+  sqlite3_finalize(stmt);
+  return none;
 }
 
 Statement Volume::Prepare(const char* sql) {

@@ -44,8 +44,9 @@ class Volume {
  public:
   ~Volume();
 
-  // Opens the file at `hostPath`. `create` makes an empty volume when the file is missing;
-  // an existing file that is not a volume is refused and never written.
+  // Opens the file at `hostPath`. `create` makes an empty volume when the file is missing, or
+  // when it is a database without a single table (a making cut short); any other file that is
+  // not a volume is refused and never written.
   static std::unique_ptr<Volume> Open(const std::string& hostPath, bool create, DWORD* error);
 
   // Statements outside a write run in the volume's current read snapshot (the read run below).
@@ -89,6 +90,7 @@ class Volume {
 
  private:
   Volume() = default;
+  bool HoldsNoTables();
   void RenewReadRunIfStale();
   bool ReadWalIndexHeader(unsigned char out[96]);
 

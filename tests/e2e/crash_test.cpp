@@ -1,0 +1,534 @@
+// Crash tests: parlo-device and parlo are killed with SIGKILL as they enter a seeded one of their
+// write-like system calls (traced_program.h), round after round on one device. After every round
+// all that was committed is there exactly once, nothing else is, and every file opens: the
+// message store, the registry, the address book and its index, the program's contact cache
+// (allcontacts.dat) and picture cache (allcontacts.pic), and parlo starts on them without a box.
+//
+// A round runs one writer of the table below, killed at its Nth write, N drawn from the writes
+// its last whole run made (the first run of each writer is whole; about one draw in five lies
+// past the end, so writers also finish). A writer that finished did all it promised; one that
+// was killed left each thing it touches as it was or as it meant it to be. What is seen after
+// a round is where the next one starts.
+//
+// The unread count in the registry is a second file beside the store: a kill between the two
+// leaves it stale, and the next change that publishes it (a receive, a delete, a message read)
+// puts it right. It is checked whenever the last publisher finished.
+//
+//   PARLO_CRASH_SEED=S     another sequence of writers and kill points (default 1)
+//   PARLO_CRASH_ROUNDS=N   rounds (default 40; 12 under AddressSanitizer)
+// A failure names its seed, round, writer and kill point; the same seed replays it. Seed 1's
+// default rounds reach the faults this test found: an init killed while it made the message
+// store or wrote the settings key, and temporary files of killed writers piling up.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "e2e/process.h"
+#include "e2e/traced_program.h"
+#include "kit/temp_device.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using Args = std::vector<std::string>;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr long kDefaultRounds = 12;
+#else
+constexpr long kDefaultRounds = 40;
+#endif
+constexpr const char* kClock = "2024-03-05 14:07:09";
+constexpr const char* kValuesKey = "HKCU\\SOFTWARE\\CrashTest";
+constexpr const char* kUnreadKey = "HKLM\\System\\State\\Messages\\SMS\\Unread";
+constexpr const char* kDelete = "tap 360 750";  // 삭제, the footer's right button
+constexpr int kSortMenuId = 33345;              // 최신 메시지 먼저
+
+long EnvNumber(const char* name, long fallback) {
+  const char* v = std::getenv(name);
+  return v && *v ? std::strtol(v, nullptr, 10) : fallback;
+}
+
+struct Message {
+  long long oid = 0;  // 0: not known (a kill took the line that would have told)
+  std::string db;
+  bool read = false;
+};
+
+// What the device holds, as the tools read it. Message texts are unique on this device.
+struct Phone {
+  std::map<std::string, Message> messages;    // by text
+  std::map<std::string, std::string> values;  // the test's registry values, by name
+  std::vector<std::string> contacts;          // names, in store order
+  bool viewSort = false;
+};
+
+bool Same(const std::optional<Message>& seen, const std::optional<Message>& want) {
+  if (!seen || !want) return !seen && !want;
+  return seen->db == want->db && seen->read == want->read && (want->oid == 0 || seen->oid == want->oid);
+}
+bool Same(const std::optional<std::string>& seen, const std::optional<std::string>& want) { return seen == want; }
+
+std::string Describe(const std::optional<Message>& m) {
+  return m ? m->db + " oid " + std::to_string(m->oid) + (m->read ? " read" : " unread") : "missing";
+}
+std::string Describe(const std::optional<std::string>& v) { return v ? *v : "missing"; }
+
+template <typename V>
+std::optional<V> At(const std::map<std::string, V>& m, const std::string& key) {
+  auto it = m.find(key);
+  return it == m.end() ? std::nullopt : std::optional<V>(it->second);
+}
+
+// Finished: each item as written. Killed: each as it was or as written, never anything else.
+template <typename V>
+void ExpectEach(const char* what, const std::map<std::string, V>& seen, const std::map<std::string, V>& before,
+                const std::map<std::string, V>& whole, bool killed) {
+  std::set<std::string> keys;
+  for (const auto* m : {&seen, &before, &whole})
+    for (const auto& [k, v] : *m) keys.insert(k);
+  for (const std::string& k : keys) {
+    std::optional<V> s = At(seen, k);
+    bool ok = Same(s, At(whole, k)) || (killed && Same(s, At(before, k)));
+    EXPECT_TRUE(ok) << what << " \"" << k << "\" is " << Describe(s) << "; it was " << Describe(At(before, k))
+                    << ", and written is " << Describe(At(whole, k));
+  }
+}
+
+std::string Base64(const std::string& bytes) {
+  static const char* abc = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    uint32_t n = static_cast<uint8_t>(bytes[i]) << 16;
+    if (i + 1 < bytes.size()) n |= static_cast<uint8_t>(bytes[i + 1]) << 8;
+    if (i + 2 < bytes.size()) n |= static_cast<uint8_t>(bytes[i + 2]);
+    for (size_t k = 0; k < 4; ++k) out += i + k <= bytes.size() ? abc[(n >> (18 - 6 * k)) & 63] : '=';
+  }
+  return out;
+}
+
+// A 4 x 4 picture of one colour: a new picture for each card, so the picture cache grows.
+std::string Bmp(uint8_t r, uint8_t g, uint8_t b) {
+  std::string px;
+  for (int i = 0; i < 16; ++i) px += {static_cast<char>(b), static_cast<char>(g), static_cast<char>(r)};
+  auto le = [](uint32_t v, int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return s;
+  };
+  return "BM" + le(54 + 48, 4) + le(0, 4) + le(54, 4) + le(40, 4) + le(4, 4) + le(4, 4) + le(1, 2) + le(24, 2) +
+         le(0, 4) + le(48, 4) + le(2835, 4) + le(2835, 4) + le(0, 4) + le(0, 4) + px;
+}
+
+// The picture cache is a header and whole entries, nothing cut.
+bool PictureCacheIsWhole(const fs::path& file) {
+  if (!fs::exists(file)) return true;
+  std::string b = parlo_test::ReadFileBytes(file);
+  if (b.compare(0, 8, "PARLOPI1") != 0) return false;
+  size_t at = 8;
+  while (at + 24 <= b.size()) {
+    int32_t tw = 0, th = 0;
+    std::memcpy(&tw, &b[at + 16], 4);
+    std::memcpy(&th, &b[at + 20], 4);
+    if (tw <= 0 || th <= 0) return false;
+    at += 24 + static_cast<size_t>(tw) * th * 4;
+  }
+  return at == b.size();
+}
+
+// Temporary files killed writers left beside each file ("NAME.tmp<pid>"); the most of any one.
+int MostLeftBehind(const fs::path& dir) {
+  std::map<std::string, int> left;
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().string();
+    size_t tmp = name.rfind(".tmp");
+    if (tmp != std::string::npos && tmp + 4 < name.size() &&
+        name.find_first_not_of("0123456789", tmp + 4) == std::string::npos)
+      ++left[name.substr(0, tmp)];
+  }
+  int most = 0;
+  for (const auto& [file, n] : left) most = std::max(most, n);
+  return most;
+}
+
+struct Ran {
+  bool killed = false;
+  long writes = 0;
+  bool publishes = false;  // it republishes the unread count when it finishes
+};
+
+class Crash : public ::testing::Test {
+ protected:
+  void SetUp() override { Init(device_.dir()); }
+
+  void Init(const fs::path& dir) {
+    dir_ = dir.string();
+    e2e::Finished init = e2e::Run("parlo-device", {"--device", dir_, "init", "--demo"});
+    ASSERT_EQ(init.exitCode, 0) << init.err;
+  }
+
+  e2e::Finished Device(Args args) {
+    args.insert(args.begin(), {"--device", dir_});
+    return e2e::Run("parlo-device", args);
+  }
+  // A tool command that must work: a file it cannot open is a failure.
+  std::vector<json> Lines(const Args& args) {
+    e2e::Finished f = Device(args);
+    EXPECT_EQ(f.exitCode, 0) << args[0] << ": " << f.err;
+    EXPECT_EQ(f.err, "") << args[0];
+    std::vector<json> lines;
+    std::istringstream in(f.out);
+    for (std::string line; std::getline(in, line);) lines.push_back(json::parse(line, nullptr, false));
+    return lines;
+  }
+  Args ParloArgs() { return {"--device", dir_, "--headless", "--automate", "--virtual-clock", kClock}; }
+
+  Phone Look(const std::set<std::string>& valueNames) {
+    Phone p;
+    for (const json& m : Lines({"messages"})) {
+      std::string text = m["props"].value("0x0003001F", "");
+      EXPECT_EQ(p.messages.count(text), 0u) << "message \"" << text << "\" is stored twice";
+      p.messages[text] = {m["oid"].get<long long>(), m["db"].get<std::string>(), m["props"].value("0x00050002", 0) != 0};
+    }
+    for (const std::string& name : valueNames) {
+      e2e::Finished f = Device({"reg", "get", kValuesKey, name});
+      EXPECT_NE(f.exitCode, 2) << f.err;
+      if (f.exitCode == 0) p.values[name] = json::parse(f.out)["value"].get<std::string>();
+    }
+    for (const json& c : Lines({"contacts", "list"})) p.contacts.push_back(c["name"].get<std::string>());
+    p.viewSort = Lines({"reg", "get", "HKCU\\SOFTWARE\\Ostrand\\Parlo", "view_sort"}).at(0)["value"] != 0;
+    return p;
+  }
+
+  int StoredUnread(const Phone& p) {
+    int n = 0;
+    for (const auto& [text, m] : p.messages) n += m.db == "recv" && !m.read;
+    return n;
+  }
+
+  // parlo starts on what the device holds, shows it all, and asks nothing.
+  void ExpectProgramStarts(const Phone& seen) {
+    e2e::TracedProgram parlo("parlo", ParloArgs());
+    std::optional<std::string> screen = parlo.Ask("screen"), state = parlo.Ask("state");
+    ASSERT_TRUE(screen && state) << "parlo ended at its start";
+    EXPECT_TRUE(json::parse(*screen)["msgbox"].is_null()) << "parlo starts with a box: " << *screen;
+    json s = json::parse(*state);
+    std::map<long long, bool> shown, stored;
+    for (const json& c : s["conversations"])
+      for (const json& r : c["records"]) shown[r["oid"].get<long long>()] = r["isRead"] != 0;
+    for (const auto& [text, m] : seen.messages) stored[m.oid] = m.read;
+    EXPECT_EQ(shown, stored) << "parlo shows other messages than the store holds";
+    EXPECT_EQ(s["contacts"]["count"], seen.contacts.size());
+    EXPECT_EQ(s["settings"]["view_sort"], seen.viewSort);
+    parlo.Kill();  // not quit: the next round finds the caches this start found
+  }
+
+  // ---- The writers ----
+
+  // Of one width, so that no label starts another.
+  std::string Label() {
+    char label[32];
+    std::snprintf(label, sizeof label, "crash %05ld", round_);
+    return label;
+  }
+  std::string Draw(const std::vector<std::string>& from) { return from[rng_() % from.size()]; }
+  std::string At() {
+    char at[64];
+    std::snprintf(at, sizeof at, "2024-03-06 %02ld:%02ld:%02ld", round_ / 3600 % 24, round_ / 60 % 60, round_ % 60);
+    return at;
+  }
+
+  // Runs a parlo-device command traced; its one line of output when it finished.
+  Ran Tool(const Args& args, long killAt, std::optional<json>* line = nullptr) {
+    Args all = {"--device", dir_};
+    all.insert(all.end(), args.begin(), args.end());
+    e2e::TracedProgram tool("parlo-device", all, killAt);
+    std::string out;
+    tool.Finish(&out);
+    if (!tool.killed()) {
+      EXPECT_EQ(tool.exitCode(), 0) << args[0];
+      if (line && tool.exitCode() == 0) *line = json::parse(out);
+    }
+    return {tool.killed(), tool.writes()};
+  }
+
+  Ran Receive(Phone&, long killAt, Phone* whole) {
+    std::optional<json> out;
+    Ran ran = Tool({"receive", "--from", Draw({"010-7000-0001", "010-7000-0002", "010-1234-5678"}), "--at", At(),
+                    Label()},
+                   killAt, &out);
+    whole->messages[Label()] = {out ? (*out)["oid"].get<long long>() : 0, "recv", false};
+    ran.publishes = true;
+    return ran;
+  }
+
+  Ran RecordSent(Phone&, long killAt, Phone* whole) {
+    std::optional<json> out;
+    Ran ran = Tool({"record-sent", "--to", Draw({"010-7000-0001", "010-2345-6789"}), "--at", At(), Label()}, killAt, &out);
+    whole->messages[Label()] = {out ? (*out)["oid"].get<long long>() : 0, "send", true};
+    return ran;
+  }
+
+  Ran Delete(Phone& before, long killAt, Phone* whole) {
+    if (before.messages.empty()) return Receive(before, killAt, whole);
+    auto it = std::next(before.messages.begin(), static_cast<long>(rng_() % before.messages.size()));
+    Ran ran = Tool({"delete", "--oid", std::to_string(it->second.oid)}, killAt);
+    ran.publishes = it->second.db == "recv";
+    whole->messages.erase(it->first);
+    return ran;
+  }
+
+  Ran SetValue(Phone&, long killAt, Phone* whole) {
+    std::string name = Draw({"a", "b", "c"});
+    whole->values[name] = Label();
+    return Tool({"reg", "set", kValuesKey, name, "sz", Label()}, killAt);
+  }
+
+  // A card with a picture of its own.
+  std::string CardFile() {
+    fs::path file = fs::path(dir_) / "card.vcf";
+    std::ofstream(file, std::ios::binary) << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" << Label()
+                                          << "\r\nTEL;TYPE=CELL:010-8000-" << 1000 + round_
+                                          << "\r\nPHOTO;ENCODING=b;TYPE=BMP:"
+                                          << Base64(Bmp(static_cast<uint8_t>(round_ * 37), 90, 200))
+                                          << "\r\nEND:VCARD\r\n";
+    return file.string();
+  }
+
+  Ran Import(Phone&, long killAt, Phone* whole) {
+    whole->contacts.push_back(Label());
+    return Tool({"contacts", "import", CardFile()}, killAt);
+  }
+
+  // Taps the middle of the first text on screen for which `want` holds; that text.
+  template <typename F>
+  static std::optional<std::string> TapText(e2e::TracedProgram& parlo, F want) {
+    std::optional<std::string> screen = parlo.Ask("screen");
+    if (!screen) return std::nullopt;
+    const json texts = json::parse(*screen)["texts"];
+    for (const json& t : texts) {
+      std::string text = t["text"];
+      if (!want(text)) continue;
+      const json& r = t["rect"];
+      int x = (r[0].get<int>() + r[2].get<int>()) / 2, y = (r[1].get<int>() + r[3].get<int>()) / 2;
+      // Sent is what counts: the program may die handling it, having done part of it.
+      parlo.Ask("tap " + std::to_string(x) + " " + std::to_string(y));
+      return text;
+    }
+    return std::nullopt;
+  }
+
+  // Opens a conversation of those on screen, one with unread messages first; the records it
+  // holds. `unread` tells whether any of them was unread.
+  std::vector<long long> OpenConversation(e2e::TracedProgram& parlo, bool* unread) {
+    *unread = false;
+    std::optional<std::string> state = parlo.Ask("state"), screen = parlo.Ask("screen");
+    if (!state || !screen) return {};
+    std::set<std::string> shown;
+    const json texts = json::parse(*screen)["texts"];
+    for (const json& t : texts) shown.insert(t["text"].get<std::string>());
+    const json conversations = json::parse(*state)["conversations"];
+    const json* chosen = nullptr;
+    bool chosenUnread = false;
+    for (const json& c : conversations) {
+      if (!shown.count(c["name"].get<std::string>())) continue;
+      bool any = false;
+      for (const json& r : c["records"]) any = any || r["isRead"] == 0;
+      if (!chosen || (any && !chosenUnread)) chosen = &c, chosenUnread = any;
+    }
+    if (!chosen) return {};
+    const std::string name = (*chosen)["name"].get<std::string>();
+    if (!TapText(parlo, [&](const std::string& t) { return t == name; })) return {};
+    std::vector<long long> oids;
+    for (const json& r : (*chosen)["records"]) oids.push_back(r["oid"].get<long long>());
+    *unread = chosenUnread;
+    return oids;
+  }
+
+  void MarkRead(const std::vector<long long>& oids, Phone* whole) {
+    for (auto& [text, m] : whole->messages)
+      if (std::find(oids.begin(), oids.end(), m.oid) != oids.end()) m.read = true;
+  }
+
+  // The end of a parlo writer: quit, then whatever output is left; killed or not, it ends.
+  Ran EndParlo(e2e::TracedProgram& parlo) {
+    parlo.Ask("quit");
+    parlo.Finish();
+    return {parlo.killed(), parlo.writes()};
+  }
+
+  // Opening a conversation marks its messages read.
+  Ran ParloOpens(Phone&, long killAt, Phone* whole) {
+    e2e::TracedProgram parlo("parlo", ParloArgs());
+    bool unread = false;
+    parlo.Ask("idle");
+    parlo.KillAtWrite(killAt);
+    MarkRead(OpenConversation(parlo, &unread), whole);
+    Ran ran = EndParlo(parlo);
+    ran.publishes = unread;
+    return ran;
+  }
+
+  // A message deleted in its conversation.
+  Ran ParloDeletes(Phone& before, long killAt, Phone* whole) {
+    e2e::TracedProgram parlo("parlo", ParloArgs());
+    bool unread = false;
+    std::vector<long long> oids = OpenConversation(parlo, &unread);
+    MarkRead(oids, whole);
+    // A message of the conversation on screen (its text broken into lines there).
+    std::string chosen;
+    bool deleted = false;
+    std::optional<std::string> tapped = TapText(parlo, [&](std::string shown) {
+      shown.erase(std::remove(shown.begin(), shown.end(), '\n'), shown.end());
+      for (const auto& [text, m] : before.messages)
+        if (shown.size() >= 4 && text.rfind(shown, 0) == 0 && std::count(oids.begin(), oids.end(), m.oid)) {
+          chosen = text;
+          return true;
+        }
+      return false;
+    });
+    if (tapped && parlo.Ask(kDelete)) {
+      // Marked read and asked; what is left to write is the delete and the end.
+      before = *whole;
+      parlo.KillAtWrite(killAt);
+      parlo.Ask("answer yes");
+      whole->messages.erase(chosen);
+      deleted = true;
+    }
+    Ran ran = EndParlo(parlo);
+    ran.publishes = unread || deleted;
+    return ran;
+  }
+
+  // A start after the address book changed, a setting turned, and the end: the contact cache,
+  // the picture cache and the settings are written.
+  Ran ParloSession(Phone& before, long killAt, Phone* whole) {
+    Ran imported = Tool({"contacts", "import", CardFile()}, 0);
+    EXPECT_FALSE(imported.killed);
+    before.contacts.push_back(Label());
+    *whole = before;
+    whole->viewSort = !before.viewSort;
+    e2e::TracedProgram parlo("parlo", ParloArgs(), killAt);
+    if (std::optional<std::string> tapped = parlo.Ask("tap 100 40")) {
+      std::optional<std::string> screen = parlo.Ask("screen");
+      const json menu = screen ? json::parse(*screen)["menu"] : json::array();
+      for (const json& item : menu) {
+        if (item["id"] != kSortMenuId) continue;
+        const json& r = item["rect"];
+        parlo.Ask("tap " + std::to_string((r[0].get<int>() + r[2].get<int>()) / 2) + " " +
+                  std::to_string((r[1].get<int>() + r[3].get<int>()) / 2));
+      }
+    }
+    return EndParlo(parlo);
+  }
+
+  struct Writer {
+    const char* name;
+    Ran (Crash::*run)(Phone& before, long killAt, Phone* whole);
+  };
+  static const std::vector<Writer>& Writers() {
+    static const std::vector<Writer> writers = {
+        {"receive", &Crash::Receive},
+        {"record-sent", &Crash::RecordSent},
+        {"delete", &Crash::Delete},
+        {"reg set", &Crash::SetValue},
+        {"contacts import", &Crash::Import},
+        {"parlo opens a conversation", &Crash::ParloOpens},
+        {"parlo deletes a message", &Crash::ParloDeletes},
+        {"parlo starts and ends", &Crash::ParloSession},
+    };
+    return writers;
+  }
+
+  // One round: a writer killed at a drawn write, then everything checked.
+  void RunRound(long seed) {
+    const Writer& w = Writers()[rng_() % Writers().size()];
+    long& total = writesOf_[w.name];
+    long killAt = total == 0 ? 0 : 1 + static_cast<long>(rng_() % static_cast<unsigned long>(total + total / 4 + 1));
+    SCOPED_TRACE(::testing::Message() << "replay with PARLO_CRASH_SEED=" << seed << ": round " << round_ << ", "
+                                      << w.name << " killed at write " << killAt);
+    Phone before = phone_, whole = phone_;
+    Ran ran = (this->*w.run)(before, killAt, &whole);
+    if (!ran.killed && ran.writes > total) total = ran.writes;
+    ++(ran.killed ? killed_ : finished_)[w.name];
+    if (HasFailure()) return;
+
+    std::set<std::string> names;
+    for (const Phone* p : {&before, &whole})
+      for (const auto& [name, v] : p->values) names.insert(name);
+    Phone seen = Look(names);
+    ExpectEach("message", seen.messages, before.messages, whole.messages, ran.killed);
+    ExpectEach("registry value", seen.values, before.values, whole.values, ran.killed);
+    EXPECT_TRUE(seen.contacts == whole.contacts || (ran.killed && seen.contacts == before.contacts))
+        << "the address book is neither as it was nor as written";
+    EXPECT_TRUE(seen.viewSort == whole.viewSort || (ran.killed && seen.viewSort == before.viewSort));
+    if (ran.publishes) unreadTrusted_ = !ran.killed;
+    if (unreadTrusted_) {
+      EXPECT_EQ(Lines({"reg", "get", kUnreadKey, "Unread"}).at(0)["value"], StoredUnread(seen));
+    }
+    EXPECT_TRUE(PictureCacheIsWhole(fs::path(dir_) / "Program Files" / "Parlo" / "allcontacts.pic"));
+    // A killed writer's temporary file is cleared by the next writer of the same file.
+    EXPECT_LE(MostLeftBehind(dir_), 1) << "temporary files of killed writers pile up";
+    ExpectProgramStarts(seen);
+    phone_ = seen;
+  }
+
+  parlo_test::TempDevice device_;
+  std::string dir_;
+  std::mt19937_64 rng_;
+  long round_ = 0;
+  Phone phone_;
+  bool unreadTrusted_ = true;
+  std::map<std::string, long> writesOf_, killed_, finished_;
+};
+
+TEST_F(Crash, NothingCommittedIsLostOrDoubledAndEveryFileOpens) {
+  const long seed = EnvNumber("PARLO_CRASH_SEED", 1), rounds = EnvNumber("PARLO_CRASH_ROUNDS", kDefaultRounds);
+  rng_.seed(static_cast<uint64_t>(seed));
+  phone_ = Look({});
+  ExpectProgramStarts(phone_);
+  for (round_ = 0; round_ < rounds && !HasFailure(); ++round_) RunRound(seed);
+  for (const auto& [name, writes] : writesOf_)
+    std::printf("%-28s killed %3ld, finished %3ld, %4ld writes when whole\n", name.c_str(), killed_[name],
+                finished_[name], writes);
+}
+
+// A device whose making was cut short is finished by the next init, as if nothing had happened.
+TEST_F(Crash, AnInitKilledAnywhereIsFinishedByTheNext) {
+  const long seed = EnvNumber("PARLO_CRASH_SEED", 1), rounds = EnvNumber("PARLO_CRASH_ROUNDS", kDefaultRounds) / 5 + 1;
+  rng_.seed(static_cast<uint64_t>(seed));
+  const fs::path root = device_.dir();
+  e2e::TracedProgram whole("parlo-device", {"--device", (root / "whole").string(), "init", "--demo"});
+  whole.Finish();
+  ASSERT_EQ(whole.exitCode(), 0);
+  for (round_ = 0; round_ < rounds && !HasFailure(); ++round_) {
+    const fs::path dir = root / ("device" + std::to_string(round_));
+    const long killAt = 1 + static_cast<long>(rng_() % static_cast<unsigned long>(whole.writes()));
+    SCOPED_TRACE(::testing::Message() << "replay with PARLO_CRASH_SEED=" << seed << ": init killed at write " << killAt);
+    e2e::TracedProgram cut("parlo-device", {"--device", dir.string(), "init", "--demo"}, killAt);
+    cut.Finish();
+    ASSERT_TRUE(cut.killed());
+    Init(dir);
+    Phone seen = Look({});
+    EXPECT_EQ(seen.messages.size(), 12u);
+    EXPECT_EQ(seen.contacts.size(), 8u);
+    ExpectProgramStarts(seen);
+  }
+}
+
+}  // namespace
