@@ -1,6 +1,6 @@
 #!/bin/sh
 # Runs every fuzz target in BUILD/bin for SECONDS each, JOBS at a time, on the committed seeds in
-# fuzz/corpus/<target>. New inputs go to WORK/<target>, never into the committed corpus; a crash,
+# fuzz/corpus/<target> (with fuzz/<target>.dict where there is one). New inputs go to WORK/<target>, never into the committed corpus; a crash,
 # hang or sanitizer report is saved as WORK/<target>-crash-... and fails the run.
 #   run_fuzzers.sh BUILD SECONDS WORK [JOBS]
 set -eu
@@ -13,7 +13,10 @@ if [ "${RUN_ONE:-}" ]; then
   t=$RUN_ONE
   mkdir -p "$work/$t"
   log=$work/$t.log
-  if nice "$build/bin/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -close_fd_mask=3 \
+  dict=
+  [ ! -f "$seeds/../$t.dict" ] || dict="-dict=$seeds/../$t.dict"
+  # shellcheck disable=SC2086
+  if nice "$build/bin/$t" $dict -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -close_fd_mask=3 \
       -print_final_stats=1 -artifact_prefix="$work/$t-" "$work/$t" "$seeds/$t" >"$log" 2>&1; then
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
     echo "$t: ${runs:-?} runs in ${seconds}s, nothing found"
