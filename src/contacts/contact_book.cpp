@@ -152,16 +152,23 @@ bool ContactBook::ReadCache() {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
+  std::string bytes;
+  char chunk[64 * sizeof(ContactEntry)];
+  DWORD got = 0;
+  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+  CloseHandle(file);
+  ReadCacheRecords(bytes);
+  return true;
+}
+
+void ContactBook::ReadCacheRecords(std::string_view bytes) {
   ClearLists();
-  for (;;) {
+  for (size_t at = 0; bytes.size() - at >= sizeof(ContactEntry); at += sizeof(ContactEntry)) {
     auto e = std::make_unique<ContactEntry>();
-    DWORD got = 0;
-    if (!ReadFile(file, e.get(), sizeof(ContactEntry), &got, nullptr) || got < sizeof(ContactEntry)) break;
+    std::memcpy(e.get(), bytes.data() + at, sizeof(ContactEntry));
     Sanitize(e.get());
     all_.push_back(std::move(e));
   }
-  CloseHandle(file);
-  return true;
 }
 
 int ContactBook::LoadFromStore() {

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "contacts/contact_entry.h"
@@ -39,6 +40,9 @@ class ContactBook {
   int LoadContacts(bool withPictures);
   void RebuildContacts();
   bool SaveContactCache();
+  // The list from the cache file's bytes: whole records only, each made safe to read (a damaged
+  // file cannot send a reader past a field). Pictures are left as the file says.
+  void ReadCacheRecords(std::string_view bytes);
   // 0 when a contact has `number` (identifier and name filled in), else a failure status.
   HRESULT LookupNameByNumber(DWORD* oid, LPCWSTR number, LPWSTR name, int nameChars) const;
   bool ContactPictureFor(DWORD oid, HBITMAP* bitmap, int* width, int* height) const;

@@ -88,6 +88,39 @@ TEST(PictureDecode, DamagedPicturesGiveNothing) {
   EXPECT_EQ(p.width, 0);
 }
 
+// A header may claim any size; a picture is decoded only when its bytes could hold that many
+// pixels, so a few bytes never cost a 4096 x 4096 canvas.
+TEST(PictureDecode, SizeTheBytesCannotHoldIsRefused) {
+  auto claiming = [](std::string bytes, size_t at, bool bigEndian) {
+    for (int i = 0; i < 2; ++i) {  // width then height: 4096
+      uint32_t v = 4096;
+      int n = bigEndian ? 4 : 2;
+      for (int k = 0; k < n; ++k)
+        bytes[at + i * n + k] = static_cast<char>(v >> (8 * (bigEndian ? n - 1 - k : k)));
+    }
+    return bytes;
+  };
+  const std::string tinyGif(kTinyGif, sizeof kTinyGif - 1);
+  const std::string tinyPng = platform::contacts::EncodePng(1, 1, Solid(1, 1, 9, 9, 9));
+  struct Row {
+    const char* what;
+    std::string bytes;
+    int width;  // 0: refused
+  } rows[] = {
+      {"1 x 1 GIF", tinyGif, 1},
+      {"GIF screen claiming 4096 x 4096", claiming(tinyGif, 6, false), 0},
+      {"PNG header claiming 4096 x 4096", claiming(tinyPng, 16, true), 0},
+      {"whole 1024 x 1024 PNG of one colour", platform::contacts::EncodePng(1024, 1024, Solid(1024, 1024, 9, 9, 9)), 1024},
+  };
+  for (const Row& r : rows) {
+    int w = -1, h = -1;
+    Pixels p;
+    EXPECT_EQ(platform::contacts::PictureSize(r.bytes, &w, &h), r.width != 0) << r.what;
+    EXPECT_EQ(w, r.width) << r.what;
+    EXPECT_EQ(DecodePicture(r.bytes, &p), r.width != 0) << r.what;
+  }
+}
+
 TEST(PictureResize, DownscaleAveragesTheArea) {
   // A 2 x 2 checkerboard of black and white shrinks to one middle grey, not to one of its pixels.
   Pixels src{2, 2, {0, 0, 0, 255, 255, 255, 255, 255, 255, 255, 255, 255, 0, 0, 0, 255}};

@@ -24,6 +24,10 @@ namespace platform::contacts {
 namespace {
 
 constexpr int kMaxSide = 4096;
+// The most pixels one byte of a PNG, GIF or BMP can stand for: deflate packs at most 1032 bytes
+// into one, and a byte holds at most eight 1-bit pixels (LZW and BMP pack less). A picture that
+// claims more is cut or built to cost memory, and is refused before anything is allocated.
+constexpr long long kMaxPixelsPerByte = 1032 * 8;
 
 // Filter weights in 1/16384ths; each output sample's weights add up to exactly 16384, so a flat
 // colour stays exactly that colour.
@@ -174,6 +178,7 @@ bool PictureSize(std::string_view bytes, int* width, int* height) {
     return false;
   if (w <= 0 || h <= 0 || static_cast<long long>(w) * h > kMaxPicturePixels) return false;
   if (!jpeg && (w > kMaxSide || h > kMaxSide)) return false;
+  if (!jpeg && static_cast<long long>(w) * h > static_cast<long long>(bytes.size()) * kMaxPixelsPerByte) return false;
   *width = w;
   *height = h;
   return true;

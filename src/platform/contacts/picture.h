@@ -17,7 +17,7 @@ struct Pixels {
 
 // The size a picture file says it has, read from its header alone. False for anything unknown,
 // damaged or too large to decode: more than kMaxPicturePixels, or, for what is decoded at full
-// size (PNG, GIF, BMP), wider or taller than 4096.
+// size (PNG, GIF, BMP), wider or taller than 4096 or more pixels than its bytes can hold.
 constexpr long long kMaxPicturePixels = 64LL << 20;
 bool PictureSize(std::string_view bytes, int* width, int* height);
 
