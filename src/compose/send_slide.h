@@ -4,7 +4,9 @@
 #pragma once
 #include "windows.h"
 
+namespace parlo {
 class Skin;
+}
 
 namespace compose {
 
@@ -12,7 +14,7 @@ namespace compose {
 #define SEND_SLIDE_HEIGHT 55
 
 // Registers the class (once) and creates the bar as a child of `parent` over `rect`.
-HWND CreateSendSlide(HWND parent, const RECT& rect, const Skin& skin);
+HWND CreateSendSlide(HWND parent, const RECT& rect, const parlo::Skin& skin);
 // While locked the bar takes no input: the send sets it before sending and clears it after.
 void SetSendSlideLocked(HWND slide, bool locked);
 bool SendSlideLocked(HWND slide);
