@@ -11,6 +11,9 @@
 namespace compose {
 
 void SendView::ShowComposeInput() {
+  // The focus first: the text field switches the input method to Hangul, so the panel comes
+  // up with the Hangul keys rather than changing to them afterwards.
+  SetFocus(Control(IDC_TEXT));
   SipShowIM(SIPF_ON);
   RECT area{};
   GetClientRect(hwnd_, &area);
@@ -37,7 +40,6 @@ void SendView::ShowComposeInput() {
     }
   }
   InvalidateRect(hwnd_, nullptr, FALSE);
-  SetFocus(Control(IDC_TEXT));
 }
 
 }  // namespace compose
