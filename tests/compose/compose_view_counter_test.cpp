@@ -36,29 +36,6 @@ TEST(ComposeCounter, BytesAndPages) {
         << c.text.size() << " units, extra " << c.extra;
 }
 
-TEST_F(ComposeViewTest, CounterFollowsTypingAndTheSyllableBeingComposed) {
-  Show();
-  EXPECT_EQ(view_->Counter(), u"0자/0쪽");
-  struct Step {
-    const char16_t* typed;
-    bool leaveComposing;
-    const char16_t* counter;
-  } steps[] = {
-      {u"ab", false, u"2자/1쪽"},
-      {u"가나", true, u"6자/1쪽"},  // 나 still composing counts its two bytes
-      {u" ", false, u"7자/1쪽"},    // the space commits 나
-  };
-  for (const Step& s : steps) {
-    Type(s.typed, s.leaveComposing);
-    EXPECT_EQ(view_->Counter(), s.counter) << static_cast<const void*>(s.typed);
-  }
-  EXPECT_EQ(Field(IDC_TEXT), u"ab가나 ");
-  // What the top bar shows.
-  bool drawn = false;
-  for (const auto& run : platform::gdi::ScreenTextRuns()) drawn |= run.text == u"7자/1쪽";
-  EXPECT_TRUE(drawn);
-}
-
 TEST_F(ComposeViewTest, TheHandOverQuestionComesOnceUntilResetOrBack) {
   Show();
   Type(std::u16string(80, u'a'));
