@@ -1,5 +1,6 @@
 #include "shell/frame_state.h"
 
+#include "compose/send_view.h"
 #include "platform/automation/state.h"
 #include "shell/application.h"
 #include "shell/main_frame.h"
@@ -101,6 +102,25 @@ void WriteContacts(platform::automation::StateWriter& out, parlo::ContactBook* c
   out.EndObject();
 }
 
+// The compose view once it exists: its fields, its flags and the counter in its top bar.
+void WriteCompose(platform::automation::StateWriter& out, const compose::SendView* view) {
+  if (!view || !view->Window()) return;
+  const compose::ComposeFlags& f = view->Flags();
+  out.BeginObject("compose");
+  out.Text("text", view->FieldText(IDC_TEXT, compose::kTextFieldChars));
+  out.Text("recipient", view->FieldText(IDC_RECIPIENT, compose::kRecipientFieldChars));
+  out.Text("sender", view->FieldText(IDC_SENDER, compose::kCallbackFieldChars));
+  out.Bool("initialised", f.initialised);
+  out.Bool("reply_source", f.replySource);
+  out.Bool("forward", f.forward);
+  out.Bool("picked", f.picked);
+  out.Bool("sender_enabled", f.senderEnabled);
+  out.Bool("mms_declined", f.mmsDeclined);
+  out.Bool("sending", f.sending);
+  out.Text("counter", view->Counter());
+  out.EndObject();
+}
+
 void WriteRect(platform::automation::StateWriter& out, const char* key, HWND window, RECT r) {
   MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
   out.BeginArray(key);
@@ -136,6 +156,7 @@ int AddFrameState(const MainFrame& frame) {
     WriteSettings(out, app.settings());
     WriteConversations(out, app.store().Model());
     WriteContacts(out, app.contacts(), frame.Picker());
+    WriteCompose(out, frame.Composer());
   });
 }
 

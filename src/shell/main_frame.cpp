@@ -3,10 +3,12 @@
 #include <aygshell.h>
 #include <objbase.h>
 #include <pimstore.h>
+#include <sipapi.h>
 #include <windbase.h>
 
 #include <utility>
 
+#include "compose/send_view.h"
 #include "draw/dpi.h"
 #include "shell/application.h"
 #include "shell/command_line.h"
@@ -312,6 +314,10 @@ bool MainFrame::OnCommand(WORD id) {
     case ID_ABOUT:
       ShowAbout();
       return true;
+    case ID_SEND:
+      // Only what the user has in front of them is sent.
+      if (compose::SendView* composer = Composer(); composer && activeView_ == composer) composer->Send();
+      return true;
     case ID_REFRESH_MESSAGES:
       app_.store().ClearModel();
       LoadMessages();
@@ -370,6 +376,10 @@ parlo::PickerView* MainFrame::Picker() const {
   return static_cast<parlo::PickerView*>(views_[SLOT_CONTACTS].get());
 }
 
+compose::SendView* MainFrame::Composer() const {
+  return static_cast<compose::SendView*>(views_[SLOT_COMPOSE].get());
+}
+
 parlo::ViewContext MainFrame::ContextForViews() {
   return parlo::ViewContext{app_.settings(), app_.store(), app_.skin(), app_.contacts(), hwnd_};
 }
@@ -387,6 +397,8 @@ std::unique_ptr<parlo::FrameView> MainFrame::CreateView(ViewSlot slot) {
       lock->LoadPassword();
       return lock;
     }
+    case SLOT_COMPOSE:
+      return std::make_unique<compose::SendView>(ContextForViews());
     case SLOT_CONTACTS:
       return std::make_unique<parlo::PickerView>(ContextForViews());
     default:
@@ -405,9 +417,40 @@ LRESULT MainFrame::ShowView(ViewSlot slot, int mode, WPARAM wParam, LPARAM lPara
   }
   previous_ = current_;
   current_ = mode;
-  views_[slot]->OnShown(wParam, lParam);
+  if (slot == SLOT_COMPOSE) PrepareCompose(*Composer(), wParam, lParam);
+  else views_[slot]->OnShown(wParam, lParam);
   ActivateView(views_[slot].get());
+  if (slot == SLOT_COMPOSE) Composer()->ShowComposeInput();
   return 0;
+}
+
+void MainFrame::PrepareCompose(compose::SendView& view, WPARAM kind, LPARAM lParam) {
+  auto* list = static_cast<parlo::MainView*>(views_[SLOT_LIST].get());
+  auto* thread = static_cast<parlo::ThreadView*>(views_[SLOT_THREAD].get());
+  // From the list, the selected conversation's first message; otherwise the conversation
+  // view's cursor, or its first message.
+  const MessageRecord* shown = thread ? thread->ReplyRecord() : nullptr;
+  const MessageRecord* source = nullptr;
+  switch (kind) {
+    case COMPOSE_REPLY:
+      source = lParam == 1 ? (list ? list->SelectedFirstRecord() : nullptr) : shown;
+      if (source) view.ComposeReply(*source);
+      else view.ResetCompose(false);
+      break;
+    case COMPOSE_TO_START_NUMBER:
+      view.ResetCompose(true);
+      break;
+    case COMPOSE_FORWARD:
+      if (shown) view.ComposeForward(*shown);
+      else view.ResetCompose(false);
+      break;
+    case COMPOSE_TO_PICKED:
+      view.ComposeToPicked();
+      break;
+    default:
+      view.ResetCompose(false);
+      break;
+  }
 }
 
 bool MainFrame::LockIsShown() const { return views_[SLOT_LOCK] && activeView_ == views_[SLOT_LOCK].get(); }
@@ -442,6 +485,7 @@ void MainFrame::ReturnFromLock() {
     previous_ = current_;
     current_ = slot == SLOT_COMPOSE ? VM_COMPOSE : VM_CONTACTS;
     ActivateView(hidden);
+    if (slot == SLOT_COMPOSE) Composer()->ShowComposeInput();
   }
   // A hand-over may have named a view that cannot be made; the right pattern still opens.
   if (LockIsShown()) SendMessageW(hwnd_, UM_SHOWLIST, 0, 0);
@@ -450,6 +494,8 @@ void MainFrame::ReturnFromLock() {
 void MainFrame::ActivateView(parlo::FrameView* view) {
   if (view == activeView_) return;
   HWND window = view->Window();
+  // The keyboard belongs to the compose view: it goes with it, whoever asked for the switch.
+  if (activeView_ && activeView_ == views_[SLOT_COMPOSE].get()) SipShowIM(SIPF_OFF);
   if (activeView_) {
     ShowWindow(activeView_->Window(), SW_HIDE);
     SetWindowLongW(activeView_->Window(), GWL_ID, 0);

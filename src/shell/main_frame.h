@@ -15,6 +15,9 @@ class Application;
 namespace parlo {
 class PickerView;
 }
+namespace compose {
+class SendView;
+}
 struct IPOutlookApp;
 
 class MainFrame : public MessageFilter, public IdleHandler {
@@ -41,6 +44,8 @@ class MainFrame : public MessageFilter, public IdleHandler {
   parlo::FrameView* ActiveView() const { return activeView_; }
   // The contact picker once it has been shown, else null.
   parlo::PickerView* Picker() const;
+  // The compose view once it has been shown, else null.
+  compose::SendView* Composer() const;
   Application& App() const { return app_; }
 
   bool PreTranslateMessage(MSG* msg) override;
@@ -57,6 +62,8 @@ class MainFrame : public MessageFilter, public IdleHandler {
   LRESULT OnDbNotification(LPARAM lParam);
   bool OnCommand(WORD id);
   LRESULT ShowView(ViewSlot slot, int mode, WPARAM wParam, LPARAM lParam);
+  // The set-up of the compose view for a UM_SHOWCOMPOSE of this kind.
+  void PrepareCompose(compose::SendView& view, WPARAM kind, LPARAM lParam);
   bool LockIsShown() const;
   void RememberViewUnderLock();
   void ReturnFromLock();

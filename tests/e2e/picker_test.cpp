@@ -116,19 +116,25 @@ TEST_F(Picker, CategoriesFromTheMenu) {
   parlo.Send("quit");
 }
 
-TEST_F(Picker, ATapOrTheEnterKeyPicksAContact) {
+TEST_F(Picker, ATapOrTheEnterKeyPicksAContactForTheComposeView) {
   e2e::Parlo parlo(device_.dir(), {"-contacts"});
   TapText(parlo, "이영희");
   EXPECT_EQ(Listed(parlo, "picked"), (Names{"이영희"}));
-  // Until the compose view is there, the picker stays.
-  EXPECT_EQ(parlo.Send("state")["mode"], 6);
+  json state = parlo.Send("state");
+  EXPECT_EQ(state["mode"], 3);
+  EXPECT_EQ(state["compose"]["recipient"], "이영희");
+  EXPECT_EQ(state["compose"]["picked"], true);
 
-  // Picking a contact of the group list again takes it back out.
-  parlo.Send("key enter");
+  // 받는사람 goes back to the picker, which starts the group list afresh.
+  TapText(parlo, "받는사람");
+  EXPECT_EQ(parlo.Send("screen")["view"], "ContactView");
   EXPECT_TRUE(Listed(parlo, "picked").empty());
   parlo.Send("key up");
   parlo.Send("key enter");
-  EXPECT_EQ(Listed(parlo, "picked"), (Names{"김철수"}));
+  state = parlo.Send("state");
+  EXPECT_EQ(state["mode"], 3);
+  ASSERT_EQ(Listed(parlo, "picked").size(), 1u);
+  EXPECT_EQ(state["compose"]["recipient"], Listed(parlo, "picked")[0]);
   parlo.Send("quit");
 }
 

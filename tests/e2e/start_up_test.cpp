@@ -104,20 +104,6 @@ TEST_F(StartUp, FlagsReadFromTheRegistryAreSavedNormalised) {
   EXPECT_EQ(RegGet("use_lock")["value"], 1);
 }
 
-TEST_F(StartUp, SecondLaunchWithANumberHandsItOverAndEnds) {
-  e2e::Parlo parlo(dir());
-  ASSERT_EQ(parlo.Send("state")["mode"], 0);
-  e2e::Finished second = Launch({"-new", "01012345678"});
-  EXPECT_EQ(second.exitCode, 0) << second.err;
-  EXPECT_EQ(second.err, "");
-  json state = parlo.Send("state");
-  EXPECT_EQ(state["mode"], 4);
-  EXPECT_EQ(state["previous"], 4);
-  EXPECT_EQ(state["start_number"], "01012345678");
-  EXPECT_EQ(state["start_mode"], 0);
-  EXPECT_EQ(parlo.Send("quit")["exit"], 1);
-}
-
 TEST_F(StartUp, SecondLaunchWithoutArgumentsOrWithContactsOnlyBringsItForward) {
   e2e::Parlo parlo(dir());
   EXPECT_EQ(parlo.Send("deactivate"), (json{{"ok", true}}));

@@ -6,9 +6,12 @@
 #include <aygshell.h>
 #include <objbase.h>
 
+#include "compose/send_view.h"
 #include "kit/temp_device.h"
 #include "platform/device/processes/module.h"
 #include "platform/display/display.h"
+#include "platform/sip/panel.h"
+#include "platform/ui/controls.h"
 #include "platform/wm/input.h"
 #include "platform/wm/loop.h"
 #include "settings/settings.h"
@@ -28,6 +31,7 @@ class FrameTest : public ::testing::Test {
   void SetUp() override {
     std::string error;
     ASSERT_TRUE(platform::display::OpenDisplay(true, 480, 800, 192, 1, &error)) << error;
+    platform::ui::RegisterSystemClasses();  // as the launcher does at start
     app_module::Init(platform::device::ProgramInstance());
     app_module::AddMessageLoop(&loop_);
   }
@@ -71,21 +75,62 @@ TEST_F(FrameTest, StartsFullScreenActiveOnTheStartMode) {
   RECT rc{};
   GetWindowRect(hwnd(), &rc);
   EXPECT_EQ(rc.top, 0);
-  // The compose view does not exist yet: the list made at creation stays on screen.
-  EXPECT_EQ(frame_->CurrentMode(), VM_LIST);
-  ASSERT_NE(frame_->ActiveView(), nullptr);
-  EXPECT_TRUE(IsWindowVisible(frame_->ActiveView()->Window()));
-  // The hardware keys reach the first view at once.
-  EXPECT_EQ(GetFocus(), frame_->ActiveView()->Window());
+  // The compose view addressed to the number, the keys typing into its text at once.
+  EXPECT_EQ(frame_->CurrentMode(), VM_COMPOSE);
+  compose::SendView* composer = frame_->Composer();
+  ASSERT_NE(composer, nullptr);
+  EXPECT_EQ(frame_->ActiveView(), composer);
+  EXPECT_TRUE(IsWindowVisible(composer->Window()));
+  EXPECT_EQ(composer->FieldText(IDC_RECIPIENT, 260), u"0101234");
+  EXPECT_EQ(GetFocus(), composer->Control(IDC_TEXT));
 }
 
-TEST_F(FrameTest, ViewMessagesForMissingViewsLeaveTheModesAlone) {
+// Each kind of request sets the compose view up from the view it came from.
+TEST_F(FrameTest, ComposeRequestsTakeTheirMessageFromTheViewOnScreen) {
   Start();
-  for (UINT message : {UM_SHOWCOMPOSE}) {
-    EXPECT_EQ(SendMessageW(hwnd(), message, 0, 0), 0);
-    EXPECT_EQ(frame_->CurrentMode(), VM_LIST);
-    EXPECT_EQ(frame_->PreviousMode(), VM_LIST);
+  SendMessageW(hwnd(), UM_SHOWCOMPOSE, COMPOSE_REPLY, 1);  // nothing selected in the list
+  compose::SendView* composer = frame_->Composer();
+  ASSERT_NE(composer, nullptr);
+  EXPECT_FALSE(composer->Flags().replySource);
+  for (const char16_t* number : {u"0101111", u"0102222"}) {
+    auto record = std::make_unique<MessageRecord>();
+    StringCchCopyW(record->number, kFieldChars, number);
+    StringCchCopyW(record->text, kTextChars, u"줄\n끝");
+    app_->store().AddNewestRecord(std::move(record));
   }
+  SendMessageW(hwnd(), UM_SHOWTHREAD, 1, 0);
+  struct Case {
+    WPARAM kind;
+    bool reply, forward;
+    const char16_t* text;
+  } cases[] = {
+      {COMPOSE_REPLY, true, false, u""},
+      {COMPOSE_FORWARD, false, true, u"줄\r\n끝"},
+      {COMPOSE_NEW, false, false, u""},
+  };
+  for (const Case& c : cases) {
+    SendMessageW(hwnd(), UM_SHOWCOMPOSE, c.kind, 0);
+    EXPECT_EQ(frame_->CurrentMode(), VM_COMPOSE);
+    EXPECT_EQ(composer->Flags().replySource, c.reply) << c.kind;
+    EXPECT_EQ(composer->Flags().forward, c.forward) << c.kind;
+    EXPECT_EQ(composer->FieldText(IDC_TEXT, 260), c.text) << c.kind;
+    if (c.reply || c.forward) {
+      EXPECT_EQ(std::u16string(composer->Source()->number), u"0101111") << c.kind;
+    }
+  }
+  EXPECT_TRUE(platform::sip::PanelShown());
+  // Another program in front lowers the keyboard; so does leaving the view another way.
+  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0);
+  EXPECT_FALSE(platform::sip::PanelShown());
+  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
+  SendMessageW(hwnd(), UM_SHOWCOMPOSE, COMPOSE_NEW, 0);
+  SendMessageW(hwnd(), UM_SHOWLOCK, 0, 0);
+  EXPECT_FALSE(platform::sip::PanelShown());
+  // Unlocked, the message being written comes back with its keyboard.
+  SendMessageW(hwnd(), UM_SHOWPREVIOUS, 0, 0);
+  EXPECT_EQ(frame_->ActiveView(), composer);
+  EXPECT_TRUE(platform::sip::PanelShown());
+  EXPECT_EQ(GetFocus(), composer->Control(IDC_TEXT));
 }
 
 // ---- The lock screen ----
@@ -116,13 +161,12 @@ TEST_F(FrameTest, UnlockingReturnsToTheConversationThatWasOpenEvenWhenItMoved) {
 }
 
 TEST_F(FrameTest, TheRightPatternAlwaysLeavesTheLock) {
-  // Hand-overs while locked that name the lock itself, a view not made yet, and no view.
+  // Hand-overs while locked that name the lock itself, a view not shown yet, and no view.
   for (ULONG_PTR handedOver : {ULONG_PTR{VM_LOCK}, ULONG_PTR{VM_COMPOSE_TO_NUMBER}, ULONG_PTR{42}}) {
     Start();
     SendMessageW(hwnd(), UM_SHOWLOCK, 0, 0);
     WCHAR number[260] = u"0101234";
     CopyData(handedOver, number, sizeof number);
-    SendMessageW(hwnd(), UM_SHOWCOMPOSE, COMPOSE_TO_START_NUMBER, 0);
     SendMessageW(hwnd(), UM_SHOWPREVIOUS, 0, 0);
     EXPECT_EQ(dynamic_cast<parlo::LockView*>(frame_->ActiveView()), nullptr) << handedOver;
     DestroyWindow(hwnd());
@@ -235,11 +279,13 @@ TEST_F(FrameTest, ExitClosesTheProgramWhenCloseIsOnAndSavesSettings) {
 TEST_F(FrameTest, SecondLaunchHandsOverItsNumber) {
   Start();
   HandOverCommandLine(hwnd(), u"-new 0109999");
-  EXPECT_EQ(frame_->CurrentMode(), 4);
+  EXPECT_EQ(frame_->CurrentMode(), VM_COMPOSE);
+  EXPECT_EQ(frame_->PreviousMode(), VM_COMPOSE_TO_NUMBER);
   EXPECT_EQ(StartNumber(), u"0109999");
+  EXPECT_EQ(frame_->Composer()->FieldText(IDC_RECIPIENT, 260), u"0109999");
   HandOverCommandLine(hwnd(), u"-contacts");
   HandOverCommandLine(hwnd(), u"");
-  EXPECT_EQ(frame_->CurrentMode(), 4);
+  EXPECT_EQ(frame_->CurrentMode(), VM_COMPOSE);
   EXPECT_EQ(StartNumber(), u"0109999");
 }
 
@@ -250,7 +296,7 @@ TEST_F(FrameTest, SingleInstanceCheckFindsTheRunningFrame) {
   SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0);
   EXPECT_EQ(CheckSingleInstance(app_module::Instance(), u"1 0105555"), 1);
   EXPECT_EQ(StartNumber(), u"0105555");
-  EXPECT_EQ(frame_->CurrentMode(), 4);
+  EXPECT_EQ(frame_->CurrentMode(), VM_COMPOSE);
 }
 
 TEST_F(FrameTest, ControlNotificationsAreReflectedToTheControl) {
