@@ -1,32 +1,26 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/base/clock.h"
 #include "platform/base/handle_table.h"
 #include "platform/base/text.h"
 #include "windows.h"
 
-TEST(TimeConvert, FileTimeRoundTripKeepsEveryField) {
+auto Fields(const SYSTEMTIME& t) {
+  return std::tuple(t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+}
+
+TEST(TimeConvert, FileTimeRoundTripKeepsEveryFieldFromTheEpochAndRefusesInvalidDates) {
   SYSTEMTIME st{2024, 3, 0, 5, 14, 7, 9, 250};
   FILETIME ft;
   ASSERT_TRUE(SystemTimeToFileTime(&st, &ft));
   SYSTEMTIME back{};
   ASSERT_TRUE(FileTimeToSystemTime(&ft, &back));
-  EXPECT_EQ(back.wYear, 2024);
-  EXPECT_EQ(back.wMonth, 3);
-  EXPECT_EQ(back.wDay, 5);
-  EXPECT_EQ(back.wDayOfWeek, 2);  // a Tuesday
-  EXPECT_EQ(back.wHour, 14);
-  EXPECT_EQ(back.wMinute, 7);
-  EXPECT_EQ(back.wSecond, 9);
-  EXPECT_EQ(back.wMilliseconds, 250);
-}
-
-TEST(TimeConvert, FileTimeEpochAndInvalidDates) {
+  EXPECT_EQ(Fields(back), Fields(SYSTEMTIME{2024, 3, 2, 5, 14, 7, 9, 250}));  // a Tuesday
   SYSTEMTIME epoch{1601, 1, 0, 1, 0, 0, 0, 0};
-  FILETIME ft;
   ASSERT_TRUE(SystemTimeToFileTime(&epoch, &ft));
-  EXPECT_EQ(ft.dwLowDateTime, 0u);
-  EXPECT_EQ(ft.dwHighDateTime, 0u);
+  EXPECT_EQ(std::tuple(ft.dwLowDateTime, ft.dwHighDateTime), std::tuple(0u, 0u));
   SYSTEMTIME feb30{2023, 2, 0, 30, 0, 0, 0, 0};
   EXPECT_FALSE(SystemTimeToFileTime(&feb30, &ft));
 }
@@ -38,9 +32,7 @@ TEST(TimeConvert, VariantTimeDropsMillisecondsAndCountsFrom1899) {
   EXPECT_DOUBLE_EQ(d, 1.5);
   SYSTEMTIME back{};
   ASSERT_TRUE(VariantTimeToSystemTime(d, &back));
-  EXPECT_EQ(back.wDay, 31);
-  EXPECT_EQ(back.wHour, 12);
-  EXPECT_EQ(back.wMilliseconds, 0);
+  EXPECT_EQ(std::tuple(back.wDay, back.wHour, back.wMilliseconds), std::tuple(31, 12, 0));
 }
 
 TEST(Clock, VirtualClockMovesOnlyWhenTold) {
@@ -52,24 +44,17 @@ TEST(Clock, VirtualClockMovesOnlyWhenTold) {
   EXPECT_EQ(GetTickCount(), 1500u);
   SYSTEMTIME now;
   GetLocalTime(&now);
-  EXPECT_EQ(now.wDay, 6);
-  EXPECT_EQ(now.wHour, 0);
-  EXPECT_EQ(now.wSecond, 0);
-  EXPECT_EQ(now.wMilliseconds, 500);
+  EXPECT_EQ(std::tuple(now.wDay, now.wHour, now.wSecond, now.wMilliseconds), std::tuple(6, 0, 0, 500));
   EXPECT_FALSE(platform::clock::ParseLocalTime("2024-02-30 00:00:00", &now));
   EXPECT_FALSE(platform::clock::ParseLocalTime("yesterday", &now));
 }
 
-TEST(SafeStrings, CopyTruncatesAndTerminates) {
-  WCHAR buf[4];
+TEST(SafeStrings, CopyAndFormatTruncateTerminateAndHandleWidthsAndWideStrings) {
+  WCHAR buf[64];
   EXPECT_EQ(StringCchCopyW(buf, 4, u"abcdef"), STRSAFE_E_INSUFFICIENT_BUFFER);
   EXPECT_EQ(std::u16string(buf), u"abc");
   EXPECT_EQ(StringCchCopyW(buf, 4, u"ab"), S_OK);
   EXPECT_EQ(std::u16string(buf), u"ab");
-}
-
-TEST(SafeStrings, FormatterHandlesWidthsAndWideStrings) {
-  WCHAR buf[64];
   StringCchPrintfW(buf, 64, u"%04d%02d%02d%02d%02d%02d%03d", 2024, 3, 5, 14, 7, 9, 2);
   EXPECT_EQ(std::u16string(buf), u"20240305140709002");
   StringCchPrintfW(buf, 64, u"%s\n(%d개)", u"김철수", 12);

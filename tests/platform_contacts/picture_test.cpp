@@ -121,7 +121,7 @@ TEST(PictureDecode, SizeTheBytesCannotHoldIsRefused) {
   }
 }
 
-TEST(PictureResize, DownscaleAveragesTheArea) {
+TEST(PictureResize, DownscaleAveragesTheAreaUpscaleIsBilinear) {
   // A 2 x 2 checkerboard of black and white shrinks to one middle grey, not to one of its pixels.
   Pixels src{2, 2, {0, 0, 0, 255, 255, 255, 255, 255, 255, 255, 255, 255, 0, 0, 0, 255}};
   Pixels out = ResizePixels(src, 1, 1);
@@ -133,11 +133,8 @@ TEST(PictureResize, DownscaleAveragesTheArea) {
   Pixels two = ResizePixels(row, 2, 1);
   EXPECT_NEAR(two.bgra[0], 30, 1);   // (0 * 1 + 90 * 0.5) / 1.5
   EXPECT_NEAR(two.bgra[4], 150, 1);  // (90 * 0.5 + 180 * 1) / 1.5
-}
-
-TEST(PictureResize, UpscaleIsBilinear) {
-  Pixels src{2, 1, {0, 0, 0, 255, 200, 200, 200, 255}};
-  Pixels out = ResizePixels(src, 4, 1);
+  // Upscaling is bilinear.
+  out = ResizePixels(Pixels{2, 1, {0, 0, 0, 255, 200, 200, 200, 255}}, 4, 1);
   ASSERT_EQ(out.width, 4);
   EXPECT_EQ(out.bgra[0], 0);                       // edges keep their colour
   EXPECT_NEAR(out.bgra[4], 50, 1);                  // a quarter of the way
@@ -145,12 +142,24 @@ TEST(PictureResize, UpscaleIsBilinear) {
   EXPECT_EQ(out.bgra[12], 200);
 }
 
-TEST(ImagingFactory, ThumbnailThroughTheInterfaces) {
-  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+IImagingFactory* NewFactory() {
   IImagingFactory* f = nullptr;
-  ASSERT_EQ(CoCreateInstance(CLSID_ImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IImagingFactory,
+  EXPECT_EQ(CoCreateInstance(CLSID_ImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IImagingFactory,
                              reinterpret_cast<void**>(&f)),
             S_OK);
+  return f;
+}
+
+// COM started and stopped around each test of the imaging interfaces.
+class ImagingFactory : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
+  void TearDown() override { CoUninitialize(); }
+};
+
+TEST_F(ImagingFactory, ThumbnailThroughTheInterfaces) {
+  IImagingFactory* f = NewFactory();
+  ASSERT_NE(f, nullptr);
   IStream* s = platform::contacts::NewMemoryStream(platform::contacts::EncodePng(120, 60, Solid(120, 60, 255, 0, 0)));
   IImage* image = nullptr;
   ASSERT_EQ(f->CreateImageFromStream(s, &image), S_OK);
@@ -179,19 +188,11 @@ TEST(ImagingFactory, ThumbnailThroughTheInterfaces) {
   EXPECT_EQ(none, nullptr);
   bad->Release();
   f->Release();
-  CoUninitialize();
 }
 
-}  // namespace
-
-namespace {
-
-TEST(ImagingFactory, StraightAlphaLockUndoesThePremultiplication) {
-  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
-  IImagingFactory* f = nullptr;
-  ASSERT_EQ(CoCreateInstance(CLSID_ImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IImagingFactory,
-                             reinterpret_cast<void**>(&f)),
-            S_OK);
+TEST_F(ImagingFactory, StraightAlphaLockUndoesThePremultiplication) {
+  IImagingFactory* f = NewFactory();
+  ASSERT_NE(f, nullptr);
   std::string png = platform::contacts::EncodePng(2, 2, Solid(2, 2, 255, 0, 0, 128));
   IImage* image = nullptr;
   ASSERT_EQ(f->CreateImageFromBuffer(png.data(), static_cast<UINT>(png.size()), 0, &image), S_OK);
@@ -213,20 +214,12 @@ TEST(ImagingFactory, StraightAlphaLockUndoesThePremultiplication) {
   bmp->Release();
   image->Release();
   f->Release();
-  CoUninitialize();
 }
-
-}  // namespace
-
-namespace {
 
 // One run of the program's picture loading: a factory, the picture of a contact (digest 42, or
 // `digest`) scaled to 60 x 45, the factory released (which keeps what was scaled).
 std::vector<uint8_t> ThumbnailOfAContact(const std::string& jpeg, uint64_t digest, int* fetches) {
-  IImagingFactory* f = nullptr;
-  EXPECT_EQ(CoCreateInstance(CLSID_ImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IImagingFactory,
-                             reinterpret_cast<void**>(&f)),
-            S_OK);
+  IImagingFactory* f = NewFactory();
   IStream* s = platform::contacts::NewPhotoStream(jpeg.size(), digest, [&] {
     ++*fetches;
     return std::make_shared<const std::string>(jpeg);
@@ -252,8 +245,7 @@ std::vector<uint8_t> ThumbnailOfAContact(const std::string& jpeg, uint64_t diges
   return out;
 }
 
-TEST(ImagingFactory, AContactPictureScaledOnceIsTakenFromThePictureCacheAfterwards) {
-  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+TEST_F(ImagingFactory, AContactPictureScaledOnceIsTakenFromThePictureCacheAfterwards) {
   parlo_test::TempDevice device;
   std::filesystem::create_directories(platform::device::ProgramDir());
   std::vector<uint8_t> rgba = Solid(400, 300, 30, 160, 90);
@@ -272,7 +264,6 @@ TEST(ImagingFactory, AContactPictureScaledOnceIsTakenFromThePictureCacheAfterwar
   // Another picture (another digest) is not taken for it.
   EXPECT_EQ(ThumbnailOfAContact(jpeg, 43, &fetches), first);
   EXPECT_EQ(fetches, 1);
-  CoUninitialize();
 }
 
 }  // namespace

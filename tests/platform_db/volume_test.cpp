@@ -42,15 +42,13 @@ TEST_F(DbTest, AFileThatIsNotADatabaseFailsToMountAndIsLeftUntouched) {
   }
 }
 
-TEST_F(DbTest, MountingAMountedVolumeAgainGivesTheSameVolumeWithoutReopeningIt) {
+TEST_F(DbTest, MountingAgainGivesTheSameVolumeWithoutReopeningItAndItKeepsItsLocale) {
   int opened = platform::db::Counts().volumesOpened;
   CEGUID again{};
   ASSERT_TRUE(CeMountDBVolEx(&again, kVolumePath, nullptr, OPEN_EXISTING));
   EXPECT_EQ(std::memcmp(&again, &guid_, sizeof(CEGUID)), 0);
   EXPECT_EQ(platform::db::Counts().volumesOpened, opened);
-}
-
-TEST_F(DbTest, TheLocaleIsKeptInTheVolume) {
+  // The locale is kept in the volume's file.
   ASSERT_TRUE(CeChangeDatabaseLCID(&guid_, 0x412));
   EXPECT_EQ(platform::db::VolumeLcid(guid_), 0x412u);
   platform::db::UnmountAll();
@@ -59,15 +57,12 @@ TEST_F(DbTest, TheLocaleIsKeptInTheVolume) {
   EXPECT_EQ(platform::db::VolumeLcid(g), 0x412u);
 }
 
-TEST_F(DbTest, DatabaseNamesAreUniqueAndMatchedWithoutCase) {
+TEST_F(DbTest, NamesAreUniqueAndMatchedWithoutCaseAndInformationCountsTheRecords) {
   EXPECT_EQ(CreateDatabase(u"\\recv_msg"), 0u);
   HANDLE h = Open(u"\\Recv_Msg");
   EXPECT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_TRUE(platform::db::CloseDatabaseHandle(h));
   EXPECT_FALSE(platform::db::CloseDatabaseHandle(h));
-}
-
-TEST_F(DbTest, InformationCountsTheRecords) {
   HANDLE db = Open();
   Add(db, u"1");
   Add(db, u"2");

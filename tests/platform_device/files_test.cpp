@@ -106,25 +106,18 @@ TEST_F(FilesTest, PathsThatLeaveTheRootAreRefused) {
 
 // --- Reading, writing, seeking -------------------------------------------------------------
 
-TEST_F(FilesTest, ReadStopsAtTheEndWithoutFailing) {
-  WriteHost(dir() / "a.bin", "0123456789");
-  HANDLE h = CreateFileW(u"\\a.bin", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  char buf[16] = {};
-  DWORD read = 0;
-  ASSERT_TRUE(ReadFile(h, buf, 4, &read, nullptr));
-  EXPECT_EQ(std::string(buf, read), "0123");
-  ASSERT_TRUE(ReadFile(h, buf, 16, &read, nullptr));
-  EXPECT_EQ(std::string(buf, read), "456789");
-  ASSERT_TRUE(ReadFile(h, buf, 16, &read, nullptr));
-  EXPECT_EQ(read, 0u);
-  CloseHandle(h);
-}
-
-TEST_F(FilesTest, SeekFromEachOrigin) {
+TEST_F(FilesTest, ReadStopsAtTheEndAndSeekWorksFromEachOrigin) {
   WriteHost(dir() / "a.bin", "0123456789");
   HANDLE h = CreateFileW(u"\\a.bin", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  char buf[16] = {};
+  DWORD n = 0;
+  ASSERT_TRUE(ReadFile(h, buf, 4, &n, nullptr));
+  EXPECT_EQ(std::string(buf, n), "0123");
+  ASSERT_TRUE(ReadFile(h, buf, 16, &n, nullptr));
+  EXPECT_EQ(std::string(buf, n), "456789");
+  ASSERT_TRUE(ReadFile(h, buf, 16, &n, nullptr));
+  EXPECT_EQ(n, 0u);
   EXPECT_EQ(SetFilePointer(h, 3, nullptr, FILE_BEGIN), 3u);
   EXPECT_EQ(SetFilePointer(h, 2, nullptr, FILE_CURRENT), 5u);
   EXPECT_EQ(SetFilePointer(h, -1, nullptr, FILE_END), 9u);
@@ -145,7 +138,7 @@ TEST_F(FilesTest, SeekFromEachOrigin) {
   CloseHandle(h);
 }
 
-TEST_F(FilesTest, AccessModesAreEnforced) {
+TEST_F(FilesTest, AccessModesAreEnforcedAndClosedOrForeignHandlesRefused) {
   WriteHost(dir() / "a.bin", "data");
   HANDLE r = CreateFileW(u"\\a.bin", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   DWORD n = 0;
@@ -155,21 +148,14 @@ TEST_F(FilesTest, AccessModesAreEnforced) {
   char c;
   EXPECT_FALSE(ReadFile(w, &c, 1, &n, nullptr));
   EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
-  CloseHandle(r);
   CloseHandle(w);
   EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "a.bin"), "data");
-}
-
-TEST_F(FilesTest, ClosedAndForeignHandlesAreRefused) {
-  WriteHost(dir() / "a.bin", "data");
-  HANDLE h = CreateFileW(u"\\a.bin", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_TRUE(CloseHandle(h));
-  char c;
-  DWORD n = 7;
-  EXPECT_FALSE(ReadFile(h, &c, 1, &n, nullptr));
+  ASSERT_TRUE(CloseHandle(r));
+  n = 7;
+  EXPECT_FALSE(ReadFile(r, &c, 1, &n, nullptr));
   EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
   EXPECT_EQ(n, 0u);
-  EXPECT_FALSE(CloseHandle(h));
+  EXPECT_FALSE(CloseHandle(r));
   EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
   EXPECT_EQ(GetFileSize(reinterpret_cast<HANDLE>(0x1234), nullptr), INVALID_FILE_SIZE);
 }

@@ -94,19 +94,30 @@ class InstanceServerTest : public parlo_test::DeviceTest {
 
 // --- What a second launch asks ------------------------------------------------------------------
 
-TEST_F(InstanceServerTest, FindAnswersTheTopLevelWindowOfTheClass) {
+TEST_F(InstanceServerTest, FindAnswersTheTopLevelWindowOfTheClassAndOnlyThoseAreReached) {
   int64_t value = 0;
   EXPECT_EQ(Ask(FindFrame(), &value), Status::kOk);
   EXPECT_EQ(value, int64_t(FrameValue()));
   EXPECT_EQ(Ask(inst::EncodeFind(2, {u"NoSuchClass", false, u""})), Status::kNoWindow);
   EXPECT_EQ(Ask(inst::EncodeFind(3, {u"ServedFrame", true, u"Parlo"}), &value), Status::kOk);
   EXPECT_EQ(Ask(inst::EncodeFind(4, {u"ServedFrame", true, u"Other title"})), Status::kNoWindow);
+  // Windows that are not our top-level windows are not reached.
+  HWND child = CreateWindowExW(0, u"ServedFrame", u"child", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, frame_->hwnd(),
+                               nullptr, nullptr, nullptr);
+  ASSERT_NE(child, nullptr);
+  inst::SendRequest s;
+  s.message = kShowCompose;
+  s.hwnd = platform::FromHandle(child);
+  EXPECT_EQ(Ask(inst::EncodeSend(15, s)), Status::kNoWindow);
+  s.hwnd = 0x12345678;
+  EXPECT_EQ(Ask(inst::EncodeSend(16, s)), Status::kNoWindow);
+  EXPECT_EQ(Ask(inst::EncodeWindow(17, inst::Op::kForeground, {0, 0})), Status::kNoWindow);
+  DestroyWindow(child);
 }
 
-TEST_F(InstanceServerTest, CopyDataArrivesAsTheReceiversOwnCopy) {
+TEST_F(InstanceServerTest, CopyDataArrivesAsTheReceiversOwnCopyAndViewMessagesCarryTheirIntegers) {
   std::u16string number(260, u'\0');
-  std::u16string digits = u"01012345678";
-  std::copy(digits.begin(), digits.end(), number.begin());
+  number.replace(0, 11, u"01012345678");
   inst::SendRequest s;
   s.hwnd = FrameValue();
   s.message = WM_COPYDATA;
@@ -120,19 +131,16 @@ TEST_F(InstanceServerTest, CopyDataArrivesAsTheReceiversOwnCopy) {
   EXPECT_EQ(got[0].copyDwData, 4u);
   EXPECT_EQ(got[0].copyBytes, s.copyData);
   EXPECT_NE(got[0].copyPointer, nullptr);
-}
-
-TEST_F(InstanceServerTest, ViewMessagesCarryTheirIntegers) {
-  inst::SendRequest s;
-  s.hwnd = FrameValue();
-  s.message = kShowCompose;
-  s.wParam = 2;
-  s.lParam = -5;
-  ASSERT_EQ(Ask(inst::EncodeSend(6, s)), Status::kOk);
-  auto got = frame_->Only(kShowCompose);
-  ASSERT_EQ(got.size(), 1u);
-  EXPECT_EQ(got[0].wParam, WPARAM(2));
-  EXPECT_EQ(got[0].lParam, LPARAM(-5));
+  inst::SendRequest v;
+  v.hwnd = FrameValue();
+  v.message = kShowCompose;
+  v.wParam = 2;
+  v.lParam = -5;
+  ASSERT_EQ(Ask(inst::EncodeSend(6, v)), Status::kOk);
+  auto view = frame_->Only(kShowCompose);
+  ASSERT_EQ(view.size(), 1u);
+  EXPECT_EQ(view[0].wParam, WPARAM(2));
+  EXPECT_EQ(view[0].lParam, LPARAM(-5));
 }
 
 TEST_F(InstanceServerTest, ShowAndForegroundRunOnTheWindow) {
@@ -148,69 +156,49 @@ TEST_F(InstanceServerTest, ShowAndForegroundRunOnTheWindow) {
 
 // --- What a hostile peer gets ---------------------------------------------------------------------
 
-TEST_F(InstanceServerTest, GarbageIsRefusedAndTheServerGoesOn) {
-  RawReply r = Exchange("GET / HTTP/1.1\r\nHost: x\r\n\r\n");
-  ASSERT_TRUE(r.answered);
-  ASSERT_TRUE(r.reply);
-  EXPECT_EQ(r.reply->status, Status::kBadFrame);
-  EXPECT_EQ(Ask(FindFrame()), Status::kOk);
-}
-
-TEST_F(InstanceServerTest, OversizedFramesAndDataAreRefused) {
-  inst::Header h;
-  h.op = static_cast<uint16_t>(inst::Op::kSend);
-  h.length = 1 << 20;
-  EXPECT_EQ(Ask(inst::EncodeHeader(h)), Status::kBadFrame);
-  inst::SendRequest s;
-  s.hwnd = FrameValue();
-  s.message = WM_COPYDATA;
-  s.copyData.assign(inst::kMaxCopyData + 1, 'x');
-  EXPECT_EQ(Ask(inst::EncodeSend(11, s)), Status::kRefused);
-  EXPECT_TRUE(frame_->Only(WM_COPYDATA).empty());
-  EXPECT_EQ(Ask(FindFrame()), Status::kOk);
-}
-
-TEST_F(InstanceServerTest, UnknownOperationsAndMessagesAreRefused) {
-  inst::Header h;
-  h.op = 77;
-  EXPECT_EQ(Ask(inst::EncodeHeader(h)), Status::kUnknownOp);
-  inst::SendRequest s;
-  s.hwnd = FrameValue();
-  s.message = WM_USER + 1;  // not one the program hands over
-  EXPECT_EQ(Ask(inst::EncodeSend(12, s)), Status::kRefused);
-  s.message = 0x0010;  // WM_CLOSE
-  EXPECT_EQ(Ask(inst::EncodeSend(13, s)), Status::kRefused);
-  s.message = kShowCompose;
-  s.copyData = "smuggled";  // data only travels with WM_COPYDATA
-  EXPECT_EQ(Ask(inst::EncodeSend(14, s)), Status::kRefused);
+// Each frame is answered with its refusal, reaches no window, and the server goes on serving.
+TEST_F(InstanceServerTest, HostileFramesAreRefusedAndTheServerGoesOn) {
+  auto header = [](uint16_t op, uint32_t length, uint16_t version = 0) {
+    inst::Header h;
+    h.op = op;
+    h.length = length;
+    if (version) h.version = version;
+    return inst::EncodeHeader(h);
+  };
+  auto send = [this](UINT message, std::string data) {
+    inst::SendRequest s;
+    s.hwnd = FrameValue();
+    s.message = message;
+    s.copyData = std::move(data);
+    return inst::EncodeSend(11, s);
+  };
+  std::string claimsMore = FindFrame();
+  claimsMore[inst::kHeaderSize] = 50;  // more class characters than the payload holds
+  const uint16_t kSend = static_cast<uint16_t>(inst::Op::kSend), kShow = static_cast<uint16_t>(inst::Op::kShow);
+  const struct {
+    const char* what;
+    std::string frame;
+    Status status;
+  } cases[] = {
+      {"not the protocol", "GET / HTTP/1.1\r\nHost: x\r\n\r\n", Status::kBadFrame},
+      {"oversized frame", header(kSend, 1 << 20), Status::kBadFrame},
+      {"oversized data", send(WM_COPYDATA, std::string(inst::kMaxCopyData + 1, 'x')), Status::kRefused},
+      {"unknown operation", header(77, 0), Status::kUnknownOp},
+      {"message not handed over", send(WM_USER + 1, ""), Status::kRefused},
+      {"WM_CLOSE", send(0x0010, ""), Status::kRefused},
+      {"data without WM_COPYDATA", send(kShowCompose, "smuggled"), Status::kRefused},
+      {"payload claims more", claimsMore, Status::kBadFrame},
+      {"payload of the wrong shape", header(kShow, 3) + "abc", Status::kBadFrame},
+      {"wrong version", header(0, 0, 9), Status::kBadFrame},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    RawReply r = Exchange(c.frame);
+    ASSERT_TRUE(r.answered && r.reply);
+    EXPECT_EQ(r.reply->status, c.status);
+  }
   EXPECT_TRUE(frame_->all().empty());
-}
-
-TEST_F(InstanceServerTest, PayloadsOfTheWrongShapeAreBadFrames) {
-  std::string frame = FindFrame();
-  frame[inst::kHeaderSize] = 50;  // claims more class characters than the payload holds
-  EXPECT_EQ(Ask(frame), Status::kBadFrame);
-  inst::Header h;
-  h.op = static_cast<uint16_t>(inst::Op::kShow);
-  h.length = 3;
-  EXPECT_EQ(Ask(inst::EncodeHeader(h) + "abc"), Status::kBadFrame);
-  inst::Header wrong;
-  wrong.version = 9;
-  EXPECT_EQ(Ask(inst::EncodeHeader(wrong)), Status::kBadFrame);
-}
-
-TEST_F(InstanceServerTest, WindowsThatAreNotOurTopLevelWindowsAreNotReached) {
-  HWND child = CreateWindowExW(0, u"ServedFrame", u"child", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, frame_->hwnd(),
-                               nullptr, nullptr, nullptr);
-  ASSERT_NE(child, nullptr);
-  inst::SendRequest s;
-  s.message = kShowCompose;
-  s.hwnd = platform::FromHandle(child);
-  EXPECT_EQ(Ask(inst::EncodeSend(15, s)), Status::kNoWindow);
-  s.hwnd = 0x12345678;
-  EXPECT_EQ(Ask(inst::EncodeSend(16, s)), Status::kNoWindow);
-  EXPECT_EQ(Ask(inst::EncodeWindow(17, inst::Op::kForeground, {0, 0})), Status::kNoWindow);
-  DestroyWindow(child);
+  EXPECT_EQ(Ask(FindFrame()), Status::kOk);
 }
 
 TEST_F(InstanceServerTest, SlowAndTruncatedPeersAreDroppedAndOthersStillServed) {

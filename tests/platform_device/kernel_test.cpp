@@ -18,7 +18,7 @@ using Args = std::vector<std::u16string>;
 
 // --- Named mutexes -----------------------------------------------------------------------------
 
-TEST_F(DeviceTest, SecondMutexOfTheSameNameInThisProgramAlreadyExistsAndTheRunFolderIsPrivate) {
+TEST_F(DeviceTest, SecondMutexOfTheSameNameAlreadyExistsTheRunFolderIsPrivateAndOddNamesStayInIt) {
   HANDLE first = CreateMutexW(nullptr, FALSE, u"Parlo");
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_SUCCESS));
@@ -39,6 +39,16 @@ TEST_F(DeviceTest, SecondMutexOfTheSameNameInThisProgramAlreadyExistsAndTheRunFo
   EXPECT_EQ(GetLastError(), DWORD(ERROR_SUCCESS));
   CloseHandle(again);
   CloseHandle(other);
+  // Names with odd characters are safe file names inside the run folder.
+  HANDLE odd = CreateMutexW(nullptr, FALSE, u"../../escape/이름");
+  ASSERT_NE(odd, nullptr);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_SUCCESS));
+  for (auto& e : std::filesystem::directory_iterator(dir() / "run")) EXPECT_EQ(e.path().parent_path(), dir() / "run");
+  EXPECT_FALSE(std::filesystem::exists(dir() / "escape"));
+  std::u16string overlong(300, u'n');
+  EXPECT_EQ(CreateMutexW(nullptr, FALSE, overlong.c_str()), nullptr);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+  CloseHandle(odd);
 }
 
 TEST_F(DeviceTest, MutexHeldByAnotherProcessAlreadyExistsUntilItEnds) {
@@ -69,19 +79,6 @@ TEST_F(DeviceTest, MutexHeldByAnotherProcessAlreadyExistsUntilItEnds) {
   EXPECT_EQ(GetLastError(), DWORD(ERROR_SUCCESS));
   CloseHandle(mine);
   for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) close(fd);
-}
-
-TEST_F(DeviceTest, NamesWithOddCharactersAreSafeFileNames) {
-  HANDLE a = CreateMutexW(nullptr, FALSE, u"../../escape/이름");
-  ASSERT_NE(a, nullptr);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_SUCCESS));
-  for (auto& e : std::filesystem::directory_iterator(dir() / "run"))
-    EXPECT_EQ(e.path().parent_path(), dir() / "run");
-  EXPECT_FALSE(std::filesystem::exists(dir() / "escape"));
-  std::u16string overlong(300, u'n');
-  EXPECT_EQ(CreateMutexW(nullptr, FALSE, overlong.c_str()), nullptr);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
-  CloseHandle(a);
 }
 
 // --- Threads ------------------------------------------------------------------------------------
@@ -125,42 +122,37 @@ TEST(CommandLineTest, SplitsTheSystemsWay) {
   EXPECT_EQ(SplitCommandLine(u"\"unterminated arg"), (Args{u"unterminated arg"}));
 }
 
-TEST_F(DeviceTest, CreateProcessRunsAnExecutableAtAPhonePath) {
-  std::filesystem::create_directories(dir() / "windows");
-  const auto script = dir() / "windows" / "MMSC.exe";
-  {
-    std::ofstream out(script);
-    out << "#!/bin/sh\n"
-           "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$PARLO_DEVICE/args.txt\"\n"
-           "printf '%s|%s' \"$PARLO_PHONE_PATH\" \"$PARLO_COMMAND_LINE\" > \"$PARLO_DEVICE/env.txt\"\n"
-           "exit 3\n";
-  }
-  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-  std::u16string line = u"\"5\" \"안녕 hello\"";
-  PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessW(u"\\windows\\MMSC.exe", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             nullptr, &pi));
-  ASSERT_NE(pi.hProcess, nullptr);
-  EXPECT_NE(pi.dwProcessId, 0u);
-  ASSERT_EQ(WaitForSingleObject(pi.hProcess, INFINITE), WAIT_OBJECT_0);
-  DWORD code = 0;
-  ASSERT_TRUE(GetExitCodeProcess(pi.hProcess, &code));
-  EXPECT_EQ(code, 3u);
-  CloseHandle(pi.hProcess);
-  EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "args.txt"), "5\n안녕 hello\n");
-  EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "env.txt"), "\\windows\\MMSC.exe|\"5\" \"안녕 hello\"");
+void WriteScript(const std::filesystem::path& path, const std::string& body) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path) << "#!/bin/sh\n" << body;
+  std::filesystem::permissions(path, std::filesystem::perms::owner_all);
 }
 
-TEST_F(DeviceTest, WithoutAnApplicationNameTheFirstWordNamesTheProgram) {
-  std::filesystem::create_directories(dir() / "Program Files" / "Tool");
-  const auto script = dir() / "Program Files" / "Tool" / "run.exe";
-  std::ofstream(script) << "#!/bin/sh\nprintf '%s|' \"$@\" > \"$PARLO_DEVICE/args.txt\"\n";
-  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-  std::u16string line = u"  \"\\Program Files\\Tool\\run.exe\"  one \"two three\"";
+DWORD RunToEnd(LPCWSTR application, std::u16string line) {
   PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi));
-  ASSERT_EQ(WaitForSingleObject(pi.hProcess, INFINITE), WAIT_OBJECT_0);
+  if (!CreateProcessW(application, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi)) {
+    ADD_FAILURE() << "not started";
+    return 0;
+  }
+  EXPECT_NE(pi.dwProcessId, 0u);
+  EXPECT_EQ(WaitForSingleObject(pi.hProcess, INFINITE), WAIT_OBJECT_0);
+  DWORD code = 0;
+  EXPECT_TRUE(GetExitCodeProcess(pi.hProcess, &code));
   CloseHandle(pi.hProcess);
+  return code;
+}
+
+TEST_F(DeviceTest, CreateProcessRunsAnExecutableAtAPhonePathOrNamedByTheFirstWord) {
+  WriteScript(dir() / "windows" / "MMSC.exe",
+              "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$PARLO_DEVICE/args.txt\"\n"
+              "printf '%s|%s' \"$PARLO_PHONE_PATH\" \"$PARLO_COMMAND_LINE\" > \"$PARLO_DEVICE/env.txt\"\n"
+              "exit 3\n");
+  EXPECT_EQ(RunToEnd(u"\\windows\\MMSC.exe", u"\"5\" \"안녕 hello\""), 3u);
+  EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "args.txt"), "5\n안녕 hello\n");
+  EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "env.txt"), "\\windows\\MMSC.exe|\"5\" \"안녕 hello\"");
+  // Without an application name the first word names the program.
+  WriteScript(dir() / "Program Files" / "Tool" / "run.exe", "printf '%s|' \"$@\" > \"$PARLO_DEVICE/args.txt\"\n");
+  RunToEnd(nullptr, u"  \"\\Program Files\\Tool\\run.exe\"  one \"two three\"");
   EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "args.txt"), "one|two three|");
 }
 

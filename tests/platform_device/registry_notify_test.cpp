@@ -1,4 +1,5 @@
-#include <sqlite3.h>
+#include <cstdio>
+#include <tuple>
 
 #include "aygshell.h"
 #include "device_fixture.h"
@@ -30,26 +31,13 @@ class RegistryNotifyTest : public parlo_test::DeviceTest {
   void SetCount(DWORD v) {
     ASSERT_EQ(RegistrySetDWORD(HKEY_LOCAL_MACHINE, u"System\\State\\Messages\\SMS\\Unread", u"Count", v), S_OK);
   }
-  // Another program's write, through its own connection to the file.
-  void OtherProgramSetsCount(DWORD v) {
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open((dir() / "registry.db").c_str(), &other), SQLITE_OK);
-    sqlite3_busy_timeout(other, 2000);
-    sqlite3_stmt* s = nullptr;
-    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; UPDATE reg_meta SET value=value+1 WHERE name='serial'", nullptr,
-                           nullptr, nullptr),
-              SQLITE_OK);
-    ASSERT_EQ(sqlite3_prepare_v2(other,
-                                 "UPDATE reg_values SET data=?, serial=(SELECT value FROM reg_meta WHERE name='serial') "
-                                 "WHERE fold='count'",
-                                 -1, &s, nullptr),
-              SQLITE_OK);
-    sqlite3_bind_blob(s, 1, &v, 4, SQLITE_TRANSIENT);
-    EXPECT_EQ(sqlite3_step(s), SQLITE_DONE);
-    EXPECT_EQ(sqlite3_changes(other), 1);
-    sqlite3_finalize(s);
-    ASSERT_EQ(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(other);
+  void OtherProgramSetsCount(uint8_t v) {
+    char hex[3];
+    std::snprintf(hex, sizeof hex, "%02x", v);
+    EXPECT_EQ(OtherProgramRuns("UPDATE reg_meta SET value=value+1 WHERE name='serial';"
+                               "UPDATE reg_values SET data=x'" + std::string(hex) + "000000', serial=(SELECT value "
+                               "FROM reg_meta WHERE name='serial') WHERE fold='count'"),
+              2);
   }
   HREGNOTIFY WatchCount(NOTIFICATIONCONDITION* condition = nullptr, DWORD userData = 0) {
     HREGNOTIFY h = nullptr;
@@ -97,7 +85,13 @@ TEST_F(RegistryNotifyTest, OwnWritesCreationAndDeletionAreEachPosted) {
   RegistryCloseNotification(h);
 }
 
-TEST_F(RegistryNotifyTest, AClosedNotificationOrOneWhoseWindowIsGonePostsNothing) {
+TEST_F(RegistryNotifyTest, BadArgumentsAClosedNotificationOrOneWhoseWindowIsGonePostNothing) {
+  HREGNOTIFY bad = reinterpret_cast<HREGNOTIFY>(1);
+  EXPECT_EQ(RegistryNotifyWindow(HKEY_LOCAL_MACHINE, u"A", u"B", nullptr, 1, 0, nullptr, &bad), E_INVALIDARG);
+  EXPECT_EQ(bad, nullptr);
+  EXPECT_EQ(RegistryNotifyWindow(HKEY_LOCAL_MACHINE, u"A", u"B", hwnd(), 1, 0, nullptr, nullptr), E_INVALIDARG);
+  EXPECT_EQ(RegistryNotifyWindow(reinterpret_cast<HKEY>(0x1234), u"A", u"B", hwnd(), 1, 0, nullptr, &bad),
+            HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE));
   SetCount(1);
   HREGNOTIFY h = WatchCount();
   EXPECT_EQ(RegistryCloseNotification(h), S_OK);
@@ -126,17 +120,25 @@ TEST_F(RegistryNotifyTest, ConditionFiltersByTheNewValue) {
   RegistryCloseNotification(h);
 }
 
-TEST_F(RegistryNotifyTest, BadArgumentsAreRefused) {
-  HREGNOTIFY h = reinterpret_cast<HREGNOTIFY>(1);
-  EXPECT_EQ(RegistryNotifyWindow(HKEY_LOCAL_MACHINE, u"A", u"B", nullptr, 1, 0, nullptr, &h), E_INVALIDARG);
-  EXPECT_EQ(h, nullptr);
-  EXPECT_EQ(RegistryNotifyWindow(HKEY_LOCAL_MACHINE, u"A", u"B", hwnd(), 1, 0, nullptr, nullptr), E_INVALIDARG);
-  EXPECT_EQ(RegistryNotifyWindow(reinterpret_cast<HKEY>(0x1234), u"A", u"B", hwnd(), 1, 0, nullptr, &h),
-            HRESULT_FROM_WIN32(ERROR_INVALID_HANDLE));
+FILETIME ReadClockValue() {
+  HKEY key = nullptr;
+  FILETIME ft{};
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"System\\State\\DateTime", 0, KEY_READ, &key) != ERROR_SUCCESS) return ft;
+  DWORD type = 0, size = sizeof ft;
+  if (RegQueryValueExW(key, u"Time", nullptr, &type, reinterpret_cast<BYTE*>(&ft), &size) != ERROR_SUCCESS ||
+      type != REG_BINARY || size != 8)
+    ft = FILETIME{};
+  RegCloseKey(key);
+  return ft;
 }
 
-TEST_F(RegistryNotifyTest, ClockValueNotifiesOncePerMinuteOfThePlatformClock) {
+// The clock value holds the local minute and changes, with one notification, only with the minute.
+TEST_F(RegistryNotifyTest, ClockValueIsTheLocalMinuteAndNotifiesOncePerMinuteOfThePlatformClock) {
   platform::device::StartSystemClockValue();
+  FILETIME ft = ReadClockValue();
+  SYSTEMTIME st{};
+  ASSERT_TRUE(FileTimeToSystemTime(&ft, &st));
+  EXPECT_EQ(std::tuple(st.wYear, st.wHour, st.wMinute, st.wSecond), std::tuple(2024, 14, 7, 0));
   HREGNOTIFY h = nullptr;
   ASSERT_EQ(RegistryNotifyWindow(HKEY_LOCAL_MACHINE, u"System\\State\\DateTime", u"Time", hwnd(), kClockChanged, 0,
                                  nullptr, &h),
@@ -144,10 +146,14 @@ TEST_F(RegistryNotifyTest, ClockValueNotifiesOncePerMinuteOfThePlatformClock) {
   PumpUntilIdle();
   EXPECT_TRUE(window_->Only(kClockChanged).empty());
   platform::wm::AdvanceClock(50 * 1000);  // 14:07:59
+  EXPECT_FALSE(platform::device::RefreshSystemClockValue());
   EXPECT_TRUE(window_->Only(kClockChanged).empty());
   platform::wm::AdvanceClock(1000);  // 14:08:00
   PumpUntilIdle();
   EXPECT_EQ(window_->Only(kClockChanged).size(), 1u);
+  ft = ReadClockValue();
+  ASSERT_TRUE(FileTimeToSystemTime(&ft, &st));
+  EXPECT_EQ(st.wMinute, 8);
   platform::wm::AdvanceClock(120 * 1000);
   PumpUntilIdle();
   EXPECT_GE(window_->Only(kClockChanged).size(), 2u);

@@ -1,6 +1,3 @@
-#include <sqlite3.h>
-
-#include <cstring>
 #include <fstream>
 #include <tuple>
 #include <vector>
@@ -32,54 +29,36 @@ class RegistryTest : public DeviceTest {
 
 // --- Types and sizes --------------------------------------------------------------------
 
+// Each value comes back with the type it was written with and its bytes as given (the settings
+// code writes its default password as REG_MULTI_SZ).
 TEST_F(RegistryTest, ValuesComeBackWithTheirTypeAndBytes) {
-  HKEY key = Create(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo");
-  ASSERT_EQ(SetDword(key, u"use_lock", 7), ERROR_SUCCESS);
-  ASSERT_EQ(SetString(key, u"password", u"5836"), ERROR_SUCCESS);
+  const DWORD seven = 7;
+  const char16_t text[] = u"5836";
   const char16_t multi[] = u"ab\0cd\0";  // two strings and the closing empty one
-  ASSERT_EQ(RegSetValueExW(key, u"list", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi), sizeof multi),
-            ERROR_SUCCESS);
   const BYTE blob[] = {0, 1, 2, 0xFF, 0};
-  ASSERT_EQ(RegSetValueExW(key, u"blob", 0, REG_BINARY, blob, sizeof blob), ERROR_SUCCESS);
-
-  DWORD type = 0, size = 4, dw = 0;
-  ASSERT_EQ(RegQueryValueExW(key, u"use_lock", nullptr, &type, reinterpret_cast<BYTE*>(&dw), &size), ERROR_SUCCESS);
-  EXPECT_EQ(type, DWORD(REG_DWORD));
-  EXPECT_EQ(size, 4u);
-  EXPECT_EQ(dw, 7u);
-
-  char16_t text[16] = {};
-  size = sizeof text;
-  ASSERT_EQ(RegQueryValueExW(key, u"password", nullptr, &type, reinterpret_cast<BYTE*>(text), &size), ERROR_SUCCESS);
-  EXPECT_EQ(type, DWORD(REG_SZ));
-  EXPECT_EQ(size, 10u);
-  EXPECT_EQ(std::u16string(text), u"5836");
-
-  BYTE buf[32] = {};
-  size = sizeof buf;
-  ASSERT_EQ(RegQueryValueExW(key, u"list", nullptr, &type, buf, &size), ERROR_SUCCESS);
-  EXPECT_EQ(type, DWORD(REG_MULTI_SZ));
-  ASSERT_EQ(size, sizeof multi);
-  EXPECT_EQ(std::memcmp(buf, multi, sizeof multi), 0);
-
-  size = sizeof buf;
-  ASSERT_EQ(RegQueryValueExW(key, u"blob", nullptr, &type, buf, &size), ERROR_SUCCESS);
-  EXPECT_EQ(type, DWORD(REG_BINARY));
-  ASSERT_EQ(size, sizeof blob);
-  EXPECT_EQ(std::memcmp(buf, blob, sizeof blob), 0);
-  RegCloseKey(key);
-}
-
-TEST_F(RegistryTest, StringStoredAsMultiSzKeepsTheTypeItWasWrittenWith) {
-  // The settings code writes its default password with REG_MULTI_SZ; the bytes stay as given.
+  const struct {
+    const char16_t* name;
+    DWORD type;
+    std::string bytes;
+  } cases[] = {
+      {u"use_lock", REG_DWORD, std::string(reinterpret_cast<const char*>(&seven), 4)},
+      {u"password", REG_SZ, std::string(reinterpret_cast<const char*>(text), sizeof text)},
+      {u"default_password", REG_MULTI_SZ, std::string(reinterpret_cast<const char*>(text), sizeof text)},
+      {u"list", REG_MULTI_SZ, std::string(reinterpret_cast<const char*>(multi), sizeof multi)},
+      {u"blob", REG_BINARY, std::string(reinterpret_cast<const char*>(blob), sizeof blob)},
+  };
   HKEY key = Create(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo");
-  ASSERT_EQ(SetString(key, u"password", u"5836", REG_MULTI_SZ), ERROR_SUCCESS);
-  char16_t text[260] = {};
-  DWORD type = 0, size = sizeof text;
-  ASSERT_EQ(RegQueryValueExW(key, u"password", nullptr, &type, reinterpret_cast<BYTE*>(text), &size), ERROR_SUCCESS);
-  EXPECT_EQ(type, DWORD(REG_MULTI_SZ));
-  EXPECT_EQ(size, 10u);
-  EXPECT_EQ(std::u16string(text), u"5836");
+  for (const auto& c : cases)
+    ASSERT_EQ(RegSetValueExW(key, c.name, 0, c.type, reinterpret_cast<const BYTE*>(c.bytes.data()),
+                             static_cast<DWORD>(c.bytes.size())),
+              ERROR_SUCCESS);
+  for (const auto& c : cases) {
+    BYTE buf[32] = {};
+    DWORD type = 0, size = sizeof buf;
+    ASSERT_EQ(RegQueryValueExW(key, c.name, nullptr, &type, buf, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, c.type);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buf), size), c.bytes);
+  }
   RegCloseKey(key);
 }
 
@@ -117,7 +96,7 @@ TEST_F(RegistryTest, NullDataReportsTypeAndSizeOnlyAndEmptyDefaultValuesAreStore
 
 // --- Missing things ----------------------------------------------------------------------
 
-TEST_F(RegistryTest, MissingValueAndMissingKeyAreNotFound) {
+TEST_F(RegistryTest, MissingThingsAreNotFoundAndBadHandlesRefused) {
   HKEY key = Create(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo");
   DWORD dw = 5, size = 4;
   EXPECT_EQ(RegQueryValueExW(key, u"use_lock", nullptr, nullptr, reinterpret_cast<BYTE*>(&dw), &size),
@@ -127,13 +106,7 @@ TEST_F(RegistryTest, MissingValueAndMissingKeyAreNotFound) {
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"SOFTWARE\\Nobody", 0, KEY_READ, &other), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(other, nullptr);
   EXPECT_EQ(RegDeleteValueW(key, u"use_lock"), ERROR_FILE_NOT_FOUND);
-  RegCloseKey(key);
-}
-
-TEST_F(RegistryTest, BadHandlesAreRefused) {
-  DWORD size = 0;
   EXPECT_EQ(RegQueryValueExW(nullptr, u"x", nullptr, nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
-  HKEY key = Create(HKEY_LOCAL_MACHINE, u"Test");
   ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
   EXPECT_EQ(SetDword(key, u"x", 1), ERROR_INVALID_HANDLE);
@@ -195,28 +168,20 @@ TEST_F(RegistryTest, OverlongNamesAreRefusedAndNothingIsWritten) {
 
 // --- Deleting -----------------------------------------------------------------------------
 
-TEST_F(RegistryTest, DeleteValueRemovesOnlyThatValue) {
-  HKEY key = Create(HKEY_CURRENT_USER, u"Test");
-  SetDword(key, u"a", 1);
-  SetDword(key, u"b", 2);
-  EXPECT_EQ(RegDeleteValueW(key, u"A"), ERROR_SUCCESS);
-  DWORD size = 0;
-  EXPECT_EQ(RegQueryValueExW(key, u"a", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(RegQueryValueExW(key, u"b", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
-  RegCloseKey(key);
-}
-
-TEST_F(RegistryTest, DeleteKeyTakesSubkeysAlongButNotSiblingsWithTheSamePrefix) {
+TEST_F(RegistryTest, DeleteTakesTheValueOrKeyWithSubkeysButNotSiblingsWithTheSamePrefix) {
   HKEY a = Create(HKEY_CURRENT_USER, u"Top\\Inner\\Deep");
   SetDword(a, u"v", 1);
   HKEY sibling = Create(HKEY_CURRENT_USER, u"Top\\Inner2");
   SetDword(sibling, u"v", 2);
+  SetDword(sibling, u"w", 3);
+  EXPECT_EQ(RegDeleteValueW(sibling, u"W"), ERROR_SUCCESS);  // that value only
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExW(sibling, u"w", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"top\\inner"), ERROR_SUCCESS);
   HKEY k = nullptr;
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Top\\Inner\\Deep", 0, 0, &k), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Top\\Inner", 0, 0, &k), ERROR_FILE_NOT_FOUND);
   ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Top\\Inner2", 0, 0, &k), ERROR_SUCCESS);
-  DWORD size = 0;
   EXPECT_EQ(RegQueryValueExW(k, u"v", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
   // A handle to the deleted key can no longer write.
   EXPECT_EQ(SetDword(a, u"v", 3), ERROR_KEY_DELETED);
@@ -281,40 +246,24 @@ TEST_F(RegistryTest, AFileThatIsNotADatabaseFailsEveryCallAndIsLeftUntouched) {
   }
 }
 
-TEST_F(RegistryTest, AnotherConnectionSeesWritesAndItsOwnWritesAreSeen) {
+// A second program writes through its own connection while this one keeps the file open; the
+// change stamp moves for this program's writes and for the other's.
+TEST_F(RegistryTest, AnotherConnectionsWritesAreSeenAndMoveTheChangeStamp) {
+  namespace reg = platform::device::registry;
   HKEY key = Create(HKEY_LOCAL_MACHINE, u"System\\State\\Messages\\SMS\\Unread");
+  uint64_t s0 = reg::ChangeStamp();
+  EXPECT_EQ(reg::ChangeStamp(), s0);
   SetDword(key, u"Count", 4);
-  // A second program writes through its own connection while this one keeps the file open.
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open((dir() / "registry.db").c_str(), &other), SQLITE_OK);
-  sqlite3_busy_timeout(other, 2000);
-  ASSERT_EQ(sqlite3_exec(other,
-                         "UPDATE reg_meta SET value=value+1 WHERE name='serial';"
-                         "UPDATE reg_values SET data=x'09000000', serial=(SELECT value FROM reg_meta WHERE name='serial') "
-                         "WHERE fold='count'",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(other);
+  uint64_t s1 = reg::ChangeStamp();
+  EXPECT_NE(s1, s0);
+  EXPECT_EQ(OtherProgramRuns("UPDATE reg_meta SET value=value+1 WHERE name='serial';"
+                             "UPDATE reg_values SET data=x'09000000', serial=(SELECT value FROM reg_meta "
+                             "WHERE name='serial') WHERE fold='count'"),
+            2);
+  EXPECT_NE(reg::ChangeStamp(), s1);
   DWORD dw = 0, size = 4;
   ASSERT_EQ(RegQueryValueExW(key, u"Count", nullptr, nullptr, reinterpret_cast<BYTE*>(&dw), &size), ERROR_SUCCESS);
   EXPECT_EQ(dw, 9u);
-  RegCloseKey(key);
-}
-
-TEST_F(RegistryTest, ChangeStampMovesForOwnAndOtherWrites) {
-  namespace reg = platform::device::registry;
-  HKEY key = Create(HKEY_LOCAL_MACHINE, u"T");
-  uint64_t s0 = reg::ChangeStamp();
-  EXPECT_EQ(reg::ChangeStamp(), s0);
-  SetDword(key, u"v", 1);
-  uint64_t s1 = reg::ChangeStamp();
-  EXPECT_NE(s1, s0);
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open((dir() / "registry.db").c_str(), &other), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "UPDATE reg_meta SET value=value+1 WHERE name='serial'", nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(other);
-  EXPECT_NE(reg::ChangeStamp(), s1);
   RegCloseKey(key);
 }
 

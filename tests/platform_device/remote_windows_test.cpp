@@ -1,9 +1,7 @@
 // The calling side of the single-instance socket: FindWindowW, SendMessageW, ShowWindow and
 // SetForegroundWindow reaching a window of another program, here a scripted peer that speaks
-// the protocol on its own thread, and a real second process.
-#include <poll.h>
+// the protocol on its own thread (two real processes are the end-to-end start-up tests' part).
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -16,8 +14,7 @@
 #include "platform/device/instance/peers.h"
 #include "platform/device/instance/run_dir.h"
 #include "platform/device/instance/unix_socket.h"
-#include "platform/wm/loop.h"
-#include "test_window.h"
+#include "windows.h"
 
 namespace {
 
@@ -193,61 +190,6 @@ TEST_F(RemoteWindowsTest, AGoneProgramsWindowFailsCleanly) {
   EXPECT_EQ(SendMessageW(remote, 1034, 0, 0), 0);
   EXPECT_FALSE(ShowWindow(remote, SW_SHOW));
   EXPECT_FALSE(SetForegroundWindow(remote));
-}
-
-// A second launch and a running instance as two real processes: the child runs the frame and
-// serves it; this process finds it, hands over a number and brings it forward.
-TEST_F(RemoteWindowsTest, SecondProcessHandsItsRequestToTheRunningOne) {
-  int ready[2], report[2], stop[2];
-  ASSERT_EQ(pipe(ready), 0);
-  ASSERT_EQ(pipe(report), 0);
-  ASSERT_EQ(pipe(stop), 0);
-  pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    devtest::TestWindow frame(u"ChildFrame", 1);
-    bool ok = platform::device::StartInstanceServer();
-    (void)!write(ready[1], ok ? "y" : "n", 1);
-    // Serve until told to stop; the stop pipe's byte ends the wait.
-    for (;;) {
-      platform::wm::PumpUntilIdle();
-      pollfd p{stop[0], POLLIN, 0};
-      if (::poll(&p, 1, 1) > 0) break;
-    }
-    std::string summary;
-    for (auto& r : frame.all()) {
-      summary += std::to_string(r.message) + ":" + std::to_string(r.wParam);
-      if (r.message == WM_COPYDATA)
-        summary += ":" + std::to_string(r.copyDwData) + ":" + std::to_string(r.copyBytes.size()) + ":" +
-                   std::string(r.copyBytes.data(), 1);
-      summary += ";";
-    }
-    (void)!write(report[1], summary.data(), summary.size());
-    platform::device::StopInstanceServer();
-    _exit(0);
-  }
-  char c = 0;
-  ASSERT_EQ(read(ready[0], &c, 1), 1);
-  ASSERT_EQ(c, 'y');
-  HWND running = FindWindowW(u"ChildFrame", nullptr);
-  ASSERT_NE(running, nullptr);
-  std::u16string number(260, u'\0');
-  number.replace(0, 3, u"010");
-  COPYDATASTRUCT cds{4, 520, number.data()};
-  EXPECT_EQ(SendMessageW(running, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)), 1);
-  EXPECT_EQ(SendMessageW(running, 1037, 2, 0), 1);
-  EXPECT_TRUE(ShowWindow(running, SW_SHOW));
-  EXPECT_TRUE(SetForegroundWindow(reinterpret_cast<HWND>(reinterpret_cast<uintptr_t>(running) | 1)));
-  (void)!write(stop[1], "x", 1);
-  std::string summary;
-  char buf[256];
-  ssize_t n;
-  close(report[1]);
-  while ((n = read(report[0], buf, sizeof buf)) > 0) summary.append(buf, n);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  EXPECT_EQ(summary, "74:0:4:520:0;1037:2;");
-  for (int fd : {ready[0], ready[1], report[0], stop[0], stop[1]}) close(fd);
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 #include <cstring>
+#include <tuple>
 
 #include "aygshell.h"
 #include "commctrl.h"
 #include "device_fixture.h"
-#include "platform/base/clock.h"
 #include "platform/device/shell/shell_notifications.h"
-#include "platform/device/shell/system_clock_value.h"
 
 namespace {
 
@@ -75,38 +74,6 @@ TEST(ClsidTest, TextRoundTripAndRejects) {
   EXPECT_FALSE(platform::device::ClsidFromString("592A0D12-F0AC-411B-A175-8B348238F1FD", &c));
   EXPECT_FALSE(platform::device::ClsidFromString("{592A0D12-F0AC-411B-A175-8B348238F1FG}", &c));
   EXPECT_FALSE(platform::device::ClsidFromString("{592A0D12F0AC-411B-A175-8B348238F1FD-}", &c));
-}
-
-// --- The system clock value ----------------------------------------------------------------------
-
-FILETIME ReadClockValue() {
-  HKEY key = nullptr;
-  FILETIME ft{};
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"System\\State\\DateTime", 0, KEY_READ, &key) != ERROR_SUCCESS) return ft;
-  DWORD type = 0, size = sizeof ft;
-  if (RegQueryValueExW(key, u"Time", nullptr, &type, reinterpret_cast<BYTE*>(&ft), &size) != ERROR_SUCCESS ||
-      type != REG_BINARY || size != 8)
-    ft = FILETIME{};
-  RegCloseKey(key);
-  return ft;
-}
-
-TEST_F(DeviceTest, ClockValueIsTheLocalMinuteAndChangesOnlyWithTheMinute) {
-  platform::device::RefreshSystemClockValue();  // whatever an earlier test wrote, write ours
-  FILETIME ft = ReadClockValue();
-  SYSTEMTIME st{};
-  ASSERT_TRUE(FileTimeToSystemTime(&ft, &st));
-  EXPECT_EQ(st.wYear, 2024);
-  EXPECT_EQ(st.wHour, 14);
-  EXPECT_EQ(st.wMinute, 7);
-  EXPECT_EQ(st.wSecond, 0);
-  platform::clock::Advance(50 * 1000);  // 14:07:59
-  EXPECT_FALSE(platform::device::RefreshSystemClockValue());
-  platform::clock::Advance(1000);  // 14:08:00
-  EXPECT_TRUE(platform::device::RefreshSystemClockValue());
-  ft = ReadClockValue();
-  ASSERT_TRUE(FileTimeToSystemTime(&ft, &st));
-  EXPECT_EQ(st.wMinute, 8);
 }
 
 TEST(CommonControlsTest, InitialisationChecksTheRecordSize) {

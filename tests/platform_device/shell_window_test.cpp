@@ -39,17 +39,7 @@ TEST_F(ShellWindowTest, FullScreenFlagsHideAndShowAgainAndEndWithTheWindow) {
   EXPECT_FALSE(platform::device::FullScreenState(hwnd).taskbarHidden);
 }
 
-TEST_F(ShellWindowTest, SipPreferenceReachesTheInputPanel) {
-  std::vector<int> asked;
-  platform::device::SetSipPreferenceHandler([&](HWND, int state) { asked.push_back(state); });
-  EXPECT_TRUE(SHSipPreference(window_->hwnd(), SIP_DOWN));
-  EXPECT_TRUE(SHSipPreference(window_->hwnd(), SIP_UNCHANGED));
-  EXPECT_FALSE(SHSipPreference(window_->hwnd(), static_cast<SIPSTATE>(9)));
-  EXPECT_FALSE(SHSipPreference(nullptr, SIP_DOWN));
-  EXPECT_EQ(asked, std::vector<int>{SIP_DOWN});
-}
-
-TEST_F(ShellWindowTest, InitDialogSizesToTheScreenAndPutsThePanelDown) {
+TEST_F(ShellWindowTest, InitDialogSizesToTheScreenAndSipPreferencesReachThePanel) {
   HWND dlg = CreateWindowExW(0, u"ShellTestFrame", u"About", WS_VISIBLE, 20, 30, 100, 100, nullptr, nullptr,
                              nullptr, nullptr);
   ASSERT_NE(dlg, nullptr);
@@ -70,6 +60,12 @@ TEST_F(ShellWindowTest, InitDialogSizesToTheScreenAndPutsThePanelDown) {
   info.dwMask = 0;
   EXPECT_FALSE(SHInitDialog(&info));
   EXPECT_FALSE(SHInitDialog(nullptr));
+  // The program's own preference reaches the panel too; unchanged and bad ones do not.
+  EXPECT_TRUE(SHSipPreference(dlg, SIP_DOWN));
+  EXPECT_TRUE(SHSipPreference(dlg, SIP_UNCHANGED));
+  EXPECT_FALSE(SHSipPreference(dlg, static_cast<SIPSTATE>(9)));
+  EXPECT_FALSE(SHSipPreference(nullptr, SIP_DOWN));
+  EXPECT_EQ(sip, (std::vector<int>{SIP_DOWN, SIP_DOWN}));
   DestroyWindow(dlg);
 }
 

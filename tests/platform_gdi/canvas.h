@@ -1,6 +1,9 @@
 // A memory DC over a top-down DIB section, so tests can read pixels straight from memory.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <initializer_list>
 
 #include "wingdi.h"
 
@@ -55,5 +58,15 @@ class Canvas {
 
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kBlack = 0x000000;
+
+struct PixelIs {
+  int x, y;
+  uint32_t color;
+};
+
+// Every listed pixel of `c` has its colour; a failure names the pixel.
+inline void ExpectPixels(const Canvas& c, std::initializer_list<PixelIs> pixels) {
+  for (const PixelIs& p : pixels) EXPECT_EQ(c.At(p.x, p.y), p.color) << "at " << p.x << "," << p.y;
+}
 
 }  // namespace gdi_test

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "canvas.h"
 
 using namespace gdi_test;
@@ -96,10 +98,7 @@ TEST(GdiObjects, DibSectionsTopDownAndBottomUp) {
     BITMAP bm{};
     GetObjectW(bmp, sizeof(bm), &bm);
     EXPECT_EQ(bm.bmWidth, 4);
-    EXPECT_EQ(bm.bmHeight, 3);
-    EXPECT_EQ(bm.bmBitsPixel, 32);
-    EXPECT_EQ(bm.bmWidthBytes, 16);
-    EXPECT_EQ(bm.bmBits, bits);
+    EXPECT_EQ(std::tuple(bm.bmHeight, bm.bmBitsPixel, bm.bmWidthBytes, bm.bmBits), std::tuple(3, 32, 16, bits));
     SelectObject(dc, old);
     DeleteObject(bmp);
   }

@@ -11,11 +11,7 @@ TEST(GdiShapes, FillRectExcludesRightAndBottomAndTakesSystemColourIndex) {
   HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
   RECT r{2, 3, 7, 9};
   EXPECT_EQ(FillRect(c.dc(), &r, red), 1);
-  EXPECT_EQ(c.At(2, 3), 0xFF0000u);
-  EXPECT_EQ(c.At(6, 8), 0xFF0000u);
-  EXPECT_EQ(c.At(7, 8), kWhite);
-  EXPECT_EQ(c.At(6, 9), kWhite);
-  EXPECT_EQ(c.At(1, 3), kWhite);
+  ExpectPixels(c, {{2, 3, 0xFF0000u}, {6, 8, 0xFF0000u}, {7, 8, kWhite}, {6, 9, kWhite}, {1, 3, kWhite}});
   EXPECT_EQ(c.CountNot(kWhite, 0, 0, 20, 20), 5 * 6);
   // An empty or inverted rectangle paints nothing.
   RECT inverted{10, 10, 5, 5};
@@ -39,16 +35,11 @@ TEST(GdiShapes, RectangleDrawsPenOutlineAndBrushInside) {
   ASSERT_TRUE(Rectangle(c.dc(), 2, 2, 10, 8));
   EXPECT_EQ(c.At(2, 2), kBlack);
   EXPECT_EQ(c.At(9, 7), kBlack);  // right/bottom outline sits on the last pixels inside
-  EXPECT_EQ(c.At(10, 7), kWhite);
-  EXPECT_EQ(c.At(9, 8), kWhite);
-  EXPECT_EQ(c.At(5, 5), 0x00FF00u);
+  ExpectPixels(c, {{10, 7, kWhite}, {9, 8, kWhite}, {5, 5, 0x00FF00u}});
   // With a null pen the brush fills a shape one pixel smaller each way.
   SelectObject(c.dc(), GetStockObject(NULL_PEN));
   Rectangle(c.dc(), 12, 12, 15, 15);
-  EXPECT_EQ(c.At(12, 12), 0x00FF00u);
-  EXPECT_EQ(c.At(13, 13), 0x00FF00u);
-  EXPECT_EQ(c.At(14, 13), kWhite);
-  EXPECT_EQ(c.At(13, 14), kWhite);
+  ExpectPixels(c, {{12, 12, 0x00FF00u}, {13, 13, 0x00FF00u}, {14, 13, kWhite}, {13, 14, kWhite}});
   EXPECT_EQ(c.CountNot(kWhite, 11, 11, 16, 16), 4);
   SelectObject(c.dc(), oldBrush);
   DeleteObject(green);
@@ -64,14 +55,9 @@ TEST(GdiShapes, RoundRectCutsCornersWithEllipse) {
   EXPECT_EQ(c.At(60, 10), kBlack);   // top edge away from corners
   EXPECT_EQ(c.At(10, 35), kBlack);   // left edge
   EXPECT_EQ(c.At(109, 35), kBlack);  // right edge is the last column inside
-  EXPECT_EQ(c.At(110, 35), kWhite);
-  EXPECT_EQ(c.At(60, 59), kBlack);
-  EXPECT_EQ(c.At(60, 60), kWhite);
+  ExpectPixels(c, {{110, 35, kWhite}, {60, 59, kBlack}, {60, 60, kWhite}});
   // Corners are cut: the rectangle's corner pixels stay untouched, the arc is drawn.
-  EXPECT_EQ(c.At(10, 10), kWhite);
-  EXPECT_EQ(c.At(11, 11), kWhite);
-  EXPECT_EQ(c.At(109, 59), kWhite);
-  EXPECT_EQ(c.At(20, 10), kBlack);
+  ExpectPixels(c, {{10, 10, kWhite}, {11, 11, kWhite}, {109, 59, kWhite}, {20, 10, kBlack}});
   EXPECT_EQ(c.At(13, 13), kBlack);  // on the arc, 45 degrees
   // Symmetric left/right.
   for (int y = 10; y < 60; ++y)
@@ -85,10 +71,7 @@ TEST(GdiShapes, EllipseFillsInsideOnly) {
   SelectObject(c.dc(), GetStockObject(BLACK_BRUSH));
   SelectObject(c.dc(), GetStockObject(NULL_PEN));
   Ellipse(c.dc(), 0, 0, 41, 41);  // a null pen leaves a 40 x 40 disc
-  EXPECT_EQ(c.At(20, 20), kBlack);
-  EXPECT_EQ(c.At(0, 0), kWhite);
-  EXPECT_EQ(c.At(0, 20), kBlack);
-  EXPECT_EQ(c.At(39, 20), kBlack);
+  ExpectPixels(c, {{20, 20, kBlack}, {0, 0, kWhite}, {0, 20, kBlack}, {39, 20, kBlack}});
   int area = c.CountNot(kWhite, 0, 0, 40, 40);
   EXPECT_NEAR(area, 3.14159 * 400, 40);
   EXPECT_EQ(c.CountNot(kWhite, 40, 0, 42, 42) + c.CountNot(kWhite, 0, 40, 40, 42), 0);
@@ -98,9 +81,7 @@ TEST(GdiShapes, ThinLineLeavesOutLastPoint) {
   Canvas c(20, 20);
   MoveToEx(c.dc(), 2, 5, nullptr);
   LineTo(c.dc(), 12, 5);
-  EXPECT_EQ(c.At(2, 5), kBlack);
-  EXPECT_EQ(c.At(11, 5), kBlack);
-  EXPECT_EQ(c.At(12, 5), kWhite);
+  ExpectPixels(c, {{2, 5, kBlack}, {11, 5, kBlack}, {12, 5, kWhite}});
   EXPECT_EQ(c.CountNot(kWhite, 0, 0, 20, 20), 10);
   // Position moved to the end: the next line starts there.
   POINT prev{};
@@ -126,17 +107,10 @@ TEST(GdiShapes, TwentyPixelPenDrawsThickLineWithRoundEnds) {
   int rows = 0;
   for (int y = 0; y < 200; ++y) rows += c.At(150, y) == red;
   EXPECT_EQ(rows, 20);
-  EXPECT_EQ(c.At(150, 90), red);
-  EXPECT_EQ(c.At(150, 109), red);
-  EXPECT_EQ(c.At(150, 89), kWhite);
-  EXPECT_EQ(c.At(150, 110), kWhite);
+  ExpectPixels(c, {{150, 90, red}, {150, 109, red}, {150, 89, kWhite}, {150, 110, kWhite}});
   // Round ends reach half the width past each end point on the axis, not at the corners.
-  EXPECT_EQ(c.At(91, 100), red);
-  EXPECT_EQ(c.At(208, 100), red);
-  EXPECT_EQ(c.At(88, 100), kWhite);
-  EXPECT_EQ(c.At(212, 100), kWhite);
-  EXPECT_EQ(c.At(91, 91), kWhite);
-  EXPECT_EQ(c.At(208, 91), kWhite);
+  ExpectPixels(c, {{91, 100, red}, {208, 100, red}, {88, 100, kWhite}, {212, 100, kWhite}, {91, 91, kWhite},
+                   {208, 91, kWhite}});
   // A diagonal keeps its width: 20 px measured across the stroke.
   Canvas d(200, 200);
   SelectObject(d.dc(), pen);
@@ -165,7 +139,6 @@ TEST(GdiShapes, ClipAndViewportOriginApply) {
   SetViewportOrgEx(c.dc(), 20, 20, nullptr);
   RECT small{0, 0, 2, 2};
   FillRect(c.dc(), &small, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-  EXPECT_EQ(c.At(20, 20), 0x808080u);
-  EXPECT_EQ(c.At(22, 22), kWhite);
+  ExpectPixels(c, {{20, 20, 0x808080u}, {22, 22, kWhite}});
   EXPECT_EQ(GetPixel(c.dc(), 0, 0), RGB(128, 128, 128));
 }

@@ -221,23 +221,6 @@ TEST(GdiText, KoreanDrawTextWrapsWithinWidth) {
   EXPECT_EQ(c.CountNot(kWhite, 0, h, 200, 300), 0);
 }
 
-TEST(GdiText, EndEllipsisCutsAndFits) {
-  FontCanvas c(300, 60, -24);
-  std::u16string s = u"A very long correspondent name that cannot fit";
-  int width = 150;
-  RECT r{0, 0, width, 40};
-  DrawTextW(c.dc(), s.data(), -1, &r, DT_END_ELLIPSIS | DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
-  // Nothing drawn past the rectangle even though the text is much wider.
-  EXPECT_EQ(c.CountNot(kWhite, width, 0, 300, 60), 0);
-  // Short text is left alone; its run is the text itself.
-  Canvas fits(300, 60);
-  HGDIOBJ old = SelectObject(fits.dc(), c.font);
-  RECT r2{0, 0, 300, 40};
-  DrawTextW(fits.dc(), u"Short", -1, &r2, DT_END_ELLIPSIS | DT_SINGLELINE);
-  SelectObject(fits.dc(), old);
-  EXPECT_GT(fits.CountNot(kWhite, 0, 0, 300, 60), 0);
-}
-
 TEST(GdiText, AlignmentCentreRightAndVerticalCentre) {
   FontCanvas c(200, 100, -24);
   TEXTMETRICW tm{};
@@ -272,7 +255,9 @@ TEST(GdiText, AlignmentCentreRightAndVerticalCentre) {
   EXPECT_GT(right.CountNot(kWhite, 200 - w, 0, 200, 100), 0);
 }
 
-TEST(GdiText, NoClipDrawsPastRectangleClipDoesNot) {
+// Text is cut at its rectangle, also when an ellipsis ends it, unless DT_NOCLIP says otherwise;
+// ExtTextOutW clips to and fills its box.
+TEST(GdiText, TextStaysInsideItsRectangleUnlessToldNot) {
   FontCanvas c(300, 60, -24);
   RECT r{0, 0, 20, 40};
   DrawTextW(c.dc(), u"Wide text here", -1, &r, DT_SINGLELINE);
@@ -280,6 +265,19 @@ TEST(GdiText, NoClipDrawsPastRectangleClipDoesNot) {
   SetBkMode(c.dc(), TRANSPARENT);
   DrawTextW(c.dc(), u"Wide text here", -1, &r, DT_SINGLELINE | DT_NOCLIP);
   EXPECT_GT(c.CountNot(kWhite, 20, 0, 300, 60), 50);
+  FontCanvas e(300, 60, -24);
+  RECT cut{0, 0, 150, 40};
+  DrawTextW(e.dc(), u"A very long correspondent name that cannot fit", -1, &cut,
+            DT_END_ELLIPSIS | DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
+  EXPECT_GT(e.CountNot(kWhite, 0, 0, 150, 60), 0);
+  EXPECT_EQ(e.CountNot(kWhite, 150, 0, 300, 60), 0);
+  FontCanvas x(200, 60, -24);
+  SetBkColor(x.dc(), RGB(0, 255, 0));
+  RECT box{10, 10, 40, 40};
+  ASSERT_TRUE(ExtTextOutW(x.dc(), 10, 10, ETO_OPAQUE | ETO_CLIPPED, &box, u"Clipped words", 13, nullptr));
+  EXPECT_EQ(x.At(39, 39), 0x00FF00u);
+  EXPECT_EQ(x.CountNot(kWhite, 40, 0, 200, 60), 0);
+  EXPECT_EQ(x.CountNot(kWhite, 0, 40, 200, 60), 0);
 }
 
 TEST(GdiText, TextIsAntiAliasedInTextColourAndOpaqueModeFillsBackground) {
@@ -307,14 +305,4 @@ TEST(GdiText, TextIsAntiAliasedInTextColourAndOpaqueModeFillsBackground) {
   SelectObject(o.dc(), old);
   EXPECT_EQ(o.At(1, 1), 0x0000FFu);  // the cell behind the text
   EXPECT_EQ(o.At(199, 1), kWhite);
-}
-
-TEST(GdiText, ExtTextOutOpaqueAndClipped) {
-  FontCanvas c(200, 60, -24);
-  SetBkColor(c.dc(), RGB(0, 255, 0));
-  RECT box{10, 10, 40, 40};
-  ASSERT_TRUE(ExtTextOutW(c.dc(), 10, 10, ETO_OPAQUE | ETO_CLIPPED, &box, u"Clipped words", 13, nullptr));
-  EXPECT_EQ(c.At(39, 39), 0x00FF00u);
-  EXPECT_EQ(c.CountNot(kWhite, 40, 0, 200, 60), 0);
-  EXPECT_EQ(c.CountNot(kWhite, 0, 40, 200, 60), 0);
 }

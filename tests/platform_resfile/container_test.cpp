@@ -1,6 +1,9 @@
 // The container format read as untrusted bytes: whatever the damage, no bitmap and no crash.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <tuple>
+
 #include "platform/resfile/container.h"
 
 using namespace platform::resfile;
@@ -37,22 +40,17 @@ std::vector<uint8_t> BitmapPayload(uint32_t w, uint32_t h, uint32_t format, size
 
 }  // namespace
 
-TEST(ResContainer, BitmapsComeBackAsWritten) {
+TEST(ResContainer, BitmapsComeBackAsWrittenUnderTheStandardCrc) {
   auto c = Container::Parse(TwoBitmaps());
   ASSERT_TRUE(c);
   auto a = c->Bitmap(501);
   ASSERT_TRUE(a);
-  EXPECT_EQ(a->width, 5);
-  EXPECT_EQ(a->height, 3);
-  EXPECT_EQ(a->xrgb, Gradient(5, 3).xrgb);
+  EXPECT_EQ(std::tuple(a->width, a->height, a->xrgb), std::tuple(5, 3, Gradient(5, 3).xrgb));
   auto b = c->Bitmap(505);
   ASSERT_TRUE(b);
   EXPECT_EQ(b->xrgb, Gradient(4, 4).xrgb);
   EXPECT_FALSE(c->Bitmap(502));
-}
-
-TEST(ResContainer, Crc32MatchesTheStandardCheckValue) {
-  const std::string text = "123456789";
+  const std::string text = "123456789";  // the CRC's standard check value
   EXPECT_EQ(Crc32({reinterpret_cast<const uint8_t*>(text.data()), text.size()}), 0xCBF43926u);
 }
 
@@ -80,32 +78,26 @@ TEST(ResContainerDamage, AnyFlippedPayloadByteLosesOnlyThatBitmap) {
   }
 }
 
-TEST(ResContainerDamage, HeaderDamageIsRefused) {
-  auto magic = TwoBitmaps();
-  magic[0] = 'X';
-  EXPECT_FALSE(Container::Parse(magic));
-  auto version = TwoBitmaps();
-  version[4] = 9;
-  EXPECT_FALSE(Container::Parse(version));
-  auto padded = TwoBitmaps();
-  padded.push_back(0);
-  EXPECT_FALSE(Container::Parse(padded));
-  auto count = TwoBitmaps();
-  count[6] = 0xFF;  // directory claims 255 entries
-  EXPECT_FALSE(Container::Parse(count));
-  EXPECT_FALSE(Container::Parse({}));
-}
-
-TEST(ResContainerDamage, EntriesOutsideTheFileAreRefused) {
-  auto beyond = TwoBitmaps();
-  Put32(beyond, kHeaderSize + 4, static_cast<uint32_t>(beyond.size()));  // offset at the end, size > 0
-  EXPECT_FALSE(Container::Parse(beyond));
-  auto wrap = TwoBitmaps();
-  Put32(wrap, kHeaderSize + 4, 0xFFFFFFF0u);  // offset + size wraps a 32-bit sum
-  EXPECT_FALSE(Container::Parse(wrap));
-  auto intoDirectory = TwoBitmaps();
-  Put32(intoDirectory, kHeaderSize + 4, 0);  // payload overlapping the header
-  EXPECT_FALSE(Container::Parse(intoDirectory));
+// A damaged header or directory entry refuses the whole file.
+TEST(ResContainerDamage, HeaderAndDirectoryDamageIsRefused) {
+  const struct {
+    const char* what;
+    std::function<void(std::vector<uint8_t>&)> damage;
+  } cases[] = {
+      {"magic", [](auto& b) { b[0] = 'X'; }},
+      {"version", [](auto& b) { b[4] = 9; }},
+      {"trailing byte", [](auto& b) { b.push_back(0); }},
+      {"255 entries claimed", [](auto& b) { b[6] = 0xFF; }},
+      {"empty", [](auto& b) { b.clear(); }},
+      {"offset at the end, size > 0", [](auto& b) { Put32(b, kHeaderSize + 4, static_cast<uint32_t>(b.size())); }},
+      {"offset + size wraps", [](auto& b) { Put32(b, kHeaderSize + 4, 0xFFFFFFF0u); }},
+      {"payload over the header", [](auto& b) { Put32(b, kHeaderSize + 4, 0); }},
+  };
+  for (const auto& c : cases) {
+    auto bytes = TwoBitmaps();
+    c.damage(bytes);
+    EXPECT_FALSE(Container::Parse(bytes)) << c.what;
+  }
 }
 
 TEST(ResContainerDamage, MalformedBitmapHeadersGiveNoBitmap) {

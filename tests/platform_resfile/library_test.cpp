@@ -80,7 +80,7 @@ TEST_F(ResLibrary, NamesIgnoreCaseAndPhonePathsWork) {
   }
 }
 
-TEST_F(ResLibrary, MissingLibraryFailsWithModuleNotFound) {
+TEST_F(ResLibrary, MissingOrTruncatedLibrariesAndPathsOutsideDoNotLoad) {
   SetLastError(0);
   EXPECT_EQ(LoadLibraryExW(u"Parlores.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
@@ -89,9 +89,7 @@ TEST_F(ResLibrary, MissingLibraryFailsWithModuleNotFound) {
   EXPECT_EQ(LoadLibraryExW(u"../Parlores.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
   EXPECT_EQ(LoadLibraryExW(u"", nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
   EXPECT_EQ(LoadLibraryExW(nullptr, nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
-}
-
-TEST_F(ResLibrary, TruncatedLibraryDoesNotLoad) {
+  // A truncated library does not load.
   auto bytes = Library();
   bytes.resize(bytes.size() - 1);
   Write("Parlores.dll", bytes);

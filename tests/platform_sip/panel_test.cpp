@@ -1,4 +1,6 @@
 // Raising and lowering the panel: what the shell reports and what the program hears.
+#include <tuple>
+
 #include "aygshell.h"
 #include "platform/gdi/screen.h"
 #include "platform/wm/loop.h"
@@ -29,20 +31,26 @@ TEST_F(PanelTest, ShownPanelLiesAlongTheBottomAndTheDesktopAboveIt) {
   platform::wm::PumpUntilIdle();
   SIPINFO si = Info();
   EXPECT_EQ(si.fdwFlags & SIPF_ON, static_cast<DWORD>(SIPF_ON));
-  EXPECT_EQ(si.rcSipRect.left, 0);
-  EXPECT_EQ(si.rcSipRect.right, 480);
-  EXPECT_EQ(si.rcSipRect.bottom, 800);
+  EXPECT_EQ(std::tuple(si.rcSipRect.left, si.rcSipRect.right, si.rcSipRect.bottom), std::tuple(0, 480, 800));
   EXPECT_GT(si.rcSipRect.top, 400);  // room above for what is being typed
   EXPECT_EQ(si.rcVisibleDesktop.bottom, si.rcSipRect.top);
   EXPECT_EQ(WindowFromPoint(POINT{240, si.rcSipRect.top + 5}), platform::sip::PanelWindow());
   EXPECT_EQ(WindowFromPoint(POINT{240, si.rcSipRect.top - 5}), typist_);
 }
 
-TEST_F(PanelTest, EachChangeIsAnnouncedOnce) {
+TEST_F(PanelTest, EachChangeIsAnnouncedOnceAndBadRequestsAreRefused) {
   for (DWORD flags : {SIPF_ON, SIPF_ON, SIPF_OFF, SIPF_OFF}) ASSERT_TRUE(SipShowIM(flags));
   platform::wm::PumpUntilIdle();
   EXPECT_EQ(SettingChanges(Received({WM_SETTINGCHANGE})), 2);
   EXPECT_EQ(Info().fdwFlags & SIPF_ON, 0u);
+  // Bad requests are refused and change nothing.
+  SIPINFO small{};
+  small.cbSize = 20;
+  EXPECT_FALSE(SipGetInfo(&small));
+  EXPECT_FALSE(SipGetInfo(nullptr));
+  EXPECT_FALSE(SipShowIM(0x100));
+  EXPECT_FALSE(SHSipInfo(SPI_GETWORKAREA, 0, nullptr, 0));
+  EXPECT_FALSE(platform::sip::PanelShown());
 }
 
 TEST_F(PanelTest, ShellReportsThePhonesRecordAndLowersThePanelForAWindow) {
@@ -58,16 +66,6 @@ TEST_F(PanelTest, ShellReportsThePhonesRecordAndLowersThePanelForAWindow) {
   EXPECT_EQ(phone.fdwFlags & SIPF_ON, static_cast<DWORD>(SIPF_ON));
   EXPECT_EQ(phone.sip.top, Info().rcSipRect.top);
   ASSERT_TRUE(SHSipPreference(typist_, SIP_DOWN));
-  EXPECT_FALSE(platform::sip::PanelShown());
-}
-
-TEST_F(PanelTest, BadRequestsAreRefused) {
-  SIPINFO small{};
-  small.cbSize = 20;
-  EXPECT_FALSE(SipGetInfo(&small));
-  EXPECT_FALSE(SipGetInfo(nullptr));
-  EXPECT_FALSE(SipShowIM(0x100));
-  EXPECT_FALSE(SHSipInfo(SPI_GETWORKAREA, 0, nullptr, 0));
   EXPECT_FALSE(platform::sip::PanelShown());
 }
 

@@ -75,6 +75,8 @@ TEST_F(TypingTest, HangulKeySwitchesTheModeAfterTheKeysBeforeIt) {
   RunCommand("key hangul up");  // the release switches nothing
   platform::wm::PumpUntilIdle();
   EXPECT_FALSE(platform::sip::FocusedIsHangul());
+  SetFocus(nullptr);
+  EXPECT_TRUE(RunCommand("type abc").answer.contains("error")) << "nothing focused";
 }
 
 // An edit in `windows`: its committed text, the syllable being composed and the selection.
@@ -103,12 +105,6 @@ TEST_F(TypingTest, ScreenReportsAnEditsTextCompositionAndSelection) {
   auto typed = report();
   EXPECT_EQ(typed["text"], "abc한글");
   EXPECT_EQ(typed["composition"], "");
-}
-
-TEST_F(TypingTest, NothingFocusedIsAnError) {
-  SetFocus(nullptr);
-  auto answer = platform::automation::RunCommand("type abc").answer;
-  EXPECT_TRUE(answer.contains("error"));
 }
 
 TEST_F(TypingTest, ScreenListsThePanelsKeysWhileShown) {

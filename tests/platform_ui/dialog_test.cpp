@@ -5,6 +5,7 @@
 #include "ui_fixture.h"
 
 using platform::ui::CurrentDialog;
+using uitest::TextOf;
 using uitest::UiTest;
 
 namespace {
@@ -33,12 +34,6 @@ INT_PTR CALLBACK AboutProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return FALSE;
-}
-
-std::u16string TextOf(HWND h) {
-  WCHAR buf[256] = {};
-  GetWindowTextW(h, buf, 256);
-  return buf;
 }
 
 std::u16string ClassOf(HWND h) {
@@ -136,13 +131,17 @@ TEST_F(DialogTest, InitDialogCarriesTheParameterAndComesAfterSetFont) {
   EXPECT_TRUE(IsWindowEnabled(owner));
 }
 
-TEST_F(DialogTest, ControlsSitWhereTheirDialogUnitsSay) {
+TEST_F(DialogTest, ControlsSitWhereTheirDialogUnitsSayAndAllFitTheScreen) {
   HWND owner = Owner();
   std::map<int, RECT> placed;
   RECT version{38, 10, 38 + 70, 10 + 8}, notice{38, 25, 38 + 108, 25 + 55}, icon{11, 17, 31, 37};
   LONG captionOffset = -1;
+  RECT dialogRect{};
+  std::vector<RECT> onScreen;
   g_onInit = [&](HWND dlg) {
+    GetWindowRect(dlg, &dialogRect);
     std::vector<HWND> c = Children(dlg);
+    for (HWND h : c) GetWindowRect(h, &onScreen.emplace_back());
     placed[0] = RectIn(dlg, c[0]);
     placed[1] = RectIn(dlg, c[1]);
     placed[2] = RectIn(dlg, c[2]);
@@ -166,6 +165,16 @@ TEST_F(DialogTest, ControlsSitWhereTheirDialogUnitsSay) {
   // A 9-point font at 192 dpi: base units well above the 96-dpi ones.
   EXPECT_GT(version.right - version.left, 70 * 2);
   EXPECT_GT(notice.bottom - notice.top, 55 * 2);
+  // The box and its controls fit the screen.
+  EXPECT_GE(dialogRect.left, 0);
+  EXPECT_LE(dialogRect.right, 480);
+  EXPECT_GE(dialogRect.top, 0);
+  EXPECT_LE(dialogRect.bottom, 800);
+  for (const RECT& r : onScreen) {
+    EXPECT_GE(r.left, dialogRect.left);
+    EXPECT_LE(r.right, dialogRect.right);
+    EXPECT_LE(r.bottom, dialogRect.bottom);
+  }
 }
 
 TEST_F(DialogTest, CaptionOkButtonAndEscapeReachTheProcedure) {
@@ -192,8 +201,12 @@ TEST_F(DialogTest, CaptionOkButtonAndEscapeReachTheProcedure) {
   EXPECT_EQ(commands, 2);
 }
 
-TEST_F(DialogTest, ModelessDialogAndItemTexts) {
+TEST_F(DialogTest, ModelessDialogItemTextsAndAMissingTemplate) {
   HWND owner = Owner();
+  EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(101), owner, AboutProc, 0), -1);
+  EXPECT_EQ(CreateDialogParamW(nullptr, MAKEINTRESOURCEW(101), owner, AboutProc, 0), nullptr);
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  EXPECT_TRUE(g_calls.empty());
   HWND dlg = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(100), owner, AboutProc, 0);
   ASSERT_NE(dlg, nullptr);
   EXPECT_TRUE(IsWindowEnabled(owner)) << "a modeless dialog leaves its owner alone";
@@ -208,38 +221,4 @@ TEST_F(DialogTest, ModelessDialogAndItemTexts) {
   EXPECT_EQ(buf[0], 0);
   EXPECT_TRUE(DestroyWindow(dlg));
   EXPECT_FALSE(EndDialog(dlg, 1)) << "no such dialog any more";
-}
-
-TEST_F(DialogTest, MissingTemplateFailsWithMinusOne) {
-  HWND owner = Owner();
-  EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(101), owner, AboutProc, 0), -1);
-  EXPECT_EQ(CreateDialogParamW(nullptr, MAKEINTRESOURCEW(101), owner, AboutProc, 0), nullptr);
-  EXPECT_TRUE(IsWindowEnabled(owner));
-  EXPECT_TRUE(g_calls.empty());
-}
-
-TEST_F(DialogTest, AboutBoxAndItsControlsFitTheScreen) {
-  HWND owner = Owner();
-  std::vector<RECT> rects;
-  RECT dialogRect{};
-  g_onInit = [&](HWND dlg) {
-    GetWindowRect(dlg, &dialogRect);
-    for (HWND c : Children(dlg)) {
-      RECT r{};
-      GetWindowRect(c, &r);
-      rects.push_back(r);
-    }
-    EndDialog(dlg, 1);
-  };
-  DialogBoxParamW(nullptr, MAKEINTRESOURCEW(100), owner, AboutProc, 0);
-  EXPECT_GE(dialogRect.left, 0);
-  EXPECT_LE(dialogRect.right, 480);
-  EXPECT_GE(dialogRect.top, 0);
-  EXPECT_LE(dialogRect.bottom, 800);
-  ASSERT_EQ(rects.size(), 3u);
-  for (const RECT& r : rects) {
-    EXPECT_GE(r.left, dialogRect.left);
-    EXPECT_LE(r.right, dialogRect.right);
-    EXPECT_LE(r.bottom, dialogRect.bottom);
-  }
 }

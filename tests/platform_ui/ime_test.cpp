@@ -17,12 +17,6 @@ WNDPROC g_standard = nullptr;
 
 std::string Utf8(const std::u16string& s) { return platform::Utf16ToUtf8(s); }
 
-std::u16string TextOf(HWND h) {
-  std::u16string t(static_cast<size_t>(GetWindowTextLengthW(h)) + 1, u'\0');
-  t.resize(static_cast<size_t>(GetWindowTextW(h, t.data(), static_cast<int>(t.size()))));
-  return t;
-}
-
 std::u16string Composition(HWND h, DWORD index = GCS_COMPSTR) {
   HIMC himc = ImmGetContext(h);
   std::u16string s(static_cast<size_t>(ImmGetCompositionStringW(himc, index, nullptr, 0)) / 2, u'\0');
@@ -132,15 +126,7 @@ TEST_F(ImeTest, WhatEndsTheSyllableCommitsIt) {
   }
 }
 
-TEST_F(ImeTest, LatinModeTypesPlainCharacters) {
-  HWND e = HangulEdit();
-  SetMode(e, IME_CMODE_ALPHANUMERIC);
-  TypeKeys("Rk s");
-  EXPECT_EQ(Seen(), "W:R W:k W:  W:s");
-  EXPECT_EQ(TextOf(e), u"Rk s");
-}
-
-TEST_F(ImeTest, HangulKeySwitchesModeAndTellsListeners) {
+TEST_F(ImeTest, HangulKeySwitchesModeAndTellsListenersAndLatinModeTypesPlainCharacters) {
   HWND e = HangulEdit();
   std::vector<DWORD> heard;
   int id = platform::ui::AddConversionListener([&](HWND h, DWORD mode) {
@@ -153,6 +139,12 @@ TEST_F(ImeTest, HangulKeySwitchesModeAndTellsListeners) {
   EXPECT_EQ(platform::ui::FocusedConversionMode(), static_cast<DWORD>(IME_CMODE_NATIVE));
   platform::ui::RemoveConversionListener(id);
   EXPECT_EQ(heard, (std::vector<DWORD>{IME_CMODE_ALPHANUMERIC, IME_CMODE_NATIVE}));
+  // In Latin mode the keys type plain characters.
+  SetMode(e, IME_CMODE_ALPHANUMERIC);
+  g_seen.clear();
+  TypeKeys("Rk s");
+  EXPECT_EQ(Seen(), "W:R W:k W:  W:s");
+  EXPECT_EQ(TextOf(e), u"Rk s");
 }
 
 TEST_F(ImeTest, ContextOfADestroyedWindowIsRefused) {

@@ -1,3 +1,5 @@
+#include <tuple>
+
 #include "aygshell.h"
 #include "platform/wm/input.h"
 #include "ui_fixture.h"
@@ -27,9 +29,7 @@ TEST_F(MenuBarTest, SitsAtTheBottomAcrossTheScreen) {
   ASSERT_NE(bar, nullptr);
   RECT r{};
   GetWindowRect(bar, &r);
-  EXPECT_EQ(r.left, 0);
-  EXPECT_EQ(r.right, 480);
-  EXPECT_EQ(r.bottom, 800);
+  EXPECT_EQ(std::tuple(r.left, r.right, r.bottom), std::tuple(0, 480, 800));
   EXPECT_GE(r.bottom - r.top, 40);
   EXPECT_TRUE(IsWindowVisible(bar));
   EXPECT_TRUE(uitest::OnScreen(u"메뉴")) << "the drop-down button is labelled with its pop-up";
@@ -59,23 +59,17 @@ TEST_F(MenuBarTest, ShownBarLeavesTheFrameActiveAcrossADialog) {
   EXPECT_EQ(GetActiveWindow(), frame);
 }
 
-TEST_F(MenuBarTest, LeftButtonSendsItsCommand) {
+TEST_F(MenuBarTest, LeftButtonSendsItsCommandRightButtonOpensTheProgramMenuAboveIt) {
   HWND frame = Owner();
   HWND bar = Bar(frame);
   RECT r{};
   GetWindowRect(bar, &r);
   Tap(r.left + 40, (r.top + r.bottom) / 2);
   platform::wm::PumpUntilIdle();
-  auto commands = Got(WM_COMMAND);
-  ASSERT_EQ(commands.size(), 1u);
-  EXPECT_EQ(LOWORD(commands[0].wParam), 59283);
-}
-
-TEST_F(MenuBarTest, RightButtonOpensTheProgramMenuAboveIt) {
-  HWND frame = Owner();
-  HWND bar = Bar(frame);
-  RECT r{};
-  GetWindowRect(bar, &r);
+  auto left = Got(WM_COMMAND);
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(LOWORD(left[0].wParam), 59283);
+  ClearLog();
   size_t items = 0;
   LONG menuBottom = 0;
   Then([&] {
@@ -96,21 +90,18 @@ TEST_F(MenuBarTest, RightButtonOpensTheProgramMenuAboveIt) {
   EXPECT_EQ(LOWORD(commands[0].wParam), 33347);
 }
 
-TEST_F(MenuBarTest, EmptyBarHasNoButtons) {
+TEST_F(MenuBarTest, EmptyBarHasNoButtonsHiddenFlagAndBadRequests) {
   HWND frame = Owner();
-  HWND bar = Bar(frame, SHCMBF_EMPTYBAR | SHCMBF_HIDESIPBUTTON, 0);
-  ASSERT_NE(bar, nullptr);
+  HWND empty = Bar(frame, SHCMBF_EMPTYBAR | SHCMBF_HIDESIPBUTTON, 0);
+  ASSERT_NE(empty, nullptr);
   RECT r{};
-  GetWindowRect(bar, &r);
+  GetWindowRect(empty, &r);
   Tap(r.left + 40, (r.top + r.bottom) / 2);
   Tap(r.right - 40, (r.top + r.bottom) / 2);
   platform::wm::PumpUntilIdle();
   EXPECT_TRUE(Got(WM_COMMAND).empty());
   EXPECT_FALSE(CurrentMenu().has_value());
-}
-
-TEST_F(MenuBarTest, HiddenFlagAndBadRequests) {
-  HWND frame = Owner();
+  DestroyWindow(empty);
   HWND hidden = Bar(frame, SHCMBF_HIDDEN);
   ASSERT_NE(hidden, nullptr);
   EXPECT_FALSE(IsWindowVisible(hidden));

@@ -45,32 +45,28 @@ class MessageBoxTest : public UiTest {};
 
 // ---- Answers by tap ----
 
-TEST_F(MessageBoxTest, OkBoxAnsweredByTapOnItsButton) {
+TEST_F(MessageBoxTest, ATapOnAButtonGivesItsAnswer) {
+  const struct {
+    UINT style;
+    const char16_t* label;
+    int answer;
+  } cases[] = {{MB_OK | MB_ICONINFORMATION, u"확인", IDOK}, {MB_OKCANCEL, u"취소", IDCANCEL},
+               {MB_YESNO, u"예", IDYES}, {MB_YESNO, u"아니요", IDNO}};
   HWND owner = Owner();
-  Then(TapButton(u"확인"));
-  EXPECT_EQ(MessageBoxW(owner, u"저장했습니다", u"정보", MB_OK | MB_ICONINFORMATION), IDOK);
+  for (const auto& c : cases) {
+    Then(TapButton(c.label));
+    EXPECT_EQ(MessageBoxW(owner, u"저장했습니다", u"정보", c.style), c.answer);
+  }
   auto log = MessageBoxLog();
-  ASSERT_EQ(log.size(), 1u);
+  ASSERT_EQ(log.size(), 4u);
   EXPECT_EQ(log[0].caption, u"정보");
   EXPECT_EQ(log[0].text, u"저장했습니다");
   EXPECT_EQ(log[0].buttons, (std::vector<std::u16string>{u"확인"}));
 }
 
-TEST_F(MessageBoxTest, OkCancelTapOnSecondButtonCancels) {
-  HWND owner = Owner();
-  Then(TapButton(u"취소"));
-  EXPECT_EQ(MessageBoxW(owner, u"보낼까요?", u"확인", MB_OKCANCEL), IDCANCEL);
-}
-
-TEST_F(MessageBoxTest, YesNoTapsGiveYesAndNo) {
-  HWND owner = Owner();
-  Then(TapButton(u"예"));
-  EXPECT_EQ(MessageBoxW(owner, u"지울까요?", u"확인", MB_YESNO), IDYES);
-  Then(TapButton(u"아니요"));
-  EXPECT_EQ(MessageBoxW(owner, u"지울까요?", u"확인", MB_YESNO), IDNO);
-}
-
-TEST_F(MessageBoxTest, FingerSlidingOffTheButtonDoesNotAnswer) {
+// A finger that slides off its button, or a tap beside the box, answers nothing and the tap does
+// not reach the owner.
+TEST_F(MessageBoxTest, TapsThatMissTheButtonsNeitherAnswerNorReachTheOwner) {
   HWND owner = Owner();
   bool stillUp = false;
   Then([] {
@@ -80,6 +76,7 @@ TEST_F(MessageBoxTest, FingerSlidingOffTheButtonDoesNotAnswer) {
     platform::wm::InjectMouse(WM_LBUTTONDOWN, (ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
     platform::wm::InjectMouse(WM_MOUSEMOVE, ok.left + 2, ok.top - 200);
     platform::wm::InjectMouse(WM_LBUTTONUP, ok.left + 2, ok.top - 200);
+    Tap(240, 5);
     return true;
   });
   Then([&] {
@@ -88,23 +85,6 @@ TEST_F(MessageBoxTest, FingerSlidingOffTheButtonDoesNotAnswer) {
   });
   Then(Answer(IDCANCEL));
   EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_OKCANCEL), IDCANCEL);
-  EXPECT_TRUE(stillUp);
-}
-
-TEST_F(MessageBoxTest, TapOutsideTheBoxNeitherAnswersNorReachesTheOwner) {
-  HWND owner = Owner();
-  bool stillUp = false;
-  Then([] {
-    if (!CurrentMessageBox()) return false;
-    Tap(240, 5);
-    return true;
-  });
-  Then([&] {
-    stillUp = CurrentMessageBox().has_value();
-    return true;
-  });
-  Then(Answer(IDOK));
-  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_OK), IDOK);
   EXPECT_TRUE(stillUp);
   EXPECT_TRUE(Got(WM_LBUTTONDOWN).empty());
 }
@@ -168,27 +148,22 @@ TEST_F(MessageBoxTest, CurrentBoxDescribesButtonsInOrderWithScreenRects) {
   }
 }
 
-TEST_F(MessageBoxTest, EnterTakesTheDefaultButton) {
+TEST_F(MessageBoxTest, EnterTakesTheDefaultButtonEscapeCancelsOrSaysNo) {
+  const struct {
+    UINT style, key;
+    int answer;
+  } cases[] = {{MB_YESNO, VK_RETURN, IDYES}, {MB_YESNO | MB_DEFBUTTON2, VK_RETURN, IDNO},
+               {MB_OKCANCEL, VK_ESCAPE, IDCANCEL}, {MB_YESNO, VK_ESCAPE, IDNO}, {MB_OK, VK_ESCAPE, IDOK}};
   HWND owner = Owner();
-  Then(Key(VK_RETURN));
-  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_YESNO), IDYES);
-  Then(Key(VK_RETURN));
-  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_YESNO | MB_DEFBUTTON2), IDNO);
-}
-
-TEST_F(MessageBoxTest, EscapeCancelsOrSaysNo) {
-  HWND owner = Owner();
-  Then(Key(VK_ESCAPE));
-  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_OKCANCEL), IDCANCEL);
-  Then(Key(VK_ESCAPE));
-  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_YESNO), IDNO);
-  Then(Key(VK_ESCAPE));
-  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_OK), IDOK);
+  for (const auto& c : cases) {
+    Then(Key(c.key));
+    EXPECT_EQ(MessageBoxW(owner, u"t", u"c", c.style), c.answer) << c.style << " " << c.key;
+  }
 }
 
 // ---- Modality ----
 
-TEST_F(MessageBoxTest, OwnerIsDisabledWhileTheBoxIsUpAndEnabledAfter) {
+TEST_F(MessageBoxTest, OwnerIsDisabledWhileTheBoxIsUpAndOnlyEnabledAfterIfItWasBefore) {
   HWND owner = Owner();
   BOOL enabledDuring = TRUE;
   Then([&] {
@@ -200,10 +175,6 @@ TEST_F(MessageBoxTest, OwnerIsDisabledWhileTheBoxIsUpAndEnabledAfter) {
   EXPECT_FALSE(enabledDuring);
   EXPECT_TRUE(IsWindowEnabled(owner));
   EXPECT_EQ(GetFocus(), owner) << "focus returns to where it was";
-}
-
-TEST_F(MessageBoxTest, OwnerDisabledBeforeStaysDisabled) {
-  HWND owner = Owner();
   EnableWindow(owner, FALSE);
   Then(Answer(IDOK));
   MessageBoxW(owner, u"t", u"c", MB_OK);
@@ -265,46 +236,33 @@ TEST_F(MessageBoxTest, BadOwnerFailsWithoutShowingAnything) {
 
 // ---- Drawing ----
 
-TEST_F(MessageBoxTest, CaptionTextAndButtonsAreOnScreenAndGoAfterwards) {
+TEST_F(MessageBoxTest, CaptionTextAndButtonsAreOnScreenLongTextWrapsAndAllGoAfterwards) {
   HWND owner = Owner();
-  bool caption = false, text = false, buttons = false;
-  Then([&] {
-    if (!CurrentMessageBox()) return false;
-    caption = uitest::OnScreen(u"에러");
-    text = uitest::OnScreen(u"전송 실패");
-    buttons = uitest::OnScreen(u"확인") && uitest::OnScreen(u"취소");
-    return AnswerMessageBox(IDOK);
-  });
-  MessageBoxW(owner, u"전송 실패", u"에러", MB_OKCANCEL | MB_ICONERROR);
-  EXPECT_TRUE(caption);
-  EXPECT_TRUE(text);
-  EXPECT_TRUE(buttons);
-  platform::wm::PumpUntilIdle();
-  EXPECT_FALSE(uitest::OnScreen(u"전송 실패")) << "the box leaves no text behind";
-}
-
-TEST_F(MessageBoxTest, LongTextWrapsInsideTheScreen) {
-  HWND owner = Owner();
-  std::u16string text;
+  std::u16string text = u"전송 실패 ";
   for (int i = 0; i < 12; ++i) text += u"word wrapped message ";
+  bool buttons = false;
   std::vector<platform::gdi::TextRun> runs;
   Then([&] {
     if (!CurrentMessageBox()) return false;
+    buttons = uitest::OnScreen(u"확인") && uitest::OnScreen(u"취소");
     runs = platform::gdi::ScreenTextRuns();
     return AnswerMessageBox(IDOK);
   });
-  MessageBoxW(owner, text.c_str(), u"caption", MB_OK);
+  MessageBoxW(owner, text.c_str(), u"에러", MB_OKCANCEL | MB_ICONERROR);
+  EXPECT_TRUE(buttons);
   const platform::gdi::TextRun* body = nullptr;
   const platform::gdi::TextRun* caption = nullptr;
   for (const auto& run : runs) {
     if (run.text == text) body = &run;
-    if (run.text == u"caption") caption = &run;
+    if (run.text == u"에러") caption = &run;
   }
   ASSERT_TRUE(body && caption);
   EXPECT_GE(body->rect.left, 0);
   EXPECT_LE(body->rect.right, 480);
   int lineHeight = caption->rect.bottom - caption->rect.top;
   EXPECT_GE(body->rect.bottom - body->rect.top, 3 * lineHeight) << "several lines, all inside the box";
+  platform::wm::PumpUntilIdle();
+  EXPECT_FALSE(uitest::OnScreen(u"전송 실패")) << "the box leaves no text behind";
 }
 
 // ---- Unattended ----

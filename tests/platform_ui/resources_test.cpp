@@ -6,47 +6,36 @@
 
 // ---- Strings ----
 
-TEST(LoadString, ApplicationNameFitsAndIsTerminated) {
-  WCHAR buffer[260];
-  EXPECT_EQ(LoadStringW(GetModuleHandleW(nullptr), 128, buffer, 260), 5);
-  EXPECT_EQ(std::u16string(buffer), u"Parlo");
-}
-
-TEST(LoadString, ShortBufferTruncatesAndStillTerminates) {
-  WCHAR buffer[8] = {u'x', u'x', u'x', u'x', u'x', u'x', u'x', u'x'};
-  EXPECT_EQ(LoadStringW(nullptr, 128, buffer, 3), 2);
-  EXPECT_EQ(std::u16string(buffer), u"Pa");
-  EXPECT_EQ(buffer[3], u'x') << "nothing written past the buffer";
-  EXPECT_EQ(LoadStringW(nullptr, 128, buffer, 1), 0);
-  EXPECT_EQ(buffer[0], 0);
-  EXPECT_EQ(LoadStringW(nullptr, 128, buffer, 6), 5) << "exactly room for the text and its null";
-  EXPECT_EQ(std::u16string(buffer), u"Parlo");
-}
-
-TEST(LoadString, ZeroLengthBufferHandsOutAPointerToTheResource) {
+// Each row: the string, the buffer's length in characters, what comes back and what the buffer
+// then holds; the buffer starts as "xxxxxxx" and nothing is written past its length.
+TEST(LoadString, BuffersGetTheTextCutToFitAndTerminated) {
+  const struct {
+    UINT id;
+    int length, result;
+    const char16_t* text;
+  } cases[] = {{128, 260, 5, u"Parlo"}, {128, 6, 5, u"Parlo"}, {128, 3, 2, u"Pa"}, {128, 1, 0, u""},
+               {59282, 16, 0, u""}, {59283, 16, 0, u""},  // existing empty strings still empty the buffer
+               {4711, 16, 0, u"xxxxxxx"}, {128, -1, 0, u"xxxxxxx"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.id << " in " << c.length);
+    std::u16string buffer(300, u'\0');
+    buffer.replace(0, 7, u"xxxxxxx");
+    SetLastError(0);
+    EXPECT_EQ(LoadStringW(c.id == 128 ? GetModuleHandleW(nullptr) : nullptr, c.id, buffer.data(), c.length), c.result);
+    EXPECT_EQ(std::u16string(buffer.c_str()), c.text);
+    if (c.length > 0 && c.length < 7) {
+      EXPECT_EQ(buffer[static_cast<size_t>(c.length)], u'x') << "written past the buffer";
+    }
+    if (c.id == 4711) {
+      EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
+    }
+  }
+  EXPECT_EQ(LoadStringW(nullptr, 128, nullptr, 16), 0);
+  // A zero-length buffer receives a pointer to the resource itself.
   LPCWSTR text = nullptr;
   EXPECT_EQ(LoadStringW(nullptr, 128, reinterpret_cast<LPWSTR>(&text), 0), 5);
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(std::u16string(text, 5), u"Parlo");
-}
-
-TEST(LoadString, EmptyStringsExistButLoadAsNothing) {
-  WCHAR buffer[16] = {u'x', u'x', 0};
-  EXPECT_EQ(LoadStringW(nullptr, 59282, buffer, 16), 0);
-  EXPECT_EQ(buffer[0], 0) << "an existing empty string still empties the buffer";
-  buffer[0] = u'x';
-  EXPECT_EQ(LoadStringW(nullptr, 59283, buffer, 16), 0);
-  EXPECT_EQ(buffer[0], 0);
-}
-
-TEST(LoadString, MissingStringLeavesTheBufferAlone) {
-  WCHAR buffer[16] = {u'k', u'e', u'e', u'p', 0};
-  SetLastError(0);
-  EXPECT_EQ(LoadStringW(nullptr, 4711, buffer, 16), 0);
-  EXPECT_EQ(std::u16string(buffer), u"keep");
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
-  EXPECT_EQ(LoadStringW(nullptr, 128, nullptr, 16), 0);
-  EXPECT_EQ(LoadStringW(nullptr, 128, buffer, -1), 0);
 }
 
 TEST(LoadString, DataFileModulesAnswerFromTheirOwnSet) {
@@ -96,7 +85,7 @@ TEST_F(IconTest, ProgramIconIsSharedAndDrawsABubbleWithClearCorners) {
 
 // ---- Cursor ----
 
-TEST(Cursor, SetCursorReturnsThePreviousOne) {
+TEST(Cursor, SetCursorReturnsThePreviousOneAndRefusesWhatIsNotACursor) {
   HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
   HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
   ASSERT_NE(arrow, nullptr);
@@ -108,14 +97,7 @@ TEST(Cursor, SetCursorReturnsThePreviousOne) {
   EXPECT_EQ(SetCursor(wait), arrow);
   EXPECT_TRUE(platform::ui::CursorIsWait());
   EXPECT_EQ(GetCursor(), wait);
-  EXPECT_EQ(SetCursor(arrow), wait);
-  EXPECT_FALSE(platform::ui::CursorIsWait());
-}
-
-TEST(Cursor, NoCursorAndBadHandles) {
-  HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
-  SetCursor(arrow);
-  EXPECT_EQ(SetCursor(nullptr), arrow);
+  EXPECT_EQ(SetCursor(nullptr), wait);
   EXPECT_EQ(GetCursor(), nullptr);
   EXPECT_FALSE(platform::ui::CursorIsWait());
   HCURSOR bogus = reinterpret_cast<HCURSOR>(static_cast<uintptr_t>(0x12345));

@@ -158,15 +158,15 @@ HWND UiTest::Control(LPCWSTR cls, DWORD style, int id, RECT r, LPCWSTR text) {
 
 void UiTest::TapCentre(const RECT& r) { Tap((r.left + r.right) / 2, (r.top + r.bottom) / 2); }
 
-std::vector<std::u16string> ScreenTexts() {
-  std::vector<std::u16string> out;
-  for (const auto& run : platform::gdi::ScreenTextRuns()) out.push_back(run.text);
-  return out;
+std::u16string TextOf(HWND h) {
+  std::u16string t(static_cast<size_t>(GetWindowTextLengthW(h)) + 1, u'\0');
+  t.resize(static_cast<size_t>(GetWindowTextW(h, t.data(), static_cast<int>(t.size()))));
+  return t;
 }
 
 bool OnScreen(const std::u16string& text) {
-  for (const auto& t : ScreenTexts())
-    if (t.find(text) != std::u16string::npos) return true;
+  for (const auto& run : platform::gdi::ScreenTextRuns())
+    if (run.text.find(text) != std::u16string::npos) return true;
   return false;
 }
 

@@ -54,8 +54,9 @@ class UiTest : public ::testing::Test {
   parlo_test::TempDevice device_;
 };
 
-// Texts on the screen now.
-std::vector<std::u16string> ScreenTexts();
+// A window's text.
+std::u16string TextOf(HWND h);
+// Whether a text on the screen now holds `text`.
 bool OnScreen(const std::u16string& text);
 
 }  // namespace uitest

@@ -1,4 +1,5 @@
-// Focus, activation and capture: which window hears what, in which order, with which partner.
+// Focus, activation and capture: which window hears what, in which order, with which partner;
+// topmost windows staying in front of activated ones.
 #include "wm_fixture.h"
 
 namespace wmtest {
@@ -137,6 +138,20 @@ TEST_F(Focus, CaptureChangeTellsTheLoser) {
   SetCapture(view1_);
   DestroyWindow(view1_);
   EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(Focus, ActivatedWindowStaysBehindATopmostOne) {
+  HWND a = Top(u"a");
+  HWND topmost = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kRecClass, u"panel", WS_POPUP | WS_VISIBLE, 0,
+                                 500, 480, 300, nullptr, nullptr, nullptr, nullptr);
+  HWND b = Top(u"b");
+  SetActiveWindow(b);
+  SetActiveWindow(a);
+  EXPECT_EQ(WindowFromPoint(POINT{10, 600}), topmost);
+  EXPECT_EQ(WindowFromPoint(POINT{10, 100}), a);
+  // Leaving, the active window hands over to a window that can be active, never the panel.
+  DestroyWindow(a);
+  EXPECT_EQ(GetActiveWindow(), b);
 }
 
 }  // namespace

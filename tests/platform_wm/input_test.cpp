@@ -1,4 +1,5 @@
-// Injected input: hit-testing, capture, activation by tap, keys to the focus, double clicks.
+// Injected input: hit-testing, capture, activation by tap, keys to the focus and their key state,
+// double clicks.
 #include "platform/base/clock.h"
 #include "wm_fixture.h"
 
@@ -29,18 +30,15 @@ class Input : public WmTest {
   HWND top_, left_, right_, inner_;
 };
 
-TEST_F(Input, DeepestWindowGetsClientCoordinates) {
-  Tap(260, 70);  // inside inner (screen 250..300, 50..100)
-  EXPECT_EQ(Trace({WM_LBUTTONDOWN, WM_LBUTTONUP}), "LDOWN@inner LUP@inner");
-  auto down = Only(WM_LBUTTONDOWN)[0];
-  EXPECT_EQ(down.lParam, MAKELPARAM(10, 20));
-  EXPECT_EQ(down.wParam, static_cast<WPARAM>(MK_LBUTTON));
-  EXPECT_EQ(Only(WM_LBUTTONUP)[0].wParam, 0u);
-}
-
-// The front sibling wins where siblings overlap, hidden windows are skipped, and
+// The deepest window gets the tap; the front sibling wins where siblings overlap, hidden windows are skipped, and
 // WindowFromPoint agrees with where taps go.
-TEST_F(Input, HitTestingFindsTheFrontVisibleWindow) {
+TEST_F(Input, HitTestingFindsTheDeepestFrontVisibleWindow) {
+  Tap(260, 70);  // inside inner (screen 250..300, 50..100), in its client coordinates
+  EXPECT_EQ(Trace({WM_LBUTTONDOWN, WM_LBUTTONUP}), "LDOWN@inner LUP@inner");
+  EXPECT_EQ(Only(WM_LBUTTONDOWN)[0].lParam, MAKELPARAM(10, 20));
+  EXPECT_EQ(Only(WM_LBUTTONDOWN)[0].wParam, static_cast<WPARAM>(MK_LBUTTON));
+  EXPECT_EQ(Only(WM_LBUTTONUP)[0].wParam, 0u);
+  Log().clear();
   Tap(150, 10);
   Tap(250, 10);
   EXPECT_EQ(Trace({WM_LBUTTONDOWN}), "LDOWN@left LDOWN@right");
@@ -138,6 +136,25 @@ TEST_F(Input, DoubleClickOnlyForClassesThatAskAndWithinTime) {
   platform::clock::Advance(600);
   Tap(10, 310);
   EXPECT_TRUE(Only(WM_LBUTTONDBLCLK).empty());
+}
+
+// Shift, a letter and shift again injected at once: the letter is translated with shift down,
+// as it was when it was pressed.
+TEST_F(Input, ShiftInjectedWithALetterHoldsWhileTheLetterIsTranslated) {
+  SetFocus(top_);
+  PumpUntilIdle();
+  for (auto [vk, down] : {std::pair{VK_SHIFT, true}, {'B', true}, {'B', false}, {VK_SHIFT, false}, {'B', true}, {'B', false}})
+    InjectKey(vk, down);
+  EXPECT_EQ(GetAsyncKeyState(VK_SHIFT) & 0x8000, 0);  // released, as injected
+  MSG m;
+  std::u16string typed;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&m);
+    if (m.message == WM_CHAR) typed += static_cast<char16_t>(m.wParam);
+    DispatchMessageW(&m);
+  }
+  EXPECT_EQ(typed, u"Bb");
+  EXPECT_EQ(GetKeyState(VK_SHIFT) & 0x8000, 0);
 }
 
 }  // namespace

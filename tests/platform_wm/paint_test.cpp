@@ -102,7 +102,7 @@ TEST_F(Paint, EraseIsSentOnlyWhenAskedAndReportedWhenNotDone) {
   EXPECT_FALSE(eraseSeen_);
 }
 
-TEST_F(Paint, DefaultProcedureValidatesAndHiddenWindowsAreNotPainted) {
+TEST_F(Paint, DefaultProcedureValidatesHiddenWindowsAreNotPaintedAndParentsPaintFirst) {
   HWND w = Top(u"d", WS_VISIBLE, RECT{0, 0, 50, 50});
   PumpUntilIdle();
   Log().clear();
@@ -117,9 +117,7 @@ TEST_F(Paint, DefaultProcedureValidatesAndHiddenWindowsAreNotPainted) {
   ShowWindow(w, SW_SHOW);
   PumpUntilIdle();
   EXPECT_EQ(Only(WM_PAINT).size(), 1u);
-}
-
-TEST_F(Paint, ParentsPaintBeforeChildrenAndShowingInvalidates) {
+  // Parents paint before their children; showing a child invalidates it.
   HWND p = Top(u"p", WS_VISIBLE | WS_CLIPCHILDREN);
   HWND c = Child(p, u"c", RECT{0, 0, 480, 800}, 1, WS_CHILD | WS_CLIPSIBLINGS);
   PumpUntilIdle();

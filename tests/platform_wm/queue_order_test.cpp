@@ -26,7 +26,7 @@ std::vector<UINT> TakeAll(HWND w) {
   return taken;
 }
 
-TEST_F(QueueOrder, PostedThenPaintThenTimerEvenWhenPostedLater) {
+TEST_F(QueueOrder, PostedThenPaintThenTimerEvenWhenPostedLaterAndPeekFilters) {
   HWND w = Top(u"w");
   PumpUntilIdle();
   ASSERT_NE(SetTimer(w, 7, 40, nullptr), 0u);
@@ -37,11 +37,7 @@ TEST_F(QueueOrder, PostedThenPaintThenTimerEvenWhenPostedLater) {
   std::vector<UINT> expected{WM_USER + 1, WM_USER + 2, WM_USER + 3, WM_PAINT, WM_TIMER};
   EXPECT_EQ(TakeAll(w), expected);
   EXPECT_TRUE(IsIdle());
-}
-
-TEST_F(QueueOrder, PeekNoRemoveLeavesMessageAndFiltersSelectRange) {
-  HWND w = Top(u"w");
-  PumpUntilIdle();
+  // Peeking without removing leaves the message; a range filter picks from the middle.
   PostMessageW(w, WM_USER + 1, 11, 0);
   PostMessageW(w, WM_USER + 2, 22, 0);
   MSG m{};
@@ -72,20 +68,7 @@ TEST_F(QueueOrder, QuitComesAfterPostedAndIsLeftForTheLoopByPumpAndABadWindowFil
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
 }
 
-TEST_F(QueueOrder, SendMessageOnUiThreadRunsAtOnce) {
-  HWND w = Top(u"w");
-  OnMessage(w, [](HWND, UINT msg, WPARAM wp, LPARAM, LRESULT* r) {
-    if (msg != WM_USER + 5) return false;
-    *r = static_cast<LRESULT>(wp * 2);
-    return true;
-  });
-  PostMessageW(w, WM_USER + 1, 0, 0);
-  EXPECT_EQ(SendMessageW(w, WM_USER + 5, 21, 0), 42);
-  ASSERT_EQ(Only(WM_USER + 1).size(), 0u);  // the posted one still waits
-  EXPECT_EQ(Only(WM_USER + 5).size(), 1u);
-}
-
-TEST_F(QueueOrder, SendFromAnotherThreadRunsOnUiThreadBeforePostedMessages) {
+TEST_F(QueueOrder, SendsRunOnTheUiThreadAtOnceOrBeforePostedMessages) {
   HWND w = Top(u"w");
   PumpUntilIdle();
   std::thread::id ranOn;
@@ -95,6 +78,12 @@ TEST_F(QueueOrder, SendFromAnotherThreadRunsOnUiThreadBeforePostedMessages) {
     *r = static_cast<LRESULT>(wp + 1);
     return true;
   });
+  // On the UI thread a send runs at once, ahead of what was posted.
+  PostMessageW(w, WM_USER + 2, 0, 0);
+  EXPECT_EQ(SendMessageW(w, WM_USER + 5, 10, 0), 11);
+  EXPECT_TRUE(Only(WM_USER + 2).empty());
+  PumpUntilIdle();
+  Log().clear();
   std::atomic<LRESULT> result{0};
   std::thread sender([&] { result = SendMessageW(w, WM_USER + 5, 41, 0); });
   while (IsIdle()) std::this_thread::yield();  // the send is queued
@@ -133,7 +122,7 @@ TEST_F(QueueOrder, BlockedGetMessageServesSendsFromOtherThreads) {
   EXPECT_EQ(r2, 7);
 }
 
-TEST_F(QueueOrder, UiThreadWaitingElsewhereCanServeSends) {
+TEST_F(QueueOrder, UiThreadWaitingElsewhereCanServeSendsAndDestroyedWindowsAnswerZero) {
   HWND w = Top(u"w");
   PumpUntilIdle();
   OnMessage(w, [](HWND, UINT msg, WPARAM, LPARAM, LRESULT* r) {
@@ -147,19 +136,15 @@ TEST_F(QueueOrder, UiThreadWaitingElsewhereCanServeSends) {
   EXPECT_TRUE(platform::wm::ProcessSentMessages());
   sender.join();
   EXPECT_EQ(result, 5);
-}
-
-TEST_F(QueueOrder, SendToDestroyedWindowFromAnotherThreadReturnsZero) {
-  HWND w = Top(u"w");
+  // A send to a destroyed window from another thread returns zero with the reason.
   DestroyWindow(w);
-  LRESULT r = -1;
   DWORD err = 0;
-  std::thread sender([&] {
-    r = SendMessageW(w, WM_USER + 5, 0, 0);
+  std::thread late([&] {
+    result = SendMessageW(w, WM_USER + 5, 0, 0);
     err = GetLastError();
   });
-  sender.join();
-  EXPECT_EQ(r, 0);
+  late.join();
+  EXPECT_EQ(result, 0);
   EXPECT_EQ(err, static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
 }
 
