@@ -32,6 +32,14 @@ uint32_t ParseOid(const std::string& text) {
   return oid;
 }
 
+uint32_t ParseCount(const std::string& text, const char* what) {
+  uint32_t count = 0;
+  if (!AllOf(text, "0123456789") || (text.size() > 1 && text[0] == '0') || !ToUint32(text, 10, &count))
+    throw UsageError{std::string(what) + " wants a count in plain decimal (0 to 4294967295), not \"" +
+                     text.substr(0, 40) + "\""};
+  return count;
+}
+
 uint32_t ParseDword(const std::string& text) {
   const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
   const std::string digits = hex ? text.substr(2) : text;

@@ -10,6 +10,9 @@ namespace parlo_device {
 // An object identifier: plain decimal, 1 to 4294967295. Anything else is a UsageError.
 uint32_t ParseOid(const std::string& text);
 
+// A count: plain decimal, 0 to 4294967295. Anything else is a UsageError naming `what`.
+uint32_t ParseCount(const std::string& text, const char* what);
+
 // A registry DWORD: decimal, or hex written with 0x (as registry editors show them).
 uint32_t ParseDword(const std::string& text);
 

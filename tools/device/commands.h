@@ -15,7 +15,8 @@ void AddInitCommands(CLI::App& app);      // init [--demo|--empty]
 void AddRegistryCommands(CLI::App& app);  // reg get|set|del
 void AddMessageCommands(CLI::App& app);   // receive, record-sent, delete, messages, notifications
 void AddContactCommands(CLI::App& app);   // contacts import|list
-void AddNetworkCommands(CLI::App& app);   // calls, launches
+void AddNetworkCommands(CLI::App& app);   // outbox, calls, launches
+void AddSmsCommands(CLI::App& app);       // sms fail|ok, phone-number
 
 // Demo content of a fresh device, one function per room, called by init --demo and by parlo
 // when the device root is missing. Each is idempotent on an empty device.
@@ -25,5 +26,7 @@ void CreateMessageStore();
 // DIR\windows\MMSC.exe: a stand-in for the phone's multimedia composer that records its starts.
 void InstallComposerStandIn();
 void WriteDemoContacts();
+// The SIM's own number, demo or not, unless the phone has one already.
+void InstallOwnNumber();
 
 }  // namespace parlo_device

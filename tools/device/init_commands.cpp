@@ -63,6 +63,7 @@ void AddInitCommands(CLI::App& app) {
     InstallProgramSettings();
     CreateMessageStore();
     InstallComposerStandIn();
+    InstallOwnNumber();
     if (*empty) return;
     WriteDemoMessages();
     WriteDemoContacts();

@@ -75,6 +75,7 @@ int main(int argc, char** argv) {
   AddMessageCommands(app);
   AddContactCommands(app);
   AddNetworkCommands(app);
+  AddSmsCommands(app);
 
   try {
     app.parse(argc, argv);

@@ -1,4 +1,4 @@
-// calls, launches: what left the phone, as JSON lines, oldest first.
+// outbox, calls, launches: what left the phone, as JSON lines, oldest first.
 #include <cstdio>
 #include <fstream>
 #include <filesystem>
@@ -8,7 +8,8 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/base/device_root.h"
-#include "winbase.h"
+#include "platform/device/network_log.h"
+#include "platform/sms/simulated_network.h"
 #include "commands.h"
 
 namespace parlo_device {
@@ -30,27 +31,14 @@ void PrintJsonLines(const char* fileName) {
   }
 }
 
-std::string LocalTimeText() {
-  SYSTEMTIME st;
-  GetLocalTime(&st);
-  char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", st.wYear, st.wMonth, st.wDay, st.wHour,
-                st.wMinute, st.wSecond);
-  return text;
-}
-
 // The stand-in composer calls back here to say how it was started.
 void RecordLaunch(const std::string& path, const std::string& commandLine, const std::vector<std::string>& args) {
-  nlohmann::ordered_json record;
-  record["path"] = path;
-  record["command_line"] = commandLine;
-  record["args"] = args;
-  record["time"] = LocalTimeText();
-  std::error_code ec;
-  std::filesystem::create_directories(platform::device::NetworkDir(), ec);
-  std::ofstream out(platform::device::NetworkDir() / "launches.jsonl", std::ios::app);
-  out << record.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
-  if (!out) throw UsageError{"cannot write launches.jsonl"};
+  platform::device::NetworkRecord launch;
+  launch.Add("path", path)
+      .Add("command_line", commandLine)
+      .Add("args", args)
+      .Add("time", platform::device::LocalTimeText());
+  if (!launch.AppendTo("launches.jsonl")) throw UsageError{"cannot write launches.jsonl"};
 }
 
 // One word for sh, whatever it holds: inside single quotes only a quote itself needs care.
@@ -87,6 +75,9 @@ void AddNetworkCommands(CLI::App& app) {
   record->callback([launch] {
     std::vector<std::string> args(launch->begin() + 2, launch->end());
     RecordLaunch((*launch)[0], (*launch)[1], args);
+  });
+  app.add_subcommand("outbox", "the short messages handed to the network")->callback([] {
+    PrintJsonLines(platform::sms::kOutboxFile);
   });
   app.add_subcommand("calls", "the calls placed on the phone")->callback([] { PrintJsonLines("calls.jsonl"); });
   app.add_subcommand("launches", "the programs started by Parlo")->callback([] {

@@ -2,10 +2,6 @@
 #pragma once
 #include "windef.h"
 
-#ifndef ERROR_WRITE_FAULT
-#define ERROR_WRITE_FAULT 29L
-#endif
-
 #define PMCF_DEFAULT 0x00000001
 #define PMCF_PROMPTBEFORECALLING 0x00000002
 

@@ -29,6 +29,19 @@ typedef DWORD SMS_DATA_ENCODING;
 
 #define SMS_MAX_ADDRESS_LENGTH 256
 
+// Errors: HRESULTs of facility 0x200, failure severity (0x82000000 | code), as sms.h makes them.
+#define FACILITY_SMS 0x200
+#define SMS_ERROR(code) static_cast<HRESULT>(0x80000000u | (FACILITY_SMS << 16) | (code))
+// The protocol named is not one the service has.
+#define SMS_E_INVALIDPROTOCOL SMS_ERROR(0x0001)
+// Messaging errors (SmsOpen, SmsSendMessage).
+#define SMS_E_TOOMUCHDATA SMS_ERROR(0x0100)
+#define SMS_E_INVALIDDATA SMS_ERROR(0x0101)
+// General errors, passed on from the radio and the network.
+#define SMS_E_NETWORK SMS_ERROR(0x0204)
+#define SMS_E_MOBILEUNSUPPORTED SMS_ERROR(0x0207)
+#define SMS_E_RADIOUNAVAILABLE SMS_ERROR(0x020D)
+
 struct SMS_ADDRESS {
   SMS_ADDRESS_TYPE smsatAddressType;
   WCHAR ptsAddress[SMS_MAX_ADDRESS_LENGTH];
@@ -39,14 +52,21 @@ typedef SMS_ADDRESS* LPSMS_ADDRESS;
 // message options, message class, replace option, then the header data size and the header data
 // (which carries the callback number).
 #define SMS_TEXT_PROVIDER_DATA_SIZE 688
+#define SMS_TEXT_PROVIDER_HEADER_SIZE_OFFSET 12
+#define SMS_TEXT_PROVIDER_HEADER_DATA_OFFSET 16
 
-// Opens the provider for the given modes. Only SMS_MSGTYPE_TEXT with SMS_MODE_SEND is offered here.
+// Opens the provider for the given modes. Only SMS_MSGTYPE_TEXT with SMS_MODE_SEND is offered here:
+// another protocol fails with SMS_E_INVALIDPROTOCOL, receiving with SMS_E_MOBILEUNSUPPORTED, no or
+// unknown modes and a missing handle with E_INVALIDARG.
 HRESULT SmsOpen(LPCWSTR ptsMessageProtocol, DWORD dwMessageModes, SMS_HANDLE* psmshHandle,
                 HANDLE* phMessageAvailableEvent);
 HRESULT SmsClose(SMS_HANDLE smshHandle);
-// The device's own number.
+// The device's own number; E_FAIL when the network knows none.
 HRESULT SmsGetPhoneNumber(SMS_ADDRESS* psmsaAddress);
-// Hands one message to the network.
+// Hands one message to the network. Bad arguments fail with E_INVALIDARG, an odd data size with
+// SMS_E_INVALIDDATA, more data than a concatenated message holds with SMS_E_TOOMUCHDATA; a message
+// the network does not take fails with SMS_E_NETWORK or SMS_E_RADIOUNAVAILABLE. Every failure also
+// sets the last error.
 HRESULT SmsSendMessage(SMS_HANDLE smshHandle, const SMS_ADDRESS* psmsaSMSCAddress,
                        const SMS_ADDRESS* psmsaDestinationAddress, const SYSTEMTIME* pstValidityPeriod,
                        const BYTE* pbData, DWORD dwDataSize, const BYTE* pbProviderSpecificData,

@@ -7,4 +7,5 @@
 #include "winuser.h"
 #include "imm.h"
 #include "winreg.h"
+#include "winnls.h"
 #include "strsafe.h"
