@@ -146,8 +146,7 @@ TEST_F(Compose, ASecondLaunchWithANumberOpensAMessageToIt) {
   EXPECT_EQ(parlo.Send("quit")["exit"], 1);
 }
 
-// Enabled when sending lands.
-TEST_F(Compose, DISABLED_SlidingAnAnswerSendsAndRecordsIt) {
+TEST_F(Compose, SlidingAnAnswerSendsAndRecordsIt) {
   e2e::Parlo parlo(device_.dir());
   Reply(parlo);
   TapKeys(parlo, {"ㄴ", "ㅔ", "space", "hide"});
