@@ -74,27 +74,23 @@ TEST_F(SearchTest, LatinKeysPassOverSeparators) {
   }
 }
 
-TEST_F(SearchTest, DigitsMatchNumbersPassingDashesInside) {
-  parlo::ContactBook& book = Load(Card("A", "010-1234-5678"));
-  ContactEntry* e = book.FullEntry(0);
-  for (int d : {1, 2, 3, 4}) book.PushKey(d);
-  ASSERT_EQ(book.RunFilter(false, true, false, true), 1);
-  EXPECT_EQ(e->numberMatch[0], 4);
-  EXPECT_EQ(e->numberMatch[1], 8);
-  for (int i = 0; i < 4; ++i) book.PopKey();
-  for (int d : {0, 1, 0, 1}) book.PushKey(d);
-  ASSERT_EQ(book.RunFilter(false, true, false, true), 1);
-  EXPECT_EQ(e->numberMatch[0], 0);
-  EXPECT_EQ(e->numberMatch[1], 5);
-}
-
-TEST_F(SearchTest, NumberSearchSelectsTheMatchingNumber) {
-  parlo::ContactBook& book = Load(Card("A", "010-1111", "02-777"));
+// Digits match numbers past the dashes inside them, and the matching number becomes the selected one.
+TEST_F(SearchTest, DigitsMatchNumbersPassingDashesAndSelectTheMatchingNumber) {
+  parlo::ContactBook& book = Load(Card("A", "010-1234-5678", "02-777"));
   ContactEntry* e = book.FullEntry(0);
   EXPECT_EQ(e->selectedNumber, 0);
-  for (int d : {7, 7}) book.PushKey(d);
-  ASSERT_EQ(book.RunFilter(false, true, false, true), 1);
-  EXPECT_EQ(e->selectedNumber, 2);
+  const struct {
+    std::vector<int> keys;
+    int start, end, selected;
+  } cases[] = {{{1, 2, 3, 4}, 4, 8, 0}, {{0, 1, 0, 1}, 0, 5, 0}, {{7, 7}, 3, 5, 2}};
+  for (const auto& c : cases) {
+    for (int d : c.keys) book.PushKey(d);
+    ASSERT_EQ(book.RunFilter(false, true, false, true), 1) << c.keys.size();
+    EXPECT_EQ(e->numberMatch[0], c.start) << c.keys[0];
+    EXPECT_EQ(e->numberMatch[1], c.end) << c.keys[0];
+    EXPECT_EQ(e->selectedNumber, c.selected) << c.keys[0];
+    for (size_t i = 0; i < c.keys.size(); ++i) book.PopKey();
+  }
 }
 
 TEST_F(SearchTest, SearchesOnlyWhatTheFlagsAllow) {

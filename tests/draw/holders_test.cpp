@@ -51,7 +51,7 @@ TEST_F(Holders, ReleaseMoveAndBorrowingLeaveOneOwner) {
   EXPECT_FALSE(Alive(bmp));
 }
 
-TEST_F(Holders, DcHolderRestoresTheOriginalSelections) {
+TEST_F(Holders, DcHolderRestoresTheOriginalSelectionsAndDeletesTheDc) {
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ originalBitmap = GetCurrentObject(dc, OBJ_BITMAP);
   HGDIOBJ originalBrush = GetCurrentObject(dc, OBJ_BRUSH);
@@ -67,15 +67,9 @@ TEST_F(Holders, DcHolderRestoresTheOriginalSelections) {
   holder.RestoreSelections();
   EXPECT_EQ(GetCurrentObject(dc, OBJ_BITMAP), originalBitmap);
   EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), originalBrush);
-}
-
-TEST_F(Holders, DcHolderDeletesTheDc) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  {
-    DcHolder holder(dc);
-    BitmapHolder bmp(CreateBitmap(2, 2, 1, 32, nullptr));
-    holder.Select(bmp.Get());
-    holder.Reset();
-  }
+  // Reset puts back what is still selected and deletes the DC.
+  holder.Select(one.Get());
+  holder.Reset();
   EXPECT_EQ(GetObjectType(dc), 0u);
+  EXPECT_TRUE(one && GetObjectType(one.Get()) != 0);
 }

@@ -47,6 +47,10 @@ TEST_F(PointFont, UsesTheScreenWhenNoDcIsGiven) {
   EXPECT_EQ(lf.lfItalic, 0);
   EXPECT_EQ(lf.lfCharSet, DEFAULT_CHARSET);
   EXPECT_EQ(std::u16string(lf.lfFaceName), u"Tahoma");
+  // A long face name is cut to 31 characters.
+  const std::u16string longName(40, u'A');
+  lf = Describe(CreatePointFont(holder, 90, longName.c_str(), nullptr, false, false));
+  EXPECT_EQ(std::u16string(lf.lfFaceName), std::u16string(31, u'A'));
 }
 
 TEST_F(PointFont, BoldItalicAndTheDcsDensity) {
@@ -58,13 +62,6 @@ TEST_F(PointFont, BoldItalicAndTheDcsDensity) {
   EXPECT_EQ(lf.lfWeight, FW_BOLD);
   EXPECT_EQ(lf.lfItalic, 1);
   DeleteDC(dc);
-}
-
-TEST_F(PointFont, LongFaceNameIsCutToThirtyOneCharacters) {
-  FontHolder holder;
-  const std::u16string longName(40, u'A');
-  LOGFONTW lf = Describe(CreatePointFont(holder, 90, longName.c_str(), nullptr, false, false));
-  EXPECT_EQ(std::u16string(lf.lfFaceName), std::u16string(31, u'A'));
 }
 
 TEST_F(PointFont, ANewFontReplacesAndDeletesTheOld) {

@@ -1,5 +1,6 @@
 // The address book through the binaries: what `contacts import` answers, and files of the store
-// that are not plain files (a directory or FIFO where contacts.vcf or contacts.oid belongs).
+// that are not plain files (a directory or FIFO where contacts.vcf or contacts.oid belongs). A
+// spoiled contact cache is rebuilt in tests/contacts.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -95,37 +96,6 @@ TEST(ContactsTool, StoreFilesThatAreNotPlainFilesAreRefusedInOneLine) {
     EXPECT_EQ(state["contacts"]["count"], row.contactsInProgram);
     EXPECT_EQ(row.fifo ? fs::is_fifo(odd) : fs::is_directory(odd), true);  // left as it was
     if (writer >= 0) close(writer);
-  }
-}
-
-// A contact cache cut short or emptied after a run: the next start shows the whole book again.
-TEST(ContactsTool, ACutOrEmptiedContactCacheIsReadFromTheBookAgain) {
-  for (size_t keep : {size_t{0}, size_t{4 * 336}}) {
-    SCOPED_TRACE(keep);
-    parlo_test::TempDevice device;
-    fs::path root = device.dir() / "phone";
-    ASSERT_EQ(e2e::Run("parlo-device", {"--device", root.string(), "init", "--empty"}).exitCode, 0);
-    std::string book;
-    for (int i = 0; i < 8; ++i)
-      book += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Person " + std::to_string(i) + "\r\nTEL;TYPE=CELL:010-0000-000" +
-              std::to_string(i) + "\r\nEND:VCARD\r\n";
-    std::ofstream(root / "contacts.vcf", std::ios::binary) << book;
-    auto contactsAtStart = [&] {
-      e2e::Finished run = e2e::Run("parlo", {"--device", root.string(), "--headless", "--automate", "--virtual-clock",
-                                             "2024-03-05 14:07:09"},
-                                   "state\nquit\n");
-      std::istringstream answers(run.out);
-      std::string first;
-      std::getline(answers, first);
-      json state = json::parse(first, nullptr, false);
-      return state.is_discarded() ? json() : state["contacts"]["count"];
-    };
-    ASSERT_EQ(contactsAtStart(), 8);  // writes the cache at its end
-    fs::path cache = root / "Program Files" / "Parlo" / "allcontacts.dat";
-    ASSERT_EQ(fs::file_size(cache), 8u * 336);
-    fs::resize_file(cache, keep);
-    EXPECT_EQ(contactsAtStart(), 8);
-    EXPECT_EQ(fs::file_size(cache), 8u * 336);  // written whole again
   }
 }
 

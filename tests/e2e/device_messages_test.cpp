@@ -1,22 +1,19 @@
 // parlo-device's message commands end to end: what they store, and that bad input changes nothing.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
-#include <sstream>
 #include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "e2e/process.h"
-#include "kit/temp_device.h"
+#include "e2e/session.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Args = std::vector<std::string>;
+using namespace e2e;
 
 constexpr const char* kAt = "2024-03-05 14:07:09";
 constexpr const char* kUnreadKey = "HKLM\\System\\State\\Messages\\SMS\\Unread";
@@ -32,16 +29,10 @@ struct DeviceState {
   std::string messages, notifications, unread, volume, wal;
 };
 
-class DeviceMessages : public ::testing::Test {
+class DeviceMessages : public DeviceTest {
  protected:
-  void SetUp() override { ASSERT_EQ(Device({"init", "--empty"}).exitCode, 0); }
-
-  e2e::Finished Device(Args args) {
-    args.insert(args.begin(), {"--device", device_.dir().string()});
-    return e2e::Run("parlo-device", args);
-  }
   std::vector<nlohmann::json> Json(const Args& args) {
-    e2e::Finished f = Device(args);
+    Finished f = Device(args);
     EXPECT_EQ(f.exitCode, 0) << f.err;
     std::vector<nlohmann::json> lines;
     std::istringstream in(f.out);
@@ -64,7 +55,7 @@ class DeviceMessages : public ::testing::Test {
     for (const Args& args : cases) {
       std::string shown;
       for (const std::string& a : args) shown += (shown.empty() ? "" : " ") + a.substr(0, 40);
-      e2e::Finished f = Device(args);
+      Finished f = Device(args);
       EXPECT_EQ(f.exitCode, 2) << shown;
       EXPECT_EQ(f.err.rfind("parlo-device: ", 0), 0u) << shown << ": " << f.err;
       EXPECT_EQ(std::count(f.err.begin(), f.err.end(), '\n'), 1) << shown << ": " << f.err;
@@ -78,8 +69,6 @@ class DeviceMessages : public ::testing::Test {
       EXPECT_TRUE(after.wal == before.wal) << shown << ": the volume's log changed";
     }
   }
-
-  parlo_test::TempDevice device_;
 };
 
 TEST_F(DeviceMessages, ReceiveAndRecordSentStoreWhatThePhoneWould) {
@@ -235,7 +224,7 @@ TEST_F(DeviceMessages, ADamagedStoreIsReportedAndLeftAsItIs) {
   std::fill(bytes.begin() + static_cast<long>(bytes.size() / 8192 * 4096), bytes.end(), '\xA5');
   std::ofstream(volume, std::ios::binary | std::ios::trunc) << bytes;
   for (const Args& args : std::vector<Args>{{"messages"}, {"receive", "--from", "010", "x"}}) {
-    e2e::Finished f = Device(args);
+    Finished f = Device(args);
     EXPECT_NE(f.exitCode, 0) << args[0];
     EXPECT_EQ(f.out, "") << args[0];
     EXPECT_EQ(f.err, "parlo-device: the message store is damaged; left as it is\n") << args[0];
@@ -243,7 +232,7 @@ TEST_F(DeviceMessages, ADamagedStoreIsReportedAndLeftAsItIs) {
   }
   // Parlo says so, keeps answering, and leaves the file alone too.
   {
-    e2e::Parlo parlo(device_.dir());
+    Parlo parlo(device_.dir());
     EXPECT_EQ(parlo.Send("screen")["msgbox"]["text"], "The message database is damaged; it was left as it is.");
     EXPECT_EQ(parlo.Send("state")["mode"], 0);
     parlo.Send("answer ok");

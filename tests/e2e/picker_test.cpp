@@ -1,65 +1,48 @@
 // The contact picker on a phone set up as a user gets it: started with -contacts, typed on with
 // the keypad, narrowed by category, and a contact picked, through `screen` and `state`.
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
-#include "e2e/process.h"
-#include "kit/temp_device.h"
+#include "e2e/session.h"
 
 namespace {
 
-using nlohmann::json;
+using namespace e2e;
 using Names = std::vector<std::string>;
 
-class Picker : public ::testing::Test {
+class Picker : public DeviceTest {
  protected:
-  void SetUp() override {
-    // The demo phone, with the program's settings as its installer leaves them.
-    e2e::Finished init = e2e::Run("parlo-device", {"--device", dir(), "init"});
-    ASSERT_EQ(init.exitCode, 0) << init.err;
-  }
-  std::string dir() const { return device_.dir().string(); }
+  // The demo phone, with the program's settings as its installer leaves them.
+  Args InitArgs() const override { return {"init"}; }
 
-  static void TapCenter(e2e::Parlo& parlo, const json& rect) {
-    const int x = (rect[0].get<int>() + rect[2].get<int>()) / 2, y = (rect[1].get<int>() + rect[3].get<int>()) / 2;
-    ASSERT_EQ(parlo.Send("tap " + std::to_string(x) + " " + std::to_string(y)), (json{{"ok", true}}));
-  }
   // Taps the keypad key whose caption is `caption`.
-  static void Key(e2e::Parlo& parlo, const std::string& caption) {
+  static void Key(Parlo& parlo, const std::string& caption) {
     const json screen = parlo.Send("screen");
     for (const json& key : screen["keypad"])
-      if (key["caption"] == caption) return TapCenter(parlo, key["rect"]);
+      if (key["caption"] == caption) {
+        EXPECT_EQ(TapCenter(parlo, key["rect"]), (json{{"ok", true}}));
+        return;
+      }
     ADD_FAILURE() << "no key " << caption;
   }
-  static void TapText(e2e::Parlo& parlo, const std::string& text) {
-    const json screen = parlo.Send("screen");
-    for (const json& t : screen["texts"])
-      if (t["text"] == text) return TapCenter(parlo, t["rect"]);
-    ADD_FAILURE() << "no text " << text;
-  }
-  static Names Listed(e2e::Parlo& parlo, const char* list = "listed") {
+  static Names Listed(Parlo& parlo, const char* list = "listed") {
     Names names;
     const json state = parlo.Send("state");
     for (const json& c : state["contacts"][list]) names.push_back(c["name"]);
     return names;
   }
-  static std::string ColourOf(e2e::Parlo& parlo, const std::string& text) {
+  static std::string ColourOf(Parlo& parlo, const std::string& text) {
     const json screen = parlo.Send("screen");
     for (const json& t : screen["texts"])
       if (t["text"] == text) return t["color"];
     return "";
   }
-
-  parlo_test::TempDevice device_;
 };
 
 TEST_F(Picker, AFreshPhoneOpensOnThePickerAndTheKeypadFinds) {
   // The lock is not asked for on the way to the contacts.
-  ASSERT_EQ(e2e::Run("parlo-device", {"--device", dir(), "reg", "set", "HKCU\\SOFTWARE\\Ostrand\\Parlo", "use_lock",
-                                      "dword", "1"}).exitCode, 0);
-  e2e::Parlo parlo(device_.dir(), {"-contacts"});
+  ASSERT_EQ(Device({"reg", "set", kSettingsKey, "use_lock", "dword", "1"}).exitCode, 0);
+  Parlo parlo(device_.dir(), {"-contacts"});
   EXPECT_EQ(parlo.Send("screen")["view"], "ContactView");
   json state = parlo.Send("state");
   EXPECT_EQ(state["mode"], 6);
@@ -93,7 +76,7 @@ TEST_F(Picker, AFreshPhoneOpensOnThePickerAndTheKeypadFinds) {
 }
 
 TEST_F(Picker, CategoriesFromTheMenu) {
-  e2e::Parlo parlo(device_.dir(), {"-contacts"});
+  Parlo parlo(device_.dir(), {"-contacts"});
   TapText(parlo, "범주 : 전체");
   const json menu = parlo.Send("screen")["menu"];
   ASSERT_TRUE(menu.is_array());
@@ -117,7 +100,7 @@ TEST_F(Picker, CategoriesFromTheMenu) {
 }
 
 TEST_F(Picker, ATapOrTheEnterKeyPicksAContactForTheComposeView) {
-  e2e::Parlo parlo(device_.dir(), {"-contacts"});
+  Parlo parlo(device_.dir(), {"-contacts"});
   TapText(parlo, "이영희");
   EXPECT_EQ(Listed(parlo, "picked"), (Names{"이영희"}));
   json state = parlo.Send("state");

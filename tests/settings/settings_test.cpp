@@ -73,7 +73,9 @@ class SettingsTest : public ::testing::Test {
   parlo_test::TempDevice device_;
 };
 
-TEST_F(SettingsTest, FirstStartUsesDefaultsAndCreatesSevenFlagsWithoutPassword) {
+// The first start uses the defaults and creates the seven flags without a password; the second
+// writes the default password as a multi-string.
+TEST_F(SettingsTest, FirstStartCreatesTheFlagsAndTheSecondThePassword) {
   Settings s = Loaded();
   EXPECT_FALSE(s.use_lock || s.use_original_view || s.find_company_name || s.find_call_number || s.find_name ||
                s.view_sort);
@@ -85,12 +87,8 @@ TEST_F(SettingsTest, FirstStartUsesDefaultsAndCreatesSevenFlagsWithoutPassword) 
                             u"find_name", u"view_sort"})
     EXPECT_EQ(ReadDword(name), 0u);
   EXPECT_EQ(ReadDword(u"close"), 1u);
+  s.Save();
   EXPECT_FALSE(ReadValue(u"password"));
-}
-
-TEST_F(SettingsTest, SecondStartWritesTheDefaultPasswordAsMultiString) {
-  StartAndStop();
-  ASSERT_FALSE(ReadValue(u"password"));
   StartAndStop();
   auto password = ReadValue(u"password");
   ASSERT_TRUE(password);
@@ -144,9 +142,12 @@ TEST_F(SettingsTest, FlagsAreReadByTheirBytesAndAMissingOrUnreadableOneCountsAsO
   EXPECT_EQ(ReadDword(u"use_original_view"), 1u);  // any non-zero flag is saved as one
 }
 
+// Toggles reach the registry only at shutdown; the password is never written by a save.
 TEST_F(SettingsTest, MenuTogglesReachTheRegistryOnlyAtShutdown) {
   StartAndStop();
+  Write(u"password", REG_SZ, u"99", 6);
   Settings s = Loaded();
+  s.password[0] = u'1';
   s.view_sort = !s.view_sort;
   s.use_lock = !s.use_lock;
   s.close = !s.close;
@@ -162,14 +163,6 @@ TEST_F(SettingsTest, MenuTogglesReachTheRegistryOnlyAtShutdown) {
   s.view_sort = !s.view_sort;
   s.Save();
   EXPECT_EQ(ReadDword(u"view_sort"), 1u);
-}
-
-TEST_F(SettingsTest, SaveNeverWritesThePassword) {
-  WriteAllFlags(0);
-  Write(u"password", REG_SZ, u"99", 6);
-  Settings s = Loaded();
-  s.password[0] = u'1';
-  s.Save();
   auto stored = ReadValue(u"password");
   ASSERT_TRUE(stored);
   EXPECT_EQ(stored->bytes, std::string("9\0009\0\0\0", 6));

@@ -18,7 +18,6 @@
 #include "shell/application.h"
 #include "shell/main_frame.h"
 #include "shell/message_loop.h"
-#include "shell/single_instance.h"
 #include "views/lock_view.h"
 #include "views/thread_view.h"
 #include "views/picker_view.h"
@@ -211,20 +210,14 @@ TEST_F(FrameTest, ThePickerKeepsItsQueryAcrossVisitsAndAfterTheContactsAreRebuil
   CoUninitialize();
 }
 
-TEST_F(FrameTest, CopyDataSetsBothModesAndTheNumber) {
-  Start();
-  WCHAR number[260] = u"01012345678";
-  EXPECT_EQ(CopyData(4, number, sizeof number), 0);
-  EXPECT_EQ(frame_->CurrentMode(), 4);
-  EXPECT_EQ(frame_->PreviousMode(), 4);
-  EXPECT_EQ(StartNumber(), u"01012345678");
-}
-
+// A hand-over with a whole number is seen end to end in tests/e2e/start_up_test.cpp.
 TEST_F(FrameTest, CopyDataNeverReadsPastTheBytesGivenAndKeepsAtMost259Characters) {
   Start();
   // Six characters and no terminator: only the first three are inside cbData.
   const WCHAR text[6] = {u'1', u'2', u'3', u'4', u'5', u'6'};
   CopyData(4, text, 6);
+  EXPECT_EQ(frame_->CurrentMode(), 4);
+  EXPECT_EQ(frame_->PreviousMode(), 4);
   EXPECT_EQ(StartNumber(), u"123");
   CopyData(4, text, 7);  // half a character does not count
   EXPECT_EQ(StartNumber(), u"123");
@@ -274,29 +267,6 @@ TEST_F(FrameTest, ExitClosesTheProgramWhenCloseIsOnAndSavesSettings) {
   DWORD value = 0;
   EXPECT_EQ(RegistryGetDWORD(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo", u"view_sort", &value), S_OK);
   EXPECT_EQ(value, 1u);
-}
-
-TEST_F(FrameTest, SecondLaunchHandsOverItsNumber) {
-  Start();
-  HandOverCommandLine(hwnd(), u"-new 0109999");
-  EXPECT_EQ(frame_->CurrentMode(), VM_COMPOSE);
-  EXPECT_EQ(frame_->PreviousMode(), VM_COMPOSE_TO_NUMBER);
-  EXPECT_EQ(StartNumber(), u"0109999");
-  EXPECT_EQ(frame_->Composer()->FieldText(IDC_RECIPIENT, 260), u"0109999");
-  HandOverCommandLine(hwnd(), u"-contacts");
-  HandOverCommandLine(hwnd(), u"");
-  EXPECT_EQ(frame_->CurrentMode(), VM_COMPOSE);
-  EXPECT_EQ(StartNumber(), u"0109999");
-}
-
-TEST_F(FrameTest, SingleInstanceCheckFindsTheRunningFrame) {
-  Start();
-  // The first check of this device takes the mutex; the second finds the frame.
-  EXPECT_EQ(CheckSingleInstance(app_module::Instance(), u""), 0);
-  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0);
-  EXPECT_EQ(CheckSingleInstance(app_module::Instance(), u"1 0105555"), 1);
-  EXPECT_EQ(StartNumber(), u"0105555");
-  EXPECT_EQ(frame_->CurrentMode(), VM_COMPOSE);
 }
 
 TEST_F(FrameTest, ControlNotificationsAreReflectedToTheControl) {

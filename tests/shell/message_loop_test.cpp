@@ -65,25 +65,26 @@ class MessageLoopTest : public ::testing::Test {
   HWND window_ = nullptr;
 };
 
-TEST_F(MessageLoopTest, IdleCountGrowsUntilAHandlerSaysStop) {
-  MessageLoop loop;
-  CountingIdle idle;
-  idle.stopAfter = 3;
-  loop.AddIdleHandler(&idle);
-  EXPECT_EQ(loop.Run(), 5);
-  EXPECT_EQ(idle.counts, (std::vector<int>{0, 1, 2}));
-}
-
-TEST_F(MessageLoopTest, AMessageRearmsIdleFromZero) {
-  MessageLoop loop;
-  CountingIdle idle;
-  idle.stopAfter = 2;
-  idle.window = window_;
-  idle.next = {WM_USER + 1};
-  loop.AddIdleHandler(&idle);
-  EXPECT_EQ(loop.Run(), 5);
-  EXPECT_EQ(idle.counts, (std::vector<int>{0, 1, 0, 1}));
-  EXPECT_EQ(g_dispatched, 1u);
+// The idle count grows until a handler says stop; a message then arms idle again from zero.
+TEST_F(MessageLoopTest, IdleCountGrowsUntilAHandlerSaysStopAndAMessageRearmsIt) {
+  const struct {
+    int stopAfter;
+    std::vector<UINT> next;
+    std::vector<int> counts;
+    UINT dispatched;
+  } cases[] = {{3, {}, {0, 1, 2}, 0}, {2, {WM_USER + 1}, {0, 1, 0, 1}, 1}};
+  for (const auto& c : cases) {
+    g_dispatched = 0;
+    MessageLoop loop;
+    CountingIdle idle;
+    idle.stopAfter = c.stopAfter;
+    idle.window = window_;
+    idle.next = c.next;
+    loop.AddIdleHandler(&idle);
+    EXPECT_EQ(loop.Run(), 5);
+    EXPECT_EQ(idle.counts, c.counts);
+    EXPECT_EQ(g_dispatched, c.dispatched);
+  }
 }
 
 TEST_F(MessageLoopTest, FiltersTakeMessagesBeforeDispatch) {

@@ -78,21 +78,16 @@ class StoreTest : public ::testing::Test {
     SystemTimeToFileTime(&m.time, &ft);
     std::vector<CEPROPVAL> v(8);
     std::memset(v.data(), 0, sizeof(CEPROPVAL) * 8);
-    v[0].propid = PROP_TIME;
+    const CEPROPID ids[] = {PROP_TIME,       PROP_NUMBER, PROP_TEXT,     PROP_READ,
+                            PROP_MESSAGE_ID, PROP_KIND,   PROP_AUX_FLAG, PROP_MMS_FLAG};
+    for (size_t i = 0; i < 8; ++i) v[i].propid = ids[i];
     v[0].val.filetime = ft;
-    v[1].propid = PROP_NUMBER;
     v[1].val.lpwstr = const_cast<LPWSTR>(m.number.c_str());
-    v[2].propid = PROP_TEXT;
     v[2].val.lpwstr = const_cast<LPWSTR>(m.text.c_str());
-    v[3].propid = PROP_READ;
     v[3].val.iVal = m.read;
-    v[4].propid = PROP_MESSAGE_ID;
     v[4].val.lpwstr = const_cast<LPWSTR>(m.id.c_str());
-    v[5].propid = PROP_KIND;
     v[5].val.iVal = m.kind;
-    v[6].propid = PROP_AUX_FLAG;
     v[6].val.iVal = m.aux;
-    v[7].propid = PROP_MMS_FLAG;
     v[7].val.iVal = m.mms;
     if (!only.empty()) {
       std::vector<CEPROPVAL> kept;

@@ -3,33 +3,21 @@
 
 #include "store/text_normalize.h"
 
-TEST(WrapText, EightSyllablesFillALineAndWrapAfterTheEighth) {
-  EXPECT_EQ(WrapText(u"가나다라마바사아"), u"가나다라마바사아\n");
-}
-
-TEST(WrapText, AWideCharacterThatWouldEndAtColumn17StartsTheNextLine) {
-  EXPECT_EQ(WrapText(u"abcdefghijklmno가나"), u"abcdefghijklmno\n가나");
-}
-
-TEST(WrapText, SixteenNarrowCharactersWrapBeforeTheRest) {
-  EXPECT_EQ(WrapText(u"abcdefghijklmnopqr"), u"abcdefghijklmnop\nqr");
-}
-
-TEST(WrapText, ALineFeedEndsALineWithoutAnExtraOne) {
-  EXPECT_EQ(WrapText(u"ab\ncd"), u"ab\ncd");
-}
-
-TEST(WrapText, CarriageReturnLineFeedBecomesALoneCarriageReturn) {
-  EXPECT_EQ(WrapText(u"ab\r\ncd"), u"ab\rcd");
-}
-
-TEST(WrapText, ACarriageReturnInTheLastLineIsKept) {
-  EXPECT_EQ(WrapText(u"ab\rcd"), u"ab\rcd");
-}
-
-TEST(WrapText, ShortAndEmptyTextStayAsTheyAre) {
-  EXPECT_EQ(WrapText(u"hi 안녕"), u"hi 안녕");
-  EXPECT_EQ(WrapText(u""), u"");
+TEST(WrapText, LinesEndAtSixteenColumnsAndLineBreaksAreKeptOrShortened) {
+  const struct {
+    const char16_t* text;
+    const char16_t* wrapped;
+  } cases[] = {
+      {u"가나다라마바사아", u"가나다라마바사아\n"},            // eight syllables fill a line
+      {u"abcdefghijklmno가나", u"abcdefghijklmno\n가나"},      // a wide one would end at column 17
+      {u"abcdefghijklmnopqr", u"abcdefghijklmnop\nqr"},        // sixteen narrow ones, then the rest
+      {u"ab\ncd", u"ab\ncd"},                                  // a line feed ends a line, no extra one
+      {u"ab\r\ncd", u"ab\rcd"},                                // CR LF becomes a lone CR
+      {u"ab\rcd", u"ab\rcd"},                                  // a CR in the last line is kept
+      {u"hi 안녕", u"hi 안녕"},
+      {u"", u""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(WrapText(c.text), c.wrapped) << &c - cases;
 }
 
 TEST(WrapText, ALongTextIsCutTo259CharactersAfterWrapping) {

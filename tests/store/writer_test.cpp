@@ -50,40 +50,31 @@ TEST_F(StoreTest, AWriteToAnUnopenedDatabaseFailsSilently) {
   EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(StoreTest, MarkingOneReadLeavesTheNotificationAndPublishesTheRest) {
+// Marking one of two unread messages read publishes the one left and leaves the notification;
+// marking the last one publishes zero and removes it.
+TEST_F(StoreTest, MarkingReadPublishesWhatIsLeftAndRemovesTheNotificationAtZero) {
   MakeVolume();
   Message m;
   CEOID first = Put(u"\\RECV_MSG", m);
   m.id = u"20240305140709001";
-  Put(u"\\RECV_MSG", m);
+  CEOID second = Put(u"\\RECV_MSG", m);
   m.id = u"20240305140709002";
   m.read = 1;
   Put(u"\\RECV_MSG", m);
   AddUnreadNotification();
   RecordStore* store = OpenedStore();
-  MessageRecord r;
-  r.oid = first;
-  ASSERT_TRUE(store->ReadRecordById(DB_RECV, &r));
-  ASSERT_EQ(store->UpdateRecord(DB_RECV, &r, false), StoreError::kNone);
-  EXPECT_EQ(r.isRead, 1);
-  EXPECT_EQ(StoredShort(u"\\RECV_MSG", first, PROP_READ), 1);
-  EXPECT_EQ(StateValue(u"Unread"), 1u);
-  EXPECT_EQ(StateValue(u"Count"), 1u);
-  EXPECT_TRUE(UnreadNotificationShown());
-}
-
-TEST_F(StoreTest, MarkingTheLastUnreadReadRemovesTheNotificationAndPublishesZero) {
-  MakeVolume();
-  CEOID only = Put(u"\\RECV_MSG", Message{});
-  AddUnreadNotification();
-  RecordStore* store = OpenedStore();
-  MessageRecord r;
-  r.oid = only;
-  ASSERT_TRUE(store->ReadRecordById(DB_RECV, &r));
-  ASSERT_EQ(store->UpdateRecord(DB_RECV, &r, false), StoreError::kNone);
-  EXPECT_EQ(StateValue(u"Unread"), 0u);
-  EXPECT_EQ(StateValue(u"Count"), 0u);
-  EXPECT_FALSE(UnreadNotificationShown());
+  for (auto [oid, left] : {std::pair{first, 1u}, std::pair{second, 0u}}) {
+    SCOPED_TRACE(left);
+    MessageRecord r;
+    r.oid = oid;
+    ASSERT_TRUE(store->ReadRecordById(DB_RECV, &r));
+    ASSERT_EQ(store->UpdateRecord(DB_RECV, &r, false), StoreError::kNone);
+    EXPECT_EQ(r.isRead, 1);
+    EXPECT_EQ(StoredShort(u"\\RECV_MSG", oid, PROP_READ), 1);
+    EXPECT_EQ(StateValue(u"Unread"), left);
+    EXPECT_EQ(StateValue(u"Count"), left);
+    EXPECT_EQ(UnreadNotificationShown(), left > 0);
+  }
   EXPECT_TRUE(Boxes().empty());
 }
 
@@ -150,7 +141,9 @@ TEST_F(StoreTest, ADeleteForAVanishedRecordFailsSilentlyAndPublishesNothing) {
   EXPECT_TRUE(UnreadNotificationShown());
 }
 
-TEST_F(StoreTest, DeleteAllOnAnEmptyDatabaseFindsNothingAndPublishesNothing) {
+// On an empty database delete-all finds nothing and publishes nothing; then it removes every
+// received record, leaves the sent ones and publishes zero.
+TEST_F(StoreTest, DeleteAllRemovesEveryReceivedRecordAndPublishesZero) {
   MakeVolume();
   AddUnreadNotification();
   RecordStore* store = OpenedStore();
@@ -158,18 +151,12 @@ TEST_F(StoreTest, DeleteAllOnAnEmptyDatabaseFindsNothingAndPublishesNothing) {
   EXPECT_FALSE(StateValue(u"Unread").has_value());
   EXPECT_FALSE(StateValue(u"Count").has_value());
   EXPECT_TRUE(UnreadNotificationShown());
-}
-
-TEST_F(StoreTest, DeleteAllRemovesEveryRecordAndPublishesZero) {
-  MakeVolume();
   for (int i = 0; i < 12; ++i) {
     Message m;
     m.id = std::u16string(1, static_cast<char16_t>(u'a' + i));
     Put(u"\\RECV_MSG", m);
   }
   CEOID sent = Put(u"\\SEND_MSG", Message{});
-  AddUnreadNotification();
-  RecordStore* store = OpenedStore();
   EXPECT_EQ(store->DeleteAllRecords(DB_RECV), StoreError::kNone);
   EXPECT_EQ(store->CountRecords(DB_RECV), 0);
   EXPECT_EQ(store->CountRecords(DB_SEND), 1);

@@ -16,35 +16,30 @@ class Notify : public ListTest {
   }
 };
 
-TEST_F(Notify, ATapReportsCursorThenSelectionThenActivation) {
+// A tap reports cursor, then selection, then activation; another row turns the old one off
+// first; the selected row tapped again is activated again.
+TEST_F(Notify, TapsReportCursorSelectionAndActivationInOrder) {
   Fill(10);
-  Tap(100, 2 * kRow + 10);
-  const std::vector<Note> want{{LN_CURSORCHANGE, 2, 1}, {LN_SELCHANGE, 2, 1}, {LN_ACTIVATE, 2, 1}};
-  EXPECT_EQ(notes(), want);
+  const struct {
+    int row;
+    std::vector<Note> want;
+  } taps[] = {
+      {2, {{LN_CURSORCHANGE, 2, 1}, {LN_SELCHANGE, 2, 1}, {LN_ACTIVATE, 2, 1}}},
+      {4,
+       {{LN_CURSORCHANGE, 2, 0}, {LN_CURSORCHANGE, 4, 1}, {LN_SELCHANGE, 2, 0}, {LN_SELCHANGE, 4, 1},
+        {LN_ACTIVATE, 2, 0}, {LN_ACTIVATE, 4, 1}}},
+      {4, {{LN_ACTIVATE, 4, 0}, {LN_ACTIVATE, 4, 1}}},
+  };
+  for (const auto& t : taps) {
+    notes().clear();
+    Tap(100, t.row * kRow + 10);
+    EXPECT_EQ(notes(), t.want) << t.row;
+  }
   for (HWND from : noteWindows()) EXPECT_EQ(from, list());
   for (UINT_PTR id : noteIds()) EXPECT_EQ(id, static_cast<UINT_PTR>(kListId));
-}
-
-TEST_F(Notify, TappingAnotherRowTurnsTheOldOneOffFirst) {
-  Fill(10);
-  Tap(100, 2 * kRow + 10);
-  notes().clear();
-  Tap(100, 4 * kRow + 10);
-  const std::vector<Note> want{{LN_CURSORCHANGE, 2, 0}, {LN_CURSORCHANGE, 4, 1}, {LN_SELCHANGE, 2, 0},
-                               {LN_SELCHANGE, 4, 1},    {LN_ACTIVATE, 2, 0},     {LN_ACTIVATE, 4, 1}};
-  EXPECT_EQ(notes(), want);
-  EXPECT_EQ(list_.RowAt(2)->state & (parlo::ListItem::kSelected | parlo::ListItem::kCursor), 0u);
-  EXPECT_EQ(list_.RowAt(4)->state & (parlo::ListItem::kSelected | parlo::ListItem::kCursor),
-            static_cast<DWORD>(parlo::ListItem::kSelected | parlo::ListItem::kCursor));
-}
-
-TEST_F(Notify, TappingTheSelectedRowAgainActivatesItAgain) {
-  Fill(10);
-  Tap(100, 10);
-  notes().clear();
-  Tap(100, 10);
-  const std::vector<Note> want{{LN_ACTIVATE, 0, 0}, {LN_ACTIVATE, 0, 1}};
-  EXPECT_EQ(notes(), want);
+  const DWORD both = parlo::ListItem::kSelected | parlo::ListItem::kCursor;
+  EXPECT_EQ(list_.RowAt(2)->state & both, 0u);
+  EXPECT_EQ(list_.RowAt(4)->state & both, both);
 }
 
 TEST_F(Notify, SelectionIsSingle) {
@@ -69,7 +64,7 @@ TEST_F(Notify, InvalidIndicesAreIgnored) {
   EXPECT_EQ(list_.CursorRow(), -1);
 }
 
-TEST_F(Notify, ArrowKeysStartAtEitherEndAndWrap) {
+TEST_F(Notify, ArrowKeysStartAtEitherEndAndWrapAndEnterActivates) {
   Fill(0);
   Key(VK_UP);
   Key(VK_DOWN);
@@ -84,16 +79,10 @@ TEST_F(Notify, ArrowKeysStartAtEitherEndAndWrap) {
     Key(vk);
     EXPECT_EQ(list_.CursorRow(), row);
   }
-}
-
-TEST_F(Notify, EnterActivatesTheCursorRowWithoutSelectingIt) {
-  Fill(5);
-  Key(VK_DOWN);
-  Key(VK_DOWN);
+  // Enter activates the cursor row without selecting it.
   notes().clear();
   Key(VK_RETURN);
-  const std::vector<Note> want{{LN_ACTIVATE, 1, 1}};
-  EXPECT_EQ(notes(), want);
+  EXPECT_EQ(notes(), (std::vector<Note>{{LN_ACTIVATE, 4, 1}}));
   EXPECT_EQ(list_.FirstSelected(), -1);
 }
 

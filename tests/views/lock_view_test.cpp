@@ -1,5 +1,6 @@
 // The lock screen: the password as a pattern, the keys' layout, drawing a pattern with the
 // finger, the wipe of a wrong one and the clock's minute.
+#include <array>
 #include <string>
 #include <vector>
 
@@ -54,26 +55,21 @@ TEST(LockPatternTest, AGestureTakesEachKeyOnceAndMatchesOnlyTheWholePatternInOrd
 }
 
 TEST(LockLayoutTest, KeysAndStripAtTwoDensities) {
+  using Box = std::array<LONG, 4>;
+  auto box = [](const RECT& r) { return Box{r.left, r.top, r.right, r.bottom}; };
   const LockLayout hi = parlo::ComputeLockLayout(480, 800, 192, 192);
   EXPECT_EQ(hi.clockHeight, 200);
   EXPECT_EQ(hi.keyWidth, 153);
   EXPECT_EQ(hi.keyHeight, 193);
   EXPECT_EQ(hi.pad.top, 200);
   EXPECT_EQ(hi.pad.bottom, 800);
-  EXPECT_EQ(hi.keys[0].left, 50);
-  EXPECT_EQ(hi.keys[0].top, 260);
-  EXPECT_EQ(hi.keys[0].right, 123);
-  EXPECT_EQ(hi.keys[0].bottom, 333);
+  EXPECT_EQ(box(hi.keys[0]), (Box{50, 260, 123, 333}));
   EXPECT_EQ(hi.keys[8].left, 356);
   EXPECT_EQ(hi.keys[8].top, 646);
   EXPECT_EQ(hi.centres[8].x, 392);
   EXPECT_EQ(hi.centres[8].y, 682);
   // At 96 dpi the grid's left margin stays 10 pixels.
-  const LockLayout lo = parlo::ComputeLockLayout(480, 800, 96, 96);
-  EXPECT_EQ(lo.keys[0].left, 30);
-  EXPECT_EQ(lo.keys[0].top, 130);
-  EXPECT_EQ(lo.keys[0].right, 146);
-  EXPECT_EQ(lo.keys[0].bottom, 300);
+  EXPECT_EQ(box(parlo::ComputeLockLayout(480, 800, 96, 96).keys[0]), (Box{30, 130, 146, 300}));
 }
 
 TEST(LockLayoutTest, OnlyTheInsideOfAKeySelectsIt) {

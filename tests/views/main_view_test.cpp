@@ -105,16 +105,6 @@ TEST_F(MainViewTest, RowShowsNameDateLineAndCountOfTheNewestMessage) {
   }
 }
 
-TEST_F(MainViewTest, RowsFollowModelOrderMostRecentFirst) {
-  Put(u"\\RECV_MSG", Msg(u"01011111111", u"first number", 1));
-  Put(u"\\RECV_MSG", Msg(u"01022222222", u"second number", 5));
-  Load();
-  ShowList();
-  ASSERT_EQ(main_->list().RowCount(), 2);
-  EXPECT_EQ(Row(0)->name, u"01022222222");
-  EXPECT_EQ(Row(1)->name, u"01011111111");
-}
-
 TEST_F(MainViewTest, PictureBoxNeverShowsStalePixels) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"a", 1));
   Load();
@@ -142,60 +132,32 @@ TEST_F(MainViewTest, TappingARowOpensItAndComingBackHighlightsAndSelectsIt) {
   EXPECT_EQ(std::u16string(view.SelectedFirstRecord()->text), u"a");
 }
 
-TEST_F(MainViewTest, ARememberedRowPastTheLastCountsAsNoSelection) {
-  Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
-  Put(u"\\RECV_MSG", Msg(u"01022222222", u"b", 5));
-  MessageStore* store = Load();
-  MainView& view = ShowList();
-  TapRow(1);
-  store->DeleteConversation(1);
-  ShowList();
-  EXPECT_EQ(view.SelectedConversation(), -1);
-  ClearBoxes();
-  Tap(View(), Center(view.RightButtonRect()));
-  ASSERT_EQ(BoxTexts(), std::vector<std::u16string>{u"선택된 메시지가 없습니다."});
-  EXPECT_EQ(store->ConversationCount(), 1);
-  KeyUp(View(), VK_F3);
-  EXPECT_EQ(Calls(), "");
-}
-
 // ---- Footer and header buttons ----
 
-TEST_F(MainViewTest, HoldingDeleteAsksToDeleteEverythingEvenIfTheFingerLiftsElsewhere) {
-  Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
-  Put(u"\\SEND_MSG", Msg(u"01022222222", u"b", 5, 1, 2));
-  Load();
-  MainView& view = ShowList();
-  Down(View(), Center(view.RightButtonRect()));
-  Advance(399);
-  EXPECT_TRUE(Boxes().empty());
-  Advance(1);
-  auto boxes = Boxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, u"정말로 모든 메시지를 삭제하겠습니까?");
-  EXPECT_EQ(boxes[0].caption, u"확인");
-  EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
-  Up(View(), POINT{100, 300});
-  Pump();
-  EXPECT_EQ(Boxes().size(), 1u);  // the release acts on nothing
-  EXPECT_EQ(messages_->ConversationCount(), 0);
-  EXPECT_EQ(Records(DB_RECV), 0);
-  EXPECT_EQ(Records(DB_SEND), 0);
+// Answered no, everything stays; answered yes, everything goes, though the finger lifts elsewhere.
+TEST_F(MainViewTest, HoldingDeleteAsksToDeleteEverything) {
+  for (int answer : {IDNO, IDYES}) {
+    SCOPED_TRACE(answer == IDYES ? "yes" : "no");
+    Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
+    Put(u"\\SEND_MSG", Msg(u"01022222222", u"b", 5, 1, 2));
+    Load();
+    MainView& view = ShowList();
+    ClearBoxes();
+    Answer(answer);
+    Down(View(), Center(view.RightButtonRect()));
+    Advance(399);
+    EXPECT_TRUE(Boxes().empty());
+    Advance(1);
+    ExpectOneBox(u"정말로 모든 메시지를 삭제하겠습니까?", u"확인", MB_YESNO);
+    Up(View(), answer == IDYES ? POINT{100, 300} : Center(view.RightButtonRect()));
+    Pump();
+    EXPECT_EQ(Boxes().size(), 1u);  // the release after the hold acts on nothing
+    const int left = answer == IDYES ? 0 : 1;
+    EXPECT_EQ(messages_->ConversationCount(), 2 * left);
+    EXPECT_EQ(Records(DB_RECV), left);
+    EXPECT_EQ(Records(DB_SEND), left);
+  }
   EXPECT_TRUE(FindText(u"Parlo - 「0/0」").has_value());
-}
-
-TEST_F(MainViewTest, DeleteEverythingAnsweredNoKeepsEverything) {
-  Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
-  Load();
-  MainView& view = ShowList();
-  Answer(IDNO);
-  Down(View(), Center(view.RightButtonRect()));
-  Advance(400);
-  Up(View(), Center(view.RightButtonRect()));
-  Pump();
-  EXPECT_EQ(Boxes().size(), 1u);  // only the question: the release after the hold does not act
-  EXPECT_EQ(messages_->ConversationCount(), 1);
-  EXPECT_EQ(Records(DB_RECV), 1);
 }
 
 TEST_F(MainViewTest, TappingDeleteDeletesTheSelectedConversationAfterTheQuestion) {
@@ -211,11 +173,7 @@ TEST_F(MainViewTest, TappingDeleteDeletesTheSelectedConversationAfterTheQuestion
   Advance(399);
   Up(View(), Center(view.RightButtonRect()));
   Pump();
-  auto boxes = Boxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, u"정말로 메시지를 삭제하겠습니까?");
-  EXPECT_EQ(boxes[0].caption, u"확인");
-  EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
+  ExpectOneBox(u"정말로 메시지를 삭제하겠습니까?", u"확인", MB_YESNO);
   ASSERT_EQ(store->ConversationCount(), 1);
   EXPECT_EQ(std::u16string(store->ConversationAt(0).front()->text), u"keep");
   EXPECT_EQ(Records(DB_RECV), 1);
@@ -246,7 +204,7 @@ TEST_F(MainViewTest, LeavingAHeldButtonCancelsItsHoldAndItsTap) {
   EXPECT_TRUE(CallsOf(UM_SHOWCOMPOSE).empty());
 }
 
-TEST_F(MainViewTest, TappingSendAsksForAReplyAndHoldingItForANewMessage) {
+TEST_F(MainViewTest, TappingSendAsksForAReplyHoldingItForANewMessageAndTheHeaderButtonForExit) {
   Load();
   MainView& view = ShowList();
   Tap(View(), Center(view.LeftButtonRect()));
@@ -263,11 +221,6 @@ TEST_F(MainViewTest, TappingSendAsksForAReplyAndHoldingItForANewMessage) {
   ASSERT_EQ(hold.size(), 1u);
   EXPECT_EQ(hold[0].wParam, 0u);
   EXPECT_EQ(hold[0].lParam, 0);
-}
-
-TEST_F(MainViewTest, HeaderButtonSendsExitToTheFrame) {
-  Load();
-  MainView& view = ShowList();
   Tap(View(), Center(view.HeaderButtonRect()));
   auto exits = CallsOf(WM_COMMAND);
   ASSERT_EQ(exits.size(), 1u);
@@ -299,32 +252,38 @@ TEST_F(MainViewTest, TalkKeyOnAConversationWithoutNumberSaysSoAndCallsNobody) {
   TapRow(0);
   ShowList();
   KeyUp(View(), VK_F3);
-  auto boxes = Boxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, u"수신된 전화번호가 없습니다.");
-  EXPECT_EQ(boxes[0].caption, u"정보");
+  ExpectOneBox(u"수신된 전화번호가 없습니다.", u"정보", MB_OK);
   EXPECT_EQ(Calls(), "");
 }
 
-TEST_F(MainViewTest, WithNothingSelectedDeleteSaysSoAndTheTalkKeyCallsNobodyAfterwardsTheSelectedOne) {
+// With nothing selected, and with a remembered row past the last (its conversation deleted
+// meanwhile), 삭제 says so and the talk key calls nobody; afterwards the selected one is called.
+TEST_F(MainViewTest, WithNoSelectionDeleteSaysSoAndTheTalkKeyCallsNobody) {
   Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
   Put(u"\\RECV_MSG", Msg(u"01022222222", u"b", 5));
-  Load();
+  Put(u"\\RECV_MSG", Msg(u"01033333333", u"c", 9));
+  MessageStore* store = Load();
   MainView& view = ShowList();
-  KeyUp(View(), VK_F3);
-  EXPECT_EQ(Calls(), "");  // nothing selected: nothing happens
-  EXPECT_TRUE(Boxes().empty());
-  Tap(View(), Center(view.RightButtonRect()));
-  auto boxes = Boxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, u"선택된 메시지가 없습니다.");
-  EXPECT_EQ(boxes[0].caption, u"정보");
-  EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
-  EXPECT_EQ(messages_->ConversationCount(), 2);
+  for (bool remembered : {false, true}) {
+    SCOPED_TRACE(remembered ? "a remembered row past the last" : "nothing selected yet");
+    if (remembered) {
+      TapRow(2);
+      store->DeleteConversation(2);
+      ShowList();
+    }
+    EXPECT_EQ(view.SelectedConversation(), -1);
+    ClearBoxes();
+    KeyUp(View(), VK_F3);
+    EXPECT_EQ(Calls(), "");
+    EXPECT_TRUE(Boxes().empty());
+    Tap(View(), Center(view.RightButtonRect()));
+    ExpectOneBox(u"선택된 메시지가 없습니다.", u"정보", MB_OK);
+  }
+  EXPECT_EQ(store->ConversationCount(), 2);
   TapRow(1);
   ShowList();
   KeyUp(View(), VK_F3);
-  EXPECT_EQ(Calls(), "{\"number\": \"01011111111\", \"name\": \"01011111111\", \"time\": \"2024-03-05 14:07:09\"}\n");
+  EXPECT_EQ(Calls(), "{\"number\": \"01022222222\", \"name\": \"01022222222\", \"time\": \"2024-03-05 14:07:09\"}\n");
 }
 
 TEST(PhoneMakeCall, RefusesARequestItCannotPlace) {
@@ -378,24 +337,6 @@ class MainViewMenuTest : public MainViewTest {
       return true;
     }();
     (void)installed;
-    auto set = std::make_shared<platform::ui::ResourceSet>();
-    platform::ui::MenuTemplateItem popup;
-    popup.text = u"메뉴";
-    popup.flags = MF_POPUP;
-    const std::pair<UINT, const char16_t*> items[] = {
-        {ID_LOCK_NOW, u"문자 잠그기"}, {ID_USE_LOCK, u"문자 잠금 사용"}, {0, nullptr},
-        {ID_REFRESH_MESSAGES, u"문자 새로고침"}, {ID_REFRESH_CONTACTS, u"연락처 새로고침"}, {0, nullptr},
-        {ID_SHORT_PREVIEW, u"8글자씩 보여주기"}, {ID_SORT_DESCENDING, u"내림 차순 정렬"},
-        {ID_HIDE_ON_EXIT, u"종료시 숨기기"}, {0, nullptr}, {ID_ABOUT, u"이 프로그램은.."}, {ID_EXIT, u"종료"}};
-    for (auto& [id, text] : items) {
-      platform::ui::MenuTemplateItem item;
-      item.id = id;
-      item.text = text ? text : u"";
-      item.flags = text ? MF_STRING : MF_SEPARATOR;
-      popup.popup.push_back(item);
-    }
-    set->menus[IDM_PROGRAM_MENU].items.push_back(popup);
-    platform::ui::SetProgramResources(set);
   }
   void TearDown() override {
     MenuHandler() = nullptr;
@@ -407,7 +348,7 @@ class MainViewMenuTest : public MainViewTest {
   }
 };
 
-TEST_F(MainViewMenuTest, TitleTapOpensTheMenuWithCheckMarksFromSettings) {
+TEST_F(MainViewMenuTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndRunsTheChosenItem) {
   Load();
   MainView& view = ShowList();
   Settings& s = settings_;
@@ -418,7 +359,7 @@ TEST_F(MainViewMenuTest, TitleTapOpensTheMenuWithCheckMarksFromSettings) {
   std::vector<platform::ui::MenuItemInfo> seen;
   MenuHandler() = [&seen] {
     seen = *platform::ui::CurrentMenu();
-    platform::ui::CancelMenu();
+    platform::ui::ChooseMenuItem(ID_USE_LOCK);
   };
   Tap(View(), Center(view.TitleRect()));
   ASSERT_EQ(seen.size(), 12u);
@@ -433,60 +374,52 @@ TEST_F(MainViewMenuTest, TitleTapOpensTheMenuWithCheckMarksFromSettings) {
   EXPECT_TRUE(checked(ID_HIDE_ON_EXIT));      // checked when close is off
   EXPECT_TRUE(checked(ID_SHORT_PREVIEW));     // checked when use_original_view is off
   EXPECT_FALSE(checked(ID_LOCK_NOW));
+  EXPECT_FALSE(s.use_lock);  // the chosen item toggled it
 }
 
-TEST_F(MainViewMenuTest, ChosenItemRunsItsCommand) {
-  Load();
-  MainView& view = ShowList();
-  settings_.use_lock = false;
-  MenuHandler() = [] { platform::ui::ChooseMenuItem(ID_USE_LOCK); };
-  Tap(View(), Center(view.TitleRect()));
-  EXPECT_TRUE(settings_.use_lock);
-}
-
-TEST_F(MainViewMenuTest, PreviewAndSortTogglesAskForARefreshUnderTheWaitCursor) {
+// Toggles change the settings (preview and sort then ask for a refresh under the wait cursor);
+// the rest reach the frame.
+TEST_F(MainViewMenuTest, CommandsToggleSettingsOrReachTheFrame) {
   Load();
   ShowList();
   Settings& s = settings_;
   s.use_original_view = false;
   s.view_sort = false;
-  Command(ID_SHORT_PREVIEW);
-  Command(ID_SORT_DESCENDING);
+  s.close = true;
+  enum { kNoWait, kWait, kAnyCursor };
+  const struct {
+    UINT id, message, command;
+    int cursor;
+  } cases[] = {
+      {ID_SHORT_PREVIEW, WM_COMMAND, ID_REFRESH_MESSAGES, kWait},
+      {ID_SORT_DESCENDING, WM_COMMAND, ID_REFRESH_MESSAGES, kWait},
+      {ID_HIDE_ON_EXIT, 0, 0, kAnyCursor},
+      {ID_LOCK_NOW, UM_SHOWLOCK, 0, kAnyCursor},
+      {ID_REFRESH_CONTACTS, WM_COMMAND, ID_REFRESH_CONTACTS, kAnyCursor},
+      {ID_ABOUT, WM_COMMAND, ID_ABOUT, kNoWait},
+      {ID_EXIT, WM_CLOSE, 0, kAnyCursor},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.id);
+    calls_.clear();
+    Command(c.id);
+    if (!c.message) {
+      EXPECT_TRUE(calls_.empty());
+      continue;
+    }
+    ASSERT_EQ(calls_.size(), 1u);
+    EXPECT_EQ(calls_[0].message, c.message);
+    if (c.message == WM_COMMAND) {
+      EXPECT_EQ(LOWORD(calls_[0].wParam), c.command);
+    }
+    if (c.cursor != kAnyCursor) {
+      EXPECT_EQ(calls_[0].waitCursor, c.cursor == kWait);
+    }
+  }
   EXPECT_TRUE(s.use_original_view);
   EXPECT_TRUE(s.view_sort);
-  auto refresh = CallsOf(WM_COMMAND);
-  ASSERT_EQ(refresh.size(), 2u);
-  for (auto& c : refresh) {
-    EXPECT_EQ(LOWORD(c.wParam), ID_REFRESH_MESSAGES);
-    EXPECT_TRUE(c.waitCursor);
-  }
+  EXPECT_FALSE(s.close);
   EXPECT_FALSE(platform::ui::CursorIsWait());
-}
-
-TEST_F(MainViewMenuTest, CommandsReachTheFrameAsTheyShould) {
-  Load();
-  ShowList();
-  Command(ID_LOCK_NOW);
-  Command(ID_REFRESH_CONTACTS);
-  Command(ID_ABOUT);
-  Command(ID_EXIT);
-  ASSERT_EQ(calls_.size(), 4u);
-  EXPECT_EQ(calls_[0].message, static_cast<UINT>(UM_SHOWLOCK));
-  EXPECT_EQ(calls_[1].message, static_cast<UINT>(WM_COMMAND));
-  EXPECT_EQ(LOWORD(calls_[1].wParam), ID_REFRESH_CONTACTS);
-  EXPECT_EQ(calls_[2].message, static_cast<UINT>(WM_COMMAND));
-  EXPECT_EQ(LOWORD(calls_[2].wParam), ID_ABOUT);
-  EXPECT_FALSE(calls_[2].waitCursor);
-  EXPECT_EQ(calls_[3].message, static_cast<UINT>(WM_CLOSE));
-}
-
-TEST_F(MainViewMenuTest, HideOnExitTogglesClose) {
-  Load();
-  ShowList();
-  settings_.close = true;
-  Command(ID_HIDE_ON_EXIT);
-  EXPECT_FALSE(settings_.close);
-  EXPECT_TRUE(calls_.empty());
 }
 
 }  // namespace

@@ -163,6 +163,14 @@ class ViewTest : public storetest::StoreTest {
     return out;
   }
   void ClearBoxes() { platform::ui::ClearMessageBoxLog(); }
+  // Exactly one box was shown, with this text, caption and buttons.
+  void ExpectOneBox(const std::u16string& text, const std::u16string& caption, UINT buttons) {
+    auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, text);
+    EXPECT_EQ(boxes[0].caption, caption);
+    EXPECT_EQ(boxes[0].type & MB_TYPEMASK, buttons);
+  }
   std::vector<std::u16string> BoxTexts() {
     std::vector<std::u16string> out;
     for (auto& b : Boxes()) out.push_back(b.text);

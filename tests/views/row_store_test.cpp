@@ -20,32 +20,18 @@ class RowStoreTest : public ::testing::Test {
 };
 }  // namespace
 
-TEST_F(RowStoreTest, FirstPixelLineOfARowHitsThatRow) {
-  Add(120);
-  Add(50);
-  Add(200);
-  EXPECT_EQ(store.RowAtContentY(0), 0);
-  EXPECT_EQ(store.RowAtContentY(119), 0);
-  EXPECT_EQ(store.RowAtContentY(120), 1);
-  EXPECT_EQ(store.RowAtContentY(169), 1);
-  EXPECT_EQ(store.RowAtContentY(170), 2);
-  EXPECT_EQ(store.RowAtContentY(369), 2);
-  EXPECT_EQ(store.RowAtContentY(370), -1);
-  EXPECT_EQ(store.RowAtContentY(-40), 0);  // above the first row during a bounce
-  EXPECT_EQ(store.Top(2), 170);
-  EXPECT_EQ(store.TotalHeight(), 370);
-}
-
-TEST_F(RowStoreTest, EmptyStoreAndZeroHeightRowsAreNeverHit) {
+// The first pixel line of a row hits that row; above the first row (a bounce) hits the first;
+// an empty store and rows of no height are never hit.
+TEST_F(RowStoreTest, AContentYHitsTheRowItFallsIn) {
   EXPECT_EQ(store.RowAtContentY(0), -1);
   EXPECT_EQ(store.RowAtContentY(-10), -1);
-  EXPECT_EQ(store.TotalHeight(), 0);
   EXPECT_EQ(store.At(0), nullptr);
-  Add(100);
-  Add(0);
-  Add(100);
-  EXPECT_EQ(store.RowAtContentY(100), 2);
-  EXPECT_EQ(store.RowAtContentY(99), 0);
+  EXPECT_EQ(store.TotalHeight(), 0);
+  for (int h : {120, 50, 0, 200}) Add(h);
+  const int cases[][2] = {{0, 0}, {119, 0}, {120, 1}, {169, 1}, {170, 3}, {369, 3}, {370, -1}, {-40, 0}};
+  for (auto [y, row] : cases) EXPECT_EQ(store.RowAtContentY(y), row) << y;
+  EXPECT_EQ(store.Top(3), 170);
+  EXPECT_EQ(store.TotalHeight(), 370);
 }
 
 TEST_F(RowStoreTest, TheStoreHoldsOneReferenceAndDropsItOnClear) {

@@ -51,6 +51,12 @@ class ThreadViewTest : public ViewTest {
   }
 
   HWND View() { return thread_->Window(); }
+  // The model from the volume, the list, then the first conversation.
+  ThreadView& OpenFirst() {
+    Load();
+    ShowList();
+    return OpenThread(0);
+  }
   // Row i's rectangle on the screen (the list starts 120 pixels down).
   static int ViewLineHeight(HDC dc) {
     TEXTMETRICW tm{};
@@ -109,21 +115,6 @@ TEST_F(ThreadViewTest, OpeningMarksUnreadMessagesReadAndLowersTheCountOnce) {
   EXPECT_EQ(StateValue(u"Count"), std::optional<DWORD>(2));
 }
 
-TEST_F(ThreadViewTest, HeaderNamesTheCorrespondentAndCountsTheMessages) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"a", 1));
-  Put(u"\\SEND_MSG", Msg(u"01011112222", u"b", 2, 1, 2));
-  Load();
-  ShowList();
-  ThreadView& view = OpenThread(0);
-  EXPECT_EQ(view.list().HeaderText(), u"01011112222\n(2개)");
-  bool shown = false;
-  for (auto& run : platform::gdi::ScreenTextRuns()) {
-    if (run.text.find(u"(2개)") != std::u16string::npos) shown = true;
-  }
-  EXPECT_TRUE(shown);
-  EXPECT_EQ(view.list().RowCount(), 2);
-}
-
 TEST_F(ThreadViewTest, APositionTheModelNoLongerHasShowsAnEmptyConversation) {
   Load();
   ShowList();
@@ -137,9 +128,7 @@ TEST_F(ThreadViewTest, APositionTheModelNoLongerHasShowsAnEmptyConversation) {
 TEST_F(ThreadViewTest, ReplyGoesToTheCursorsMessageElseTheFirst) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"first", 1));
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"second", 2));
-  Load();
-  ShowList();
-  ThreadView& view = OpenThread(0);
+  ThreadView& view = OpenFirst();
   ASSERT_EQ(view.CursorRecord(), nullptr);
   EXPECT_EQ(view.ReplyRecord(), view.list().RecordAt(0));
   TapRow(1);
@@ -153,9 +142,7 @@ TEST_F(ThreadViewTest, ReceivedBoxStandsRightOfItsDateAndSentBoxLeftOfIt) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"picture", 0, 1, 1, 1));
   Put(u"\\SEND_MSG", Msg(u"01011112222", u"bye", 2, 1, 2));
   settings_.use_original_view = false;
-  Load();
-  ShowList();
-  OpenThread(0);
+  OpenFirst();
   const int received = RowOf(u"hello"), sent = RowOf(u"bye");
   ASSERT_GE(received, 0);
   ASSERT_GE(sent, 0);
@@ -195,9 +182,7 @@ TEST_F(ThreadViewTest, CursorRowIsShadedLightDarkLightWithWhiteText) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"line one\nline two\nline three", 2));
   settings_.use_original_view = false;
   settings_.view_sort = true;  // the newest message comes last and gets the cursor
-  Load();
-  ShowList();
-  ThreadView& view = OpenThread(0);
+  ThreadView& view = OpenFirst();
   const int last = view.list().RowCount() - 1;
   ASSERT_EQ(view.list().CursorRow(), last);
   const RECT row = ScreenRow(last);
@@ -218,9 +203,7 @@ TEST_F(ThreadViewTest, BubbleWidthIsMeasuredOnceAndGivenToEveryRow) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"a", 1));
   Put(u"\\SEND_MSG", Msg(u"01011112222", u"b", 2, 1, 2));
   settings_.use_original_view = true;
-  Load();
-  ShowList();
-  ThreadView& view = OpenThread(0);
+  ThreadView& view = OpenFirst();
   EXPECT_EQ(view.list().BubbleWidth(), -1);  // the plain layout measures nothing
   EXPECT_EQ(static_cast<parlo::MessageRow*>(view.list().RowAt(0))->width, 0);
   settings_.use_original_view = false;
@@ -241,9 +224,7 @@ TEST_F(ThreadViewTest, PlainHeadingsNameTheSenderInTheirColours) {
   Put(u"\\SEND_MSG", Msg(u"01011112222", u"sent sms", 2, 1, 2));
   Put(u"\\SEND_MSG", Msg(u"01011112222", u"sent mms", 3, 1, 3));
   settings_.use_original_view = true;
-  Load();
-  ShowList();
-  ThreadView& view = OpenThread(0);
+  ThreadView& view = OpenFirst();
   ASSERT_EQ(view.list().RowCount(), 3);
   const MessageRecord* mms = view.list().RecordAt(RowOf(u"sent mms"));
   const MessageRecord* sms = view.list().RecordAt(RowOf(u"sent sms"));
@@ -266,11 +247,9 @@ TEST_F(ThreadViewTest, PlainHeadingsNameTheSenderInTheirColours) {
 
 // ---- Footer and back button ----
 
-TEST_F(ThreadViewTest, ButtonsAskTheFrameForReplyForwardAndTheList) {
+TEST_F(ThreadViewTest, ButtonsAskTheFrameForReplyForwardAndTheListAndTheTalkKeyCalls) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"a", 1));
-  Load();
-  ShowList();
-  ThreadView& view = OpenThread(0);
+  ThreadView& view = OpenFirst();
   Tap(View(), Center(view.LeftButtonRect()));
   Hold(view.RightButtonRect());
   Tap(View(), Center(view.BackButtonRect()));
@@ -282,21 +261,38 @@ TEST_F(ThreadViewTest, ButtonsAskTheFrameForReplyForwardAndTheList) {
   EXPECT_EQ(calls_[1].wParam, 3u);
   EXPECT_EQ(calls_[2].message, static_cast<UINT>(UM_SHOWLIST));
   EXPECT_TRUE(Boxes().empty());  // the release after the hold deleted nothing
+  // The talk key calls the selected message's number.
+  OpenThread(0);
+  TapRow(0);
+  KeyUp(View(), VK_F3);
+  const std::string calls = parlo_test::ReadFileBytes(device_->dir() / "network" / "calls.jsonl");
+  EXPECT_NE(calls.find("\"number\": \"01011112222\""), std::string::npos) << calls;
 }
 
-TEST_F(ThreadViewTest, DeletingTheOnlyMessageRemovesTheConversationAndReturnsToTheList) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"only one", 5));
+// Deleting one of several messages refills the conversation and its header; deleting the only
+// one removes the conversation and returns to the list.
+TEST_F(ThreadViewTest, DeletingAMessageRefillsTheConversationOrRemovesItWithItsLast) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"keep", 3));
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"drop", 4));
   Put(u"\\RECV_MSG", Msg(u"01099998888", u"other", 1));
   MessageStore* store = Load();
   ShowList();
   ThreadView& view = OpenThread(0);
+  EXPECT_EQ(view.list().HeaderText(), u"01011112222\n(2개)");
+  TapRow(RowOf(u"drop"));
+  Tap(View(), Center(view.RightButtonRect()));
+  ExpectOneBox(u"삭제 하시겠습니까?", u"확인", MB_YESNO);
+  EXPECT_TRUE(CallsOf(UM_SHOWLIST).empty());
+  ASSERT_EQ(view.list().RowCount(), 1);
+  EXPECT_EQ(std::u16string(view.list().RecordAt(0)->text), u"keep");
+  EXPECT_EQ(store->ConversationAt(0).size(), 1u);
+  EXPECT_EQ(store->Records().CountRecords(DB_RECV), 2);
+  EXPECT_EQ(view.list().HeaderText(), u"01011112222\n(1개)");
+  Pump();
+  EXPECT_TRUE(FindText(u"01011112222\n(1개)"));  // the header on screen counts again
+
   TapRow(0);
   Tap(View(), Center(view.RightButtonRect()));
-  auto boxes = Boxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, u"삭제 하시겠습니까?");
-  EXPECT_EQ(boxes[0].caption, u"확인");
-  EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
   EXPECT_EQ(CallsOf(UM_SHOWLIST).size(), 1u);
   ASSERT_EQ(store->ConversationCount(), 1);
   EXPECT_EQ(std::u16string(store->ConversationAt(0).front()->text), u"other");
@@ -304,31 +300,11 @@ TEST_F(ThreadViewTest, DeletingTheOnlyMessageRemovesTheConversationAndReturnsToT
   EXPECT_EQ(main_->list().RowCount(), 1);
 }
 
-TEST_F(ThreadViewTest, DeletingOneOfSeveralMessagesRefillsTheConversation) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"keep", 1));
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"drop", 2));
-  MessageStore* store = Load();
-  ShowList();
-  ThreadView& view = OpenThread(0);
-  TapRow(RowOf(u"drop"));
-  Tap(View(), Center(view.RightButtonRect()));
-  EXPECT_TRUE(CallsOf(UM_SHOWLIST).empty());
-  ASSERT_EQ(view.list().RowCount(), 1);
-  EXPECT_EQ(std::u16string(view.list().RecordAt(0)->text), u"keep");
-  EXPECT_EQ(store->ConversationAt(0).size(), 1u);
-  EXPECT_EQ(store->Records().CountRecords(DB_RECV), 1);
-  EXPECT_EQ(view.list().HeaderText(), u"01011112222\n(1개)");
-  Pump();
-  EXPECT_TRUE(FindText(u"01011112222\n(1개)"));  // the header on screen counts again
-}
-
 TEST_F(ThreadViewTest, EveryLineOfATextWiderThanTheBubbleFitsItsRow) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"MMMMMMMMMMMM", 1));
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"가나다라마바사아", 2));
   settings_.use_original_view = false;
-  Load();
-  ShowList();
-  OpenThread(0);
+  OpenFirst();
   // The height each text needs in the box it is drawn in, with the view's 11-point font.
   parlo::FontHolder font;
   parlo::CreateViewFont(font, 11);
@@ -370,18 +346,12 @@ TEST_F(ThreadViewTest, DeleteWithoutSelectionOrAnsweredNoKeepsTheMessage) {
 
 TEST_F(ThreadViewTest, HoldingReplyOnASentMessageIsRefusedAndStartsNothing) {
   Put(u"\\SEND_MSG", Msg(u"01011112222", u"mine", 1, 1, 2));
-  Load();
-  ShowList();
-  ThreadView& view = OpenThread(0);
+  ThreadView& view = OpenFirst();
   Hold(view.LeftButtonRect());
   EXPECT_TRUE(Boxes().empty());  // with nothing selected the hold does nothing
   TapRow(0);
   Hold(view.LeftButtonRect());
-  auto boxes = Boxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, u"보낸문자는 지원되지 않습니다.");
-  EXPECT_EQ(boxes[0].caption, u"확인");
-  EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+  ExpectOneBox(u"보낸문자는 지원되지 않습니다.", u"확인", MB_OK);
   std::lock_guard<std::mutex> lock(launches_.mutex);
   EXPECT_TRUE(launches_.seen.empty());
   EXPECT_TRUE(CallsOf(UM_SHOWCOMPOSE).empty());  // the release after the hold does not reply
@@ -390,9 +360,7 @@ TEST_F(ThreadViewTest, HoldingReplyOnASentMessageIsRefusedAndStartsNothing) {
 TEST_F(ThreadViewTest, HoldingReplyHandsTheMessageOverOnAWorkerThread) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"text", 1, 1, 0, 0));
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"mms", 2, 1, 1, 1));
-  Load();
-  ShowList();
-  ThreadView& view = OpenThread(0);
+  ThreadView& view = OpenFirst();
   const int sms = RowOf(u"text"), mms = RowOf(u"mms");
   const std::u16string smsId = view.list().RecordAt(sms)->messageId;
   const std::u16string mmsId = view.list().RecordAt(mms)->messageId;
@@ -406,17 +374,6 @@ TEST_F(ThreadViewTest, HoldingReplyHandsTheMessageOverOnAWorkerThread) {
   EXPECT_EQ(launches_.seen[0], std::make_pair(std::u16string(u"3"), smsId));
   EXPECT_EQ(launches_.seen[1], std::make_pair(std::u16string(u"4"), mmsId));
   EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(ThreadViewTest, TalkKeyCallsTheSelectedMessagesNumber) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"a", 1));
-  Load();
-  ShowList();
-  OpenThread(0);
-  TapRow(0);
-  KeyUp(View(), VK_F3);
-  const std::string calls = parlo_test::ReadFileBytes(device_->dir() / "network" / "calls.jsonl");
-  EXPECT_NE(calls.find("\"number\": \"01011112222\""), std::string::npos) << calls;
 }
 
 TEST(MmsComposer, CommandLineQuotesBothArgumentsAndStopsAt511Characters) {
