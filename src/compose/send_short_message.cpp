@@ -28,6 +28,8 @@ int SingleByteNumber(std::u16string_view number, char (&bytes)[kMaxCallbackBytes
 }  // namespace
 
 bool SendShortMessage(const std::u16string& number, const std::u16string& text, const std::u16string& callback) {
+  // A number the address cannot hold whole would reach someone else: it is not sent at all.
+  if (number.size() >= SMS_MAX_ADDRESS_LENGTH) return false;
   SMS_HANDLE sms = 0;
   if (FAILED(SmsOpen(SMS_MSGTYPE_TEXT, SMS_MODE_SEND, &sms, nullptr))) return false;
 

@@ -135,6 +135,7 @@ TEST_F(SendTextTest, FieldsThatCannotBeSentAreRefusedBeforeAnythingGoes) {
       {"empty text", Typed(u"0101234", u""), compose::SEND_EMPTY},
       {"empty recipient", Typed(u"", u"hi"), compose::SEND_EMPTY},
       {"typed with a dash", Typed(u"010-1234", u"hi"), compose::SEND_NOT_DIGITS},
+      {"256 digits, more than an address holds", Typed(Repeat(u"1", 256), u"hi"), compose::SEND_FAILED},
   };
   for (Case& c : cases) EXPECT_EQ(Send(c.message), c.result) << c.what;
 
