@@ -4,8 +4,9 @@
 #include <cmath>
 #include <memory>
 
+// JPEG is libjpeg-turbo's alone: stb's JPEG reader indexes past its Huffman tables on damaged
+// input, so it is left out and a JPEG turbo refuses stays refused.
 #define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_JPEG
 #define STBI_ONLY_PNG
 #define STBI_ONLY_GIF
 #define STBI_ONLY_BMP
