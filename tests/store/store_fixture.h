@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -20,6 +21,9 @@
 #include "windows.h"
 
 namespace storetest {
+
+inline const char16_t kRecv[] = u"\\RECV_MSG";
+inline const char16_t kSend[] = u"\\SEND_MSG";
 
 struct Message {
   std::u16string number = u"010-1234-5678";
@@ -50,7 +54,7 @@ class StoreTest : public ::testing::Test {
   }
 
   // The phone's side: the volume with the named databases, sorted by message identifier.
-  void MakeVolume(std::vector<const char16_t*> databases = {u"\\RECV_MSG", u"\\SEND_MSG"}) {
+  void MakeVolume(std::vector<const char16_t*> databases = {kRecv, kSend}) {
     ASSERT_TRUE(CeMountDBVolEx(&phone_, kDefaultStorePath, nullptr, CREATE_NEW));
     for (const char16_t* name : databases) {
       CEDBASEINFOEX info;
@@ -59,10 +63,7 @@ class StoreTest : public ::testing::Test {
       info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDSORTSPEC;
       StringCchCopyW(info.szDbaseName, CEDB_MAXDBASENAMELEN, name);
       info.wNumSortOrder = 1;
-      info.rgSortSpecs[0].wVersion = 2;
-      info.rgSortSpecs[0].wNumProps = 1;
-      info.rgSortSpecs[0].rgPropID[0] = PROP_MESSAGE_ID;
-      info.rgSortSpecs[0].rgdwFlags[0] = CEDB_SORT_DESCENDING;
+      info.rgSortSpecs[0] = {2, 1, 0, 0, {PROP_MESSAGE_ID}, {CEDB_SORT_DESCENDING}};
       ASSERT_NE(CeCreateDatabaseEx2(&phone_, &info), 0u);
     }
   }
@@ -74,28 +75,23 @@ class StoreTest : public ::testing::Test {
 
   // Writes a message with all eight properties (or `only` of them) as the phone does.
   CEOID Put(const char16_t* db, const Message& m, std::vector<CEPROPID> only = {}) {
-    FILETIME ft{};
-    SystemTimeToFileTime(&m.time, &ft);
-    std::vector<CEPROPVAL> v(8);
-    std::memset(v.data(), 0, sizeof(CEPROPVAL) * 8);
-    const CEPROPID ids[] = {PROP_TIME,       PROP_NUMBER, PROP_TEXT,     PROP_READ,
-                            PROP_MESSAGE_ID, PROP_KIND,   PROP_AUX_FLAG, PROP_MMS_FLAG};
-    for (size_t i = 0; i < 8; ++i) v[i].propid = ids[i];
-    v[0].val.filetime = ft;
-    v[1].val.lpwstr = const_cast<LPWSTR>(m.number.c_str());
-    v[2].val.lpwstr = const_cast<LPWSTR>(m.text.c_str());
-    v[3].val.iVal = m.read;
-    v[4].val.lpwstr = const_cast<LPWSTR>(m.id.c_str());
-    v[5].val.iVal = m.kind;
-    v[6].val.iVal = m.aux;
-    v[7].val.iVal = m.mms;
-    if (!only.empty()) {
-      std::vector<CEPROPVAL> kept;
-      for (auto& p : v)
-        for (CEPROPID id : only)
-          if (p.propid == id) kept.push_back(p);
-      v = kept;
-    }
+    std::vector<CEPROPVAL> v;
+    auto add = [&](CEPROPID id, auto set) {
+      if (!only.empty() && std::find(only.begin(), only.end(), id) == only.end()) return;
+      CEPROPVAL p;
+      std::memset(&p, 0, sizeof p);
+      p.propid = id;
+      set(p.val);
+      v.push_back(p);
+    };
+    add(PROP_TIME, [&](CEVALUNION& u) { SystemTimeToFileTime(&m.time, &u.filetime); });
+    add(PROP_NUMBER, [&](CEVALUNION& u) { u.lpwstr = const_cast<LPWSTR>(m.number.c_str()); });
+    add(PROP_TEXT, [&](CEVALUNION& u) { u.lpwstr = const_cast<LPWSTR>(m.text.c_str()); });
+    add(PROP_READ, [&](CEVALUNION& u) { u.iVal = m.read; });
+    add(PROP_MESSAGE_ID, [&](CEVALUNION& u) { u.lpwstr = const_cast<LPWSTR>(m.id.c_str()); });
+    add(PROP_KIND, [&](CEVALUNION& u) { u.iVal = m.kind; });
+    add(PROP_AUX_FLAG, [&](CEVALUNION& u) { u.iVal = m.aux; });
+    add(PROP_MMS_FLAG, [&](CEVALUNION& u) { u.iVal = m.mms; });
     HANDLE h = PhoneHandle(db);
     CEOID oid = CeWriteRecordProps(h, 0, static_cast<WORD>(v.size()), v.data());
     platform::db::CloseDatabaseHandle(h);
@@ -106,20 +102,18 @@ class StoreTest : public ::testing::Test {
   std::vector<CEPROPVAL> Stored(const char16_t* db, CEOID oid, std::vector<std::u16string>* texts = nullptr) {
     std::vector<CEPROPVAL> out;
     HANDLE h = PhoneHandle(db);
-    if (CeSeekDatabaseEx(h, CEDB_SEEK_CEOID, oid, 0, nullptr)) {
-      LPBYTE buf = nullptr;
-      DWORD size = 0;
-      WORD count = 0;
-      if (CeReadRecordPropsEx(h, CEDB_ALLOWREALLOC, &count, nullptr, &buf, &size, nullptr)) {
-        auto* v = reinterpret_cast<CEPROPVAL*>(buf);
-        for (WORD i = 0; i < count; ++i) {
-          out.push_back(v[i]);
-          if (texts)
-            texts->push_back(TypeFromPropID(v[i].propid) == CEVT_LPWSTR ? std::u16string(v[i].val.lpwstr) : u"");
-        }
+    LPBYTE buf = nullptr;
+    DWORD size = 0;
+    WORD count = 0;
+    if (CeSeekDatabaseEx(h, CEDB_SEEK_CEOID, oid, 0, nullptr) &&
+        CeReadRecordPropsEx(h, CEDB_ALLOWREALLOC, &count, nullptr, &buf, &size, nullptr)) {
+      auto* v = reinterpret_cast<CEPROPVAL*>(buf);
+      for (WORD i = 0; i < count; ++i) {
+        out.push_back(v[i]);
+        if (texts) texts->push_back(TypeFromPropID(v[i].propid) == CEVT_LPWSTR ? std::u16string(v[i].val.lpwstr) : u"");
       }
-      LocalFree(buf);
     }
+    LocalFree(buf);
     platform::db::CloseDatabaseHandle(h);
     return out;
   }
@@ -130,10 +124,10 @@ class StoreTest : public ::testing::Test {
   }
 
   std::optional<DWORD> StateValue(const char16_t* name) {
+    DWORD value = 0, size = sizeof(value), type = 0;
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"System\\State\\Messages\\SMS\\Unread", 0, KEY_READ, &key) != ERROR_SUCCESS)
       return std::nullopt;
-    DWORD value = 0, size = sizeof(value), type = 0;
     LONG rc = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size);
     RegCloseKey(key);
     if (rc != ERROR_SUCCESS || type != REG_DWORD) return std::nullopt;
@@ -152,9 +146,9 @@ class StoreTest : public ::testing::Test {
   bool UnreadNotificationShown() {
     std::vector<platform::device::ShellNotification> list;
     platform::device::ListShellNotifications(&list);
-    for (auto& n : list)
-      if (n.clsid == "{592A0D12-F0AC-411B-A175-8B348238F1FD}" && n.id == UNREAD_NOTIFICATION_ID) return true;
-    return false;
+    return std::any_of(list.begin(), list.end(), [](auto& n) {
+      return n.clsid == "{592A0D12-F0AC-411B-A175-8B348238F1FD}" && n.id == UNREAD_NOTIFICATION_ID;
+    });
   }
 
   RecordStore* NewStore() {
@@ -164,6 +158,13 @@ class StoreTest : public ::testing::Test {
   RecordStore* OpenedStore() {
     EXPECT_TRUE(NewStore()->OpenStore(nullptr));
     return store_.get();
+  }
+  // The record `oid` as the store reads it from database `db`.
+  MessageRecord ReadBack(int db, CEOID oid) {
+    MessageRecord r;
+    r.oid = oid;
+    EXPECT_TRUE(store_->ReadRecordById(db, &r)) << oid;
+    return r;
   }
 
   std::vector<platform::ui::MessageBoxInfo> Boxes() { return platform::ui::MessageBoxLog(); }
