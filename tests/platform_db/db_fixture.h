@@ -23,17 +23,22 @@ constexpr CEPROPID kBlob = 0x00070041;
 constexpr CEPROPID kCount = 0x00080013;  // UI4
 inline const char16_t kVolumePath[] = u"\\MITs Store\\MMS\\mms.edb";
 
-inline CEPROPVAL Text(CEPROPID id, const char16_t* s) {
+// The message databases' order: message identifier, descending.
+inline const SORTORDERSPECEX kSort = {SORTORDERSPECEX_VERSION, 1, 0, 0, {kId}, {CEDB_SORT_DESCENDING}};
+
+inline CEPROPVAL Value(CEPROPID id) {
   CEPROPVAL v;
   std::memset(&v, 0, sizeof(v));
   v.propid = id;
+  return v;
+}
+inline CEPROPVAL Text(CEPROPID id, const char16_t* s) {
+  CEPROPVAL v = Value(id);
   v.val.lpwstr = const_cast<LPWSTR>(s);
   return v;
 }
 inline CEPROPVAL Short(CEPROPID id, short s) {
-  CEPROPVAL v;
-  std::memset(&v, 0, sizeof(v));
-  v.propid = id;
+  CEPROPVAL v = Value(id);
   v.val.iVal = s;
   return v;
 }
@@ -59,22 +64,14 @@ class DbTest : public ::testing::Test {
     info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDTYPE | CEDB_VALIDSORTSPEC;
     StringCchCopyW(info.szDbaseName, CEDB_MAXDBASENAMELEN, name);
     info.wNumSortOrder = 1;
-    info.rgSortSpecs[0].wVersion = SORTORDERSPECEX_VERSION;
-    info.rgSortSpecs[0].wNumProps = 1;
-    info.rgSortSpecs[0].rgPropID[0] = kId;
-    info.rgSortSpecs[0].rgdwFlags[0] = CEDB_SORT_DESCENDING;
+    info.rgSortSpecs[0] = kSort;
     return CeCreateDatabaseEx2(&guid_, &info);
   }
 
-  HANDLE Open(const char16_t* name = u"\\RECV_MSG", CENOTIFYREQUEST* request = nullptr, bool sorted = true) {
-    SORTORDERSPECEX sort;
-    std::memset(&sort, 0, sizeof(sort));
-    sort.wVersion = 2;
-    sort.wNumProps = 1;
-    sort.rgPropID[0] = kId;
-    sort.rgdwFlags[0] = CEDB_SORT_DESCENDING;
+  HANDLE Open(const char16_t* name = u"\\RECV_MSG", CENOTIFYREQUEST* request = nullptr) {
+    SORTORDERSPECEX sort = kSort;
     CEOID oid = 0;
-    return CeOpenDatabaseInSession(nullptr, &guid_, &oid, name, sorted ? &sort : nullptr, CEDB_AUTOINCREMENT, request);
+    return CeOpenDatabaseInSession(nullptr, &guid_, &oid, name, &sort, CEDB_AUTOINCREMENT, request);
   }
 
   CEOID Add(HANDLE db, const char16_t* id, const char16_t* number = u"010", short read = 0) {

@@ -1,4 +1,6 @@
 // Records: identifiers, typed values, reading into the caller's buffer, order and positions.
+#include <tuple>
+
 #include "db_fixture.h"
 
 using namespace dbtest;
@@ -11,7 +13,6 @@ TEST_F(DbTest, ObjectIdentifiersAreNonZeroUniqueAndNeverReused) {
   EXPECT_NE(a, b);
   ASSERT_TRUE(CeDeleteRecord(db, b));
   CEOID c = Add(db, u"3");
-  EXPECT_NE(c, b);
   EXPECT_GT(c, b);
   // Also across a remount: the counter lives in the file.
   platform::db::UnmountAll();
@@ -23,23 +24,17 @@ TEST_F(DbTest, ObjectIdentifiersAreNonZeroUniqueAndNeverReused) {
 TEST_F(DbTest, EveryValueTypeReadsBackAsWrittenAndMissingOnesAreFlagged) {
   HANDLE db = Open();
   BYTE bytes[5] = {0, 1, 2, 0xFE, 0xFF};
-  CEPROPVAL v[5];
-  std::memset(v, 0, sizeof(v));
-  v[0].propid = kTime;
+  CEPROPVAL v[5] = {Value(kTime), Text(kNumber, u"김철수 010"), Short(kRead, -2), Value(kBlob), Value(kCount)};
   v[0].val.filetime = {0x89ABCDEFu, 0x01D96E0Fu};
-  v[1] = Text(kNumber, u"김철수 010");
-  v[2] = Short(kRead, -2);
-  v[3].propid = kBlob;
   v[3].val.blob = {5, bytes};
-  v[4].propid = kCount;
   v[4].val.ulVal = 0xFFFFFFF0u;
   CEOID oid = CeWriteRecordProps(db, 0, 5, v);
   ASSERT_NE(CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, oid, 0, nullptr), 0u);
   Read r = ReadCurrent(db);
   ASSERT_EQ(r.oid, oid);
   ASSERT_EQ(r.values.size(), 5u);  // in the order written
-  EXPECT_EQ(r.values[0].val.filetime.dwLowDateTime, 0x89ABCDEFu);
-  EXPECT_EQ(r.values[0].val.filetime.dwHighDateTime, 0x01D96E0Fu);
+  EXPECT_EQ(std::tuple(r.values[0].val.filetime.dwLowDateTime, r.values[0].val.filetime.dwHighDateTime),
+            std::tuple(0x89ABCDEFu, 0x01D96E0Fu));
   EXPECT_EQ(r.texts[1], u"김철수 010");
   EXPECT_EQ(r.values[2].val.iVal, -2);
   EXPECT_EQ(r.blobs[3], std::string(reinterpret_cast<char*>(bytes), 5));
@@ -50,10 +45,8 @@ TEST_F(DbTest, EveryValueTypeReadsBackAsWrittenAndMissingOnesAreFlagged) {
   CEPROPID list[2] = {kTime, kRead};
   r = ReadCurrent(db, list, 2);
   ASSERT_EQ(r.values.size(), 2u);
-  EXPECT_EQ(r.values[0].propid, kTime);
-  EXPECT_TRUE(r.values[0].wFlags & CEDB_PROPNOTFOUND);
-  EXPECT_EQ(r.values[1].propid, kRead);
-  EXPECT_FALSE(r.values[1].wFlags & CEDB_PROPNOTFOUND);
+  EXPECT_EQ(std::tuple(r.values[0].propid, r.values[0].wFlags & CEDB_PROPNOTFOUND), std::tuple(kTime, CEDB_PROPNOTFOUND));
+  EXPECT_EQ(std::tuple(r.values[1].propid, r.values[1].wFlags & CEDB_PROPNOTFOUND), std::tuple(kRead, 0));
 }
 
 // An unknown value type, a missing string or a record that vanished: refused, nothing written.
