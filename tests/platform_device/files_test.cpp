@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 #include "device_fixture.h"
 #include "platform/base/text.h"
@@ -17,8 +18,6 @@ class FilesTest : public parlo_test::DeviceTest {
     std::ofstream(p, std::ios::binary) << bytes;
   }
 };
-
-// --- Opening ------------------------------------------------------------------------------
 
 TEST_F(FilesTest, PhonePathsLandUnderTheDeviceRoot) {
   ASSERT_TRUE(CreateDirectoryW(u"\\Program Files", nullptr));
@@ -104,27 +103,21 @@ TEST_F(FilesTest, PathsThatLeaveTheRootAreRefused) {
   std::filesystem::remove(dir().parent_path() / (dir().filename().string() + "-outside.txt"));
 }
 
-// --- Reading, writing, seeking -------------------------------------------------------------
-
 TEST_F(FilesTest, ReadStopsAtTheEndAndSeekWorksFromEachOrigin) {
   WriteHost(dir() / "a.bin", "0123456789");
   HANDLE h = CreateFileW(u"\\a.bin", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   char buf[16] = {};
   DWORD n = 0;
-  ASSERT_TRUE(ReadFile(h, buf, 4, &n, nullptr));
-  EXPECT_EQ(std::string(buf, n), "0123");
-  ASSERT_TRUE(ReadFile(h, buf, 16, &n, nullptr));
-  EXPECT_EQ(std::string(buf, n), "456789");
-  ASSERT_TRUE(ReadFile(h, buf, 16, &n, nullptr));
-  EXPECT_EQ(n, 0u);
+  for (auto [want, expected] : {std::pair{4u, "0123"}, {16u, "456789"}, {16u, ""}}) {
+    ASSERT_TRUE(ReadFile(h, buf, want, &n, nullptr));
+    EXPECT_EQ(std::string(buf, n), expected);
+  }
   EXPECT_EQ(SetFilePointer(h, 3, nullptr, FILE_BEGIN), 3u);
   EXPECT_EQ(SetFilePointer(h, 2, nullptr, FILE_CURRENT), 5u);
   EXPECT_EQ(SetFilePointer(h, -1, nullptr, FILE_END), 9u);
-  char c = 0;
-  DWORD read = 0;
-  ASSERT_TRUE(ReadFile(h, &c, 1, &read, nullptr));
-  EXPECT_EQ(c, '9');
+  ASSERT_TRUE(ReadFile(h, buf, 1, &n, nullptr));
+  EXPECT_EQ(buf[0], '9');
   EXPECT_EQ(SetFilePointer(h, -20, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
   EXPECT_NE(GetLastError(), DWORD(ERROR_SUCCESS));
   // A failed seek leaves the position where it was.
@@ -160,13 +153,11 @@ TEST_F(FilesTest, AccessModesAreEnforcedAndClosedOrForeignHandlesRefused) {
   EXPECT_EQ(GetFileSize(reinterpret_cast<HANDLE>(0x1234), nullptr), INVALID_FILE_SIZE);
 }
 
-// --- The file system -------------------------------------------------------------------------
-
 TEST_F(FilesTest, DeleteMoveAndAttributes) {
   WriteHost(dir() / "a.txt", "a");
   WriteHost(dir() / "b.txt", "b");
-  EXPECT_EQ(GetFileAttributesW(u"\\a.txt"), DWORD(FILE_ATTRIBUTE_NORMAL));
-  EXPECT_EQ(GetFileAttributesW(u"\\"), DWORD(FILE_ATTRIBUTE_DIRECTORY));
+  EXPECT_EQ(std::tuple(GetFileAttributesW(u"\\a.txt"), GetFileAttributesW(u"\\")),
+            std::tuple(DWORD(FILE_ATTRIBUTE_NORMAL), DWORD(FILE_ATTRIBUTE_DIRECTORY)));
   EXPECT_EQ(GetFileAttributesW(u"\\missing"), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
   EXPECT_FALSE(MoveFileW(u"\\a.txt", u"\\b.txt"));  // never replaces

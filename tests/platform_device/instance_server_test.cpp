@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstring>
 #include <thread>
+#include <tuple>
 
 #include "device_fixture.h"
 #include "platform/base/handle_table.h"
@@ -92,8 +93,6 @@ class InstanceServerTest : public parlo_test::DeviceTest {
   std::unique_ptr<devtest::TestWindow> frame_;
 };
 
-// --- What a second launch asks ------------------------------------------------------------------
-
 TEST_F(InstanceServerTest, FindAnswersTheTopLevelWindowOfTheClassAndOnlyThoseAreReached) {
   int64_t value = 0;
   EXPECT_EQ(Ask(FindFrame(), &value), Status::kOk);
@@ -115,36 +114,20 @@ TEST_F(InstanceServerTest, FindAnswersTheTopLevelWindowOfTheClassAndOnlyThoseAre
   DestroyWindow(child);
 }
 
-TEST_F(InstanceServerTest, CopyDataArrivesAsTheReceiversOwnCopyAndViewMessagesCarryTheirIntegers) {
-  std::u16string number(260, u'\0');
-  number.replace(0, 11, u"01012345678");
-  inst::SendRequest s;
-  s.hwnd = FrameValue();
-  s.message = WM_COPYDATA;
-  s.copyDwData = 4;
-  s.copyData.assign(reinterpret_cast<const char*>(number.data()), 520);
-  int64_t value = 0;
-  ASSERT_EQ(Ask(inst::EncodeSend(5, s), &value), Status::kOk);
-  EXPECT_EQ(value, 77);  // the window's own answer comes back
-  auto got = frame_->Only(WM_COPYDATA);
-  ASSERT_EQ(got.size(), 1u);
-  EXPECT_EQ(got[0].copyDwData, 4u);
-  EXPECT_EQ(got[0].copyBytes, s.copyData);
-  EXPECT_NE(got[0].copyPointer, nullptr);
+// A view message carries its integers (a number handed over in WM_COPYDATA is the end-to-end
+// start-up tests' part); show and foreground run on the window.
+TEST_F(InstanceServerTest, ViewMessagesShowAndForegroundRunOnTheWindow) {
   inst::SendRequest v;
   v.hwnd = FrameValue();
   v.message = kShowCompose;
   v.wParam = 2;
   v.lParam = -5;
-  ASSERT_EQ(Ask(inst::EncodeSend(6, v)), Status::kOk);
+  int64_t value = 0;
+  ASSERT_EQ(Ask(inst::EncodeSend(6, v), &value), Status::kOk);
+  EXPECT_EQ(value, 77);  // the window's own answer comes back
   auto view = frame_->Only(kShowCompose);
   ASSERT_EQ(view.size(), 1u);
-  EXPECT_EQ(view[0].wParam, WPARAM(2));
-  EXPECT_EQ(view[0].lParam, LPARAM(-5));
-}
-
-TEST_F(InstanceServerTest, ShowAndForegroundRunOnTheWindow) {
-  int64_t value = 0;
+  EXPECT_EQ(std::tuple(view[0].wParam, view[0].lParam), std::tuple(WPARAM(2), LPARAM(-5)));
   ASSERT_EQ(Ask(inst::EncodeWindow(7, inst::Op::kShow, {FrameValue(), SW_HIDE}), &value), Status::kOk);
   EXPECT_FALSE(IsWindowVisible(frame_->hwnd()));
   ASSERT_EQ(Ask(inst::EncodeWindow(8, inst::Op::kShow, {FrameValue(), SW_SHOW})), Status::kOk);
@@ -153,8 +136,6 @@ TEST_F(InstanceServerTest, ShowAndForegroundRunOnTheWindow) {
   EXPECT_EQ(value, 1);
   EXPECT_EQ(Ask(inst::EncodeWindow(10, inst::Op::kShow, {FrameValue(), 99})), Status::kRefused);
 }
-
-// --- What a hostile peer gets ---------------------------------------------------------------------
 
 // Each frame is answered with its refusal, reaches no window, and the server goes on serving.
 TEST_F(InstanceServerTest, HostileFramesAreRefusedAndTheServerGoesOn) {
@@ -216,8 +197,7 @@ TEST_F(InstanceServerTest, StoppingRemovesTheSocket) {
   EXPECT_TRUE(std::filesystem::exists(path));
   EXPECT_EQ(path.parent_path(), dir() / "run");
   platform::device::StopInstanceServer();
-  EXPECT_FALSE(std::filesystem::exists(path));
-  EXPECT_FALSE(platform::device::InstanceServerRunning());
+  EXPECT_FALSE(std::filesystem::exists(path) || platform::device::InstanceServerRunning());
 }
 
 }  // namespace

@@ -60,8 +60,7 @@ TEST_F(RegistryNotifyTest, AnotherProgramsWriteIsPostedAfterAnIdlePassAndNothing
   PumpUntilIdle();
   auto got = window_->Only(kUnreadChanged);
   ASSERT_EQ(got.size(), 1u);
-  EXPECT_EQ(got[0].wParam, WPARAM(0x55));
-  EXPECT_EQ(got[0].lParam, LPARAM(6));
+  EXPECT_EQ(std::tuple(got[0].wParam, got[0].lParam), std::tuple(WPARAM(0x55), LPARAM(6)));
   PumpUntilIdle();
   EXPECT_EQ(window_->Only(kUnreadChanged).size(), 1u);  // once per write, not per pass
   RegistryCloseNotification(h);
@@ -80,8 +79,7 @@ TEST_F(RegistryNotifyTest, OwnWritesCreationAndDeletionAreEachPosted) {
   PumpUntilIdle();
   auto got = window_->Only(kUnreadChanged);
   ASSERT_EQ(got.size(), 3u);
-  EXPECT_EQ(got[0].lParam, 3);
-  EXPECT_EQ(got[2].lParam, 0);
+  EXPECT_EQ(std::tuple(got[0].lParam, got[2].lParam), std::tuple(3, 0));
   RegistryCloseNotification(h);
 }
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <tuple>
 #include <mutex>
 #include <thread>
 
@@ -107,25 +108,17 @@ TEST_F(RemoteWindowsTest, FindReachesAnotherProgramAndMessagesCrossWithTheirData
   ASSERT_EQ(got.size(), 6u);
   auto find = inst::DecodeFind(got[0].payload);
   ASSERT_TRUE(find);
-  EXPECT_EQ(find->className, u"PeerFrame");
-  EXPECT_FALSE(find->hasWindowName);
+  EXPECT_EQ(std::tuple(find->className, find->hasWindowName), std::tuple(u"PeerFrame", false));
   bool refused = false;
   auto copy = inst::DecodeSend(got[2].payload, &refused);
-  ASSERT_TRUE(copy);
-  EXPECT_EQ(copy->hwnd, 0x40000010u);
-  EXPECT_EQ(copy->message, UINT(WM_COPYDATA));
-  EXPECT_EQ(copy->copyDwData, 4u);
-  EXPECT_EQ(copy->copyData, std::string(reinterpret_cast<const char*>(number.data()), 520));
   auto view = inst::DecodeSend(got[3].payload, &refused);
-  ASSERT_TRUE(view);
-  EXPECT_EQ(view->message, 1037u);
-  EXPECT_EQ(view->wParam, 2);
-  auto show = inst::DecodeWindow(got[4].payload);
-  ASSERT_TRUE(show);
-  EXPECT_EQ(got[4].header.op, uint16_t(inst::Op::kShow));
-  EXPECT_EQ(show->command, SW_SHOW);
-  EXPECT_EQ(got[5].header.op, uint16_t(inst::Op::kForeground));
-  EXPECT_EQ(inst::DecodeWindow(got[5].payload)->hwnd, 0x40000010u);
+  auto show = inst::DecodeWindow(got[4].payload), front = inst::DecodeWindow(got[5].payload);
+  ASSERT_TRUE(copy && view && show && front);
+  EXPECT_EQ(std::tuple(copy->hwnd, copy->message, copy->copyDwData), std::tuple(0x40000010u, UINT(WM_COPYDATA), 4u));
+  EXPECT_EQ(copy->copyData, std::string(reinterpret_cast<const char*>(number.data()), 520));
+  EXPECT_EQ(std::tuple(view->message, view->wParam), std::tuple(1037u, 2));
+  EXPECT_EQ(std::tuple(got[4].header.op, show->command), std::tuple(uint16_t(inst::Op::kShow), SW_SHOW));
+  EXPECT_EQ(std::tuple(got[5].header.op, front->hwnd), std::tuple(uint16_t(inst::Op::kForeground), 0x40000010u));
 }
 
 TEST_F(RemoteWindowsTest, MessagesThatMayNotCrossNeverLeave) {
@@ -175,8 +168,7 @@ TEST_F(RemoteWindowsTest, APeerWithoutTheWindowOrWithNonsenseIsNotAMatch) {
   ScriptedPeer none(PeerSocket(4000004), {inst::Status::kNoWindow, 0});
   ScriptedPeer nonsense(PeerSocket(4000005), {inst::Status::kOk, -7});
   EXPECT_EQ(FindWindowW(u"PeerFrame", nullptr), nullptr);
-  EXPECT_EQ(none.requests().size(), 1u);
-  EXPECT_EQ(nonsense.requests().size(), 1u);
+  EXPECT_EQ(std::tuple(none.requests().size(), nonsense.requests().size()), std::tuple(1u, 1u));
 }
 
 TEST_F(RemoteWindowsTest, AGoneProgramsWindowFailsCleanly) {
@@ -187,9 +179,8 @@ TEST_F(RemoteWindowsTest, AGoneProgramsWindowFailsCleanly) {
     ASSERT_NE(remote, nullptr);
   }
   std::filesystem::remove(PeerSocket(4000006));
-  EXPECT_EQ(SendMessageW(remote, 1034, 0, 0), 0);
-  EXPECT_FALSE(ShowWindow(remote, SW_SHOW));
-  EXPECT_FALSE(SetForegroundWindow(remote));
+  EXPECT_EQ(std::tuple(SendMessageW(remote, 1034, 0, 0), ShowWindow(remote, SW_SHOW), SetForegroundWindow(remote)),
+            std::tuple(0, FALSE, FALSE));
 }
 
 }  // namespace

@@ -12,8 +12,6 @@ using parlo_test::DeviceTest;
 
 const CLSID kUnreadClsid = {0x592A0D12, 0xF0AC, 0x411B, {0xA1, 0x75, 0x8B, 0x34, 0x82, 0x38, 0xF1, 0xFD}};
 
-// --- Registry helpers of the shell ------------------------------------------------------------
-
 TEST_F(DeviceTest, RegistryGetDwordReadsOnlyFourByteDwords) {
   ASSERT_EQ(RegistrySetDWORD(HKEY_LOCAL_MACHINE, u"System\\State\\Messages\\SMS\\Unread", u"Count", 5), S_OK);
   DWORD v = 0;
@@ -34,8 +32,6 @@ TEST_F(DeviceTest, RegistryGetDwordReadsOnlyFourByteDwords) {
   RegCloseKey(key);
 }
 
-// --- Shell notifications -----------------------------------------------------------------------
-
 TEST_F(DeviceTest, ShellNotificationsAreListedAddedReplacedAndRemoved) {
   SHNOTIFICATIONDATA n{};
   n.cbStruct = sizeof n;
@@ -50,11 +46,8 @@ TEST_F(DeviceTest, ShellNotificationsAreListedAddedReplacedAndRemoved) {
   std::vector<platform::device::ShellNotification> list;
   ASSERT_EQ(platform::device::ListShellNotifications(&list), ERROR_SUCCESS);
   ASSERT_EQ(list.size(), 1u);
-  EXPECT_EQ(list[0].clsid, "{592A0D12-F0AC-411B-A175-8B348238F1FD}");
-  EXPECT_EQ(list[0].id, 9114u);
-  EXPECT_EQ(list[0].title, "새 메시지");
-  EXPECT_EQ(list[0].html, "<b>2</b>");
-  EXPECT_EQ(list[0].time, "2024-03-05 14:07:09");
+  EXPECT_EQ(std::tuple(list[0].clsid, list[0].id, list[0].title, list[0].html, list[0].time),
+            std::tuple("{592A0D12-F0AC-411B-A175-8B348238F1FD}", 9114u, "새 메시지", "<b>2</b>", "2024-03-05 14:07:09"));
   // Another program (a fresh connection) sees the same set.
   platform::device::registry::Close();
   EXPECT_EQ(SHNotificationRemove(&kUnreadClsid, 1), ERROR_NOT_FOUND);
@@ -71,9 +64,9 @@ TEST(ClsidTest, TextRoundTripAndRejects) {
   ASSERT_TRUE(platform::device::ClsidFromString("{592a0d12-f0ac-411b-a175-8b348238f1fd}", &c));
   EXPECT_EQ(std::memcmp(&c, &kUnreadClsid, sizeof c), 0);
   EXPECT_EQ(platform::device::ClsidToString(c), "{592A0D12-F0AC-411B-A175-8B348238F1FD}");
-  EXPECT_FALSE(platform::device::ClsidFromString("592A0D12-F0AC-411B-A175-8B348238F1FD", &c));
-  EXPECT_FALSE(platform::device::ClsidFromString("{592A0D12-F0AC-411B-A175-8B348238F1FG}", &c));
-  EXPECT_FALSE(platform::device::ClsidFromString("{592A0D12F0AC-411B-A175-8B348238F1FD-}", &c));
+  for (const char* bad : {"592A0D12-F0AC-411B-A175-8B348238F1FD", "{592A0D12-F0AC-411B-A175-8B348238F1FG}",
+                          "{592A0D12F0AC-411B-A175-8B348238F1FD-}"})
+    EXPECT_FALSE(platform::device::ClsidFromString(bad, &c)) << bad;
 }
 
 TEST(CommonControlsTest, InitialisationChecksTheRecordSize) {

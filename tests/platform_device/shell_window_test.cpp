@@ -1,3 +1,5 @@
+#include <tuple>
+
 #include "aygshell.h"
 #include "device_fixture.h"
 #include "platform/device/shell/shell_window.h"
@@ -26,12 +28,10 @@ TEST_F(ShellWindowTest, FullScreenFlagsHideAndShowAgainAndEndWithTheWindow) {
   HWND hwnd = window_->hwnd();
   ASSERT_TRUE(SHFullScreen(hwnd, SHFS_HIDETASKBAR | SHFS_HIDESIPBUTTON));  // 10, as the frame asks
   auto s = platform::device::FullScreenState(hwnd);
-  EXPECT_TRUE(s.taskbarHidden);
-  EXPECT_TRUE(s.sipButtonHidden);
+  EXPECT_EQ(std::tuple(s.taskbarHidden, s.sipButtonHidden), std::tuple(true, true));
   ASSERT_TRUE(SHFullScreen(hwnd, SHFS_SHOWTASKBAR | SHFS_SHOWSIPBUTTON));  // 5
   s = platform::device::FullScreenState(hwnd);
-  EXPECT_FALSE(s.taskbarHidden);
-  EXPECT_FALSE(s.sipButtonHidden);
+  EXPECT_EQ(std::tuple(s.taskbarHidden, s.sipButtonHidden), std::tuple(false, false));
   EXPECT_FALSE(SHFullScreen(nullptr, SHFS_HIDETASKBAR));
   // The state ends with the window.
   ASSERT_TRUE(SHFullScreen(hwnd, SHFS_HIDETASKBAR));
@@ -51,10 +51,8 @@ TEST_F(ShellWindowTest, InitDialogSizesToTheScreenAndSipPreferencesReachThePanel
   ASSERT_TRUE(SHInitDialog(&info));
   RECT r{};
   GetWindowRect(dlg, &r);
-  EXPECT_EQ(r.left, 0);
-  EXPECT_EQ(r.top, 0);
-  EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
-  EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN));
+  EXPECT_EQ(std::tuple(r.left, r.top, r.right, r.bottom),
+            std::tuple(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
   EXPECT_EQ(sip, std::vector<int>{SIP_DOWN});
   EXPECT_EQ(dialogFlags, DWORD(13));
   info.dwMask = 0;
