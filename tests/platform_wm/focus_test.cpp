@@ -1,5 +1,7 @@
 // Focus, activation and capture: which window hears what, in which order, with which partner;
 // topmost windows staying in front of activated ones.
+#include <tuple>
+
 #include "wm_fixture.h"
 
 namespace wmtest {
@@ -28,8 +30,8 @@ TEST_F(Focus, KillThenSetWithTheOtherWindowInWParam) {
   MakeFrame();
   EXPECT_EQ(SetFocus(view2_), view1_);
   EXPECT_EQ(Trace({WM_KILLFOCUS, WM_SETFOCUS}), "KILLFOCUS@v1 SETFOCUS@v2");
-  EXPECT_EQ(Only(WM_KILLFOCUS)[0].wParam, reinterpret_cast<WPARAM>(view2_));
-  EXPECT_EQ(Only(WM_SETFOCUS)[0].wParam, reinterpret_cast<WPARAM>(view1_));
+  EXPECT_EQ(std::tuple(Only(WM_KILLFOCUS)[0].wParam, Only(WM_SETFOCUS)[0].wParam),
+            std::tuple(reinterpret_cast<WPARAM>(view2_), reinterpret_cast<WPARAM>(view1_)));
   EXPECT_EQ(GetFocus(), view2_);
   Log().clear();
   EXPECT_EQ(SetFocus(view2_), view2_);  // no change, no messages
@@ -76,10 +78,8 @@ TEST_F(Focus, ActivationTellsBothWindowsAboutEachOther) {
   EXPECT_EQ(SetActiveWindow(a), b);
   EXPECT_EQ(Trace({WM_ACTIVATE}), "ACTIVATE@b ACTIVATE@a");
   auto act = Only(WM_ACTIVATE);
-  EXPECT_EQ(LOWORD(act[0].wParam), WA_INACTIVE);
-  EXPECT_EQ(act[0].lParam, reinterpret_cast<LPARAM>(a));
-  EXPECT_EQ(LOWORD(act[1].wParam), WA_ACTIVE);
-  EXPECT_EQ(act[1].lParam, reinterpret_cast<LPARAM>(b));
+  EXPECT_EQ(std::tuple(LOWORD(act[0].wParam), act[0].lParam), std::tuple(WA_INACTIVE, reinterpret_cast<LPARAM>(a)));
+  EXPECT_EQ(std::tuple(LOWORD(act[1].wParam), act[1].lParam), std::tuple(WA_ACTIVE, reinterpret_cast<LPARAM>(b)));
   EXPECT_EQ(GetWindow(GetDesktopWindow(), GW_CHILD), a);  // came to the front
   EXPECT_EQ(GetFocus(), a);  // the default procedure took the focus
   Log().clear();
@@ -91,16 +91,13 @@ TEST_F(Focus, AnotherProgramInFrontDeactivatesAndComingBackRestoresFocus) {
   MakeFrame();
   platform::wm::SetAppForeground(false);
   EXPECT_EQ(Trace({WM_ACTIVATE, WM_KILLFOCUS}), "ACTIVATE@frame KILLFOCUS@v1");
-  EXPECT_EQ(LOWORD(Only(WM_ACTIVATE)[0].wParam), WA_INACTIVE);
-  EXPECT_EQ(Only(WM_ACTIVATE)[0].lParam, 0);
-  EXPECT_EQ(GetForegroundWindow(), nullptr);
-  EXPECT_EQ(GetFocus(), nullptr);
+  EXPECT_EQ(std::tuple(LOWORD(Only(WM_ACTIVATE)[0].wParam), Only(WM_ACTIVATE)[0].lParam), std::tuple(WA_INACTIVE, 0));
+  EXPECT_EQ(std::tuple(GetForegroundWindow(), GetFocus()), std::tuple(nullptr, nullptr));
   Log().clear();
   platform::wm::SetAppForeground(true);
   EXPECT_EQ(Trace({WM_ACTIVATE, WM_SETFOCUS}), "ACTIVATE@frame SETFOCUS@v1");
   EXPECT_EQ(LOWORD(Only(WM_ACTIVATE)[0].wParam), WA_ACTIVE);
-  EXPECT_EQ(GetForegroundWindow(), frame_);
-  EXPECT_EQ(GetFocus(), view1_);
+  EXPECT_EQ(std::tuple(GetForegroundWindow(), GetFocus()), std::tuple(frame_, view1_));
   // SetForegroundWindow brings the program back too.
   platform::wm::SetAppForeground(false);
   Log().clear();
@@ -120,8 +117,7 @@ TEST_F(Focus, DestroyingTheActiveWindowActivatesItsOwner) {
   EXPECT_EQ(GetActiveWindow(), owner);
   auto act = Only(WM_ACTIVATE);
   ASSERT_EQ(act.size(), 2u);
-  EXPECT_EQ(act[0].hwnd, dlg);  // told before it goes
-  EXPECT_EQ(act[1].hwnd, owner);
+  EXPECT_EQ(std::tuple(act[0].hwnd, act[1].hwnd), std::tuple(dlg, owner));  // told before it goes
 }
 
 TEST_F(Focus, CaptureChangeTellsTheLoser) {
@@ -130,11 +126,9 @@ TEST_F(Focus, CaptureChangeTellsTheLoser) {
   EXPECT_EQ(SetCapture(view2_), view1_);
   EXPECT_EQ(GetCapture(), view2_);
   EXPECT_TRUE(ReleaseCapture());
-  EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_EQ(Trace({WM_CAPTURECHANGED}), "CAPTURECHANGED@v1 CAPTURECHANGED@v2");
   auto cc = Only(WM_CAPTURECHANGED);
-  EXPECT_EQ(cc[0].lParam, reinterpret_cast<LPARAM>(view2_));
-  EXPECT_EQ(cc[1].lParam, 0);
+  EXPECT_EQ(std::tuple(cc[0].lParam, cc[1].lParam, GetCapture()), std::tuple(reinterpret_cast<LPARAM>(view2_), 0, nullptr));
   SetCapture(view1_);
   DestroyWindow(view1_);
   EXPECT_EQ(GetCapture(), nullptr);

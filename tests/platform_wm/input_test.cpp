@@ -1,5 +1,7 @@
 // Injected input: hit-testing, capture, activation by tap, keys to the focus and their key state,
 // double clicks.
+#include <tuple>
+
 #include "platform/base/clock.h"
 #include "wm_fixture.h"
 
@@ -35,19 +37,16 @@ class Input : public WmTest {
 TEST_F(Input, HitTestingFindsTheDeepestFrontVisibleWindow) {
   Tap(260, 70);  // inside inner (screen 250..300, 50..100), in its client coordinates
   EXPECT_EQ(Trace({WM_LBUTTONDOWN, WM_LBUTTONUP}), "LDOWN@inner LUP@inner");
-  EXPECT_EQ(Only(WM_LBUTTONDOWN)[0].lParam, MAKELPARAM(10, 20));
-  EXPECT_EQ(Only(WM_LBUTTONDOWN)[0].wParam, static_cast<WPARAM>(MK_LBUTTON));
-  EXPECT_EQ(Only(WM_LBUTTONUP)[0].wParam, 0u);
+  EXPECT_EQ(std::tuple(Only(WM_LBUTTONDOWN)[0].lParam, Only(WM_LBUTTONDOWN)[0].wParam, Only(WM_LBUTTONUP)[0].wParam),
+            std::tuple(MAKELPARAM(10, 20), static_cast<WPARAM>(MK_LBUTTON), 0u));
   Log().clear();
   Tap(150, 10);
   Tap(250, 10);
   EXPECT_EQ(Trace({WM_LBUTTONDOWN}), "LDOWN@left LDOWN@right");
-  EXPECT_EQ(WindowFromPoint(POINT{260, 70}), inner_);
-  EXPECT_EQ(WindowFromPoint(POINT{150, 10}), left_);
-  POINT inRight{160, 60};  // client coordinates of top
-  EXPECT_EQ(ChildWindowFromPoint(top_, inRight), left_);
-  POINT nothing{400, 400};
-  EXPECT_EQ(ChildWindowFromPoint(top_, nothing), top_);
+  EXPECT_EQ(std::tuple(WindowFromPoint(POINT{260, 70}), WindowFromPoint(POINT{150, 10})), std::tuple(inner_, left_));
+  // In client coordinates of top: where left covers right, and where there is no child.
+  EXPECT_EQ(std::tuple(ChildWindowFromPoint(top_, POINT{160, 60}), ChildWindowFromPoint(top_, POINT{400, 400})),
+            std::tuple(left_, top_));
   ShowWindow(left_, SW_HIDE);
   ShowWindow(inner_, SW_HIDE);
   Log().clear();
@@ -82,10 +81,8 @@ TEST_F(Input, CaptureTakenOnDownGetsLaterMovesAndUpQueuedBeforeIt) {
   EXPECT_EQ(Trace({WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP, WM_CAPTURECHANGED}),
             "LDOWN@inner MOVE_M@inner LUP@inner CAPTURECHANGED@inner MOVE_M@left");
   auto moves = Only(WM_MOUSEMOVE);
-  EXPECT_EQ(moves[0].lParam, MAKELPARAM(static_cast<WORD>(20 - 250), static_cast<WORD>(30 - 50)));
-  EXPECT_EQ(GET_X_LPARAM(moves[0].lParam), -230);
-  EXPECT_EQ(moves[0].wParam, static_cast<WPARAM>(MK_LBUTTON));
-  EXPECT_EQ(moves[1].wParam, 0u);
+  EXPECT_EQ(std::tuple(GET_X_LPARAM(moves[0].lParam), GET_Y_LPARAM(moves[0].lParam)), std::tuple(20 - 250, 30 - 50));
+  EXPECT_EQ(std::tuple(moves[0].wParam, moves[1].wParam), std::tuple(static_cast<WPARAM>(MK_LBUTTON), 0u));
 }
 
 TEST_F(Input, TapOnInactiveWindowActivatesItFirst) {
@@ -128,7 +125,7 @@ TEST_F(Input, DoubleClickOnlyForClassesThatAskAndWithinTime) {
   Tap(10, 310);  // a third tap starts over
   Tap(10, 10);
   Tap(10, 10);  // left's class does not ask for double clicks
-  EXPECT_EQ(Only(WM_LBUTTONDBLCLK).size(), 1u);
+  ASSERT_EQ(Only(WM_LBUTTONDBLCLK).size(), 1u);
   EXPECT_EQ(Only(WM_LBUTTONDBLCLK)[0].hwnd, dbl);
   EXPECT_EQ(Only(WM_LBUTTONDOWN, left_).size(), 2u);
   Log().clear();

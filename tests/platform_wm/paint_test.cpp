@@ -1,4 +1,6 @@
 // Update regions, BeginPaint/EndPaint, synchronous UpdateWindow and what the screen shows.
+#include <tuple>
+
 #include "platform/wm/loop.h"
 #include "wm_fixture.h"
 
@@ -8,7 +10,7 @@ namespace {
 using platform::wm::PumpUntilIdle;
 
 bool Eq(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+  return std::tie(a.left, a.top, a.right, a.bottom) == std::tie(b.left, b.top, b.right, b.bottom);
 }
 
 class Paint : public WmTest {
@@ -45,8 +47,7 @@ TEST_F(Paint, InvalidateUnionsClipsToTheClientAreaAndBeginPaintReportsTheBounds)
   InvalidateRect(w, &a, FALSE);
   InvalidateRect(w, &b, FALSE);
   RECT u{};
-  EXPECT_TRUE(GetUpdateRect(w, &u, FALSE));
-  EXPECT_TRUE(Eq(u, RECT{10, 10, 70, 80}));
+  EXPECT_TRUE(GetUpdateRect(w, &u, FALSE) && Eq(u, RECT{10, 10, 70, 80}));
   PumpUntilIdle();
   EXPECT_EQ(Only(WM_PAINT).size(), 1u);  // one paint for both
   EXPECT_TRUE(Eq(painted_, RECT{10, 10, 70, 80}));
@@ -158,12 +159,10 @@ TEST_F(ScreenPixels, WindowBelowDoesNotPaintOverWindowAbove) {
   HWND below = Make(u"Blue", WS_VISIBLE, RECT{0, 0, 200, 200});
   HWND above = Make(u"Green", WS_VISIBLE, RECT{100, 100, 300, 300});
   PumpUntilIdle();
-  EXPECT_EQ(At(50, 50), RGB(0, 0, 255));
-  EXPECT_EQ(At(150, 150), RGB(0, 255, 0));
+  EXPECT_EQ(std::tuple(At(50, 50), At(150, 150)), std::tuple(RGB(0, 0, 255), RGB(0, 255, 0)));
   InvalidateRect(below, nullptr, TRUE);
   UpdateWindow(below);
-  EXPECT_EQ(At(150, 150), RGB(0, 255, 0));
-  EXPECT_EQ(At(99, 99), RGB(0, 0, 255));
+  EXPECT_EQ(std::tuple(At(150, 150), At(99, 99)), std::tuple(RGB(0, 255, 0), RGB(0, 0, 255)));
   DestroyWindow(above);
   PumpUntilIdle();  // the uncovered part is repainted by the window below
   EXPECT_EQ(At(150, 150), RGB(0, 0, 255));
@@ -175,27 +174,22 @@ TEST_F(ScreenPixels, ClipChildrenKeepsParentOffItsChildren) {
   HWND plain = Make(u"Red", WS_VISIBLE, RECT{200, 0, 400, 200});
   HWND plainChild = Make(u"Green", WS_CHILD | WS_VISIBLE, RECT{50, 50, 100, 100}, plain);
   PumpUntilIdle();
-  EXPECT_EQ(At(75, 75), RGB(0, 255, 0));
-  EXPECT_EQ(At(275, 75), RGB(0, 255, 0));
+  EXPECT_EQ(std::tuple(At(75, 75), At(275, 75)), std::tuple(RGB(0, 255, 0), RGB(0, 255, 0)));
   // Repainting the clipping parent leaves its child alone.
   InvalidateRect(clip, nullptr, TRUE);
   UpdateWindow(clip);
-  EXPECT_EQ(At(75, 75), RGB(0, 255, 0));
-  EXPECT_EQ(At(25, 25), RGB(255, 0, 0));
+  EXPECT_EQ(std::tuple(At(75, 75), At(25, 25)), std::tuple(RGB(0, 255, 0), RGB(255, 0, 0)));
   // A parent that does not clip paints over its child, and the child is invalidated with it.
   Log().clear();
   HDC dc = GetDC(plain);
   RECT all{0, 0, 200, 200};
-  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
-  FillRect(dc, &all, blue);
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   ReleaseDC(plain, dc);
-  DeleteObject(blue);
-  EXPECT_EQ(At(275, 75), RGB(0, 0, 255));
+  EXPECT_EQ(At(275, 75), RGB(0, 0, 0));
   InvalidateRect(plain, nullptr, TRUE);
   PumpUntilIdle();
   EXPECT_EQ(Only(WM_PAINT, plainChild).size(), 1u);
-  EXPECT_EQ(At(275, 75), RGB(0, 255, 0));
-  EXPECT_EQ(At(225, 25), RGB(255, 0, 0));
+  EXPECT_EQ(std::tuple(At(275, 75), At(225, 25)), std::tuple(RGB(0, 255, 0), RGB(255, 0, 0)));
 }
 
 TEST_F(ScreenPixels, HiddenSiblingsDoNotClipAndDcsDrawRelativeToTheClientArea) {
@@ -210,8 +204,7 @@ TEST_F(ScreenPixels, HiddenSiblingsDoNotClipAndDcsDrawRelativeToTheClientArea) {
   EXPECT_EQ(At(10, 10), RGB(0, 255, 0));
   MoveWindow(view2, 100, 100, 50, 50, TRUE);
   PumpUntilIdle();
-  EXPECT_EQ(At(10, 10), RGB(255, 0, 0));   // uncovered parent repainted
-  EXPECT_EQ(At(120, 120), RGB(0, 255, 0));
+  EXPECT_EQ(std::tuple(At(10, 10), At(120, 120)), std::tuple(RGB(255, 0, 0), RGB(0, 255, 0)));  // parent uncovered
   HDC dc = GetDC(view2);
   EXPECT_EQ(GetPixel(dc, 0, 0), RGB(0, 255, 0));  // (0,0) of the client area is (100,100)
   ReleaseDC(view2, dc);

@@ -1,5 +1,6 @@
 // The order in which the loop hands out messages, and synchronous sends across threads.
 #include <atomic>
+#include <tuple>
 #include <thread>
 
 #include "platform/base/clock.h"
@@ -59,8 +60,7 @@ TEST_F(QueueOrder, QuitComesAfterPostedAndIsLeftForTheLoopByPumpAndABadWindowFil
   EXPECT_EQ(Only(WM_USER + 1).size(), 1u);  // handled before the quit was seen
   MSG m{};
   EXPECT_EQ(GetMessageW(&m, nullptr, 0, 0), FALSE);
-  EXPECT_EQ(m.message, static_cast<UINT>(WM_QUIT));
-  EXPECT_EQ(m.wParam, 3u);
+  EXPECT_EQ(std::tuple(m.message, m.wParam), std::tuple(static_cast<UINT>(WM_QUIT), 3u));
   EXPECT_TRUE(PumpUntilIdle());  // taken once, gone
   // A filter naming a window that is gone fails.
   DestroyWindow(w);
@@ -118,8 +118,7 @@ TEST_F(QueueOrder, BlockedGetMessageServesSendsFromOtherThreads) {
   sender.join();
   EXPECT_EQ(m.message, static_cast<UINT>(WM_USER + 9));
   EXPECT_EQ(order, (std::vector<int>{1, 2}));
-  EXPECT_EQ(r1, 7);
-  EXPECT_EQ(r2, 7);
+  EXPECT_EQ(std::tuple(r1, r2), std::tuple(7, 7));
 }
 
 TEST_F(QueueOrder, UiThreadWaitingElsewhereCanServeSendsAndDestroyedWindowsAnswerZero) {
@@ -163,8 +162,7 @@ TEST_F(QueueOrder, TranslateMakesCharactersOnlyForPrintableKeysAndTheyComeNext) 
             "KEYDOWN@w CHAR@w USER@w KEYDOWN@w KEYDOWN@w KEYDOWN@w CHAR@w");
   auto chars = Only(WM_CHAR);
   ASSERT_EQ(chars.size(), 2u);
-  EXPECT_EQ(chars[0].wParam, static_cast<WPARAM>(u'a'));
-  EXPECT_EQ(chars[1].wParam, static_cast<WPARAM>(u'7'));
+  EXPECT_EQ(std::tuple(chars[0].wParam, chars[1].wParam), std::tuple(WPARAM{u'a'}, WPARAM{u'7'}));
   for (UINT vk : {static_cast<UINT>('A'), static_cast<UINT>(VK_F3), static_cast<UINT>(VK_LEFT), static_cast<UINT>('7')})
     platform::wm::InjectKey(vk, false);
   PumpUntilIdle();

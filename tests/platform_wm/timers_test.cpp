@@ -1,5 +1,6 @@
 // Timers on the virtual clock: due order, replacement, no pile-up, Sleep on the UI thread.
 #include <thread>
+#include <tuple>
 
 #include "platform/base/clock.h"
 #include "wm_fixture.h"
@@ -66,8 +67,7 @@ TEST_F(Timers, FiresOnlyWhenDueWithoutPileUpAndStopsWhenKilled) {
   EXPECT_TRUE(KillTimer(w, 1));
   AdvanceClock(200);
   EXPECT_EQ(fired_.size(), 2u);
-  EXPECT_FALSE(KillTimer(w, 1));
-  EXPECT_FALSE(KillTimer(w, 99));
+  EXPECT_EQ(std::tuple(KillTimer(w, 1), KillTimer(w, 99)), std::tuple(FALSE, FALSE));
   int count = 0;
   OnMessage(w, [&](HWND h, UINT msg, WPARAM wp, LPARAM, LRESULT*) {
     if (msg == WM_TIMER) KillTimer(h, wp), ++count;
@@ -98,12 +98,10 @@ TEST_F(Timers, SleepOnUiThreadRunsTimersOtherThreadsOnlyMoveTheClock) {
   HWND w = TimedWindow();
   SetTimer(w, 1, 40, nullptr);
   Sleep(100);
-  EXPECT_EQ(fired_.size(), 2u);
-  EXPECT_EQ(GetTickCount() - t0_, 100u);
+  EXPECT_EQ(std::tuple(fired_.size(), GetTickCount() - t0_), std::tuple(2u, 100u));
   std::thread other([] { Sleep(100); });
   other.join();
-  EXPECT_EQ(GetTickCount() - t0_, 200u);
-  EXPECT_EQ(fired_.size(), 2u);
+  EXPECT_EQ(std::tuple(fired_.size(), GetTickCount() - t0_), std::tuple(2u, 200u));
   PumpUntilIdle();
   EXPECT_EQ(fired_.size(), 3u);
 }

@@ -2,6 +2,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -14,6 +15,9 @@
 
 namespace wmtest {
 
+inline const char16_t kRecClass[] = u"WmTestRec";
+inline const char16_t kDblClass[] = u"WmTestDbl";
+
 struct Entry {
   HWND hwnd;
   UINT message;
@@ -21,35 +25,123 @@ struct Entry {
   LPARAM lParam;
 };
 
-// Every message a recording window gets, in order.
-std::vector<Entry>& Log();
-// Only the entries for `message` (any window when hwnd is null).
-std::vector<Entry> Only(UINT message, HWND hwnd = nullptr);
-// Messages of interest as "name@window" strings, window given by its text.
-std::string Trace(std::initializer_list<UINT> messages);
-
 // A window may answer a message itself instead of the default procedure.
 using Handler = std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)>;
-void OnMessage(HWND hwnd, Handler handler);
-// Handlers for windows still being created (WM_NCCREATE, WM_CREATE) are found by class.
-void OnClassMessage(const std::u16string& className, Handler handler);
 
-LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Every message a recording window gets, in order; handlers by window and, for windows still
+// being created (WM_NCCREATE, WM_CREATE), by class; the fixture's windows by their text.
+inline std::vector<Entry>& Log() {
+  static std::vector<Entry> log;
+  return log;
+}
+inline std::map<HWND, Handler>& Handlers() {
+  static std::map<HWND, Handler> h;
+  return h;
+}
+inline std::map<std::u16string, Handler>& ClassHandlers() {
+  static std::map<std::u16string, Handler> h;
+  return h;
+}
+inline std::map<HWND, std::string>& Names() {
+  static std::map<HWND, std::string> n;
+  return n;
+}
+inline void OnMessage(HWND hwnd, Handler handler) { Handlers()[hwnd] = std::move(handler); }
+inline void OnClassMessage(const std::u16string& className, Handler handler) {
+  ClassHandlers()[className] = std::move(handler);
+}
+
+// Only the entries for `message` (any window when hwnd is null).
+inline std::vector<Entry> Only(UINT message, HWND hwnd = nullptr) {
+  std::vector<Entry> out;
+  for (const Entry& e : Log())
+    if (e.message == message && (!hwnd || e.hwnd == hwnd)) out.push_back(e);
+  return out;
+}
+
+// Messages of interest as "name@window" strings, window given by its text.
+inline std::string Trace(std::initializer_list<UINT> messages) {
+  static const std::map<UINT, const char*> names = {
+      {WM_CREATE, "CREATE"},       {WM_DESTROY, "DESTROY"},       {WM_NCCREATE, "NCCREATE"},
+      {WM_NCDESTROY, "NCDESTROY"}, {WM_MOVE, "MOVE"},             {WM_SIZE, "SIZE"},
+      {WM_ACTIVATE, "ACTIVATE"},   {WM_SETFOCUS, "SETFOCUS"},     {WM_KILLFOCUS, "KILLFOCUS"},
+      {WM_SHOWWINDOW, "SHOWWINDOW"}, {WM_PAINT, "PAINT"},         {WM_ERASEBKGND, "ERASE"},
+      {WM_TIMER, "TIMER"},         {WM_CAPTURECHANGED, "CAPTURECHANGED"}, {WM_LBUTTONDOWN, "LDOWN"},
+      {WM_LBUTTONUP, "LUP"},       {WM_LBUTTONDBLCLK, "LDBL"},    {WM_MOUSEMOVE, "MOVE_M"},
+      {WM_KEYDOWN, "KEYDOWN"},     {WM_KEYUP, "KEYUP"},           {WM_CHAR, "CHAR"},
+      {WM_ENABLE, "ENABLE"},       {WM_CANCELMODE, "CANCELMODE"}};
+  std::string out;
+  for (const Entry& e : Log()) {
+    if (std::find(messages.begin(), messages.end(), e.message) == messages.end()) continue;
+    auto known = names.find(e.message);
+    std::string name = Names()[e.hwnd];
+    if (!out.empty()) out += ' ';
+    out += std::string(known != names.end() ? known->second : e.message >= WM_USER ? "USER" : "?") + "@" +
+           (name.empty() ? "?" : name);
+  }
+  return out;
+}
+
+inline LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Log().push_back({hwnd, message, wParam, lParam});
+  LRESULT result = 0;
+  auto it = Handlers().find(hwnd);
+  if (it != Handlers().end() && it->second && it->second(hwnd, message, wParam, lParam, &result)) return result;
+  WCHAR cls[64] = {};
+  GetClassNameW(hwnd, cls, 64);
+  auto ct = ClassHandlers().find(cls);
+  if (ct != ClassHandlers().end() && ct->second(hwnd, message, wParam, lParam, &result)) return result;
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
 
 class WmTest : public ::testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
+  void SetUp() override {
+    static bool registered = false;
+    if (!registered) {
+      WNDCLASSW wc{};
+      wc.lpfnWndProc = RecordingProc;
+      wc.lpszClassName = kRecClass;
+      wc.cbWndExtra = 8;
+      ASSERT_NE(RegisterClassW(&wc), 0);
+      wc.style = CS_DBLCLKS;
+      wc.lpszClassName = kDblClass;
+      ASSERT_NE(RegisterClassW(&wc), 0);
+      registered = true;
+    }
+    Log().clear();
+  }
+  void TearDown() override {
+    for (HWND h; (h = GetWindow(GetDesktopWindow(), GW_CHILD)) != nullptr;) ASSERT_TRUE(DestroyWindow(h));
+    platform::wm::SetAppForeground(true);
+    for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) {
+    }
+    Handlers().clear();
+    ClassHandlers().clear();
+    Names().clear();
+    Log().clear();
+  }
 
   // A top-level window of the recording class, full screen unless given a size.
-  HWND Top(const char16_t* name, DWORD style = WS_VISIBLE, RECT r = {0, 0, 480, 800});
+  HWND Top(const char16_t* name, DWORD style = WS_VISIBLE, RECT r = {0, 0, 480, 800}) {
+    return Named(CreateWindowExW(0, kRecClass, name, style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                 nullptr, nullptr, nullptr, nullptr),
+                 name);
+  }
   HWND Child(HWND parent, const char16_t* name, RECT r, int id = 0,
-             DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS);
+             DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS) {
+    return Named(CreateWindowExW(0, kRecClass, name, style, r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
+                                 reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr),
+                 name);
+  }
 
   parlo_test::TempDevice device_;
-};
 
-extern const char16_t kRecClass[];
-extern const char16_t kDblClass[];
+ private:
+  static HWND Named(HWND h, const char16_t* name) {
+    if (h) Names()[h] = std::string(name, name + std::char_traits<char16_t>::length(name));
+    return h;
+  }
+};
 
 }  // namespace wmtest
