@@ -1,4 +1,6 @@
 // The panel's keys press the hardware keys a keyboard would: what the focused window receives.
+#include <algorithm>
+
 #include "platform/sip/input_mode.h"
 #include "platform/wm/input.h"
 #include "platform/wm/loop.h"
@@ -26,9 +28,8 @@ class KeysTest : public SipTest {
     return out;
   }
   bool HasKey(const std::string& name) const {
-    for (const auto& k : platform::sip::PanelKeys())
-      if (k.name == name) return true;
-    return false;
+    auto keys = platform::sip::PanelKeys();
+    return std::any_of(keys.begin(), keys.end(), [&](const auto& k) { return k.name == name; });
   }
 };
 
@@ -100,12 +101,11 @@ TEST_F(KeysTest, WorksWhileAModalLoopRuns) {
 }
 
 TEST_F(KeysTest, LayoutFollowsTheInputModeAProgramSets) {
-  platform::sip::SetFocusedHangul(false);
-  platform::wm::PumpUntilIdle();
-  EXPECT_TRUE(HasKey("q"));
-  platform::sip::SetFocusedHangul(true);
-  platform::wm::PumpUntilIdle();
-  EXPECT_TRUE(HasKey("ㅂ"));
+  for (auto [hangul, key] : {std::pair{false, "q"}, {true, "ㅂ"}}) {
+    platform::sip::SetFocusedHangul(hangul);
+    platform::wm::PumpUntilIdle();
+    EXPECT_TRUE(HasKey(key)) << key;
+  }
   // The desktop keyboard's Hangul key, queued behind a key already typed.
   platform::sip::PressKey('A', false);
   platform::sip::QueueModeToggle();

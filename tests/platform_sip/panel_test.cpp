@@ -1,4 +1,5 @@
 // Raising and lowering the panel: what the shell reports and what the program hears.
+#include <algorithm>
 #include <tuple>
 
 #include "aygshell.h"
@@ -46,10 +47,8 @@ TEST_F(PanelTest, EachChangeIsAnnouncedOnceAndBadRequestsAreRefused) {
   // Bad requests are refused and change nothing.
   SIPINFO small{};
   small.cbSize = 20;
-  EXPECT_FALSE(SipGetInfo(&small));
-  EXPECT_FALSE(SipGetInfo(nullptr));
-  EXPECT_FALSE(SipShowIM(0x100));
-  EXPECT_FALSE(SHSipInfo(SPI_GETWORKAREA, 0, nullptr, 0));
+  EXPECT_EQ(std::tuple(SipGetInfo(&small), SipGetInfo(nullptr), SipShowIM(0x100), SHSipInfo(SPI_GETWORKAREA, 0, nullptr, 0)),
+            std::tuple(FALSE, FALSE, FALSE, FALSE));
   EXPECT_FALSE(platform::sip::PanelShown());
 }
 
@@ -78,17 +77,15 @@ TEST_F(PanelTest, StaysInFrontAndNeverTakesTheFocus) {
   RECT panel = Info().rcSipRect;
   EXPECT_EQ(WindowFromPoint(POINT{10, panel.top + 10}), platform::sip::PanelWindow());
   TapKey("space");
-  EXPECT_EQ(GetFocus(), typist_);
-  EXPECT_EQ(GetActiveWindow(), typist_);
+  EXPECT_EQ(std::tuple(GetFocus(), GetActiveWindow()), std::tuple(typist_, typist_));
 }
 
 TEST_F(PanelTest, DrawnOverTheProgramAndGoneWhenLowered) {
   SipShowIM(SIPF_ON);
   platform::wm::PumpUntilIdle();
   auto labelShown = [](const std::u16string& label) {
-    for (const auto& run : platform::gdi::ScreenTextRuns())
-      if (run.text == label) return true;
-    return false;
+    auto runs = platform::gdi::ScreenTextRuns();
+    return std::any_of(runs.begin(), runs.end(), [&](const auto& run) { return run.text == label; });
   };
   EXPECT_TRUE(labelShown(u"ㅂ"));
   EXPECT_TRUE(labelShown(u"ABC"));  // the mode key says where it goes

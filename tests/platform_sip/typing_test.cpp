@@ -97,14 +97,12 @@ TEST_F(TypingTest, ScreenReportsAnEditsTextCompositionAndSelection) {
   };
   EXPECT_EQ(report()["selection"], nlohmann::json::array({1, 2}));
   SendMessageW(edit, kSetSelection, 3, 3);
-  RunCommand("compose 한");
-  auto composing = report();
-  EXPECT_EQ(composing["text"], "abc");
-  EXPECT_EQ(composing["composition"], "한");
-  RunCommand("type 글");
-  auto typed = report();
-  EXPECT_EQ(typed["text"], "abc한글");
-  EXPECT_EQ(typed["composition"], "");
+  for (auto [command, text, composition] : {std::tuple{"compose 한", "abc", "한"}, {"type 글", "abc한글", ""}}) {
+    RunCommand(command);
+    const nlohmann::json shown = report();
+    EXPECT_EQ(shown["text"], text) << command;
+    EXPECT_EQ(shown["composition"], composition) << command;
+  }
 }
 
 TEST_F(TypingTest, ScreenListsThePanelsKeysWhileShown) {
