@@ -1,4 +1,5 @@
 #include <cstring>
+#include <tuple>
 
 #include "book_fixture.h"
 
@@ -55,49 +56,31 @@ TEST_F(SearchTest, NameKeysFindWhatTheyShould) {
   }
 }
 
-TEST_F(SearchTest, LatinKeysPassOverSeparators) {
-  parlo::ContactBook& book = Load(Card("Kim Su", "010"));
-  book.ToggleKeyMode();
-  EXPECT_FALSE(book.HangulMode());
-  ContactEntry* e = book.FullEntry(0);
-  struct Case {
-    int a, b, start, end;
-  } cases[] = {{5, 4, 0, 2}, {7, 8, 4, 6}, {5, 7, 2, 5}};
-  for (const Case& c : cases) {
-    book.PushKey(c.a);
-    book.PushKey(c.b);
-    ASSERT_EQ(book.RunFilter(true, false, false, true), 1) << c.a << c.b;
-    EXPECT_EQ(e->nameMatch[0], c.start) << c.a << c.b;
-    EXPECT_EQ(e->nameMatch[1], c.end) << c.a << c.b;
-    book.PopKey();
-    book.PopKey();
-  }
-}
-
-// Digits match numbers past the dashes inside them, and the matching number becomes the selected one.
-TEST_F(SearchTest, DigitsMatchNumbersPassingDashesAndSelectTheMatchingNumber) {
-  parlo::ContactBook& book = Load(Card("A", "010-1234-5678", "02-777"));
+// Latin keys pass over separators; digits match numbers past the dashes inside them, and the
+// matching number becomes the selected one; each is searched only when its flag allows.
+TEST_F(SearchTest, KeysPassOverSeparatorsAndDigitsSelectTheMatchingNumber) {
+  parlo::ContactBook& book = Load(Card("Kim Su", "010-1234-5678", "02-777") + Card("김철수", "02-1675"));
   ContactEntry* e = book.FullEntry(0);
   EXPECT_EQ(e->selectedNumber, 0);
   const struct {
+    bool latin;
     std::vector<int> keys;
     int start, end, selected;
-  } cases[] = {{{1, 2, 3, 4}, 4, 8, 0}, {{0, 1, 0, 1}, 0, 5, 0}, {{7, 7}, 3, 5, 2}};
+  } cases[] = {{true, {5, 4}, 0, 2, 0},          {true, {7, 8}, 4, 6, 0},        {true, {5, 7}, 2, 5, 0},
+               {false, {1, 2, 3, 4}, 4, 8, 0}, {false, {0, 1, 0, 1}, 0, 5, 0}, {false, {7, 7}, 3, 5, 2}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.keys));
+    if (c.latin != !book.HangulMode()) book.ToggleKeyMode();
     for (int d : c.keys) book.PushKey(d);
-    ASSERT_EQ(book.RunFilter(false, true, false, true), 1) << c.keys.size();
-    EXPECT_EQ(e->numberMatch[0], c.start) << c.keys[0];
-    EXPECT_EQ(e->numberMatch[1], c.end) << c.keys[0];
-    EXPECT_EQ(e->selectedNumber, c.selected) << c.keys[0];
+    ASSERT_EQ(book.RunFilter(c.latin, !c.latin, false, true), 1);
+    const int* range = c.latin ? e->nameMatch : e->numberMatch;
+    EXPECT_EQ(std::tuple(range[0], range[1], e->selectedNumber), std::tuple(c.start, c.end, c.selected));
     for (size_t i = 0; i < c.keys.size(); ++i) book.PopKey();
   }
-}
-
-TEST_F(SearchTest, SearchesOnlyWhatTheFlagsAllow) {
-  parlo::ContactBook& book = Load(Card("김철수", "010-1675"));
+  // 1 6 7 is ㄱㅊㅅ and in 김철수's number too.
   for (int d : {1, 6, 7}) book.PushKey(d);
   EXPECT_EQ(book.RunFilter(false, false, false, true), 0);
-  EXPECT_EQ(book.RunFilter(false, true, false, true), 1);  // 1 6 7 is in the number too
+  EXPECT_EQ(book.RunFilter(false, true, false, true), 1);
   EXPECT_EQ(book.RunFilter(true, false, false, true), 1);
 }
 
@@ -161,9 +144,14 @@ TEST_F(SearchTest, FilterLeavesEveryEntryAsTheMatchersDo) {
   }
 }
 
+// Without keys the full list shows; a category keeps its own contacts, the empty one those
+// without any, and the group category the picked contacts, matched against nothing.
 TEST_F(SearchTest, CategoryRules) {
   parlo::ContactBook& book = Load(Card("Both", "1", "", "Family,Work") + Card("Exact", "2", "", "Work") +
                                   Card("Workers", "3", "", "Workers") + Card("None", "4"));
+  EXPECT_FALSE(book.IsFiltering(true));
+  EXPECT_EQ(Name(book.EntryAt(3)), u"None");
+  EXPECT_EQ(book.EntryAt(4), nullptr);
   // Categories: 전체, Family, Work, Workers, "", 단체문자
   ASSERT_EQ(book.Categories().size(), 6u);
   book.SetCategoryIndex(2);  // Work
@@ -174,19 +162,12 @@ TEST_F(SearchTest, CategoryRules) {
   book.SetCategoryIndex(4);  // the empty name: contacts without a category
   ASSERT_EQ(book.RunFilter(true, true, false, true), 1);
   EXPECT_EQ(Name(book.EntryAt(0)), u"None");
-}
-
-TEST_F(SearchTest, NoKeysShowTheFullListAndTheGroupCategoryThePickedContacts) {
-  parlo::ContactBook& book = Load(Card("A", "1") + Card("B", "2"));
-  EXPECT_FALSE(book.IsFiltering(true));
-  EXPECT_EQ(Name(book.EntryAt(1)), u"B");
-  EXPECT_EQ(book.EntryAt(2), nullptr);
-  book.SetCategoryIndex(static_cast<int>(book.Categories().size()) - 1);
+  book.SetCategoryIndex(5);
   EXPECT_TRUE(book.IsGroupCategory());
   book.GroupList().push_back(book.FullEntry(1));
   book.PushKey(9);  // no matching is done for the group
   ASSERT_EQ(book.RunFilter(true, true, false, true), 1);
-  EXPECT_EQ(Name(book.EntryAt(0)), u"B");
+  EXPECT_EQ(Name(book.EntryAt(0)), u"Exact");
 }
 
 TEST_F(SearchTest, QueryStateAndItsBound) {

@@ -38,30 +38,37 @@ class ContactStoreTest : public ::testing::Test {
   void Write(const std::string& text) {
     std::ofstream(device_.dir() / "contacts.vcf", std::ios::binary) << text;
   }
-  int Count() {
+  // The contacts folder's items; the caller releases them.
+  IPOutlookItemCollection* Items() {
     IFolder* folder = nullptr;
     EXPECT_EQ(app_->GetDefaultFolder(olFolderContacts, &folder), S_OK);
     IPOutlookItemCollection* items = nullptr;
     EXPECT_EQ(folder->get_Items(&items), S_OK);
+    folder->Release();
+    return items;
+  }
+  int Count() {
+    IPOutlookItemCollection* items = Items();
     int count = -1;
     items->get_Count(&count);
     items->Release();
-    folder->Release();
     return count;
   }
   IContact* ContactAt(int i) {
-    IFolder* folder = nullptr;
-    EXPECT_EQ(app_->GetDefaultFolder(olFolderContacts, &folder), S_OK);
-    IPOutlookItemCollection* items = nullptr;
-    EXPECT_EQ(folder->get_Items(&items), S_OK);
+    IPOutlookItemCollection* items = Items();
     IDispatch* d = nullptr;
     EXPECT_EQ(items->Item(i, &d), S_OK);
     IContact* c = nullptr;
     EXPECT_EQ(d->QueryInterface(IID_IContact, reinterpret_cast<void**>(&c)), S_OK);
     d->Release();
     items->Release();
-    folder->Release();
     return c;
+  }
+  // The contact's text property read by `get`.
+  static std::u16string Text(IContact* c, HRESULT (IContact::*get)(BSTR*)) {
+    BSTR s = nullptr;
+    (c->*get)(&s);
+    return Take(s);
   }
   static std::u16string Take(BSTR s) {
     std::u16string r = s ? std::u16string(s, SysStringLen(s)) : u"";
@@ -102,15 +109,14 @@ class ContactStoreTest : public ::testing::Test {
 };
 
 TEST_F(ContactStoreTest, FolderItemsAndPropertiesInStoreOrder) {
-  IFolder* folder = nullptr;
-  ASSERT_EQ(app_->GetDefaultFolder(olFolderContacts, &folder), S_OK);
-  IPOutlookItemCollection* items = nullptr;
-  ASSERT_EQ(folder->get_Items(&items), S_OK);
   EXPECT_EQ(Count(), 2);  // the broken card is not in the store
+  IPOutlookItemCollection* items = Items();
   IDispatch* d = nullptr;
   EXPECT_EQ(items->Item(0, &d), E_INVALIDARG);  // items count from 1
   EXPECT_EQ(items->Item(3, &d), E_INVALIDARG);
   items->Release();
+  IFolder* folder = nullptr;
+  ASSERT_EQ(app_->GetDefaultFolder(olFolderContacts, &folder), S_OK);
 
   IItem* folderItem = nullptr;
   ASSERT_EQ(folder->QueryInterface(IID_IItem, reinterpret_cast<void**>(&folderItem)), S_OK);
@@ -124,17 +130,10 @@ TEST_F(ContactStoreTest, FolderItemsAndPropertiesInStoreOrder) {
   folder->Release();
 
   IContact* c = ContactAt(2);
-  BSTR s = nullptr;
-  c->get_FileAs(&s);
-  EXPECT_EQ(Take(s), u"Kim Su");
-  c->get_MobileTelephoneNumber(&s);
-  EXPECT_EQ(Take(s), u"+82 10-3456-7890");
-  c->get_HomeTelephoneNumber(&s);
-  EXPECT_EQ(Take(s), u"02-111-2222");
-  c->get_BusinessTelephoneNumber(&s);
-  EXPECT_EQ(Take(s), u"");
-  c->get_Categories(&s);
-  EXPECT_EQ(Take(s), u"Work");
+  EXPECT_EQ(std::tuple(Text(c, &IContact::get_FileAs), Text(c, &IContact::get_MobileTelephoneNumber),
+                       Text(c, &IContact::get_HomeTelephoneNumber), Text(c, &IContact::get_BusinessTelephoneNumber),
+                       Text(c, &IContact::get_Categories)),
+            std::tuple(u"Kim Su", u"+82 10-3456-7890", u"02-111-2222", u"", u"Work"));
   c->Release();
 }
 
@@ -171,11 +170,8 @@ TEST_F(ContactStoreTest, IdentifiersStayAcrossRestartsAndReimports) {
   EXPECT_EQ(Count(), 3);
   IContact* a2 = ContactAt(2);
   IContact* b2 = ContactAt(3);
-  EXPECT_EQ(OidOf(a2), oidA);
-  EXPECT_EQ(OidOf(b2), oidB);
-  BSTR s = nullptr;
-  b2->get_MobileTelephoneNumber(&s);
-  EXPECT_EQ(Take(s), u"010-0000-0000");
+  EXPECT_EQ(std::tuple(OidOf(a2), OidOf(b2)), std::tuple(oidA, oidB));
+  EXPECT_EQ(Text(b2, &IContact::get_MobileTelephoneNumber), u"010-0000-0000");
   a2->Release();
   b2->Release();
 }
@@ -201,9 +197,7 @@ TEST_F(ContactStoreTest, FindMatchingContactByAnyFormOfTheNumber) {
   EXPECT_EQ(which, static_cast<CEPROPID>(PIMPR_MOBILE_TELEPHONE_NUMBER));
   IContact* c = nullptr;
   ASSERT_EQ(item->QueryInterface(IID_IContact, reinterpret_cast<void**>(&c)), S_OK);
-  BSTR s = nullptr;
-  c->get_FileAs(&s);
-  EXPECT_EQ(Take(s), u"Kim Su");
+  EXPECT_EQ(Text(c, &IContact::get_FileAs), u"Kim Su");
   c->Release();
   item->Release();
 
@@ -267,16 +261,13 @@ TEST_F(ContactStoreTest, AnUnchangedBookIsReadFromItsIndexAndPicturesFromTheBook
   }
   platform::device::SetRoot(device_.dir());
   IContact* c = ContactAt(1);
-  BSTR name = nullptr;
-  c->get_FileAs(&name);
-  EXPECT_EQ(Take(name), u"Pork");
+  EXPECT_EQ(Text(c, &IContact::get_FileAs), u"Pork");
   HRESULT hr = E_FAIL;
   EXPECT_EQ(Picture(c, &hr), png);
   // A changed book is read in full again.
   Write("BEGIN:VCARD\nVERSION:3.0\nFN:Park Jr\nTEL:1\nEND:VCARD\n");
   c = ContactAt(1);
-  c->get_FileAs(&name);
-  EXPECT_EQ(Take(name), u"Park Jr");
+  EXPECT_EQ(Text(c, &IContact::get_FileAs), u"Park Jr");
   c->Release();
 }
 

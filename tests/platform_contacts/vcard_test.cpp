@@ -45,17 +45,6 @@ TEST(VCard, NamesAndNumbersInEachVersionsSpelling) {
   }
 }
 
-TEST(VCard21, Base64PhotoOnBareContinuationLines) {
-  std::string photo = "\x89PNG\r\n\x1a\nsome picture bytes that are long enough to wrap";
-  std::string b64 = platform::contacts::EncodeBase64(photo);
-  std::string text = "BEGIN:VCARD\nVERSION:2.1\nFN:Pic\nPHOTO;ENCODING=BASE64;TYPE=PNG:" + b64.substr(0, 20) + "\n" +
-                     b64.substr(20, 30) + "\n  " + b64.substr(50) + "\n\nTEL;CELL:1\nEND:VCARD\n";
-  VCardFile f = ParseVCards(text);
-  ASSERT_EQ(f.cards.size(), 1u);
-  EXPECT_EQ(f.cards[0].photo, photo);
-  EXPECT_EQ(f.cards[0].mobile, u"1");
-}
-
 TEST(VCard30, FoldedLinesEscapesAndTypeSpellings) {
   VCardFile f = ParseVCards(
       "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:John\r\n  Smith\r\nORG:Acme\\, Inc.;Sales\r\n"
@@ -74,15 +63,28 @@ TEST(VCard30, FoldedLinesEscapesAndTypeSpellings) {
   EXPECT_EQ(c.home, u"031-1");
 }
 
-TEST(VCard40, DataUriPhotoAndTelUri) {
-  std::string photo = "GIF89a-bytes";
-  VCardFile f = ParseVCards("BEGIN:VCARD\nVERSION:4.0\nFN:Kim Su\nTEL;VALUE=uri;TYPE=\"cell\":tel:+82-10-3456-7890\n"
-                            "PHOTO:data:image/gif;base64," +
-                            platform::contacts::EncodeBase64(photo) + "\nUID:urn:uuid:1234\nEND:VCARD\n");
-  ASSERT_EQ(f.cards.size(), 1u);
-  EXPECT_EQ(f.cards[0].photo, photo);
-  EXPECT_EQ(f.cards[0].mobile, u"+82-10-3456-7890");
-  EXPECT_EQ(f.cards[0].uid, u"urn:uuid:1234");
+// A 2.1 photo in base64 on bare continuation lines, and a 4.0 photo as a data URI beside a tel URI.
+TEST(VCard, PhotosInEachVersionsSpelling) {
+  const std::string png = "\x89PNG\r\n\x1a\nsome picture bytes that are long enough to wrap", gif = "GIF89a-bytes";
+  const std::string b64 = platform::contacts::EncodeBase64(png);
+  const struct {
+    std::string text, photo;
+    const char16_t* mobile;
+  } cases[] = {
+      {"BEGIN:VCARD\nVERSION:2.1\nFN:Pic\nPHOTO;ENCODING=BASE64;TYPE=PNG:" + b64.substr(0, 20) + "\n" +
+           b64.substr(20, 30) + "\n  " + b64.substr(50) + "\n\nTEL;CELL:1\nEND:VCARD\n",
+       png, u"1"},
+      {"BEGIN:VCARD\nVERSION:4.0\nFN:Kim Su\nTEL;VALUE=uri;TYPE=\"cell\":tel:+82-10-3456-7890\n"
+       "PHOTO:data:image/gif;base64," + platform::contacts::EncodeBase64(gif) + "\nUID:urn:uuid:1234\nEND:VCARD\n",
+       gif, u"+82-10-3456-7890"},
+  };
+  for (const auto& c : cases) {
+    VCardFile f = ParseVCards(c.text);
+    ASSERT_EQ(f.cards.size(), 1u) << c.text;
+    EXPECT_EQ(f.cards[0].photo, c.photo);
+    EXPECT_EQ(f.cards[0].mobile, c.mobile);
+  }
+  EXPECT_EQ(ParseVCards(cases[1].text).cards[0].uid, u"urn:uuid:1234");
 }
 
 TEST(VCardRobustness, MalformedCardsAreSkippedNamedAndTheOthersLoad) {
