@@ -45,8 +45,7 @@ TEST(Clock, VirtualClockMovesOnlyWhenTold) {
   SYSTEMTIME now;
   GetLocalTime(&now);
   EXPECT_EQ(std::tuple(now.wDay, now.wHour, now.wSecond, now.wMilliseconds), std::tuple(6, 0, 0, 500));
-  EXPECT_FALSE(platform::clock::ParseLocalTime("2024-02-30 00:00:00", &now));
-  EXPECT_FALSE(platform::clock::ParseLocalTime("yesterday", &now));
+  for (const char* bad : {"2024-02-30 00:00:00", "yesterday"}) EXPECT_FALSE(platform::clock::ParseLocalTime(bad, &now));
 }
 
 TEST(SafeStrings, CopyAndFormatTruncateTerminateAndHandleWidthsAndWideStrings) {

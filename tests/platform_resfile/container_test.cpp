@@ -46,9 +46,7 @@ TEST(ResContainer, BitmapsComeBackAsWrittenUnderTheStandardCrc) {
   auto a = c->Bitmap(501);
   ASSERT_TRUE(a);
   EXPECT_EQ(std::tuple(a->width, a->height, a->xrgb), std::tuple(5, 3, Gradient(5, 3).xrgb));
-  auto b = c->Bitmap(505);
-  ASSERT_TRUE(b);
-  EXPECT_EQ(b->xrgb, Gradient(4, 4).xrgb);
+  EXPECT_EQ(c->Bitmap(505).value_or(Pixels{}).xrgb, Gradient(4, 4).xrgb);
   EXPECT_FALSE(c->Bitmap(502));
   const std::string text = "123456789";  // the CRC's standard check value
   EXPECT_EQ(Crc32({reinterpret_cast<const uint8_t*>(text.data()), text.size()}), 0xCBF43926u);
@@ -56,11 +54,8 @@ TEST(ResContainer, BitmapsComeBackAsWrittenUnderTheStandardCrc) {
 
 TEST(ResContainerDamage, EveryTruncationIsRefused) {
   const auto whole = TwoBitmaps();
-  for (size_t n = 0; n < whole.size(); ++n) {
-    std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));
-    auto c = Container::Parse(cut);
-    EXPECT_FALSE(c) << "accepted a file cut to " << n << " bytes";
-  }
+  for (size_t n = 0; n < whole.size(); ++n)
+    EXPECT_FALSE(Container::Parse({whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n)})) << "cut to " << n;
 }
 
 TEST(ResContainerDamage, AnyFlippedPayloadByteLosesOnlyThatBitmap) {
@@ -128,9 +123,7 @@ TEST(ResContainerDamage, RandomGarbageNeverCrashes) {
     if (auto c = Container::Parse(bytes)) {
       for (uint16_t id : {501, 505}) {
         auto b = c->Bitmap(id);
-        if (b) {
-          EXPECT_EQ(b->xrgb.size(), static_cast<size_t>(b->width) * b->height);
-        }
+        EXPECT_TRUE(!b || b->xrgb.size() == static_cast<size_t>(b->width) * b->height) << id;
       }
     }
   }

@@ -4,6 +4,7 @@
 #include <winbase_res.h>
 
 #include <fstream>
+#include <tuple>
 
 #include "kit/temp_device.h"
 #include "platform/base/device_root.h"
@@ -48,15 +49,11 @@ TEST_F(ResLibrary, LoadsByBareNameFromTheProgramFolder) {
   ASSERT_NE(lib, nullptr);
   HBITMAP bmp = LoadBitmapW(lib, MAKEINTRESOURCEW(502));
   ASSERT_NE(bmp, nullptr);
-  SIZE size = BitmapSize(bmp);
-  EXPECT_EQ(size.cx, 3);
-  EXPECT_EQ(size.cy, 2);
-
+  EXPECT_EQ(std::tuple(BitmapSize(bmp).cx, BitmapSize(bmp).cy), std::tuple(3, 2));
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, bmp);
-  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 0, 0));
-  EXPECT_EQ(GetPixel(dc, 2, 0), RGB(0, 0, 255));
-  EXPECT_EQ(GetPixel(dc, 0, 1), RGB(0x10, 0x20, 0x30));
+  EXPECT_EQ(std::tuple(GetPixel(dc, 0, 0), GetPixel(dc, 2, 0), GetPixel(dc, 0, 1)),
+            std::tuple(RGB(255, 0, 0), RGB(0, 0, 255), RGB(0x10, 0x20, 0x30)));
   SelectObject(dc, old);
   DeleteDC(dc);
 
@@ -85,10 +82,8 @@ TEST_F(ResLibrary, MissingOrTruncatedLibrariesAndPathsOutsideDoNotLoad) {
   EXPECT_EQ(LoadLibraryExW(u"Parlores.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
   // Nothing outside the device root is reachable.
-  EXPECT_EQ(LoadLibraryExW(u"..\\..\\etc\\passwd", nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
-  EXPECT_EQ(LoadLibraryExW(u"../Parlores.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
-  EXPECT_EQ(LoadLibraryExW(u"", nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
-  EXPECT_EQ(LoadLibraryExW(nullptr, nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
+  for (const char16_t* name : {u"..\\..\\etc\\passwd", u"../Parlores.dll", u"", static_cast<const char16_t*>(nullptr)})
+    EXPECT_EQ(LoadLibraryExW(name, nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
   // A truncated library does not load.
   auto bytes = Library();
   bytes.resize(bytes.size() - 1);
@@ -149,9 +144,7 @@ TEST_F(ResLibrary, BuiltSkinHasAllEightBitmaps) {
   for (const auto& w : want) {
     HBITMAP bmp = LoadBitmapW(lib, MAKEINTRESOURCEW(w.id));
     ASSERT_NE(bmp, nullptr) << w.id;
-    SIZE size = BitmapSize(bmp);
-    EXPECT_EQ(size.cx, w.w) << w.id;
-    EXPECT_EQ(size.cy, w.h) << w.id;
+    EXPECT_EQ(std::tuple(BitmapSize(bmp).cx, BitmapSize(bmp).cy), std::tuple(w.w, w.h)) << w.id;
     HGDIOBJ old = SelectObject(dc, bmp);
     if (w.keyed) {
       // Corners are transparent, the middle is drawn.
