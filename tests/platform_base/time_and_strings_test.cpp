@@ -3,7 +3,6 @@
 #include <tuple>
 
 #include "platform/base/clock.h"
-#include "platform/base/handle_table.h"
 #include "platform/base/text.h"
 #include "windows.h"
 
@@ -67,18 +66,4 @@ TEST(Utf, InvalidBytesBecomeReplacementCharacters) {
   EXPECT_EQ(platform::Utf8ToUtf16("a\xff" "b"), u"a\uFFFDb");
   EXPECT_EQ(platform::Utf8ToUtf16("\xe0\x80\x80"), u"\uFFFD");  // overlong
   EXPECT_EQ(platform::Utf16ToUtf8(u"김\U0001F600"), "\xea\xb9\x80\xf0\x9f\x98\x80");
-}
-
-TEST(HandleTable, StaleAndForeignHandlesDoNotResolve) {
-  platform::HandleTable<int> windows(platform::kTagWindow);
-  platform::HandleTable<int> gdi(platform::kTagGdi);
-  uint32_t h = windows.Add(std::make_shared<int>(7));
-  ASSERT_NE(h, 0u);
-  EXPECT_EQ(*windows.Get(h), 7);
-  EXPECT_EQ(gdi.Get(h), nullptr);
-  windows.Remove(h);
-  uint32_t h2 = windows.Add(std::make_shared<int>(8));
-  EXPECT_EQ(h2 & 0xFFFFF, h & 0xFFFFF);  // same slot reused
-  EXPECT_EQ(windows.Get(h), nullptr);      // but the old handle is stale
-  EXPECT_EQ(*windows.Get(h2), 8);
 }

@@ -19,19 +19,6 @@ class FilesTest : public parlo_test::DeviceTest {
   }
 };
 
-TEST_F(FilesTest, PhonePathsLandUnderTheDeviceRoot) {
-  ASSERT_TRUE(CreateDirectoryW(u"\\Program Files", nullptr));
-  ASSERT_TRUE(CreateDirectoryW(u"\\Program Files\\Parlo", nullptr));
-  HANDLE h = CreateFileW(u"\\Program Files\\Parlo\\allcontacts.dat", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  ASSERT_TRUE(WriteFile(h, "abc", 3, &written, nullptr));
-  EXPECT_EQ(written, 3u);
-  ASSERT_TRUE(CloseHandle(h));
-  EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "Program Files" / "Parlo" / "allcontacts.dat"), "abc");
-}
-
 // The phone's storage is private, whatever the process's umask.
 TEST_F(FilesTest, WhatTheDeviceCreatesIsTheUsersAlone) {
   const mode_t previous = ::umask(022);

@@ -43,15 +43,6 @@ TEST(GdiBlit, BitBltCopiesExactRectanglesAlsoOverlappingAndPatterns) {
   ExpectPixels(c, {{1, 1, kWhite}, {7, 7, 0x404040u}});
 }
 
-TEST(GdiBlit, StretchBltNearestNeighbour) {
-  Canvas src(2, 2);
-  for (auto [x, y, color] : {std::tuple{0, 0, RGB(255, 0, 0)}, {1, 0, RGB(0, 255, 0)}, {0, 1, RGB(0, 0, 255)}, {1, 1, 0}})
-    SetPixel(src.dc(), x, y, color);
-  Canvas dst(8, 8);
-  ASSERT_TRUE(StretchBlt(dst.dc(), 0, 0, 8, 8, src.dc(), 0, 0, 2, 2, SRCCOPY));
-  ExpectPixels(dst, {{0, 0, 0xFF0000u}, {3, 3, 0xFF0000u}, {4, 3, 0x00FF00u}, {3, 4, 0x0000FFu}, {7, 7, kBlack}});
-}
-
 TEST(GdiBlit, TransparentImageSkipsColourKeyWithAndWithoutScaling) {
   Canvas src(4, 4, RGB(255, 0, 255));  // magenta key everywhere
   Fill(src.dc(), 1, 1, 3, 3, RGB(0, 128, 0));

@@ -112,19 +112,3 @@ TEST(ResContainerDamage, MalformedBitmapHeadersGiveNoBitmap) {
   EXPECT_TRUE(c->Bitmap(8));
   EXPECT_FALSE(c->Bitmap(9));
 }
-
-TEST(ResContainerDamage, RandomGarbageNeverCrashes) {
-  uint32_t seed = 12345;
-  auto next = [&] { return seed = seed * 1103515245u + 12345u; };
-  const auto whole = TwoBitmaps();
-  for (int round = 0; round < 300; ++round) {
-    auto bytes = whole;
-    for (int k = 0; k < 4; ++k) bytes[next() % bytes.size()] = static_cast<uint8_t>(next() >> 16);
-    if (auto c = Container::Parse(bytes)) {
-      for (uint16_t id : {501, 505}) {
-        auto b = c->Bitmap(id);
-        EXPECT_TRUE(!b || b->xrgb.size() == static_cast<size_t>(b->width) * b->height) << id;
-      }
-    }
-  }
-}
