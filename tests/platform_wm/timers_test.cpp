@@ -50,7 +50,8 @@ TEST_F(Timers, AdvanceRunsEachTimerAtItsOwnTimes) {
 }
 
 // Nothing fires before the period is up, and time that jumped without the loop running gives one
-// firing, not one per missed period; a killed timer (also from its own handler) stops.
+// firing, not one per missed period; a killed timer (also from its own handler, or with its
+// window) stops.
 TEST_F(Timers, FiresOnlyWhenDueWithoutPileUpAndStopsWhenKilled) {
   HWND w = TimedWindow();
   SetTimer(w, 1, 40, nullptr);
@@ -76,6 +77,13 @@ TEST_F(Timers, FiresOnlyWhenDueWithoutPileUpAndStopsWhenKilled) {
   SetTimer(w, 5, 10, nullptr);
   AdvanceClock(100);
   EXPECT_EQ(count, 1);
+  // Destroying the window kills its timers; a gone window gets none.
+  SetTimer(w, 1, 40, nullptr);
+  DestroyWindow(w);
+  AdvanceClock(100);
+  EXPECT_EQ(std::tuple(count, KillTimer(w, 1)), std::tuple(1, FALSE));
+  EXPECT_EQ(SetTimer(w, 1, 40, nullptr), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
 }
 
 TEST_F(Timers, TimerProcIsCalledInsteadOfTheWindow) {
@@ -104,17 +112,6 @@ TEST_F(Timers, SleepOnUiThreadRunsTimersOtherThreadsOnlyMoveTheClock) {
   EXPECT_EQ(std::tuple(fired_.size(), GetTickCount() - t0_), std::tuple(2u, 200u));
   PumpUntilIdle();
   EXPECT_EQ(fired_.size(), 3u);
-}
-
-TEST_F(Timers, DestroyingTheWindowKillsItsTimers) {
-  HWND w = TimedWindow();
-  SetTimer(w, 1, 40, nullptr);
-  DestroyWindow(w);
-  AdvanceClock(100);
-  EXPECT_TRUE(fired_.empty());
-  EXPECT_FALSE(KillTimer(w, 1));
-  EXPECT_EQ(SetTimer(w, 1, 40, nullptr), 0u);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
 }
 
 }  // namespace
