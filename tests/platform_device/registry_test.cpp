@@ -31,7 +31,8 @@ class RegistryTest : public DeviceTest {
     RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&dw), &size);
     return dw;
   }
-  LONG Exists(HKEY key, const char16_t* name) {
+  // What asking for the value's size alone answers.
+  LONG QueryStatus(HKEY key, const char16_t* name) {
     DWORD size = 0;
     return RegQueryValueExW(key, name, nullptr, nullptr, nullptr, &size);
   }
@@ -66,12 +67,12 @@ TEST_F(RegistryTest, QueriesReportTheSizeNeededAndWriteNothingThatDoesNotFit) {
 TEST_F(RegistryTest, MissingThingsAreNotFoundAndBadHandlesRefused) {
   HKEY key = Create(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo");
   EXPECT_EQ(GetDword(key, u"use_lock", 5), 5u);
-  EXPECT_EQ(Exists(key, u"use_lock"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(QueryStatus(key, u"use_lock"), ERROR_FILE_NOT_FOUND);
   HKEY other = reinterpret_cast<HKEY>(1);
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"SOFTWARE\\Nobody", 0, KEY_READ, &other), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(other, nullptr);
   EXPECT_EQ(RegDeleteValueW(key, u"use_lock"), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(Exists(nullptr, u"x"), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(QueryStatus(nullptr, u"x"), ERROR_INVALID_HANDLE);
   ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
   EXPECT_EQ(SetDword(key, u"x", 1), ERROR_INVALID_HANDLE);
@@ -116,7 +117,7 @@ TEST_F(RegistryTest, OverlongNamesAreRefusedAndNothingIsWritten) {
   EXPECT_EQ(RegSetValueExW(key, u"big", 0, REG_BINARY, reinterpret_cast<const BYTE*>(big.data()),
                            static_cast<DWORD>(big.size())),
             ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(Exists(key, u"big"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(QueryStatus(key, u"big"), ERROR_FILE_NOT_FOUND);
   RegCloseKey(key);
 }
 
@@ -127,13 +128,13 @@ TEST_F(RegistryTest, DeleteTakesTheValueOrKeyWithSubkeysButNotSiblingsWithTheSam
   SetDword(sibling, u"v", 2);
   SetDword(sibling, u"w", 3);
   EXPECT_EQ(RegDeleteValueW(sibling, u"W"), ERROR_SUCCESS);  // that value only
-  EXPECT_EQ(Exists(sibling, u"w"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(QueryStatus(sibling, u"w"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"top\\inner"), ERROR_SUCCESS);
   HKEY k = nullptr;
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Top\\Inner\\Deep", 0, 0, &k), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Top\\Inner", 0, 0, &k), ERROR_FILE_NOT_FOUND);
   ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Top\\Inner2", 0, 0, &k), ERROR_SUCCESS);
-  EXPECT_EQ(Exists(k, u"v"), ERROR_SUCCESS);
+  EXPECT_EQ(QueryStatus(k, u"v"), ERROR_SUCCESS);
   // A handle to the deleted key can no longer write.
   EXPECT_EQ(SetDword(a, u"v", 3), ERROR_KEY_DELETED);
   EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"Top\\Inner"), ERROR_FILE_NOT_FOUND);
@@ -171,7 +172,7 @@ TEST_F(RegistryTest, AFileThatIsNotADatabaseFailsEveryCallAndIsLeftUntouched) {
       EXPECT_EQ(created, ERROR_BADDB);
       EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"A", 0, 0, &key), ERROR_BADDB);
       EXPECT_EQ(SetDword(HKEY_CURRENT_USER, u"x", 1), ERROR_BADDB);
-      EXPECT_EQ(Exists(HKEY_CURRENT_USER, u"x"), ERROR_BADDB);
+      EXPECT_EQ(QueryStatus(HKEY_CURRENT_USER, u"x"), ERROR_BADDB);
       EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"A"), ERROR_BADDB);
     }
     EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "registry.db"), junk);

@@ -63,7 +63,7 @@ class StoreTest : public ::testing::Test {
       info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDSORTSPEC;
       StringCchCopyW(info.szDbaseName, CEDB_MAXDBASENAMELEN, name);
       info.wNumSortOrder = 1;
-      info.rgSortSpecs[0] = {2, 1, 0, 0, {PROP_MESSAGE_ID}, {CEDB_SORT_DESCENDING}};
+      info.rgSortSpecs[0] = {2, 1, 0, 0, {PROP_MESSAGE_ID}, {CEDB_SORT_DESCENDING}};  // version 2, one key
       ASSERT_NE(CeCreateDatabaseEx2(&phone_, &info), 0u);
     }
   }

@@ -79,8 +79,8 @@ TEST_F(StoreTest, MarkingReadWritesEveryOtherValueBackUnchanged) {
     ASSERT_EQ(now.size(), old.size());
     EXPECT_EQ(after, before);
     for (size_t i = 0; i < now.size(); ++i) {
-      if (TypeFromPropID(now[i].propid) == CEVT_I2)
-        EXPECT_EQ(now[i].val.iVal, now[i].propid == PROP_READ ? 1 : old[i].val.iVal) << std::hex << now[i].propid;
+      if (TypeFromPropID(now[i].propid) != CEVT_I2) continue;
+      EXPECT_EQ(now[i].val.iVal, now[i].propid == PROP_READ ? 1 : old[i].val.iVal) << std::hex << now[i].propid;
     }
   }
   EXPECT_EQ(StoredShort(kSend, sent, PROP_AUX_FLAG), 0);
