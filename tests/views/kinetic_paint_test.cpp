@@ -1,7 +1,7 @@
 // What the list puts on the screen: fill, rows, the translucent indicator.
-#include "list_fixture.h"
+#include "view_fixture.h"
 
-namespace listtest {
+namespace viewtest {
 namespace {
 
 constexpr COLORREF kFill = RGB(10, 200, 30);
@@ -74,4 +74,4 @@ TEST_F(Paint, CursorRowIsHighlighted) {
 }
 
 }  // namespace
-}  // namespace listtest
+}  // namespace viewtest

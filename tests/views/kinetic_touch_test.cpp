@@ -1,12 +1,12 @@
 // Dragging, tapping, flinging and springing back, through window messages on the virtual clock.
 #include <algorithm>
 
-#include "list_fixture.h"
+#include "view_fixture.h"
 
-namespace listtest {
+namespace viewtest {
 namespace {
 
-class Touch : public ListTest {};
+using Touch = ListTest;
 
 TEST_F(Touch, SlowMovementUnderTheThresholdIsATapHoweverLong) {
   Fill(10);
@@ -158,12 +158,11 @@ TEST_F(Touch, DraggingTheThumbScrollsAndActivatesNothing) {
   const int thumb = list_.scroller().vertical.position() + 5;
   Down(x, thumb);
   EXPECT_EQ(list_.scroller().vertical.grab(), parlo::ScrollIndicator::kGrabThumb);
-  notes().clear();
+  notes_.clear();
   MoveTo(x, thumb + 63);  // the thumb moves 63 of 630 - shortfall pixels
   EXPECT_EQ(Offset(), 63 * 3600 / 630);
   Up(x, thumb + 63);
-  for (const Note& n : notes()) EXPECT_NE(n.code, parlo::LN_ACTIVATE) << n;
-  for (const Note& n : notes()) EXPECT_NE(n.code, parlo::LN_SELCHANGE) << n;
+  for (const Note& n : notes_) EXPECT_TRUE(n.code != parlo::LN_ACTIVATE && n.code != parlo::LN_SELCHANGE) << n;
   EXPECT_FALSE(Animating());
 
   // Past the end, the list springs back to its last rows at release.
@@ -179,26 +178,20 @@ TEST_F(Touch, DraggingTheThumbScrollsAndActivatesNothing) {
 
 TEST_F(Touch, TapsBelowTheLastRowOrOnARowThatRefusesTheHitDoNothing) {
   Fill(2);
-  Down(100, 500);
-  Up(100, 500);
-  EXPECT_TRUE(notes().empty());
+  Tap(100, 500);
+  EXPECT_TRUE(notes_.empty());
   list_.DeleteAllRows();
-  auto* row = new TestRow(kRow, 2);
-  list_.AppendRow(row);
-  row->Release();
+  AddRow(list_, kRow, 2);
   list_.EndFilling();
-  Down(100, 10);
-  Up(100, 10);
-  EXPECT_TRUE(notes().empty());
+  Tap(100, 10);
+  EXPECT_TRUE(notes_.empty());
   EXPECT_EQ(list_.CursorRow(), -1);
   EXPECT_EQ(list_.ActivatedRow(), -1);
 }
 
 TEST_F(Touch, DestroyingTheListReleasesItsRows) {
   bool destroyed = false;
-  auto* row = new TestRow(kRow, parlo::ListItem::kHitBody, &destroyed);
-  list_.AppendRow(row);
-  row->Release();
+  AddRow(list_, kRow, parlo::ListItem::kHitBody, &destroyed);
   EXPECT_FALSE(destroyed);
   DestroyWindow(list());
   EXPECT_TRUE(destroyed);
@@ -222,4 +215,4 @@ TEST_F(Touch, RefillThatShrinksTheContentBringsTheRowsBack) {
 }
 
 }  // namespace
-}  // namespace listtest
+}  // namespace viewtest

@@ -2,9 +2,10 @@
 // finger, the wipe of a wrong one and the clock's minute.
 #include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "message_view_fixture.h"
+#include "view_fixture.h"
 #include "platform/device/shell/system_clock_value.h"
 #include "platform/gdi/screen.h"
 #include "views/lock_view.h"
@@ -58,16 +59,11 @@ TEST(LockLayoutTest, KeysAndStripAtTwoDensities) {
   using Box = std::array<LONG, 4>;
   auto box = [](const RECT& r) { return Box{r.left, r.top, r.right, r.bottom}; };
   const LockLayout hi = parlo::ComputeLockLayout(480, 800, 192, 192);
-  EXPECT_EQ(hi.clockHeight, 200);
-  EXPECT_EQ(hi.keyWidth, 153);
-  EXPECT_EQ(hi.keyHeight, 193);
-  EXPECT_EQ(hi.pad.top, 200);
-  EXPECT_EQ(hi.pad.bottom, 800);
+  // Clock strip height, key size, pad top and bottom.
+  EXPECT_EQ(std::tuple(hi.clockHeight, hi.keyWidth, hi.keyHeight, hi.pad.top, hi.pad.bottom),
+            std::tuple(200, 153, 193, 200, 800));
   EXPECT_EQ(box(hi.keys[0]), (Box{50, 260, 123, 333}));
-  EXPECT_EQ(hi.keys[8].left, 356);
-  EXPECT_EQ(hi.keys[8].top, 646);
-  EXPECT_EQ(hi.centres[8].x, 392);
-  EXPECT_EQ(hi.centres[8].y, 682);
+  EXPECT_EQ(std::tuple(hi.keys[8].left, hi.keys[8].top, hi.centres[8].x, hi.centres[8].y), std::tuple(356, 646, 392, 682));
   // At 96 dpi the grid's left margin stays 10 pixels.
   EXPECT_EQ(box(parlo::ComputeLockLayout(480, 800, 96, 96).keys[0]), (Box{30, 130, 146, 300}));
 }

@@ -1,10 +1,6 @@
 // The message list: rows and previews, the title's counts, the footer's taps and holds, the
 // program menu, deleting and calling.
-#include <sys/stat.h>
-
-#include <functional>
-
-#include "message_view_fixture.h"
+#include "view_fixture.h"
 #include "phone.h"
 #include "platform/ui/resources.h"
 #include "views/conversation_row.h"
@@ -24,6 +20,10 @@ class MainViewTest : public ViewTest {
   void TapRow(int i) { Tap(ListWindow(), POINT{200, i * 120 + 60}); }
   std::string Calls() { return parlo_test::ReadFileBytes(device_->dir() / "network" / "calls.jsonl"); }
   int Records(int db) { return messages_->Records().CountRecords(db); }
+  void Command(UINT id) {
+    SendMessageW(View(), WM_COMMAND, id, 0);
+    Pump();
+  }
 };
 
 // ---- Rows, previews and the title ----
@@ -110,8 +110,7 @@ TEST_F(MainViewTest, PictureBoxNeverShowsStalePixels) {
   Load();
   ShowList();
   // Without a skin there is no default picture: the box stays white, not the image's old contents.
-  const uint32_t before = platform::gdi::ScreenPixel(30, 70 + 30);
-  EXPECT_EQ(before, 0xFFFFFFu);
+  EXPECT_EQ(platform::gdi::ScreenPixel(30, 70 + 30), 0xFFFFFFu);
 }
 
 // ---- Opening a conversation and coming back ----
@@ -142,7 +141,7 @@ TEST_F(MainViewTest, HoldingDeleteAsksToDeleteEverything) {
     Put(u"\\SEND_MSG", Msg(u"01022222222", u"b", 5, 1, 2));
     Load();
     MainView& view = ShowList();
-    ClearBoxes();
+    platform::ui::ClearMessageBoxLog();
     Answer(answer);
     Down(View(), Center(view.RightButtonRect()));
     Advance(399);
@@ -168,7 +167,7 @@ TEST_F(MainViewTest, TappingDeleteDeletesTheSelectedConversationAfterTheQuestion
   MainView& view = ShowList();
   TapRow(0);
   ShowList();
-  ClearBoxes();
+  platform::ui::ClearMessageBoxLog();
   Down(View(), Center(view.RightButtonRect()));
   Advance(399);
   Up(View(), Center(view.RightButtonRect()));
@@ -185,22 +184,30 @@ TEST_F(MainViewTest, TappingDeleteDeletesTheSelectedConversationAfterTheQuestion
   EXPECT_EQ(Boxes().size(), 1u);
 }
 
-TEST_F(MainViewTest, LeavingAHeldButtonCancelsItsHoldAndItsTap) {
+// A pressed footer button turns blue-grey; the finger leaving it clears that and cancels both
+// its hold and its tap, whether or not the finger comes back to lift.
+TEST_F(MainViewTest, LeavingAPressedButtonCancelsItsLookItsHoldAndItsTap) {
   Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
   Load();
   MainView& view = ShowList();
-  Down(View(), Center(view.RightButtonRect()));
-  MoveTo(View(), POINT{100, 300});
-  Advance(1000);
-  MoveTo(View(), Center(view.RightButtonRect()));
-  Up(View(), Center(view.RightButtonRect()));
-  Pump();
+  const RECT& left = view.LeftButtonRect();
+  auto face = [&left] { return platform::gdi::ScreenPixel(left.left + 40, left.top + 20); };
+  EXPECT_EQ(face(), 0xD4D0C8u);
+  for (auto [button, comesBack] : {std::pair{&view.RightButtonRect(), true}, std::pair{&left, false}}) {
+    Down(View(), Center(*button));
+    Pump();
+    if (button == &left) {
+      EXPECT_EQ(face(), 0x7D9EC0u);
+    }
+    MoveTo(View(), POINT{100, 300});
+    Pump();
+    EXPECT_EQ(face(), 0xD4D0C8u);
+    Advance(1000);
+    if (comesBack) MoveTo(View(), Center(*button));
+    Up(View(), Center(*button));
+    Pump();
+  }
   EXPECT_TRUE(Boxes().empty());
-  Down(View(), Center(view.LeftButtonRect()));
-  MoveTo(View(), POINT{100, 300});
-  Advance(1000);
-  Up(View(), Center(view.LeftButtonRect()));
-  Pump();
   EXPECT_TRUE(CallsOf(UM_SHOWCOMPOSE).empty());
 }
 
@@ -208,38 +215,12 @@ TEST_F(MainViewTest, TappingSendAsksForAReplyHoldingItForANewMessageAndTheHeader
   Load();
   MainView& view = ShowList();
   Tap(View(), Center(view.LeftButtonRect()));
-  auto tap = CallsOf(UM_SHOWCOMPOSE);
-  ASSERT_EQ(tap.size(), 1u);
-  EXPECT_EQ(tap[0].wParam, 1u);
-  EXPECT_EQ(tap[0].lParam, 1);
-  calls_.clear();
   Down(View(), Center(view.LeftButtonRect()));
   Advance(400);
   Up(View(), Center(view.LeftButtonRect()));
   Pump();
-  auto hold = CallsOf(UM_SHOWCOMPOSE);
-  ASSERT_EQ(hold.size(), 1u);
-  EXPECT_EQ(hold[0].wParam, 0u);
-  EXPECT_EQ(hold[0].lParam, 0);
   Tap(View(), Center(view.HeaderButtonRect()));
-  auto exits = CallsOf(WM_COMMAND);
-  ASSERT_EQ(exits.size(), 1u);
-  EXPECT_EQ(LOWORD(exits[0].wParam), ID_EXIT);
-}
-
-TEST_F(MainViewTest, PressedFooterButtonTurnsBlueGrey) {
-  Load();
-  MainView& view = ShowList();
-  const RECT& r = view.LeftButtonRect();
-  const POINT inside{r.left + 40, r.top + 20};
-  EXPECT_EQ(platform::gdi::ScreenPixel(inside.x, inside.y), 0xD4D0C8u);
-  Down(View(), Center(r));
-  Pump();
-  EXPECT_EQ(platform::gdi::ScreenPixel(inside.x, inside.y), 0x7D9EC0u);
-  MoveTo(View(), POINT{100, 300});
-  Pump();
-  EXPECT_EQ(platform::gdi::ScreenPixel(inside.x, inside.y), 0xD4D0C8u);
-  Up(View(), POINT{100, 300});
+  EXPECT_EQ(AskedOfFrame(), (std::vector<Asked>{{UM_SHOWCOMPOSE, 1, 1}, {UM_SHOWCOMPOSE, 0, 0}, {WM_COMMAND, ID_EXIT, 0}}));
 }
 
 // ---- Calling ----
@@ -272,7 +253,7 @@ TEST_F(MainViewTest, WithNoSelectionDeleteSaysSoAndTheTalkKeyCallsNobody) {
       ShowList();
     }
     EXPECT_EQ(view.SelectedConversation(), -1);
-    ClearBoxes();
+    platform::ui::ClearMessageBoxLog();
     KeyUp(View(), VK_F3);
     EXPECT_EQ(Calls(), "");
     EXPECT_TRUE(Boxes().empty());
@@ -286,7 +267,8 @@ TEST_F(MainViewTest, WithNoSelectionDeleteSaysSoAndTheTalkKeyCallsNobody) {
   EXPECT_EQ(Calls(), "{\"number\": \"01022222222\", \"name\": \"01022222222\", \"time\": \"2024-03-05 14:07:09\"}\n");
 }
 
-TEST(PhoneMakeCall, RefusesARequestItCannotPlace) {
+// A request it cannot place is refused and writes nothing; each placed call is one JSON line.
+TEST(PhoneMakeCall, RefusesWhatItCannotPlaceAndRecordsEachCallAsOneJsonLine) {
   parlo_test::TempDevice device;
   PHONEMAKECALLINFO info{};
   info.cbSize = 12;
@@ -297,12 +279,6 @@ TEST(PhoneMakeCall, RefusesARequestItCannotPlace) {
   EXPECT_EQ(PhoneMakeCall(&info), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(PhoneMakeCall(nullptr), ERROR_INVALID_PARAMETER);
   EXPECT_FALSE(std::filesystem::exists(device.dir() / "network" / "calls.jsonl"));
-}
-
-TEST(PhoneMakeCall, RecordsEachCallAsOneJsonLine) {
-  parlo_test::TempDevice device;
-  PHONEMAKECALLINFO info{};
-  info.cbSize = PHONEMAKECALLINFO_PHONE_SIZE;
   info.dwFlags = PMCF_DEFAULT;
   info.pszDestAddress = u"010-9\"9";
   info.pszCalledParty = u"홍길동";
@@ -316,37 +292,7 @@ TEST(PhoneMakeCall, RecordsEachCallAsOneJsonLine) {
 
 // ---- The program menu ----
 
-// Chooses from the tracked menu from inside its loop, as a user would.
-std::function<void()>& MenuHandler() {
-  static std::function<void()> handler;
-  return handler;
-}
-
-class MainViewMenuTest : public MainViewTest {
- protected:
-  void SetUp() override {
-    MainViewTest::SetUp();
-    static const bool installed = [] {
-      platform::wm::AddIdlePoller([] {
-        if (MenuHandler() && platform::ui::CurrentMenu()) {
-          auto handler = std::move(MenuHandler());
-          MenuHandler() = nullptr;
-          handler();
-        }
-      });
-      return true;
-    }();
-    (void)installed;
-  }
-  void TearDown() override {
-    MenuHandler() = nullptr;
-    MainViewTest::TearDown();
-  }
-  void Command(UINT id) {
-    SendMessageW(View(), WM_COMMAND, id, 0);
-    Pump();
-  }
-};
+using MainViewMenuTest = MainViewTest;
 
 TEST_F(MainViewMenuTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndRunsTheChosenItem) {
   Load();
@@ -357,10 +303,10 @@ TEST_F(MainViewMenuTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndRunsTh
   s.close = false;
   s.use_original_view = false;
   std::vector<platform::ui::MenuItemInfo> seen;
-  MenuHandler() = [&seen] {
+  OnMenu([&seen] {
     seen = *platform::ui::CurrentMenu();
     platform::ui::ChooseMenuItem(ID_USE_LOCK);
-  };
+  });
   Tap(View(), Center(view.TitleRect()));
   ASSERT_EQ(seen.size(), 12u);
   auto checked = [&seen](UINT id) {

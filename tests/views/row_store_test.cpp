@@ -1,24 +1,19 @@
 // Rows, their tops and the row found at a content y; reference counts.
 #include <gtest/gtest.h>
 
-#include "list_fixture.h"
+#include "view_fixture.h"
 #include "views/row_store.h"
 
 using namespace parlo;
-using listtest::TestRow;
 
+namespace viewtest {
 namespace {
-class RowStoreTest : public ::testing::Test {
+
+class RowStoreTest : public ViewTest {
  protected:
-  void Add(int h, bool* destroyed = nullptr) {
-    auto* row = new TestRow(h, ListItem::kHitBody, destroyed);
-    store.Append(row);
-    row->Release();
-  }
-  parlo_test::TempDevice device_;
+  void Add(int h) { AddRow(store, h); }
   RowStore store;
 };
-}  // namespace
 
 // The first pixel line of a row hits that row; above the first row (a bounce) hits the first;
 // an empty store and rows of no height are never hit.
@@ -59,11 +54,12 @@ TEST_F(RowStoreTest, RemeasurePicksUpChangedHeights) {
 }
 
 TEST_F(RowStoreTest, NewRowsStartAtSixtyDesignPixelsAndMarked) {
-  platform::gdi::CreateScreen(480, 800, 192, 192);
-  ResetDpiCacheForTests();
   auto* row = new ListItem();
   EXPECT_EQ(row->height, 120);
   EXPECT_EQ(row->state, static_cast<DWORD>(ListItem::kCreated));
   EXPECT_EQ(row->HitTest(0, RECT{0, 0, 480, 120}, POINT{5, 5}), ListItem::kHitBody);
   EXPECT_EQ(row->Release(), 0);
 }
+
+}  // namespace
+}  // namespace viewtest

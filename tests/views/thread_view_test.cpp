@@ -6,7 +6,8 @@
 #include <fstream>
 #include <mutex>
 
-#include "message_view_fixture.h"
+#include "platform/base/text.h"
+#include "view_fixture.h"
 #include "views/message_row.h"
 #include "views/thread_view_mms.h"
 
@@ -58,11 +59,6 @@ class ThreadViewTest : public ViewTest {
     return OpenThread(0);
   }
   // Row i's rectangle on the screen (the list starts 120 pixels down).
-  static int ViewLineHeight(HDC dc) {
-    TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    return tm.tmHeight;
-  }
   RECT ScreenRow(int i) {
     RECT r = thread_->list().RowRect(i);
     OffsetRect(&r, 0, 120);
@@ -193,7 +189,7 @@ TEST_F(ThreadViewTest, CursorRowIsShadedLightDarkLightWithWhiteText) {
   EXPECT_GE(light, 0xC0u);
   EXPECT_LE(dark, 0x70u);
   EXPECT_GE(dark, 0x58u);
-  auto text = FindTextStarting(u"line");
+  auto text = FindText(u"line", true);
   ASSERT_TRUE(text.has_value());
   EXPECT_EQ(text->color, RGB(0xFF, 0xFF, 0xFF));
   EXPECT_EQ(FindText(u"older")->color, RGB(0, 0, 0));
@@ -226,19 +222,18 @@ TEST_F(ThreadViewTest, PlainHeadingsNameTheSenderInTheirColours) {
   settings_.use_original_view = true;
   ThreadView& view = OpenFirst();
   ASSERT_EQ(view.list().RowCount(), 3);
-  const MessageRecord* mms = view.list().RecordAt(RowOf(u"sent mms"));
-  const MessageRecord* sms = view.list().RecordAt(RowOf(u"sent sms"));
-  const MessageRecord* got = view.list().RecordAt(RowOf(u"got it"));
-
-  auto heading = FindText(u"나 (" + std::u16string(mms->timeText) + u") - MMS");
-  ASSERT_TRUE(heading.has_value());
-  EXPECT_EQ(heading->color, 0x3366FFu);
-  heading = FindText(u"나 (" + std::u16string(sms->timeText) + u") ");
-  ASSERT_TRUE(heading.has_value());
-  EXPECT_EQ(heading->color, 0xFF0000u);
-  heading = FindText(u"01011112222 (" + std::u16string(got->timeText) + u") ");
-  ASSERT_TRUE(heading.has_value());
-  EXPECT_EQ(heading->color, 0x009900u);
+  const struct {
+    const char16_t *text, *who, *after;
+    COLORREF colour;
+  } headings[] = {{u"sent mms", u"나", u") - MMS", 0x3366FF},
+                  {u"sent sms", u"나", u") ", 0xFF0000},
+                  {u"got it", u"01011112222", u") ", 0x009900}};
+  for (const auto& h : headings) {
+    SCOPED_TRACE(platform::Utf16ToUtf8(h.text));
+    const auto heading = FindText(std::u16string(h.who) + u" (" + view.list().RecordAt(RowOf(h.text))->timeText + h.after);
+    ASSERT_TRUE(heading.has_value());
+    EXPECT_EQ(heading->color, h.colour);
+  }
   EXPECT_EQ(FindText(u"sent mms")->color, GetSysColor(COLOR_WINDOWTEXT));
   // Sent entries are shaded, received ones white.
   EXPECT_EQ(platform::gdi::ScreenPixel(5, ScreenRow(RowOf(u"sent sms")).top + 5), 0xF0F0F0u);
@@ -253,13 +248,7 @@ TEST_F(ThreadViewTest, ButtonsAskTheFrameForReplyForwardAndTheListAndTheTalkKeyC
   Tap(View(), Center(view.LeftButtonRect()));
   Hold(view.RightButtonRect());
   Tap(View(), Center(view.BackButtonRect()));
-  ASSERT_EQ(calls_.size(), 3u);
-  EXPECT_EQ(calls_[0].message, static_cast<UINT>(UM_SHOWCOMPOSE));
-  EXPECT_EQ(calls_[0].wParam, 1u);
-  EXPECT_EQ(calls_[0].lParam, 0);
-  EXPECT_EQ(calls_[1].message, static_cast<UINT>(UM_SHOWCOMPOSE));
-  EXPECT_EQ(calls_[1].wParam, 3u);
-  EXPECT_EQ(calls_[2].message, static_cast<UINT>(UM_SHOWLIST));
+  EXPECT_EQ(AskedOfFrame(), (std::vector<Asked>{{UM_SHOWCOMPOSE, 1, 0}, {UM_SHOWCOMPOSE, 3, 0}, {UM_SHOWLIST, 0, 0}}));
   EXPECT_TRUE(Boxes().empty());  // the release after the hold deleted nothing
   // The talk key calls the selected message's number.
   OpenThread(0);
@@ -316,12 +305,14 @@ TEST_F(ThreadViewTest, EveryLineOfATextWiderThanTheBubbleFitsItsRow) {
     return static_cast<int>(r.bottom);
   };
   // The store may end a wrapped text with a line break.
-  auto wide = FindTextStarting(u"MMMM");
-  auto hangul = FindTextStarting(u"가나다");
+  auto wide = FindText(u"MMMM", true);
+  auto hangul = FindText(u"가나다", true);
   ASSERT_TRUE(wide && hangul);
   EXPECT_LE(needed(*wide), wide->rect.bottom - wide->rect.top);
   // Eight syllables, the width the store wraps Hangul at, keep their one line.
-  EXPECT_EQ(needed(*hangul), ViewLineHeight(dc));
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  EXPECT_EQ(needed(*hangul), tm.tmHeight);
   EXPECT_LE(needed(*hangul), hangul->rect.bottom - hangul->rect.top);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
