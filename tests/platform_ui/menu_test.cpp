@@ -128,12 +128,23 @@ TEST(MenuData, NoMenuContainsItselfDestroyTakesPopupsAlongAndStaleHandlesFail) {
 
 // ---- Tracking ----
 
-class TrackTest : public UiTest {};
+// The program menu's pop-up, tracked on a fresh owner.
+class TrackTest : public UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    owner = Owner();
+    popup = ProgramPopup(&bar);
+  }
+  void TearDown() override {
+    DestroyMenu(bar);
+    UiTest::TearDown();
+  }
+  HWND owner = nullptr;
+  HMENU bar = nullptr, popup = nullptr;
+};
 
 TEST_F(TrackTest, InitMenuPopupComesFirstItsCheckMarksShowAndTheTextsGoAfterwards) {
-  HWND owner = Owner();
-  HMENU bar;
-  HMENU popup = ProgramPopup(&bar);
   OnOwner([&](HWND, UINT msg, WPARAM w, LPARAM, LRESULT* r) {
     if (msg != WM_INITMENUPOPUP) return false;
     CheckMenuItem(reinterpret_cast<HMENU>(w), 33340, MF_BYCOMMAND | MF_CHECKED);
@@ -161,13 +172,9 @@ TEST_F(TrackTest, InitMenuPopupComesFirstItsCheckMarksShowAndTheTextsGoAfterward
   EXPECT_TRUE((*seen)[2].separator);
   EXPECT_EQ((*seen)[0].text, u"문자 잠그기");
   for (const auto& item : *seen) EXPECT_GE(item.rect.bottom - item.rect.top, item.separator ? 1 : 40);
-  DestroyMenu(bar);
 }
 
 TEST_F(TrackTest, TapOnAnItemPostsItsCommandOrReturnsIt) {
-  HWND owner = Owner();
-  HMENU bar;
-  HMENU popup = ProgramPopup(&bar);
   Then([] {
     auto menu = CurrentMenu();
     if (!menu) return false;
@@ -184,13 +191,9 @@ TEST_F(TrackTest, TapOnAnItemPostsItsCommandOrReturnsIt) {
   Then(Choose(33348));
   EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr), 33348);
   EXPECT_FALSE(PeekMessageW(&msg, owner, WM_COMMAND, WM_COMMAND, PM_REMOVE));
-  DestroyMenu(bar);
 }
 
 TEST_F(TrackTest, TapOutsideCancelsWithZeroAndNoCommand) {
-  HWND owner = Owner();
-  HMENU bar;
-  HMENU popup = ProgramPopup(&bar);
   Then([] {
     auto menu = CurrentMenu();
     if (!menu) return false;
@@ -212,13 +215,9 @@ TEST_F(TrackTest, TapOutsideCancelsWithZeroAndNoCommand) {
   ASSERT_EQ(commands.size(), 1u);
   EXPECT_EQ(LOWORD(commands[0].wParam), 33341);
   EXPECT_TRUE(Got(WM_LBUTTONDOWN).empty() && Got(WM_LBUTTONUP).empty()) << "the cancelling tap is not passed on";
-  DestroyMenu(bar);
 }
 
 TEST_F(TrackTest, SeparatorsAndGrayedItemsAreNotChoosable) {
-  HWND owner = Owner();
-  HMENU bar;
-  HMENU popup = ProgramPopup(&bar);
   EnableMenuItem(popup, 33342, MF_BYCOMMAND | MF_GRAYED);
   bool chooseRefused = false, openAfterTaps = false;
   Then([&] {
@@ -236,13 +235,9 @@ TEST_F(TrackTest, SeparatorsAndGrayedItemsAreNotChoosable) {
   EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr), 0);
   EXPECT_TRUE(chooseRefused);
   EXPECT_TRUE(openAfterTaps);
-  DestroyMenu(bar);
 }
 
 TEST_F(TrackTest, AlignmentFlagsPlaceTheMenuAndKeepItOnScreen) {
-  HWND owner = Owner();
-  HMENU bar;
-  HMENU popup = ProgramPopup(&bar);
   std::optional<std::vector<MenuItemInfo>> seen;
   Then(SeeAndCancel(&seen));
   TrackPopupMenuEx(popup, TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD, 470, 740, owner, nullptr);
@@ -257,13 +252,9 @@ TEST_F(TrackTest, AlignmentFlagsPlaceTheMenuAndKeepItOnScreen) {
   EXPECT_GE(seen->front().rect.left, 0);
   EXPECT_LE(seen->front().rect.right, 480);
   EXPECT_LE(seen->back().rect.bottom, 800);
-  DestroyMenu(bar);
 }
 
 TEST_F(TrackTest, KeysMoveOverSeparatorsAndEnterChooses) {
-  HWND owner = Owner();
-  HMENU bar;
-  HMENU popup = ProgramPopup(&bar);
   Then([] {
     if (!CurrentMenu()) return false;
     for (int i = 0; i < 3; ++i) {
@@ -277,11 +268,9 @@ TEST_F(TrackTest, KeysMoveOverSeparatorsAndEnterChooses) {
   platform::wm::InjectKey(VK_RETURN, false);
   platform::wm::PumpUntilIdle();
   EXPECT_TRUE(Got(WM_KEYDOWN).empty()) << "the menu took the keys";
-  DestroyMenu(bar);
 }
 
 TEST_F(TrackTest, AnEmptyMenuCanBeFilledInInitMenuPopupAndBadArgumentsFailAtOnce) {
-  HWND owner = Owner();
   HMENU m = CreatePopupMenu();
   EXPECT_FALSE(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, owner, nullptr)) << "still empty: nothing shown";
   EXPECT_EQ(Got(WM_INITMENUPOPUP).size(), 1u);

@@ -113,29 +113,21 @@ TEST_F(MessageBoxTest, NoInputReachesTheWindowsBehindAnOwnerlessBox) {
 
 // ---- Answers from automation and keys ----
 
-TEST_F(MessageBoxTest, AnswerAcceptsOnlyTheBoxsOwnButtons) {
-  HWND owner = Owner();
-  bool cancelRefused = false;
-  Then([&] {
-    if (!CurrentMessageBox()) return false;
-    cancelRefused = !AnswerMessageBox(IDCANCEL) && !AnswerMessageBox(IDOK);
-    return true;
-  });
-  Then(Answer(IDNO));
-  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_YESNO), IDNO);
-  EXPECT_TRUE(cancelRefused);
-  EXPECT_FALSE(AnswerMessageBox(IDOK)) << "no box is up any more";
-  EXPECT_FALSE(CurrentMessageBox().has_value());
-}
-
-TEST_F(MessageBoxTest, CurrentBoxDescribesButtonsInOrderWithScreenRects) {
+// The box up describes its buttons in order, with their places on the screen, and takes only
+// their answers.
+TEST_F(MessageBoxTest, CurrentBoxDescribesItsButtonsAndAcceptsOnlyTheirAnswers) {
   HWND owner = Owner();
   std::optional<MessageBoxInfo> seen;
+  bool othersRefused = false;
   Then([&] {
     seen = CurrentMessageBox();
-    return seen && AnswerMessageBox(IDYES);
+    othersRefused = !AnswerMessageBox(IDCANCEL) && !AnswerMessageBox(IDOK);
+    return seen && AnswerMessageBox(IDNO);
   });
-  MessageBoxW(owner, u"t", u"c", MB_YESNO);
+  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_YESNO), IDNO);
+  EXPECT_TRUE(othersRefused);
+  EXPECT_FALSE(AnswerMessageBox(IDOK)) << "no box is up any more";
+  EXPECT_FALSE(CurrentMessageBox().has_value());
   ASSERT_TRUE(seen);
   EXPECT_EQ(seen->buttonIds, (std::vector<int>{IDYES, IDNO}));
   ASSERT_EQ(seen->buttonRects.size(), 2u);
