@@ -1,13 +1,11 @@
 // The Skin with and without its resource library.
-#include <gtest/gtest.h>
-#include <windows.h>
 #include <winbase_res.h>
 
 #include <fstream>
 #include <memory>
 
 #include "draw/skin.h"
-#include "kit/temp_device.h"
+#include "draw_fixture.h"
 #include "platform/base/device_root.h"
 #include "platform/resfile/container.h"
 
@@ -31,7 +29,7 @@ SIZE SizeOf(HBITMAP bitmap) {
   return SIZE{bm.bmWidth, bm.bmHeight};
 }
 
-class SkinTest : public ::testing::Test {
+class SkinTest : public DrawTest {
  protected:
   void WriteLibrary(const std::vector<int>& ids) {
     ContainerWriter w;
@@ -44,7 +42,6 @@ class SkinTest : public ::testing::Test {
     std::ofstream(dir / "Parlores.dll", std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
-  parlo_test::TempDevice device_;
 };
 
 }  // namespace
