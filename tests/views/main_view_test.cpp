@@ -26,23 +26,9 @@ class MainViewTest : public ViewTest {
   }
 };
 
-// ---- Rows, previews and the title ----
-
-TEST_F(MainViewTest, TitleShowsUnreadAndTotalMessagesAndFollowsTheUnreadCount) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"one", 1, 0));
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"two", 2, 0));
-  Put(u"\\SEND_MSG", Msg(u"01033334444", u"three", 3, 1, 2));
-  SetUnread(2);
-  Load();
-  MainView& view = ShowList();
-  EXPECT_TRUE(FindText(u"Parlo - 「2/3」").has_value());
-  SetUnread(7);
-  Pump();
-  EXPECT_EQ(view.UnreadCount(), 7);
-  EXPECT_TRUE(FindText(u"Parlo - 「7/3」").has_value());
-}
-
-TEST_F(MainViewTest, EmptyModelHasNoRowsAndItsTitleIsBlackAndBlueWhilePressed) {
+// The title counts unread and all messages and follows the unread count; it is black, and blue
+// while pressed.
+TEST_F(MainViewTest, TitleShowsUnreadAndTotalMessagesAndIsBlackAndBlueWhilePressed) {
   Load();
   MainView& view = ShowList();
   EXPECT_EQ(view.list().RowCount(), 0);
@@ -58,6 +44,18 @@ TEST_F(MainViewTest, EmptyModelHasNoRowsAndItsTitleIsBlackAndBlueWhilePressed) {
   Up(View(), POINT{300, 400});
   Pump();
   EXPECT_EQ(FindText(u"Parlo - 「0/0」")->color, RGB(0, 0, 0));
+
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"one", 1, 0));
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"two", 2, 0));
+  Put(u"\\SEND_MSG", Msg(u"01033334444", u"three", 3, 1, 2));
+  SetUnread(2);
+  Load();
+  ShowList();
+  EXPECT_TRUE(FindText(u"Parlo - 「2/3」").has_value());
+  SetUnread(7);
+  Pump();
+  EXPECT_EQ(view.UnreadCount(), 7);
+  EXPECT_TRUE(FindText(u"Parlo - 「7/3」").has_value());
 }
 
 TEST_F(MainViewTest, ShortPreviewSkipsLineBreaksAndKeeps21CharactersAndTheOriginalViewKeepsAll) {
@@ -88,7 +86,9 @@ TEST(PreviewText, LineBreaksDoNotCountTowardsTheLimit) {
   EXPECT_EQ(parlo::PreviewText(u"a\r\nb", true), u"a\r\nb");
 }
 
-TEST_F(MainViewTest, RowShowsNameDateLineAndCountOfTheNewestMessage) {
+// Without a skin there is no default picture: the picture box stays white, never the image's old
+// contents.
+TEST_F(MainViewTest, RowShowsNameDateLineAndCountOfTheNewestMessageAndAWhitePictureBox) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"older", 1));
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"newer", 2));
   for (bool newestLast : {false, true}) {
@@ -102,18 +102,9 @@ TEST_F(MainViewTest, RowShowsNameDateLineAndCountOfTheNewestMessage) {
     EXPECT_EQ(Row(0)->name, u"01011112222");
     EXPECT_EQ(Row(0)->dateLine, std::u16string(newest->timeText) + u" (2건)");
     EXPECT_TRUE(FindText(Row(0)->dateLine).has_value());
+    EXPECT_EQ(platform::gdi::ScreenPixel(30, 70 + 30), 0xFFFFFFu);
   }
 }
-
-TEST_F(MainViewTest, PictureBoxNeverShowsStalePixels) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"a", 1));
-  Load();
-  ShowList();
-  // Without a skin there is no default picture: the box stays white, not the image's old contents.
-  EXPECT_EQ(platform::gdi::ScreenPixel(30, 70 + 30), 0xFFFFFFu);
-}
-
-// ---- Opening a conversation and coming back ----
 
 TEST_F(MainViewTest, TappingARowOpensItAndComingBackHighlightsAndSelectsIt) {
   Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
@@ -121,17 +112,13 @@ TEST_F(MainViewTest, TappingARowOpensItAndComingBackHighlightsAndSelectsIt) {
   Load();
   MainView& view = ShowList();
   TapRow(1);
-  auto opened = CallsOf(UM_SHOWTHREAD);
-  ASSERT_EQ(opened.size(), 1u);
-  EXPECT_EQ(opened[0].wParam, 1u);
+  EXPECT_EQ(AskedOfFrame(), (std::vector<Asked>{{UM_SHOWTHREAD, 1, 0}}));
   ShowList();
   EXPECT_EQ(view.list().CursorRow(), 1);
   EXPECT_EQ(view.SelectedConversation(), 1);
   ASSERT_NE(view.SelectedFirstRecord(), nullptr);
   EXPECT_EQ(std::u16string(view.SelectedFirstRecord()->text), u"a");
 }
-
-// ---- Footer and header buttons ----
 
 // Answered no, everything stays; answered yes, everything goes, though the finger lifts elsewhere.
 TEST_F(MainViewTest, HoldingDeleteAsksToDeleteEverything) {
@@ -223,8 +210,6 @@ TEST_F(MainViewTest, TappingSendAsksForAReplyHoldingItForANewMessageAndTheHeader
   EXPECT_EQ(AskedOfFrame(), (std::vector<Asked>{{UM_SHOWCOMPOSE, 1, 1}, {UM_SHOWCOMPOSE, 0, 0}, {WM_COMMAND, ID_EXIT, 0}}));
 }
 
-// ---- Calling ----
-
 TEST_F(MainViewTest, TalkKeyOnAConversationWithoutNumberSaysSoAndCallsNobody) {
   Put(u"\\RECV_MSG", Msg(u"", u"anonymous", 1));
   MessageStore* store = Load();
@@ -290,11 +275,7 @@ TEST(PhoneMakeCall, RefusesWhatItCannotPlaceAndRecordsEachCallAsOneJsonLine) {
             "{\"number\": \"010-9\\\"9\", \"name\": \"\", \"time\": \"2024-03-05 14:07:09\"}\n");
 }
 
-// ---- The program menu ----
-
-using MainViewMenuTest = MainViewTest;
-
-TEST_F(MainViewMenuTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndRunsTheChosenItem) {
+TEST_F(MainViewTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndRunsTheChosenItem) {
   Load();
   MainView& view = ShowList();
   Settings& s = settings_;
@@ -325,7 +306,7 @@ TEST_F(MainViewMenuTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndRunsTh
 
 // Toggles change the settings (preview and sort then ask for a refresh under the wait cursor);
 // the rest reach the frame.
-TEST_F(MainViewMenuTest, CommandsToggleSettingsOrReachTheFrame) {
+TEST_F(MainViewTest, CommandsToggleSettingsOrReachTheFrame) {
   Load();
   ShowList();
   Settings& s = settings_;

@@ -81,8 +81,6 @@ class ThreadViewTest : public ViewTest {
   Launches launches_;
 };
 
-// ---- Opening and marking read ----
-
 TEST_F(ThreadViewTest, OpeningMarksUnreadMessagesReadAndLowersTheCountOnce) {
   std::vector<CEOID> unread;
   for (int minute : {1, 2, 3}) unread.push_back(Put(u"\\RECV_MSG", Msg(u"01011112222", u"hi", minute, 0)));
@@ -111,7 +109,11 @@ TEST_F(ThreadViewTest, OpeningMarksUnreadMessagesReadAndLowersTheCountOnce) {
   EXPECT_EQ(StateValue(u"Count"), std::optional<DWORD>(2));
 }
 
-TEST_F(ThreadViewTest, APositionTheModelNoLongerHasShowsAnEmptyConversation) {
+// A position the model no longer has shows an empty conversation; in a real one a reply goes to
+// the cursor's message, else the first.
+TEST_F(ThreadViewTest, ReplyGoesToTheCursorsMessageElseTheFirstAndAMissingOneIsEmpty) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"first", 1));
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"second", 2));
   Load();
   ShowList();
   ThreadView& view = OpenThread(3);
@@ -119,19 +121,12 @@ TEST_F(ThreadViewTest, APositionTheModelNoLongerHasShowsAnEmptyConversation) {
   EXPECT_EQ(view.list().HeaderText(), u"");
   EXPECT_EQ(view.CursorRecord(), nullptr);
   EXPECT_EQ(view.ReplyRecord(), nullptr);
-}
-
-TEST_F(ThreadViewTest, ReplyGoesToTheCursorsMessageElseTheFirst) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"first", 1));
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"second", 2));
-  ThreadView& view = OpenFirst();
+  OpenThread(0);
   ASSERT_EQ(view.CursorRecord(), nullptr);
   EXPECT_EQ(view.ReplyRecord(), view.list().RecordAt(0));
   TapRow(1);
   EXPECT_EQ(view.ReplyRecord(), view.list().RecordAt(1));
 }
-
-// ---- Bubble layout ----
 
 TEST_F(ThreadViewTest, ReceivedBoxStandsRightOfItsDateAndSentBoxLeftOfIt) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"hello", 1));
@@ -213,8 +208,6 @@ TEST_F(ThreadViewTest, BubbleWidthIsMeasuredOnceAndGivenToEveryRow) {
   EXPECT_EQ(view.list().BubbleWidth(), width);
 }
 
-// ---- Plain layout ----
-
 TEST_F(ThreadViewTest, PlainHeadingsNameTheSenderInTheirColours) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"got it", 1));
   Put(u"\\SEND_MSG", Msg(u"01011112222", u"sent sms", 2, 1, 2));
@@ -240,8 +233,6 @@ TEST_F(ThreadViewTest, PlainHeadingsNameTheSenderInTheirColours) {
   EXPECT_EQ(platform::gdi::ScreenPixel(5, ScreenRow(RowOf(u"got it")).top + 5), 0xFFFFFFu);
 }
 
-// ---- Footer and back button ----
-
 TEST_F(ThreadViewTest, ButtonsAskTheFrameForReplyForwardAndTheListAndTheTalkKeyCalls) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"a", 1));
   ThreadView& view = OpenFirst();
@@ -258,8 +249,9 @@ TEST_F(ThreadViewTest, ButtonsAskTheFrameForReplyForwardAndTheListAndTheTalkKeyC
   EXPECT_NE(calls.find("\"number\": \"01011112222\""), std::string::npos) << calls;
 }
 
-// Deleting one of several messages refills the conversation and its header; deleting the only
-// one removes the conversation and returns to the list.
+// 삭제 does nothing without a selection and keeps the message when answered no. Deleting one of
+// several messages refills the conversation and its header; deleting the only one removes the
+// conversation and returns to the list.
 TEST_F(ThreadViewTest, DeletingAMessageRefillsTheConversationOrRemovesItWithItsLast) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"keep", 3));
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"drop", 4));
@@ -268,7 +260,16 @@ TEST_F(ThreadViewTest, DeletingAMessageRefillsTheConversationOrRemovesItWithItsL
   ShowList();
   ThreadView& view = OpenThread(0);
   EXPECT_EQ(view.list().HeaderText(), u"01011112222\n(2개)");
+  Tap(View(), Center(view.RightButtonRect()));
+  EXPECT_TRUE(Boxes().empty());
   TapRow(RowOf(u"drop"));
+  Answer(IDNO);
+  Tap(View(), Center(view.RightButtonRect()));
+  EXPECT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(view.list().RowCount(), 2);
+  EXPECT_EQ(store->Records().CountRecords(DB_RECV), 3);
+  platform::ui::ClearMessageBoxLog();
+  Answer(IDYES);
   Tap(View(), Center(view.RightButtonRect()));
   ExpectOneBox(u"삭제 하시겠습니까?", u"확인", MB_YESNO);
   EXPECT_TRUE(CallsOf(UM_SHOWLIST).empty());
@@ -318,43 +319,25 @@ TEST_F(ThreadViewTest, EveryLineOfATextWiderThanTheBubbleFitsItsRow) {
   ReleaseDC(nullptr, dc);
 }
 
-TEST_F(ThreadViewTest, DeleteWithoutSelectionOrAnsweredNoKeepsTheMessage) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"keep", 1));
-  MessageStore* store = Load();
-  ShowList();
-  ThreadView& view = OpenThread(0);
-  Tap(View(), Center(view.RightButtonRect()));
-  EXPECT_TRUE(Boxes().empty());
-  Answer(IDNO);
-  TapRow(0);
-  Tap(View(), Center(view.RightButtonRect()));
-  EXPECT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(store->Records().CountRecords(DB_RECV), 1);
-  EXPECT_EQ(view.list().RowCount(), 1);
-}
-
-// ---- The hand-over to the multimedia composer ----
-
-TEST_F(ThreadViewTest, HoldingReplyOnASentMessageIsRefusedAndStartsNothing) {
+// Holding 답장 with nothing selected does nothing; on a sent message it is refused; on a received
+// one it hands the message over on a worker thread. The release after a hold never replies.
+TEST_F(ThreadViewTest, HoldingReplyHandsAReceivedMessageOverOnAWorkerThreadAndRefusesASentOne) {
   Put(u"\\SEND_MSG", Msg(u"01011112222", u"mine", 1, 1, 2));
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"text", 2, 1, 0, 0));
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"mms", 3, 1, 1, 1));
   ThreadView& view = OpenFirst();
   Hold(view.LeftButtonRect());
-  EXPECT_TRUE(Boxes().empty());  // with nothing selected the hold does nothing
-  TapRow(0);
+  EXPECT_TRUE(Boxes().empty());
+  TapRow(RowOf(u"mine"));
   Hold(view.LeftButtonRect());
   ExpectOneBox(u"보낸문자는 지원되지 않습니다.", u"확인", MB_OK);
-  std::lock_guard<std::mutex> lock(launches_.mutex);
-  EXPECT_TRUE(launches_.seen.empty());
-  EXPECT_TRUE(CallsOf(UM_SHOWCOMPOSE).empty());  // the release after the hold does not reply
-}
-
-TEST_F(ThreadViewTest, HoldingReplyHandsTheMessageOverOnAWorkerThread) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"text", 1, 1, 0, 0));
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"mms", 2, 1, 1, 1));
-  ThreadView& view = OpenFirst();
   const int sms = RowOf(u"text"), mms = RowOf(u"mms");
   const std::u16string smsId = view.list().RecordAt(sms)->messageId;
   const std::u16string mmsId = view.list().RecordAt(mms)->messageId;
+  {
+    std::lock_guard<std::mutex> lock(launches_.mutex);
+    EXPECT_TRUE(launches_.seen.empty());
+  }
   TapRow(sms);
   Hold(view.LeftButtonRect());
   ASSERT_TRUE(launches_.WaitFor(1));
@@ -364,7 +347,8 @@ TEST_F(ThreadViewTest, HoldingReplyHandsTheMessageOverOnAWorkerThread) {
   std::lock_guard<std::mutex> lock(launches_.mutex);
   EXPECT_EQ(launches_.seen[0], std::make_pair(std::u16string(u"3"), smsId));
   EXPECT_EQ(launches_.seen[1], std::make_pair(std::u16string(u"4"), mmsId));
-  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(Boxes().size(), 1u);
+  EXPECT_TRUE(CallsOf(UM_SHOWCOMPOSE).empty());
 }
 
 TEST(MmsComposer, CommandLineQuotesBothArgumentsAndStopsAt511Characters) {
