@@ -26,6 +26,15 @@ uitest::Step Choose(UINT id) {
   return [id] { return CurrentMenu() && ChooseMenuItem(id); };
 }
 
+uitest::Step TapBeside() {
+  return [] {
+    auto menu = CurrentMenu();
+    if (!menu) return false;
+    UiTest::Tap(menu->back().rect.right + 20, menu->back().rect.bottom + 40);
+    return true;
+  };
+}
+
 // Keeps what the open menu shows, then closes it.
 uitest::Step SeeAndCancel(std::optional<std::vector<MenuItemInfo>>* seen) {
   return [seen] {
@@ -35,8 +44,6 @@ uitest::Step SeeAndCancel(std::optional<std::vector<MenuItemInfo>>* seen) {
 }
 
 }  // namespace
-
-// ---- Menu data ----
 
 TEST(MenuData, ProgramMenuHasOnePopupWithTheCommandsInOrder) {
   HMENU bar = LoadMenuW(nullptr, MAKEINTRESOURCEW(128));
@@ -95,10 +102,8 @@ TEST(MenuData, InsertByPositionAndByCommand) {
   ASSERT_TRUE(InsertMenuW(m, static_cast<UINT>(-1), MF_BYPOSITION | MF_SEPARATOR, 0, nullptr));
   EXPECT_FALSE(InsertMenuW(m, 77, MF_BYCOMMAND | MF_STRING, 1, u"x")) << "no item 77 to insert before";
   ASSERT_EQ(GetMenuItemCount(m), 5);
-  EXPECT_EQ(GetMenuItemID(m, 0), 5u);
-  EXPECT_EQ(GetMenuItemID(m, 1), 10u);
-  EXPECT_EQ(GetMenuItemID(m, 2), 20u);
-  EXPECT_EQ(GetMenuItemID(m, 3), 30u);
+  for (auto [position, id] : {std::pair{0, 5u}, {1, 10u}, {2, 20u}, {3, 30u}})
+    EXPECT_EQ(GetMenuItemID(m, position), id);
   EXPECT_NE(GetMenuState(m, 4, MF_BYPOSITION) & MF_SEPARATOR, 0u);
   EXPECT_EQ(GetMenuItemID(m, 5), static_cast<UINT>(-1));
   EXPECT_TRUE(DeleteMenu(m, 20, MF_BYCOMMAND));
@@ -125,8 +130,6 @@ TEST(MenuData, NoMenuContainsItselfDestroyTakesPopupsAlongAndStaleHandlesFail) {
   ASSERT_NE(icon, nullptr);
   EXPECT_FALSE(IsMenu(reinterpret_cast<HMENU>(icon)));
 }
-
-// ---- Tracking ----
 
 // The program menu's pop-up, tracked on a fresh owner.
 class TrackTest : public UiTest {
@@ -194,21 +197,11 @@ TEST_F(TrackTest, TapOnAnItemPostsItsCommandOrReturnsIt) {
 }
 
 TEST_F(TrackTest, TapOutsideCancelsWithZeroAndNoCommand) {
-  Then([] {
-    auto menu = CurrentMenu();
-    if (!menu) return false;
-    Tap(menu->back().rect.right + 20, menu->back().rect.bottom + 40);
-    return true;
-  });
+  Then(TapBeside());
   EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr), 0);
   Then(Choose(33341));
   EXPECT_EQ(TrackPopupMenuEx(popup, 0, 0, 0, owner, nullptr), TRUE) << "the next menu works";
-  Then([] {
-    auto menu = CurrentMenu();
-    if (!menu) return false;
-    Tap(menu->back().rect.right + 20, menu->back().rect.bottom + 40);
-    return true;
-  });
+  Then(TapBeside());
   EXPECT_EQ(TrackPopupMenuEx(popup, 0, 0, 0, owner, nullptr), FALSE);
   platform::wm::PumpUntilIdle();
   auto commands = Got(WM_COMMAND);

@@ -43,22 +43,26 @@ uitest::Step Key(UINT vk) {
 
 class MessageBoxTest : public UiTest {};
 
-// ---- Answers by tap ----
-
-TEST_F(MessageBoxTest, ATapOnAButtonGivesItsAnswer) {
+// A tap on a button gives its answer; Enter takes the default button; Escape cancels, says no,
+// or says OK when that is all there is.
+TEST_F(MessageBoxTest, ATapOnAButtonOrAKeyGivesTheAnswer) {
   const struct {
     UINT style;
-    const char16_t* label;
+    const char16_t* label;  // else the key
+    UINT key;
     int answer;
-  } cases[] = {{MB_OK | MB_ICONINFORMATION, u"확인", IDOK}, {MB_OKCANCEL, u"취소", IDCANCEL},
-               {MB_YESNO, u"예", IDYES}, {MB_YESNO, u"아니요", IDNO}};
+  } cases[] = {{MB_OK | MB_ICONINFORMATION, u"확인", 0, IDOK}, {MB_OKCANCEL, u"취소", 0, IDCANCEL},
+               {MB_YESNO, u"예", 0, IDYES},          {MB_YESNO, u"아니요", 0, IDNO},
+               {MB_YESNO, nullptr, VK_RETURN, IDYES}, {MB_YESNO | MB_DEFBUTTON2, nullptr, VK_RETURN, IDNO},
+               {MB_OKCANCEL, nullptr, VK_ESCAPE, IDCANCEL}, {MB_YESNO, nullptr, VK_ESCAPE, IDNO},
+               {MB_OK, nullptr, VK_ESCAPE, IDOK}};
   HWND owner = Owner();
   for (const auto& c : cases) {
-    Then(TapButton(c.label));
-    EXPECT_EQ(MessageBoxW(owner, u"저장했습니다", u"정보", c.style), c.answer);
+    Then(c.label ? TapButton(c.label) : Key(c.key));
+    EXPECT_EQ(MessageBoxW(owner, u"저장했습니다", u"정보", c.style), c.answer) << c.style << " " << c.key;
   }
   auto log = MessageBoxLog();
-  ASSERT_EQ(log.size(), 4u);
+  ASSERT_EQ(log.size(), 9u);
   EXPECT_EQ(log[0].caption, u"정보");
   EXPECT_EQ(log[0].text, u"저장했습니다");
   EXPECT_EQ(log[0].buttons, (std::vector<std::u16string>{u"확인"}));
@@ -111,8 +115,6 @@ TEST_F(MessageBoxTest, NoInputReachesTheWindowsBehindAnOwnerlessBox) {
   EXPECT_TRUE(Got(WM_KEYDOWN).empty());
 }
 
-// ---- Answers from automation and keys ----
-
 // The box up describes its buttons in order, with their places on the screen, and takes only
 // their answers.
 TEST_F(MessageBoxTest, CurrentBoxDescribesItsButtonsAndAcceptsOnlyTheirAnswers) {
@@ -139,21 +141,6 @@ TEST_F(MessageBoxTest, CurrentBoxDescribesItsButtonsAndAcceptsOnlyTheirAnswers) 
     EXPECT_GE(r.bottom - r.top, 40) << "rows are sized for 192 dpi";
   }
 }
-
-TEST_F(MessageBoxTest, EnterTakesTheDefaultButtonEscapeCancelsOrSaysNo) {
-  const struct {
-    UINT style, key;
-    int answer;
-  } cases[] = {{MB_YESNO, VK_RETURN, IDYES}, {MB_YESNO | MB_DEFBUTTON2, VK_RETURN, IDNO},
-               {MB_OKCANCEL, VK_ESCAPE, IDCANCEL}, {MB_YESNO, VK_ESCAPE, IDNO}, {MB_OK, VK_ESCAPE, IDOK}};
-  HWND owner = Owner();
-  for (const auto& c : cases) {
-    Then(Key(c.key));
-    EXPECT_EQ(MessageBoxW(owner, u"t", u"c", c.style), c.answer) << c.style << " " << c.key;
-  }
-}
-
-// ---- Modality ----
 
 TEST_F(MessageBoxTest, OwnerIsDisabledWhileTheBoxIsUpAndOnlyEnabledAfterIfItWasBefore) {
   HWND owner = Owner();
@@ -226,8 +213,6 @@ TEST_F(MessageBoxTest, BadOwnerFailsWithoutShowingAnything) {
   EXPECT_TRUE(MessageBoxLog().empty());
 }
 
-// ---- Drawing ----
-
 TEST_F(MessageBoxTest, CaptionTextAndButtonsAreOnScreenLongTextWrapsAndAllGoAfterwards) {
   HWND owner = Owner();
   std::u16string text = u"전송 실패 ";
@@ -256,8 +241,6 @@ TEST_F(MessageBoxTest, CaptionTextAndButtonsAreOnScreenLongTextWrapsAndAllGoAfte
   platform::wm::PumpUntilIdle();
   EXPECT_FALSE(uitest::OnScreen(u"전송 실패")) << "the box leaves no text behind";
 }
-
-// ---- Unattended ----
 
 TEST_F(MessageBoxTest, AutoAnswerReturnsAtOnceAndIsLogged) {
   HWND owner = Owner();

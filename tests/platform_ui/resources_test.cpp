@@ -4,8 +4,6 @@
 #include "platform/ui/resources.h"
 #include "ui_fixture.h"
 
-// ---- Strings ----
-
 // Each row: the string, the buffer's length in characters, what comes back and what the buffer
 // then holds; the buffer starts as "xxxxxxx" and nothing is written past its length.
 TEST(LoadString, BuffersGetTheTextCutToFitAndTerminated) {
@@ -51,8 +49,6 @@ TEST(LoadString, DataFileModulesAnswerFromTheirOwnSet) {
   EXPECT_EQ(LoadStringW(module, 128, buffer, 16), 5) << "an unknown handle means the program";
 }
 
-// ---- Icons ----
-
 class IconTest : public uitest::UiTest {};
 
 TEST_F(IconTest, ProgramIconIsSharedAndDrawsABubbleWithClearCorners) {
@@ -82,8 +78,6 @@ TEST_F(IconTest, ProgramIconIsSharedAndDrawsABubbleWithClearCorners) {
   ReleaseDC(nullptr, screen);
   EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(129)), nullptr);
 }
-
-// ---- Cursor ----
 
 TEST(Cursor, SetCursorReturnsThePreviousOneAndRefusesWhatIsNotACursor) {
   HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
