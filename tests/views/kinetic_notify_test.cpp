@@ -35,7 +35,7 @@ TEST_F(Notify, TapsReportCursorSelectionAndActivationInOrder) {
 }
 
 // One row is selected at a time; indices outside the list are ignored.
-TEST_F(Notify, SelectionIsSingleAndInvalidIndicesAreIgnored) {
+TEST_F(Notify, SelectionIsSingleInvalidIndicesAreIgnoredAndDeletingForgetsIt) {
   Fill(5);
   list_.Select(1);
   list_.Select(3);
@@ -51,6 +51,11 @@ TEST_F(Notify, SelectionIsSingleAndInvalidIndicesAreIgnored) {
   list_.Activate(7, true);
   EXPECT_TRUE(notes_.empty());
   EXPECT_EQ(list_.CursorRow(), -1);
+  // Deleting all rows forgets cursor, selection and activation.
+  Tap(100, 10);
+  list_.DeleteAllRows();
+  EXPECT_EQ(std::tuple(list_.CursorRow(), list_.FirstSelected(), list_.ActivatedRow(), list_.RowCount()),
+            std::tuple(-1, -1, -1, 0));
 }
 
 TEST_F(Notify, ArrowKeysStartAtEitherEndAndWrapAndEnterActivates) {
@@ -82,16 +87,6 @@ TEST_F(Notify, CursorKeysScrollTheCursorRowIntoView) {
   EXPECT_EQ(Offset(), 720 - 630);
   for (int i = 0; i < 5; ++i) Key(VK_UP);  // row 0: its top comes to the window's top
   EXPECT_EQ(Offset(), 0);
-}
-
-TEST_F(Notify, DeleteAllRowsForgetsCursorAndSelection) {
-  Fill(5);
-  Tap(100, 10);
-  list_.DeleteAllRows();
-  EXPECT_EQ(list_.CursorRow(), -1);
-  EXPECT_EQ(list_.FirstSelected(), -1);
-  EXPECT_EQ(list_.ActivatedRow(), -1);
-  EXPECT_EQ(list_.RowCount(), 0);
 }
 
 // A list whose hook sees each record before the parent, as the derived lists' hooks do.

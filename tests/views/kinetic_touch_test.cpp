@@ -198,20 +198,18 @@ TEST_F(Touch, DestroyingTheListReleasesItsRows) {
   EXPECT_EQ(list_.hwnd(), nullptr);
 }
 
-TEST_F(Touch, ResizingRecomputesTheView) {
-  Fill(4);  // 480 high: fits in 630
-  EXPECT_FALSE(list_.scroller().vertical.visible());
-  MoveWindow(list(), 0, 100, 480, 300, TRUE);
-  EXPECT_EQ(list_.scroller().view.cy, 300);
-  EXPECT_TRUE(list_.scroller().vertical.visible());
-}
-
-TEST_F(Touch, RefillThatShrinksTheContentBringsTheRowsBack) {
+// A refill that shrinks the content brings the rows back; a resize recomputes the view.
+TEST_F(Touch, RefillOrResizeRecomputesTheView) {
   Fill(30);
   Key(VK_UP);
   ASSERT_EQ(Offset(), 2970);
   Fill(6);
   EXPECT_EQ(Offset(), 720 - 630);
+  Fill(4);  // 480 high: fits in 630
+  EXPECT_FALSE(list_.scroller().vertical.visible());
+  MoveWindow(list(), 0, 100, 480, 300, TRUE);
+  EXPECT_EQ(list_.scroller().view.cy, 300);
+  EXPECT_TRUE(list_.scroller().vertical.visible());
 }
 
 }  // namespace

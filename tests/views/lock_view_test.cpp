@@ -55,7 +55,7 @@ TEST(LockPatternTest, AGestureTakesEachKeyOnceAndMatchesOnlyTheWholePatternInOrd
   EXPECT_TRUE(g.Touch(1));
 }
 
-TEST(LockLayoutTest, KeysAndStripAtTwoDensities) {
+TEST(LockLayoutTest, KeysAndStripAtTwoDensitiesAndOnlyTheInsideOfAKeySelectsIt) {
   using Box = std::array<LONG, 4>;
   auto box = [](const RECT& r) { return Box{r.left, r.top, r.right, r.bottom}; };
   const LockLayout hi = parlo::ComputeLockLayout(480, 800, 192, 192);
@@ -66,10 +66,8 @@ TEST(LockLayoutTest, KeysAndStripAtTwoDensities) {
   EXPECT_EQ(std::tuple(hi.keys[8].left, hi.keys[8].top, hi.centres[8].x, hi.centres[8].y), std::tuple(356, 646, 392, 682));
   // At 96 dpi the grid's left margin stays 10 pixels.
   EXPECT_EQ(box(parlo::ComputeLockLayout(480, 800, 96, 96).keys[0]), (Box{30, 130, 146, 300}));
-}
-
-TEST(LockLayoutTest, OnlyTheInsideOfAKeySelectsIt) {
-  const LockLayout l = parlo::ComputeLockLayout(480, 800, 192, 192);
+  // Only the inside of a key selects it.
+  const LockLayout& l = hi;
   for (int k = 0; k < parlo::kLockKeys; ++k) EXPECT_EQ(LockKeyAt(l, l.centres[k]), k);
   const struct {
     POINT p;

@@ -106,20 +106,6 @@ TEST_F(MainViewTest, RowShowsNameDateLineAndCountOfTheNewestMessageAndAWhitePict
   }
 }
 
-TEST_F(MainViewTest, TappingARowOpensItAndComingBackHighlightsAndSelectsIt) {
-  Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
-  Put(u"\\RECV_MSG", Msg(u"01022222222", u"b", 5));
-  Load();
-  MainView& view = ShowList();
-  TapRow(1);
-  EXPECT_EQ(AskedOfFrame(), (std::vector<Asked>{{UM_SHOWTHREAD, 1, 0}}));
-  ShowList();
-  EXPECT_EQ(view.list().CursorRow(), 1);
-  EXPECT_EQ(view.SelectedConversation(), 1);
-  ASSERT_NE(view.SelectedFirstRecord(), nullptr);
-  EXPECT_EQ(std::u16string(view.SelectedFirstRecord()->text), u"a");
-}
-
 // Answered no, everything stays; answered yes, everything goes, though the finger lifts elsewhere.
 TEST_F(MainViewTest, HoldingDeleteAsksToDeleteEverything) {
   for (int answer : {IDNO, IDYES}) {
@@ -146,12 +132,21 @@ TEST_F(MainViewTest, HoldingDeleteAsksToDeleteEverything) {
   EXPECT_TRUE(FindText(u"Parlo - 「0/0」").has_value());
 }
 
-TEST_F(MainViewTest, TappingDeleteDeletesTheSelectedConversationAfterTheQuestion) {
+// Tapping a row opens its conversation; coming back highlights and selects it, and a tap on
+// 삭제 deletes it after the question.
+TEST_F(MainViewTest, TappingARowSelectsItAndTappingDeleteDeletesItAfterTheQuestion) {
   Put(u"\\RECV_MSG", Msg(u"01011111111", u"keep", 1));
   Put(u"\\RECV_MSG", Msg(u"01022222222", u"delete me", 5));
   Put(u"\\SEND_MSG", Msg(u"01022222222", u"and me", 6, 1, 2));
   MessageStore* store = Load();
   MainView& view = ShowList();
+  TapRow(1);
+  EXPECT_EQ(AskedOfFrame(), (std::vector<Asked>{{UM_SHOWTHREAD, 1, 0}}));
+  ShowList();
+  EXPECT_EQ(view.list().CursorRow(), 1);
+  EXPECT_EQ(view.SelectedConversation(), 1);
+  ASSERT_NE(view.SelectedFirstRecord(), nullptr);
+  EXPECT_EQ(std::u16string(view.SelectedFirstRecord()->text), u"keep");
   TapRow(0);
   ShowList();
   platform::ui::ClearMessageBoxLog();
@@ -210,21 +205,10 @@ TEST_F(MainViewTest, TappingSendAsksForAReplyHoldingItForANewMessageAndTheHeader
   EXPECT_EQ(AskedOfFrame(), (std::vector<Asked>{{UM_SHOWCOMPOSE, 1, 1}, {UM_SHOWCOMPOSE, 0, 0}, {WM_COMMAND, ID_EXIT, 0}}));
 }
 
-TEST_F(MainViewTest, TalkKeyOnAConversationWithoutNumberSaysSoAndCallsNobody) {
-  Put(u"\\RECV_MSG", Msg(u"", u"anonymous", 1));
-  MessageStore* store = Load();
-  ShowList();
-  ASSERT_EQ(std::u16string(store->DisplayNameFor(store->ConversationAt(0).front()->number)), kNoSenderName);
-  TapRow(0);
-  ShowList();
-  KeyUp(View(), VK_F3);
-  ExpectOneBox(u"수신된 전화번호가 없습니다.", u"정보", MB_OK);
-  EXPECT_EQ(Calls(), "");
-}
-
 // With nothing selected, and with a remembered row past the last (its conversation deleted
 // meanwhile), 삭제 says so and the talk key calls nobody; afterwards the selected one is called.
-TEST_F(MainViewTest, WithNoSelectionDeleteSaysSoAndTheTalkKeyCallsNobody) {
+// A conversation without a number says so and calls nobody.
+TEST_F(MainViewTest, WithNoSelectionOrNoNumberTheTalkKeyCallsNobody) {
   Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
   Put(u"\\RECV_MSG", Msg(u"01022222222", u"b", 5));
   Put(u"\\RECV_MSG", Msg(u"01033333333", u"c", 9));
@@ -249,7 +233,18 @@ TEST_F(MainViewTest, WithNoSelectionDeleteSaysSoAndTheTalkKeyCallsNobody) {
   TapRow(1);
   ShowList();
   KeyUp(View(), VK_F3);
-  EXPECT_EQ(Calls(), "{\"number\": \"01022222222\", \"name\": \"01022222222\", \"time\": \"2024-03-05 14:07:09\"}\n");
+  const std::string called = "{\"number\": \"01022222222\", \"name\": \"01022222222\", \"time\": \"2024-03-05 14:07:09\"}\n";
+  EXPECT_EQ(Calls(), called);
+  Put(u"\\RECV_MSG", Msg(u"", u"anonymous", 10));
+  Load();
+  ShowList();
+  ASSERT_EQ(std::u16string(store->DisplayNameFor(store->ConversationAt(0).front()->number)), kNoSenderName);
+  TapRow(0);
+  ShowList();
+  platform::ui::ClearMessageBoxLog();
+  KeyUp(View(), VK_F3);
+  ExpectOneBox(u"수신된 전화번호가 없습니다.", u"정보", MB_OK);
+  EXPECT_EQ(Calls(), called);
 }
 
 // A request it cannot place is refused and writes nothing; each placed call is one JSON line.

@@ -82,7 +82,19 @@ class PickerTest : public ViewTest {
   std::unique_ptr<PickerView> view_;
 };
 
+// Letting go away from the pressed key types nothing: on another key, or out of the pad over the
+// list (the pad holds the capture).
 TEST_F(PickerTest, KeysNarrowByConsonantsAndNumbersAndBackspaceSearchesEverythingAgain) {
+  const RECT one = view_->keypad().KeyRect(k1);
+  for (POINT to : {Center(view_->keypad().KeyRect(k2)), POINT{Center(one).x, -40}}) {
+    Down(Pad(), Center(one));
+    EXPECT_EQ(view_->keypad().PressedKey(), k1);
+    Up(Pad(), to);
+    Pump();
+    EXPECT_EQ(view_->keypad().PressedKey(), -1);
+    EXPECT_EQ(book_->DigitCount(), 0);
+  }
+  EXPECT_EQ(Listed().size(), 6u);
   struct Case {
     bool byNumber;
     Names afterOneSix, afterBack;
@@ -102,48 +114,10 @@ TEST_F(PickerTest, KeysNarrowByConsonantsAndNumbersAndBackspaceSearchesEverythin
   }
 }
 
-TEST_F(PickerTest, LettingGoAwayFromThePressedKeyDoesNothing) {
-  const RECT one = view_->keypad().KeyRect(k1);
-  // To another key, and out of the pad over the list (the pad holds the capture).
-  for (POINT to : {Center(view_->keypad().KeyRect(k2)), POINT{Center(one).x, -40}}) {
-    Down(Pad(), Center(one));
-    EXPECT_EQ(view_->keypad().PressedKey(), k1);
-    Up(Pad(), to);
-    Pump();
-    EXPECT_EQ(view_->keypad().PressedKey(), -1);
-    EXPECT_EQ(book_->DigitCount(), 0);
-  }
-  EXPECT_EQ(Listed().size(), 6u);
-}
-
-TEST_F(PickerTest, CategoriesFilterAndLabelTheButton) {
-  const auto& categories = book_->Categories();
-  ASSERT_EQ(categories, (Names{u"전체", u"Family", u"Work", u"", u"단체문자"}));
-  struct Case {
-    int index;
-    std::u16string label;
-    Names listed;
-  } cases[] = {
-      {2, u"범주 : Work", {u"고 장미", u"코치"}},
-      {3, u"범주 : 범주없음", {u"이영희", u"박민수", u"최하나"}},
-      {0, u"범주 : 전체", {u"김철수", u"이영희", u"고 장미", u"박민수", u"코치", u"최하나"}},
-  };
-  for (const Case& c : cases) {
-    Category(c.index);
-    EXPECT_EQ(view_->CategoryLabel(), c.label);
-    EXPECT_EQ(Listed(), c.listed) << c.index;
-  }
-  // The keys still narrow within a category.
-  Category(2);
-  Press({k1});
-  EXPECT_EQ(Listed(), (Names{u"고 장미", u"코치"}));
-  Press({k6});
-  EXPECT_EQ(Listed(), (Names{u"고 장미", u"코치"}));
-  Press({k7});
-  EXPECT_TRUE(Listed().empty());
-}
-
-TEST_F(PickerTest, CategoryMenuChecksTheChoiceAndSetsTheGroupListApart) {
+// The category menu checks the current choice and sets the group list apart; a category filters
+// the list and labels the button, and the keys still narrow within it.
+TEST_F(PickerTest, CategoriesFromTheMenuFilterAndLabelTheButton) {
+  ASSERT_EQ(book_->Categories(), (Names{u"전체", u"Family", u"Work", u"", u"단체문자"}));
   Category(1);
   std::vector<platform::ui::MenuItemInfo> items;
   OnMenu([&items] {
@@ -159,8 +133,27 @@ TEST_F(PickerTest, CategoryMenuChecksTheChoiceAndSetsTheGroupListApart) {
   }
   EXPECT_TRUE(items[4].separator);
   EXPECT_EQ(items[5].id, parlo::ID_CATEGORY_FIRST + 4);
-  EXPECT_EQ(view_->CategoryLabel(), u"범주 : 범주없음");
-  EXPECT_EQ(Listed(), (Names{u"이영희", u"박민수", u"최하나"}));
+  const struct {
+    int index;  // -1: the one chosen from the menu
+    std::u16string label;
+    Names listed;
+  } cases[] = {
+      {-1, u"범주 : 범주없음", {u"이영희", u"박민수", u"최하나"}},
+      {2, u"범주 : Work", {u"고 장미", u"코치"}},
+      {0, u"범주 : 전체", {u"김철수", u"이영희", u"고 장미", u"박민수", u"코치", u"최하나"}},
+  };
+  for (const auto& c : cases) {
+    if (c.index >= 0) Category(c.index);
+    EXPECT_EQ(view_->CategoryLabel(), c.label);
+    EXPECT_EQ(Listed(), c.listed) << c.index;
+  }
+  Category(2);
+  Press({k1});
+  EXPECT_EQ(Listed(), (Names{u"고 장미", u"코치"}));
+  Press({k6});
+  EXPECT_EQ(Listed(), (Names{u"고 장미", u"코치"}));
+  Press({k7});
+  EXPECT_TRUE(Listed().empty());
 }
 
 using Pieces = std::vector<std::pair<std::u16string, COLORREF>>;
