@@ -68,19 +68,26 @@ TEST_F(MessageBoxTest, ATapOnAButtonOrAKeyGivesTheAnswer) {
   EXPECT_EQ(log[0].buttons, (std::vector<std::u16string>{u"확인"}));
 }
 
-// A finger that slides off its button, or a tap beside the box, answers nothing and the tap does
-// not reach the owner.
-TEST_F(MessageBoxTest, TapsThatMissTheButtonsNeitherAnswerNorReachTheOwner) {
-  HWND owner = Owner();
+// A box with no owner disables nothing, yet the window behind must not act before the question
+// is answered: it loses the finger it held, and neither taps nor keys reach it. A finger that
+// slides off its button, or a tap beside the box, answers nothing.
+TEST_F(MessageBoxTest, NoInputReachesTheWindowsBehindAnOwnerlessBoxAndMissedTapsAnswerNothing) {
+  HWND behind = Owner();
+  SetCapture(behind);
+  HWND captureDuringBox = behind;
   bool stillUp = false;
-  Then([] {
+  Then([&] {
     auto box = CurrentMessageBox();
     if (!box) return false;
+    captureDuringBox = GetCapture();
+    SetFocus(behind);  // the program moves the focus while the box waits
     RECT ok = box->buttonRects[0];
     platform::wm::InjectMouse(WM_LBUTTONDOWN, (ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
     platform::wm::InjectMouse(WM_MOUSEMOVE, ok.left + 2, ok.top - 200);
     platform::wm::InjectMouse(WM_LBUTTONUP, ok.left + 2, ok.top - 200);
     Tap(240, 5);
+    platform::wm::InjectKey(VK_UP, true);
+    platform::wm::InjectKey(VK_UP, false);
     return true;
   });
   Then([&] {
@@ -88,28 +95,8 @@ TEST_F(MessageBoxTest, TapsThatMissTheButtonsNeitherAnswerNorReachTheOwner) {
     return true;
   });
   Then(Answer(IDCANCEL));
-  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_OKCANCEL), IDCANCEL);
+  EXPECT_EQ(MessageBoxW(nullptr, u"t", u"ERROR", MB_OKCANCEL), IDCANCEL);
   EXPECT_TRUE(stillUp);
-  EXPECT_TRUE(Got(WM_LBUTTONDOWN).empty());
-}
-
-// A box with no owner disables nothing, yet the window behind must not act before the question
-// is answered: it loses the finger it held, and neither taps nor keys reach it.
-TEST_F(MessageBoxTest, NoInputReachesTheWindowsBehindAnOwnerlessBox) {
-  HWND behind = Owner();
-  SetCapture(behind);
-  HWND captureDuringBox = behind;
-  Then([&] {
-    if (!CurrentMessageBox()) return false;
-    captureDuringBox = GetCapture();
-    SetFocus(behind);  // the program moves the focus while the box waits
-    Tap(240, 5);
-    platform::wm::InjectKey(VK_UP, true);
-    platform::wm::InjectKey(VK_UP, false);
-    return true;
-  });
-  Then(Answer(IDOK));
-  EXPECT_EQ(MessageBoxW(nullptr, u"t", u"ERROR", MB_OK), IDOK);
   EXPECT_NE(captureDuringBox, behind);
   EXPECT_TRUE(Got(WM_LBUTTONDOWN).empty());
   EXPECT_TRUE(Got(WM_KEYDOWN).empty());
@@ -142,29 +129,13 @@ TEST_F(MessageBoxTest, CurrentBoxDescribesItsButtonsAndAcceptsOnlyTheirAnswers) 
   }
 }
 
-TEST_F(MessageBoxTest, OwnerIsDisabledWhileTheBoxIsUpAndOnlyEnabledAfterIfItWasBefore) {
-  HWND owner = Owner();
-  BOOL enabledDuring = TRUE;
-  Then([&] {
-    if (!CurrentMessageBox()) return false;
-    enabledDuring = IsWindowEnabled(owner);
-    return AnswerMessageBox(IDOK);
-  });
-  MessageBoxW(owner, u"t", u"c", MB_OK);
-  EXPECT_FALSE(enabledDuring);
-  EXPECT_TRUE(IsWindowEnabled(owner));
-  EXPECT_EQ(GetFocus(), owner) << "focus returns to where it was";
-  EnableWindow(owner, FALSE);
-  Then(Answer(IDOK));
-  MessageBoxW(owner, u"t", u"c", MB_OK);
-  EXPECT_FALSE(IsWindowEnabled(owner));
-}
-
-TEST_F(MessageBoxTest, BoxOpenedInsideABoxNestsAndKeepsTheOwnerDisabled) {
+// The owner is disabled while a box is up, also between a nested box and the outer one, and
+// enabled afterwards only if it was before.
+TEST_F(MessageBoxTest, OwnerIsDisabledWhileABoxOrANestedOneIsUp) {
   HWND owner = Owner();
   const UINT kShowInner = WM_USER + 5;
   int innerResult = 0;
-  BOOL enabledBetween = TRUE;
+  BOOL enabledDuring = TRUE, enabledBetween = TRUE;
   OnOwner([&](HWND h, UINT msg, WPARAM, LPARAM, LRESULT* r) {
     if (msg != kShowInner) return false;
     innerResult = MessageBoxW(h, u"inner", u"B", MB_YESNO);
@@ -173,6 +144,7 @@ TEST_F(MessageBoxTest, BoxOpenedInsideABoxNestsAndKeepsTheOwnerDisabled) {
   });
   Then([&] {
     if (!CurrentMessageBox()) return false;
+    enabledDuring = IsWindowEnabled(owner);
     PostMessageW(owner, kShowInner, 0, 0);
     return true;
   });
@@ -188,12 +160,19 @@ TEST_F(MessageBoxTest, BoxOpenedInsideABoxNestsAndKeepsTheOwnerDisabled) {
   });
   EXPECT_EQ(MessageBoxW(owner, u"outer", u"A", MB_OKCANCEL), IDCANCEL);
   EXPECT_EQ(innerResult, IDYES);
+  EXPECT_FALSE(enabledDuring);
   EXPECT_FALSE(enabledBetween) << "the inner box must not enable the owner under the outer one";
   EXPECT_TRUE(IsWindowEnabled(owner));
+  EXPECT_EQ(GetFocus(), owner) << "focus returns to where it was";
   EXPECT_EQ(MessageBoxLog().size(), 2u);
+  EnableWindow(owner, FALSE);
+  Then(Answer(IDOK));
+  MessageBoxW(owner, u"t", u"c", MB_OK);
+  EXPECT_FALSE(IsWindowEnabled(owner));
 }
 
-TEST_F(MessageBoxTest, QuitDuringTheBoxEndsItAndReachesTheOuterLoop) {
+// A quit during the box ends it and reaches the outer loop; a bad owner fails at once.
+TEST_F(MessageBoxTest, QuitDuringTheBoxEndsItAndABadOwnerShowsNothing) {
   HWND owner = Owner();
   Then([] {
     if (!CurrentMessageBox()) return false;
@@ -204,11 +183,8 @@ TEST_F(MessageBoxTest, QuitDuringTheBoxEndsItAndReachesTheOuterLoop) {
   MSG msg{};
   EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), FALSE);
   EXPECT_EQ(msg.wParam, 3u);
-}
-
-TEST_F(MessageBoxTest, BadOwnerFailsWithoutShowingAnything) {
-  HWND owner = Owner();
   DestroyWindow(owner);
+  platform::ui::ClearMessageBoxLog();
   EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_OK), 0);
   EXPECT_TRUE(MessageBoxLog().empty());
 }
