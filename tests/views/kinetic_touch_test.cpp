@@ -10,13 +10,7 @@ using Touch = ListTest;
 
 TEST_F(Touch, SlowMovementUnderTheThresholdIsATapHoweverLong) {
   Fill(10);
-  Down(100, 150);
-  // 40 moves of 3 pixels (threshold 4) over eight seconds: 120 pixels in all.
-  for (int i = 1; i <= 40; ++i) {
-    Advance(200);
-    MoveTo(100, 150 - 3 * i);
-  }
-  Up(100, 30);
+  Drag(100, 150, 30, 40, 200);  // 40 moves of 3 pixels (threshold 4) over eight seconds
   EXPECT_EQ(Offset(), 0);
   EXPECT_FALSE(Animating());
   EXPECT_EQ(list_.ActivatedRow(), 0);  // the row under the finger at the release

@@ -190,25 +190,9 @@ TEST_F(ThreadViewTest, CursorRowIsShadedLightDarkLightWithWhiteText) {
   EXPECT_EQ(FindText(u"older")->color, RGB(0, 0, 0));
 }
 
-TEST_F(ThreadViewTest, BubbleWidthIsMeasuredOnceAndGivenToEveryRow) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"a", 1));
-  Put(u"\\SEND_MSG", Msg(u"01011112222", u"b", 2, 1, 2));
-  settings_.use_original_view = true;
-  ThreadView& view = OpenFirst();
-  EXPECT_EQ(view.list().BubbleWidth(), -1);  // the plain layout measures nothing
-  EXPECT_EQ(static_cast<parlo::MessageRow*>(view.list().RowAt(0))->width, 0);
-  settings_.use_original_view = false;
-  OpenThread(0);
-  const int width = view.list().BubbleWidth();
-  EXPECT_GT(width, 40);
-  EXPECT_LT(width, kScreenW);
-  for (int i = 0; i < view.list().RowCount(); ++i)
-    EXPECT_EQ(static_cast<parlo::MessageRow*>(view.list().RowAt(i))->width, width);
-  OpenThread(0);
-  EXPECT_EQ(view.list().BubbleWidth(), width);
-}
-
-TEST_F(ThreadViewTest, PlainHeadingsNameTheSenderInTheirColours) {
+// The plain layout names the sender in their colours and measures no bubble; the bubble layout
+// measures the bubble width once and gives it to every row.
+TEST_F(ThreadViewTest, PlainHeadingsNameTheSenderInTheirColoursAndBubblesShareOneWidth) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"got it", 1));
   Put(u"\\SEND_MSG", Msg(u"01011112222", u"sent sms", 2, 1, 2));
   Put(u"\\SEND_MSG", Msg(u"01011112222", u"sent mms", 3, 1, 3));
@@ -231,6 +215,17 @@ TEST_F(ThreadViewTest, PlainHeadingsNameTheSenderInTheirColours) {
   // Sent entries are shaded, received ones white.
   EXPECT_EQ(platform::gdi::ScreenPixel(5, ScreenRow(RowOf(u"sent sms")).top + 5), 0xF0F0F0u);
   EXPECT_EQ(platform::gdi::ScreenPixel(5, ScreenRow(RowOf(u"got it")).top + 5), 0xFFFFFFu);
+  auto rowWidth = [&view](int i) { return static_cast<parlo::MessageRow*>(view.list().RowAt(i))->width; };
+  EXPECT_EQ(view.list().BubbleWidth(), -1);
+  EXPECT_EQ(rowWidth(0), 0);
+  settings_.use_original_view = false;
+  OpenThread(0);
+  const int width = view.list().BubbleWidth();
+  EXPECT_GT(width, 40);
+  EXPECT_LT(width, kScreenW);
+  for (int i = 0; i < view.list().RowCount(); ++i) EXPECT_EQ(rowWidth(i), width);
+  OpenThread(0);
+  EXPECT_EQ(view.list().BubbleWidth(), width);
 }
 
 TEST_F(ThreadViewTest, ButtonsAskTheFrameForReplyForwardAndTheListAndTheTalkKeyCalls) {
