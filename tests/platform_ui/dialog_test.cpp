@@ -72,19 +72,31 @@ class DialogTest : public UiTest {
   }
 };
 
-TEST_F(DialogTest, AboutBoxHasItsCaptionControlsAndTexts) {
+// The about box: its caption, its three static controls where their dialog units say, below the
+// caption, all on the screen; WM_SETFONT comes before WM_INITDIALOG, which carries the parameter.
+// The owner is disabled while it is up, and the box leaves nothing behind.
+TEST_F(DialogTest, AboutBoxHasItsCaptionControlsAndTextsWhereTheirDialogUnitsSay) {
   HWND owner = Owner();
   HWND dialog = nullptr;
+  HICON icon = nullptr;
+  RECT version{38, 10, 38 + 70, 10 + 8}, notice{38, 25, 38 + 108, 25 + 55}, iconBox{11, 17, 31, 37}, frame{};
   std::vector<std::u16string> classes, texts;
   std::vector<LONG_PTR> styles;
+  std::vector<RECT> placed, onScreen;
   BOOL ownerEnabled = TRUE;
   g_onInit = [&](HWND dlg) {
     dialog = dlg;
+    icon = reinterpret_cast<HICON>(SendMessageW(GetWindow(dlg, GW_CHILD), STM_GETICON, 0, 0));
+    EXPECT_EQ(TextOf(dlg), u"Parlo은..");
+    GetWindowRect(dlg, &frame);
     for (HWND c : Children(dlg)) {
       classes.push_back(ClassOf(c));
       texts.push_back(TextOf(c));
       styles.push_back(GetWindowLongW(c, GWL_STYLE));
+      placed.push_back(RectIn(dlg, c));
+      GetWindowRect(c, &onScreen.emplace_back());
     }
+    for (RECT* r : {&version, &notice, &iconBox}) EXPECT_TRUE(MapDialogRect(dlg, r));
   };
   Then([&] {
     if (!CurrentDialog()) return false;
@@ -99,6 +111,7 @@ TEST_F(DialogTest, AboutBoxHasItsCaptionControlsAndTexts) {
   EXPECT_FALSE(IsWindow(dialog)) << "gone once DialogBox returns";
   EXPECT_FALSE(ownerEnabled);
   EXPECT_TRUE(IsWindowEnabled(owner));
+  EXPECT_EQ(icon, LoadIconW(nullptr, MAKEINTRESOURCEW(128)));
   ASSERT_EQ(classes.size(), 3u);
   for (const auto& c : classes) EXPECT_EQ(c, u"STATIC");
   EXPECT_EQ(styles[0] & SS_TYPEMASK, SS_ICON);
@@ -107,28 +120,7 @@ TEST_F(DialogTest, AboutBoxHasItsCaptionControlsAndTexts) {
   EXPECT_NE(styles[2] & WS_BORDER, 0) << "the notice is a framed text area";
   platform::wm::PumpUntilIdle();
   EXPECT_FALSE(uitest::OnScreen(u"Parlo v0.2.1c"));
-}
 
-// WM_SETFONT comes before WM_INITDIALOG, which carries the parameter; by then the controls sit
-// where their dialog units say, below the caption, and the box and its controls fit the screen.
-TEST_F(DialogTest, InitDialogComesAfterSetFontWithTheParameterAndTheControlsPlaced) {
-  HWND owner = Owner();
-  HICON icon = nullptr;
-  RECT version{38, 10, 38 + 70, 10 + 8}, notice{38, 25, 38 + 108, 25 + 55}, iconBox{11, 17, 31, 37}, dialog{};
-  std::vector<RECT> placed, onScreen;
-  g_onInit = [&](HWND dlg) {
-    icon = reinterpret_cast<HICON>(SendMessageW(GetWindow(dlg, GW_CHILD), STM_GETICON, 0, 0));
-    EXPECT_EQ(TextOf(dlg), u"Parlo은..");
-    GetWindowRect(dlg, &dialog);
-    for (HWND h : Children(dlg)) {
-      placed.push_back(RectIn(dlg, h));
-      GetWindowRect(h, &onScreen.emplace_back());
-    }
-    for (RECT* r : {&version, &notice, &iconBox}) EXPECT_TRUE(MapDialogRect(dlg, r));
-    EndDialog(dlg, 77);  // ending from WM_INITDIALOG never enters the loop
-  };
-  EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(100), owner, AboutProc, 42), 77);
-  EXPECT_EQ(icon, LoadIconW(nullptr, MAKEINTRESOURCEW(128)));
   size_t setFont = g_calls.size(), init = g_calls.size();
   for (size_t i = 0; i < g_calls.size(); ++i) {
     if (g_calls[i].message == WM_SETFONT && setFont == g_calls.size()) setFont = i;
@@ -137,9 +129,7 @@ TEST_F(DialogTest, InitDialogComesAfterSetFontWithTheParameterAndTheControlsPlac
   ASSERT_LT(init, g_calls.size());
   EXPECT_EQ(g_calls[init].lParam, 42);
   EXPECT_LT(setFont, init);
-  EXPECT_TRUE(IsWindowEnabled(owner));
 
-  ASSERT_EQ(placed.size(), 3u);
   const LONG captionOffset = placed[1].top - version.top;
   EXPECT_GT(captionOffset, 0) << "controls sit below the caption";
   for (auto [i, want] : {std::pair{0, iconBox}, std::pair{1, version}, std::pair{2, notice}})
@@ -147,13 +137,13 @@ TEST_F(DialogTest, InitDialogComesAfterSetFontWithTheParameterAndTheControlsPlac
   // A 9-point font at 192 dpi: base units well above the 96-dpi ones.
   EXPECT_GT(version.right - version.left, 70 * 2);
   EXPECT_GT(notice.bottom - notice.top, 55 * 2);
-  EXPECT_TRUE(dialog.left >= 0 && dialog.right <= 480 && dialog.top >= 0 && dialog.bottom <= 800);
+  EXPECT_TRUE(frame.left >= 0 && frame.right <= 480 && frame.top >= 0 && frame.bottom <= 800);
   for (const RECT& r : onScreen)
-    EXPECT_TRUE(r.left >= dialog.left && r.right <= dialog.right && r.bottom <= dialog.bottom)
+    EXPECT_TRUE(r.left >= frame.left && r.right <= frame.right && r.bottom <= frame.bottom)
         << ::testing::PrintToString(Box(r));
 }
 
-TEST_F(DialogTest, CaptionOkButtonAndEscapeReachTheProcedure) {
+TEST_F(DialogTest, CaptionOkButtonAndEscapeReachTheProcedureAndAnEndInInitDialogSkipsTheLoop) {
   HWND owner = Owner();
   Then([] {
     auto dlg = CurrentDialog();
@@ -172,6 +162,9 @@ TEST_F(DialogTest, CaptionOkButtonAndEscapeReachTheProcedure) {
     return true;
   });
   EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(100), owner, AboutProc, 0), 22);
+  g_onInit = [](HWND dlg) { EndDialog(dlg, 77); };  // ending from WM_INITDIALOG never enters the loop
+  EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(100), owner, AboutProc, 0), 77);
+  EXPECT_TRUE(IsWindowEnabled(owner));
   int commands = 0;
   for (const Call& c : g_calls) commands += c.message == WM_COMMAND;
   EXPECT_EQ(commands, 2);
