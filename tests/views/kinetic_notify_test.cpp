@@ -58,7 +58,7 @@ TEST_F(Notify, SelectionIsSingleInvalidIndicesAreIgnoredAndDeletingForgetsIt) {
             std::tuple(-1, -1, -1, 0));
 }
 
-TEST_F(Notify, ArrowKeysStartAtEitherEndAndWrapAndEnterActivates) {
+TEST_F(Notify, ArrowKeysStartAtEitherEndWrapAndScrollTheCursorRowIntoViewAndEnterActivates) {
   Fill(0);
   Key(VK_UP);
   Key(VK_DOWN);
@@ -78,9 +78,7 @@ TEST_F(Notify, ArrowKeysStartAtEitherEndAndWrapAndEnterActivates) {
   Key(VK_RETURN);
   EXPECT_EQ(notes_, (std::vector<Note>{{LN_ACTIVATE, 4, 1}}));
   EXPECT_EQ(list_.FirstSelected(), -1);
-}
-
-TEST_F(Notify, CursorKeysScrollTheCursorRowIntoView) {
+  // The cursor keys scroll the cursor row into view.
   Fill(30);
   for (int i = 0; i < 6; ++i) Key(VK_DOWN);  // row 5: 600..720, below a 630 window
   EXPECT_EQ(list_.CursorRow(), 5);

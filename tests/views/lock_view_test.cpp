@@ -128,7 +128,7 @@ class LockViewTest : public ViewTest {
 
 // Dragging back over a dot adds nothing; a pattern finished after another view took the screen
 // (a second launch switched views under the finger) opens nothing.
-TEST_F(LockViewTest, AThreeDigitPasswordOpensOnlyWhenItsKeysAreTouchedInOrder) {
+TEST_F(LockViewTest, AThreeDigitPasswordOpensOnlyWhenItsKeysAreTouchedInOrderAndNothingElse) {
   Show(u"152");
   const struct {
     std::vector<int> keys;
@@ -146,9 +146,7 @@ TEST_F(LockViewTest, AThreeDigitPasswordOpensOnlyWhenItsKeysAreTouchedInOrder) {
     EXPECT_EQ(Unlocks(), c.unlocks);
     EXPECT_TRUE(lock_->Gesture().Entered().empty());
   }
-}
-
-TEST_F(LockViewTest, TouchesInTheStripOrBetweenDotsSelectNothingAndLiftingThenIsWrong) {
+  // Touches in the strip or between dots select nothing, and lifting then is wrong.
   Show(u"152");
   Down(View(), POINT{240, 100});
   MoveTo(View(), POINT{163, 296});
