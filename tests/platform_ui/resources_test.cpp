@@ -6,7 +6,7 @@
 
 // Each row: the string, the buffer's length in characters, what comes back and what the buffer
 // then holds; the buffer starts as "xxxxxxx" and nothing is written past its length.
-TEST(LoadString, BuffersGetTheTextCutToFitAndTerminated) {
+TEST(LoadString, BuffersGetTheTextCutToFitAndTerminatedAndDataFileModulesTheirOwn) {
   const struct {
     UINT id;
     int length, result;
@@ -34,9 +34,7 @@ TEST(LoadString, BuffersGetTheTextCutToFitAndTerminated) {
   EXPECT_EQ(LoadStringW(nullptr, 128, reinterpret_cast<LPWSTR>(&text), 0), 5);
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(std::u16string(text, 5), u"Parlo");
-}
-
-TEST(LoadString, DataFileModulesAnswerFromTheirOwnSet) {
+  // A data-file module answers from its own set.
   auto set = std::make_shared<platform::ui::ResourceSet>();
   set->strings[128] = u"Skin";
   HMODULE module = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x5A5A));
