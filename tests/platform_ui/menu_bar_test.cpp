@@ -23,7 +23,9 @@ class MenuBarTest : public UiTest {
   }
 };
 
-TEST_F(MenuBarTest, SitsAtTheBottomAcrossTheScreen) {
+// The bar sits at the bottom across the screen; its left button sends its command, its right one
+// opens the program menu above it; it hides, and goes with its frame.
+TEST_F(MenuBarTest, SitsAtTheBottomItsLeftButtonSendsItsCommandItsRightOpensTheMenuAboveIt) {
   HWND frame = Owner();
   HWND bar = Bar(frame);
   ASSERT_NE(bar, nullptr);
@@ -33,18 +35,6 @@ TEST_F(MenuBarTest, SitsAtTheBottomAcrossTheScreen) {
   EXPECT_GE(r.bottom - r.top, 40);
   EXPECT_TRUE(IsWindowVisible(bar));
   EXPECT_TRUE(uitest::OnScreen(u"메뉴")) << "the drop-down button is labelled with its pop-up";
-  ShowWindow(bar, SW_HIDE);
-  platform::wm::PumpUntilIdle();
-  EXPECT_FALSE(IsWindowVisible(bar));
-  DestroyWindow(frame);
-  EXPECT_FALSE(IsWindow(bar)) << "the bar goes with its frame";
-}
-
-TEST_F(MenuBarTest, LeftButtonSendsItsCommandRightButtonOpensTheProgramMenuAboveIt) {
-  HWND frame = Owner();
-  HWND bar = Bar(frame);
-  RECT r{};
-  GetWindowRect(bar, &r);
   Tap(r.left + 40, (r.top + r.bottom) / 2);
   platform::wm::PumpUntilIdle();
   auto left = Got(WM_COMMAND);
@@ -69,6 +59,11 @@ TEST_F(MenuBarTest, LeftButtonSendsItsCommandRightButtonOpensTheProgramMenuAbove
   auto commands = Got(WM_COMMAND);
   ASSERT_EQ(commands.size(), 1u);
   EXPECT_EQ(LOWORD(commands[0].wParam), 33347);
+  ShowWindow(bar, SW_HIDE);
+  platform::wm::PumpUntilIdle();
+  EXPECT_FALSE(IsWindowVisible(bar));
+  DestroyWindow(frame);
+  EXPECT_FALSE(IsWindow(bar)) << "the bar goes with its frame";
 }
 
 // The bar is a tool of its frame and never takes the activation, so a dialog opened on the
