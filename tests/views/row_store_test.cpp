@@ -1,6 +1,4 @@
 // Rows, their tops and the row found at a content y; reference counts.
-#include <gtest/gtest.h>
-
 #include "view_fixture.h"
 #include "views/row_store.h"
 
@@ -11,7 +9,6 @@ namespace {
 
 class RowStoreTest : public ViewTest {
  protected:
-  void Add(int h) { AddRow(store, h); }
   RowStore store;
 };
 
@@ -22,7 +19,7 @@ TEST_F(RowStoreTest, AContentYHitsTheRowItFallsIn) {
   EXPECT_EQ(store.RowAtContentY(-10), -1);
   EXPECT_EQ(store.At(0), nullptr);
   EXPECT_EQ(store.TotalHeight(), 0);
-  for (int h : {120, 50, 0, 200}) Add(h);
+  for (int h : {120, 50, 0, 200}) AddRow(store, h);
   const int cases[][2] = {{0, 0}, {119, 0}, {120, 1}, {169, 1}, {170, 3}, {369, 3}, {370, -1}, {-40, 0}};
   for (auto [y, row] : cases) EXPECT_EQ(store.RowAtContentY(y), row) << y;
   EXPECT_EQ(store.Top(3), 170);

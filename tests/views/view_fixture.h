@@ -117,14 +117,9 @@ class ViewTest : public storetest::StoreTest {
   // A message at 14:MM of the test day; later minutes are later messages.
   static storetest::Message Msg(std::u16string number, std::u16string text, int minute, short read = 1,
                                 short kind = 0, short mms = 0) {
-    storetest::Message m;
-    m.number = std::move(number);
-    m.text = std::move(text);
+    storetest::Message m{.number = std::move(number), .text = std::move(text), .read = read, .kind = kind, .mms = mms};
     const char16_t tens = static_cast<char16_t>(u'0' + minute / 10), ones = static_cast<char16_t>(u'0' + minute % 10);
     m.id = std::u16string(u"2024030514") + tens + ones + u"00000";
-    m.read = read;
-    m.kind = kind;
-    m.mms = mms;
     m.time.wMinute = static_cast<WORD>(minute);
     m.time.wSecond = 0;
     return m;
