@@ -55,7 +55,7 @@ TEST_F(Touch, OnlyAQuickReleaseCoastsItsVelocityInTwoSecondsEvenWithMovesInOneTi
   Down(240, 500);
   Advance(16);
   MoveTo(240, 470);
-  MoveTo(240, 440);
+  MoveTo(240, 440);  // same tick as the move before
   Up(240, 440);
   EXPECT_EQ(Offset(), 60);
   Advance(2100);

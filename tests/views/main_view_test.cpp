@@ -132,8 +132,8 @@ TEST_F(MainViewTest, HoldingDeleteAsksToDeleteEverything) {
   EXPECT_TRUE(FindText(u"Parlo - 「0/0」").has_value());
 }
 
-// Tapping a row opens its conversation; coming back highlights and selects it, and a tap on
-// 삭제 deletes it after the question.
+// Tapping a row opens its conversation, and coming back highlights and selects it; a tap on
+// 삭제 deletes the selected one after the question.
 TEST_F(MainViewTest, TappingARowSelectsItAndTappingDeleteDeletesItAfterTheQuestion) {
   Put(u"\\RECV_MSG", Msg(u"01011111111", u"keep", 1));
   Put(u"\\RECV_MSG", Msg(u"01022222222", u"delete me", 5));
