@@ -45,7 +45,7 @@ uitest::Step SeeAndCancel(std::optional<std::vector<MenuItemInfo>>* seen) {
 
 }  // namespace
 
-TEST(MenuData, ProgramMenuHasOnePopupWithTheCommandsInOrder) {
+TEST(MenuData, ProgramMenuHasOnePopupWithTheCommandsInOrderWhoseStatesChange) {
   HMENU bar = LoadMenuW(nullptr, MAKEINTRESOURCEW(128));
   ASSERT_NE(bar, nullptr);
   ASSERT_EQ(GetMenuItemCount(bar), 1);
@@ -66,19 +66,7 @@ TEST(MenuData, ProgramMenuHasOnePopupWithTheCommandsInOrder) {
   }
   EXPECT_EQ(GetMenuStringW(popup, 33347, text, 32, MF_BYCOMMAND), 9);
   EXPECT_EQ(std::u16string(text), u"이 프로그램은..");
-  // Each load is a fresh copy; there is no other menu.
-  HMENU other = LoadMenuW(nullptr, MAKEINTRESOURCEW(128));
-  CheckMenuItem(bar, 33340, MF_CHECKED);
-  EXPECT_EQ(GetMenuState(other, 33340, MF_BYCOMMAND) & MF_CHECKED, 0u);
-  EXPECT_TRUE(DestroyMenu(bar));
-  DestroyMenu(other);
-  EXPECT_EQ(LoadMenuW(nullptr, MAKEINTRESOURCEW(129)), nullptr);
-  EXPECT_EQ(LoadMenuW(nullptr, u"MENU"), nullptr);
-}
-
-TEST(MenuData, CheckAndEnableReturnThePreviousState) {
-  HMENU bar;
-  HMENU popup = ProgramPopup(&bar);
+  // Check and enable return the previous state.
   EXPECT_EQ(CheckMenuItem(popup, 33345, MF_BYCOMMAND | MF_CHECKED), MF_UNCHECKED);
   EXPECT_EQ(CheckMenuItem(popup, 33345, MF_BYCOMMAND | MF_CHECKED), MF_CHECKED);
   EXPECT_EQ(CheckMenuItem(popup, 7, MF_BYPOSITION | MF_UNCHECKED), MF_CHECKED) << "33345 sits at position 7";
@@ -90,7 +78,14 @@ TEST(MenuData, CheckAndEnableReturnThePreviousState) {
   EXPECT_EQ(EnableMenuItem(popup, 33342, MF_BYCOMMAND | MF_GRAYED), MF_ENABLED);
   EXPECT_EQ(EnableMenuItem(popup, 33342, MF_BYCOMMAND | MF_ENABLED), MF_GRAYED);
   EXPECT_EQ(EnableMenuItem(popup, 4242, MF_BYCOMMAND | MF_GRAYED), -1);
-  DestroyMenu(bar);
+  // Each load is a fresh copy; there is no other menu.
+  HMENU other = LoadMenuW(nullptr, MAKEINTRESOURCEW(128));
+  CheckMenuItem(bar, 33340, MF_CHECKED);
+  EXPECT_EQ(GetMenuState(other, 33340, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  EXPECT_TRUE(DestroyMenu(bar));
+  DestroyMenu(other);
+  EXPECT_EQ(LoadMenuW(nullptr, MAKEINTRESOURCEW(129)), nullptr);
+  EXPECT_EQ(LoadMenuW(nullptr, u"MENU"), nullptr);
 }
 
 TEST(MenuData, InsertByPositionAndByCommand) {
