@@ -270,7 +270,7 @@ TEST(PhoneMakeCall, RefusesWhatItCannotPlaceAndRecordsEachCallAsOneJsonLine) {
             "{\"number\": \"010-9\\\"9\", \"name\": \"\", \"time\": \"2024-03-05 14:07:09\"}\n");
 }
 
-TEST_F(MainViewTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndRunsTheChosenItem) {
+TEST_F(MainViewTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndItsCommandsToggleOrReachTheFrame) {
   Load();
   MainView& view = ShowList();
   Settings& s = settings_;
@@ -297,15 +297,9 @@ TEST_F(MainViewTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndRunsTheCho
   EXPECT_TRUE(checked(ID_SHORT_PREVIEW));     // checked when use_original_view is off
   EXPECT_FALSE(checked(ID_LOCK_NOW));
   EXPECT_FALSE(s.use_lock);  // the chosen item toggled it
-}
 
-// Toggles change the settings (preview and sort then ask for a refresh under the wait cursor);
-// the rest reach the frame.
-TEST_F(MainViewTest, CommandsToggleSettingsOrReachTheFrame) {
-  Load();
-  ShowList();
-  Settings& s = settings_;
-  s.use_original_view = false;
+  // Toggles change the settings (preview and sort then ask for a refresh under the wait cursor);
+  // the rest reach the frame.
   s.view_sort = false;
   s.close = true;
   enum { kNoWait, kWait, kAnyCursor };
