@@ -1,10 +1,5 @@
 // ScaleToDpi: design lengths for 96 dpi to device pixels, half away from zero, dpi kept.
-#include <gtest/gtest.h>
-#include <windows.h>
-
-#include "draw/dpi.h"
-#include "kit/temp_device.h"
-#include "platform/gdi/window_dc.h"
+#include "draw_fixture.h"
 
 using namespace parlo;
 
@@ -24,19 +19,9 @@ TEST(ScaleForDpi, RoundsHalvesAwayFromZero) {
   for (int v = 1; v < 200; v += 7) EXPECT_EQ(ScaleForDpi(-v, 130), -ScaleForDpi(v, 130)) << v;
 }
 
-class ScreenDpiTest : public ::testing::Test {
- protected:
-  void SetUp() override { ResetDpiCacheForTests(); }
-  void TearDown() override {
-    platform::gdi::CreateScreen(480, 800, 192, 192);
-    ResetDpiCacheForTests();
-  }
-  parlo_test::TempDevice device_;
-};
-
 // Each axis is read from the screen once; a later change of the screen is not seen.
-TEST_F(ScreenDpiTest, ReadsEachAxisFromTheScreenOnceForTheLifeOfTheProcess) {
-  platform::gdi::CreateScreen(480, 800, 96, 192);
+TEST_F(DrawTest, ReadsEachAxisFromTheScreenOnceForTheLifeOfTheProcess) {
+  Screen(96, 192);
   EXPECT_EQ(ScaleToDpi(60, DpiAxis::Horizontal), 60);
   EXPECT_EQ(ScaleToDpi(60, DpiAxis::Vertical), 120);
   EXPECT_EQ(ScaleX(-10), -10);

@@ -1,20 +1,13 @@
 // Owning holders delete what they hold exactly once; borrowed handles are never deleted; a DC
 // holder puts back what it selected.
-#include <gtest/gtest.h>
-#include <windows.h>
-
 #include "draw/gdi_holders.h"
-#include "kit/temp_device.h"
+#include "draw_fixture.h"
 
 using namespace parlo;
 
 namespace {
 bool Alive(HGDIOBJ object) { return GetObjectType(object) != 0; }
-
-class Holders : public ::testing::Test {
- protected:
-  parlo_test::TempDevice device_;
-};
+using Holders = DrawTest;
 }  // namespace
 
 TEST_F(Holders, OwnerDeletesOnResetToAnotherHandleAndOnDestructionOnly) {

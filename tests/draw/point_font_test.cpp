@@ -1,13 +1,9 @@
 // The point-size font routine: height = -|dpi * tenths / 720| with a 64-bit product.
-#include <gtest/gtest.h>
-#include <windows.h>
-
 #include <climits>
+#include <tuple>
 
-#include "draw/dpi.h"
 #include "draw/point_font.h"
-#include "kit/temp_device.h"
-#include "platform/gdi/window_dc.h"
+#include "draw_fixture.h"
 
 using namespace parlo;
 
@@ -25,50 +21,35 @@ TEST(PointFontHeight, IsANegativeCharacterHeight) {
   for (const auto& c : cases) EXPECT_EQ(PointFontHeight(c.tenths, c.dpi), c.height) << c.tenths << " at " << c.dpi;
 }
 
-class PointFont : public ::testing::Test {
- protected:
-  void SetUp() override { platform::gdi::CreateScreen(480, 800, 192, 192); }
-  LOGFONTW Describe(HFONT font) {
-    LOGFONTW lf{};
-    EXPECT_EQ(GetObjectW(font, sizeof lf, &lf), static_cast<int>(sizeof lf));
-    return lf;
-  }
-  parlo_test::TempDevice device_;
-};
+LOGFONTW Describe(HFONT font) {
+  LOGFONTW lf{};
+  EXPECT_EQ(GetObjectW(font, sizeof lf, &lf), static_cast<int>(sizeof lf));
+  return lf;
+}
 
-TEST_F(PointFont, UsesTheScreenWhenNoDcIsGiven) {
+// Without a DC the screen's density counts; a new font replaces and deletes the held one.
+TEST_F(DrawTest, PointFontUsesTheScreenWhenNoDcIsGivenAndReplacesTheOld) {
   FontHolder holder;
   HFONT font = CreatePointFont(holder, 420, u"Tahoma", nullptr, false, false);
   ASSERT_NE(font, nullptr);
   EXPECT_EQ(holder.Get(), font);
   LOGFONTW lf = Describe(font);
-  EXPECT_EQ(lf.lfHeight, -112);
-  EXPECT_EQ(lf.lfWeight, 0);
-  EXPECT_EQ(lf.lfItalic, 0);
-  EXPECT_EQ(lf.lfCharSet, DEFAULT_CHARSET);
+  EXPECT_EQ(std::tuple(lf.lfHeight, lf.lfWeight, lf.lfItalic, lf.lfCharSet), std::tuple(-112, 0, 0, DEFAULT_CHARSET));
   EXPECT_EQ(std::u16string(lf.lfFaceName), u"Tahoma");
   // A long face name is cut to 31 characters.
   const std::u16string longName(40, u'A');
-  lf = Describe(CreatePointFont(holder, 90, longName.c_str(), nullptr, false, false));
-  EXPECT_EQ(std::u16string(lf.lfFaceName), std::u16string(31, u'A'));
+  HFONT second = CreatePointFont(holder, 90, longName.c_str(), nullptr, false, false);
+  EXPECT_EQ(std::u16string(Describe(second).lfFaceName), std::u16string(31, u'A'));
+  EXPECT_NE(second, font);
+  EXPECT_EQ(GetObjectType(font), 0u);
+  EXPECT_EQ(GetObjectType(second), static_cast<DWORD>(OBJ_FONT));
 }
 
-TEST_F(PointFont, BoldItalicAndTheDcsDensity) {
-  platform::gdi::CreateScreen(480, 800, 96, 96);
+TEST_F(DrawTest, PointFontBoldItalicAndTheDcsDensity) {
+  Screen(96, 96);
   HDC dc = CreateCompatibleDC(nullptr);
   FontHolder holder;
   LOGFONTW lf = Describe(CreatePointFont(holder, 420, u"Tahoma", dc, true, true));
-  EXPECT_EQ(lf.lfHeight, -56);
-  EXPECT_EQ(lf.lfWeight, FW_BOLD);
-  EXPECT_EQ(lf.lfItalic, 1);
+  EXPECT_EQ(std::tuple(lf.lfHeight, lf.lfWeight, lf.lfItalic), std::tuple(-56, FW_BOLD, 1));
   DeleteDC(dc);
-}
-
-TEST_F(PointFont, ANewFontReplacesAndDeletesTheOld) {
-  FontHolder holder;
-  HFONT first = CreatePointFont(holder, 90, u"Tahoma", nullptr, false, false);
-  HFONT second = CreatePointFont(holder, 140, u"Tahoma", nullptr, false, false);
-  EXPECT_NE(first, second);
-  EXPECT_EQ(GetObjectType(first), 0u);
-  EXPECT_EQ(GetObjectType(second), static_cast<DWORD>(OBJ_FONT));
 }

@@ -1,13 +1,11 @@
 // The Skin with and without its resource library.
-#include <gtest/gtest.h>
-#include <windows.h>
 #include <winbase_res.h>
 
 #include <fstream>
 #include <memory>
 
 #include "draw/skin.h"
-#include "kit/temp_device.h"
+#include "draw_fixture.h"
 #include "platform/base/device_root.h"
 #include "platform/resfile/container.h"
 
@@ -31,7 +29,7 @@ SIZE SizeOf(HBITMAP bitmap) {
   return SIZE{bm.bmWidth, bm.bmHeight};
 }
 
-class SkinTest : public ::testing::Test {
+class SkinTest : public DrawTest {
  protected:
   void WriteLibrary(const std::vector<int>& ids) {
     ContainerWriter w;
@@ -44,7 +42,6 @@ class SkinTest : public ::testing::Test {
     std::ofstream(dir / "Parlores.dll", std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
-  parlo_test::TempDevice device_;
 };
 
 }  // namespace
@@ -95,23 +92,19 @@ TEST_F(SkinTest, CreationLoadsTheFiveViewBitmapsAndNotTheLockOnes) {
   EXPECT_EQ(GetObjectType(oldDot), 0u);
 }
 
-TEST_F(SkinTest, AMissingBitmapLeavesOnlyItsSlotEmptyAndOnlyTheSkinsIdentifiersHaveSlots) {
+// A missing bitmap leaves only its slot empty, and only the skin's identifiers have slots;
+// destroying the skin frees its bitmaps and library and allows a fresh one.
+TEST_F(SkinTest, AMissingBitmapLeavesOnlyItsSlotEmptyAndDestroyingFreesEverything) {
   WriteLibrary({500, 502, 503, 505, 509});
-  Skin skin;
-  EXPECT_NE(skin.Button(), nullptr);
-  EXPECT_NE(skin.ContactPicture(), nullptr);
-  EXPECT_EQ(skin.Knob(), nullptr);
-  EXPECT_EQ(skin.Track(), nullptr);
-  EXPECT_EQ(skin.Slot(500), nullptr);
-  EXPECT_EQ(skin.Slot(509), nullptr);
-}
-
-TEST_F(SkinTest, DestroyingFreesBitmapsAndLibraryAndAllowsAFreshSkin) {
-  WriteLibrary({505});
   auto skin = std::make_unique<Skin>();
+  EXPECT_NE(skin->Button(), nullptr);
+  EXPECT_NE(skin->ContactPicture(), nullptr);
+  EXPECT_EQ(skin->Knob(), nullptr);
+  EXPECT_EQ(skin->Track(), nullptr);
+  EXPECT_EQ(skin->Slot(500), nullptr);
+  EXPECT_EQ(skin->Slot(509), nullptr);
   HBITMAP picture = skin->ContactPicture();
   HMODULE library = skin->Library();
-  ASSERT_NE(picture, nullptr);
   skin.reset();
   EXPECT_EQ(GetObjectType(picture), 0u);
   EXPECT_FALSE(FreeLibrary(library));  // already freed

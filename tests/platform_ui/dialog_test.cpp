@@ -1,4 +1,4 @@
-#include <map>
+#include <tuple>
 #include <vector>
 
 #include "platform/wm/input.h"
@@ -48,6 +48,10 @@ std::vector<HWND> Children(HWND dlg) {
   return out;
 }
 
+std::tuple<LONG, LONG, LONG, LONG> Box(const RECT& r, LONG down = 0) {
+  return {r.left, r.top + down, r.right, r.bottom + down};
+}
+
 RECT RectIn(HWND parent, HWND child) {
   RECT r{};
   GetWindowRect(child, &r);
@@ -68,19 +72,31 @@ class DialogTest : public UiTest {
   }
 };
 
-TEST_F(DialogTest, AboutBoxHasItsCaptionControlsAndTexts) {
+// The about box: its caption, its three static controls where their dialog units say, below the
+// caption, all on the screen; WM_SETFONT comes before WM_INITDIALOG, which carries the parameter.
+// The owner is disabled while it is up, and the box leaves nothing behind.
+TEST_F(DialogTest, AboutBoxHasItsCaptionControlsAndTextsWhereTheirDialogUnitsSay) {
   HWND owner = Owner();
   HWND dialog = nullptr;
+  HICON icon = nullptr;
+  RECT version{38, 10, 38 + 70, 10 + 8}, notice{38, 25, 38 + 108, 25 + 55}, iconBox{11, 17, 31, 37}, frame{};
   std::vector<std::u16string> classes, texts;
   std::vector<LONG_PTR> styles;
+  std::vector<RECT> placed, onScreen;
   BOOL ownerEnabled = TRUE;
   g_onInit = [&](HWND dlg) {
     dialog = dlg;
+    icon = reinterpret_cast<HICON>(SendMessageW(GetWindow(dlg, GW_CHILD), STM_GETICON, 0, 0));
+    EXPECT_EQ(TextOf(dlg), u"Parlo은..");
+    GetWindowRect(dlg, &frame);
     for (HWND c : Children(dlg)) {
       classes.push_back(ClassOf(c));
       texts.push_back(TextOf(c));
       styles.push_back(GetWindowLongW(c, GWL_STYLE));
+      placed.push_back(RectIn(dlg, c));
+      GetWindowRect(c, &onScreen.emplace_back());
     }
+    for (RECT* r : {&version, &notice, &iconBox}) EXPECT_TRUE(MapDialogRect(dlg, r));
   };
   Then([&] {
     if (!CurrentDialog()) return false;
@@ -95,6 +111,7 @@ TEST_F(DialogTest, AboutBoxHasItsCaptionControlsAndTexts) {
   EXPECT_FALSE(IsWindow(dialog)) << "gone once DialogBox returns";
   EXPECT_FALSE(ownerEnabled);
   EXPECT_TRUE(IsWindowEnabled(owner));
+  EXPECT_EQ(icon, LoadIconW(nullptr, MAKEINTRESOURCEW(128)));
   ASSERT_EQ(classes.size(), 3u);
   for (const auto& c : classes) EXPECT_EQ(c, u"STATIC");
   EXPECT_EQ(styles[0] & SS_TYPEMASK, SS_ICON);
@@ -103,23 +120,7 @@ TEST_F(DialogTest, AboutBoxHasItsCaptionControlsAndTexts) {
   EXPECT_NE(styles[2] & WS_BORDER, 0) << "the notice is a framed text area";
   platform::wm::PumpUntilIdle();
   EXPECT_FALSE(uitest::OnScreen(u"Parlo v0.2.1c"));
-}
 
-TEST_F(DialogTest, InitDialogCarriesTheParameterAndComesAfterSetFont) {
-  HWND owner = Owner();
-  HICON icon = nullptr;
-  HWND dialogSeen = nullptr;
-  g_onInit = [&](HWND dlg) {
-    dialogSeen = dlg;
-    icon = reinterpret_cast<HICON>(SendMessageW(GetWindow(dlg, GW_CHILD), STM_GETICON, 0, 0));
-    WCHAR caption[32];
-    GetWindowTextW(dlg, caption, 32);
-    EXPECT_EQ(std::u16string(caption), u"Parlo은..");
-    EndDialog(dlg, 77);  // ending from WM_INITDIALOG never enters the loop
-  };
-  EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(100), owner, AboutProc, 42), 77);
-  ASSERT_NE(dialogSeen, nullptr);
-  EXPECT_EQ(icon, LoadIconW(nullptr, MAKEINTRESOURCEW(128)));
   size_t setFont = g_calls.size(), init = g_calls.size();
   for (size_t i = 0; i < g_calls.size(); ++i) {
     if (g_calls[i].message == WM_SETFONT && setFont == g_calls.size()) setFont = i;
@@ -128,56 +129,21 @@ TEST_F(DialogTest, InitDialogCarriesTheParameterAndComesAfterSetFont) {
   ASSERT_LT(init, g_calls.size());
   EXPECT_EQ(g_calls[init].lParam, 42);
   EXPECT_LT(setFont, init);
-  EXPECT_TRUE(IsWindowEnabled(owner));
-}
 
-TEST_F(DialogTest, ControlsSitWhereTheirDialogUnitsSayAndAllFitTheScreen) {
-  HWND owner = Owner();
-  std::map<int, RECT> placed;
-  RECT version{38, 10, 38 + 70, 10 + 8}, notice{38, 25, 38 + 108, 25 + 55}, icon{11, 17, 31, 37};
-  LONG captionOffset = -1;
-  RECT dialogRect{};
-  std::vector<RECT> onScreen;
-  g_onInit = [&](HWND dlg) {
-    GetWindowRect(dlg, &dialogRect);
-    std::vector<HWND> c = Children(dlg);
-    for (HWND h : c) GetWindowRect(h, &onScreen.emplace_back());
-    placed[0] = RectIn(dlg, c[0]);
-    placed[1] = RectIn(dlg, c[1]);
-    placed[2] = RectIn(dlg, c[2]);
-    ASSERT_TRUE(MapDialogRect(dlg, &version));
-    MapDialogRect(dlg, &notice);
-    MapDialogRect(dlg, &icon);
-    captionOffset = placed[1].top - version.top;
-    EndDialog(dlg, 1);
-  };
-  DialogBoxParamW(nullptr, MAKEINTRESOURCEW(100), owner, AboutProc, 0);
-  ASSERT_EQ(placed.size(), 3u);
+  const LONG captionOffset = placed[1].top - version.top;
   EXPECT_GT(captionOffset, 0) << "controls sit below the caption";
-  auto shifted = [&](RECT r) { return RECT{r.left, r.top + captionOffset, r.right, r.bottom + captionOffset}; };
-  for (auto [i, want] : {std::pair{0, icon}, std::pair{1, version}, std::pair{2, notice}}) {
-    RECT w = shifted(want), got = placed[i];
-    EXPECT_EQ(got.left, w.left) << i;
-    EXPECT_EQ(got.top, w.top) << i;
-    EXPECT_EQ(got.right, w.right) << i;
-    EXPECT_EQ(got.bottom, w.bottom) << i;
-  }
+  for (auto [i, want] : {std::pair{0, iconBox}, std::pair{1, version}, std::pair{2, notice}})
+    EXPECT_EQ(Box(placed[i]), Box(want, captionOffset)) << i;
   // A 9-point font at 192 dpi: base units well above the 96-dpi ones.
   EXPECT_GT(version.right - version.left, 70 * 2);
   EXPECT_GT(notice.bottom - notice.top, 55 * 2);
-  // The box and its controls fit the screen.
-  EXPECT_GE(dialogRect.left, 0);
-  EXPECT_LE(dialogRect.right, 480);
-  EXPECT_GE(dialogRect.top, 0);
-  EXPECT_LE(dialogRect.bottom, 800);
-  for (const RECT& r : onScreen) {
-    EXPECT_GE(r.left, dialogRect.left);
-    EXPECT_LE(r.right, dialogRect.right);
-    EXPECT_LE(r.bottom, dialogRect.bottom);
-  }
+  EXPECT_TRUE(frame.left >= 0 && frame.right <= 480 && frame.top >= 0 && frame.bottom <= 800);
+  for (const RECT& r : onScreen)
+    EXPECT_TRUE(r.left >= frame.left && r.right <= frame.right && r.bottom <= frame.bottom)
+        << ::testing::PrintToString(Box(r));
 }
 
-TEST_F(DialogTest, CaptionOkButtonAndEscapeReachTheProcedure) {
+TEST_F(DialogTest, CaptionOkButtonAndEscapeReachTheProcedureAndAnEndInInitDialogSkipsTheLoop) {
   HWND owner = Owner();
   Then([] {
     auto dlg = CurrentDialog();
@@ -196,6 +162,9 @@ TEST_F(DialogTest, CaptionOkButtonAndEscapeReachTheProcedure) {
     return true;
   });
   EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(100), owner, AboutProc, 0), 22);
+  g_onInit = [](HWND dlg) { EndDialog(dlg, 77); };  // ending from WM_INITDIALOG never enters the loop
+  EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(100), owner, AboutProc, 0), 77);
+  EXPECT_TRUE(IsWindowEnabled(owner));
   int commands = 0;
   for (const Call& c : g_calls) commands += c.message == WM_COMMAND;
   EXPECT_EQ(commands, 2);

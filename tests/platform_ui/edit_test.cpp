@@ -65,8 +65,23 @@ TEST_F(EditTest, ChangeIsReportedAfterEveryTextChangeAndNeverForACaretMove) {
   }
 }
 
-TEST_F(EditTest, BadInputIsClampedOrCutAndFocusChangesAreTold) {
+// A selection comes from shift and the arrows or from a finger drag; bad input is clamped or cut.
+TEST_F(EditTest, SelectionByKeysOrFingerBadInputIsClampedOrCutAndFocusChangesAreTold) {
   HWND e = Edit(0, u"hello");
+  SendMessageW(e, EM_SETSEL, 1, 1);
+  platform::wm::InjectKey(VK_SHIFT, true);
+  PressKey(VK_RIGHT);
+  PressKey(VK_RIGHT);
+  platform::wm::InjectKey(VK_SHIFT, false);
+  EXPECT_EQ(Selection(e), (std::pair<DWORD, DWORD>{1, 3}));
+  RECT r{};
+  GetWindowRect(e, &r);
+  const int y = (r.top + r.bottom) / 2;
+  platform::wm::InjectMouse(WM_LBUTTONDOWN, r.left + 2, y);
+  platform::wm::InjectMouse(WM_MOUSEMOVE, r.right - 5, y);
+  platform::wm::InjectMouse(WM_LBUTTONUP, r.right - 5, y);
+  platform::wm::PumpUntilIdle();
+  EXPECT_EQ(Selection(e), (std::pair<DWORD, DWORD>{0, 5}));
   SendMessageW(e, EM_SETSEL, 3, 99);
   EXPECT_EQ(Selection(e), (std::pair<DWORD, DWORD>{3, 5}));
   SendMessageW(e, EM_SETSEL, 99, 99);
@@ -104,24 +119,6 @@ TEST_F(EditTest, LineBreaksAreCrLfAndBareLineFeedsStayInTheLine) {
   EXPECT_EQ(Selection(e).first, 7u);
   TypeKeys("<");
   EXPECT_EQ(TextOf(e), u"one\r\ntwo");
-}
-
-TEST_F(EditTest, SelectionByShiftArrowsAndByFingerDrag) {
-  HWND e = Edit(0, u"abcdef");
-  SendMessageW(e, EM_SETSEL, 1, 1);
-  platform::wm::InjectKey(VK_SHIFT, true);
-  PressKey(VK_RIGHT);
-  PressKey(VK_RIGHT);
-  platform::wm::InjectKey(VK_SHIFT, false);
-  EXPECT_EQ(Selection(e), (std::pair<DWORD, DWORD>{1, 3}));
-  RECT r{};
-  GetWindowRect(e, &r);
-  int y = (r.top + r.bottom) / 2;
-  platform::wm::InjectMouse(WM_LBUTTONDOWN, r.left + 2, y);
-  platform::wm::InjectMouse(WM_MOUSEMOVE, r.right - 5, y);
-  platform::wm::InjectMouse(WM_LBUTTONUP, r.right - 5, y);
-  platform::wm::PumpUntilIdle();
-  EXPECT_EQ(Selection(e), (std::pair<DWORD, DWORD>{0, 6}));
 }
 
 TEST_F(EditTest, DisabledEditTakesNoInputAndIsGreyed) {

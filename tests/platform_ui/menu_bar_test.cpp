@@ -23,7 +23,9 @@ class MenuBarTest : public UiTest {
   }
 };
 
-TEST_F(MenuBarTest, SitsAtTheBottomAcrossTheScreen) {
+// The bar sits at the bottom across the screen; its left button sends its command, its right one
+// opens the program menu above it; it hides, and goes with its frame.
+TEST_F(MenuBarTest, SitsAtTheBottomItsLeftButtonSendsItsCommandItsRightOpensTheMenuAboveIt) {
   HWND frame = Owner();
   HWND bar = Bar(frame);
   ASSERT_NE(bar, nullptr);
@@ -33,37 +35,6 @@ TEST_F(MenuBarTest, SitsAtTheBottomAcrossTheScreen) {
   EXPECT_GE(r.bottom - r.top, 40);
   EXPECT_TRUE(IsWindowVisible(bar));
   EXPECT_TRUE(uitest::OnScreen(u"메뉴")) << "the drop-down button is labelled with its pop-up";
-  ShowWindow(bar, SW_HIDE);
-  platform::wm::PumpUntilIdle();
-  EXPECT_FALSE(IsWindowVisible(bar));
-  DestroyWindow(frame);
-  EXPECT_FALSE(IsWindow(bar)) << "the bar goes with its frame";
-}
-
-// The bar is a tool of its frame and never takes the activation, so a dialog opened on the
-// active window belongs to the frame, which is activated again when the dialog ends.
-TEST_F(MenuBarTest, ShownBarLeavesTheFrameActiveAcrossADialog) {
-  HWND frame = Owner();
-  HWND bar = Bar(frame, SHCMBF_HIDDEN);
-  ShowWindow(bar, SW_SHOWNORMAL);
-  EXPECT_EQ(GetActiveWindow(), frame);
-  Then([] {
-    auto dialog = platform::ui::CurrentDialog();
-    return dialog && EndDialog(dialog->hwnd, IDOK);
-  });
-  DLGPROC proc = [](HWND, UINT msg, WPARAM, LPARAM) -> INT_PTR { return msg == WM_INITDIALOG; };
-  EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(100), GetActiveWindow(), proc, 0), IDOK);
-  auto activations = Got(WM_ACTIVATE);
-  ASSERT_FALSE(activations.empty());
-  EXPECT_NE(LOWORD(activations.back().wParam), WA_INACTIVE);
-  EXPECT_EQ(GetActiveWindow(), frame);
-}
-
-TEST_F(MenuBarTest, LeftButtonSendsItsCommandRightButtonOpensTheProgramMenuAboveIt) {
-  HWND frame = Owner();
-  HWND bar = Bar(frame);
-  RECT r{};
-  GetWindowRect(bar, &r);
   Tap(r.left + 40, (r.top + r.bottom) / 2);
   platform::wm::PumpUntilIdle();
   auto left = Got(WM_COMMAND);
@@ -88,9 +59,16 @@ TEST_F(MenuBarTest, LeftButtonSendsItsCommandRightButtonOpensTheProgramMenuAbove
   auto commands = Got(WM_COMMAND);
   ASSERT_EQ(commands.size(), 1u);
   EXPECT_EQ(LOWORD(commands[0].wParam), 33347);
+  ShowWindow(bar, SW_HIDE);
+  platform::wm::PumpUntilIdle();
+  EXPECT_FALSE(IsWindowVisible(bar));
+  DestroyWindow(frame);
+  EXPECT_FALSE(IsWindow(bar)) << "the bar goes with its frame";
 }
 
-TEST_F(MenuBarTest, EmptyBarHasNoButtonsHiddenFlagAndBadRequests) {
+// The bar is a tool of its frame and never takes the activation, so a dialog opened on the
+// active window belongs to the frame, which is activated again when the dialog ends.
+TEST_F(MenuBarTest, EmptyBarHasNoButtonsAHiddenOneShownLeavesTheFrameActiveAndBadRequestsFail) {
   HWND frame = Owner();
   HWND empty = Bar(frame, SHCMBF_EMPTYBAR | SHCMBF_HIDESIPBUTTON, 0);
   ASSERT_NE(empty, nullptr);
@@ -105,6 +83,18 @@ TEST_F(MenuBarTest, EmptyBarHasNoButtonsHiddenFlagAndBadRequests) {
   HWND hidden = Bar(frame, SHCMBF_HIDDEN);
   ASSERT_NE(hidden, nullptr);
   EXPECT_FALSE(IsWindowVisible(hidden));
+  ShowWindow(hidden, SW_SHOWNORMAL);
+  EXPECT_EQ(GetActiveWindow(), frame);
+  Then([] {
+    auto dialog = platform::ui::CurrentDialog();
+    return dialog && EndDialog(dialog->hwnd, IDOK);
+  });
+  DLGPROC proc = [](HWND, UINT msg, WPARAM, LPARAM) -> INT_PTR { return msg == WM_INITDIALOG; };
+  EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(100), GetActiveWindow(), proc, 0), IDOK);
+  auto activations = Got(WM_ACTIVATE);
+  ASSERT_FALSE(activations.empty());
+  EXPECT_NE(LOWORD(activations.back().wParam), WA_INACTIVE);
+  EXPECT_EQ(GetActiveWindow(), frame);
   EXPECT_EQ(Bar(frame, 0, 4242), nullptr) << "no such menu-bar resource";
   SHMENUBARINFO small{};
   small.cbSize = 8;

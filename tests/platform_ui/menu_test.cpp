@@ -26,6 +26,15 @@ uitest::Step Choose(UINT id) {
   return [id] { return CurrentMenu() && ChooseMenuItem(id); };
 }
 
+uitest::Step TapBeside() {
+  return [] {
+    auto menu = CurrentMenu();
+    if (!menu) return false;
+    UiTest::Tap(menu->back().rect.right + 20, menu->back().rect.bottom + 40);
+    return true;
+  };
+}
+
 // Keeps what the open menu shows, then closes it.
 uitest::Step SeeAndCancel(std::optional<std::vector<MenuItemInfo>>* seen) {
   return [seen] {
@@ -36,9 +45,7 @@ uitest::Step SeeAndCancel(std::optional<std::vector<MenuItemInfo>>* seen) {
 
 }  // namespace
 
-// ---- Menu data ----
-
-TEST(MenuData, ProgramMenuHasOnePopupWithTheCommandsInOrder) {
+TEST(MenuData, ProgramMenuHasOnePopupWithTheCommandsInOrderWhoseStatesChange) {
   HMENU bar = LoadMenuW(nullptr, MAKEINTRESOURCEW(128));
   ASSERT_NE(bar, nullptr);
   ASSERT_EQ(GetMenuItemCount(bar), 1);
@@ -59,19 +66,7 @@ TEST(MenuData, ProgramMenuHasOnePopupWithTheCommandsInOrder) {
   }
   EXPECT_EQ(GetMenuStringW(popup, 33347, text, 32, MF_BYCOMMAND), 9);
   EXPECT_EQ(std::u16string(text), u"이 프로그램은..");
-  // Each load is a fresh copy; there is no other menu.
-  HMENU other = LoadMenuW(nullptr, MAKEINTRESOURCEW(128));
-  CheckMenuItem(bar, 33340, MF_CHECKED);
-  EXPECT_EQ(GetMenuState(other, 33340, MF_BYCOMMAND) & MF_CHECKED, 0u);
-  EXPECT_TRUE(DestroyMenu(bar));
-  DestroyMenu(other);
-  EXPECT_EQ(LoadMenuW(nullptr, MAKEINTRESOURCEW(129)), nullptr);
-  EXPECT_EQ(LoadMenuW(nullptr, u"MENU"), nullptr);
-}
-
-TEST(MenuData, CheckAndEnableReturnThePreviousState) {
-  HMENU bar;
-  HMENU popup = ProgramPopup(&bar);
+  // Check and enable return the previous state.
   EXPECT_EQ(CheckMenuItem(popup, 33345, MF_BYCOMMAND | MF_CHECKED), MF_UNCHECKED);
   EXPECT_EQ(CheckMenuItem(popup, 33345, MF_BYCOMMAND | MF_CHECKED), MF_CHECKED);
   EXPECT_EQ(CheckMenuItem(popup, 7, MF_BYPOSITION | MF_UNCHECKED), MF_CHECKED) << "33345 sits at position 7";
@@ -83,7 +78,14 @@ TEST(MenuData, CheckAndEnableReturnThePreviousState) {
   EXPECT_EQ(EnableMenuItem(popup, 33342, MF_BYCOMMAND | MF_GRAYED), MF_ENABLED);
   EXPECT_EQ(EnableMenuItem(popup, 33342, MF_BYCOMMAND | MF_ENABLED), MF_GRAYED);
   EXPECT_EQ(EnableMenuItem(popup, 4242, MF_BYCOMMAND | MF_GRAYED), -1);
-  DestroyMenu(bar);
+  // Each load is a fresh copy; there is no other menu.
+  HMENU other = LoadMenuW(nullptr, MAKEINTRESOURCEW(128));
+  CheckMenuItem(bar, 33340, MF_CHECKED);
+  EXPECT_EQ(GetMenuState(other, 33340, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  EXPECT_TRUE(DestroyMenu(bar));
+  DestroyMenu(other);
+  EXPECT_EQ(LoadMenuW(nullptr, MAKEINTRESOURCEW(129)), nullptr);
+  EXPECT_EQ(LoadMenuW(nullptr, u"MENU"), nullptr);
 }
 
 TEST(MenuData, InsertByPositionAndByCommand) {
@@ -95,10 +97,8 @@ TEST(MenuData, InsertByPositionAndByCommand) {
   ASSERT_TRUE(InsertMenuW(m, static_cast<UINT>(-1), MF_BYPOSITION | MF_SEPARATOR, 0, nullptr));
   EXPECT_FALSE(InsertMenuW(m, 77, MF_BYCOMMAND | MF_STRING, 1, u"x")) << "no item 77 to insert before";
   ASSERT_EQ(GetMenuItemCount(m), 5);
-  EXPECT_EQ(GetMenuItemID(m, 0), 5u);
-  EXPECT_EQ(GetMenuItemID(m, 1), 10u);
-  EXPECT_EQ(GetMenuItemID(m, 2), 20u);
-  EXPECT_EQ(GetMenuItemID(m, 3), 30u);
+  for (auto [position, id] : {std::pair{0, 5u}, {1, 10u}, {2, 20u}, {3, 30u}})
+    EXPECT_EQ(GetMenuItemID(m, position), id);
   EXPECT_NE(GetMenuState(m, 4, MF_BYPOSITION) & MF_SEPARATOR, 0u);
   EXPECT_EQ(GetMenuItemID(m, 5), static_cast<UINT>(-1));
   EXPECT_TRUE(DeleteMenu(m, 20, MF_BYCOMMAND));
@@ -126,14 +126,23 @@ TEST(MenuData, NoMenuContainsItselfDestroyTakesPopupsAlongAndStaleHandlesFail) {
   EXPECT_FALSE(IsMenu(reinterpret_cast<HMENU>(icon)));
 }
 
-// ---- Tracking ----
-
-class TrackTest : public UiTest {};
+// The program menu's pop-up, tracked on a fresh owner.
+class TrackTest : public UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    owner = Owner();
+    popup = ProgramPopup(&bar);
+  }
+  void TearDown() override {
+    DestroyMenu(bar);
+    UiTest::TearDown();
+  }
+  HWND owner = nullptr;
+  HMENU bar = nullptr, popup = nullptr;
+};
 
 TEST_F(TrackTest, InitMenuPopupComesFirstItsCheckMarksShowAndTheTextsGoAfterwards) {
-  HWND owner = Owner();
-  HMENU bar;
-  HMENU popup = ProgramPopup(&bar);
   OnOwner([&](HWND, UINT msg, WPARAM w, LPARAM, LRESULT* r) {
     if (msg != WM_INITMENUPOPUP) return false;
     CheckMenuItem(reinterpret_cast<HMENU>(w), 33340, MF_BYCOMMAND | MF_CHECKED);
@@ -161,13 +170,13 @@ TEST_F(TrackTest, InitMenuPopupComesFirstItsCheckMarksShowAndTheTextsGoAfterward
   EXPECT_TRUE((*seen)[2].separator);
   EXPECT_EQ((*seen)[0].text, u"문자 잠그기");
   for (const auto& item : *seen) EXPECT_GE(item.rect.bottom - item.rect.top, item.separator ? 1 : 40);
-  DestroyMenu(bar);
 }
 
-TEST_F(TrackTest, TapOnAnItemPostsItsCommandOrReturnsIt) {
-  HWND owner = Owner();
-  HMENU bar;
-  HMENU popup = ProgramPopup(&bar);
+// A tap on an item posts its command, or returns it with TPM_RETURNCMD; a tap beside the menu
+// cancels with zero, posts nothing and is not passed on.
+TEST_F(TrackTest, TapOnAnItemPostsItsCommandOrReturnsItAndTapBesideCancels) {
+  Then(TapBeside());
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr), 0);
   Then([] {
     auto menu = CurrentMenu();
     if (!menu) return false;
@@ -184,41 +193,14 @@ TEST_F(TrackTest, TapOnAnItemPostsItsCommandOrReturnsIt) {
   Then(Choose(33348));
   EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr), 33348);
   EXPECT_FALSE(PeekMessageW(&msg, owner, WM_COMMAND, WM_COMMAND, PM_REMOVE));
-  DestroyMenu(bar);
-}
-
-TEST_F(TrackTest, TapOutsideCancelsWithZeroAndNoCommand) {
-  HWND owner = Owner();
-  HMENU bar;
-  HMENU popup = ProgramPopup(&bar);
-  Then([] {
-    auto menu = CurrentMenu();
-    if (!menu) return false;
-    Tap(menu->back().rect.right + 20, menu->back().rect.bottom + 40);
-    return true;
-  });
-  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr), 0);
-  Then(Choose(33341));
-  EXPECT_EQ(TrackPopupMenuEx(popup, 0, 0, 0, owner, nullptr), TRUE) << "the next menu works";
-  Then([] {
-    auto menu = CurrentMenu();
-    if (!menu) return false;
-    Tap(menu->back().rect.right + 20, menu->back().rect.bottom + 40);
-    return true;
-  });
+  Then(TapBeside());
   EXPECT_EQ(TrackPopupMenuEx(popup, 0, 0, 0, owner, nullptr), FALSE);
   platform::wm::PumpUntilIdle();
-  auto commands = Got(WM_COMMAND);
-  ASSERT_EQ(commands.size(), 1u);
-  EXPECT_EQ(LOWORD(commands[0].wParam), 33341);
+  EXPECT_TRUE(Got(WM_COMMAND).empty());
   EXPECT_TRUE(Got(WM_LBUTTONDOWN).empty() && Got(WM_LBUTTONUP).empty()) << "the cancelling tap is not passed on";
-  DestroyMenu(bar);
 }
 
 TEST_F(TrackTest, SeparatorsAndGrayedItemsAreNotChoosable) {
-  HWND owner = Owner();
-  HMENU bar;
-  HMENU popup = ProgramPopup(&bar);
   EnableMenuItem(popup, 33342, MF_BYCOMMAND | MF_GRAYED);
   bool chooseRefused = false, openAfterTaps = false;
   Then([&] {
@@ -236,13 +218,9 @@ TEST_F(TrackTest, SeparatorsAndGrayedItemsAreNotChoosable) {
   EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr), 0);
   EXPECT_TRUE(chooseRefused);
   EXPECT_TRUE(openAfterTaps);
-  DestroyMenu(bar);
 }
 
 TEST_F(TrackTest, AlignmentFlagsPlaceTheMenuAndKeepItOnScreen) {
-  HWND owner = Owner();
-  HMENU bar;
-  HMENU popup = ProgramPopup(&bar);
   std::optional<std::vector<MenuItemInfo>> seen;
   Then(SeeAndCancel(&seen));
   TrackPopupMenuEx(popup, TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD, 470, 740, owner, nullptr);
@@ -257,13 +235,9 @@ TEST_F(TrackTest, AlignmentFlagsPlaceTheMenuAndKeepItOnScreen) {
   EXPECT_GE(seen->front().rect.left, 0);
   EXPECT_LE(seen->front().rect.right, 480);
   EXPECT_LE(seen->back().rect.bottom, 800);
-  DestroyMenu(bar);
 }
 
 TEST_F(TrackTest, KeysMoveOverSeparatorsAndEnterChooses) {
-  HWND owner = Owner();
-  HMENU bar;
-  HMENU popup = ProgramPopup(&bar);
   Then([] {
     if (!CurrentMenu()) return false;
     for (int i = 0; i < 3; ++i) {
@@ -277,11 +251,9 @@ TEST_F(TrackTest, KeysMoveOverSeparatorsAndEnterChooses) {
   platform::wm::InjectKey(VK_RETURN, false);
   platform::wm::PumpUntilIdle();
   EXPECT_TRUE(Got(WM_KEYDOWN).empty()) << "the menu took the keys";
-  DestroyMenu(bar);
 }
 
 TEST_F(TrackTest, AnEmptyMenuCanBeFilledInInitMenuPopupAndBadArgumentsFailAtOnce) {
-  HWND owner = Owner();
   HMENU m = CreatePopupMenu();
   EXPECT_FALSE(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, owner, nullptr)) << "still empty: nothing shown";
   EXPECT_EQ(Got(WM_INITMENUPOPUP).size(), 1u);

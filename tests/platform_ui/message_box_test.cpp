@@ -43,40 +43,51 @@ uitest::Step Key(UINT vk) {
 
 class MessageBoxTest : public UiTest {};
 
-// ---- Answers by tap ----
-
-TEST_F(MessageBoxTest, ATapOnAButtonGivesItsAnswer) {
+// A tap on a button gives its answer; Enter takes the default button; Escape cancels, says no,
+// or says OK when that is all there is.
+TEST_F(MessageBoxTest, ATapOnAButtonOrAKeyGivesTheAnswer) {
   const struct {
     UINT style;
-    const char16_t* label;
+    const char16_t* label;  // else the key
+    UINT key;
     int answer;
-  } cases[] = {{MB_OK | MB_ICONINFORMATION, u"확인", IDOK}, {MB_OKCANCEL, u"취소", IDCANCEL},
-               {MB_YESNO, u"예", IDYES}, {MB_YESNO, u"아니요", IDNO}};
+  } cases[] = {{MB_OK | MB_ICONINFORMATION, u"확인", 0, IDOK}, {MB_OKCANCEL, u"취소", 0, IDCANCEL},
+               {MB_YESNO, u"예", 0, IDYES},          {MB_YESNO, u"아니요", 0, IDNO},
+               {MB_YESNO, nullptr, VK_RETURN, IDYES}, {MB_YESNO | MB_DEFBUTTON2, nullptr, VK_RETURN, IDNO},
+               {MB_OKCANCEL, nullptr, VK_ESCAPE, IDCANCEL}, {MB_YESNO, nullptr, VK_ESCAPE, IDNO},
+               {MB_OK, nullptr, VK_ESCAPE, IDOK}};
   HWND owner = Owner();
   for (const auto& c : cases) {
-    Then(TapButton(c.label));
-    EXPECT_EQ(MessageBoxW(owner, u"저장했습니다", u"정보", c.style), c.answer);
+    Then(c.label ? TapButton(c.label) : Key(c.key));
+    EXPECT_EQ(MessageBoxW(owner, u"저장했습니다", u"정보", c.style), c.answer) << c.style << " " << c.key;
   }
   auto log = MessageBoxLog();
-  ASSERT_EQ(log.size(), 4u);
+  ASSERT_EQ(log.size(), 9u);
   EXPECT_EQ(log[0].caption, u"정보");
   EXPECT_EQ(log[0].text, u"저장했습니다");
   EXPECT_EQ(log[0].buttons, (std::vector<std::u16string>{u"확인"}));
 }
 
-// A finger that slides off its button, or a tap beside the box, answers nothing and the tap does
-// not reach the owner.
-TEST_F(MessageBoxTest, TapsThatMissTheButtonsNeitherAnswerNorReachTheOwner) {
-  HWND owner = Owner();
+// A box with no owner disables nothing, yet the window behind must not act before the question
+// is answered: it loses the finger it held, and neither taps nor keys reach it. A finger that
+// slides off its button, or a tap beside the box, answers nothing.
+TEST_F(MessageBoxTest, NoInputReachesTheWindowsBehindAnOwnerlessBoxAndMissedTapsAnswerNothing) {
+  HWND behind = Owner();
+  SetCapture(behind);
+  HWND captureDuringBox = behind;
   bool stillUp = false;
-  Then([] {
+  Then([&] {
     auto box = CurrentMessageBox();
     if (!box) return false;
+    captureDuringBox = GetCapture();
+    SetFocus(behind);  // the program moves the focus while the box waits
     RECT ok = box->buttonRects[0];
     platform::wm::InjectMouse(WM_LBUTTONDOWN, (ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
     platform::wm::InjectMouse(WM_MOUSEMOVE, ok.left + 2, ok.top - 200);
     platform::wm::InjectMouse(WM_LBUTTONUP, ok.left + 2, ok.top - 200);
     Tap(240, 5);
+    platform::wm::InjectKey(VK_UP, true);
+    platform::wm::InjectKey(VK_UP, false);
     return true;
   });
   Then([&] {
@@ -84,58 +95,28 @@ TEST_F(MessageBoxTest, TapsThatMissTheButtonsNeitherAnswerNorReachTheOwner) {
     return true;
   });
   Then(Answer(IDCANCEL));
-  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_OKCANCEL), IDCANCEL);
+  EXPECT_EQ(MessageBoxW(nullptr, u"t", u"ERROR", MB_OKCANCEL), IDCANCEL);
   EXPECT_TRUE(stillUp);
-  EXPECT_TRUE(Got(WM_LBUTTONDOWN).empty());
-}
-
-// A box with no owner disables nothing, yet the window behind must not act before the question
-// is answered: it loses the finger it held, and neither taps nor keys reach it.
-TEST_F(MessageBoxTest, NoInputReachesTheWindowsBehindAnOwnerlessBox) {
-  HWND behind = Owner();
-  SetCapture(behind);
-  HWND captureDuringBox = behind;
-  Then([&] {
-    if (!CurrentMessageBox()) return false;
-    captureDuringBox = GetCapture();
-    SetFocus(behind);  // the program moves the focus while the box waits
-    Tap(240, 5);
-    platform::wm::InjectKey(VK_UP, true);
-    platform::wm::InjectKey(VK_UP, false);
-    return true;
-  });
-  Then(Answer(IDOK));
-  EXPECT_EQ(MessageBoxW(nullptr, u"t", u"ERROR", MB_OK), IDOK);
   EXPECT_NE(captureDuringBox, behind);
   EXPECT_TRUE(Got(WM_LBUTTONDOWN).empty());
   EXPECT_TRUE(Got(WM_KEYDOWN).empty());
 }
 
-// ---- Answers from automation and keys ----
-
-TEST_F(MessageBoxTest, AnswerAcceptsOnlyTheBoxsOwnButtons) {
-  HWND owner = Owner();
-  bool cancelRefused = false;
-  Then([&] {
-    if (!CurrentMessageBox()) return false;
-    cancelRefused = !AnswerMessageBox(IDCANCEL) && !AnswerMessageBox(IDOK);
-    return true;
-  });
-  Then(Answer(IDNO));
-  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_YESNO), IDNO);
-  EXPECT_TRUE(cancelRefused);
-  EXPECT_FALSE(AnswerMessageBox(IDOK)) << "no box is up any more";
-  EXPECT_FALSE(CurrentMessageBox().has_value());
-}
-
-TEST_F(MessageBoxTest, CurrentBoxDescribesButtonsInOrderWithScreenRects) {
+// The box up describes its buttons in order, with their places on the screen, and takes only
+// their answers.
+TEST_F(MessageBoxTest, CurrentBoxDescribesItsButtonsAndAcceptsOnlyTheirAnswers) {
   HWND owner = Owner();
   std::optional<MessageBoxInfo> seen;
+  bool othersRefused = false;
   Then([&] {
     seen = CurrentMessageBox();
-    return seen && AnswerMessageBox(IDYES);
+    othersRefused = !AnswerMessageBox(IDCANCEL) && !AnswerMessageBox(IDOK);
+    return seen && AnswerMessageBox(IDNO);
   });
-  MessageBoxW(owner, u"t", u"c", MB_YESNO);
+  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_YESNO), IDNO);
+  EXPECT_TRUE(othersRefused);
+  EXPECT_FALSE(AnswerMessageBox(IDOK)) << "no box is up any more";
+  EXPECT_FALSE(CurrentMessageBox().has_value());
   ASSERT_TRUE(seen);
   EXPECT_EQ(seen->buttonIds, (std::vector<int>{IDYES, IDNO}));
   ASSERT_EQ(seen->buttonRects.size(), 2u);
@@ -148,44 +129,13 @@ TEST_F(MessageBoxTest, CurrentBoxDescribesButtonsInOrderWithScreenRects) {
   }
 }
 
-TEST_F(MessageBoxTest, EnterTakesTheDefaultButtonEscapeCancelsOrSaysNo) {
-  const struct {
-    UINT style, key;
-    int answer;
-  } cases[] = {{MB_YESNO, VK_RETURN, IDYES}, {MB_YESNO | MB_DEFBUTTON2, VK_RETURN, IDNO},
-               {MB_OKCANCEL, VK_ESCAPE, IDCANCEL}, {MB_YESNO, VK_ESCAPE, IDNO}, {MB_OK, VK_ESCAPE, IDOK}};
-  HWND owner = Owner();
-  for (const auto& c : cases) {
-    Then(Key(c.key));
-    EXPECT_EQ(MessageBoxW(owner, u"t", u"c", c.style), c.answer) << c.style << " " << c.key;
-  }
-}
-
-// ---- Modality ----
-
-TEST_F(MessageBoxTest, OwnerIsDisabledWhileTheBoxIsUpAndOnlyEnabledAfterIfItWasBefore) {
-  HWND owner = Owner();
-  BOOL enabledDuring = TRUE;
-  Then([&] {
-    if (!CurrentMessageBox()) return false;
-    enabledDuring = IsWindowEnabled(owner);
-    return AnswerMessageBox(IDOK);
-  });
-  MessageBoxW(owner, u"t", u"c", MB_OK);
-  EXPECT_FALSE(enabledDuring);
-  EXPECT_TRUE(IsWindowEnabled(owner));
-  EXPECT_EQ(GetFocus(), owner) << "focus returns to where it was";
-  EnableWindow(owner, FALSE);
-  Then(Answer(IDOK));
-  MessageBoxW(owner, u"t", u"c", MB_OK);
-  EXPECT_FALSE(IsWindowEnabled(owner));
-}
-
-TEST_F(MessageBoxTest, BoxOpenedInsideABoxNestsAndKeepsTheOwnerDisabled) {
+// The owner is disabled while a box is up, also between a nested box and the outer one, and
+// enabled afterwards only if it was before.
+TEST_F(MessageBoxTest, OwnerIsDisabledWhileABoxOrANestedOneIsUp) {
   HWND owner = Owner();
   const UINT kShowInner = WM_USER + 5;
   int innerResult = 0;
-  BOOL enabledBetween = TRUE;
+  BOOL enabledDuring = TRUE, enabledBetween = TRUE;
   OnOwner([&](HWND h, UINT msg, WPARAM, LPARAM, LRESULT* r) {
     if (msg != kShowInner) return false;
     innerResult = MessageBoxW(h, u"inner", u"B", MB_YESNO);
@@ -194,6 +144,7 @@ TEST_F(MessageBoxTest, BoxOpenedInsideABoxNestsAndKeepsTheOwnerDisabled) {
   });
   Then([&] {
     if (!CurrentMessageBox()) return false;
+    enabledDuring = IsWindowEnabled(owner);
     PostMessageW(owner, kShowInner, 0, 0);
     return true;
   });
@@ -209,12 +160,19 @@ TEST_F(MessageBoxTest, BoxOpenedInsideABoxNestsAndKeepsTheOwnerDisabled) {
   });
   EXPECT_EQ(MessageBoxW(owner, u"outer", u"A", MB_OKCANCEL), IDCANCEL);
   EXPECT_EQ(innerResult, IDYES);
+  EXPECT_FALSE(enabledDuring);
   EXPECT_FALSE(enabledBetween) << "the inner box must not enable the owner under the outer one";
   EXPECT_TRUE(IsWindowEnabled(owner));
+  EXPECT_EQ(GetFocus(), owner) << "focus returns to where it was";
   EXPECT_EQ(MessageBoxLog().size(), 2u);
+  EnableWindow(owner, FALSE);
+  Then(Answer(IDOK));
+  MessageBoxW(owner, u"t", u"c", MB_OK);
+  EXPECT_FALSE(IsWindowEnabled(owner));
 }
 
-TEST_F(MessageBoxTest, QuitDuringTheBoxEndsItAndReachesTheOuterLoop) {
+// A quit during the box ends it and reaches the outer loop; a bad owner fails at once.
+TEST_F(MessageBoxTest, QuitDuringTheBoxEndsItAndABadOwnerShowsNothing) {
   HWND owner = Owner();
   Then([] {
     if (!CurrentMessageBox()) return false;
@@ -225,16 +183,11 @@ TEST_F(MessageBoxTest, QuitDuringTheBoxEndsItAndReachesTheOuterLoop) {
   MSG msg{};
   EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), FALSE);
   EXPECT_EQ(msg.wParam, 3u);
-}
-
-TEST_F(MessageBoxTest, BadOwnerFailsWithoutShowingAnything) {
-  HWND owner = Owner();
   DestroyWindow(owner);
+  platform::ui::ClearMessageBoxLog();
   EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_OK), 0);
   EXPECT_TRUE(MessageBoxLog().empty());
 }
-
-// ---- Drawing ----
 
 TEST_F(MessageBoxTest, CaptionTextAndButtonsAreOnScreenLongTextWrapsAndAllGoAfterwards) {
   HWND owner = Owner();
@@ -264,8 +217,6 @@ TEST_F(MessageBoxTest, CaptionTextAndButtonsAreOnScreenLongTextWrapsAndAllGoAfte
   platform::wm::PumpUntilIdle();
   EXPECT_FALSE(uitest::OnScreen(u"전송 실패")) << "the box leaves no text behind";
 }
-
-// ---- Unattended ----
 
 TEST_F(MessageBoxTest, AutoAnswerReturnsAtOnceAndIsLogged) {
   HWND owner = Owner();

@@ -4,11 +4,9 @@
 #include "platform/ui/resources.h"
 #include "ui_fixture.h"
 
-// ---- Strings ----
-
 // Each row: the string, the buffer's length in characters, what comes back and what the buffer
 // then holds; the buffer starts as "xxxxxxx" and nothing is written past its length.
-TEST(LoadString, BuffersGetTheTextCutToFitAndTerminated) {
+TEST(LoadString, BuffersGetTheTextCutToFitAndTerminatedAndDataFileModulesTheirOwn) {
   const struct {
     UINT id;
     int length, result;
@@ -36,9 +34,7 @@ TEST(LoadString, BuffersGetTheTextCutToFitAndTerminated) {
   EXPECT_EQ(LoadStringW(nullptr, 128, reinterpret_cast<LPWSTR>(&text), 0), 5);
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(std::u16string(text, 5), u"Parlo");
-}
-
-TEST(LoadString, DataFileModulesAnswerFromTheirOwnSet) {
+  // A data-file module answers from its own set.
   auto set = std::make_shared<platform::ui::ResourceSet>();
   set->strings[128] = u"Skin";
   HMODULE module = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x5A5A));
@@ -50,8 +46,6 @@ TEST(LoadString, DataFileModulesAnswerFromTheirOwnSet) {
   platform::ui::SetModuleResources(module, nullptr);
   EXPECT_EQ(LoadStringW(module, 128, buffer, 16), 5) << "an unknown handle means the program";
 }
-
-// ---- Icons ----
 
 class IconTest : public uitest::UiTest {};
 
@@ -82,8 +76,6 @@ TEST_F(IconTest, ProgramIconIsSharedAndDrawsABubbleWithClearCorners) {
   ReleaseDC(nullptr, screen);
   EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(129)), nullptr);
 }
-
-// ---- Cursor ----
 
 TEST(Cursor, SetCursorReturnsThePreviousOneAndRefusesWhatIsNotACursor) {
   HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);

@@ -16,45 +16,35 @@ const char16_t kOwnerClass[] = u"UiTestOwner";
 // rounds the script gives up, fails the test and closes whatever is up.
 constexpr int kPatience = 500;
 
-std::deque<Step>& Script() {
-  static std::deque<Step> script;
-  return script;
-}
+std::deque<Step> g_script;
 int g_rounds = 0;
-
-std::vector<std::pair<HWND, Received>>& Log() {
-  static std::vector<std::pair<HWND, Received>> log;
-  return log;
-}
-std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)>& Handler() {
-  static std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)> h;
-  return h;
-}
+std::vector<Received> g_log;
+std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)> g_handler;
 
 LRESULT CALLBACK OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Log().push_back({hwnd, Received{msg, wParam, lParam}});
+  g_log.push_back(Received{msg, wParam, lParam});
   LRESULT r = 0;
-  if (Handler() && Handler()(hwnd, msg, wParam, lParam, &r)) return r;
+  if (g_handler && g_handler(hwnd, msg, wParam, lParam, &r)) return r;
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 void GiveUp() {
   ADD_FAILURE() << "a scripted step never came true";
-  Script().clear();
+  g_script.clear();
   platform::ui::CancelMenu();
   if (auto box = platform::ui::CurrentMessageBox()) platform::ui::AnswerMessageBox(box->buttonIds.front());
   if (auto dlg = platform::ui::CurrentDialog()) EndDialog(dlg->hwnd, -2);
 }
 
 void RunScript() {
-  if (Script().empty()) return;
+  if (g_script.empty()) return;
   if (++g_rounds > kPatience) {
     GiveUp();
     return;
   }
-  Step step = Script().front();
+  Step step = g_script.front();
   if (step()) {
-    Script().pop_front();
+    g_script.pop_front();
     g_rounds = 0;
   }
 }
@@ -75,21 +65,21 @@ void UiTest::SetUp() {
     ASSERT_NE(RegisterClassW(&wc), 0);
     platform::wm::AddIdlePoller(RunScript);
   }
-  Script().clear();
+  g_script.clear();
   g_rounds = 0;
-  Log().clear();
-  Handler() = nullptr;
+  g_log.clear();
+  g_handler = nullptr;
 }
 
 void UiTest::TearDown() {
-  EXPECT_TRUE(Script().empty()) << "steps left unrun";
-  Script().clear();
+  EXPECT_TRUE(g_script.empty()) << "steps left unrun";
+  g_script.clear();
   for (HWND h; (h = GetWindow(GetDesktopWindow(), GW_CHILD)) != nullptr;) ASSERT_TRUE(DestroyWindow(h));
   MSG m;
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
   }
-  Handler() = nullptr;
-  Log().clear();
+  g_handler = nullptr;
+  g_log.clear();
   platform::ui::SetMessageBoxAutoAnswer(nullptr);
   platform::ui::ClearMessageBoxLog();
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
@@ -106,17 +96,17 @@ HWND UiTest::Owner() {
 
 std::vector<Received> UiTest::Got(UINT message) const {
   std::vector<Received> out;
-  for (const auto& [h, r] : Log())
+  for (const Received& r : g_log)
     if (r.message == message) out.push_back(r);
   return out;
 }
 
-void UiTest::ClearLog() { Log().clear(); }
+void UiTest::ClearLog() { g_log.clear(); }
 
-void UiTest::OnOwner(std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)> handler) { Handler() = std::move(handler); }
+void UiTest::OnOwner(std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)> handler) { g_handler = std::move(handler); }
 
-void UiTest::Then(Step step) { Script().push_back(std::move(step)); }
-bool UiTest::ScriptDone() const { return Script().empty(); }
+void UiTest::Then(Step step) { g_script.push_back(std::move(step)); }
+bool UiTest::ScriptDone() const { return g_script.empty(); }
 
 void UiTest::Tap(int x, int y) {
   platform::wm::InjectMouse(WM_LBUTTONDOWN, x, y);

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "kit/temp_device.h"
 #include "settings/settings.h"
@@ -74,8 +75,9 @@ class SettingsTest : public ::testing::Test {
 };
 
 // The first start uses the defaults and creates the seven flags without a password; the second
-// writes the default password as a multi-string.
-TEST_F(SettingsTest, FirstStartCreatesTheFlagsAndTheSecondThePassword) {
+// writes the default password as a multi-string. Later, toggles reach the registry only at
+// shutdown, and the password is never written by a save.
+TEST_F(SettingsTest, FirstStartCreatesTheFlagsTheSecondThePasswordAndTogglesWaitForShutdown) {
   Settings s = Loaded();
   EXPECT_FALSE(s.use_lock || s.use_original_view || s.find_company_name || s.find_call_number || s.find_name ||
                s.view_sort);
@@ -94,6 +96,24 @@ TEST_F(SettingsTest, FirstStartCreatesTheFlagsAndTheSecondThePassword) {
   ASSERT_TRUE(password);
   EXPECT_EQ(password->type, static_cast<DWORD>(REG_MULTI_SZ));
   EXPECT_EQ(password->bytes, MultiSz(u"5836"));
+  Write(u"password", REG_SZ, u"99", 6);
+  s = Loaded();
+  s.password[0] = u'1';
+  s.view_sort = !s.view_sort;
+  s.use_lock = !s.use_lock;
+  s.close = !s.close;
+  auto toggled = [] { return std::tuple(ReadDword(u"view_sort"), ReadDword(u"use_lock"), ReadDword(u"close")); };
+  EXPECT_EQ(toggled(), std::tuple(0u, 0u, 1u));
+  s.Save();
+  EXPECT_EQ(toggled(), std::tuple(1u, 1u, 0u));
+  // Toggled twice, a flag saves what it was.
+  s.view_sort = !s.view_sort;
+  s.view_sort = !s.view_sort;
+  s.Save();
+  EXPECT_EQ(ReadDword(u"view_sort"), 1u);
+  auto stored = ReadValue(u"password");
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->bytes, std::string("9\0009\0\0\0", 6));
 }
 
 TEST_F(SettingsTest, StoredPasswordIsReadUpToItsDataAndAnOverlongOneIsReplacedByTheDefault) {
@@ -140,32 +160,6 @@ TEST_F(SettingsTest, FlagsAreReadByTheirBytesAndAMissingOrUnreadableOneCountsAsO
   EXPECT_EQ(ReadDword(u"use_original_view"), 7u);  // loading writes nothing back
   s.Save();
   EXPECT_EQ(ReadDword(u"use_original_view"), 1u);  // any non-zero flag is saved as one
-}
-
-// Toggles reach the registry only at shutdown; the password is never written by a save.
-TEST_F(SettingsTest, MenuTogglesReachTheRegistryOnlyAtShutdown) {
-  StartAndStop();
-  Write(u"password", REG_SZ, u"99", 6);
-  Settings s = Loaded();
-  s.password[0] = u'1';
-  s.view_sort = !s.view_sort;
-  s.use_lock = !s.use_lock;
-  s.close = !s.close;
-  EXPECT_EQ(ReadDword(u"view_sort"), 0u);
-  EXPECT_EQ(ReadDword(u"use_lock"), 0u);
-  EXPECT_EQ(ReadDword(u"close"), 1u);
-  s.Save();
-  EXPECT_EQ(ReadDword(u"view_sort"), 1u);
-  EXPECT_EQ(ReadDword(u"use_lock"), 1u);
-  EXPECT_EQ(ReadDword(u"close"), 0u);
-  // Toggled twice, a flag saves what it was.
-  s.view_sort = !s.view_sort;
-  s.view_sort = !s.view_sort;
-  s.Save();
-  EXPECT_EQ(ReadDword(u"view_sort"), 1u);
-  auto stored = ReadValue(u"password");
-  ASSERT_TRUE(stored);
-  EXPECT_EQ(stored->bytes, std::string("9\0009\0\0\0", 6));
 }
 
 TEST_F(SettingsTest, RegistryFileThatIsNotADatabaseLeavesDefaultsAndTheFileAlone) {

@@ -1,7 +1,7 @@
 // What the list puts on the screen: fill, rows, the translucent indicator.
-#include "list_fixture.h"
+#include "view_fixture.h"
 
-namespace listtest {
+namespace viewtest {
 namespace {
 
 constexpr COLORREF kFill = RGB(10, 200, 30);
@@ -24,13 +24,22 @@ class Paint : public ListTest {
   }
 };
 
-TEST_F(Paint, WhatTheRowsDoNotCoverIsFilled) {
+// What the rows do not cover is filled; with all rows fitting there is no indicator; the cursor
+// row is highlighted.
+TEST_F(Paint, WhatTheRowsDoNotCoverIsFilledAndAllRowsFitWithoutAnIndicator) {
   Fill(0);
   EXPECT_EQ(CountNot(Px(kFill), 0, 0, 480, 630), 0);
   Fill(2);
   EXPECT_EQ(Pixel(240, 2 * kRow - 1), Px(kRowColor));
   EXPECT_EQ(CountNot(Px(kFill), 0, 2 * kRow, 480, 630), 0);
   EXPECT_EQ(SendMessageW(list(), WM_ERASEBKGND, 0, 0), 1);  // the paint does it all, without flicker
+  Fill(5);  // 600 in 630
+  EXPECT_FALSE(list_.scroller().vertical.visible());
+  EXPECT_EQ(CountNot(Px(kRowColor), 0, 0, 480, 600), 0);
+  Key(VK_DOWN);
+  Pump();
+  EXPECT_NE(Pixel(240, 10), Px(kRowColor));
+  EXPECT_EQ(Pixel(240, kRow + 10), Px(kRowColor));
 }
 
 TEST_F(Paint, BandAboveTheFirstRowIsFilledDuringAPull) {
@@ -40,12 +49,6 @@ TEST_F(Paint, BandAboveTheFirstRowIsFilledDuringAPull) {
   EXPECT_NE(Pixel(240, 100), Px(kFill));  // the first row (pressed, so highlighted)
   EXPECT_EQ(Pixel(240, 100 + kRow), Px(kRowColor));
   Up(240, 200);
-}
-
-TEST_F(Paint, IndicatorHiddenWhenAllRowsFit) {
-  Fill(5);  // 600 in 630
-  EXPECT_FALSE(list_.scroller().vertical.visible());
-  EXPECT_EQ(CountNot(Px(kRowColor), 0, 0, 480, 600), 0);
 }
 
 TEST_F(Paint, IndicatorBlendsOverTheRightEdge) {
@@ -65,13 +68,5 @@ TEST_F(Paint, IndicatorBlendsOverTheRightEdge) {
   EXPECT_LT(thumb & 0xFF, strip & 0xFF);
 }
 
-TEST_F(Paint, CursorRowIsHighlighted) {
-  Fill(5);
-  Key(VK_DOWN);
-  platform::wm::PumpUntilIdle();
-  EXPECT_NE(Pixel(240, 10), Px(kRowColor));
-  EXPECT_EQ(Pixel(240, kRow + 10), Px(kRowColor));
-}
-
 }  // namespace
-}  // namespace listtest
+}  // namespace viewtest

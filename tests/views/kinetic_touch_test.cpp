@@ -1,22 +1,16 @@
 // Dragging, tapping, flinging and springing back, through window messages on the virtual clock.
 #include <algorithm>
 
-#include "list_fixture.h"
+#include "view_fixture.h"
 
-namespace listtest {
+namespace viewtest {
 namespace {
 
-class Touch : public ListTest {};
+using Touch = ListTest;
 
 TEST_F(Touch, SlowMovementUnderTheThresholdIsATapHoweverLong) {
   Fill(10);
-  Down(100, 150);
-  // 40 moves of 3 pixels (threshold 4) over eight seconds: 120 pixels in all.
-  for (int i = 1; i <= 40; ++i) {
-    Advance(200);
-    MoveTo(100, 150 - 3 * i);
-  }
-  Up(100, 30);
+  Drag(100, 150, 30, 40, 200);  // 40 moves of 3 pixels (threshold 4) over eight seconds
   EXPECT_EQ(Offset(), 0);
   EXPECT_FALSE(Animating());
   EXPECT_EQ(list_.ActivatedRow(), 0);  // the row under the finger at the release
@@ -34,7 +28,7 @@ TEST_F(Touch, DragMovesTheRowsWithTheFinger) {
 
 // A drag released after half a second stays where it is; a quick flick coasts its velocity in
 // two seconds: v = 30 * 1000 / 16 = 1875 px/s, a = -937, so 2 * (1875 - 937) pixels further.
-TEST_F(Touch, OnlyAQuickReleaseCoastsItsVelocityInTwoSeconds) {
+TEST_F(Touch, OnlyAQuickReleaseCoastsItsVelocityInTwoSecondsEvenWithMovesInOneTick) {
   const struct {
     int y1, steps;
     uint32_t stepMs;
@@ -55,9 +49,8 @@ TEST_F(Touch, OnlyAQuickReleaseCoastsItsVelocityInTwoSeconds) {
     EXPECT_EQ(Offset(), c.coasted);
     EXPECT_FALSE(Animating());
   }
-}
-
-TEST_F(Touch, MovesWithinOneTickStillFling) {
+  // Moves within one tick still fling: the zero interval counts as 16 ms, the same coast.
+  Fill(0);
   Fill(30);
   Down(240, 500);
   Advance(16);
@@ -66,7 +59,6 @@ TEST_F(Touch, MovesWithinOneTickStillFling) {
   Up(240, 440);
   EXPECT_EQ(Offset(), 60);
   Advance(2100);
-  // The zero interval counts as 16 ms: the same coast as the quick flick.
   EXPECT_EQ(Offset(), 60 + 1876);
 }
 
@@ -158,12 +150,11 @@ TEST_F(Touch, DraggingTheThumbScrollsAndActivatesNothing) {
   const int thumb = list_.scroller().vertical.position() + 5;
   Down(x, thumb);
   EXPECT_EQ(list_.scroller().vertical.grab(), parlo::ScrollIndicator::kGrabThumb);
-  notes().clear();
+  notes_.clear();
   MoveTo(x, thumb + 63);  // the thumb moves 63 of 630 - shortfall pixels
   EXPECT_EQ(Offset(), 63 * 3600 / 630);
   Up(x, thumb + 63);
-  for (const Note& n : notes()) EXPECT_NE(n.code, parlo::LN_ACTIVATE) << n;
-  for (const Note& n : notes()) EXPECT_NE(n.code, parlo::LN_SELCHANGE) << n;
+  for (const Note& n : notes_) EXPECT_TRUE(n.code != parlo::LN_ACTIVATE && n.code != parlo::LN_SELCHANGE) << n;
   EXPECT_FALSE(Animating());
 
   // Past the end, the list springs back to its last rows at release.
@@ -179,33 +170,33 @@ TEST_F(Touch, DraggingTheThumbScrollsAndActivatesNothing) {
 
 TEST_F(Touch, TapsBelowTheLastRowOrOnARowThatRefusesTheHitDoNothing) {
   Fill(2);
-  Down(100, 500);
-  Up(100, 500);
-  EXPECT_TRUE(notes().empty());
+  Tap(100, 500);
+  EXPECT_TRUE(notes_.empty());
   list_.DeleteAllRows();
-  auto* row = new TestRow(kRow, 2);
-  list_.AppendRow(row);
-  row->Release();
+  AddRow(list_, kRow, 2);
   list_.EndFilling();
-  Down(100, 10);
-  Up(100, 10);
-  EXPECT_TRUE(notes().empty());
+  Tap(100, 10);
+  EXPECT_TRUE(notes_.empty());
   EXPECT_EQ(list_.CursorRow(), -1);
   EXPECT_EQ(list_.ActivatedRow(), -1);
 }
 
 TEST_F(Touch, DestroyingTheListReleasesItsRows) {
   bool destroyed = false;
-  auto* row = new TestRow(kRow, parlo::ListItem::kHitBody, &destroyed);
-  list_.AppendRow(row);
-  row->Release();
+  AddRow(list_, kRow, parlo::ListItem::kHitBody, &destroyed);
   EXPECT_FALSE(destroyed);
   DestroyWindow(list());
   EXPECT_TRUE(destroyed);
   EXPECT_EQ(list_.hwnd(), nullptr);
 }
 
-TEST_F(Touch, ResizingRecomputesTheView) {
+// A refill that shrinks the content brings the rows back; a resize recomputes the view.
+TEST_F(Touch, RefillOrResizeRecomputesTheView) {
+  Fill(30);
+  Key(VK_UP);
+  ASSERT_EQ(Offset(), 2970);
+  Fill(6);
+  EXPECT_EQ(Offset(), 720 - 630);
   Fill(4);  // 480 high: fits in 630
   EXPECT_FALSE(list_.scroller().vertical.visible());
   MoveWindow(list(), 0, 100, 480, 300, TRUE);
@@ -213,13 +204,5 @@ TEST_F(Touch, ResizingRecomputesTheView) {
   EXPECT_TRUE(list_.scroller().vertical.visible());
 }
 
-TEST_F(Touch, RefillThatShrinksTheContentBringsTheRowsBack) {
-  Fill(30);
-  Key(VK_UP);
-  ASSERT_EQ(Offset(), 2970);
-  Fill(6);
-  EXPECT_EQ(Offset(), 720 - 630);
-}
-
 }  // namespace
-}  // namespace listtest
+}  // namespace viewtest

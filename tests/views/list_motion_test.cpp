@@ -14,7 +14,7 @@ TEST(RoundedDiv, RoundsAwayFromZeroOnlyPastTheHalf) {
   for (auto [n, d, q] : cases) EXPECT_EQ(RoundedDiv(n, d), q) << n << "/" << d;
 }
 
-TEST(ScrollIndicatorGeometry, HiddenWhenEverythingFitsElseNaturalLengthPositionAndParts) {
+TEST(ScrollIndicatorGeometry, HiddenWhenEverythingFitsElseNaturalLengthPositionAndPartsAndAtLeastSixteen) {
   ScrollIndicator s;
   for (int content : {630, 100, 0}) {
     s.Recompute(0, 630, content);
@@ -30,10 +30,7 @@ TEST(ScrollIndicatorGeometry, HiddenWhenEverythingFitsElseNaturalLengthPositionA
   EXPECT_EQ(s.PartAt(157), ScrollIndicator::kGrabThumb);
   EXPECT_EQ(s.PartAt(157 + 330), ScrollIndicator::kGrabThumb);
   EXPECT_EQ(s.PartAt(157 + 331), ScrollIndicator::kGrabAfter);
-}
-
-TEST(ScrollIndicatorGeometry, ThumbNeverShorterThanSixteenAndStaysInside) {
-  ScrollIndicator s;
+  // The thumb is never shorter than sixteen and stays inside.
   const int content = 120 * 100000;
   s.Recompute(content - 630, 630, content);
   EXPECT_EQ(s.length(), 16);

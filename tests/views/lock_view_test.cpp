@@ -2,9 +2,10 @@
 // finger, the wipe of a wrong one and the clock's minute.
 #include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "message_view_fixture.h"
+#include "view_fixture.h"
 #include "platform/device/shell/system_clock_value.h"
 #include "platform/gdi/screen.h"
 #include "views/lock_view.h"
@@ -54,26 +55,19 @@ TEST(LockPatternTest, AGestureTakesEachKeyOnceAndMatchesOnlyTheWholePatternInOrd
   EXPECT_TRUE(g.Touch(1));
 }
 
-TEST(LockLayoutTest, KeysAndStripAtTwoDensities) {
+TEST(LockLayoutTest, KeysAndStripAtTwoDensitiesAndOnlyTheInsideOfAKeySelectsIt) {
   using Box = std::array<LONG, 4>;
   auto box = [](const RECT& r) { return Box{r.left, r.top, r.right, r.bottom}; };
   const LockLayout hi = parlo::ComputeLockLayout(480, 800, 192, 192);
-  EXPECT_EQ(hi.clockHeight, 200);
-  EXPECT_EQ(hi.keyWidth, 153);
-  EXPECT_EQ(hi.keyHeight, 193);
-  EXPECT_EQ(hi.pad.top, 200);
-  EXPECT_EQ(hi.pad.bottom, 800);
+  // Clock strip height, key size, pad top and bottom.
+  EXPECT_EQ(std::tuple(hi.clockHeight, hi.keyWidth, hi.keyHeight, hi.pad.top, hi.pad.bottom),
+            std::tuple(200, 153, 193, 200, 800));
   EXPECT_EQ(box(hi.keys[0]), (Box{50, 260, 123, 333}));
-  EXPECT_EQ(hi.keys[8].left, 356);
-  EXPECT_EQ(hi.keys[8].top, 646);
-  EXPECT_EQ(hi.centres[8].x, 392);
-  EXPECT_EQ(hi.centres[8].y, 682);
+  EXPECT_EQ(std::tuple(hi.keys[8].left, hi.keys[8].top, hi.centres[8].x, hi.centres[8].y), std::tuple(356, 646, 392, 682));
   // At 96 dpi the grid's left margin stays 10 pixels.
   EXPECT_EQ(box(parlo::ComputeLockLayout(480, 800, 96, 96).keys[0]), (Box{30, 130, 146, 300}));
-}
-
-TEST(LockLayoutTest, OnlyTheInsideOfAKeySelectsIt) {
-  const LockLayout l = parlo::ComputeLockLayout(480, 800, 192, 192);
+  // Only the inside of a key selects it.
+  const LockLayout& l = hi;
   for (int k = 0; k < parlo::kLockKeys; ++k) EXPECT_EQ(LockKeyAt(l, l.centres[k]), k);
   const struct {
     POINT p;
@@ -132,39 +126,27 @@ class LockViewTest : public ViewTest {
   std::unique_ptr<LockView> lock_;
 };
 
-TEST_F(LockViewTest, AThreeDigitPasswordOpensOnlyWhenItsKeysAreTouchedInOrder) {
+// Dragging back over a dot adds nothing; a pattern finished after another view took the screen
+// (a second launch switched views under the finger) opens nothing.
+TEST_F(LockViewTest, AThreeDigitPasswordOpensOnlyWhenItsKeysAreTouchedInOrderAndNothingElse) {
   Show(u"152");
   const struct {
     std::vector<int> keys;
     size_t unlocks;
-  } cases[] = {{{1, 5}, 0}, {{2, 5, 1}, 0}, {{5, 1, 2}, 0}, {{1, 5, 2, 8}, 0}, {{1, 5, 2}, 1}};
+    bool hiddenBeforeLift = false;
+  } cases[] = {{{1, 5}, 0},    {{2, 5, 1}, 0},       {{5, 1, 2}, 0},       {{1, 5, 2, 8}, 0},
+               {{1, 5, 2}, 1}, {{1, 5, 1, 5, 2}, 1}, {{1, 5, 2}, 0, true}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.keys));
     calls_.clear();
-    Draw(c.keys);
-    EXPECT_EQ(Unlocks(), c.unlocks) << ::testing::PrintToString(c.keys);
+    Draw(c.keys, false);
+    if (c.hiddenBeforeLift) ShowWindow(View(), SW_HIDE);
+    Up(View(), Key(c.keys.back()));
+    Pump();
+    EXPECT_EQ(Unlocks(), c.unlocks);
     EXPECT_TRUE(lock_->Gesture().Entered().empty());
   }
-}
-
-TEST_F(LockViewTest, DraggingBackOverADotAddsNothing) {
-  Show(u"152");
-  Draw({1, 5, 1, 5, 2}, false);
-  EXPECT_EQ(lock_->Gesture().Entered(), (LockPattern{1, 5, 2}));
-  Up(View(), Key(2));
-  Pump();
-  EXPECT_EQ(Unlocks(), 1u);
-}
-
-TEST_F(LockViewTest, APatternFinishedAfterAnotherViewTookTheScreenOpensNothing) {
-  Show(u"152");
-  Draw({1, 5, 2}, false);
-  ShowWindow(View(), SW_HIDE);  // a second launch switched views under the finger
-  Up(View(), Key(2));
-  Pump();
-  EXPECT_EQ(Unlocks(), 0u);
-}
-
-TEST_F(LockViewTest, TouchesInTheStripOrBetweenDotsSelectNothingAndLiftingThenIsWrong) {
+  // Touches in the strip or between dots select nothing, and lifting then is wrong.
   Show(u"152");
   Down(View(), POINT{240, 100});
   MoveTo(View(), POINT{163, 296});
@@ -191,29 +173,27 @@ TEST_F(LockViewTest, APasswordThatCannotBeDrawnOpensWithTheFallbackOnly) {
   }
 }
 
-TEST_F(LockViewTest, AWrongPatternStaysUntilItIsWiped100msLaterWithoutHoldingTheProgram) {
-  Show(u"5836");
-  Draw({0, 1, 4});
-  const DWORD lifted = GetTickCount();
-  EXPECT_EQ(Pixel(Between(0, 1)), kLine);
-  EXPECT_EQ(Pixel(Between(1, 4)), kLine);
-  // No pause on the UI thread: the clock has not moved while the wrong line shows.
-  EXPECT_EQ(GetTickCount(), lifted);
-  Advance(LockView::kWipeMs - 1);
-  EXPECT_EQ(Pixel(Between(0, 1)), kLine);
-  Advance(1);
-  EXPECT_NE(Pixel(Between(0, 1)), kLine);
-  EXPECT_NE(Pixel(Between(1, 4)), kLine);
-  EXPECT_EQ(Unlocks(), 0u);
-}
-
-TEST_F(LockViewTest, MovesFasterThanPaintsStillDrawEverySegment) {
+// Moves faster than paints still draw every segment; a wrong pattern stays until it is wiped
+// 100 ms after the lift, without holding up the program.
+TEST_F(LockViewTest, AWrongPatternIsDrawnWholeAndWiped100msLaterWithoutHoldingTheProgram) {
   Show(u"5836");
   Down(View(), Key(0));
   Pump();
   for (int k : {1, 2, 5}) MoveTo(View(), Key(k));  // one paint for three new keys
   Pump();
-  for (auto [a, b] : {std::pair{0, 1}, {1, 2}, {2, 5}}) EXPECT_EQ(Pixel(Between(a, b)), kLine) << a << "-" << b;
+  const std::pair<int, int> segments[] = {{0, 1}, {1, 2}, {2, 5}};
+  for (auto [a, b] : segments) EXPECT_EQ(Pixel(Between(a, b)), kLine) << a << "-" << b;
+  Up(View(), Key(5));
+  Pump();
+  const DWORD lifted = GetTickCount();
+  for (auto [a, b] : segments) EXPECT_EQ(Pixel(Between(a, b)), kLine) << a << "-" << b;
+  // No pause on the UI thread: the clock has not moved while the wrong line shows.
+  EXPECT_EQ(GetTickCount(), lifted);
+  Advance(LockView::kWipeMs - 1);
+  EXPECT_EQ(Pixel(Between(0, 1)), kLine);
+  Advance(1);
+  for (auto [a, b] : segments) EXPECT_NE(Pixel(Between(a, b)), kLine) << a << "-" << b;
+  EXPECT_EQ(Unlocks(), 0u);
 }
 
 TEST_F(LockViewTest, AtAMinuteOnlyTheStripReachesTheScreenAndEarlierSegmentsDoNotComeBack) {

@@ -1,10 +1,6 @@
 // The message list: rows and previews, the title's counts, the footer's taps and holds, the
 // program menu, deleting and calling.
-#include <sys/stat.h>
-
-#include <functional>
-
-#include "message_view_fixture.h"
+#include "view_fixture.h"
 #include "phone.h"
 #include "platform/ui/resources.h"
 #include "views/conversation_row.h"
@@ -24,25 +20,15 @@ class MainViewTest : public ViewTest {
   void TapRow(int i) { Tap(ListWindow(), POINT{200, i * 120 + 60}); }
   std::string Calls() { return parlo_test::ReadFileBytes(device_->dir() / "network" / "calls.jsonl"); }
   int Records(int db) { return messages_->Records().CountRecords(db); }
+  void Command(UINT id) {
+    SendMessageW(View(), WM_COMMAND, id, 0);
+    Pump();
+  }
 };
 
-// ---- Rows, previews and the title ----
-
-TEST_F(MainViewTest, TitleShowsUnreadAndTotalMessagesAndFollowsTheUnreadCount) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"one", 1, 0));
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"two", 2, 0));
-  Put(u"\\SEND_MSG", Msg(u"01033334444", u"three", 3, 1, 2));
-  SetUnread(2);
-  Load();
-  MainView& view = ShowList();
-  EXPECT_TRUE(FindText(u"Parlo - 「2/3」").has_value());
-  SetUnread(7);
-  Pump();
-  EXPECT_EQ(view.UnreadCount(), 7);
-  EXPECT_TRUE(FindText(u"Parlo - 「7/3」").has_value());
-}
-
-TEST_F(MainViewTest, EmptyModelHasNoRowsAndItsTitleIsBlackAndBlueWhilePressed) {
+// The title counts unread and all messages and follows the unread count; it is black, and blue
+// while pressed.
+TEST_F(MainViewTest, TitleShowsUnreadAndTotalMessagesAndIsBlackAndBlueWhilePressed) {
   Load();
   MainView& view = ShowList();
   EXPECT_EQ(view.list().RowCount(), 0);
@@ -58,6 +44,18 @@ TEST_F(MainViewTest, EmptyModelHasNoRowsAndItsTitleIsBlackAndBlueWhilePressed) {
   Up(View(), POINT{300, 400});
   Pump();
   EXPECT_EQ(FindText(u"Parlo - 「0/0」")->color, RGB(0, 0, 0));
+
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"one", 1, 0));
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"two", 2, 0));
+  Put(u"\\SEND_MSG", Msg(u"01033334444", u"three", 3, 1, 2));
+  SetUnread(2);
+  Load();
+  ShowList();
+  EXPECT_TRUE(FindText(u"Parlo - 「2/3」").has_value());
+  SetUnread(7);
+  Pump();
+  EXPECT_EQ(view.UnreadCount(), 7);
+  EXPECT_TRUE(FindText(u"Parlo - 「7/3」").has_value());
 }
 
 TEST_F(MainViewTest, ShortPreviewSkipsLineBreaksAndKeeps21CharactersAndTheOriginalViewKeepsAll) {
@@ -88,7 +86,9 @@ TEST(PreviewText, LineBreaksDoNotCountTowardsTheLimit) {
   EXPECT_EQ(parlo::PreviewText(u"a\r\nb", true), u"a\r\nb");
 }
 
-TEST_F(MainViewTest, RowShowsNameDateLineAndCountOfTheNewestMessage) {
+// Without a skin there is no default picture: the picture box stays white, never the image's old
+// contents.
+TEST_F(MainViewTest, RowShowsNameDateLineAndCountOfTheNewestMessageAndAWhitePictureBox) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"older", 1));
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"newer", 2));
   for (bool newestLast : {false, true}) {
@@ -102,37 +102,9 @@ TEST_F(MainViewTest, RowShowsNameDateLineAndCountOfTheNewestMessage) {
     EXPECT_EQ(Row(0)->name, u"01011112222");
     EXPECT_EQ(Row(0)->dateLine, std::u16string(newest->timeText) + u" (2건)");
     EXPECT_TRUE(FindText(Row(0)->dateLine).has_value());
+    EXPECT_EQ(platform::gdi::ScreenPixel(30, 70 + 30), 0xFFFFFFu);
   }
 }
-
-TEST_F(MainViewTest, PictureBoxNeverShowsStalePixels) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"a", 1));
-  Load();
-  ShowList();
-  // Without a skin there is no default picture: the box stays white, not the image's old contents.
-  const uint32_t before = platform::gdi::ScreenPixel(30, 70 + 30);
-  EXPECT_EQ(before, 0xFFFFFFu);
-}
-
-// ---- Opening a conversation and coming back ----
-
-TEST_F(MainViewTest, TappingARowOpensItAndComingBackHighlightsAndSelectsIt) {
-  Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
-  Put(u"\\RECV_MSG", Msg(u"01022222222", u"b", 5));
-  Load();
-  MainView& view = ShowList();
-  TapRow(1);
-  auto opened = CallsOf(UM_SHOWTHREAD);
-  ASSERT_EQ(opened.size(), 1u);
-  EXPECT_EQ(opened[0].wParam, 1u);
-  ShowList();
-  EXPECT_EQ(view.list().CursorRow(), 1);
-  EXPECT_EQ(view.SelectedConversation(), 1);
-  ASSERT_NE(view.SelectedFirstRecord(), nullptr);
-  EXPECT_EQ(std::u16string(view.SelectedFirstRecord()->text), u"a");
-}
-
-// ---- Footer and header buttons ----
 
 // Answered no, everything stays; answered yes, everything goes, though the finger lifts elsewhere.
 TEST_F(MainViewTest, HoldingDeleteAsksToDeleteEverything) {
@@ -142,7 +114,7 @@ TEST_F(MainViewTest, HoldingDeleteAsksToDeleteEverything) {
     Put(u"\\SEND_MSG", Msg(u"01022222222", u"b", 5, 1, 2));
     Load();
     MainView& view = ShowList();
-    ClearBoxes();
+    platform::ui::ClearMessageBoxLog();
     Answer(answer);
     Down(View(), Center(view.RightButtonRect()));
     Advance(399);
@@ -160,15 +132,24 @@ TEST_F(MainViewTest, HoldingDeleteAsksToDeleteEverything) {
   EXPECT_TRUE(FindText(u"Parlo - 「0/0」").has_value());
 }
 
-TEST_F(MainViewTest, TappingDeleteDeletesTheSelectedConversationAfterTheQuestion) {
+// Tapping a row opens its conversation, and coming back highlights and selects it; a tap on
+// 삭제 deletes the selected one after the question.
+TEST_F(MainViewTest, TappingARowSelectsItAndTappingDeleteDeletesItAfterTheQuestion) {
   Put(u"\\RECV_MSG", Msg(u"01011111111", u"keep", 1));
   Put(u"\\RECV_MSG", Msg(u"01022222222", u"delete me", 5));
   Put(u"\\SEND_MSG", Msg(u"01022222222", u"and me", 6, 1, 2));
   MessageStore* store = Load();
   MainView& view = ShowList();
+  TapRow(1);
+  EXPECT_EQ(AskedOfFrame(), (std::vector<Asked>{{UM_SHOWTHREAD, 1, 0}}));
+  ShowList();
+  EXPECT_EQ(view.list().CursorRow(), 1);
+  EXPECT_EQ(view.SelectedConversation(), 1);
+  ASSERT_NE(view.SelectedFirstRecord(), nullptr);
+  EXPECT_EQ(std::u16string(view.SelectedFirstRecord()->text), u"keep");
   TapRow(0);
   ShowList();
-  ClearBoxes();
+  platform::ui::ClearMessageBoxLog();
   Down(View(), Center(view.RightButtonRect()));
   Advance(399);
   Up(View(), Center(view.RightButtonRect()));
@@ -185,22 +166,30 @@ TEST_F(MainViewTest, TappingDeleteDeletesTheSelectedConversationAfterTheQuestion
   EXPECT_EQ(Boxes().size(), 1u);
 }
 
-TEST_F(MainViewTest, LeavingAHeldButtonCancelsItsHoldAndItsTap) {
+// A pressed footer button turns blue-grey; the finger leaving it clears that and cancels both
+// its hold and its tap, whether or not the finger comes back to lift.
+TEST_F(MainViewTest, LeavingAPressedButtonCancelsItsLookItsHoldAndItsTap) {
   Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
   Load();
   MainView& view = ShowList();
-  Down(View(), Center(view.RightButtonRect()));
-  MoveTo(View(), POINT{100, 300});
-  Advance(1000);
-  MoveTo(View(), Center(view.RightButtonRect()));
-  Up(View(), Center(view.RightButtonRect()));
-  Pump();
+  const RECT& left = view.LeftButtonRect();
+  auto face = [&left] { return platform::gdi::ScreenPixel(left.left + 40, left.top + 20); };
+  EXPECT_EQ(face(), 0xD4D0C8u);
+  for (auto [button, comesBack] : {std::pair{&view.RightButtonRect(), true}, std::pair{&left, false}}) {
+    Down(View(), Center(*button));
+    Pump();
+    if (button == &left) {
+      EXPECT_EQ(face(), 0x7D9EC0u);
+    }
+    MoveTo(View(), POINT{100, 300});
+    Pump();
+    EXPECT_EQ(face(), 0xD4D0C8u);
+    Advance(1000);
+    if (comesBack) MoveTo(View(), Center(*button));
+    Up(View(), Center(*button));
+    Pump();
+  }
   EXPECT_TRUE(Boxes().empty());
-  Down(View(), Center(view.LeftButtonRect()));
-  MoveTo(View(), POINT{100, 300});
-  Advance(1000);
-  Up(View(), Center(view.LeftButtonRect()));
-  Pump();
   EXPECT_TRUE(CallsOf(UM_SHOWCOMPOSE).empty());
 }
 
@@ -208,57 +197,18 @@ TEST_F(MainViewTest, TappingSendAsksForAReplyHoldingItForANewMessageAndTheHeader
   Load();
   MainView& view = ShowList();
   Tap(View(), Center(view.LeftButtonRect()));
-  auto tap = CallsOf(UM_SHOWCOMPOSE);
-  ASSERT_EQ(tap.size(), 1u);
-  EXPECT_EQ(tap[0].wParam, 1u);
-  EXPECT_EQ(tap[0].lParam, 1);
-  calls_.clear();
   Down(View(), Center(view.LeftButtonRect()));
   Advance(400);
   Up(View(), Center(view.LeftButtonRect()));
   Pump();
-  auto hold = CallsOf(UM_SHOWCOMPOSE);
-  ASSERT_EQ(hold.size(), 1u);
-  EXPECT_EQ(hold[0].wParam, 0u);
-  EXPECT_EQ(hold[0].lParam, 0);
   Tap(View(), Center(view.HeaderButtonRect()));
-  auto exits = CallsOf(WM_COMMAND);
-  ASSERT_EQ(exits.size(), 1u);
-  EXPECT_EQ(LOWORD(exits[0].wParam), ID_EXIT);
-}
-
-TEST_F(MainViewTest, PressedFooterButtonTurnsBlueGrey) {
-  Load();
-  MainView& view = ShowList();
-  const RECT& r = view.LeftButtonRect();
-  const POINT inside{r.left + 40, r.top + 20};
-  EXPECT_EQ(platform::gdi::ScreenPixel(inside.x, inside.y), 0xD4D0C8u);
-  Down(View(), Center(r));
-  Pump();
-  EXPECT_EQ(platform::gdi::ScreenPixel(inside.x, inside.y), 0x7D9EC0u);
-  MoveTo(View(), POINT{100, 300});
-  Pump();
-  EXPECT_EQ(platform::gdi::ScreenPixel(inside.x, inside.y), 0xD4D0C8u);
-  Up(View(), POINT{100, 300});
-}
-
-// ---- Calling ----
-
-TEST_F(MainViewTest, TalkKeyOnAConversationWithoutNumberSaysSoAndCallsNobody) {
-  Put(u"\\RECV_MSG", Msg(u"", u"anonymous", 1));
-  MessageStore* store = Load();
-  ShowList();
-  ASSERT_EQ(std::u16string(store->DisplayNameFor(store->ConversationAt(0).front()->number)), kNoSenderName);
-  TapRow(0);
-  ShowList();
-  KeyUp(View(), VK_F3);
-  ExpectOneBox(u"수신된 전화번호가 없습니다.", u"정보", MB_OK);
-  EXPECT_EQ(Calls(), "");
+  EXPECT_EQ(AskedOfFrame(), (std::vector<Asked>{{UM_SHOWCOMPOSE, 1, 1}, {UM_SHOWCOMPOSE, 0, 0}, {WM_COMMAND, ID_EXIT, 0}}));
 }
 
 // With nothing selected, and with a remembered row past the last (its conversation deleted
 // meanwhile), 삭제 says so and the talk key calls nobody; afterwards the selected one is called.
-TEST_F(MainViewTest, WithNoSelectionDeleteSaysSoAndTheTalkKeyCallsNobody) {
+// A conversation without a number says so and calls nobody.
+TEST_F(MainViewTest, WithNoSelectionOrNoNumberTheTalkKeyCallsNobody) {
   Put(u"\\RECV_MSG", Msg(u"01011111111", u"a", 1));
   Put(u"\\RECV_MSG", Msg(u"01022222222", u"b", 5));
   Put(u"\\RECV_MSG", Msg(u"01033333333", u"c", 9));
@@ -272,7 +222,7 @@ TEST_F(MainViewTest, WithNoSelectionDeleteSaysSoAndTheTalkKeyCallsNobody) {
       ShowList();
     }
     EXPECT_EQ(view.SelectedConversation(), -1);
-    ClearBoxes();
+    platform::ui::ClearMessageBoxLog();
     KeyUp(View(), VK_F3);
     EXPECT_EQ(Calls(), "");
     EXPECT_TRUE(Boxes().empty());
@@ -283,10 +233,22 @@ TEST_F(MainViewTest, WithNoSelectionDeleteSaysSoAndTheTalkKeyCallsNobody) {
   TapRow(1);
   ShowList();
   KeyUp(View(), VK_F3);
-  EXPECT_EQ(Calls(), "{\"number\": \"01022222222\", \"name\": \"01022222222\", \"time\": \"2024-03-05 14:07:09\"}\n");
+  const std::string called = "{\"number\": \"01022222222\", \"name\": \"01022222222\", \"time\": \"2024-03-05 14:07:09\"}\n";
+  EXPECT_EQ(Calls(), called);
+  Put(u"\\RECV_MSG", Msg(u"", u"anonymous", 10));
+  Load();
+  ShowList();
+  ASSERT_EQ(std::u16string(store->DisplayNameFor(store->ConversationAt(0).front()->number)), kNoSenderName);
+  TapRow(0);
+  ShowList();
+  platform::ui::ClearMessageBoxLog();
+  KeyUp(View(), VK_F3);
+  ExpectOneBox(u"수신된 전화번호가 없습니다.", u"정보", MB_OK);
+  EXPECT_EQ(Calls(), called);
 }
 
-TEST(PhoneMakeCall, RefusesARequestItCannotPlace) {
+// A request it cannot place is refused and writes nothing; each placed call is one JSON line.
+TEST(PhoneMakeCall, RefusesWhatItCannotPlaceAndRecordsEachCallAsOneJsonLine) {
   parlo_test::TempDevice device;
   PHONEMAKECALLINFO info{};
   info.cbSize = 12;
@@ -297,12 +259,6 @@ TEST(PhoneMakeCall, RefusesARequestItCannotPlace) {
   EXPECT_EQ(PhoneMakeCall(&info), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(PhoneMakeCall(nullptr), ERROR_INVALID_PARAMETER);
   EXPECT_FALSE(std::filesystem::exists(device.dir() / "network" / "calls.jsonl"));
-}
-
-TEST(PhoneMakeCall, RecordsEachCallAsOneJsonLine) {
-  parlo_test::TempDevice device;
-  PHONEMAKECALLINFO info{};
-  info.cbSize = PHONEMAKECALLINFO_PHONE_SIZE;
   info.dwFlags = PMCF_DEFAULT;
   info.pszDestAddress = u"010-9\"9";
   info.pszCalledParty = u"홍길동";
@@ -314,41 +270,7 @@ TEST(PhoneMakeCall, RecordsEachCallAsOneJsonLine) {
             "{\"number\": \"010-9\\\"9\", \"name\": \"\", \"time\": \"2024-03-05 14:07:09\"}\n");
 }
 
-// ---- The program menu ----
-
-// Chooses from the tracked menu from inside its loop, as a user would.
-std::function<void()>& MenuHandler() {
-  static std::function<void()> handler;
-  return handler;
-}
-
-class MainViewMenuTest : public MainViewTest {
- protected:
-  void SetUp() override {
-    MainViewTest::SetUp();
-    static const bool installed = [] {
-      platform::wm::AddIdlePoller([] {
-        if (MenuHandler() && platform::ui::CurrentMenu()) {
-          auto handler = std::move(MenuHandler());
-          MenuHandler() = nullptr;
-          handler();
-        }
-      });
-      return true;
-    }();
-    (void)installed;
-  }
-  void TearDown() override {
-    MenuHandler() = nullptr;
-    MainViewTest::TearDown();
-  }
-  void Command(UINT id) {
-    SendMessageW(View(), WM_COMMAND, id, 0);
-    Pump();
-  }
-};
-
-TEST_F(MainViewMenuTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndRunsTheChosenItem) {
+TEST_F(MainViewTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndItsCommandsToggleOrReachTheFrame) {
   Load();
   MainView& view = ShowList();
   Settings& s = settings_;
@@ -357,10 +279,10 @@ TEST_F(MainViewMenuTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndRunsTh
   s.close = false;
   s.use_original_view = false;
   std::vector<platform::ui::MenuItemInfo> seen;
-  MenuHandler() = [&seen] {
+  OnMenu([&seen] {
     seen = *platform::ui::CurrentMenu();
     platform::ui::ChooseMenuItem(ID_USE_LOCK);
-  };
+  });
   Tap(View(), Center(view.TitleRect()));
   ASSERT_EQ(seen.size(), 12u);
   auto checked = [&seen](UINT id) {
@@ -375,15 +297,9 @@ TEST_F(MainViewMenuTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndRunsTh
   EXPECT_TRUE(checked(ID_SHORT_PREVIEW));     // checked when use_original_view is off
   EXPECT_FALSE(checked(ID_LOCK_NOW));
   EXPECT_FALSE(s.use_lock);  // the chosen item toggled it
-}
 
-// Toggles change the settings (preview and sort then ask for a refresh under the wait cursor);
-// the rest reach the frame.
-TEST_F(MainViewMenuTest, CommandsToggleSettingsOrReachTheFrame) {
-  Load();
-  ShowList();
-  Settings& s = settings_;
-  s.use_original_view = false;
+  // Toggles change the settings (preview and sort then ask for a refresh under the wait cursor);
+  // the rest reach the frame.
   s.view_sort = false;
   s.close = true;
   enum { kNoWait, kWait, kAnyCursor };

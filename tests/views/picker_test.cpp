@@ -1,26 +1,15 @@
-// The contact picker on a 480 x 800, 192 dpi screen over a small contact store: the keypad,
-// the categories, the highlighted matches and picking, seen as the user sees them.
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
+// The contact picker over a small contact store: the keypad, the categories, the highlighted
+// matches and picking, seen as the user sees them.
+#include <filesystem>
+#include <fstream>
 
 #include "contacts/book_fixture.h"
-#include "draw/dpi.h"
-#include "draw/skin.h"
-#include "model/message_store.h"
-#include "platform/gdi/screen.h"
-#include "platform/ui/ui_state.h"
-#include "platform/wm/loop.h"
-#include "settings/settings.h"
+#include "view_fixture.h"
 #include "views/picker_view.h"
-#include "views/view_mode.h"
 
+namespace viewtest {
 namespace {
 
-using parlo::ContactKeypad;
 using parlo::PickerView;
 using Names = std::vector<std::u16string>;
 using parlo_test::Card;
@@ -28,86 +17,47 @@ using parlo_test::Card;
 // Keys by what they type; the pad's positions follow the phone's layout.
 enum PadKey { k1 = 0, k2 = 1, k3 = 2, kBack = 3, k4 = 4, k5 = 5, k6 = 6, k0 = 7, k7 = 8, k8 = 9, k9 = 10, kMode = 11 };
 
-struct Call {
-  UINT message;
-  WPARAM wParam;
-};
-std::vector<Call> g_calls;
-std::function<void()> g_onMenu;
-
-LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message >= UM_SHOWTHREAD && message <= UM_SHOWCONTACTS) {
-    g_calls.push_back({message, wParam});
-    return 0;
-  }
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-class PickerTest : public parlo_test::BookTest {
+class PickerTest : public ViewTest {
  protected:
   void SetUp() override {
-    platform::gdi::CreateScreen(480, 800, 192, 192);
-    parlo::ResetDpiCacheForTests();
-    static const bool once = [] {
-      WNDCLASSW wc{};
-      wc.lpfnWndProc = FrameProc;
-      wc.lpszClassName = u"PickerTestFrame";
-      RegisterClassW(&wc);
-      // Answers a tracked menu from inside its loop, as a user would.
-      platform::wm::AddIdlePoller([] {
-        if (g_onMenu && platform::ui::CurrentMenu()) std::exchange(g_onMenu, nullptr)();
-      });
-      return true;
-    }();
-    (void)once;
-    BookTest::SetUp();
-    Store(Card("김철수", "020-2345-6789", "", "Family") + Card("이영희", "021-6000-0000") +
-          Card("고 장미", "020-2222-2222", "", "Work") + Card("박민수", "020-5478-0000") +
-          Card("코치", "020-4444-4444", "", "Work") + Card("최하나", "031-555-5555"));
-    Open();
+    ViewTest::SetUp();
+    std::filesystem::create_directories(device_->dir() / "Program Files" / "Parlo");
+    std::ofstream(device_->dir() / "contacts.vcf", std::ios::binary)
+        << Card("김철수", "020-2345-6789", "", "Family") + Card("이영희", "021-6000-0000") +
+               Card("고 장미", "020-2222-2222", "", "Work") + Card("박민수", "020-5478-0000") +
+               Card("코치", "020-4444-4444", "", "Work") + Card("최하나", "031-555-5555");
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    void* app = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp, &app), S_OK);
+    app_ = static_cast<IPOutlookApp*>(app);
+    ASSERT_EQ(app_->Logon(nullptr), S_OK);
+    book_ = std::make_unique<parlo::ContactBook>(app_);
     book_->LoadContacts(false);
+    contacts_ = book_.get();
     settings_.find_name = true;
-    store_ = std::make_unique<MessageStore>(settings_, nullptr);
-    skin_ = std::make_unique<parlo::Skin>();
-    frame_ = CreateWindowExW(0, u"PickerTestFrame", u"", WS_VISIBLE, 0, 0, 480, 800, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(frame_, nullptr);
-    view_ = std::make_unique<PickerView>(parlo::ViewContext{settings_, *store_, *skin_, book_.get(), frame_});
-    ASSERT_NE(view_->CreateViewWindow(frame_, RECT{0, 0, 480, 800}), nullptr);
+    view_ = std::make_unique<PickerView>(Context());
+    ASSERT_NE(view_->CreateViewWindow(frame_, RECT{0, 0, kScreenW, kScreenH}), nullptr);
     SetFocus(view_->Window());
     view_->OnShown(0, 0);
     Pump();
-    g_calls.clear();
+    calls_.clear();
   }
   void TearDown() override {
-    g_onMenu = nullptr;
     view_.reset();
-    if (frame_) DestroyWindow(frame_);
-    Pump();
-    BookTest::TearDown();
+    book_.reset();  // writes the cache while the device is still there
+    if (app_) {
+      app_->Logoff();
+      app_->Release();
+    }
+    CoUninitialize();
+    ViewTest::TearDown();
   }
 
-  static void Pump() { platform::wm::PumpUntilIdle(); }
   HWND Pad() const { return view_->keypad().hwnd(); }
-  static POINT Center(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
-  static void Send(HWND w, UINT message, POINT p) { SendMessageW(w, message, MK_LBUTTON, MAKELPARAM(p.x, p.y)); }
   void Press(std::initializer_list<PadKey> keys) {
-    for (PadKey k : keys) {
-      const POINT p = Center(view_->keypad().KeyRect(k));
-      Send(Pad(), WM_LBUTTONDOWN, p);
-      Send(Pad(), WM_LBUTTONUP, p);
-      Pump();
-    }
-  }
-  void Tap(HWND w, POINT p) {
-    Send(w, WM_LBUTTONDOWN, p);
-    Send(w, WM_LBUTTONUP, p);
-    Pump();
+    for (PadKey k : keys) Tap(Pad(), Center(view_->keypad().KeyRect(k)));
   }
   void TapRow(int row) { Tap(view_->list().hwnd(), Center(view_->list().RowRect(row))); }
-  void Key(UINT vk) {
-    SendMessageW(view_->Window(), WM_KEYUP, vk, 0);
-    Pump();
-  }
   void Category(int index) {
     SendMessageW(view_->Window(), WM_COMMAND, parlo::ID_CATEGORY_FIRST + index, 0);
     Pump();
@@ -127,14 +77,24 @@ class PickerTest : public parlo_test::BookTest {
     return out;
   }
 
-  Settings settings_;
-  std::unique_ptr<MessageStore> store_;
-  std::unique_ptr<parlo::Skin> skin_;
-  HWND frame_ = nullptr;
+  IPOutlookApp* app_ = nullptr;
+  std::unique_ptr<parlo::ContactBook> book_;
   std::unique_ptr<PickerView> view_;
 };
 
+// Letting go away from the pressed key types nothing: on another key, or out of the pad over the
+// list (the pad holds the capture).
 TEST_F(PickerTest, KeysNarrowByConsonantsAndNumbersAndBackspaceSearchesEverythingAgain) {
+  const RECT one = view_->keypad().KeyRect(k1);
+  for (POINT to : {Center(view_->keypad().KeyRect(k2)), POINT{Center(one).x, -40}}) {
+    Down(Pad(), Center(one));
+    EXPECT_EQ(view_->keypad().PressedKey(), k1);
+    Up(Pad(), to);
+    Pump();
+    EXPECT_EQ(view_->keypad().PressedKey(), -1);
+    EXPECT_EQ(book_->DigitCount(), 0);
+  }
+  EXPECT_EQ(Listed().size(), 6u);
   struct Case {
     bool byNumber;
     Names afterOneSix, afterBack;
@@ -154,54 +114,16 @@ TEST_F(PickerTest, KeysNarrowByConsonantsAndNumbersAndBackspaceSearchesEverythin
   }
 }
 
-TEST_F(PickerTest, LettingGoAwayFromThePressedKeyDoesNothing) {
-  const RECT one = view_->keypad().KeyRect(k1);
-  // To another key, and out of the pad over the list (the pad holds the capture).
-  for (POINT to : {Center(view_->keypad().KeyRect(k2)), POINT{Center(one).x, -40}}) {
-    Send(Pad(), WM_LBUTTONDOWN, Center(one));
-    EXPECT_EQ(view_->keypad().PressedKey(), k1);
-    Send(Pad(), WM_LBUTTONUP, to);
-    Pump();
-    EXPECT_EQ(view_->keypad().PressedKey(), -1);
-    EXPECT_EQ(book_->DigitCount(), 0);
-  }
-  EXPECT_EQ(Listed().size(), 6u);
-}
-
-TEST_F(PickerTest, CategoriesFilterAndLabelTheButton) {
-  const auto& categories = book_->Categories();
-  ASSERT_EQ(categories, (Names{u"전체", u"Family", u"Work", u"", u"단체문자"}));
-  struct Case {
-    int index;
-    std::u16string label;
-    Names listed;
-  } cases[] = {
-      {2, u"범주 : Work", {u"고 장미", u"코치"}},
-      {3, u"범주 : 범주없음", {u"이영희", u"박민수", u"최하나"}},
-      {0, u"범주 : 전체", {u"김철수", u"이영희", u"고 장미", u"박민수", u"코치", u"최하나"}},
-  };
-  for (const Case& c : cases) {
-    Category(c.index);
-    EXPECT_EQ(view_->CategoryLabel(), c.label);
-    EXPECT_EQ(Listed(), c.listed) << c.index;
-  }
-  // The keys still narrow within a category.
-  Category(2);
-  Press({k1});
-  EXPECT_EQ(Listed(), (Names{u"고 장미", u"코치"}));
-  Press({k6});
-  EXPECT_EQ(Listed(), (Names{u"고 장미", u"코치"}));
-  Press({k7});
-  EXPECT_TRUE(Listed().empty());
-}
-
-TEST_F(PickerTest, CategoryMenuChecksTheChoiceAndSetsTheGroupListApart) {
+// The category menu checks the current choice and sets the group list apart; a category filters
+// the list and labels the button, and the keys still narrow within it.
+TEST_F(PickerTest, CategoriesFromTheMenuFilterAndLabelTheButton) {
+  ASSERT_EQ(book_->Categories(), (Names{u"전체", u"Family", u"Work", u"", u"단체문자"}));
   Category(1);
   std::vector<platform::ui::MenuItemInfo> items;
-  g_onMenu = [&items] {
+  OnMenu([&items] {
     items = *platform::ui::CurrentMenu();
     platform::ui::ChooseMenuItem(parlo::ID_CATEGORY_FIRST + 3);
-  };
+  });
   Tap(view_->Window(), Center(view_->CategoryButtonRect()));
   ASSERT_EQ(items.size(), 6u);
   const char16_t* texts[] = {u"전체", u"Family", u"Work", u"범주없음", u"", u"단체문자"};
@@ -211,8 +133,27 @@ TEST_F(PickerTest, CategoryMenuChecksTheChoiceAndSetsTheGroupListApart) {
   }
   EXPECT_TRUE(items[4].separator);
   EXPECT_EQ(items[5].id, parlo::ID_CATEGORY_FIRST + 4);
-  EXPECT_EQ(view_->CategoryLabel(), u"범주 : 범주없음");
-  EXPECT_EQ(Listed(), (Names{u"이영희", u"박민수", u"최하나"}));
+  const struct {
+    int index;  // -1: the one chosen from the menu
+    std::u16string label;
+    Names listed;
+  } cases[] = {
+      {-1, u"범주 : 범주없음", {u"이영희", u"박민수", u"최하나"}},
+      {2, u"범주 : Work", {u"고 장미", u"코치"}},
+      {0, u"범주 : 전체", {u"김철수", u"이영희", u"고 장미", u"박민수", u"코치", u"최하나"}},
+  };
+  for (const auto& c : cases) {
+    if (c.index >= 0) Category(c.index);
+    EXPECT_EQ(view_->CategoryLabel(), c.label);
+    EXPECT_EQ(Listed(), c.listed) << c.index;
+  }
+  Category(2);
+  Press({k1});
+  EXPECT_EQ(Listed(), (Names{u"고 장미", u"코치"}));
+  Press({k6});
+  EXPECT_EQ(Listed(), (Names{u"고 장미", u"코치"}));
+  Press({k7});
+  EXPECT_TRUE(Listed().empty());
 }
 
 using Pieces = std::vector<std::pair<std::u16string, COLORREF>>;
@@ -220,9 +161,16 @@ constexpr COLORREF kGrey = parlo::kContactNameColor;
 constexpr COLORREF kGreen = parlo::kNameHighlight;
 constexpr COLORREF kCyan = parlo::kNumberHighlight;
 
-TEST_F(PickerTest, TheMatchedPartIsDrawnInItsHighlightColour) {
+// Without keys, and in the group list, nothing is highlighted.
+TEST_F(PickerTest, TheMatchedPartIsDrawnInItsHighlightColourAndOnlyThat) {
   settings_.find_call_number = true;
   const COLORREF numberColor = GetSysColor(COLOR_BTNSHADOW);
+  auto colours = [this] {
+    std::vector<COLORREF> out;
+    for (const auto& [text, colour] : ListTexts()) out.push_back(colour);
+    return out;
+  };
+  for (COLORREF c : colours()) EXPECT_TRUE(c == kGrey || c == numberColor);
   struct Case {
     std::initializer_list<PadKey> keys;
     Pieces first;  // the first row's name, then its number
@@ -244,15 +192,6 @@ TEST_F(PickerTest, TheMatchedPartIsDrawnInItsHighlightColour) {
         << static_cast<int>(*c.keys.begin());
     while (book_->DigitCount() > 0) Press({kBack});
   }
-}
-
-TEST_F(PickerTest, WithoutKeysAndInTheGroupListNothingIsHighlighted) {
-  auto colours = [this] {
-    std::vector<COLORREF> out;
-    for (const auto& [text, colour] : ListTexts()) out.push_back(colour);
-    return out;
-  };
-  for (COLORREF c : colours()) EXPECT_TRUE(c == kGrey || c == GetSysColor(COLOR_BTNSHADOW));
   Press({k1});
   TapRow(0);  // 김철수 into the group list
   ASSERT_EQ(book_->GroupList().size(), 1u);
@@ -272,29 +211,18 @@ TEST_F(PickerTest, TapOrEnterPicksTheContactAndBackAsksForAnEmptyComposeView) {
   TapRow(1);
   ASSERT_EQ(book_->GroupList().size(), 1u);
   EXPECT_EQ(std::u16string(book_->GroupList()[0]->name), u"이영희");
-  ASSERT_EQ(g_calls.size(), 1u);
-  EXPECT_EQ(g_calls[0].message, static_cast<UINT>(UM_SHOWCOMPOSE));
-  EXPECT_EQ(g_calls[0].wParam, static_cast<WPARAM>(COMPOSE_TO_PICKED));
-
   // The frame shows the picker again: the group list starts empty.
   view_->OnShown(0, 0);
   EXPECT_TRUE(book_->GroupList().empty());
-  g_calls.clear();
-  Key(VK_DOWN);
-  Key(VK_DOWN);
-  Key(VK_DOWN);
-  Key(VK_RETURN);
+  for (UINT vk : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) KeyUp(view_->Window(), vk);
   ASSERT_EQ(book_->GroupList().size(), 1u);
   EXPECT_EQ(std::u16string(book_->GroupList()[0]->name), u"고 장미");
-  ASSERT_EQ(g_calls.size(), 1u);
-  EXPECT_EQ(g_calls[0].wParam, static_cast<WPARAM>(COMPOSE_TO_PICKED));
-
   // The back button asks for an empty compose view.
-  g_calls.clear();
   Tap(view_->Window(), Center(view_->BackButtonRect()));
-  ASSERT_EQ(g_calls.size(), 1u);
-  EXPECT_EQ(g_calls[0].message, static_cast<UINT>(UM_SHOWCOMPOSE));
-  EXPECT_EQ(g_calls[0].wParam, static_cast<WPARAM>(COMPOSE_NEW));
+  EXPECT_EQ(AskedOfFrame(), (std::vector<Asked>{{UM_SHOWCOMPOSE, COMPOSE_TO_PICKED, 0},
+                                                 {UM_SHOWCOMPOSE, COMPOSE_TO_PICKED, 0},
+                                                 {UM_SHOWCOMPOSE, COMPOSE_NEW, 0}}));
 }
 
 }  // namespace
+}  // namespace viewtest

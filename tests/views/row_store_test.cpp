@@ -1,24 +1,16 @@
 // Rows, their tops and the row found at a content y; reference counts.
-#include <gtest/gtest.h>
-
-#include "list_fixture.h"
+#include "view_fixture.h"
 #include "views/row_store.h"
 
 using namespace parlo;
-using listtest::TestRow;
 
+namespace viewtest {
 namespace {
-class RowStoreTest : public ::testing::Test {
+
+class RowStoreTest : public ViewTest {
  protected:
-  void Add(int h, bool* destroyed = nullptr) {
-    auto* row = new TestRow(h, ListItem::kHitBody, destroyed);
-    store.Append(row);
-    row->Release();
-  }
-  parlo_test::TempDevice device_;
   RowStore store;
 };
-}  // namespace
 
 // The first pixel line of a row hits that row; above the first row (a bounce) hits the first;
 // an empty store and rows of no height are never hit.
@@ -27,11 +19,16 @@ TEST_F(RowStoreTest, AContentYHitsTheRowItFallsIn) {
   EXPECT_EQ(store.RowAtContentY(-10), -1);
   EXPECT_EQ(store.At(0), nullptr);
   EXPECT_EQ(store.TotalHeight(), 0);
-  for (int h : {120, 50, 0, 200}) Add(h);
+  for (int h : {120, 50, 0, 200}) AddRow(store, h);
   const int cases[][2] = {{0, 0}, {119, 0}, {120, 1}, {169, 1}, {170, 3}, {369, 3}, {370, -1}, {-40, 0}};
   for (auto [y, row] : cases) EXPECT_EQ(store.RowAtContentY(y), row) << y;
   EXPECT_EQ(store.Top(3), 170);
   EXPECT_EQ(store.TotalHeight(), 370);
+  // Remeasuring picks up changed heights.
+  store.At(0)->height = 30;
+  store.Remeasure();
+  EXPECT_EQ(store.RowAtContentY(30), 1);
+  EXPECT_EQ(store.TotalHeight(), 280);
 }
 
 TEST_F(RowStoreTest, TheStoreHoldsOneReferenceAndDropsItOnClear) {
@@ -49,21 +46,13 @@ TEST_F(RowStoreTest, TheStoreHoldsOneReferenceAndDropsItOnClear) {
   EXPECT_TRUE(store.selection.empty());
 }
 
-TEST_F(RowStoreTest, RemeasurePicksUpChangedHeights) {
-  Add(100);
-  Add(100);
-  store.At(0)->height = 30;
-  store.Remeasure();
-  EXPECT_EQ(store.RowAtContentY(30), 1);
-  EXPECT_EQ(store.TotalHeight(), 130);
-}
-
 TEST_F(RowStoreTest, NewRowsStartAtSixtyDesignPixelsAndMarked) {
-  platform::gdi::CreateScreen(480, 800, 192, 192);
-  ResetDpiCacheForTests();
   auto* row = new ListItem();
   EXPECT_EQ(row->height, 120);
   EXPECT_EQ(row->state, static_cast<DWORD>(ListItem::kCreated));
   EXPECT_EQ(row->HitTest(0, RECT{0, 0, 480, 120}, POINT{5, 5}), ListItem::kHitBody);
   EXPECT_EQ(row->Release(), 0);
 }
+
+}  // namespace
+}  // namespace viewtest

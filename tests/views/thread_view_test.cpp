@@ -6,7 +6,8 @@
 #include <fstream>
 #include <mutex>
 
-#include "message_view_fixture.h"
+#include "platform/base/text.h"
+#include "view_fixture.h"
 #include "views/message_row.h"
 #include "views/thread_view_mms.h"
 
@@ -58,11 +59,6 @@ class ThreadViewTest : public ViewTest {
     return OpenThread(0);
   }
   // Row i's rectangle on the screen (the list starts 120 pixels down).
-  static int ViewLineHeight(HDC dc) {
-    TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    return tm.tmHeight;
-  }
   RECT ScreenRow(int i) {
     RECT r = thread_->list().RowRect(i);
     OffsetRect(&r, 0, 120);
@@ -84,8 +80,6 @@ class ThreadViewTest : public ViewTest {
 
   Launches launches_;
 };
-
-// ---- Opening and marking read ----
 
 TEST_F(ThreadViewTest, OpeningMarksUnreadMessagesReadAndLowersTheCountOnce) {
   std::vector<CEOID> unread;
@@ -115,7 +109,11 @@ TEST_F(ThreadViewTest, OpeningMarksUnreadMessagesReadAndLowersTheCountOnce) {
   EXPECT_EQ(StateValue(u"Count"), std::optional<DWORD>(2));
 }
 
-TEST_F(ThreadViewTest, APositionTheModelNoLongerHasShowsAnEmptyConversation) {
+// A position the model no longer has shows an empty conversation; in a real one a reply goes to
+// the cursor's message, else the first.
+TEST_F(ThreadViewTest, ReplyGoesToTheCursorsMessageElseTheFirstAndAMissingOneIsEmpty) {
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"first", 1));
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"second", 2));
   Load();
   ShowList();
   ThreadView& view = OpenThread(3);
@@ -123,26 +121,22 @@ TEST_F(ThreadViewTest, APositionTheModelNoLongerHasShowsAnEmptyConversation) {
   EXPECT_EQ(view.list().HeaderText(), u"");
   EXPECT_EQ(view.CursorRecord(), nullptr);
   EXPECT_EQ(view.ReplyRecord(), nullptr);
-}
-
-TEST_F(ThreadViewTest, ReplyGoesToTheCursorsMessageElseTheFirst) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"first", 1));
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"second", 2));
-  ThreadView& view = OpenFirst();
+  OpenThread(0);
   ASSERT_EQ(view.CursorRecord(), nullptr);
   EXPECT_EQ(view.ReplyRecord(), view.list().RecordAt(0));
   TapRow(1);
   EXPECT_EQ(view.ReplyRecord(), view.list().RecordAt(1));
 }
 
-// ---- Bubble layout ----
-
-TEST_F(ThreadViewTest, ReceivedBoxStandsRightOfItsDateAndSentBoxLeftOfIt) {
+// The cursor row is shaded light, dark, light, with white text.
+TEST_F(ThreadViewTest, ReceivedBoxStandsRightOfItsDateSentBoxLeftOfItAndTheCursorRowIsShaded) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"hello", 1));
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"picture", 0, 1, 1, 1));
   Put(u"\\SEND_MSG", Msg(u"01011112222", u"bye", 2, 1, 2));
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"line one\nline two\nline three", 3));
   settings_.use_original_view = false;
-  OpenFirst();
+  settings_.view_sort = true;  // the newest message comes last and gets the cursor
+  ThreadView& view = OpenFirst();
   const int received = RowOf(u"hello"), sent = RowOf(u"bye");
   ASSERT_GE(received, 0);
   ASSERT_GE(sent, 0);
@@ -175,14 +169,7 @@ TEST_F(ThreadViewTest, ReceivedBoxStandsRightOfItsDateAndSentBoxLeftOfIt) {
   // A multimedia message's box has its own fill.
   const RECT m = ScreenRow(RowOf(u"picture"));
   EXPECT_EQ(platform::gdi::ScreenPixel(m.right - 20 - 4, m.top + 5), 0xE6E6FAu);
-}
 
-TEST_F(ThreadViewTest, CursorRowIsShadedLightDarkLightWithWhiteText) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"older", 1));
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"line one\nline two\nline three", 2));
-  settings_.use_original_view = false;
-  settings_.view_sort = true;  // the newest message comes last and gets the cursor
-  ThreadView& view = OpenFirst();
   const int last = view.list().RowCount() - 1;
   ASSERT_EQ(view.list().CursorRow(), last);
   const RECT row = ScreenRow(last);
@@ -193,59 +180,48 @@ TEST_F(ThreadViewTest, CursorRowIsShadedLightDarkLightWithWhiteText) {
   EXPECT_GE(light, 0xC0u);
   EXPECT_LE(dark, 0x70u);
   EXPECT_GE(dark, 0x58u);
-  auto text = FindTextStarting(u"line");
+  text = FindText(u"line", true);
   ASSERT_TRUE(text.has_value());
   EXPECT_EQ(text->color, RGB(0xFF, 0xFF, 0xFF));
-  EXPECT_EQ(FindText(u"older")->color, RGB(0, 0, 0));
 }
 
-TEST_F(ThreadViewTest, BubbleWidthIsMeasuredOnceAndGivenToEveryRow) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"a", 1));
-  Put(u"\\SEND_MSG", Msg(u"01011112222", u"b", 2, 1, 2));
-  settings_.use_original_view = true;
-  ThreadView& view = OpenFirst();
-  EXPECT_EQ(view.list().BubbleWidth(), -1);  // the plain layout measures nothing
-  EXPECT_EQ(static_cast<parlo::MessageRow*>(view.list().RowAt(0))->width, 0);
-  settings_.use_original_view = false;
-  OpenThread(0);
-  const int width = view.list().BubbleWidth();
-  EXPECT_GT(width, 40);
-  EXPECT_LT(width, kScreenW);
-  for (int i = 0; i < view.list().RowCount(); ++i)
-    EXPECT_EQ(static_cast<parlo::MessageRow*>(view.list().RowAt(i))->width, width);
-  OpenThread(0);
-  EXPECT_EQ(view.list().BubbleWidth(), width);
-}
-
-// ---- Plain layout ----
-
-TEST_F(ThreadViewTest, PlainHeadingsNameTheSenderInTheirColours) {
+// The plain layout names the sender in their colours and measures no bubble; the bubble layout
+// measures the bubble width once and gives it to every row.
+TEST_F(ThreadViewTest, PlainHeadingsNameTheSenderInTheirColoursAndBubblesShareOneWidth) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"got it", 1));
   Put(u"\\SEND_MSG", Msg(u"01011112222", u"sent sms", 2, 1, 2));
   Put(u"\\SEND_MSG", Msg(u"01011112222", u"sent mms", 3, 1, 3));
   settings_.use_original_view = true;
   ThreadView& view = OpenFirst();
   ASSERT_EQ(view.list().RowCount(), 3);
-  const MessageRecord* mms = view.list().RecordAt(RowOf(u"sent mms"));
-  const MessageRecord* sms = view.list().RecordAt(RowOf(u"sent sms"));
-  const MessageRecord* got = view.list().RecordAt(RowOf(u"got it"));
-
-  auto heading = FindText(u"나 (" + std::u16string(mms->timeText) + u") - MMS");
-  ASSERT_TRUE(heading.has_value());
-  EXPECT_EQ(heading->color, 0x3366FFu);
-  heading = FindText(u"나 (" + std::u16string(sms->timeText) + u") ");
-  ASSERT_TRUE(heading.has_value());
-  EXPECT_EQ(heading->color, 0xFF0000u);
-  heading = FindText(u"01011112222 (" + std::u16string(got->timeText) + u") ");
-  ASSERT_TRUE(heading.has_value());
-  EXPECT_EQ(heading->color, 0x009900u);
+  const struct {
+    const char16_t *text, *who, *after;
+    COLORREF colour;
+  } headings[] = {{u"sent mms", u"나", u") - MMS", 0x3366FF},
+                  {u"sent sms", u"나", u") ", 0xFF0000},
+                  {u"got it", u"01011112222", u") ", 0x009900}};
+  for (const auto& h : headings) {
+    SCOPED_TRACE(platform::Utf16ToUtf8(h.text));
+    const auto heading = FindText(std::u16string(h.who) + u" (" + view.list().RecordAt(RowOf(h.text))->timeText + h.after);
+    ASSERT_TRUE(heading.has_value());
+    EXPECT_EQ(heading->color, h.colour);
+  }
   EXPECT_EQ(FindText(u"sent mms")->color, GetSysColor(COLOR_WINDOWTEXT));
   // Sent entries are shaded, received ones white.
   EXPECT_EQ(platform::gdi::ScreenPixel(5, ScreenRow(RowOf(u"sent sms")).top + 5), 0xF0F0F0u);
   EXPECT_EQ(platform::gdi::ScreenPixel(5, ScreenRow(RowOf(u"got it")).top + 5), 0xFFFFFFu);
+  auto rowWidth = [&view](int i) { return static_cast<parlo::MessageRow*>(view.list().RowAt(i))->width; };
+  EXPECT_EQ(view.list().BubbleWidth(), -1);
+  EXPECT_EQ(rowWidth(0), 0);
+  settings_.use_original_view = false;
+  OpenThread(0);
+  const int width = view.list().BubbleWidth();
+  EXPECT_GT(width, 40);
+  EXPECT_LT(width, kScreenW);
+  for (int i = 0; i < view.list().RowCount(); ++i) EXPECT_EQ(rowWidth(i), width);
+  OpenThread(0);
+  EXPECT_EQ(view.list().BubbleWidth(), width);
 }
-
-// ---- Footer and back button ----
 
 TEST_F(ThreadViewTest, ButtonsAskTheFrameForReplyForwardAndTheListAndTheTalkKeyCalls) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"a", 1));
@@ -253,13 +229,7 @@ TEST_F(ThreadViewTest, ButtonsAskTheFrameForReplyForwardAndTheListAndTheTalkKeyC
   Tap(View(), Center(view.LeftButtonRect()));
   Hold(view.RightButtonRect());
   Tap(View(), Center(view.BackButtonRect()));
-  ASSERT_EQ(calls_.size(), 3u);
-  EXPECT_EQ(calls_[0].message, static_cast<UINT>(UM_SHOWCOMPOSE));
-  EXPECT_EQ(calls_[0].wParam, 1u);
-  EXPECT_EQ(calls_[0].lParam, 0);
-  EXPECT_EQ(calls_[1].message, static_cast<UINT>(UM_SHOWCOMPOSE));
-  EXPECT_EQ(calls_[1].wParam, 3u);
-  EXPECT_EQ(calls_[2].message, static_cast<UINT>(UM_SHOWLIST));
+  EXPECT_EQ(AskedOfFrame(), (std::vector<Asked>{{UM_SHOWCOMPOSE, 1, 0}, {UM_SHOWCOMPOSE, 3, 0}, {UM_SHOWLIST, 0, 0}}));
   EXPECT_TRUE(Boxes().empty());  // the release after the hold deleted nothing
   // The talk key calls the selected message's number.
   OpenThread(0);
@@ -269,8 +239,9 @@ TEST_F(ThreadViewTest, ButtonsAskTheFrameForReplyForwardAndTheListAndTheTalkKeyC
   EXPECT_NE(calls.find("\"number\": \"01011112222\""), std::string::npos) << calls;
 }
 
-// Deleting one of several messages refills the conversation and its header; deleting the only
-// one removes the conversation and returns to the list.
+// 삭제 does nothing without a selection and keeps the message when answered no. Deleting one of
+// several messages refills the conversation and its header; deleting the only one removes the
+// conversation and returns to the list.
 TEST_F(ThreadViewTest, DeletingAMessageRefillsTheConversationOrRemovesItWithItsLast) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"keep", 3));
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"drop", 4));
@@ -279,7 +250,16 @@ TEST_F(ThreadViewTest, DeletingAMessageRefillsTheConversationOrRemovesItWithItsL
   ShowList();
   ThreadView& view = OpenThread(0);
   EXPECT_EQ(view.list().HeaderText(), u"01011112222\n(2개)");
+  Tap(View(), Center(view.RightButtonRect()));
+  EXPECT_TRUE(Boxes().empty());
   TapRow(RowOf(u"drop"));
+  Answer(IDNO);
+  Tap(View(), Center(view.RightButtonRect()));
+  EXPECT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(view.list().RowCount(), 2);
+  EXPECT_EQ(store->Records().CountRecords(DB_RECV), 3);
+  platform::ui::ClearMessageBoxLog();
+  Answer(IDYES);
   Tap(View(), Center(view.RightButtonRect()));
   ExpectOneBox(u"삭제 하시겠습니까?", u"확인", MB_YESNO);
   EXPECT_TRUE(CallsOf(UM_SHOWLIST).empty());
@@ -316,54 +296,38 @@ TEST_F(ThreadViewTest, EveryLineOfATextWiderThanTheBubbleFitsItsRow) {
     return static_cast<int>(r.bottom);
   };
   // The store may end a wrapped text with a line break.
-  auto wide = FindTextStarting(u"MMMM");
-  auto hangul = FindTextStarting(u"가나다");
+  auto wide = FindText(u"MMMM", true);
+  auto hangul = FindText(u"가나다", true);
   ASSERT_TRUE(wide && hangul);
   EXPECT_LE(needed(*wide), wide->rect.bottom - wide->rect.top);
   // Eight syllables, the width the store wraps Hangul at, keep their one line.
-  EXPECT_EQ(needed(*hangul), ViewLineHeight(dc));
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  EXPECT_EQ(needed(*hangul), tm.tmHeight);
   EXPECT_LE(needed(*hangul), hangul->rect.bottom - hangul->rect.top);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
 }
 
-TEST_F(ThreadViewTest, DeleteWithoutSelectionOrAnsweredNoKeepsTheMessage) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"keep", 1));
-  MessageStore* store = Load();
-  ShowList();
-  ThreadView& view = OpenThread(0);
-  Tap(View(), Center(view.RightButtonRect()));
-  EXPECT_TRUE(Boxes().empty());
-  Answer(IDNO);
-  TapRow(0);
-  Tap(View(), Center(view.RightButtonRect()));
-  EXPECT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(store->Records().CountRecords(DB_RECV), 1);
-  EXPECT_EQ(view.list().RowCount(), 1);
-}
-
-// ---- The hand-over to the multimedia composer ----
-
-TEST_F(ThreadViewTest, HoldingReplyOnASentMessageIsRefusedAndStartsNothing) {
+// Holding 답장 with nothing selected does nothing; on a sent message it is refused; on a received
+// one it hands the message over on a worker thread. The release after a hold never replies.
+TEST_F(ThreadViewTest, HoldingReplyHandsAReceivedMessageOverOnAWorkerThreadAndRefusesASentOne) {
   Put(u"\\SEND_MSG", Msg(u"01011112222", u"mine", 1, 1, 2));
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"text", 2, 1, 0, 0));
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"mms", 3, 1, 1, 1));
   ThreadView& view = OpenFirst();
   Hold(view.LeftButtonRect());
-  EXPECT_TRUE(Boxes().empty());  // with nothing selected the hold does nothing
-  TapRow(0);
+  EXPECT_TRUE(Boxes().empty());
+  TapRow(RowOf(u"mine"));
   Hold(view.LeftButtonRect());
   ExpectOneBox(u"보낸문자는 지원되지 않습니다.", u"확인", MB_OK);
-  std::lock_guard<std::mutex> lock(launches_.mutex);
-  EXPECT_TRUE(launches_.seen.empty());
-  EXPECT_TRUE(CallsOf(UM_SHOWCOMPOSE).empty());  // the release after the hold does not reply
-}
-
-TEST_F(ThreadViewTest, HoldingReplyHandsTheMessageOverOnAWorkerThread) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"text", 1, 1, 0, 0));
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"mms", 2, 1, 1, 1));
-  ThreadView& view = OpenFirst();
   const int sms = RowOf(u"text"), mms = RowOf(u"mms");
   const std::u16string smsId = view.list().RecordAt(sms)->messageId;
   const std::u16string mmsId = view.list().RecordAt(mms)->messageId;
+  {
+    std::lock_guard<std::mutex> lock(launches_.mutex);
+    EXPECT_TRUE(launches_.seen.empty());
+  }
   TapRow(sms);
   Hold(view.LeftButtonRect());
   ASSERT_TRUE(launches_.WaitFor(1));
@@ -373,7 +337,8 @@ TEST_F(ThreadViewTest, HoldingReplyHandsTheMessageOverOnAWorkerThread) {
   std::lock_guard<std::mutex> lock(launches_.mutex);
   EXPECT_EQ(launches_.seen[0], std::make_pair(std::u16string(u"3"), smsId));
   EXPECT_EQ(launches_.seen[1], std::make_pair(std::u16string(u"4"), mmsId));
-  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(Boxes().size(), 1u);
+  EXPECT_TRUE(CallsOf(UM_SHOWCOMPOSE).empty());
 }
 
 TEST(MmsComposer, CommandLineQuotesBothArgumentsAndStopsAt511Characters) {

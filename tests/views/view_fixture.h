@@ -1,12 +1,16 @@
-// The message list and the conversation view inside a frame-like window on a 480 x 800,
-// 192 dpi screen, over a fresh message volume, on the virtual clock. The frame records what the
-// views ask of it and, like the real frame, shows the list or the conversation on request.
+// The views inside a frame-like window on a 480 x 800, 192 dpi screen, over a fresh message
+// volume, on the virtual clock. The frame records what the views ask of it and what lists
+// notify, and, like the real frame, shows the list or the conversation on request.
 #pragma once
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "draw/dpi.h"
@@ -14,9 +18,11 @@
 #include "model/message_store.h"
 #include "platform/gdi/screen.h"
 #include "platform/gdi/window_dc.h"
+#include "platform/ui/ui_state.h"
 #include "platform/wm/loop.h"
 #include "settings/settings.h"
 #include "store/store_fixture.h"
+#include "views/kinetic_list.h"
 #include "views/main_view.h"
 #include "views/thread_view.h"
 #include "views/view_mode.h"
@@ -29,6 +35,18 @@ struct FrameCall {
   LPARAM lParam;
   bool waitCursor;  // the wait cursor was up when it arrived
 };
+
+// A list notification as the frame heard it.
+struct Note {
+  int code;
+  int index;
+  int state;
+  bool operator==(const Note&) const = default;
+};
+inline std::ostream& operator<<(std::ostream& out, const Note& n) {
+  const char* name = n.code == parlo::LN_SELCHANGE ? "SEL" : n.code == parlo::LN_ACTIVATE ? "ACT" : "CUR";
+  return out << name << "(" << n.index << "," << n.state << ")";
+}
 
 inline constexpr int kScreenW = 480;
 inline constexpr int kScreenH = 800;
@@ -49,6 +67,10 @@ class ViewTest : public storetest::StoreTest {
       WNDCLASSW wc{};
       wc.lpfnWndProc = FrameProc;
       wc.lpszClassName = u"ViewTestFrame";
+      // Answers a tracked menu from inside its loop, as a user would.
+      platform::wm::AddIdlePoller([] {
+        if (Current() && Current()->onMenu_ && platform::ui::CurrentMenu()) std::exchange(Current()->onMenu_, nullptr)();
+      });
       return RegisterClassW(&wc) != 0;
     }();
     ASSERT_TRUE(registered);
@@ -59,10 +81,11 @@ class ViewTest : public storetest::StoreTest {
   }
 
   void TearDown() override {
+    onMenu_ = nullptr;
     thread_.reset();
     main_.reset();
     if (frame_) DestroyWindow(frame_);
-    platform::wm::PumpUntilIdle();
+    Pump();
     Current() = nullptr;
     messages_.reset();
     skin_.reset();
@@ -77,6 +100,8 @@ class ViewTest : public storetest::StoreTest {
       return IDOK;
     });
   }
+  // Runs `handler` once the next tracked menu is up.
+  void OnMenu(std::function<void()> handler) { onMenu_ = std::move(handler); }
 
   // The model from the volume, with the frame as the receiver of the views' requests.
   MessageStore* Load() {
@@ -87,19 +112,14 @@ class ViewTest : public storetest::StoreTest {
   }
 
   // What the real frame hands its views.
-  parlo::ViewContext Context() { return parlo::ViewContext{settings_, *messages_, *skin_, nullptr, frame_}; }
+  parlo::ViewContext Context() { return parlo::ViewContext{settings_, *messages_, *skin_, contacts_, frame_}; }
 
   // A message at 14:MM of the test day; later minutes are later messages.
   static storetest::Message Msg(std::u16string number, std::u16string text, int minute, short read = 1,
                                 short kind = 0, short mms = 0) {
-    storetest::Message m;
-    m.number = std::move(number);
-    m.text = std::move(text);
+    storetest::Message m{.number = std::move(number), .text = std::move(text), .read = read, .kind = kind, .mms = mms};
     const char16_t tens = static_cast<char16_t>(u'0' + minute / 10), ones = static_cast<char16_t>(u'0' + minute % 10);
     m.id = std::u16string(u"2024030514") + tens + ones + u"00000";
-    m.read = read;
-    m.kind = kind;
-    m.mms = mms;
     m.time.wMinute = static_cast<WORD>(minute);
     m.time.wSecond = 0;
     return m;
@@ -127,42 +147,43 @@ class ViewTest : public storetest::StoreTest {
     return *thread_;
   }
 
-  void Pump() { platform::wm::PumpUntilIdle(); }
-  void Advance(uint32_t ms) { platform::wm::AdvanceClock(ms); }
+  static void Pump() { platform::wm::PumpUntilIdle(); }
+  static void Advance(uint32_t ms) { platform::wm::AdvanceClock(ms); }
 
   // Finger and keys on a view window, in its client coordinates (the view fills the frame).
-  void Down(HWND w, POINT p) { SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y)); }
-  void MoveTo(HWND w, POINT p) { SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x, p.y)); }
-  void Up(HWND w, POINT p) { SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y)); }
-  void Tap(HWND w, POINT p) {
+  static void Down(HWND w, POINT p) { SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y)); }
+  static void MoveTo(HWND w, POINT p) { SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x, p.y)); }
+  static void Up(HWND w, POINT p) { SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y)); }
+  static void Tap(HWND w, POINT p) {
     Down(w, p);
     Up(w, p);
     Pump();
   }
-  void KeyUp(HWND w, UINT vk) {
+  static void KeyUp(HWND w, UINT vk) {
     SendMessageW(w, WM_KEYUP, vk, 0);
     Pump();
   }
   static POINT Center(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
-  std::optional<platform::gdi::TextRun> FindText(const std::u16string& text) {
+  static std::optional<platform::gdi::TextRun> FindText(const std::u16string& text, bool prefix = false) {
     for (auto& run : platform::gdi::ScreenTextRuns())
-      if (run.text == text) return run;
-    return std::nullopt;
-  }
-  std::optional<platform::gdi::TextRun> FindTextStarting(const std::u16string& prefix) {
-    for (auto& run : platform::gdi::ScreenTextRuns())
-      if (run.text.rfind(prefix, 0) == 0) return run;
+      if (prefix ? run.text.rfind(text, 0) == 0 : run.text == text) return run;
     return std::nullopt;
   }
 
+  // What the frame was asked, in order.
+  using Asked = std::tuple<UINT, WPARAM, LPARAM>;
+  std::vector<Asked> AskedOfFrame() const {
+    std::vector<Asked> out;
+    for (auto& c : calls_) out.emplace_back(c.message, c.wParam, c.lParam);
+    return out;
+  }
   std::vector<FrameCall> CallsOf(UINT message) const {
     std::vector<FrameCall> out;
     for (auto& c : calls_)
       if (c.message == message) out.push_back(c);
     return out;
   }
-  void ClearBoxes() { platform::ui::ClearMessageBoxLog(); }
   // Exactly one box was shown, with this text, caption and buttons.
   void ExpectOneBox(const std::u16string& text, const std::u16string& caption, UINT buttons) {
     auto boxes = Boxes();
@@ -171,19 +192,17 @@ class ViewTest : public storetest::StoreTest {
     EXPECT_EQ(boxes[0].caption, caption);
     EXPECT_EQ(boxes[0].type & MB_TYPEMASK, buttons);
   }
-  std::vector<std::u16string> BoxTexts() {
-    std::vector<std::u16string> out;
-    for (auto& b : Boxes()) out.push_back(b.text);
-    return out;
-  }
 
   Settings settings_;
   std::unique_ptr<MessageStore> messages_;
   std::unique_ptr<parlo::Skin> skin_;
+  parlo::ContactBook* contacts_ = nullptr;
   HWND frame_ = nullptr;
   std::unique_ptr<parlo::MainView> main_;
   std::unique_ptr<parlo::ThreadView> thread_;
   std::vector<FrameCall> calls_;
+  std::vector<Note> notes_;
+  std::vector<NMHDR> noteHeaders_;  // who sent each note
 
  private:
   static ViewTest*& Current() {
@@ -194,13 +213,20 @@ class ViewTest : public storetest::StoreTest {
   // Like the real frame: records, then shows the list or the conversation.
   static LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     ViewTest* self = Current();
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NOTIFY) {
+      auto* n = reinterpret_cast<const parlo::ListNotify*>(lParam);
+      self->notes_.push_back({static_cast<int>(n->hdr.code), n->index, n->state});
+      self->noteHeaders_.push_back(n->hdr);
+      return 0;
+    }
     // Store notifications are the frame's to hand back, as the real frame does.
-    if (message == WM_DBNOTIFICATION && self) {
+    if (message == WM_DBNOTIFICATION) {
       self->messages_->FreeNotification(reinterpret_cast<CENOTIFICATION*>(lParam));
       return 0;
     }
     const bool viewMessage = message >= UM_SHOWTHREAD && message <= UM_SHOWCONTACTS;
-    if (self && (viewMessage || message == WM_COMMAND || message == WM_CLOSE)) {
+    if (viewMessage || message == WM_COMMAND || message == WM_CLOSE) {
       self->calls_.push_back(FrameCall{message, wParam, lParam, platform::ui::CursorIsWait()});
       if (message == UM_SHOWLIST && self->main_) {
         self->main_->Refill();
@@ -221,6 +247,91 @@ class ViewTest : public storetest::StoreTest {
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
   }
+
+  std::function<void()> onMenu_;
+};
+
+// A KineticList alone on the frame, driven by real window messages.
+inline constexpr int kListId = 2210;
+inline constexpr RECT kListRect{0, 100, 480, 730};  // 480 x 630
+inline constexpr int kRow = 120;                    // ScaleToDpi(60) at 192 dpi
+
+class TestRow : public parlo::ListItem {
+ public:
+  explicit TestRow(int h, int part = kHitBody, bool* destroyed = nullptr) : part_(part), destroyed_(destroyed) {
+    height = h;
+  }
+  int HitTest(int, const RECT&, POINT) override { return part_; }
+
+ protected:
+  ~TestRow() override {
+    if (destroyed_) *destroyed_ = true;
+  }
+
+ private:
+  int part_;
+  bool* destroyed_;
+};
+
+// Appends a TestRow, leaving the list (or store) its only owner.
+template <typename Rows>
+void AddRow(Rows& rows, int height, int part = parlo::ListItem::kHitBody, bool* destroyed = nullptr) {
+  auto* row = new TestRow(height, part, destroyed);
+  if constexpr (requires { rows.AppendRow(row); }) {
+    rows.AppendRow(row);
+  } else {
+    rows.Append(row);
+  }
+  row->Release();
+}
+
+class ListTest : public ViewTest {
+ protected:
+  void SetUp() override {
+    ViewTest::SetUp();
+    ASSERT_NE(list_.Create(frame_, kListRect, kListId), nullptr);
+    SetFocus(list());
+    Pump();
+    notes_.clear();
+    noteHeaders_.clear();
+  }
+
+  void Fill(int rows, int height = kRow) {
+    list_.DeleteAllRows();
+    for (int i = 0; i < rows; ++i) AddRow(list_, height);
+    list_.EndFilling();
+    InvalidateRect(list(), nullptr, FALSE);
+    UpdateWindow(list());
+  }
+  HWND list() const { return list_.hwnd(); }
+  int Offset() const { return list_.scroller().offset.y; }
+  bool Animating() const { return list_.scroller().timerRunning; }
+
+  // Finger events in the list's client coordinates.
+  void Down(int x, int y) { ViewTest::Down(list(), POINT{x, y}); }
+  void MoveTo(int x, int y) { ViewTest::MoveTo(list(), POINT{x, y}); }
+  void Up(int x, int y) { ViewTest::Up(list(), POINT{x, y}); }
+  void Tap(int x, int y) {
+    Down(x, y);
+    Up(x, y);
+  }
+  void Key(UINT vk) {
+    SendMessageW(list(), WM_KEYDOWN, vk, 0);
+    SendMessageW(list(), WM_KEYUP, vk, 0);
+  }
+  // Drags from (x, y0) to (x, y1) in `steps` moves, `stepMs` apart, and lets go.
+  void Drag(int x, int y0, int y1, int steps, uint32_t stepMs, bool release = true) {
+    Down(x, y0);
+    for (int i = 1; i <= steps; ++i) {
+      Advance(stepMs);
+      MoveTo(x, y0 + (y1 - y0) * i / steps);
+    }
+    if (release) Up(x, y1);
+  }
+  // A pixel of the list's client area as the screen shows it (0x00RRGGBB).
+  static uint32_t Pixel(int x, int y) { return platform::gdi::ScreenPixel(kListRect.left + x, kListRect.top + y); }
+
+  parlo::KineticList list_;
 };
 
 }  // namespace viewtest
