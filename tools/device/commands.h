@@ -3,12 +3,9 @@
 #include <CLI/CLI.hpp>
 #include <string>
 
-namespace parlo_device {
+#include "messaging/usage_error.h"  // bad input: one clear line on stderr, exit 2, nothing changed
 
-// Bad input: one clear line on stderr, exit 2, nothing changed.
-struct UsageError {
-  std::string message;
-};
+namespace parlo_device {
 
 // Set after options are parsed and the device root is prepared; commands run inside callbacks.
 void AddInitCommands(CLI::App& app);      // init [--demo|--empty]

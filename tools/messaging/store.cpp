@@ -1,4 +1,4 @@
-#include "store.h"
+#include "messaging/store.h"
 
 #include <cstring>
 

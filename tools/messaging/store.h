@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "commands.h"
+#include "messaging/usage_error.h"
 #include "windbase.h"
 #include "windows.h"
 
