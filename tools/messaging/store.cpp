@@ -43,6 +43,12 @@ Store::~Store() {
   if (mounted_) CeUnmountDBVol(&guid_);
 }
 
+HANDLE Store::Extra(const char16_t* name) {
+  Create(name);
+  handles_.push_back(Open(name));
+  return handles_.back();
+}
+
 void Store::Begin() {
   if (!CeBeginTransaction(session_, CEDB_ISOLEVEL_SERIALIZABLE)) throw UsageError{StoreProblem(GetLastError())};
 }
