@@ -15,9 +15,10 @@ namespace {
 // A modem may take a while to get a message out; longer than this is a failed send.
 constexpr int kCallTimeoutMs = 30000;
 
-std::string TakeMessage(GError* error) {
-  std::string text = error ? error->message : "no reason given";
-  if (error) g_error_free(error);
+// The error's text; the error is freed and cleared for the next call.
+std::string TakeMessage(GError** error) {
+  std::string text = *error ? (*error)->message : "no reason given";
+  g_clear_error(error);
   return text;
 }
 
@@ -63,9 +64,9 @@ void ModemLink::Release() {
 std::string ModemLink::Connect() {
   GError* error = nullptr;
   bus_ = g_bus_get_sync(G_BUS_TYPE_SYSTEM, nullptr, &error);
-  if (!bus_) return "cannot reach the system bus: " + TakeMessage(error);
+  if (!bus_) return "cannot reach the system bus: " + TakeMessage(&error);
   manager_ = mm_manager_new_sync(bus_, G_DBUS_OBJECT_MANAGER_CLIENT_FLAGS_DO_NOT_AUTO_START, nullptr, &error);
-  if (!manager_) return "cannot talk to ModemManager: " + TakeMessage(error);
+  if (!manager_) return "cannot talk to ModemManager: " + TakeMessage(&error);
   gchar* owner = g_dbus_object_manager_client_get_name_owner(G_DBUS_OBJECT_MANAGER_CLIENT(manager_));
   if (!owner) return "ModemManager is not running on the system bus";
   g_free(owner);
@@ -137,7 +138,7 @@ void ModemLink::TakeInWaiting() {
   GError* error = nullptr;
   GList* messages = mm_modem_messaging_list_sync(messaging_, nullptr, &error);
   if (error) {
-    std::fprintf(stderr, "parlo: cannot list the modem's messages: %s\n", TakeMessage(error).c_str());
+    std::fprintf(stderr, "parlo: cannot list the modem's messages: %s\n", TakeMessage(&error).c_str());
     return;
   }
   for (GList* at = messages; at; at = at->next) Consider(MM_SMS(at->data));
@@ -195,7 +196,7 @@ void ModemLink::DeleteTaken(const ReceivedMessage& message) {
   if (!messaging_) return;  // gone: the inbox recognises it when the modem offers it again
   GError* error = nullptr;
   if (!mm_modem_messaging_delete_sync(messaging_, message.origin.c_str(), nullptr, &error)) {
-    std::fprintf(stderr, "parlo: the modem kept a message it was asked to delete: %s\n", TakeMessage(error).c_str());
+    std::fprintf(stderr, "parlo: the modem kept a message it was asked to delete: %s\n", TakeMessage(&error).c_str());
     return;
   }
   offered_.erase(message.origin);
@@ -215,17 +216,17 @@ Delivery ModemLink::Send(const OutgoingMessage& message) {
   MMSms* sms = mm_modem_messaging_create_sync(messaging_, properties, nullptr, &error);
   g_object_unref(properties);
   if (!sms) {
-    std::fprintf(stderr, "parlo: the modem would not take the message: %s\n", TakeMessage(error).c_str());
+    std::fprintf(stderr, "parlo: the modem would not take the message: %s\n", TakeMessage(&error).c_str());
     return Delivery::kRefused;
   }
   g_dbus_proxy_set_default_timeout(G_DBUS_PROXY(sms), kCallTimeoutMs);
   const bool sent = mm_sms_send_sync(sms, nullptr, &error);
-  if (!sent) std::fprintf(stderr, "parlo: the modem could not send the message: %s\n", TakeMessage(error).c_str());
+  if (!sent) std::fprintf(stderr, "parlo: the modem could not send the message: %s\n", TakeMessage(&error).c_str());
   // The program keeps its own record of what it sent; the modem's copy is not needed.
   const std::string path = mm_sms_get_path(sms);
   g_object_unref(sms);
   if (messaging_ && !mm_modem_messaging_delete_sync(messaging_, path.c_str(), nullptr, &error))
-    std::fprintf(stderr, "parlo: the modem kept a sent message: %s\n", TakeMessage(error).c_str());
+    std::fprintf(stderr, "parlo: the modem kept a sent message: %s\n", TakeMessage(&error).c_str());
   return sent ? Delivery::kSent : Delivery::kRefused;
 }
 
