@@ -20,11 +20,6 @@ constexpr char kMockInterface[] = "org.freedesktop.DBus.Mock";
 constexpr char kPython[] = "/usr/bin/python3";  // Debian's, where python3-dbusmock lives
 constexpr guint kWaitMs = 10000;
 
-std::string MockTemplate() {
-  const char* source = std::getenv("PARLO_SOURCE_DIR");
-  return std::string(source ? source : ".") + "/tests/modem/mock_modem.py";
-}
-
 // Starts `args` with its output to `stdoutFd` (-1: nowhere); its complaints go nowhere either.
 pid_t Spawn(std::vector<std::string> args, int stdoutFd) {
   posix_spawn_file_actions_t actions;
@@ -94,7 +89,7 @@ MockModemBus::MockModemBus() {
     return;
   }
   setenv("DBUS_SYSTEM_BUS_ADDRESS", address.c_str(), 1);
-  mock_ = Spawn({kPython, "-m", "dbusmock", "--template", MockTemplate()}, -1);
+  mock_ = Spawn({kPython, "-m", "dbusmock", "--template", PARLO_MOCK_MODEM}, -1);
   GError* error = nullptr;
   bus_ = g_dbus_connection_new_for_address_sync(
       address.c_str(),
