@@ -107,6 +107,8 @@ TEST_F(Modem, AnAnswerSlidOutGoesThroughTheModemAndNotTheOutbox) {
   EXPECT_EQ(bus_->Created()[0]["class"], "1");  // the class the provider block asks for
   EXPECT_TRUE(bus_->MessageTexts().empty());    // the sent Sms is not left on the modem
   EXPECT_EQ(Device({"outbox"}).out, "");
+  EXPECT_EQ(Device({"--network", "modem", "phone-number"}).out, "+821055501234\n");
+  EXPECT_EQ(Device({"--network", "modem", "sms", "ok"}).exitCode, 2);
   e2e::Finished sent = Device({"messages", "--db", "send"});
   EXPECT_NE(sent.out.find("\"ok\""), std::string::npos) << sent.out;
   parlo->Send("quit");

@@ -7,6 +7,12 @@
 
 namespace parlo_device {
 
+// --network modem: the phone's network is ModemManager's modem, not the simulated one.
+void SetUsesModem();
+bool UsesModem();
+// Refuses a command that only the simulated network has.
+void RequireSimulatedNetwork(const char* command);
+
 // Set after options are parsed and the device root is prepared; commands run inside callbacks.
 void AddInitCommands(CLI::App& app);      // init [--demo|--empty]
 void AddRegistryCommands(CLI::App& app);  // reg get|set|del
