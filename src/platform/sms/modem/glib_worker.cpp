@@ -18,6 +18,10 @@ GlibWorker::GlibWorker() : context_(g_main_context_new()), loop_(g_main_loop_new
   thread_ = std::thread([this] {
     g_main_context_push_thread_default(context_);
     g_main_loop_run(loop_);
+    // What the last jobs left behind (GDBus frees a dropped subscription in an idle of this
+    // context) runs before the thread ends.
+    while (g_main_context_iteration(context_, FALSE)) {
+    }
     g_main_context_pop_thread_default(context_);
   });
 }

@@ -95,9 +95,9 @@ bool ModemLink::Attach() {
 }
 
 void ModemLink::Detach() {
-  for (MMSms* sms : partial_) {
-    g_signal_handlers_disconnect_by_data(sms, this);
-    g_object_unref(sms);
+  for (auto& entry : partial_) {
+    g_signal_handlers_disconnect_by_data(entry.second, this);
+    g_object_unref(entry.second);
   }
   partial_.clear();
   // What was offered and not deleted stays on the modem; the inbox knows it when it comes back.
@@ -128,7 +128,7 @@ void ModemLink::OnAdded(MMModemMessaging*, const char*, int received, ModemLink*
 void ModemLink::OnStateChanged(MMSms* sms, void*, ModemLink* self) {
   if (mm_sms_get_state(sms) == MM_SMS_STATE_RECEIVING) return;
   g_signal_handlers_disconnect_by_data(sms, self);
-  self->partial_.erase(sms);
+  self->partial_.erase(mm_sms_get_path(sms));
   self->Consider(sms);
   g_object_unref(sms);
 }
@@ -153,7 +153,7 @@ void ModemLink::Consider(MMSms* sms) {
     case MM_SMS_STATE_RECEIVED: Offer(sms); break;
     case MM_SMS_STATE_RECEIVING:
       // ModemManager joins the parts itself; the message is taken once it is whole.
-      if (partial_.insert(sms).second) {
+      if (partial_.emplace(mm_sms_get_path(sms), sms).second) {
         g_object_ref(sms);
         g_signal_connect(sms, "notify::state", G_CALLBACK(OnStateChanged), this);
       }

@@ -2,6 +2,7 @@
 // use and its messaging interface, attached again when the modem comes back. Every member
 // function runs on the worker; the UI thread reaches it only through posted jobs.
 #pragma once
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -54,7 +55,7 @@ class ModemLink : public std::enable_shared_from_this<ModemLink> {
   MMModemMessaging* messaging_ = nullptr;
   unsigned long addedHandler_ = 0;
   std::set<std::string> offered_;       // handed to the inbox, not yet deleted from the modem
-  std::set<MMSms*> partial_;  // received messages still waiting for parts, watched
+  std::map<std::string, MMSms*> partial_;  // received messages still waiting for parts, by path
   std::unique_ptr<GlibWorker> worker_ = std::make_unique<GlibWorker>();
 };
 
