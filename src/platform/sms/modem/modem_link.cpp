@@ -14,6 +14,7 @@ namespace {
 
 // A modem may take a while to get a message out; longer than this is a failed send.
 constexpr int kCallTimeoutMs = 30000;
+constexpr size_t kMaxReceivedChars = 255 * 160;
 
 // The error's text; the error is freed and cleared for the next call.
 std::string TakeMessage(GError** error) {
@@ -22,7 +23,8 @@ std::string TakeMessage(GError** error) {
   return text;
 }
 
-// The service centre's ISO 8601 stamp as the phone's local time; all zero when there is none.
+// The service centre's ISO 8601 stamp as the phone's local time; all zero when there is none
+// (or one no phone's clock could show).
 SYSTEMTIME LocalTimeOf(const char* stamp) {
   SYSTEMTIME st{};
   GDateTime* at = stamp && *stamp ? g_date_time_new_from_iso8601(stamp, nullptr) : nullptr;
@@ -30,6 +32,10 @@ SYSTEMTIME LocalTimeOf(const char* stamp) {
   GDateTime* local = g_date_time_to_local(at);
   g_date_time_unref(at);
   if (!local) return st;
+  if (g_date_time_get_year(local) < 1980) {
+    g_date_time_unref(local);
+    return st;
+  }
   st.wYear = static_cast<WORD>(g_date_time_get_year(local));
   st.wMonth = static_cast<WORD>(g_date_time_get_month(local));
   st.wDay = static_cast<WORD>(g_date_time_get_day_of_month(local));
@@ -168,7 +174,8 @@ void ModemLink::Offer(MMSms* sms) {
   const char* stamp = mm_sms_get_timestamp(sms);
   message.stamp = stamp ? stamp : "";
   message.from = Wide(mm_sms_get_number(sms));
-  message.text = Wide(mm_sms_get_text(sms));
+  // No real message is longer than 255 parts; a longer text from the bus is cut there.
+  message.text = Wide(mm_sms_get_text(sms)).substr(0, kMaxReceivedChars);
   message.time = LocalTimeOf(stamp);
   offered_.insert(message.origin);
   std::weak_ptr<ModemLink> weak = weak_from_this();

@@ -46,7 +46,7 @@ class ModemLink : public std::enable_shared_from_this<ModemLink> {
   static void OnAdded(MMModemMessaging*, const char* path, int received, ModemLink* self);
   static void OnObjectAdded(void* manager, void* object, ModemLink* self);
   static void OnObjectRemoved(void* manager, void* object, ModemLink* self);
-  static void OnStateChanged(MMSms* sms, void* spec, ModemLink* self);
+  static void OnStateChanged(MMSms* sms, void* property, ModemLink* self);
 
   const bool receiving_;
   GDBusConnection* bus_ = nullptr;
