@@ -2,7 +2,7 @@
 PACKAGES := build-essential cmake ninja-build pkg-config libsdl2-dev libfreetype-dev \
   libfontconfig-dev fonts-nanum libsqlite3-dev libpng-dev libstb-dev libhangul-dev \
   nlohmann-json3-dev libcli11-dev libgtest-dev libbenchmark-dev libturbojpeg0-dev ccache \
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev libmm-glib-dev dbus-daemon python3-dbusmock
 JOBS ?= $(shell nproc)
 # Rebuilds of an unchanged file come from ccache (a fresh clone rebuilds everything otherwise).
 LAUNCHER := $(shell command -v ccache >/dev/null && echo -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

@@ -3,12 +3,15 @@
 #include <CLI/CLI.hpp>
 #include <string>
 
+#include "messaging/usage_error.h"  // bad input: one clear line on stderr, exit 2, nothing changed
+
 namespace parlo_device {
 
-// Bad input: one clear line on stderr, exit 2, nothing changed.
-struct UsageError {
-  std::string message;
-};
+// --network modem: the phone's network is ModemManager's modem, not the simulated one.
+void SetUsesModem();
+bool UsesModem();
+// Refuses a command that only the simulated network has.
+void RequireSimulatedNetwork(const char* command);
 
 // Set after options are parsed and the device root is prepared; commands run inside callbacks.
 void AddInitCommands(CLI::App& app);      // init [--demo|--empty]

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/base/device_root.h"
+#include "platform/sms/modem/modem_network.h"
 #include "commands.h"
 
 namespace {
@@ -57,11 +58,13 @@ int main(int argc, char** argv) {
     }
   }
   CLI::App app{"parlo-device: the phone's side of the Parlo simulator", "parlo-device"};
-  std::string device;
+  std::string device, network = "sim";
   app.add_option("--device", device, "device folder (default $PARLO_DEVICE, else ~/.local/share/parlo/device)");
+  app.add_option("--network", network, "sim (the simulated network, default) or modem (ModemManager's)")
+      ->check(CLI::IsMember({"sim", "modem"}));
   app.require_subcommand(1);
   // Runs after the options are read and before any command.
-  app.parse_complete_callback([&device] {
+  app.parse_complete_callback([&device, &network] {
     if (device.empty()) device = DefaultDevice();
     // Every command reads or writes inside the device: one that is a file is refused up front,
     // not taken for an empty phone.
@@ -69,6 +72,13 @@ int main(int argc, char** argv) {
     if (std::filesystem::exists(device, ec) && !std::filesystem::is_directory(device, ec))
       throw UsageError{"the device " + device + " is not a folder"};
     platform::device::SetRoot(device);
+    if (network == "modem") {
+      std::string why;
+      std::unique_ptr<platform::sms::Network> modem = platform::sms::ConnectModem(&why);
+      if (!modem) throw UsageError{"no modem: " + why};
+      platform::sms::UseNetwork(std::move(modem));
+      SetUsesModem();
+    }
   });
   AddInitCommands(app);
   AddRegistryCommands(app);

@@ -12,7 +12,8 @@
 #include "aygshell.h"
 #include "commands.h"
 #include "arguments.h"
-#include "store.h"
+#include "messaging/message_writer.h"
+#include "messaging/store.h"
 #include "platform/base/clock.h"
 #include "platform/base/device_root.h"
 #include "platform/base/text.h"
@@ -25,9 +26,6 @@
 
 namespace parlo_device {
 namespace {
-
-// The limits of the program's record buffers, less their terminators.
-constexpr size_t kMaxText = kTextChars - 1, kMaxNumber = kFieldChars - 1;
 
 std::string TimeText(const FILETIME& ft) {
   SYSTEMTIME st;
@@ -67,50 +65,6 @@ std::string PropKey(CEPROPID id) {
   return key;
 }
 
-int CountUnread(HANDLE recv) {
-  int unread = 0;
-  ForEachRecord(recv, [&](CEOID, const CEPROPVAL* v, WORD n) {
-    for (WORD i = 0; i < n; ++i)
-      if (v[i].propid == PROP_READ && !(v[i].wFlags & CEDB_PROPNOTFOUND) && v[i].val.iVal == 0) ++unread;
-  });
-  return unread;
-}
-
-// The phone's messaging software keeps the system's unread count and the new-message bubble.
-void PublishUnread(HANDLE recv, bool announce) {
-  DWORD unread = static_cast<DWORD>(CountUnread(recv));
-  HKEY key = nullptr;
-  DWORD disposition = 0;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUnreadStateKey, 0, nullptr, 0, 0, nullptr, &key, &disposition) != ERROR_SUCCESS)
-    throw UsageError{"cannot write the unread count to the registry"};
-  LONG a = RegSetValueExW(key, kUnreadValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&unread), sizeof(unread));
-  LONG b = RegSetValueExW(key, kUnreadCountValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&unread), sizeof(unread));
-  RegCloseKey(key);
-  if (a != ERROR_SUCCESS || b != ERROR_SUCCESS) throw UsageError{"cannot write the unread count to the registry"};
-  if (unread == 0) {
-    SHNotificationRemove(&UNREAD_NOTIFICATION_CLSID, UNREAD_NOTIFICATION_ID);
-  } else if (announce) {
-    std::u16string html = u"<p>" + platform::Utf8ToUtf16(std::to_string(unread)) + u" new message(s)</p>";
-    SHNOTIFICATIONDATA n;
-    std::memset(&n, 0, sizeof(n));
-    n.cbStruct = sizeof(n);
-    n.dwID = UNREAD_NOTIFICATION_ID;
-    n.npPriority = SHNP_INFORM;
-    n.csDuration = 15;
-    n.clsid = UNREAD_NOTIFICATION_CLSID;
-    n.pszTitle = u"New message";
-    n.pszHTML = html.c_str();
-    SHNotificationAdd(&n);
-  }
-}
-
-// A message as the phone's software stores it, checked before anything is written.
-struct NewMessage {
-  std::u16string number, text, id;
-  SYSTEMTIME time{};
-  bool mms = false;
-};
-
 // `at` is null when no time was given (now); an empty one is a bad time like any other.
 NewMessage Prepare(const std::string& number, const std::string& text, const char* at, bool mms) {
   NewMessage m;
@@ -130,65 +84,6 @@ NewMessage Prepare(const std::string& number, const std::string& text, const cha
   }
   return m;
 }
-
-// The phone's message identifier: the time to the second and a three-digit sequence that keeps
-// identifiers unique when several messages share a second.
-std::u16string MessageIdFor(HANDLE db, const SYSTEMTIME& t) {
-  char stamp[32];
-  std::snprintf(stamp, sizeof(stamp), "%04d%02d%02d%02d%02d%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-                t.wSecond);
-  std::u16string prefix = platform::Utf8ToUtf16(stamp);
-  int next = 0;
-  ForEachRecord(db, [&](CEOID, const CEPROPVAL* v, WORD n) {
-    for (WORD i = 0; i < n; ++i)
-      if (v[i].propid == PROP_MESSAGE_ID && !(v[i].wFlags & CEDB_PROPNOTFOUND) && v[i].val.lpwstr) {
-        std::u16string id = v[i].val.lpwstr;
-        // Another program's identifier may end in anything: only three digits count.
-        auto digit = [&](size_t k) { return id[k] >= u'0' && id[k] <= u'9'; };
-        if (id.size() == 17 && id.compare(0, 14, prefix) == 0 && digit(14) && digit(15) && digit(16)) {
-          int seq = (id[14] - u'0') * 100 + (id[15] - u'0') * 10 + (id[16] - u'0');
-          if (seq >= next) next = seq + 1;
-        }
-      }
-  });
-  if (next > 999) throw UsageError{"too many messages in one second"};
-  char seq[12];  // room for any int, though `next` is 0..999 here
-  std::snprintf(seq, sizeof(seq), "%03d", next);
-  return prefix + platform::Utf8ToUtf16(seq);
-}
-
-CEOID Write(HANDLE db, const NewMessage& m, short read, short kind, short aux, short mmsFlag) {
-  std::u16string id = MessageIdFor(db, m.time);
-  FILETIME ft{};
-  SystemTimeToFileTime(&m.time, &ft);
-  CEPROPVAL v[8];
-  std::memset(v, 0, sizeof(v));
-  v[0].propid = PROP_TIME;
-  v[0].val.filetime = ft;
-  v[1].propid = PROP_NUMBER;
-  v[1].val.lpwstr = const_cast<LPWSTR>(m.number.c_str());
-  v[2].propid = PROP_TEXT;
-  v[2].val.lpwstr = const_cast<LPWSTR>(m.text.c_str());
-  v[3].propid = PROP_READ;
-  v[3].val.iVal = read;
-  v[4].propid = PROP_MESSAGE_ID;
-  v[4].val.lpwstr = const_cast<LPWSTR>(id.c_str());
-  v[5].propid = PROP_KIND;
-  v[5].val.iVal = kind;
-  v[6].propid = PROP_AUX_FLAG;
-  v[6].val.iVal = aux;
-  v[7].propid = PROP_MMS_FLAG;
-  v[7].val.iVal = mmsFlag;
-  CEOID oid = CeWriteRecordProps(db, 0, 8, v);
-  if (!oid) throw UsageError{"cannot write the message: " + StoreProblem(GetLastError())};
-  return oid;
-}
-
-CEOID Receive(Store& store, const NewMessage& m, bool read = false) {
-  return Write(store.recv(), m, read ? 1 : 0, m.mms ? 1 : 0, 0, 0);
-}
-
-CEOID RecordSent(Store& store, const NewMessage& m) { return Write(store.send(), m, 1, m.mms ? 3 : 2, 1, 1); }
 
 void PrintOid(CEOID oid, const char* db) {
   nlohmann::json out = {{"oid", oid}, {"db", db}};
@@ -226,7 +121,7 @@ void AddMessageCommands(CLI::App& app) {
     Store store(false);
     // The identifier is chosen and written, and the count published, as one change.
     store.Begin();
-    CEOID oid = Receive(store, m);
+    CEOID oid = WriteReceived(store, m);
     PublishUnread(store.recv(), true);
     store.Commit();
     PrintOid(oid, "recv");
@@ -241,7 +136,7 @@ void AddMessageCommands(CLI::App& app) {
     NewMessage m = Prepare(args->number, args->text, sent->count("--at") ? args->at.c_str() : nullptr, args->mms);
     Store store(false);
     store.Begin();
-    CEOID oid = RecordSent(store, m);
+    CEOID oid = WriteSent(store, m);
     store.Commit();
     PrintOid(oid, "send");
   });
@@ -327,9 +222,9 @@ void WriteDemoMessages() {
   for (const Demo& d : kDemo) {
     NewMessage m = Prepare(d.number, d.text, d.at, d.mms);
     if (d.received)
-      Receive(store, m, d.read);
+      WriteReceived(store, m, d.read);
     else
-      RecordSent(store, m);
+      WriteSent(store, m);
   }
   PublishUnread(store.recv(), true);
   store.Commit();

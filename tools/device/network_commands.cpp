@@ -77,6 +77,7 @@ void AddNetworkCommands(CLI::App& app) {
     RecordLaunch((*launch)[0], (*launch)[1], args);
   });
   app.add_subcommand("outbox", "the short messages handed to the network")->callback([] {
+    RequireSimulatedNetwork("outbox");
     PrintJsonLines(platform::sms::kOutboxFile);
   });
   app.add_subcommand("calls", "the calls placed on the phone")->callback([] { PrintJsonLines("calls.jsonl"); });

@@ -15,6 +15,7 @@
 #include "commands.h"
 #include "platform/base/device_root.h"
 #include "platform/base/text.h"
+#include "platform/sms/network.h"
 #include "platform/sms/simulated_network.h"
 
 namespace parlo_device {
@@ -26,6 +27,15 @@ constexpr char16_t kDemoOwnNumber[] = u"01055501234";
 std::string OwnNumberPath() { return (platform::device::NetworkDir() / platform::sms::kOwnNumberFile).string(); }
 
 void PrintOwnNumber() {
+  if (UsesModem()) {
+    std::optional<std::u16string> number = platform::sms::OwnNumberFromNetwork();
+    if (!number) {
+      std::fprintf(stderr, "parlo-device: the modem knows no number of its own\n");
+      std::exit(1);
+    }
+    std::printf("%s\n", platform::Utf16ToUtf8(*number).c_str());
+    return;
+  }
   platform::sms::Setting<std::u16string> number = platform::sms::ReadOwnNumber();
   if (number.damaged)
     throw UsageError{OwnNumberPath() + " holds no phone number (left as it is); phone-number NUMBER replaces it"};
@@ -45,20 +55,33 @@ void RequireDevice() {
 }
 
 void SetOwnNumber(const std::u16string& number) {
+  RequireSimulatedNetwork("phone-number NUMBER | --clear");
   RequireDevice();
   std::string why;
   if (!platform::sms::WriteOwnNumber(number, &why)) throw UsageError{"phone-number: " + why};
 }
 
 void SetFailAfter(std::optional<uint32_t> count) {
+  RequireSimulatedNetwork("sms");
   RequireDevice();
   std::string why;
   if (!platform::sms::WriteFailAfter(count, &why)) throw UsageError{"sms: " + why};
 }
 
+bool g_usesModem = false;
+
 }  // namespace
 
+void SetUsesModem() { g_usesModem = true; }
+bool UsesModem() { return g_usesModem; }
+
+void RequireSimulatedNetwork(const char* command) {
+  if (g_usesModem)
+    throw UsageError{std::string(command) + " belongs to the simulated network (--network sim); a modem keeps its own"};
+}
+
 void InstallOwnNumber() {
+  if (g_usesModem) return;  // the modem's SIM has its number
   platform::sms::Setting<std::u16string> number = platform::sms::ReadOwnNumber();
   if (number.value || number.damaged) return;  // a phone keeps its number; a damaged one is the user's to mend
   SetOwnNumber(kDemoOwnNumber);

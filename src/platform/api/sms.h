@@ -52,6 +52,7 @@ typedef SMS_ADDRESS* LPSMS_ADDRESS;
 // message options, message class, replace option, then the header data size and the header data
 // (which carries the callback number).
 #define SMS_TEXT_PROVIDER_DATA_SIZE 688
+#define SMS_TEXT_PROVIDER_CLASS_OFFSET 4
 #define SMS_TEXT_PROVIDER_HEADER_SIZE_OFFSET 12
 #define SMS_TEXT_PROVIDER_HEADER_DATA_OFFSET 16
 

@@ -40,8 +40,9 @@ bool ParseZoom(const std::string& text, int* zoom) {
 }  // namespace
 
 const char* LaunchUsage() {
-  return "usage: parlo [--device DIR] [--headless] [--automate] [--virtual-clock \"YYYY-MM-DD HH:MM:SS\"]\n"
-         "             [--screen WxH@DPI] [--zoom N] [--screenshot FILE] [PROGRAM COMMAND LINE ...]\n";
+  return "usage: parlo [--device DIR] [--network sim|modem] [--headless] [--automate]\n"
+         "             [--virtual-clock \"YYYY-MM-DD HH:MM:SS\"] [--screen WxH@DPI] [--zoom N] [--screenshot FILE]\n"
+         "             [PROGRAM COMMAND LINE ...]\n";
 }
 
 std::optional<LaunchOptions> ParseLaunchOptions(const std::vector<std::string>& args, std::string* error) {
@@ -79,6 +80,13 @@ std::optional<LaunchOptions> ParseLaunchOptions(const std::vector<std::string>& 
         *error = "--device needs a folder";
         return std::nullopt;
       }
+    } else if (a == "--network") {
+      if (!value(a, &v)) return std::nullopt;
+      if (v != "sim" && v != "modem") {
+        *error = "--network wants sim or modem, not \"" + v + "\"";
+        return std::nullopt;
+      }
+      o.modem = v == "modem";
     } else if (a == "--virtual-clock") {
       if (!value(a, &o.virtualClock)) return std::nullopt;
       SYSTEMTIME st{};

@@ -1,6 +1,7 @@
 // The simulator's options in front of the program's own command line:
-// parlo [--device DIR] [--headless] [--automate] [--virtual-clock "YYYY-MM-DD HH:MM:SS"]
-//       [--screen WxH@DPI] [--zoom N] [--screenshot FILE] [PROGRAM COMMAND LINE ...]
+// parlo [--device DIR] [--network sim|modem] [--headless] [--automate]
+//       [--virtual-clock "YYYY-MM-DD HH:MM:SS"] [--screen WxH@DPI] [--zoom N] [--screenshot FILE]
+//       [PROGRAM COMMAND LINE ...]
 #pragma once
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@ namespace platform::automation {
 
 struct LaunchOptions {
   std::string device;  // empty: $PARLO_DEVICE, else ~/.local/share/parlo/device
+  bool modem = false;  // --network modem: ModemManager's modem instead of the simulated network
   bool headless = false;
   bool automate = false;
   std::string virtualClock;  // empty: the machine's clock

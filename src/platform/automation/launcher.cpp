@@ -24,6 +24,7 @@
 #include "platform/display/display.h"
 #include "platform/gdi/screen.h"
 #include "platform/sip/panel.h"
+#include "platform/sms/modem/modem_network.h"
 #include "platform/ui/controls.h"
 #include "platform/wm/loop.h"
 #include "windows.h"
@@ -156,6 +157,15 @@ int RunProgram(int argc, char** argv, ProgramEntry entry) {
     clock::UseReal();
   }
   wm::BindUiThread();
+  if (o.modem) {
+    std::string why;
+    std::unique_ptr<sms::Network> modem = sms::ConnectModem(&why);
+    if (!modem) {
+      std::fprintf(stderr, "parlo: no modem: %s\n", why.c_str());
+      return 2;
+    }
+    sms::UseNetwork(std::move(modem));
+  }
   ui::RegisterSystemClasses();  // the system's own controls and its input method, as at boot
 
   bool headless = o.headless || !o.screenshot.empty();

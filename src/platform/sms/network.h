@@ -17,6 +17,7 @@ struct OutgoingMessage {
   std::u16string callback;  // from the text provider's header data; empty when none
   std::u16string smsc;      // the service centre asked for; empty for the network's own
   SYSTEMTIME time{};        // the local time it was handed over
+  int messageClass = -1;    // 0 to 3 as the provider block asks; -1 when it asks for none
 };
 
 enum class Delivery {

@@ -115,6 +115,9 @@ HRESULT SmsSendMessage(SMS_HANDLE smshHandle, const SMS_ADDRESS* psmsaSMSCAddres
       !CallbackFromBlock(pbProviderSpecificData, &message.callback))
     return Fail(E_INVALIDARG, ERROR_INVALID_PARAMETER);
 
+  // Message classes 0 to 3 are the network's own; anything else asks for none.
+  const DWORD messageClass = ReadDword(pbProviderSpecificData + SMS_TEXT_PROVIDER_CLASS_OFFSET);
+  if (messageClass <= 3) message.messageClass = static_cast<int>(messageClass);
   message.text.resize(dwDataSize / 2);
   if (dwDataSize) std::memcpy(message.text.data(), pbData, dwDataSize);
   GetLocalTime(&message.time);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "commands.h"
+#include "messaging/usage_error.h"
 #include "windbase.h"
 #include "windows.h"
 
@@ -21,6 +21,9 @@ class Store {
 
   HANDLE recv() const { return handles_[0]; }
   HANDLE send() const { return handles_[1]; }
+  // Another database of the volume, made when missing; open until the store closes. Call it
+  // before Begin.
+  HANDLE Extra(const char16_t* name);
 
   // Everything between Begin and Commit is one change that no other writer, in any process,
   // comes between: what was read inside (the next free identifier) is still true at commit.

@@ -1,4 +1,4 @@
-#include "store.h"
+#include "messaging/store.h"
 
 #include <cstring>
 
@@ -41,6 +41,12 @@ Store::~Store() {
   // Closing the session gives up a change that was not committed.
   if (session_ != INVALID_HANDLE_VALUE) platform::db::CloseDatabaseHandle(session_);
   if (mounted_) CeUnmountDBVol(&guid_);
+}
+
+HANDLE Store::Extra(const char16_t* name) {
+  Create(name);
+  handles_.push_back(Open(name));
+  return handles_.back();
 }
 
 void Store::Begin() {
