@@ -35,15 +35,18 @@ class FrameTest : public ::testing::Test {
     app_module::AddMessageLoop(&loop_);
   }
   void TearDown() override {
+    Close();
+    frame_.reset();
+    app_.reset();
+    app_module::RemoveMessageLoop();
+  }
+  void Close() {
     if (frame_ && frame_->Window()) DestroyWindow(frame_->Window());
     platform::wm::PumpUntilIdle();
     // The frame's quit message is for a loop that is not running here.
     MSG quit{};
     while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
-    frame_.reset();
-    app_.reset();
-    app_module::RemoveMessageLoop();
   }
   void Start(const char16_t* commandLine = u"") {
     app_ = std::make_unique<Application>();
@@ -168,11 +171,7 @@ TEST_F(FrameTest, TheRightPatternAlwaysLeavesTheLock) {
     CopyData(handedOver, number, sizeof number);
     SendMessageW(hwnd(), UM_SHOWPREVIOUS, 0, 0);
     EXPECT_EQ(dynamic_cast<parlo::LockView*>(frame_->ActiveView()), nullptr) << handedOver;
-    DestroyWindow(hwnd());
-    platform::wm::PumpUntilIdle();
-    MSG quit{};
-    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+    Close();
   }
 }
 
