@@ -37,11 +37,12 @@ class Program {
   // Traced only: from now on, SIGKILL at the entry of its `n`th write-like call (that call never
   // happens); 0: never.
   void KillAtWrite(long n);
+  // Writes to its stdin; false once it no longer reads.
   bool Write(const std::string& text);
   // Sends one line and returns the next line of output, or nothing once the output has ended.
   std::optional<std::string> Ask(const std::string& line);
   // Closes its stdin and waits for the end; the output not read yet is returned. The destructor
-  // does the same.
+  // does the same, and kills it if it gives no answer.
   void Finish(std::string* out = nullptr, std::string* err = nullptr);
   // Kills it now, wherever it is.
   void Kill();
