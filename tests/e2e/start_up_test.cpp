@@ -17,11 +17,11 @@ using namespace e2e;
 
 // A socket at `path`, connected or listening.
 int UnixSocket(const fs::path& path, bool listening) {
-  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un addr{};
   addr.sun_family = AF_UNIX;
   const std::string p = path.string();
-  if (fd < 0 || p.size() >= sizeof addr.sun_path) throw std::runtime_error("no socket at " + p);
+  const int fd = p.size() < sizeof addr.sun_path ? socket(AF_UNIX, SOCK_STREAM, 0) : -1;
+  if (fd < 0) throw std::runtime_error("no socket at " + p);
   std::copy(p.begin(), p.end(), addr.sun_path);
   const auto* a = reinterpret_cast<sockaddr*>(&addr);
   if (listening ? bind(fd, a, sizeof addr) || listen(fd, 16) : connect(fd, a, sizeof addr)) {
