@@ -210,8 +210,8 @@ class Crash : public DeviceTest {
     return at;
   }
 
-  // Runs a parlo-device command traced; its one line of output when it finished.
-  Ran Tool(const Args& args, long killAt, std::optional<json>* line = nullptr) {
+  // Runs a parlo-device command traced; the oid it answered when it finished.
+  Ran Tool(const Args& args, long killAt, long long* oid = nullptr) {
     Args all = {"--device", dir()};
     all.insert(all.end(), args.begin(), args.end());
     Program tool("parlo-device", all, Traced(killAt));
@@ -219,25 +219,24 @@ class Crash : public DeviceTest {
     tool.Finish(&out);
     if (!tool.killed()) {
       EXPECT_EQ(tool.exitCode(), 0) << args[0];
-      if (line && tool.exitCode() == 0) *line = json::parse(out);
+      if (oid && tool.exitCode() == 0) *oid = json::parse(out)["oid"].get<long long>();
     }
     return {tool.killed(), tool.writes()};
   }
 
   Ran Receive(Phone&, long killAt, Phone* whole) {
-    std::optional<json> out;
-    Ran ran = Tool({"receive", "--from", Draw({"010-7000-0001", "010-7000-0002", "010-1234-5678"}), "--at", At(),
-                    Label()},
-                   killAt, &out);
-    whole->messages[Label()] = {out ? (*out)["oid"].get<long long>() : 0, "recv", false};
+    long long oid = 0;
+    const std::string from = Draw({"010-7000-0001", "010-7000-0002", "010-1234-5678"});
+    Ran ran = Tool({"receive", "--from", from, "--at", At(), Label()}, killAt, &oid);
+    whole->messages[Label()] = {oid, "recv", false};
     ran.publishes = true;
     return ran;
   }
 
   Ran RecordSent(Phone&, long killAt, Phone* whole) {
-    std::optional<json> out;
-    Ran ran = Tool({"record-sent", "--to", Draw({"010-7000-0001", "010-2345-6789"}), "--at", At(), Label()}, killAt, &out);
-    whole->messages[Label()] = {out ? (*out)["oid"].get<long long>() : 0, "send", true};
+    long long oid = 0;
+    Ran ran = Tool({"record-sent", "--to", Draw({"010-7000-0001", "010-2345-6789"}), "--at", At(), Label()}, killAt, &oid);
+    whole->messages[Label()] = {oid, "send", true};
     return ran;
   }
 
