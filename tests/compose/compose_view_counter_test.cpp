@@ -28,6 +28,7 @@ TEST(ComposeCounter, BytesAndPages) {
       {u"a\r\nb", 0, u"3자/1쪽"},
       {std::u16string(1, char16_t{128}), 0, u"1자/1쪽"},  // the last one-byte unit
       {std::u16string(1, char16_t{129}), 0, u"2자/1쪽"},
+      {u"😀", 0, u"4자/1쪽"},  // two units of two bytes each
       {u"", 2, u"2자/1쪽"},         // only a syllable being composed
       {hangul40, 2, u"82자/2쪽"},   // the 41st syllable starts the second page
   };

@@ -1,4 +1,4 @@
-// Counting and cutting a message: where the parts of a text end.
+// Cutting a message: where the parts of a text end (its byte count is checked through the compose counter).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,26 +7,8 @@
 
 namespace {
 
-using compose::ByteLength;
 using compose::CutPart;
 using compose::IsAllDigits;
-
-std::u16string Repeat(const std::u16string& unit, int n) {
-  std::u16string out;
-  for (int i = 0; i < n; ++i) out += unit;
-  return out;
-}
-
-TEST(SendParts, ByteLengthCountsWideCharactersTwiceAndCarriageReturnsNot) {
-  struct Case {
-    std::u16string text;
-    int bytes;
-  } cases[] = {
-      {u"", 0},         {u"abc", 3},        {u"한글", 4},       {u"a\r\nb", 3},
-      {u"\u0080", 1},   {u"\u0081", 2},     {u"😀", 4},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ByteLength(c.text), c.bytes) << c.text.size();
-}
 
 TEST(SendParts, APartEndsAtEightyBytesAndNeverSplitsACharacter) {
   struct Case {
@@ -34,14 +16,14 @@ TEST(SendParts, APartEndsAtEightyBytesAndNeverSplitsACharacter) {
     std::u16string text;
     int taken;
   } cases[] = {
-      {"80 ASCII", Repeat(u"a", 80), 80},
-      {"81 ASCII", Repeat(u"a", 81), 80},
-      {"40 syllables", Repeat(u"가", 40), 40},
-      {"41 syllables", Repeat(u"가", 41), 40},
-      {"79 ASCII and a syllable", Repeat(u"a", 79) + u"가", 79},
-      {"a carriage return counts one here", u"\r" + Repeat(u"a", 80), 80},
-      {"a surrogate pair that would cross", Repeat(u"a", 78) + u"😀", 78},
-      {"a surrogate pair that fits", Repeat(u"a", 76) + u"😀b", 78},
+      {"80 ASCII", std::u16string(80, u'a'), 80},
+      {"81 ASCII", std::u16string(81, u'a'), 80},
+      {"40 syllables", std::u16string(40, u'가'), 40},
+      {"41 syllables", std::u16string(41, u'가'), 40},
+      {"79 ASCII and a syllable", std::u16string(79, u'a') + u"가", 79},
+      {"a carriage return counts one here", u"\r" + std::u16string(80, u'a'), 80},
+      {"a surrogate pair that would cross", std::u16string(78, u'a') + u"😀", 78},
+      {"a surrogate pair that fits", std::u16string(76, u'a') + u"😀b", 78},
       {"shorter than a part", u"hi", 2},
   };
   for (const Case& c : cases) {
@@ -52,11 +34,8 @@ TEST(SendParts, APartEndsAtEightyBytesAndNeverSplitsACharacter) {
 }
 
 TEST(SendParts, OnlyDecimalDigitsAreDigits) {
-  EXPECT_TRUE(IsAllDigits(u""));
-  EXPECT_TRUE(IsAllDigits(u"01012345678"));
-  EXPECT_FALSE(IsAllDigits(u"010-1234"));
-  EXPECT_FALSE(IsAllDigits(u"+8210"));
-  EXPECT_FALSE(IsAllDigits(u"０１０"));  // full-width digits
+  for (const char16_t* digits : {u"", u"01012345678"}) EXPECT_TRUE(IsAllDigits(digits));
+  for (const char16_t* other : {u"010-1234", u"+8210", u"０１０" /* full width */}) EXPECT_FALSE(IsAllDigits(other));
 }
 
 }  // namespace

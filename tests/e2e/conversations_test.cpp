@@ -1,7 +1,6 @@
 // The model as the running program holds it: messages from the phone's side arrive, vanish and
 // reload, seen through `state`.
 #include <algorithm>
-#include <sstream>
 #include <vector>
 
 #include "e2e/session.h"
@@ -38,8 +37,7 @@ TEST_F(Conversations, TheModelFollowsThePhonesArrivalsAndDeletionsAndRefreshRebu
   Parlo parlo(device_.dir());
   json state = parlo.Send("state");
   ASSERT_EQ(state["conversations"].size(), 2u);
-  EXPECT_EQ(state["conversations"][0]["id"], 100);
-  EXPECT_EQ(state["conversations"][0]["name"], "01033334444");
+  ExpectFields(state["conversations"][0], {{"id", 100}, {"name", "01033334444"}});
   EXPECT_EQ(state["conversations"][1]["id"], 101);
   ChooseFromMenu(parlo, 33342);  // 문자 새로고침
   EXPECT_TRUE(parlo.Send("screen")["menu"].is_null());
@@ -50,12 +48,10 @@ TEST_F(Conversations, TheModelFollowsThePhonesArrivalsAndDeletionsAndRefreshRebu
   state = parlo.Send("state");
   ASSERT_EQ(state["conversations"].size(), 2u);
   const json& top = state["conversations"][0];
-  EXPECT_EQ(top["id"], 99);
-  EXPECT_EQ(top["name"], "01011112222");
+  ExpectFields(top, {{"id", 99}, {"name", "01011112222"}});
   // Newest first by default: the new message leads its conversation, where the list reads it.
   ASSERT_EQ(top["records"].size(), 2u);
-  EXPECT_EQ(top["records"][0]["oid"], oid);
-  EXPECT_EQ(top["records"][0]["isRead"], 0);
+  ExpectFields(top["records"][0], {{"oid", oid}, {"isRead", 0}});
 
   parlo.Send("deactivate");
   Finished del = Device({"delete", "--oid", std::to_string(older)});
@@ -65,7 +61,6 @@ TEST_F(Conversations, TheModelFollowsThePhonesArrivalsAndDeletionsAndRefreshRebu
   ASSERT_EQ(state["conversations"].size(), 2u);
   ASSERT_EQ(state["conversations"][0]["records"].size(), 1u);
   EXPECT_EQ(state["conversations"][0]["records"][0]["oid"], oid);
-  parlo.Send("quit");
 }
 
 // A message arriving while a delete question is open moves the rows; the answer still deletes
@@ -95,11 +90,9 @@ TEST_F(Conversations, AConfirmedDeleteActsOnWhatWasChosenThoughTheRowsMoved) {
   EXPECT_EQ(ModelOids(parlo), (std::vector<long long>{c, a2, d}));
   // The store agrees with the model.
   std::vector<long long> stored;
-  std::istringstream lines(Device({"messages"}).out);
-  for (std::string line; std::getline(lines, line);) stored.push_back(json::parse(line)["oid"].get<long long>());
+  for (const json& m : Json({"messages"})) stored.push_back(m["oid"].get<long long>());
   std::sort(stored.begin(), stored.end());
   EXPECT_EQ(stored, (std::vector<long long>{c, a2, d}));
-  parlo.Send("quit");
 }
 
 }  // namespace

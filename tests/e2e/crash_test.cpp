@@ -1,5 +1,5 @@
 // Crash tests: parlo-device and parlo are killed with SIGKILL as they enter a seeded one of their
-// write-like system calls (traced_program.h), round after round on one device. After every round
+// write-like system calls (process.h), round after round on one device. After every round
 // all that was committed is there exactly once, nothing else is, and every file opens: the
 // message store, the registry, the address book and its index, the program's contact cache
 // (allcontacts.dat) and picture cache (allcontacts.pic), and parlo starts on them without a box.
@@ -19,33 +19,21 @@
 // A failure names its seed, round, writer and kill point; the same seed replays it. Seed 1's
 // default rounds reach the faults this test found: an init killed while it made the message
 // store or wrote the settings key, and temporary files of killed writers piling up.
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
 #include <random>
 #include <set>
-#include <sstream>
-#include <string>
-#include <vector>
 
-#include <nlohmann/json.hpp>
-
-#include "e2e/process.h"
-#include "e2e/traced_program.h"
-#include "kit/temp_device.h"
+#include "e2e/session.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using nlohmann::json;
-using Args = std::vector<std::string>;
+using namespace e2e;
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr long kDefaultRounds = 12;
@@ -54,7 +42,6 @@ constexpr long kDefaultRounds = 40;
 #endif
 constexpr const char* kClock = "2024-03-05 14:07:09";
 constexpr const char* kValuesKey = "HKCU\\SOFTWARE\\CrashTest";
-constexpr const char* kUnreadKey = "HKLM\\System\\State\\Messages\\SMS\\Unread";
 constexpr const char* kDelete = "tap 360 750";  // 삭제, the footer's right button
 constexpr int kSortMenuId = 33345;              // 최신 메시지 먼저
 
@@ -109,29 +96,15 @@ void ExpectEach(const char* what, const std::map<std::string, V>& seen, const st
   }
 }
 
-std::string Base64(const std::string& bytes) {
+// A 4 x 4 BMP of one colour, in base64: a new picture for each card, so the picture cache grows.
+// The 54-byte header and each 3-byte pixel encode on their own.
+std::string BmpBase64(uint8_t r, uint8_t g, uint8_t b) {
   static const char* abc = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    uint32_t n = static_cast<uint8_t>(bytes[i]) << 16;
-    if (i + 1 < bytes.size()) n |= static_cast<uint8_t>(bytes[i + 1]) << 8;
-    if (i + 2 < bytes.size()) n |= static_cast<uint8_t>(bytes[i + 2]);
-    for (size_t k = 0; k < 4; ++k) out += i + k <= bytes.size() ? abc[(n >> (18 - 6 * k)) & 63] : '=';
-  }
+  const uint32_t n = uint32_t{b} << 16 | uint32_t{g} << 8 | r;
+  const std::string pixel = {abc[n >> 18], abc[n >> 12 & 63], abc[n >> 6 & 63], abc[n & 63]};
+  std::string out = "Qk1mAAAAAAAAADYAAAAoAAAABAAAAAQAAAABABgAAAAAADAAAAATCwAAEwsAAAAAAAAAAAAA";
+  for (int i = 0; i < 16; ++i) out += pixel;
   return out;
-}
-
-// A 4 x 4 picture of one colour: a new picture for each card, so the picture cache grows.
-std::string Bmp(uint8_t r, uint8_t g, uint8_t b) {
-  std::string px;
-  for (int i = 0; i < 16; ++i) px += {static_cast<char>(b), static_cast<char>(g), static_cast<char>(r)};
-  auto le = [](uint32_t v, int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
-    return s;
-  };
-  return "BM" + le(54 + 48, 4) + le(0, 4) + le(54, 4) + le(40, 4) + le(4, 4) + le(4, 4) + le(1, 2) + le(24, 2) +
-         le(0, 4) + le(48, 4) + le(2835, 4) + le(2835, 4) + le(0, 4) + le(0, 4) + px;
 }
 
 // The picture cache is a header and whole entries, nothing cut.
@@ -172,46 +145,30 @@ struct Ran {
   bool publishes = false;  // it republishes the unread count when it finishes
 };
 
-class Crash : public ::testing::Test {
+class Crash : public DeviceTest {
  protected:
-  void SetUp() override { Init(device_.dir()); }
-
+  Args InitArgs() const override { return {"init", "--demo"}; }
   void Init(const fs::path& dir) {
-    dir_ = dir.string();
-    e2e::Finished init = e2e::Run("parlo-device", {"--device", dir_, "init", "--demo"});
+    root_ = dir;
+    Finished init = Device(InitArgs());
     ASSERT_EQ(init.exitCode, 0) << init.err;
   }
-
-  e2e::Finished Device(Args args) {
-    args.insert(args.begin(), {"--device", dir_});
-    return e2e::Run("parlo-device", args);
-  }
-  // A tool command that must work: a file it cannot open is a failure.
-  std::vector<json> Lines(const Args& args) {
-    e2e::Finished f = Device(args);
-    EXPECT_EQ(f.exitCode, 0) << args[0] << ": " << f.err;
-    EXPECT_EQ(f.err, "") << args[0];
-    std::vector<json> lines;
-    std::istringstream in(f.out);
-    for (std::string line; std::getline(in, line);) lines.push_back(json::parse(line, nullptr, false));
-    return lines;
-  }
-  Args ParloArgs() { return {"--device", dir_, "--headless", "--automate", "--virtual-clock", kClock}; }
+  Args ParloArgs() { return {"--device", dir(), "--headless", "--automate", "--virtual-clock", kClock}; }
 
   Phone Look(const std::set<std::string>& valueNames) {
     Phone p;
-    for (const json& m : Lines({"messages"})) {
+    for (const json& m : Json({"messages"})) {
       std::string text = m["props"].value("0x0003001F", "");
       EXPECT_EQ(p.messages.count(text), 0u) << "message \"" << text << "\" is stored twice";
       p.messages[text] = {m["oid"].get<long long>(), m["db"].get<std::string>(), m["props"].value("0x00050002", 0) != 0};
     }
     for (const std::string& name : valueNames) {
-      e2e::Finished f = Device({"reg", "get", kValuesKey, name});
+      Finished f = Device({"reg", "get", kValuesKey, name});
       EXPECT_NE(f.exitCode, 2) << f.err;
       if (f.exitCode == 0) p.values[name] = json::parse(f.out)["value"].get<std::string>();
     }
-    for (const json& c : Lines({"contacts", "list"})) p.contacts.push_back(c["name"].get<std::string>());
-    p.viewSort = Lines({"reg", "get", "HKCU\\SOFTWARE\\Ostrand\\Parlo", "view_sort"}).at(0)["value"] != 0;
+    for (const json& c : Json({"contacts", "list"})) p.contacts.push_back(c["name"].get<std::string>());
+    p.viewSort = Json({"reg", "get", kSettingsKey, "view_sort"}).at(0)["value"] != 0;
     return p;
   }
 
@@ -223,7 +180,7 @@ class Crash : public ::testing::Test {
 
   // parlo starts on what the device holds, shows it all, and asks nothing.
   void ExpectProgramStarts(const Phone& seen) {
-    e2e::TracedProgram parlo("parlo", ParloArgs());
+    Program parlo("parlo", ParloArgs());
     std::optional<std::string> screen = parlo.Ask("screen"), state = parlo.Ask("state");
     ASSERT_TRUE(screen && state) << "parlo ended at its start";
     EXPECT_TRUE(json::parse(*screen)["msgbox"].is_null()) << "parlo starts with a box: " << *screen;
@@ -253,34 +210,33 @@ class Crash : public ::testing::Test {
     return at;
   }
 
-  // Runs a parlo-device command traced; its one line of output when it finished.
-  Ran Tool(const Args& args, long killAt, std::optional<json>* line = nullptr) {
-    Args all = {"--device", dir_};
+  // Runs a parlo-device command traced; the oid it answered when it finished.
+  Ran Tool(const Args& args, long killAt, long long* oid = nullptr) {
+    Args all = {"--device", dir()};
     all.insert(all.end(), args.begin(), args.end());
-    e2e::TracedProgram tool("parlo-device", all, killAt);
+    Program tool("parlo-device", all, Traced(killAt));
     std::string out;
     tool.Finish(&out);
     if (!tool.killed()) {
       EXPECT_EQ(tool.exitCode(), 0) << args[0];
-      if (line && tool.exitCode() == 0) *line = json::parse(out);
+      if (oid && tool.exitCode() == 0) *oid = json::parse(out)["oid"].get<long long>();
     }
     return {tool.killed(), tool.writes()};
   }
 
   Ran Receive(Phone&, long killAt, Phone* whole) {
-    std::optional<json> out;
-    Ran ran = Tool({"receive", "--from", Draw({"010-7000-0001", "010-7000-0002", "010-1234-5678"}), "--at", At(),
-                    Label()},
-                   killAt, &out);
-    whole->messages[Label()] = {out ? (*out)["oid"].get<long long>() : 0, "recv", false};
+    long long oid = 0;
+    const std::string from = Draw({"010-7000-0001", "010-7000-0002", "010-1234-5678"});
+    Ran ran = Tool({"receive", "--from", from, "--at", At(), Label()}, killAt, &oid);
+    whole->messages[Label()] = {oid, "recv", false};
     ran.publishes = true;
     return ran;
   }
 
   Ran RecordSent(Phone&, long killAt, Phone* whole) {
-    std::optional<json> out;
-    Ran ran = Tool({"record-sent", "--to", Draw({"010-7000-0001", "010-2345-6789"}), "--at", At(), Label()}, killAt, &out);
-    whole->messages[Label()] = {out ? (*out)["oid"].get<long long>() : 0, "send", true};
+    long long oid = 0;
+    Ran ran = Tool({"record-sent", "--to", Draw({"010-7000-0001", "010-2345-6789"}), "--at", At(), Label()}, killAt, &oid);
+    whole->messages[Label()] = {oid, "send", true};
     return ran;
   }
 
@@ -301,11 +257,11 @@ class Crash : public ::testing::Test {
 
   // A card with a picture of its own.
   std::string CardFile() {
-    fs::path file = fs::path(dir_) / "card.vcf";
+    fs::path file = root_ / "card.vcf";
     std::ofstream(file, std::ios::binary) << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" << Label()
                                           << "\r\nTEL;TYPE=CELL:010-8000-" << 1000 + round_
                                           << "\r\nPHOTO;ENCODING=b;TYPE=BMP:"
-                                          << Base64(Bmp(static_cast<uint8_t>(round_ * 37), 90, 200))
+                                          << BmpBase64(static_cast<uint8_t>(round_ * 37), 90, 200)
                                           << "\r\nEND:VCARD\r\n";
     return file.string();
   }
@@ -317,17 +273,14 @@ class Crash : public ::testing::Test {
 
   // Taps the middle of the first text on screen for which `want` holds; that text.
   template <typename F>
-  static std::optional<std::string> TapText(e2e::TracedProgram& parlo, F want) {
+  static std::optional<std::string> TapText(Program& parlo, F want) {
     std::optional<std::string> screen = parlo.Ask("screen");
     if (!screen) return std::nullopt;
     const json texts = json::parse(*screen)["texts"];
     for (const json& t : texts) {
       std::string text = t["text"];
       if (!want(text)) continue;
-      const json& r = t["rect"];
-      int x = (r[0].get<int>() + r[2].get<int>()) / 2, y = (r[1].get<int>() + r[3].get<int>()) / 2;
-      // Sent is what counts: the program may die handling it, having done part of it.
-      parlo.Ask("tap " + std::to_string(x) + " " + std::to_string(y));
+      parlo.Ask("tap " + Centre(t["rect"]));  // sent is what counts: it may die handling it
       return text;
     }
     return std::nullopt;
@@ -335,7 +288,7 @@ class Crash : public ::testing::Test {
 
   // Opens a conversation of those on screen, one with unread messages first; the records it
   // holds. `unread` tells whether any of them was unread.
-  std::vector<long long> OpenConversation(e2e::TracedProgram& parlo, bool* unread) {
+  std::vector<long long> OpenConversation(Program& parlo, bool* unread) {
     *unread = false;
     std::optional<std::string> state = parlo.Ask("state"), screen = parlo.Ask("screen");
     if (!state || !screen) return {};
@@ -366,7 +319,7 @@ class Crash : public ::testing::Test {
   }
 
   // The end of a parlo writer: quit, then whatever output is left; killed or not, it ends.
-  Ran EndParlo(e2e::TracedProgram& parlo) {
+  Ran EndParlo(Program& parlo) {
     parlo.Ask("quit");
     parlo.Finish();
     return {parlo.killed(), parlo.writes()};
@@ -374,7 +327,7 @@ class Crash : public ::testing::Test {
 
   // Opening a conversation marks its messages read.
   Ran ParloOpens(Phone&, long killAt, Phone* whole) {
-    e2e::TracedProgram parlo("parlo", ParloArgs());
+    Program parlo("parlo", ParloArgs(), Traced());
     bool unread = false;
     parlo.Ask("idle");
     parlo.KillAtWrite(killAt);
@@ -386,7 +339,7 @@ class Crash : public ::testing::Test {
 
   // A message deleted in its conversation.
   Ran ParloDeletes(Phone& before, long killAt, Phone* whole) {
-    e2e::TracedProgram parlo("parlo", ParloArgs());
+    Program parlo("parlo", ParloArgs(), Traced());
     bool unread = false;
     std::vector<long long> oids = OpenConversation(parlo, &unread);
     MarkRead(oids, whole);
@@ -423,17 +376,11 @@ class Crash : public ::testing::Test {
     before.contacts.push_back(Label());
     *whole = before;
     whole->viewSort = !before.viewSort;
-    e2e::TracedProgram parlo("parlo", ParloArgs(), killAt);
-    if (std::optional<std::string> tapped = parlo.Ask("tap 100 40")) {
-      std::optional<std::string> screen = parlo.Ask("screen");
-      const json menu = screen ? json::parse(*screen)["menu"] : json::array();
-      for (const json& item : menu) {
-        if (item["id"] != kSortMenuId) continue;
-        const json& r = item["rect"];
-        parlo.Ask("tap " + std::to_string((r[0].get<int>() + r[2].get<int>()) / 2) + " " +
-                  std::to_string((r[1].get<int>() + r[3].get<int>()) / 2));
-      }
-    }
+    Program parlo("parlo", ParloArgs(), Traced(killAt));
+    std::optional<std::string> screen = parlo.Ask("tap 100 40") ? parlo.Ask("screen") : std::nullopt;
+    const json menu = screen ? json::parse(*screen)["menu"] : json::array();
+    for (const json& item : menu)
+      if (item["id"] == kSortMenuId) parlo.Ask("tap " + Centre(item["rect"]));
     return EndParlo(parlo);
   }
 
@@ -479,17 +426,15 @@ class Crash : public ::testing::Test {
     EXPECT_TRUE(seen.viewSort == whole.viewSort || (ran.killed && seen.viewSort == before.viewSort));
     if (ran.publishes) unreadTrusted_ = !ran.killed;
     if (unreadTrusted_) {
-      EXPECT_EQ(Lines({"reg", "get", kUnreadKey, "Unread"}).at(0)["value"], StoredUnread(seen));
+      EXPECT_EQ(Json({"reg", "get", kUnreadKey, "Unread"}).at(0)["value"], StoredUnread(seen));
     }
-    EXPECT_TRUE(PictureCacheIsWhole(fs::path(dir_) / "Program Files" / "Parlo" / "allcontacts.pic"));
+    EXPECT_TRUE(PictureCacheIsWhole(root_ / "Program Files" / "Parlo" / "allcontacts.pic"));
     // A killed writer's temporary file is cleared by the next writer of the same file.
-    EXPECT_LE(MostLeftBehind(dir_), 1) << "temporary files of killed writers pile up";
+    EXPECT_LE(MostLeftBehind(root_), 1) << "temporary files of killed writers pile up";
     ExpectProgramStarts(seen);
     phone_ = seen;
   }
 
-  parlo_test::TempDevice device_;
-  std::string dir_;
   std::mt19937_64 rng_;
   long round_ = 0;
   Phone phone_;
@@ -513,14 +458,14 @@ TEST_F(Crash, AnInitKilledAnywhereIsFinishedByTheNext) {
   const long seed = EnvNumber("PARLO_CRASH_SEED", 1), rounds = EnvNumber("PARLO_CRASH_ROUNDS", kDefaultRounds) / 5 + 1;
   rng_.seed(static_cast<uint64_t>(seed));
   const fs::path root = device_.dir();
-  e2e::TracedProgram whole("parlo-device", {"--device", (root / "whole").string(), "init", "--demo"});
+  Program whole("parlo-device", {"--device", (root / "whole").string(), "init", "--demo"}, Traced());
   whole.Finish();
   ASSERT_EQ(whole.exitCode(), 0);
   for (round_ = 0; round_ < rounds && !HasFailure(); ++round_) {
     const fs::path dir = root / ("device" + std::to_string(round_));
     const long killAt = 1 + static_cast<long>(rng_() % static_cast<unsigned long>(whole.writes()));
     SCOPED_TRACE(::testing::Message() << "replay with PARLO_CRASH_SEED=" << seed << ": init killed at write " << killAt);
-    e2e::TracedProgram cut("parlo-device", {"--device", dir.string(), "init", "--demo"}, killAt);
+    Program cut("parlo-device", {"--device", dir.string(), "init", "--demo"}, Traced(killAt));
     cut.Finish();
     ASSERT_TRUE(cut.killed());
     Init(dir);

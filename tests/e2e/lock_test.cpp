@@ -13,10 +13,6 @@ const std::vector<int> kDefaultPassword = {5, 8, 3, 6};
 
 class Lock : public DeviceTest {
  protected:
-  void SetUseLock(bool on) {
-    Finished f = Device({"reg", "set", kSettingsKey, "use_lock", "dword", on ? "1" : "0"});
-    ASSERT_EQ(f.exitCode, 0) << f.err;
-  }
   void Receive(const std::string& from, const std::string& text) {
     Finished f = Device({"receive", "--from", from, text});
     ASSERT_EQ(f.exitCode, 0) << f.err;
@@ -33,27 +29,46 @@ class Lock : public DeviceTest {
     const json view = parlo.Send("screen")["view"];
     return view.is_string() ? view.get<std::string>() : "";
   }
-};
-
-TEST_F(Lock, AtStartTheLockHidesTheStartViewUntilTheRightPattern) {
-  SetUseLock(true);
-  Receive("0101234", "hello");
-  const struct {
-    std::vector<std::string> args;
-    int startMode;
-    const char* after;
-  } cases[] = {{{}, 0, "MainView"}, {{"-recent"}, 2, "ThreadView"}};
-  for (const auto& c : cases) {
-    Parlo parlo(device_.dir(), c.args);
-    json state = parlo.Send("state");
-    EXPECT_EQ(state["mode"], 5);
-    EXPECT_EQ(state["previous"], c.startMode);
+  // The lock screen shows the time and nothing of the messages.
+  static void ExpectLocked(Parlo& parlo, const char* time) {
     const json screen = parlo.Send("screen");
     EXPECT_EQ(screen["view"], "LockView");
-    ASSERT_EQ(screen["texts"].size(), 1u);  // nothing of the messages shows
-    EXPECT_EQ(screen["texts"][0]["text"], "14:07");
-    Draw(parlo, kDefaultPassword);
+    ASSERT_EQ(screen["texts"].size(), 1u);
+    EXPECT_EQ(screen["texts"][0]["text"], time);
+  }
+};
+
+// At start the lock hides the start view; the right pattern, a second launch with an option (handed
+// over) or a new message while another program is in front passes it.
+TEST_F(Lock, AtStartTheLockHidesTheStartViewUntilPassed) {
+  ASSERT_EQ(Device({"reg", "set", kSettingsKey, "use_lock", "dword", "1"}).exitCode, 0);
+  Receive("0101234", "hello");
+  enum Pass { kPattern, kLaunch, kMessage };
+  const struct {
+    Args args;
+    int startMode;
+    Pass pass;
+    const char* after;
+  } cases[] = {{{}, 0, kPattern, "MainView"},
+               {{"-recent"}, 2, kPattern, "ThreadView"},
+               {{}, 0, kLaunch, "ThreadView"},
+               {{}, 0, kMessage, "ThreadView"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "pass " << c.pass << ", start mode " << c.startMode);
+    Parlo parlo(device_.dir(), c.args);
+    ExpectFields(parlo.Send("state"), {{"mode", 5}, {"previous", c.startMode}});
+    ExpectLocked(parlo, "14:07");
+    if (c.pass == kPattern) Draw(parlo, kDefaultPassword);
+    if (c.pass == kLaunch) {
+      EXPECT_EQ(Launch({"-recent"}).exitCode, 0);
+    }
+    if (c.pass == kMessage) {
+      parlo.Send("deactivate");
+      Receive("0105678", "while away");
+      parlo.Send("idle");
+    }
     EXPECT_EQ(View(parlo), c.after);
+    EXPECT_EQ(parlo.Send("state")["mode"], std::string(c.after) == "MainView" ? 0 : 1);
     EXPECT_EQ(parlo.Send("quit")["exit"], 1);
   }
 }
@@ -68,40 +83,14 @@ TEST_F(Lock, TheMenuLocksNowAndOnlyTheRightPatternOpens) {
   Draw(parlo, {5, 8, 3});
   EXPECT_EQ(parlo.Send("state")["mode"], 5);
   parlo.Send("advance 51000");  // 14:08:00
-  const json screen = parlo.Send("screen");
-  EXPECT_EQ(screen["view"], "LockView");
-  ASSERT_EQ(screen["texts"].size(), 1u);
-  EXPECT_EQ(screen["texts"][0]["text"], "14:08");
+  ExpectLocked(parlo, "14:08");
   Draw(parlo, kDefaultPassword);
   EXPECT_EQ(View(parlo), "MainView");
   ChooseFromMenu(parlo, 33340);  // 문자 잠금 사용
   EXPECT_EQ(parlo.Send("state")["settings"]["use_lock"], true);
-  parlo.Send("quit");
   parlo.Wait();
   Parlo again(device_.dir());
   EXPECT_EQ(View(again), "LockView");
-  again.Send("quit");
-}
-
-TEST_F(Lock, ASecondLaunchWithAnOptionOrANewMessageInTheBackgroundPassesTheLock) {
-  SetUseLock(true);
-  Receive("0101234", "hello");
-  {
-    Parlo parlo(device_.dir());
-    ASSERT_EQ(View(parlo), "LockView");
-    EXPECT_EQ(Launch({"-recent"}).exitCode, 0);  // handed over
-    EXPECT_EQ(View(parlo), "ThreadView");
-    parlo.Send("quit");
-    parlo.Wait();
-  }
-  Parlo parlo(device_.dir());
-  ASSERT_EQ(View(parlo), "LockView");
-  parlo.Send("deactivate");
-  Receive("0105678", "while away");
-  parlo.Send("idle");
-  EXPECT_EQ(View(parlo), "ThreadView");
-  EXPECT_EQ(parlo.Send("state")["mode"], 1);
-  parlo.Send("quit");
 }
 
 }  // namespace

@@ -1,50 +1,21 @@
 // parlo-device reg get|set|del, run as the user runs it.
-#include <gtest/gtest.h>
-
 #include <fstream>
 
-#include "e2e/process.h"
-#include "kit/temp_device.h"
+#include "e2e/session.h"
 #include "platform/device/registry/registry_store.h"
 #include "winreg.h"
 
 namespace {
 
-class RegistryCommands : public ::testing::Test {
- protected:
-  void TearDown() override { platform::device::registry::Close(); }
-  e2e::Finished Device(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--device", device_.dir().string()});
-    return e2e::Run("parlo-device", args);
-  }
-  std::string Registry() { return parlo_test::ReadFileBytes(device_.dir() / "registry.db"); }
-  parlo_test::TempDevice device_;
-};
+using namespace e2e;
 
-TEST_F(RegistryCommands, SetThenGetEachType) {
-  const struct {
-    std::vector<std::string> set, get;
-    std::string printed;
-  } cases[] = {
-      {{"HKLM\\System\\State\\Messages\\SMS\\Unread", "Count", "dword", "0x1F"},
-       {"hklm\\system\\state\\messages\\sms\\unread", "COUNT"},
-       "{\"type\":\"dword\",\"value\":31}\n"},
-      {{"HKCU\\SOFTWARE\\Ostrand\\Parlo", "password", "sz", "5836"},
-       {"HKCU\\SOFTWARE\\Ostrand\\Parlo", "password"},
-       "{\"type\":\"sz\",\"value\":\"5836\"}\n"},
-      {{"HKCU\\T", "list", "multi_sz", "a", "안녕 b"}, {"HKCU\\T", "list"},
-       "{\"type\":\"multi_sz\",\"value\":[\"a\",\"안녕 b\"]}\n"},
-  };
-  for (const auto& c : cases) {
-    std::vector<std::string> set = {"reg", "set"}, get = {"reg", "get"};
-    set.insert(set.end(), c.set.begin(), c.set.end());
-    get.insert(get.end(), c.get.begin(), c.get.end());
-    EXPECT_EQ(Device(set).exitCode, 0) << c.printed;
-    e2e::Finished f = Device(get);
-    EXPECT_EQ(f.exitCode, 0) << c.printed;
-    EXPECT_EQ(f.out, c.printed);
-  }
-}
+// The registry alone, on a folder no init made.
+class RegistryCommands : public DeviceTest {
+ protected:
+  Args InitArgs() const override { return {}; }
+  void TearDown() override { platform::device::registry::Close(); }
+  std::string Registry() { return parlo_test::ReadFileBytes(device_.dir() / "registry.db"); }
+};
 
 TEST_F(RegistryCommands, BinaryValuesPrintAsHex) {
   HKEY key = nullptr;
@@ -58,19 +29,44 @@ TEST_F(RegistryCommands, BinaryValuesPrintAsHex) {
             "{\"type\":\"binary\",\"value\":\"00ab10\"}\n");
 }
 
-TEST_F(RegistryCommands, MissingKeyOrValueExitsOne) {
-  const std::pair<std::vector<std::string>, int> steps[] = {
-      {{"reg", "get", "HKCU\\Nothing", "x"}, 1}, {{"reg", "set", "HKCU\\T", "v", "dword", "1"}, 0},
-      {{"reg", "get", "HKCU\\T", "w"}, 1},       {{"reg", "del", "HKCU\\T", "w"}, 1},
-      {{"reg", "del", "HKCU\\T", "v"}, 0},       {{"reg", "get", "HKCU\\T", "v"}, 1},
-      {{"reg", "del", "HKCU\\T"}, 0},            {{"reg", "del", "HKCU\\T"}, 1}};
-  for (const auto& [args, code] : steps) EXPECT_EQ(Device(args).exitCode, code) << args[1] << " " << args.back();
+// Each type set and read back (key and value names in any case); a missing key or value exits 1.
+TEST_F(RegistryCommands, StepsAndTheirAnswers) {
+  const std::string unread = "HKLM\\System\\State\\Messages\\SMS\\Unread";
+  const struct {
+    Args args;
+    int exitCode;
+    const char* printed;  // nullptr: not looked at
+  } steps[] = {
+      {{"set", unread, "Count", "dword", "0x1F"}, 0, nullptr},
+      {{"get", "hklm\\system\\state\\messages\\sms\\unread", "COUNT"}, 0, "{\"type\":\"dword\",\"value\":31}\n"},
+      {{"set", kSettingsKey, "password", "sz", "5836"}, 0, nullptr},
+      {{"get", kSettingsKey, "password"}, 0, "{\"type\":\"sz\",\"value\":\"5836\"}\n"},
+      {{"set", "HKCU\\L", "list", "multi_sz", "a", "안녕 b"}, 0, nullptr},
+      {{"get", "HKCU\\L", "list"}, 0, "{\"type\":\"multi_sz\",\"value\":[\"a\",\"안녕 b\"]}\n"},
+      {{"get", "HKCU\\Nothing", "x"}, 1, nullptr},
+      {{"set", "HKCU\\T", "v", "dword", "1"}, 0, nullptr},
+      {{"get", "HKCU\\T", "w"}, 1, nullptr},
+      {{"del", "HKCU\\T", "w"}, 1, nullptr},
+      {{"del", "HKCU\\T", "v"}, 0, nullptr},
+      {{"get", "HKCU\\T", "v"}, 1, nullptr},
+      {{"del", "HKCU\\T"}, 0, nullptr},
+      {{"del", "HKCU\\T"}, 1, nullptr},
+  };
+  for (const auto& step : steps) {
+    Args args = {"reg"};
+    args.insert(args.end(), step.args.begin(), step.args.end());
+    Finished f = Device(args);
+    EXPECT_EQ(f.exitCode, step.exitCode) << step.args[0] << " " << step.args.back() << ": " << f.err;
+    if (step.printed) {
+      EXPECT_EQ(f.out, step.printed);
+    }
+  }
 }
 
 TEST_F(RegistryCommands, BadInputExitsTwoAndChangesNothing) {
   ASSERT_EQ(Device({"reg", "set", "HKCU\\T", "v", "dword", "7"}).exitCode, 0);
   const std::string before = Registry();
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+  for (const Args& args : std::vector<Args>{
            {"reg", "set", "HKXX\\T", "v", "dword", "1"},
            {"reg", "set", "HKCU\\T", "v", "dword", "-1"},
            {"reg", "set", "HKCU\\T", "v", "dword", "4294967296"},

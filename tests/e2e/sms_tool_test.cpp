@@ -1,12 +1,8 @@
 // parlo-device's short-message commands, seen from a program of the same device: the own number,
 // failures injected from another process, and the outbox.
-#include <gtest/gtest.h>
-
 #include <filesystem>
-#include <string>
 
-#include "e2e/process.h"
-#include "kit/temp_device.h"
+#include "e2e/session.h"
 #include "platform/sms/network.h"
 #include "sms.h"
 #include "windows.h"
@@ -14,17 +10,13 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace e2e;
 
-class SmsTool : public ::testing::Test {
+class SmsTool : public DeviceTest {
  protected:
   void SetUp() override {
     platform::sms::UseNetwork(nullptr);
-    ASSERT_EQ(Tool({"init", "--empty"}).exitCode, 0);
-  }
-
-  e2e::Finished Tool(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--device", device_.dir().string()});
-    return e2e::Run("parlo-device", args);
+    DeviceTest::SetUp();
   }
 
   // One message sent by this process, as Parlo sends it.
@@ -39,41 +31,39 @@ class SmsTool : public ::testing::Test {
     SmsClose(h);
     return hr;
   }
-
-  parlo_test::TempDevice device_;
 };
 
 TEST_F(SmsTool, InitGivesThePhoneANumberThatCanBeChangedAndCleared) {
-  EXPECT_EQ(Tool({"phone-number"}).out, "01055501234\n");
-  ASSERT_EQ(Tool({"phone-number", "+821099998888"}).exitCode, 0);
+  EXPECT_EQ(Device({"phone-number"}).out, "01055501234\n");
+  ASSERT_EQ(Device({"phone-number", "+821099998888"}).exitCode, 0);
   SMS_ADDRESS own{};
   ASSERT_EQ(SmsGetPhoneNumber(&own), S_OK);
   EXPECT_EQ(std::u16string(own.ptsAddress), u"+821099998888");
-  ASSERT_EQ(Tool({"init", "--empty"}).exitCode, 0);  // a phone keeps its number
-  EXPECT_EQ(Tool({"phone-number"}).out, "+821099998888\n");
+  ASSERT_EQ(Device({"init", "--empty"}).exitCode, 0);  // a phone keeps its number
+  EXPECT_EQ(Device({"phone-number"}).out, "+821099998888\n");
 
-  e2e::Finished bad = Tool({"phone-number", "010-9999"});
+  Finished bad = Device({"phone-number", "010-9999"});
   EXPECT_EQ(bad.exitCode, 2);
   EXPECT_NE(bad.err.find("010-9999"), std::string::npos) << bad.err;
-  EXPECT_EQ(Tool({"phone-number"}).out, "+821099998888\n");
+  EXPECT_EQ(Device({"phone-number"}).out, "+821099998888\n");
 
-  ASSERT_EQ(Tool({"phone-number", "--clear"}).exitCode, 0);
-  e2e::Finished none = Tool({"phone-number"});
+  ASSERT_EQ(Device({"phone-number", "--clear"}).exitCode, 0);
+  Finished none = Device({"phone-number"});
   EXPECT_EQ(none.exitCode, 1);
   EXPECT_EQ(none.out, "");
   EXPECT_EQ(SmsGetPhoneNumber(&own), E_FAIL);
 }
 
 TEST_F(SmsTool, FailuresSetFromOutsideReachTheNextSend) {
-  ASSERT_EQ(Tool({"sms", "fail", "--after", "1"}).exitCode, 0);
+  ASSERT_EQ(Device({"sms", "fail", "--after", "1"}).exitCode, 0);
   EXPECT_EQ(SendHere(u"one"), S_OK);
   EXPECT_EQ(SendHere(u"two"), SMS_E_NETWORK);
-  ASSERT_EQ(Tool({"sms", "ok"}).exitCode, 0);
+  ASSERT_EQ(Device({"sms", "ok"}).exitCode, 0);
   EXPECT_EQ(SendHere(u"three"), S_OK);
-  ASSERT_EQ(Tool({"sms", "fail", "--after", "0"}).exitCode, 0);
+  ASSERT_EQ(Device({"sms", "fail", "--after", "0"}).exitCode, 0);
   EXPECT_EQ(SendHere(u"four"), SMS_E_NETWORK);
 
-  e2e::Finished outbox = Tool({"outbox"});
+  Finished outbox = Device({"outbox"});
   EXPECT_EQ(outbox.exitCode, 0);
   EXPECT_EQ(outbox.out,
             "{\"to\":\"0101234\",\"text\":\"one\",\"callback\":\"\",\"smsc\":\"\",\"time\":\"2024-03-05 14:07:09\"}\n"
@@ -81,16 +71,16 @@ TEST_F(SmsTool, FailuresSetFromOutsideReachTheNextSend) {
 }
 
 TEST_F(SmsTool, BadCountsAndAMissingDeviceAreRefused) {
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+  for (const Args& args : std::vector<Args>{
            {"sms", "fail", "--after", "-1"}, {"sms", "fail", "--after", "01"}, {"sms", "fail"}, {"sms"}}) {
-    e2e::Finished f = Tool(args);
+    Finished f = Device(args);
     EXPECT_EQ(f.exitCode, 2) << args.back();
-    EXPECT_EQ(std::count(f.err.begin(), f.err.end(), '\n'), 1) << f.err;
+    EXPECT_EQ(Lines(f.err), 1) << f.err;
   }
   EXPECT_EQ(SendHere(u"still fine"), S_OK);
 
   fs::path missing = device_.dir() / "no-phone";
-  e2e::Finished f = e2e::Run("parlo-device", {"--device", missing.string(), "sms", "fail", "--after", "0"});
+  Finished f = e2e::Run("parlo-device", {"--device", missing.string(), "sms", "fail", "--after", "0"});
   EXPECT_EQ(f.exitCode, 2);
   EXPECT_NE(f.err.find("init"), std::string::npos) << f.err;
   EXPECT_FALSE(fs::exists(missing));

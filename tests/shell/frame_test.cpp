@@ -35,15 +35,18 @@ class FrameTest : public ::testing::Test {
     app_module::AddMessageLoop(&loop_);
   }
   void TearDown() override {
+    Close();
+    frame_.reset();
+    app_.reset();
+    app_module::RemoveMessageLoop();
+  }
+  void Close() {
     if (frame_ && frame_->Window()) DestroyWindow(frame_->Window());
     platform::wm::PumpUntilIdle();
     // The frame's quit message is for a loop that is not running here.
     MSG quit{};
     while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
-    frame_.reset();
-    app_.reset();
-    app_module::RemoveMessageLoop();
   }
   void Start(const char16_t* commandLine = u"") {
     app_ = std::make_unique<Application>();
@@ -168,11 +171,7 @@ TEST_F(FrameTest, TheRightPatternAlwaysLeavesTheLock) {
     CopyData(handedOver, number, sizeof number);
     SendMessageW(hwnd(), UM_SHOWPREVIOUS, 0, 0);
     EXPECT_EQ(dynamic_cast<parlo::LockView*>(frame_->ActiveView()), nullptr) << handedOver;
-    DestroyWindow(hwnd());
-    platform::wm::PumpUntilIdle();
-    MSG quit{};
-    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+    Close();
   }
 }
 
@@ -244,21 +243,19 @@ TEST_F(FrameTest, DeactivationAndReactivationFollowWmActivateAndTheForeground) {
   EXPECT_TRUE(frame_->IsActive());
 }
 
-TEST_F(FrameTest, ExitHidesTheFrameWhenCloseIsOff) {
+// With close off, exit only hides the frame; with it on, exit ends the loop with 1 and saves the
+// settings.
+TEST_F(FrameTest, ExitHidesTheFrameOrClosesTheProgramAndSavesSettings) {
   Start();
+  const HWND frame = hwnd();
   app_->settings().close = false;
-  SendMessageW(hwnd(), WM_COMMAND, ID_EXIT, 0);
-  EXPECT_TRUE(platform::wm::PumpUntilIdle());
-  ASSERT_TRUE(IsWindow(hwnd()));
-  EXPECT_FALSE(IsWindowVisible(hwnd()));
-}
-
-TEST_F(FrameTest, ExitClosesTheProgramWhenCloseIsOnAndSavesSettings) {
-  Start();
-  app_->settings().view_sort = true;
-  HWND frame = hwnd();
   SendMessageW(frame, WM_COMMAND, ID_EXIT, 0);
-  // The quit message ends the loop with 1.
+  EXPECT_TRUE(platform::wm::PumpUntilIdle());
+  ASSERT_TRUE(IsWindow(frame));
+  EXPECT_FALSE(IsWindowVisible(frame));
+  app_->settings().close = true;
+  app_->settings().view_sort = true;
+  SendMessageW(frame, WM_COMMAND, ID_EXIT, 0);
   EXPECT_FALSE(platform::wm::PumpUntilIdle());
   MSG msg{};
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));

@@ -102,11 +102,8 @@ TEST_F(MessageLoopTest, FiltersTakeMessagesBeforeDispatch) {
 }
 
 TEST_F(MessageLoopTest, PaintTimerAndMouseMoveDoNotRearmIdle) {
-  EXPECT_FALSE(MessageLoop::ArmsIdle(WM_PAINT));
-  EXPECT_FALSE(MessageLoop::ArmsIdle(WM_SYSTIMER));
-  EXPECT_FALSE(MessageLoop::ArmsIdle(WM_MOUSEMOVE));
-  EXPECT_TRUE(MessageLoop::ArmsIdle(WM_TIMER));
-  EXPECT_TRUE(MessageLoop::ArmsIdle(WM_LBUTTONDOWN));
+  for (UINT m : {WM_PAINT, WM_SYSTIMER, WM_MOUSEMOVE}) EXPECT_FALSE(MessageLoop::ArmsIdle(m)) << m;
+  for (UINT m : {WM_TIMER, WM_LBUTTONDOWN}) EXPECT_TRUE(MessageLoop::ArmsIdle(m)) << m;
 }
 
 TEST_F(MessageLoopTest, EachThreadFindsItsOwnLoop) {
