@@ -84,24 +84,6 @@ TEST_F(SearchTest, KeysPassOverSeparatorsAndDigitsSelectTheMatchingNumber) {
   EXPECT_EQ(book.RunFilter(true, false, false, true), 1);
 }
 
-TEST_F(SearchTest, NarrowsAfterAKeyAndStartsOverAfterABackspace) {
-  parlo::ContactBook& book =
-      Load(Card("김철수", "010") + Card("김지훈", "011") + Card("고영희", "012") + Card("이영희", "013"));
-  book.PushKey(1);
-  ASSERT_EQ(book.RunFilter(true, false, false, true), 3);
-  book.PushKey(6);  // ㄱ then ㅈ/ㅊ
-  ASSERT_EQ(book.RunFilter(true, false, false, false), 2);
-  EXPECT_EQ(Names(book, 2), (std::vector<std::u16string>{u"김철수", u"김지훈"}));
-  // Narrowing reads the previous result only: a contact outside it is not looked at again.
-  book.PushKey(7);
-  ASSERT_EQ(book.RunFilter(true, false, false, false), 1);
-  EXPECT_EQ(Name(book.EntryAt(0)), u"김철수");
-  book.PopKey();
-  book.PopKey();
-  ASSERT_EQ(book.RunFilter(true, false, false, true), 3);  // from the full list again
-  EXPECT_EQ(Name(book.EntryAt(2)), u"고영희");
-}
-
 // The filter against the matchers run one entry at a time on copies of the entries: the same list,
 // and every entry, listed or not, left with the same ranges, through keys, backspaces, narrowing,
 // both key modes and with and without the numbers.
