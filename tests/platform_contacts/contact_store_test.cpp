@@ -108,33 +108,14 @@ class ContactStoreTest : public ::testing::Test {
   IPOutlookApp* app_ = nullptr;
 };
 
-TEST_F(ContactStoreTest, FolderItemsAndPropertiesInStoreOrder) {
+// The folder's categories and each contact's properties are read through the contact book's tests.
+TEST_F(ContactStoreTest, FolderItemsCountFromOneAndLeaveOutUnreadableCards) {
   EXPECT_EQ(Count(), 2);  // the broken card is not in the store
   IPOutlookItemCollection* items = Items();
   IDispatch* d = nullptr;
-  EXPECT_EQ(items->Item(0, &d), E_INVALIDARG);  // items count from 1
+  EXPECT_EQ(items->Item(0, &d), E_INVALIDARG);
   EXPECT_EQ(items->Item(3, &d), E_INVALIDARG);
   items->Release();
-  IFolder* folder = nullptr;
-  ASSERT_EQ(app_->GetDefaultFolder(olFolderContacts, &folder), S_OK);
-
-  IItem* folderItem = nullptr;
-  ASSERT_EQ(folder->QueryInterface(IID_IItem, reinterpret_cast<void**>(&folderItem)), S_OK);
-  CEPROPID id = PIMPR_FOLDER_CATEGORIES;
-  CEPROPVAL* vals = nullptr;
-  ULONG bytes = 0;
-  ASSERT_EQ(folderItem->GetProps(&id, CEDB_ALLOWREALLOC, 1, &vals, &bytes, GetProcessHeap()), S_OK);
-  EXPECT_EQ(std::u16string(vals[0].val.lpwstr), u"Family, Work");
-  LocalFree(vals);
-  folderItem->Release();
-  folder->Release();
-
-  IContact* c = ContactAt(2);
-  EXPECT_EQ(std::tuple(Text(c, &IContact::get_FileAs), Text(c, &IContact::get_MobileTelephoneNumber),
-                       Text(c, &IContact::get_HomeTelephoneNumber), Text(c, &IContact::get_BusinessTelephoneNumber),
-                       Text(c, &IContact::get_Categories)),
-            std::tuple(u"Kim Su", u"+82 10-3456-7890", u"02-111-2222", u"", u"Work"));
-  c->Release();
 }
 
 TEST_F(ContactStoreTest, NothingBeforeLogon) {
@@ -194,11 +175,7 @@ TEST_F(ContactStoreTest, FindMatchingContactByAnyFormOfTheNumber) {
   CEPROPID which = 0;
   ASSERT_EQ(FindMatchingContact(app_, u"01034567890", FMCF_FINDPHONE, &item, &which), S_OK);
   ASSERT_NE(item, nullptr);
-  EXPECT_EQ(which, static_cast<CEPROPID>(PIMPR_MOBILE_TELEPHONE_NUMBER));
-  IContact* c = nullptr;
-  ASSERT_EQ(item->QueryInterface(IID_IContact, reinterpret_cast<void**>(&c)), S_OK);
-  EXPECT_EQ(Text(c, &IContact::get_FileAs), u"Kim Su");
-  c->Release();
+  EXPECT_EQ(which, static_cast<CEPROPID>(PIMPR_MOBILE_TELEPHONE_NUMBER));  // whose it is: the book's lookup tests
   item->Release();
 
   ASSERT_EQ(FindMatchingContact(app_, u"+82 2 111 2222", FMCF_FINDPHONE, &item, &which), S_OK);
@@ -232,18 +209,6 @@ TEST_F(ContactStoreTest, ASharedNumberFindsTheFirstCardAndEditsAreSeen) {
   EXPECT_EQ(store.FindByNumber(u"010-1234-5678", &which), nullptr);
 }
 
-TEST_F(ContactStoreTest, PictureStreamHoldsThePhotoAndNoPhotoIsAnError) {
-  std::vector<uint8_t> rgba(8 * 4 * 4, 255);
-  std::string png = platform::contacts::EncodePng(8, 4, rgba);
-  Write("BEGIN:VCARD\nVERSION:4.0\nFN:P\nTEL:1\nPHOTO:data:image/png;base64," +
-        platform::contacts::EncodeBase64(png) + "\nEND:VCARD\nBEGIN:VCARD\nVERSION:4.0\nFN:Q\nTEL:2\nEND:VCARD\n");
-  HRESULT hr = E_FAIL;
-  EXPECT_EQ(Picture(ContactAt(1), &hr), png);
-  EXPECT_EQ(hr, S_OK);
-  EXPECT_EQ(Picture(ContactAt(2), &hr), "");
-  EXPECT_EQ(hr, HRESULT_FROM_WIN32(ERROR_NOT_FOUND));
-}
-
 TEST_F(ContactStoreTest, AnUnchangedBookIsReadFromItsIndexAndPicturesFromTheBook) {
   std::string png = platform::contacts::EncodePng(8, 4, std::vector<uint8_t>(8 * 4 * 4, 255));
   Write("BEGIN:VCARD\nVERSION:3.0\nFN:Park\nTEL:1\nPHOTO;ENCODING=b:" + platform::contacts::EncodeBase64(png) +
@@ -264,11 +229,12 @@ TEST_F(ContactStoreTest, AnUnchangedBookIsReadFromItsIndexAndPicturesFromTheBook
   EXPECT_EQ(Text(c, &IContact::get_FileAs), u"Pork");
   HRESULT hr = E_FAIL;
   EXPECT_EQ(Picture(c, &hr), png);
-  // A changed book is read in full again.
+  // A changed book is read in full again; without a photo there is no picture stream.
   Write("BEGIN:VCARD\nVERSION:3.0\nFN:Park Jr\nTEL:1\nEND:VCARD\n");
   c = ContactAt(1);
   EXPECT_EQ(Text(c, &IContact::get_FileAs), u"Park Jr");
-  c->Release();
+  EXPECT_EQ(Picture(c, &hr), "");
+  EXPECT_EQ(hr, HRESULT_FROM_WIN32(ERROR_NOT_FOUND));
 }
 
 TEST(Com, CreationNeedsInitialisationAndStringsCarryTheirLength) {

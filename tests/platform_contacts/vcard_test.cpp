@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/contacts/text_decode.h"
 #include "platform/contacts/vcard.h"
 
@@ -38,10 +40,9 @@ TEST(VCard, NamesAndNumbersInEachVersionsSpelling) {
     SCOPED_TRACE(c.what);
     VCardFile f = ParseVCards(c.text);
     ASSERT_EQ(f.cards.size(), 1u);
-    EXPECT_EQ(f.cards[0].name, c.name);
-    EXPECT_EQ(f.cards[0].mobile, c.mobile);
-    EXPECT_EQ(f.cards[0].business, c.business);
-    EXPECT_EQ(f.cards[0].home, c.home);
+    const auto& card = f.cards[0];
+    EXPECT_EQ(std::tuple(card.name, card.mobile, card.business, card.home),
+              std::tuple(c.name, c.mobile, c.business, c.home));
   }
 }
 
@@ -55,12 +56,9 @@ TEST(VCard30, FoldedLinesEscapesAndTypeSpellings) {
       "TEL;TYPE=WORK,FAX:02-9999\r\nEND:VCARD\r\n");
   ASSERT_EQ(f.cards.size(), 1u);
   const auto& c = f.cards[0];
-  EXPECT_EQ(c.name, u"John Smith");
-  EXPECT_EQ(c.company, u"Acme, Inc.");
-  EXPECT_EQ(c.categories, u"Family, Work");
-  EXPECT_EQ(c.mobile, u"+82 10-3456-7890");
-  EXPECT_EQ(c.business, u"02-1234");  // the fax number is not a telephone number
-  EXPECT_EQ(c.home, u"031-1");
+  // The fax number is not a telephone number.
+  EXPECT_EQ(std::tuple(c.name, c.company, c.categories, c.mobile, c.business, c.home),
+            std::tuple(u"John Smith", u"Acme, Inc.", u"Family, Work", u"+82 10-3456-7890", u"02-1234", u"031-1"));
 }
 
 // A 2.1 photo in base64 on bare continuation lines, and a 4.0 photo as a data URI beside a tel URI.

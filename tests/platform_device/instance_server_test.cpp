@@ -182,13 +182,10 @@ TEST_F(InstanceServerTest, HostileFramesAreRefusedAndTheServerGoesOn) {
   EXPECT_EQ(Ask(FindFrame()), Status::kOk);
 }
 
-TEST_F(InstanceServerTest, SlowAndTruncatedPeersAreDroppedAndOthersStillServed) {
-  // Half a header, then silence: the server gives up after its peer timeout.
-  RawReply slow = Exchange(FindFrame().substr(0, 5), /*closeWriting=*/false);
-  EXPECT_FALSE(slow.answered);
-  // A header promising more payload than ever comes.
-  RawReply cut = Exchange(FindFrame().substr(0, inst::kHeaderSize + 3));
-  EXPECT_FALSE(cut.answered);
+// Half a header, then silence: the server gives up after its peer timeout. A peer that closes
+// early is the end-to-end start-up tests' part.
+TEST_F(InstanceServerTest, ASilentPeerIsDroppedAndOthersStillServed) {
+  EXPECT_FALSE(Exchange(FindFrame().substr(0, 5), /*closeWriting=*/false).answered);
   EXPECT_EQ(Ask(FindFrame()), Status::kOk);
 }
 

@@ -179,30 +179,4 @@ TEST_F(RegistryTest, AFileThatIsNotADatabaseFailsEveryCallAndIsLeftUntouched) {
   }
 }
 
-// A second program writes through its own connection while this one keeps the file open; the
-// change stamp moves for this program's writes and for the other's, and what was written is
-// there again after the file is closed and opened.
-TEST_F(RegistryTest, AnotherConnectionsWritesAreSeenMoveTheChangeStampAndLast) {
-  namespace reg = platform::device::registry;
-  HKEY key = Create(HKEY_LOCAL_MACHINE, u"System\\State\\Messages\\SMS\\Unread");
-  uint64_t s0 = reg::ChangeStamp();
-  EXPECT_EQ(reg::ChangeStamp(), s0);
-  SetDword(key, u"Count", 4);
-  uint64_t s1 = reg::ChangeStamp();
-  EXPECT_NE(s1, s0);
-  EXPECT_EQ(OtherProgramRuns("UPDATE reg_meta SET value=value+1 WHERE name='serial';"
-                             "UPDATE reg_values SET data=x'09000000', serial=(SELECT value FROM reg_meta "
-                             "WHERE name='serial') WHERE fold='count'"),
-            2);
-  EXPECT_NE(reg::ChangeStamp(), s1);
-  EXPECT_EQ(GetDword(key, u"Count"), 9u);
-  RegCloseKey(key);
-  reg::Close();
-  DWORD disposition = 0;
-  key = Create(HKEY_LOCAL_MACHINE, u"System\\State\\Messages\\SMS\\Unread", &disposition);
-  EXPECT_EQ(disposition, DWORD(REG_OPENED_EXISTING_KEY));
-  EXPECT_EQ(GetDword(key, u"Count"), 9u);
-  RegCloseKey(key);
-}
-
 }  // namespace

@@ -1,7 +1,6 @@
 // A top-level window that records what it gets, for the device tests that need windows.
 #pragma once
 #include <map>
-#include <string>
 #include <vector>
 
 #include "windows.h"
@@ -12,9 +11,6 @@ struct Received {
   UINT message = 0;
   WPARAM wParam = 0;
   LPARAM lParam = 0;
-  ULONG_PTR copyDwData = 0;  // WM_COPYDATA: the record's fields and a copy of its bytes
-  std::string copyBytes{};
-  const void* copyPointer = nullptr;
 };
 
 class TestWindow {
@@ -51,14 +47,7 @@ class TestWindow {
     auto it = Windows().find(hwnd);
     if (it == Windows().end() || (message < WM_USER && message != WM_COPYDATA))
       return DefWindowProcW(hwnd, message, wParam, lParam);
-    Received r{message, wParam, lParam};
-    if (message == WM_COPYDATA) {
-      auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-      r.copyDwData = cds->dwData;
-      r.copyBytes.assign(static_cast<const char*>(cds->lpData), cds->cbData);
-      r.copyPointer = cds->lpData;
-    }
-    it->second->received_.push_back(r);
+    it->second->received_.push_back({message, wParam, lParam});
     return it->second->answer_;
   }
 

@@ -38,8 +38,6 @@ class Canvas {
   HBITMAP bitmap() const { return bitmap_; }
   // 0x00RRGGBB as stored.
   uint32_t At(int x, int y) const { return bits_[y * width_ + x] & 0xFFFFFF; }
-  int width() const { return width_; }
-  int height() const { return height_; }
   // Pixels in [x0, x1) x [y0, y1) that differ from `background`.
   int CountNot(uint32_t background, int x0, int y0, int x1, int y1) const {
     int n = 0;

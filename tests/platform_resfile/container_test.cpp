@@ -52,12 +52,6 @@ TEST(ResContainer, BitmapsComeBackAsWrittenUnderTheStandardCrc) {
   EXPECT_EQ(Crc32({reinterpret_cast<const uint8_t*>(text.data()), text.size()}), 0xCBF43926u);
 }
 
-TEST(ResContainerDamage, EveryTruncationIsRefused) {
-  const auto whole = TwoBitmaps();
-  for (size_t n = 0; n < whole.size(); ++n)
-    EXPECT_FALSE(Container::Parse({whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n)})) << "cut to " << n;
-}
-
 TEST(ResContainerDamage, AnyFlippedPayloadByteLosesOnlyThatBitmap) {
   const auto whole = TwoBitmaps();
   auto probe = Container::Parse(whole);

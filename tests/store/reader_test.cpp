@@ -4,31 +4,14 @@
 
 using namespace storetest;
 
-TEST_F(StoreTest, PositionsReadInDescendingMessageIdentifier) {
-  MakeVolume();
-  CEOID a = Put(kRecv, {.id = u"20240101090000000"});
-  CEOID b = Put(kRecv, {.id = u"20240305140709001"});
-  CEOID c = Put(kRecv, {.id = u"20231224000000000"});
-  RecordStore* store = OpenedStore();
-  ASSERT_EQ(store->CountRecords(DB_RECV), 3);
-  std::vector<uint32_t> oids;
-  MessageRecord r;
-  for (int i = 0; store->ReadRecordAt(DB_RECV, i, &r); ++i) {
-    EXPECT_EQ(r.dbIndex, DB_RECV);
-    oids.push_back(r.oid);
-  }
-  EXPECT_EQ(oids, (std::vector<uint32_t>{b, a, c}));
-}
-
 TEST_F(StoreTest, AReceivedMessageIsReadWithEveryField) {
   MakeVolume();
   CEOID oid = Put(kRecv, {.number = u" 010-1234-5678 ", .text = u"안녕하세요 반갑습니다", .kind = 1, .aux = 1});
   OpenedStore();
   MessageRecord r = ReadBack(DB_RECV, oid);
-  EXPECT_EQ(std::u16string(r.number), u"01012345678");
-  EXPECT_EQ(std::u16string(r.text), u"안녕하세요 반갑\n습니다");
-  EXPECT_EQ(std::u16string(r.timeText), u"03/05 14:07");
-  EXPECT_EQ(std::u16string(r.messageId), u"20240305140709000");
+  EXPECT_EQ(std::tuple(std::u16string(r.number), std::u16string(r.text), std::u16string(r.timeText),
+                       std::u16string(r.messageId)),
+            std::tuple(u"01012345678", u"안녕하세요 반갑\n습니다", u"03/05 14:07", u"20240305140709000"));
   EXPECT_EQ(std::tuple(r.isRead, r.isMms, r.auxFlag, r.mmsFlag), std::tuple(0, 1, 1, 0));  // any nonzero kind is MMS
   EXPECT_NEAR(r.time, 45356.0 + (14 * 3600 + 7 * 60 + 9) / 86400.0, 1e-9);
 }

@@ -12,12 +12,9 @@ TEST_F(StoreTest, ASentPartIsStoredWithTheClockAndItsPartNumber) {
   MessageRecord r;
   ASSERT_TRUE(store->WriteSentRecord(DB_SEND, u"010-1234-5678", u"abcdefghijklmnopqrs", 2, &r));
   EXPECT_NE(r.oid, 0u);
-  EXPECT_EQ(r.dbIndex, DB_SEND);
-  EXPECT_EQ(std::u16string(r.messageId), u"20240305140709002");
-  EXPECT_EQ(std::u16string(r.number), u"010-1234-5678");
-  EXPECT_EQ(std::u16string(r.text), u"abcdefghijklmnop\nqrs");
-  EXPECT_EQ(std::u16string(r.timeText), u"03/05 14:07");
-  EXPECT_EQ(std::tuple(r.isRead, r.isMms, r.mmsFlag), std::tuple(1, 0, 1));
+  EXPECT_EQ(std::tuple(r.dbIndex, std::u16string(r.messageId), std::u16string(r.number), std::u16string(r.text),
+                       std::u16string(r.timeText), r.isRead, r.isMms, r.mmsFlag),
+            std::tuple(DB_SEND, u"20240305140709002", u"010-1234-5678", u"abcdefghijklmnop\nqrs", u"03/05 14:07", 1, 0, 1));
 
   std::vector<std::u16string> texts;
   auto values = Stored(kSend, r.oid, &texts);
