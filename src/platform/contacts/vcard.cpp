@@ -1,15 +1,12 @@
 #include "platform/contacts/vcard.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <cstring>
-#include <functional>
 #include <span>
-#include <system_error>
-#include <thread>
 
 #include "platform/base/text.h"
+#include "platform/contacts/every_core.h"
 #include "platform/contacts/text_decode.h"
 
 namespace platform::contacts {
@@ -452,26 +449,6 @@ std::string RawText(std::span<const PhysicalLine> lines) {
   return raw;
 }
 
-// Books of camera photos are hundreds of megabytes, nearly all base64: cards are read on every
-// core, each once and into its own place, so the result is the same as reading them in order.
-constexpr size_t kParallelBytes = size_t{1} << 20;
-
-void ForEachCard(size_t count, size_t bytes, const std::function<void(size_t)>& read) {
-  std::atomic<size_t> next{0};
-  auto work = [&] {
-    for (size_t k = next++; k < count; k = next++) read(k);
-  };
-  std::vector<std::thread> helpers;
-  unsigned cores = bytes >= kParallelBytes ? std::thread::hardware_concurrency() : 1;
-  try {
-    for (unsigned i = 1; i < cores && i < count; ++i) helpers.emplace_back(work);
-  } catch (const std::system_error&) {
-    // no thread to be had: the cards left are read here
-  }
-  work();
-  for (std::thread& t : helpers) t.join();
-}
-
 }  // namespace
 
 std::u16string NameFromParts(std::u16string_view family, std::u16string_view given) {
@@ -509,7 +486,8 @@ VCardFile ParseVCards(std::string_view bytes, bool keepText) {
   };
   std::vector<VCard> cards(found.size());
   std::vector<std::string> reasons(found.size());
-  ForEachCard(found.size(), size, [&](size_t k) {
+  // The cards are read on every core: a book of camera photos is hundreds of megabytes of base64.
+  ForEachOnEveryCore(found.size(), size, [&](size_t k) {
     const Found& f = found[k];
     if (!f.ended) return;
     VCard& card = cards[k];
