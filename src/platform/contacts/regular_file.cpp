@@ -74,12 +74,12 @@ FileRead MappedFile::Open(const std::filesystem::path& path, size_t cap, std::st
     result = FileRead::kRefused;
   } else if (st.st_size > 0) {
     void* data = mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-    if (data == MAP_FAILED) {
-      if (error) *error = "cannot read " + path.string() + ": " + std::strerror(errno);
-      result = FileRead::kRefused;
-    } else {
+    if (data != MAP_FAILED) {
       data_ = data;
       size_ = static_cast<size_t>(st.st_size);
+    } else {
+      close(fd);
+      return ReadRegularFile(path, cap, &copy_, error);  // a file system that cannot map it
     }
   }
   close(fd);

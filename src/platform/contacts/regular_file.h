@@ -26,11 +26,12 @@ class MappedFile {
   MappedFile& operator=(const MappedFile&) = delete;
   ~MappedFile();
   FileRead Open(const std::filesystem::path& path, size_t cap, std::string* error);
-  std::string_view bytes() const { return {static_cast<const char*>(data_), size_}; }
+  std::string_view bytes() const { return data_ ? std::string_view(static_cast<const char*>(data_), size_) : copy_; }
 
  private:
   void* data_ = nullptr;
   size_t size_ = 0;
+  std::string copy_;  // where a file that cannot be mapped is read instead
 };
 
 // A regular file's size, change time and identity as text, "none" for anything else: it changes
