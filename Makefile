@@ -1,7 +1,7 @@
 # Parlo: make run (opens Parlo on the demo phone), make test (builds and runs every test).
 PACKAGES := build-essential cmake ninja-build pkg-config libsdl2-dev libfreetype-dev \
   libfontconfig-dev fonts-nanum libsqlite3-dev libpng-dev libstb-dev libhangul-dev \
-  nlohmann-json3-dev libcli11-dev libgtest-dev libbenchmark-dev libturbojpeg0-dev ccache \
+  nlohmann-json3-dev libcli11-dev libgtest-dev libbenchmark-dev libturbojpeg0-dev libxxhash-dev ccache \
   clang libclang-rt-14-dev libmm-glib-dev dbus-daemon python3-dbusmock
 JOBS ?= $(shell nproc)
 # Rebuilds of an unchanged file come from ccache (a fresh clone rebuilds everything otherwise).

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 #include "platform/contacts/text_decode.h"
@@ -116,6 +117,49 @@ TEST(TextDecode, QuotedPrintableKeepsBrokenEscapesBase64RoundTripsAndRejects) {
   EXPECT_FALSE(platform::contacts::DecodeBase64("ab*c", &out));
   EXPECT_FALSE(platform::contacts::DecodeBase64("a", &out));
   EXPECT_FALSE(platform::contacts::DecodeBase64("ab==cd", &out));
+}
+
+// Photos are folded anywhere: a fold may cut a group of four at any place, also inside its padding.
+TEST(TextDecode, Base64FoldedAtEveryPlaceDecodesTheSame) {
+  const std::string bytes = "\x00\xff photo bytes \x80";
+  for (std::string_view fold : {"\r\n ", "\n\t", " "})
+    for (int cut = 0; cut < 3; ++cut) {
+      std::string text = platform::contacts::EncodeBase64(bytes.substr(0, bytes.size() - cut)), out;
+      for (size_t at = 0; at <= text.size(); ++at) {
+        std::string folded = text.substr(0, at) + std::string(fold) + text.substr(at);
+        ASSERT_TRUE(platform::contacts::DecodeBase64(folded, &out)) << folded;
+        EXPECT_EQ(out, bytes.substr(0, bytes.size() - cut)) << folded;
+      }
+    }
+}
+
+// A book of camera photos is read on several cores: each card must come out as it does alone,
+// in order, with the line numbers of the file (its folded photo lines counted).
+TEST(VCard, LargeBookReadsAsEachCardAlone) {
+  std::string book;
+  for (int i = 0; i < 40; ++i) {
+    if (i == 17) book += "BEGIN:VCARD\r\nFN:Broken\r\nno colon here\r\nEND:VCARD\r\n";
+    std::string photo(30000, static_cast<char>(i)), line = "PHOTO;ENCODING=b;TYPE=JPEG:" +
+                                                           platform::contacts::EncodeBase64(photo);
+    book += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Card " + std::to_string(i) + "\r\n" + line.substr(0, 75) + "\r\n";
+    for (size_t at = 75; at < line.size(); at += 74) book += " " + line.substr(at, 74) + "\r\n";
+    book += "TEL:" + std::to_string(i) + "\r\nEND:VCARD\r\n";
+  }
+  ASSERT_GT(book.size(), size_t{1} << 20);  // enough to be read on every core
+  VCardFile f = ParseVCards(book, false);
+  ASSERT_EQ(f.cards.size(), 40u);
+  for (const auto& card : f.cards) {
+    VCardFile alone = ParseVCards(std::string_view(book).substr(card.offset, card.length));
+    ASSERT_EQ(alone.cards.size(), 1u);
+    EXPECT_EQ(card.name, alone.cards[0].name);
+    EXPECT_EQ(card.photo, alone.cards[0].photo);
+    EXPECT_EQ(card.photo.size(), 30000u);
+  }
+  ASSERT_EQ(f.skipped.size(), 1u);
+  size_t broken = book.find("no colon here");
+  int line = 1 + static_cast<int>(std::count(book.begin(), book.begin() + static_cast<long>(broken), '\n'));
+  EXPECT_EQ(f.skipped[0].index, 18);
+  EXPECT_EQ(f.skipped[0].reason, "line " + std::to_string(line) + " is not a property (no ':')");
 }
 
 }  // namespace

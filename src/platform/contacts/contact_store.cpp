@@ -7,8 +7,11 @@
 #include <sstream>
 #include <unordered_map>
 
+#include <xxhash.h>
+
 #include "platform/base/device_root.h"
 #include "platform/base/text.h"
+#include "platform/contacts/every_core.h"
 #include "platform/contacts/phone_number.h"
 #include "platform/contacts/regular_file.h"
 #include "platform/contacts/store_index.h"
@@ -20,9 +23,8 @@ std::filesystem::path StoreFile() { return device::Root() / "contacts.vcf"; }
 std::filesystem::path OidFile() { return device::Root() / "contacts.oid"; }
 std::filesystem::path IndexFile() { return device::Root() / "contacts.idx"; }
 
-uint64_t PhotoDigest(std::string_view photo) {
-  return photo.empty() ? 0 : static_cast<uint64_t>(std::hash<std::string_view>{}(photo)) ^ photo.size();
-}
+// XXH3: a book of camera photos is hundreds of megabytes, and each is hashed at every full read.
+uint64_t PhotoDigest(std::string_view photo) { return photo.empty() ? 0 : XXH3_64bits(photo.data(), photo.size()); }
 
 // Generous for an address book of camera photos, small enough to refuse a runaway file.
 constexpr size_t kStoreCap = size_t{1} << 30;
@@ -186,11 +188,15 @@ bool ContactStore::LoadIndexLocked(const std::string& stamp) {
 void ContactStore::ParseLocked(const std::string& stamp, bool withCardText) {
   // The cards' text is as large as the book; it is kept only for an import, which rewrites it.
   cardText_ = withCardText;
-  std::string bytes, error;
-  FileRead read = ReadRegularFile(StoreFile(), kStoreCap, &bytes, &error);
-  if (read == FileRead::kRefused) fileErrors_.push_back(error);
-  VCardFile parsed = ParseVCards(bytes, withCardText);
-  bytes = std::string();
+  std::string error;
+  VCardFile parsed;
+  FileRead read;
+  {
+    MappedFile book;
+    read = book.Open(StoreFile(), kStoreCap, &error);
+    if (read == FileRead::kRefused) fileErrors_.push_back(error);
+    parsed = ParseVCards(book.bytes(), withCardText);
+  }
   problems_ = parsed.skipped;
   size_t nextProblem = 0;
   auto keepProblemsBefore = [&](int index) {
@@ -199,8 +205,13 @@ void ContactStore::ParseLocked(const std::string& stamp, bool withCardText) {
   };
   OidMap oids;
   if (!oids.Load(&error)) fileErrors_.push_back(error);
+  size_t photoBytes = 0;
+  for (const VCard& card : parsed.cards) photoBytes += card.photo.size();
+  std::vector<uint64_t> digests(parsed.cards.size());
+  ForEachOnEveryCore(digests.size(), photoBytes, [&](size_t k) { digests[k] = PhotoDigest(parsed.cards[k].photo); });
   std::unordered_map<std::string, int> seen;
-  for (VCard& card : parsed.cards) {
+  for (size_t k = 0; k < parsed.cards.size(); ++k) {
+    VCard& card = parsed.cards[k];
     keepProblemsBefore(card.index);
     slots_.push_back({std::move(card.raw), static_cast<int>(contacts_.size())});
     card.raw.clear();
@@ -210,7 +221,7 @@ void ContactStore::ParseLocked(const std::string& stamp, bool withCardText) {
     auto c = std::make_shared<StoredContact>();
     c->oid = oids.OidFor(key);
     c->photoSize = card.photo.size();
-    c->photoDigest = PhotoDigest(card.photo);
+    c->photoDigest = digests[k];
     c->card = std::move(card);
     IndexLocked(*c, static_cast<int>(contacts_.size()));
     contacts_.push_back(std::move(c));

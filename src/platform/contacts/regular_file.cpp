@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,6 +51,39 @@ FileRead ReadRegularFile(const std::filesystem::path& path, size_t cap, std::str
   }
   close(fd);
   return FileRead::kOk;
+}
+
+MappedFile::~MappedFile() {
+  if (data_) munmap(data_, size_);
+}
+
+FileRead MappedFile::Open(const std::filesystem::path& path, size_t cap, std::string* error) {
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
+    if (errno == ENOENT) return FileRead::kMissing;
+    if (error) *error = "cannot read " + path.string() + ": " + std::strerror(errno);
+    return FileRead::kRefused;
+  }
+  struct stat st {};
+  FileRead result = FileRead::kOk;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (error) *error = path.string() + " is not a regular file";
+    result = FileRead::kRefused;
+  } else if (static_cast<unsigned long long>(st.st_size) > cap) {
+    if (error) *error = path.string() + " is larger than " + std::to_string(cap >> 20) + " MiB";
+    result = FileRead::kRefused;
+  } else if (st.st_size > 0) {
+    void* data = mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (data != MAP_FAILED) {
+      data_ = data;
+      size_ = static_cast<size_t>(st.st_size);
+    } else {
+      close(fd);
+      return ReadRegularFile(path, cap, &copy_, error);  // a file system that cannot map it
+    }
+  }
+  close(fd);
+  return result;
 }
 
 std::string FileStamp(const std::filesystem::path& path) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace platform::contacts {
 
@@ -13,6 +14,25 @@ enum class FileRead { kOk, kMissing, kRefused };
 // kMissing when nothing is there; kRefused with `error` set ("PATH is not a regular file",
 // "PATH is larger than N MiB", "cannot read PATH: ...") for anything that cannot be used.
 FileRead ReadRegularFile(const std::filesystem::path& path, size_t cap, std::string* bytes, std::string* error);
+
+// A regular file mapped read-only, for one reading of a file of hundreds of megabytes: nothing is
+// copied or cleared. Open refuses what ReadRegularFile refuses, with the same results and errors.
+// The file must not be cut short while it is mapped; this program only ever replaces such a file
+// by renaming a new one over it, which leaves the mapped one whole.
+class MappedFile {
+ public:
+  MappedFile() = default;
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+  ~MappedFile();
+  FileRead Open(const std::filesystem::path& path, size_t cap, std::string* error);
+  std::string_view bytes() const { return data_ ? std::string_view(static_cast<const char*>(data_), size_) : copy_; }
+
+ private:
+  void* data_ = nullptr;
+  size_t size_ = 0;
+  std::string copy_;  // where a file that cannot be mapped is read instead
+};
 
 // A regular file's size, change time and identity as text, "none" for anything else: it changes
 // whenever the file is written or replaced.

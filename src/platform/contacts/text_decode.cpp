@@ -34,6 +34,20 @@ const std::array<int8_t, 256> kBase64Values = [] {
   return t;
 }();
 
+// The same, already shifted to a character's place in its group of four, so a group is four
+// look-ups ORed together; a character outside the alphabet sets the top bit.
+constexpr uint32_t kNotBase64 = 0x80000000u;
+using GroupTable = std::array<std::array<uint32_t, 256>, 4>;
+const GroupTable kGroupValues = [] {
+  GroupTable t{};
+  for (int place = 0; place < 4; ++place)
+    for (int c = 0; c < 256; ++c) {
+      int v = Base64Value(static_cast<char>(c));
+      t[place][c] = v < 0 ? kNotBase64 : static_cast<uint32_t>(v) << (18 - 6 * place);
+    }
+  return t;
+}();
+
 std::string Upper(std::string_view s) {
   std::string r(s);
   for (char& c : r)
@@ -111,27 +125,27 @@ std::string DecodeQuotedPrintable(std::string_view text) {
 }
 
 bool DecodeBase64(std::string_view text, std::string* out) {
-  // Photos are megabytes: the output is sized once, and whole groups of four characters (all of
-  // a photo but its folds and its end) are decoded at a time.
+  // Photos are megabytes: the output is sized once, and whole groups of four characters are
+  // decoded at a time. Only a group that a fold cuts, the padding and the end go one character
+  // at a time.
   out->resize(text.size() / 4 * 3 + 3);
   char* o = out->data();
-  uint32_t acc = 0;
-  int bits = 0;
+  uint32_t group = 0;
+  int inGroup = 0;  // characters of `group` so far
   size_t padding = 0;
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const auto* end = p + text.size();
+  const GroupTable& t = kGroupValues;
   while (p < end) {
-    if (bits == 0 && end - p >= 4) {
-      int a = kBase64Values[p[0]], b = kBase64Values[p[1]], c = kBase64Values[p[2]], d = kBase64Values[p[3]];
-      if ((a | b | c | d) >= 0 && !padding) {
-        uint32_t v = (static_cast<uint32_t>(a) << 18) | (static_cast<uint32_t>(b) << 12) |
-                     (static_cast<uint32_t>(c) << 6) | static_cast<uint32_t>(d);
-        *o++ = static_cast<char>(v >> 16);
-        *o++ = static_cast<char>(v >> 8);
-        *o++ = static_cast<char>(v);
-        p += 4;
-        continue;
+    if (inGroup == 0 && !padding) {
+      for (; end - p >= 4; p += 4, o += 3) {
+        uint32_t v = t[0][p[0]] | t[1][p[1]] | t[2][p[2]] | t[3][p[3]];
+        if (v & kNotBase64) break;
+        o[0] = static_cast<char>(v >> 16);
+        o[1] = static_cast<char>(v >> 8);
+        o[2] = static_cast<char>(v);
       }
+      if (p == end) break;
     }
     char ch = static_cast<char>(*p++);
     if (ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n') continue;
@@ -142,17 +156,24 @@ bool DecodeBase64(std::string_view text, std::string* out) {
     if (padding) return false;  // data after padding
     int v = kBase64Values[static_cast<unsigned char>(ch)];
     if (v < 0) return false;
-    acc = (acc << 6) | static_cast<uint32_t>(v);
-    bits += 6;
-    if (bits >= 8) {
-      bits -= 8;
-      *o++ = static_cast<char>((acc >> bits) & 0xFF);
+    group = (group << 6) | static_cast<uint32_t>(v);
+    if (++inGroup == 4) {
+      *o++ = static_cast<char>(group >> 16);
+      *o++ = static_cast<char>(group >> 8);
+      *o++ = static_cast<char>(group);
+      group = 0;
+      inGroup = 0;
     }
-    // acc only ever needs its low bits; keep it small
-    acc &= 0xFF;
+  }
+  // One character alone cannot stand for a whole byte; two give one byte, three give two.
+  if (inGroup == 1 || padding > 2) return false;
+  if (inGroup == 2) *o++ = static_cast<char>(group >> 4);
+  if (inGroup == 3) {
+    *o++ = static_cast<char>(group >> 10);
+    *o++ = static_cast<char>(group >> 2);
   }
   out->resize(static_cast<size_t>(o - out->data()));
-  return bits < 6 && padding <= 2;  // 6 leftover bits cannot come from whole bytes
+  return true;
 }
 
 std::string EncodeBase64(std::string_view bytes) {

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "platform/base/text.h"
+#include "platform/contacts/every_core.h"
 #include "platform/contacts/text_decode.h"
 
 namespace platform::contacts {
@@ -36,30 +37,6 @@ bool IsHangul(char16_t c) {
   return (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0x1100 && c <= 0x11FF) || (c >= 0x3130 && c <= 0x318F);
 }
 
-struct PhysicalLine {
-  std::string_view text;
-  int number;
-};
-
-// Lines end at CR LF, LF or a lone CR. memchr does the walking: a card's photo is most of its bytes.
-std::vector<PhysicalLine> SplitLines(std::string_view bytes) {
-  std::vector<PhysicalLine> lines;
-  int number = 1;
-  const char* p = bytes.data();
-  const char* end = p + bytes.size();
-  while (p < end) {
-    const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-    const char* stop = lf ? lf : end;
-    const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(stop - p)));
-    const char* eol = cr ? cr : stop;
-    lines.push_back({std::string_view(p, static_cast<size_t>(eol - p)), number++});
-    if (eol == end) break;
-    p = eol + 1;
-    if (*eol == '\r' && p < end && *p == '\n') ++p;
-  }
-  return lines;
-}
-
 bool EqualsIgnoringCase(std::string_view a, std::string_view lower) {
   if (a.size() != lower.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
@@ -71,6 +48,70 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view lower) {
 
 bool IsBegin(std::string_view line) { return EqualsIgnoringCase(Trim(line), "begin:vcard"); }
 bool IsEnd(std::string_view line) { return EqualsIgnoringCase(Trim(line), "end:vcard"); }
+
+// A line of the file, or several: a folded line (one that starts with a space or tab) is kept
+// with the line it continues, so a photo's tens of thousands of lines are one record. BEGIN and
+// END lines, even folded ones, stay records of their own.
+struct PhysicalLine {
+  std::string_view text;
+  int number;     // of its first line
+  int count = 1;  // lines in `text`
+};
+
+// The line at `p`, moving `p` past its end. Lines end at CR LF, LF or a lone CR. memchr does the
+// walking: a card's photo is most of its bytes.
+std::string_view NextLine(const char** p, const char* end) {
+  const char* lf = static_cast<const char*>(std::memchr(*p, '\n', static_cast<size_t>(end - *p)));
+  const char* stop = lf ? lf : end;
+  const char* cr = static_cast<const char*>(std::memchr(*p, '\r', static_cast<size_t>(stop - *p)));
+  const char* eol = cr ? cr : stop;
+  std::string_view line(*p, static_cast<size_t>(eol - *p));
+  *p = eol;
+  if (eol < end) {
+    ++*p;
+    if (*eol == '\r' && *p < end && **p == '\n') ++*p;
+  }
+  return line;
+}
+
+bool IsCardBoundary(std::string_view line) { return IsBegin(line) || IsEnd(line); }
+
+// From the start of `first` to the end of `last`, which lies after it in the same text.
+std::string_view Through(std::string_view first, std::string_view last) {
+  return std::string_view(first.data(), static_cast<size_t>(last.data() + last.size() - first.data()));
+}
+
+std::vector<PhysicalLine> SplitLines(std::string_view bytes) {
+  std::vector<PhysicalLine> lines;
+  int number = 1;
+  const char* p = bytes.data();
+  const char* end = p + bytes.size();
+  while (p < end) {
+    std::string_view line = NextLine(&p, end);
+    bool folded = !line.empty() && (line[0] == ' ' || line[0] == '\t');
+    if (folded && !lines.empty() && !IsCardBoundary(lines.back().text) && !IsCardBoundary(line)) {
+      lines.back().text = Through(lines.back().text, line);
+      ++lines.back().count;
+    } else {
+      lines.push_back({line, number});
+    }
+    ++number;
+  }
+  return lines;
+}
+
+// Calls `each` with every single line of `record` in turn, until it returns false.
+template <typename Each>
+void ForEachLine(const PhysicalLine& record, Each each) {
+  if (record.count == 1) {
+    each(record);
+    return;
+  }
+  const char* p = record.text.data();
+  const char* end = p + record.text.size();
+  for (int i = 0; i < record.count; ++i)
+    if (!each(PhysicalLine{NextLine(&p, end), record.number + i})) return;
+}
 
 // Position of the first ':' outside double quotes, or npos.
 size_t ValueColon(std::string_view line) {
@@ -128,37 +169,68 @@ bool LooksLikeBase64(std::string_view line) {
 
 // Joins the physical lines of one card into logical lines: folding (a line that starts with a
 // space or tab continues the previous one), quoted-printable soft breaks, and the bare base64
-// continuation lines that 2.1 exporters write.
+// continuation lines that 2.1 exporters write. A logical line is a view of the card's text while
+// it can be: whitespace means nothing in base64, so a photo's folds are read where they are and
+// its megabytes are never copied. Lines whose joining changes the text are built in `storage`.
 std::vector<PhysicalLine> Unfold(std::span<const PhysicalLine> lines, std::vector<std::string>* storage) {
   std::vector<PhysicalLine> logical;
+  std::vector<int> built;  // per logical line: its place in storage, or -1 while it is a view
   storage->clear();
-  storage->reserve(lines.size());
+  auto text = [&]() -> std::string_view {
+    return built.back() < 0 ? logical.back().text : std::string_view((*storage)[built.back()]);
+  };
+  auto build = [&]() -> std::string& {
+    if (built.back() < 0) {
+      built.back() = static_cast<int>(storage->size());
+      storage->emplace_back(logical.back().text);
+    }
+    return (*storage)[built.back()];
+  };
   bool inBase64 = false;
-  for (const PhysicalLine& pl : lines) {
+  auto take = [&](const PhysicalLine& pl) {
     std::string_view t = pl.text;
-    bool continuation = !storage->empty() && !t.empty() && (t[0] == ' ' || t[0] == '\t');
-    if (!continuation && !storage->empty() && inBase64 && ValueColon(t) == std::string_view::npos &&
+    bool continuation = !logical.empty() && !t.empty() && (t[0] == ' ' || t[0] == '\t');
+    if (!continuation && !logical.empty() && inBase64 && ValueColon(t) == std::string_view::npos &&
         LooksLikeBase64(t))
       continuation = true;
-    if (!continuation && !storage->empty() && HeaderIsQuotedPrintable(storage->back()) &&
-        !storage->back().empty() && storage->back().back() == '=') {
-      storage->back().pop_back();  // soft line break: the next line goes on as written
-      storage->back().append(t);
-      continue;
+    if (!continuation && !logical.empty() && !text().empty() && text().back() == '=' &&
+        HeaderIsQuotedPrintable(text())) {
+      std::string& joined = build();
+      joined.pop_back();  // soft line break: the next line goes on as written
+      joined.append(t);
+      return;
     }
     if (continuation) {
-      storage->back().append(t.substr(inBase64 ? 0 : 1));
-      continue;
+      if (inBase64 && built.back() < 0) {
+        // The lines lie one after another in the card's text: the view grows over the fold.
+        logical.back().text = Through(logical.back().text, t);
+      } else {
+        build().append(t.substr(inBase64 ? 0 : 1));
+      }
+      return;
     }
     if (Trim(t).empty()) {
       inBase64 = false;
-      continue;
+      return;
     }
-    storage->emplace_back(t);
-    logical.push_back({{}, pl.number});
-    inBase64 = HeaderIsBase64(storage->back());
+    logical.push_back({t, pl.number});
+    built.push_back(-1);
+    inBase64 = HeaderIsBase64(t);
+  };
+  for (const PhysicalLine& record : lines) {
+    bool first = true;
+    ForEachLine(record, [&](const PhysicalLine& pl) {
+      take(pl);
+      // The rest of the record is folded lines: a base64 value's view takes them all at once.
+      bool wholeRecord = first && record.count > 1 && inBase64 && built.back() < 0;
+      first = false;
+      if (!wholeRecord) return true;
+      logical.back().text = Through(logical.back().text, record.text);
+      return false;
+    });
   }
-  for (size_t i = 0; i < logical.size(); ++i) logical[i].text = (*storage)[i];
+  for (size_t i = 0; i < logical.size(); ++i)
+    if (built[i] >= 0) logical[i].text = (*storage)[built[i]];
   return logical;
 }
 
@@ -351,17 +423,30 @@ std::string ReadCard(std::span<const PhysicalLine> body, VCard* card) {
 
 // A best-effort name for a warning about a card that could not be read.
 std::u16string GuessName(std::span<const PhysicalLine> body) {
-  for (const PhysicalLine& l : body) {
-    Property p;
-    if (ParseProperty(l.text, &p) && (p.name == "fn" || p.name == "n")) {
-      std::u16string v = DecodeCharset(ValueBytes(p), p.charset);
-      for (char16_t& c : v)
-        if (c == u';') c = u' ';
-      v = Trim16(v);
-      if (!v.empty()) return v;
-    }
-  }
-  return {};
+  std::u16string name;
+  for (const PhysicalLine& record : body)
+    ForEachLine(record, [&](const PhysicalLine& l) {
+      Property p;
+      if (ParseProperty(l.text, &p) && (p.name == "fn" || p.name == "n")) {
+        name = DecodeCharset(ValueBytes(p), p.charset);
+        for (char16_t& c : name)
+          if (c == u';') c = u' ';
+        name = Trim16(name);
+      }
+      return name.empty();
+    });
+  return name;
+}
+
+// Lines of the file as a card's own text, each ended by CR LF.
+std::string RawText(std::span<const PhysicalLine> lines) {
+  std::string raw;
+  for (const PhysicalLine& record : lines)
+    ForEachLine(record, [&](const PhysicalLine& l) {
+      raw.append(l.text).append("\r\n");
+      return true;
+    });
+  return raw;
 }
 
 }  // namespace
@@ -376,48 +461,58 @@ std::u16string NameFromParts(std::u16string_view family, std::u16string_view giv
 
 VCardFile ParseVCards(std::string_view bytes, bool keepText) {
   const char* origin = bytes.data();
+  const size_t size = bytes.size();
   if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
   std::vector<PhysicalLine> lines = SplitLines(bytes);
-  VCardFile file;
-  int index = 0;
-  size_t i = 0;
-  while (i < lines.size()) {
+  // Where each card is, in order: its BEGIN line and the END line or what cut it short.
+  struct Found {
+    size_t begin, end;
+    bool ended;
+  };
+  std::vector<Found> found;
+  for (size_t i = 0; i < lines.size();) {
     if (!IsBegin(lines[i].text)) {
       ++i;  // text between cards is not ours to read
       continue;
     }
-    ++index;
-    size_t begin = i;
     size_t j = i + 1;
     while (j < lines.size() && !IsEnd(lines[j].text) && !IsBegin(lines[j].text)) ++j;
-    std::span<const PhysicalLine> body(lines.data() + begin + 1, j - begin - 1);
-    if (j == lines.size() || IsBegin(lines[j].text)) {
-      std::string raw;
-      for (size_t k = begin; k < j && keepText; ++k) raw.append(lines[k].text).append("\r\n");
-      file.skipped.push_back({index, lines[begin].number, GuessName(body),
-                              j == lines.size() ? "no END:VCARD before the end of the file"
-                                                : "no END:VCARD before the next BEGIN:VCARD",
-                              raw});
-      i = j;
-      continue;
-    }
-    VCard card;
-    card.index = index;
-    card.line = lines[begin].number;
-    card.offset = static_cast<size_t>(lines[begin].text.data() - origin);
-    card.length = static_cast<size_t>(lines[j].text.data() + lines[j].text.size() - origin) - card.offset;
-    if (keepText) card.raw.reserve(card.length + 2);
-    for (size_t k = begin; k <= j && keepText; ++k) {
-      card.raw.append(lines[k].text);
-      card.raw.append("\r\n");
-    }
-    std::string reason = ReadCard(body, &card);
-    if (!reason.empty()) {
-      file.skipped.push_back({index, card.line, card.name.empty() ? GuessName(body) : card.name, reason, card.raw});
+    bool ended = j < lines.size() && IsEnd(lines[j].text);
+    found.push_back({i, j, ended});
+    i = ended ? j + 1 : j;
+  }
+  auto body = [&](const Found& f) {
+    return std::span<const PhysicalLine>(lines.data() + f.begin + 1, f.end - f.begin - 1);
+  };
+  std::vector<VCard> cards(found.size());
+  std::vector<std::string> reasons(found.size());
+  // The cards are read on every core: a book of camera photos is hundreds of megabytes of base64.
+  ForEachOnEveryCore(found.size(), size, [&](size_t k) {
+    const Found& f = found[k];
+    if (!f.ended) return;
+    VCard& card = cards[k];
+    card.offset = static_cast<size_t>(lines[f.begin].text.data() - origin);
+    card.length = static_cast<size_t>(lines[f.end].text.data() + lines[f.end].text.size() - origin) - card.offset;
+    if (keepText) card.raw = RawText({lines.data() + f.begin, f.end - f.begin + 1});
+    reasons[k] = ReadCard(body(f), &card);
+  });
+  VCardFile file;
+  for (size_t k = 0; k < found.size(); ++k) {
+    const Found& f = found[k];
+    VCard& card = cards[k];
+    card.index = static_cast<int>(k) + 1;
+    card.line = lines[f.begin].number;
+    if (!f.ended) {
+      file.skipped.push_back({card.index, card.line, GuessName(body(f)),
+                              f.end == lines.size() ? "no END:VCARD before the end of the file"
+                                                    : "no END:VCARD before the next BEGIN:VCARD",
+                              keepText ? RawText({lines.data() + f.begin, f.end - f.begin}) : std::string()});
+    } else if (!reasons[k].empty()) {
+      file.skipped.push_back({card.index, card.line, card.name.empty() ? GuessName(body(f)) : card.name, reasons[k],
+                              std::move(card.raw)});
     } else {
       file.cards.push_back(std::move(card));
     }
-    i = j + 1;
   }
   return file;
 }
