@@ -304,7 +304,6 @@ TEST_F(MainViewTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndItsCommand
       {ID_SHORT_PREVIEW, WM_COMMAND, ID_REFRESH_MESSAGES, kWait},
       {ID_SORT_DESCENDING, WM_COMMAND, ID_REFRESH_MESSAGES, kWait},
       {ID_HIDE_ON_EXIT, 0, 0, kAnyCursor},
-      {ID_LOCK_NOW, UM_SHOWLOCK, 0, kAnyCursor},
       {ID_REFRESH_CONTACTS, WM_COMMAND, ID_REFRESH_CONTACTS, kAnyCursor},
       {ID_ABOUT, WM_COMMAND, ID_ABOUT, kNoWait},
       {ID_EXIT, WM_CLOSE, 0, kAnyCursor},
