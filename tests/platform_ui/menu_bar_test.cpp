@@ -41,19 +41,16 @@ TEST_F(MenuBarTest, SitsAtTheBottomItsLeftButtonSendsItsCommandItsRightOpensTheM
   ASSERT_EQ(left.size(), 1u);
   EXPECT_EQ(LOWORD(left[0].wParam), 59283);
   ClearLog();
-  size_t items = 0;
   LONG menuBottom = 0;
   Then([&] {
     auto menu = CurrentMenu();
     if (!menu) return false;
-    items = menu->size();
     menuBottom = menu->back().rect.bottom;
     return ChooseMenuItem(33347);
   });
   Tap(r.right - 40, (r.top + r.bottom) / 2);
   platform::wm::PumpUntilIdle();
   EXPECT_TRUE(ScriptDone());
-  EXPECT_EQ(items, 12u);
   EXPECT_LE(menuBottom, r.top);
   EXPECT_EQ(Got(WM_INITMENUPOPUP).size(), 1u);
   auto commands = Got(WM_COMMAND);

@@ -17,15 +17,6 @@ TEST_F(Touch, SlowMovementUnderTheThresholdIsATapHoweverLong) {
   EXPECT_EQ(list_.FirstSelected(), 0);
 }
 
-TEST_F(Touch, DragMovesTheRowsWithTheFinger) {
-  Fill(30);
-  Drag(240, 500, 300, 10, 16, false);
-  EXPECT_EQ(Offset(), 200);
-  MoveTo(240, 350);  // back down by 50
-  EXPECT_EQ(Offset(), 150);
-  Up(240, 350);
-}
-
 // A drag released after half a second stays where it is; a quick flick coasts its velocity in
 // two seconds: v = 30 * 1000 / 16 = 1875 px/s, a = -937, so 2 * (1875 - 937) pixels further.
 TEST_F(Touch, OnlyAQuickReleaseCoastsItsVelocityInTwoSecondsEvenWithMovesInOneTick) {
