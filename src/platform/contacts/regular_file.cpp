@@ -13,22 +13,35 @@
 
 namespace platform::contacts {
 
-FileRead ReadRegularFile(const std::filesystem::path& path, size_t cap, std::string* bytes, std::string* error) {
-  bytes->clear();
-  // Non-blocking, so a FIFO without a writer cannot hold the open; the type is checked on what
-  // was opened, not on a name that may change in between.
+namespace {
+
+// Opens `path` for reading if it is a regular file. Non-blocking, so a FIFO without a writer
+// cannot hold the open; the type is checked on what was opened, not on a name that may change
+// in between. Returns the descriptor, or -1 with `*result` saying why.
+int OpenRegular(const std::filesystem::path& path, struct stat* st, FileRead* result, std::string* error) {
   int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) {
-    if (errno == ENOENT) return FileRead::kMissing;
-    if (error) *error = "cannot read " + path.string() + ": " + std::strerror(errno);
-    return FileRead::kRefused;
+    *result = errno == ENOENT ? FileRead::kMissing : FileRead::kRefused;
+    if (error && errno != ENOENT) *error = "cannot read " + path.string() + ": " + std::strerror(errno);
+    return -1;
   }
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (fstat(fd, st) != 0 || !S_ISREG(st->st_mode)) {
     close(fd);
     if (error) *error = path.string() + " is not a regular file";
-    return FileRead::kRefused;
+    *result = FileRead::kRefused;
+    return -1;
   }
+  return fd;
+}
+
+}  // namespace
+
+FileRead ReadRegularFile(const std::filesystem::path& path, size_t cap, std::string* bytes, std::string* error) {
+  bytes->clear();
+  struct stat st {};
+  FileRead result = FileRead::kOk;
+  int fd = OpenRegular(path, &st, &result, error);
+  if (fd < 0) return result;
   char buf[1 << 16];
   for (;;) {
     ssize_t n = read(fd, buf, sizeof buf);
@@ -58,18 +71,11 @@ MappedFile::~MappedFile() {
 }
 
 FileRead MappedFile::Open(const std::filesystem::path& path, size_t cap, std::string* error) {
-  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) {
-    if (errno == ENOENT) return FileRead::kMissing;
-    if (error) *error = "cannot read " + path.string() + ": " + std::strerror(errno);
-    return FileRead::kRefused;
-  }
   struct stat st {};
   FileRead result = FileRead::kOk;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (error) *error = path.string() + " is not a regular file";
-    result = FileRead::kRefused;
-  } else if (static_cast<unsigned long long>(st.st_size) > cap) {
+  int fd = OpenRegular(path, &st, &result, error);
+  if (fd < 0) return result;
+  if (static_cast<unsigned long long>(st.st_size) > cap) {
     if (error) *error = path.string() + " is larger than " + std::to_string(cap >> 20) + " MiB";
     result = FileRead::kRefused;
   } else if (st.st_size > 0) {
