@@ -89,7 +89,7 @@ TEST(PictureDecode, DamagedPicturesGiveNothing) {
 }
 
 // A header may claim any size; a picture is decoded only when its bytes could hold that many
-// pixels, so a few bytes never cost a 4096 x 4096 canvas.
+// pixels and every chunk it claims, so a few bytes never cost a 4096 x 4096 canvas or a gigabyte.
 TEST(PictureDecode, SizeTheBytesCannotHoldIsRefused) {
   auto claiming = [](std::string bytes, size_t at, bool bigEndian) {
     for (int i = 0; i < 2; ++i) {  // width then height: 4096
@@ -110,6 +110,8 @@ TEST(PictureDecode, SizeTheBytesCannotHoldIsRefused) {
       {"1 x 1 GIF", tinyGif, 1},
       {"GIF screen claiming 4096 x 4096", claiming(tinyGif, 6, false), 0},
       {"PNG header claiming 4096 x 4096", claiming(tinyPng, 16, true), 0},
+      // After the 33 bytes of signature and header, a data chunk that claims a gigabyte.
+      {"PNG chunk claiming a gigabyte", tinyPng.substr(0, 33) + std::string("\x40\0\0\0IDAT", 8) + tinyPng.substr(33), 0},
       {"whole 1024 x 1024 PNG of one colour", platform::contacts::EncodePng(1024, 1024, Solid(1024, 1024, 9, 9, 9)), 1024},
   };
   for (const Row& r : rows) {

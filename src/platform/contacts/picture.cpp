@@ -96,6 +96,25 @@ tjhandle Decompressor() {
 
 bool IsJpeg(std::string_view bytes) { return bytes.size() > 3 && bytes.substr(0, 3) == "\xFF\xD8\xFF"; }
 
+// stb_image makes room for a PNG chunk by the length the chunk claims before it reads it, so a
+// few hundred bytes claiming a gigabyte would cost one. Every chunk up to the end marker must fit
+// in the bytes there are.
+bool PngChunksFit(std::string_view bytes) {
+  if (bytes.substr(0, 8) != std::string_view("\x89PNG\r\n\x1A\n", 8)) return true;
+  auto u32 = [&bytes](size_t at) {
+    uint32_t v = 0;
+    for (size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<uint8_t>(bytes[at + i]);
+    return v;
+  };
+  for (size_t at = 8; at + 12 <= bytes.size();) {
+    uint32_t length = u32(at);
+    if (length > bytes.size() - at - 12) return false;
+    if (bytes.substr(at + 4, 4) == "IEND") return true;
+    at += 12 + static_cast<size_t>(length);
+  }
+  return true;  // cut short: stb refuses that on its own
+}
+
 bool JpegHeader(std::string_view bytes, int* width, int* height) {
   tjhandle tj = Decompressor();
   int subsampling = 0, colourspace = 0;
@@ -178,7 +197,7 @@ bool PictureSize(std::string_view bytes, int* width, int* height) {
                                     &w, &h, &comp))
     return false;
   if (w <= 0 || h <= 0 || static_cast<long long>(w) * h > kMaxPicturePixels) return false;
-  if (!jpeg && (w > kMaxSide || h > kMaxSide)) return false;
+  if (!jpeg && (w > kMaxSide || h > kMaxSide || !PngChunksFit(bytes))) return false;
   if (!jpeg && static_cast<long long>(w) * h > static_cast<long long>(bytes.size()) * kMaxPixelsPerByte) return false;
   *width = w;
   *height = h;
