@@ -17,14 +17,16 @@ struct Context {
   DWORD sentence = IME_SMODE_NONE;
 };
 
+// Never destroyed: a window destroyed while the process exits (an edit ending its composition as
+// it loses the focus) still asks for its context after static destructors have run.
 std::map<HWND, Context>& Contexts() {
-  static std::map<HWND, Context> contexts;
-  return contexts;
+  static auto* contexts = new std::map<HWND, Context>;
+  return *contexts;
 }
 
 std::vector<std::pair<int, ConversionListener>>& Listeners() {
-  static std::vector<std::pair<int, ConversionListener>> listeners;
-  return listeners;
+  static auto* listeners = new std::vector<std::pair<int, ConversionListener>>;
+  return *listeners;
 }
 
 HWND WindowOf(HIMC himc) { return ToHandle<HWND>(FromHandle(himc)); }
