@@ -112,6 +112,7 @@ TEST(PictureDecode, SizeTheBytesCannotHoldIsRefused) {
       {"PNG header claiming 4096 x 4096", claiming(tinyPng, 16, true), 0},
       // After the 33 bytes of signature and header, a data chunk that claims a gigabyte.
       {"PNG chunk claiming a gigabyte", tinyPng.substr(0, 33) + std::string("\x40\0\0\0IDAT", 8) + tinyPng.substr(33), 0},
+      {"PNG ending in a chunk that claims a gigabyte", tinyPng.substr(0, 33) + std::string("\x40\0\0\0IDATB`\x82", 11), 0},
       {"whole 1024 x 1024 PNG of one colour", platform::contacts::EncodePng(1024, 1024, Solid(1024, 1024, 9, 9, 9)), 1024},
   };
   for (const Row& r : rows) {

@@ -106,13 +106,13 @@ bool PngChunksFit(std::string_view bytes) {
     for (size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<uint8_t>(bytes[at + i]);
     return v;
   };
-  for (size_t at = 8; at + 12 <= bytes.size();) {
+  for (size_t at = 8; bytes.size() - at >= 8;) {  // a chunk: length, type, data, check
     uint32_t length = u32(at);
-    if (length > bytes.size() - at - 12) return false;
+    if (bytes.size() - at < 12 || length > bytes.size() - at - 12) return false;
     if (bytes.substr(at + 4, 4) == "IEND") return true;
     at += 12 + static_cast<size_t>(length);
   }
-  return true;  // cut short: stb refuses that on its own
+  return true;  // no end marker: stb refuses that on its own
 }
 
 bool JpegHeader(std::string_view bytes, int* width, int* height) {
