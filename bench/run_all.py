@@ -99,7 +99,7 @@ def main():
     clocks = {n: t["clock"] for n, t in targets.items() if isinstance(t, dict) and "clock" in t}
     rows = table(measured(binaries, sys.argv[2:], clocks), targets)
     load = os.getloadavg()
-    cols = [("figure", 36), ("value", 10), ("reference", 44), ("ratio", 7), ("target", 13), ("met", 7), ("limit", 0)]
+    cols = [("figure", 36), ("value", 10), ("reference", 44), ("ratio", 7), ("target", 17), ("met", 7), ("limit", 0)]
     print(f"load average {load[0]:.2f} {load[1]:.2f} {load[2]:.2f}")
     print("  ".join(f"{c:<{w}}" for c, w in cols))
     for r in rows:
