@@ -12,47 +12,21 @@
 #include <vector>
 
 #include "compose/send_view.h"
-#include "draw/skin.h"
-#include "kit/bench_device.h"
-#include "model/message_store.h"
-#include "platform/gdi/screen.h"
-#include "platform/resfile/install.h"
+#include "kit/view_phone.h"
 #include "platform/sip/panel.h"
-#include "platform/ui/controls.h"
-#include "platform/wm/loop.h"
-#include "settings/settings.h"
 
 namespace {
 
-constexpr int kWidth = 480, kHeight = 800;
-
-struct Phone {
-  Phone() {
-    bench::UseDevice(dir.path());
-    platform::resfile::InstallLibrary();
-    platform::gdi::CreateScreen(kWidth, kHeight, 192, 192);
-    platform::wm::BindUiThread();
-    platform::ui::RegisterSystemClasses();
-    skin = std::make_unique<parlo::Skin>();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.lpszClassName = u"ComposeBenchFrame";
-    RegisterClassW(&wc);
-    frame = CreateWindowExW(0, u"ComposeBenchFrame", u"", WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr, nullptr,
-                            nullptr, nullptr);
+struct Phone : bench::ViewPhone {
+  Phone() : ViewPhone(u"ComposeBenchFrame") {
     SetActiveWindow(frame);
-    view = std::make_unique<compose::SendView>(parlo::ViewContext{settings, store, *skin, nullptr, frame});
+    view = std::make_unique<compose::SendView>(Context());
     view->CreateViewWindow(frame, RECT{0, 0, kWidth, kHeight});
     StringCchCopyW(record.number, kFieldChars, u"01012345678");
     StringCchCopyW(record.text, kTextChars, u"내일 점심 같이 먹을래?");
     platform::wm::PumpUntilIdle();
   }
 
-  bench::TempDir dir;
-  HWND frame = nullptr;
-  Settings settings;
-  MessageStore store{settings, nullptr};
-  std::unique_ptr<parlo::Skin> skin;
   std::unique_ptr<compose::SendView> view;
   MessageRecord record;
 };

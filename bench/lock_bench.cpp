@@ -9,46 +9,25 @@
 #include <memory>
 #include <vector>
 
-#include "kit/bench_device.h"
-#include "draw/skin.h"
-#include "model/message_store.h"
-#include "platform/gdi/screen.h"
+#include "kit/view_phone.h"
 #include "platform/gdi/window_dc.h"
-#include "platform/resfile/install.h"
 #include "platform/wm/loop.h"
-#include "settings/settings.h"
 #include "views/lock_view.h"
 
 namespace {
 
-constexpr int kWidth = 480, kHeight = 800;
+constexpr int kWidth = bench::ViewPhone::kWidth, kHeight = bench::ViewPhone::kHeight;
 // A gesture that adds a dot at every move after the first key.
 constexpr int kGesture[] = {0, 1, 2, 5, 4, 3, 6, 7, 8};
 
-struct Phone {
-  Phone() {
-    bench::UseDevice(dir.path());
-    platform::resfile::InstallLibrary();
-    platform::gdi::CreateScreen(kWidth, kHeight, 192, 192);
-    platform::wm::BindUiThread();
-    skin = std::make_unique<parlo::Skin>();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.lpszClassName = u"LockBenchFrame";
-    RegisterClassW(&wc);
-    frame = CreateWindowExW(0, u"LockBenchFrame", u"", WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr, nullptr,
-                            nullptr, nullptr);
-    lock = std::make_unique<parlo::LockView>(parlo::ViewContext{settings, store, *skin, nullptr, frame});
+struct Phone : bench::ViewPhone {
+  Phone() : ViewPhone(u"LockBenchFrame") {
+    lock = std::make_unique<parlo::LockView>(Context());
     lock->LoadPassword();
     lock->CreateViewWindow(frame, RECT{0, 0, kWidth, kHeight});
     platform::wm::PumpUntilIdle();
   }
 
-  bench::TempDir dir;
-  HWND frame = nullptr;
-  Settings settings;
-  MessageStore store{settings, nullptr};
-  std::unique_ptr<parlo::Skin> skin;
   std::unique_ptr<parlo::LockView> lock;
 };
 
