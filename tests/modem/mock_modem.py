@@ -7,7 +7,13 @@ The test drives it through the mock interface (org.freedesktop.DBus.Mock) of the
   FailSends(fail)                                 Send answers with an error, or works again
   FailDeletes(fail)                               Delete answers with an error, or works again
   RemoveModem()                                   the modem goes away
-  Messages() -> aa{sv}                            the Sms objects the modem holds now
+  Messages() -> as                                the texts of the Sms objects the modem holds now
+  Created() -> aa{sv}                             the properties of each Create, oldest first
+  WaitForDeletes(count)                           answers once Delete was called `count` times
+
+Run as a program (by the modem tests), it starts a private bus at DBUS_SYSTEM_BUS_ADDRESS with this
+mock on it and turns each line of its input, a JSON call [method, args...] of that interface, into
+a line of output: the JSON of the answer, or {"error": why}. Bus and mock end with the input.
 '''
 import dbus
 from dbusmock import mockobject
@@ -28,11 +34,11 @@ MOCK_IFACE = 'org.freedesktop.DBus.Mock'
 STORED, RECEIVING, RECEIVED, SENT = 1, 2, 3, 5
 DELIVER, SUBMIT = 1, 2
 
-config = {'count': 0, 'fail_sends': False, 'fail_deletes': False}
+config = {'count': 0}
 
 
 def load(mock, parameters):
-    config['fail_sends'] = config['fail_deletes'] = False
+    config.update(fail_sends=False, fail_deletes=False, created=[], deletes=0, waits=[])
     mock.AddProperty(MAIN_IFACE, 'Version', '1.20.4')
     mock.AddMethods(MAIN_IFACE, [('ScanDevices', '', '', ''), ('SetLogging', 's', '', '')])
     mock.AddObject(MODEM, MODEM_IFACE, {
@@ -47,7 +53,7 @@ def load(mock, parameters):
     })
     modem.AddMethods(MESSAGING_IFACE, [
         ('List', '', 'ao', lambda self: self.Get(MESSAGING_IFACE, 'Messages')),
-        ('Create', 'a{sv}', 'o', lambda self, props: create(mock, props, SUBMIT, STORED, False)),
+        ('Create', 'a{sv}', 'o', lambda self, props: submit(mock, props)),
         ('Delete', 'o', '', lambda self, path: delete(path)),
     ])
     mock.object_manager_emit_added(MODEM)
@@ -80,6 +86,11 @@ def create(mock, props, pdu_type, state, received):
     return dbus.ObjectPath(path)
 
 
+def submit(mock, props):
+    config['created'].append(props)
+    return create(mock, props, SUBMIT, STORED, False)
+
+
 def send(sms):
     if config['fail_sends']:
         raise dbus.exceptions.DBusException('the network refused the message',
@@ -88,6 +99,8 @@ def send(sms):
 
 
 def delete(path):
+    config['deletes'] += 1
+    answer_waits()
     if config['fail_deletes']:
         raise dbus.exceptions.DBusException('storage busy', name='org.freedesktop.ModemManager1.Error.Core.Failed')
     paths = list(modem().Get(MESSAGING_IFACE, 'Messages'))
@@ -97,6 +110,20 @@ def delete(path):
     set_messages(paths)
     modem().EmitSignal(MESSAGING_IFACE, 'Deleted', 'o', [dbus.ObjectPath(path)])
     mockobject.objects[MAIN_OBJ].RemoveObject(path)
+
+
+def answer_waits():
+    waits = config['waits']
+    config['waits'] = [(count, reply) for count, reply in waits if count > config['deletes']]
+    for count, reply in waits:
+        if count <= config['deletes']:
+            reply()
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='i', out_signature='', async_callbacks=('reply', 'error'))
+def WaitForDeletes(self, count, reply, error):
+    config['waits'].append((count, reply))
+    answer_waits()
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='sssb', out_signature='o')
@@ -126,9 +153,33 @@ def RemoveModem(self):
     self.RemoveObject(MODEM)
 
 
-@dbus.service.method(MOCK_IFACE, in_signature='', out_signature='aa{sv}')
+@dbus.service.method(MOCK_IFACE, in_signature='', out_signature='as')
 def Messages(self):
-    if MODEM not in mockobject.objects:
-        return dbus.Array([], signature='a{sv}')
-    return dbus.Array([mockobject.objects[p].GetAll(SMS_IFACE) for p in modem().Get(MESSAGING_IFACE, 'Messages')],
-                      signature='a{sv}')
+    return [mockobject.objects[p].Get(SMS_IFACE, 'Text') for p in modem().Get(MESSAGING_IFACE, 'Messages')]
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='', out_signature='aa{sv}')
+def Created(self):
+    return config['created']
+
+
+if __name__ == '__main__':
+    import json
+    import os
+    import subprocess
+    import sys
+    from dbusmock import DBusTestCase
+    bus = subprocess.Popen(['dbus-daemon', '--session', '--nofork', '--print-address',
+                            '--address=' + os.environ['DBUS_SYSTEM_BUS_ADDRESS']],
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    bus.stdout.readline()  # it listens now
+    mock, main = DBusTestCase.spawn_server_template(__file__, stdout=subprocess.DEVNULL)
+    for line in sys.stdin:
+        method, *args = json.loads(line)
+        try:
+            answer = main.get_dbus_method(method, MOCK_IFACE)(*args)
+        except dbus.exceptions.DBusException as e:
+            answer = {'error': str(e)}
+        print(json.dumps(answer), flush=True)
+    bus.terminate()
+    mock.wait()
