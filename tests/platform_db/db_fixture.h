@@ -2,18 +2,19 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "kit/db_records.h"
 #include "kit/temp_device.h"
 #include "platform/db/db.h"
-#include "strsafe.h"
-#include "winbase.h"
-#include "windbase.h"
 
 namespace dbtest {
+
+using parlo_test::ReadAt;
+using parlo_test::ReadCurrent;
+using Read = parlo_test::ReadRecord;
 
 constexpr CEPROPID kTime = 0x00010040;
 constexpr CEPROPID kNumber = 0x0002001F;
@@ -27,8 +28,7 @@ inline const char16_t kVolumePath[] = u"\\MITs Store\\MMS\\mms.edb";
 inline const SORTORDERSPECEX kSort = {SORTORDERSPECEX_VERSION, 1, 0, 0, {kId}, {CEDB_SORT_DESCENDING}};
 
 inline CEPROPVAL Value(CEPROPID id) {
-  CEPROPVAL v;
-  std::memset(&v, 0, sizeof(v));
+  CEPROPVAL v{};
   v.propid = id;
   return v;
 }
@@ -57,16 +57,7 @@ class DbTest : public ::testing::Test {
     device_.reset();
   }
 
-  CEOID CreateDatabase(const char16_t* name) {
-    CEDBASEINFOEX info;
-    std::memset(&info, 0, sizeof(info));
-    info.wVersion = CEDBASEINFOEX_VERSION;
-    info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDTYPE | CEDB_VALIDSORTSPEC;
-    StringCchCopyW(info.szDbaseName, CEDB_MAXDBASENAMELEN, name);
-    info.wNumSortOrder = 1;
-    info.rgSortSpecs[0] = kSort;
-    return CeCreateDatabaseEx2(&guid_, &info);
-  }
+  CEOID CreateDatabase(const char16_t* name) { return parlo_test::CreateDatabase(&guid_, name, kSort); }
 
   HANDLE Open(const char16_t* name = u"\\RECV_MSG", CENOTIFYREQUEST* request = nullptr) {
     SORTORDERSPECEX sort = kSort;
@@ -79,35 +70,12 @@ class DbTest : public ::testing::Test {
     return CeWriteRecordProps(db, 0, 3, v);
   }
 
-  // Reads the current record (all properties) into a list; 0 oid at the end.
-  struct Read {
-    CEOID oid = 0;
-    std::vector<CEPROPVAL> values;
-    std::vector<std::u16string> texts;  // text of each value, "" for non-text
-    std::vector<std::string> blobs;     // bytes of each blob value, "" for others
-  };
-  Read ReadCurrent(HANDLE db, CEPROPID* list = nullptr, WORD listCount = 0) {
-    Read r;
-    LPBYTE buf = nullptr;
-    DWORD size = 0;
-    WORD count = listCount;
-    r.oid = CeReadRecordPropsEx(db, CEDB_ALLOWREALLOC, &count, list, &buf, &size, nullptr);
-    if (r.oid) {
-      auto* v = reinterpret_cast<CEPROPVAL*>(buf);
-      for (WORD i = 0; i < count; ++i) {
-        r.values.push_back(v[i]);
-        bool text = TypeFromPropID(v[i].propid) == CEVT_LPWSTR && !(v[i].wFlags & CEDB_PROPNOTFOUND);
-        r.texts.push_back(text ? std::u16string(v[i].val.lpwstr) : std::u16string());
-        bool blob = TypeFromPropID(v[i].propid) == CEVT_BLOB && !(v[i].wFlags & CEDB_PROPNOTFOUND);
-        r.blobs.push_back(blob ? std::string(reinterpret_cast<char*>(v[i].val.blob.lpb), v[i].val.blob.dwCount) : "");
-        // The values point into the buffer freed below; only the copies above may be used.
-        if (text || blob) std::memset(&r.values.back().val, 0, sizeof(CEVALUNION));
-      }
-    }
-    LocalFree(buf);
-    return r;
+  int CountRecords(HANDLE db) {
+    CEDBASEINFOEX info{};
+    info.wVersion = 2;
+    return CeGetDBInformationByHandle(db, &info) ? static_cast<int>(info.dwNumRecords) : -1;
   }
-  std::u16string IdOf(const Read& r) {
+  std::u16string IdOf(const parlo_test::ReadRecord& r) {
     for (size_t i = 0; i < r.values.size(); ++i)
       if (r.values[i].propid == kId) return r.texts[i];
     return u"<none>";

@@ -3,7 +3,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-
 #include "db_fixture.h"
 
 using namespace dbtest;
@@ -53,18 +52,9 @@ class OtherProcess {
 
 }  // namespace
 
-class DbProcessTest : public DbTest {
- protected:
-  int CountRecords(HANDLE db) {
-    CEDBASEINFOEX info{};
-    info.wVersion = 2;
-    return CeGetDBInformationByHandle(db, &info) ? static_cast<int>(info.dwNumRecords) : -1;
-  }
-};
-
 // Reads in a row share one snapshot; a commit elsewhere must still show on the very next call,
 // with no idle poll in between.
-TEST_F(DbProcessTest, ReadsInARowSeeAnotherProcesssCommitAtOnce) {
+TEST_F(DbTest, ReadsInARowSeeAnotherProcesssCommitAtOnce) {
   HANDLE db = Open();
   CEOID first = Add(db, u"1");
   Add(db, u"2");

@@ -29,8 +29,7 @@ TEST_F(DbTest, EveryValueTypeReadsBackAsWrittenAndMissingOnesAreFlagged) {
   v[3].val.blob = {5, bytes};
   v[4].val.ulVal = 0xFFFFFFF0u;
   CEOID oid = CeWriteRecordProps(db, 0, 5, v);
-  ASSERT_NE(CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, oid, 0, nullptr), 0u);
-  Read r = ReadCurrent(db);
+  Read r = ReadAt(db, oid);
   ASSERT_EQ(r.oid, oid);
   ASSERT_EQ(r.values.size(), 5u);  // in the order written
   EXPECT_EQ(std::tuple(r.values[0].val.filetime.dwLowDateTime, r.values[0].val.filetime.dwHighDateTime),
@@ -41,9 +40,8 @@ TEST_F(DbTest, EveryValueTypeReadsBackAsWrittenAndMissingOnesAreFlagged) {
   EXPECT_EQ(r.values[4].val.ulVal, 0xFFFFFFF0u);
   // A listed property the record lacks is flagged, not left out.
   oid = Add(db, u"5");
-  CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, oid, 0, nullptr);
   CEPROPID list[2] = {kTime, kRead};
-  r = ReadCurrent(db, list, 2);
+  r = ReadAt(db, oid, list, 2);
   ASSERT_EQ(r.values.size(), 2u);
   EXPECT_EQ(std::tuple(r.values[0].propid, r.values[0].wFlags & CEDB_PROPNOTFOUND), std::tuple(kTime, CEDB_PROPNOTFOUND));
   EXPECT_EQ(std::tuple(r.values[1].propid, r.values[1].wFlags & CEDB_PROPNOTFOUND), std::tuple(kRead, 0));
@@ -71,16 +69,14 @@ TEST_F(DbTest, WritesToAnExistingRecordChangeOrDeleteOnlyTheGivenValues) {
   CEOID oid = Add(db, u"5", u"010", 0);
   CEPROPVAL read = Short(kRead, 1);
   EXPECT_EQ(CeWriteRecordProps(db, oid, 1, &read), oid);
-  CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, oid, 0, nullptr);
-  Read r = ReadCurrent(db);
+  Read r = ReadAt(db, oid);
   ASSERT_EQ(r.values.size(), 3u);
   EXPECT_EQ(r.texts[0], u"010");
   EXPECT_EQ(r.values[2].val.iVal, 1);
   CEPROPVAL del = Text(kNumber, u"");
   del.wFlags = CEDB_PROPDELETE;
   ASSERT_EQ(CeWriteRecordProps(db, oid, 1, &del), oid);
-  CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, oid, 0, nullptr);
-  r = ReadCurrent(db);
+  r = ReadAt(db, oid);
   ASSERT_EQ(r.values.size(), 2u);
   EXPECT_EQ(r.values[0].propid, kId);
 }

