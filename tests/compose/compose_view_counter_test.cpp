@@ -2,9 +2,9 @@
 // composed, and the hand-over question past the first page.
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <mutex>
 #include <string>
+#include <tuple>
 
 #include "compose/compose_counter.h"
 #include "compose_view_fixture.h"
@@ -44,8 +44,7 @@ TEST_F(ComposeViewTest, TheHandOverQuestionComesOnceUntilResetOrBack) {
   Type(u"b");  // the 81st byte
   ASSERT_EQ(Questions(), std::vector<std::u16string>{u"MMS로 전환하겠습니까?"});
   const auto box = platform::ui::MessageBoxLog()[0];
-  EXPECT_EQ(box.caption, u"확인");
-  EXPECT_EQ(box.type & MB_TYPEMASK, static_cast<UINT>(MB_OKCANCEL));
+  EXPECT_EQ(std::tuple(box.caption, box.type & MB_TYPEMASK), std::tuple(u"확인", static_cast<UINT>(MB_OKCANCEL)));
   EXPECT_TRUE(view_->Flags().mmsDeclined);
   Type(u"cd가");
   EXPECT_EQ(Questions().size(), 1u);
@@ -74,7 +73,6 @@ TEST_F(ComposeViewTest, TheHandOverQuestionComesOnceUntilResetOrBack) {
 // The test's composer: records its arguments for the test thread.
 struct Launches {
   std::mutex mutex;
-  std::condition_variable seen;
   std::u16string first, second;
   int count = 0;
 } g_launches;
@@ -84,7 +82,6 @@ bool RecordLaunch(const WCHAR* first, const WCHAR* second, HANDLE*) {
   g_launches.first = first;
   g_launches.second = second;
   ++g_launches.count;
-  g_launches.seen.notify_all();
   return true;
 }
 
@@ -100,9 +97,8 @@ TEST_F(ComposeViewTest, OkHandsTheTextOverAndLeaves) {
   platform::wm::PumpUntilIdle();
   EXPECT_EQ(Calls(), std::vector<UINT>{UM_SHOWLIST});
   std::lock_guard<std::mutex> lock(g_launches.mutex);
-  EXPECT_EQ(g_launches.count, 1);
-  EXPECT_EQ(g_launches.first, u"5");
-  EXPECT_EQ(g_launches.second, std::u16string(80, u'x') + u"y");
+  EXPECT_EQ(std::tuple(g_launches.count, g_launches.first, g_launches.second),
+            std::tuple(1, u"5", std::u16string(80, u'x') + u"y"));
   EXPECT_FALSE(view_->Flags().mmsDeclined);
 }
 

@@ -26,24 +26,21 @@ TEST(ComposeLayout, FieldsStandOnTheBottomEdgeAtEveryDpi) {
   struct Case {
     int dpi;
     RECT area;
-    RECT text, sender, recipient, senderButton, recipientButton;
+    RECT rects[5];  // text, sender, recipient, sender button, recipient button
   } cases[] = {
       // At 96 dpi the lengths stand as they are; the top bar's 70 never scales.
-      {96, {0, 0, 240, 300}, {2, 72, 238, 250}, {62, 252, 238, 274}, {62, 276, 238, 298}, {2, 252, 60, 274},
-       {2, 276, 60, 298}},
-      {192, {0, 0, 480, 492}, {4, 74, 476, 392}, {124, 396, 476, 440}, {124, 444, 476, 488}, {4, 396, 120, 440},
-       {4, 444, 120, 488}},
+      {96, {0, 0, 240, 300}, {{2, 72, 238, 250}, {62, 252, 238, 274}, {62, 276, 238, 298}, {2, 252, 60, 274},
+       {2, 276, 60, 298}}},
+      {192, {0, 0, 480, 492}, {{4, 74, 476, 392}, {124, 396, 476, 440}, {124, 444, 476, 488}, {4, 396, 120, 440},
+       {4, 444, 120, 488}}},
       // 131 dpi rounds each length on its own: 2 -> 3, 48 -> 66, 24 -> 33, 60 -> 82, 58 -> 79.
-      {131, {0, 10, 320, 400}, {3, 83, 317, 331}, {85, 334, 317, 364}, {85, 367, 317, 397}, {3, 334, 82, 364},
-       {3, 367, 82, 397}},
+      {131, {0, 10, 320, 400}, {{3, 83, 317, 331}, {85, 334, 317, 364}, {85, 367, 317, 397}, {3, 334, 82, 364},
+       {3, 367, 82, 397}}},
   };
   for (const Case& c : cases) {
     const compose::ComposeLayout l = compose::LayOutCompose(c.area, c.dpi, c.dpi);
-    EXPECT_TRUE(SameRect(l.text, c.text)) << c.dpi;
-    EXPECT_TRUE(SameRect(l.sender, c.sender)) << c.dpi;
-    EXPECT_TRUE(SameRect(l.recipient, c.recipient)) << c.dpi;
-    EXPECT_TRUE(SameRect(l.senderButton, c.senderButton)) << c.dpi;
-    EXPECT_TRUE(SameRect(l.recipientButton, c.recipientButton)) << c.dpi;
+    const RECT got[] = {l.text, l.sender, l.recipient, l.senderButton, l.recipientButton};
+    for (int i = 0; i < 5; ++i) EXPECT_TRUE(SameRect(got[i], c.rects[i])) << c.dpi << " dpi, rectangle " << i;
   }
 }
 

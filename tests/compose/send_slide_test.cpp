@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "compose/send_slide.h"
@@ -175,9 +176,8 @@ TEST_F(SendSlideTest, TheEndsSendOrCloseOnceAndOnlySendingLocksTheBar) {
       Advance(400);
     } else {
       ASSERT_EQ(log_.size(), 1u) << c.drag.back();
-      EXPECT_EQ(log_[0].wParam, static_cast<WPARAM>(c.command));
-      EXPECT_EQ(log_[0].lParam, 0);
-      EXPECT_EQ(log_[0].lockedThen, c.command == ID_SEND);
+      EXPECT_EQ(std::tuple(log_[0].wParam, log_[0].lParam, log_[0].lockedThen),
+                std::tuple(static_cast<WPARAM>(c.command), LPARAM{0}, c.command == ID_SEND));
       EXPECT_EQ(compose::SendSlideLocked(slide_), c.command == ID_SEND);
     }
     EXPECT_EQ(KnobLeft(), 170) << c.drag.back();

@@ -31,6 +31,7 @@ std::u16string Repeat(const std::u16string& unit, int n) {
 
 struct Sent {
   std::u16string to, text, callback, smsc;
+  bool operator==(const Sent&) const = default;
 };
 
 class SendTextTest : public storetest::StoreTest {
@@ -99,7 +100,11 @@ TEST_F(SendTextTest, TheTextGoesInPartsOfAtMostEightyBytes) {
       {"80 ASCII", Repeat(u"a", 80), {Repeat(u"a", 80)}},
       {"81 ASCII", Repeat(u"a", 81), {Repeat(u"a", 80), u"a"}},
       {"41 syllables", Repeat(u"가", 41), {Repeat(u"가", 40), u"가"}},
-      // 78 bytes by the count, so one part by it; CutPart counts the carriage returns and ends early.
+      {"79 ASCII and a syllable", Repeat(u"a", 79) + u"가", {Repeat(u"a", 79), u"가"}},
+      {"a carriage return counts one here", u"\r" + Repeat(u"a", 80), {u"\r" + Repeat(u"a", 79), u"a"}},
+      {"a surrogate pair that would cross", Repeat(u"a", 78) + u"😀", {Repeat(u"a", 78), u"😀"}},
+      {"a surrogate pair that fits", Repeat(u"a", 76) + u"😀b", {Repeat(u"a", 76) + u"😀", u"b"}},
+      // 78 bytes by the count, so one part by it; the cut counts the carriage returns and ends early.
       {"lines ended early", Repeat(u"a\r\n", 39), {Repeat(u"a\r\n", 26) + u"a\r", u"\n" + Repeat(u"a\r\n", 12)}},
   };
   for (const Case& c : cases) {
@@ -133,6 +138,8 @@ TEST_F(SendTextTest, FieldsThatCannotBeSentAreRefusedBeforeAnythingGoes) {
       {"empty text", Typed(u"0101234", u""), compose::SEND_EMPTY},
       {"empty recipient", Typed(u"", u"hi"), compose::SEND_EMPTY},
       {"typed with a dash", Typed(u"010-1234", u"hi"), compose::SEND_NOT_DIGITS},
+      {"typed with a plus", Typed(u"+8210", u"hi"), compose::SEND_NOT_DIGITS},
+      {"full-width digits", Typed(u"０１０", u"hi"), compose::SEND_NOT_DIGITS},
       {"256 digits, more than an address holds", Typed(Repeat(u"1", 256), u"hi"), compose::SEND_FAILED},
   };
   for (Case& c : cases) EXPECT_EQ(Send(c.message), c.result) << c.what;
@@ -156,46 +163,30 @@ TEST_F(SendTextTest, FieldsThatCannotBeSentAreRefusedBeforeAnythingGoes) {
   EXPECT_EQ(messages_->ConversationCount(), 0);
 }
 
-TEST_F(SendTextTest, APickedContactIsSentToItsNumberWithoutDashes) {
+// A picked contact goes to its chosen number without dashes, a reply to the answered message's
+// number (not the name shown); the callback is the device's number unless one is given.
+TEST_F(SendTextTest, WhereEachKindOfMessageGoesAndItsCallback) {
   parlo::ContactEntry contact{};
   StringCchCopyW(contact.name, 16, u"김철수");
   StringCchCopyW(contact.mobile, 24, u"010-9999-0000");
   StringCchCopyW(contact.home, 24, u"010-1234-5678");
   contact.selectedNumber = parlo::kNumberHome;
   contacts_.GroupList().push_back(&contact);
-  ComposedMessage m = Typed(u"김철수", u"hi");
-  m.pickedFromContacts = true;
-  ASSERT_EQ(Send(m), compose::SEND_OK);
-  ASSERT_EQ(Outbox().size(), 1u);
-  EXPECT_EQ(Outbox()[0].to, u"01012345678");
-  EXPECT_EQ(Recorded(u"01012345678").size(), 1u);
-  EXPECT_TRUE(contacts_.GroupList().empty());
-  EXPECT_FALSE(m.pickedFromContacts);
-}
-
-TEST_F(SendTextTest, AReplyGoesToTheAnsweredMessagesNumberNotTheShownName) {
   MessageRecord answered;
   StringCchCopyW(answered.number, kFieldChars, u"010-2345-6789");
-  ComposedMessage m = Typed(u"이영희", u"hi");
-  m.replySource = &answered;
-  ASSERT_EQ(Send(m), compose::SEND_OK);
-  EXPECT_EQ(Outbox()[0].to, u"010-2345-6789");
-  EXPECT_EQ(Recorded(u"010-2345-6789").size(), 1u);
-}
-
-TEST_F(SendTextTest, TheCallbackIsTheDevicesNumberUnlessOneIsGiven) {
-  ComposedMessage own = Typed(u"0101234", u"hi");
-  ASSERT_EQ(Send(own), compose::SEND_OK);
-  ComposedMessage given = Typed(u"0101234", u"hi");
+  ComposedMessage picked = Typed(u"김철수", u"hi"), reply = Typed(u"이영희", u"hi"), given = Typed(u"0101234", u"hi");
+  picked.pickedFromContacts = true;
+  reply.replySource = &answered;
   given.callbackEnabled = true;
   given.callback = u"0107777";
-  ASSERT_EQ(Send(given), compose::SEND_OK);
-  std::vector<Sent> sent = Outbox();
-  ASSERT_EQ(sent.size(), 2u);
-  EXPECT_EQ(sent[0].callback, u"01055501234");
-  EXPECT_EQ(sent[0].smsc, u"01055501234");
-  EXPECT_EQ(sent[1].callback, u"0107777");
-  EXPECT_EQ(sent[1].smsc, u"");  // the network's own service centre
+  for (ComposedMessage* m : {&picked, &reply, &given}) ASSERT_EQ(Send(*m), compose::SEND_OK);
+  const std::u16string own = u"01055501234";
+  EXPECT_EQ(Outbox(), (std::vector<Sent>{{u"01012345678", u"hi", own, own},
+                                         {u"010-2345-6789", u"hi", own, own},
+                                         {u"0101234", u"hi", u"0107777", u""}}));  // the network's own centre
+  for (const char16_t* number : {u"01012345678", u"010-2345-6789", u"0101234"}) EXPECT_EQ(Recorded(number).size(), 1u);
+  EXPECT_TRUE(contacts_.GroupList().empty());
+  EXPECT_FALSE(picked.pickedFromContacts);
 }
 
 TEST_F(SendTextTest, WhenTheSecondOfThreePartsFailsTheFirstStaysSentAndRecorded) {
