@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "imaging.h"
 #include "kit/temp_device.h"
@@ -160,31 +161,40 @@ class ImagingFactory : public ::testing::Test {
   void TearDown() override { CoUninitialize(); }
 };
 
-TEST_F(ImagingFactory, ThumbnailThroughTheInterfaces) {
+// The thumbnail of the picture in `s` (released here) through the imaging interfaces: `w` x `h`
+// pixels of premultiplied BGRA, nothing when a step fails; the picture's own size in `info`.
+std::vector<uint8_t> Thumbnail(IStream* s, UINT w, UINT h, ImageInfo* info) {
   IImagingFactory* f = NewFactory();
-  ASSERT_NE(f, nullptr);
-  IStream* s = platform::contacts::NewMemoryStream(platform::contacts::EncodePng(120, 60, Solid(120, 60, 255, 0, 0)));
-  IImage* image = nullptr;
-  ASSERT_EQ(f->CreateImageFromStream(s, &image), S_OK);
-  ImageInfo info{};
-  ASSERT_EQ(image->GetImageInfo(&info), S_OK);
-  EXPECT_EQ(info.Width, 120u);
-  EXPECT_EQ(info.Height, 60u);
-  IImage* thumb = nullptr;
-  ASSERT_EQ(image->GetThumbnail(60, 30, &thumb), S_OK);
+  std::vector<uint8_t> out;
+  IImage *image = nullptr, *thumb = nullptr;
   IBitmapImage* bmp = nullptr;
-  ASSERT_EQ(thumb->QueryInterface(IID_IBitmapImage, reinterpret_cast<void**>(&bmp)), S_OK);
   BitmapData data{};
-  ASSERT_EQ(bmp->LockBits(nullptr, ImageLockModeRead, PixelFormat32bppPARGB, &data), S_OK);
-  EXPECT_EQ(data.Width, 60u);
-  EXPECT_EQ(data.Height, 30u);
-  EXPECT_EQ(static_cast<uint8_t*>(data.Scan0)[2], 255);  // red survives the scaling
-  EXPECT_EQ(bmp->UnlockBits(&data), S_OK);
-  bmp->Release();
-  thumb->Release();
-  image->Release();
+  if (f->CreateImageFromStream(s, &image) == S_OK && image->GetImageInfo(info) == S_OK &&
+      image->GetThumbnail(w, h, &thumb) == S_OK &&
+      thumb->QueryInterface(IID_IBitmapImage, reinterpret_cast<void**>(&bmp)) == S_OK &&
+      bmp->LockBits(nullptr, ImageLockModeRead, PixelFormat32bppPARGB, &data) == S_OK) {
+    EXPECT_EQ(std::tuple(data.Width, data.Height), std::tuple(w, h));
+    out.assign(static_cast<uint8_t*>(data.Scan0), static_cast<uint8_t*>(data.Scan0) + w * h * 4);
+    EXPECT_EQ(bmp->UnlockBits(&data), S_OK);
+  }
+  if (bmp) bmp->Release();
+  if (thumb) thumb->Release();
+  if (image) image->Release();
   s->Release();
+  f->Release();
+  return out;
+}
 
+TEST_F(ImagingFactory, ThumbnailThroughTheInterfaces) {
+  ImageInfo info{};
+  const std::vector<uint8_t> thumb =
+      Thumbnail(platform::contacts::NewMemoryStream(platform::contacts::EncodePng(120, 60, Solid(120, 60, 255, 0, 0))),
+                60, 30, &info);
+  EXPECT_EQ(std::tuple(info.Width, info.Height), std::tuple(120u, 60u));
+  ASSERT_EQ(thumb.size(), 60u * 30 * 4);
+  EXPECT_EQ(thumb[2], 255);  // red survives the scaling
+
+  IImagingFactory* f = NewFactory();
   IStream* bad = platform::contacts::NewMemoryStream("\x89PNG\r\n\x1a\n garbage");
   IImage* none = reinterpret_cast<IImage*>(1);
   EXPECT_EQ(f->CreateImageFromStream(bad, &none), E_FAIL);
@@ -222,29 +232,13 @@ TEST_F(ImagingFactory, StraightAlphaLockUndoesThePremultiplication) {
 // One run of the program's picture loading: a factory, the picture of a contact (digest 42, or
 // `digest`) scaled to 60 x 45, the factory released (which keeps what was scaled).
 std::vector<uint8_t> ThumbnailOfAContact(const std::string& jpeg, uint64_t digest, int* fetches) {
-  IImagingFactory* f = NewFactory();
   IStream* s = platform::contacts::NewPhotoStream(jpeg.size(), digest, [&] {
     ++*fetches;
     return std::make_shared<const std::string>(jpeg);
   });
-  std::vector<uint8_t> out;
-  IImage* image = nullptr;
-  IImage* thumb = nullptr;
-  IBitmapImage* bmp = nullptr;
   ImageInfo info{};
-  BitmapData data{};
-  if (f->CreateImageFromStream(s, &image) == S_OK && image->GetImageInfo(&info) == S_OK && info.Width == 400 &&
-      info.Height == 300 && image->GetThumbnail(60, 45, &thumb) == S_OK &&
-      thumb->QueryInterface(IID_IBitmapImage, reinterpret_cast<void**>(&bmp)) == S_OK &&
-      bmp->LockBits(nullptr, ImageLockModeRead, PixelFormat32bppPARGB, &data) == S_OK) {
-    out.assign(static_cast<uint8_t*>(data.Scan0), static_cast<uint8_t*>(data.Scan0) + 60 * 45 * 4);
-    bmp->UnlockBits(&data);
-  }
-  if (bmp) bmp->Release();
-  if (thumb) thumb->Release();
-  if (image) image->Release();
-  s->Release();
-  f->Release();
+  std::vector<uint8_t> out = Thumbnail(s, 60, 45, &info);
+  EXPECT_EQ(std::tuple(info.Width, info.Height), std::tuple(400u, 300u));
   return out;
 }
 
