@@ -4,8 +4,8 @@ The test drives it through the mock interface (org.freedesktop.DBus.Mock) of the
   AddReceived(number, text, timestamp, complete) -> path   the network delivered a message;
                                                   not complete: parts are still missing
   CompleteReceived(path)                          the missing parts arrived
-  FailSends(fail)                                 Send answers with an error, or works again
-  FailDeletes(fail)                               Delete answers with an error, or works again
+  Fail(what, fail)                                Send ("sends") or Delete ("deletes") answers
+                                                  with an error, or works again
   RemoveModem()                                   the modem goes away
   Messages() -> as                                the texts of the Sms objects the modem holds now
   Created() -> aa{sv}                             the properties of each Create, oldest first
@@ -137,14 +137,9 @@ def CompleteReceived(self, path):
     mockobject.objects[path].UpdateProperties(SMS_IFACE, {'State': dbus.UInt32(RECEIVED)})
 
 
-@dbus.service.method(MOCK_IFACE, in_signature='b', out_signature='')
-def FailSends(self, fail):
-    config['fail_sends'] = bool(fail)
-
-
-@dbus.service.method(MOCK_IFACE, in_signature='b', out_signature='')
-def FailDeletes(self, fail):
-    config['fail_deletes'] = bool(fail)
+@dbus.service.method(MOCK_IFACE, in_signature='sb', out_signature='')
+def Fail(self, what, fail):
+    config['fail_' + what] = bool(fail)
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='', out_signature='')

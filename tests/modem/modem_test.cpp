@@ -97,7 +97,7 @@ TEST_F(Modem, AnAnswerSlidOutGoesThroughTheModemAndNotTheOutbox) {
   EXPECT_EQ(e2e::Lines(sent), 1);
   EXPECT_NE(sent.find("\"ok\""), std::string::npos) << sent;
 
-  Mock({"FailSends", true});
+  Mock({"Fail", "sends", true});
   AnswerOk(*parlo);
   const json box = parlo->Send("screen")["msgbox"];
   ASSERT_TRUE(box.is_object());
@@ -159,7 +159,7 @@ TEST_F(Modem, AMessageInPartsIsTakenOnceWholeAndALongOneKeepsItsEnd) {
 }
 
 TEST_F(Modem, AKillBetweenStoringAndTheModemsDeleteStoresTheMessageOnce) {
-  Mock({"FailDeletes", true});  // the delete never happens: as if the program died right after the commit
+  Mock({"Fail", "deletes", true});  // the delete never happens: as if the program died right after the commit
   Mock({"AddReceived", "01077778888", "once", "2024-03-05T09:00:00+00:00", true});
   {
     auto parlo = Start();
@@ -169,7 +169,7 @@ TEST_F(Modem, AKillBetweenStoringAndTheModemsDeleteStoresTheMessageOnce) {
   EXPECT_EQ(Mock({"Messages"}), json::array({"once"}));
 
   // Started again with another message waiting too: both are taken in, the first not twice.
-  Mock({"FailDeletes", false});
+  Mock({"Fail", "deletes", false});
   Mock({"AddReceived", "01099990000", "second", "2024-03-05T10:00:00+00:00", true});
   auto parlo = Start();
   Mock({"WaitForDeletes", 3});
