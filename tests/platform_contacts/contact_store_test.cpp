@@ -68,9 +68,6 @@ class ContactStoreTest : public ::testing::Test {
   static std::u16string Text(IContact* c, HRESULT (IContact::*get)(BSTR*)) {
     BSTR s = nullptr;
     (c->*get)(&s);
-    return Take(s);
-  }
-  static std::u16string Take(BSTR s) {
     std::u16string r = s ? std::u16string(s, SysStringLen(s)) : u"";
     SysFreeString(s);
     return r;
@@ -156,7 +153,7 @@ TEST_F(ContactStoreTest, IdentifiersStayAcrossRestartsAndReimports) {
   b2->Release();
 }
 
-TEST_F(ContactStoreTest, FindMatchingContactByAnyFormOfTheNumber) {
+TEST_F(ContactStoreTest, ANumberInAnyFormFindsItsFirstCard) {
   IItem* item = nullptr;
   CEPROPID which = 0;
   ASSERT_EQ(FindMatchingContact(app_, u"01034567890", FMCF_FINDPHONE, &item, &which), S_OK);
@@ -171,26 +168,24 @@ TEST_F(ContactStoreTest, FindMatchingContactByAnyFormOfTheNumber) {
   item = reinterpret_cast<IItem*>(1);
   EXPECT_TRUE(FAILED(FindMatchingContact(app_, u"1234-5678", FMCF_FINDPHONE, &item, &which)));
   EXPECT_EQ(item, nullptr);
-}
 
-// A number shared by two cards belongs to the first one in the file; an edited file is looked
-// up afresh.
-TEST_F(ContactStoreTest, ASharedNumberFindsTheFirstCardAndEditsAreSeen) {
+  // A number shared by two cards belongs to the first one in the file; an edited file is looked
+  // up afresh.
   auto& store = platform::contacts::ContactStore::Instance();
   Write("BEGIN:VCARD\nVERSION:3.0\nFN:First\nTEL;TYPE=HOME:02-555-0101\nEND:VCARD\n"
         "BEGIN:VCARD\nVERSION:3.0\nFN:Second\nTEL;TYPE=CELL:025550101\nEND:VCARD\n");
-  int which = -1;
-  auto found = store.FindByNumber(u"+82 2 555 0101", &which);
+  int slot = -1;
+  auto found = store.FindByNumber(u"+82 2 555 0101", &slot);
   ASSERT_NE(found, nullptr);
-  EXPECT_EQ(std::tuple(found->card.name, which), std::tuple(u"First", 2));
+  EXPECT_EQ(std::tuple(found->card.name, slot), std::tuple(u"First", 2));
   EXPECT_EQ(store.FindByOid(found->oid), found);
 
   Write("BEGIN:VCARD\nVERSION:3.0\nFN:Third\nTEL;TYPE=WORK:02 555 0101\nEND:VCARD\n");
   store.Refresh();
-  found = store.FindByNumber(u"025550101", &which);
+  found = store.FindByNumber(u"025550101", &slot);
   ASSERT_NE(found, nullptr);
-  EXPECT_EQ(std::tuple(found->card.name, which), std::tuple(u"Third", 1));
-  EXPECT_EQ(store.FindByNumber(u"010-1234-5678", &which), nullptr);
+  EXPECT_EQ(std::tuple(found->card.name, slot), std::tuple(u"Third", 1));
+  EXPECT_EQ(store.FindByNumber(u"010-1234-5678", &slot), nullptr);
 }
 
 TEST_F(ContactStoreTest, AnUnchangedBookIsReadFromItsIndexAndPicturesFromTheBook) {

@@ -41,7 +41,7 @@ const char kTinyGif[] =
     "GIF89a\x01\x00\x01\x00\x80\x00\x00\xFF\x00\x00\x00\x00\x00!\xF9\x04\x00\x00\x00\x00\x00"
     ",\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;";
 
-TEST(PictureDecode, PngJpegBmpAndGif) {
+TEST(PictureDecode, PngJpegBmpAndGifAndNothingFromDamagedOnes) {
   Pixels p;
   ASSERT_TRUE(DecodePicture(platform::contacts::EncodePng(3, 2, Solid(3, 2, 0, 255, 0)), &p));
   EXPECT_EQ(p.width, 3);
@@ -57,6 +57,15 @@ TEST(PictureDecode, PngJpegBmpAndGif) {
   ASSERT_TRUE(DecodePicture(std::string(kTinyGif, sizeof kTinyGif - 1), &p));
   EXPECT_EQ(p.width, 1);
   EXPECT_EQ(p.bgra[2], 255);  // the GIF's one pixel is red
+
+  // Damaged pictures give nothing.
+  Pixels none;
+  const std::string png = platform::contacts::EncodePng(20, 20, Solid(20, 20, 1, 2, 3));
+  std::string broken = png;
+  for (size_t i = 50; i < broken.size() - 12; ++i) broken[i] = static_cast<char>(broken[i] ^ 0x5A);
+  for (const std::string& bad : {std::string(), std::string("not a picture at all"), png.substr(0, 40), broken})
+    EXPECT_FALSE(DecodePicture(bad, &none)) << bad.size() << " bytes";  // 40: the header only
+  EXPECT_EQ(none.width, 0);
 }
 
 // Rows: the box asked for and the size a 400 x 300 JPEG comes out at (1/8, 1/4 ... 1 of it).
@@ -75,18 +84,6 @@ TEST(PictureDecode, JpegComesAtTheSmallestScaleThatCoversTheBox) {
   Pixels png;  // other kinds have no cheaper scale
   ASSERT_TRUE(platform::contacts::DecodePictureToCover(platform::contacts::EncodePng(40, 20, Solid(40, 20, 0, 0, 0)), 5, 5, &png));
   EXPECT_EQ(png.width, 40);
-}
-
-TEST(PictureDecode, DamagedPicturesGiveNothing) {
-  Pixels p;
-  std::string png = platform::contacts::EncodePng(20, 20, Solid(20, 20, 1, 2, 3));
-  EXPECT_FALSE(DecodePicture("", &p));
-  EXPECT_FALSE(DecodePicture("not a picture at all", &p));
-  EXPECT_FALSE(DecodePicture(png.substr(0, 40), &p));  // header only
-  std::string broken = png;
-  for (size_t i = 50; i < broken.size() - 12; ++i) broken[i] = static_cast<char>(broken[i] ^ 0x5A);
-  EXPECT_FALSE(DecodePicture(broken, &p));
-  EXPECT_EQ(p.width, 0);
 }
 
 // A header may claim any size; a picture is decoded only when its bytes could hold that many
