@@ -70,7 +70,7 @@ class SmsTest : public ::testing::Test {
   DWORD last_error_ = 0;
 };
 
-TEST_F(SmsTest, OnlyTheTextProviderInSendModeOpens) {
+TEST_F(SmsTest, OnlyTheTextProviderInSendModeOpensAndOnlyItsOpenHandlesWork) {
   struct Case {
     const char16_t* protocol;
     DWORD modes;
@@ -94,9 +94,8 @@ TEST_F(SmsTest, OnlyTheTextProviderInSendModeOpens) {
     }
   }
   EXPECT_EQ(SmsOpen(SMS_MSGTYPE_TEXT, SMS_MODE_SEND, nullptr, nullptr), E_INVALIDARG);
-}
 
-TEST_F(SmsTest, AClosedOrMadeUpHandleIsRefused) {
+  // A closed or made-up handle is refused.
   SMS_HANDLE h = Open();
   EXPECT_EQ(SmsClose(h), S_OK);
   EXPECT_EQ(SmsClose(h), E_INVALIDARG);
