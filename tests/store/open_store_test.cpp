@@ -6,7 +6,7 @@
 using namespace storetest;
 
 // Both databases open once; an index outside them is refused silently.
-TEST_F(StoreTest, OpenStoreMountsAndOpensBothMessageDatabasesOnce) {
+TEST_F(StoreTest, OpenStoreMountsOnceAndOpensBothMessageDatabasesOnce) {
   MakeVolume();
   RecordStore* store = OpenedStore();
   HANDLE recv = store->DatabaseHandle(DB_RECV);
@@ -21,11 +21,8 @@ TEST_F(StoreTest, OpenStoreMountsAndOpensBothMessageDatabasesOnce) {
   EXPECT_FALSE(store->OpenDatabase(3));
   EXPECT_FALSE(store->OpenDatabase(-1));
   EXPECT_TRUE(Boxes().empty());
-}
 
-TEST_F(StoreTest, AMountedVolumeIsNeitherMountedAgainNorGivenTheLocaleAgain) {
-  MakeVolume();
-  RecordStore* store = OpenedStore();
+  // Mounted already: the volume is neither mounted again nor given the locale again.
   auto before = platform::db::Counts();
   ASSERT_TRUE(CeChangeDatabaseLCID(&phone_, 0x409));  // somebody else changes it meanwhile
   EXPECT_TRUE(store->MountVolume(kDefaultStorePath));
@@ -59,7 +56,8 @@ TEST_F(StoreTest, AMissingOrForeignVolumeFailsSilentlyAndIsLeftAsItIs) {
   }
 }
 
-TEST_F(StoreTest, AMissingReceivedDatabaseIsReportedAndLeavesTheSentOneUnopened) {
+// A missing received database is reported and leaves the sent one unopened.
+TEST_F(StoreTest, AVolumeWithoutTheMessageDatabasesDoesNotOpen) {
   MakeVolume({kSend});
   RecordStore* store = NewStore();
   DWORD error = 0;
@@ -68,12 +66,11 @@ TEST_F(StoreTest, AMissingReceivedDatabaseIsReportedAndLeavesTheSentOneUnopened)
   EXPECT_EQ(std::u16string(OpenErrorText(error)), u"The database specified by either poid or lpwszName does not exist.");
   EXPECT_EQ(store->DatabaseHandle(DB_SEND), INVALID_HANDLE_VALUE);
   EXPECT_EQ(store->CountRecords(DB_SEND), 0);
-}
 
-TEST_F(StoreTest, TheStorePathComesFromTheCaller) {
+  // The store path comes from the caller: this volume mounts, but it holds no message databases.
   ASSERT_TRUE(CeMountDBVolEx(&phone_, u"\\Elsewhere\\other.edb", nullptr, CREATE_NEW));
-  RecordStore* store = NewStore();
+  store = NewStore();
   store->SetStorePath(u"\\Elsewhere\\other.edb");
-  EXPECT_FALSE(store->OpenStore(nullptr));  // mounted, but it holds no message databases
+  EXPECT_FALSE(store->OpenStore(nullptr));
   EXPECT_TRUE(store->Mounted());
 }
