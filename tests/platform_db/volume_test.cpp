@@ -1,6 +1,7 @@
 // Mounting volumes, their locale, and opening databases by name.
 #include <sqlite3.h>
 
+#include <cstring>
 #include <fstream>
 
 #include "db_fixture.h"
