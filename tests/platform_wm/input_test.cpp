@@ -118,7 +118,7 @@ TEST_F(Input, KeysGoToTheFocusElseTheActiveWindow) {
 }
 
 TEST_F(Input, DoubleClickOnlyForClassesThatAskAndWithinTime) {
-  HWND dbl = CreateWindowExW(0, kDblClass, u"dbl", WS_CHILD | WS_VISIBLE, 0, 300, 100, 100, top_, nullptr, nullptr, nullptr);
+  HWND dbl = Make(kDblClass, u"dbl", WS_CHILD | WS_VISIBLE, {0, 300, 100, 400}, top_);
   ASSERT_NE(dbl, nullptr);
   Tap(10, 310);
   Tap(11, 311);

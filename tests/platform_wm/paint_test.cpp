@@ -130,34 +130,18 @@ TEST_F(Paint, DefaultProcedureValidatesHiddenWindowsAreNotPaintedAndParentsPaint
 }
 
 // What ends up on the screen: windows paint only where they are visible.
-class ScreenPixels : public WmTest {
- protected:
-  void SetUp() override {
-    WmTest::SetUp();
-    for (auto [name, color] : {std::pair{u"Red", RGB(255, 0, 0)}, std::pair{u"Green", RGB(0, 255, 0)},
-                               std::pair{u"Blue", RGB(0, 0, 255)}}) {
-      WNDCLASSW wc{};
-      wc.lpfnWndProc = RecordingProc;
-      wc.lpszClassName = name;
-      wc.hbrBackground = CreateSolidBrush(color);
-      RegisterClassW(&wc);
-    }
-  }
-  HWND Make(const char16_t* cls, DWORD style, RECT r, HWND parent = nullptr) {
-    return CreateWindowExW(0, cls, u"", style, r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
-                           nullptr, nullptr, nullptr);
-  }
-  COLORREF At(int x, int y) {
-    HDC dc = GetDC(nullptr);
-    COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(nullptr, dc);
-    return c;
-  }
-};
+using ScreenPixels = WmTest;
+
+COLORREF At(int x, int y) {
+  HDC dc = GetDC(nullptr);
+  COLORREF c = GetPixel(dc, x, y);
+  ReleaseDC(nullptr, dc);
+  return c;
+}
 
 TEST_F(ScreenPixels, WindowBelowDoesNotPaintOverWindowAbove) {
-  HWND below = Make(u"Blue", WS_VISIBLE, RECT{0, 0, 200, 200});
-  HWND above = Make(u"Green", WS_VISIBLE, RECT{100, 100, 300, 300});
+  HWND below = Make(u"Blue", u"", WS_VISIBLE, RECT{0, 0, 200, 200});
+  HWND above = Make(u"Green", u"", WS_VISIBLE, RECT{100, 100, 300, 300});
   PumpUntilIdle();
   EXPECT_EQ(std::tuple(At(50, 50), At(150, 150)), std::tuple(RGB(0, 0, 255), RGB(0, 255, 0)));
   InvalidateRect(below, nullptr, TRUE);
@@ -169,10 +153,10 @@ TEST_F(ScreenPixels, WindowBelowDoesNotPaintOverWindowAbove) {
 }
 
 TEST_F(ScreenPixels, ClipChildrenKeepsParentOffItsChildren) {
-  HWND clip = Make(u"Red", WS_VISIBLE | WS_CLIPCHILDREN, RECT{0, 0, 200, 200});
-  Make(u"Green", WS_CHILD | WS_VISIBLE, RECT{50, 50, 100, 100}, clip);
-  HWND plain = Make(u"Red", WS_VISIBLE, RECT{200, 0, 400, 200});
-  HWND plainChild = Make(u"Green", WS_CHILD | WS_VISIBLE, RECT{50, 50, 100, 100}, plain);
+  HWND clip = Make(u"Red", u"", WS_VISIBLE | WS_CLIPCHILDREN, RECT{0, 0, 200, 200});
+  Make(u"Green", u"", WS_CHILD | WS_VISIBLE, RECT{50, 50, 100, 100}, clip);
+  HWND plain = Make(u"Red", u"", WS_VISIBLE, RECT{200, 0, 400, 200});
+  HWND plainChild = Make(u"Green", u"", WS_CHILD | WS_VISIBLE, RECT{50, 50, 100, 100}, plain);
   PumpUntilIdle();
   EXPECT_EQ(std::tuple(At(75, 75), At(275, 75)), std::tuple(RGB(0, 255, 0), RGB(0, 255, 0)));
   // Repainting the clipping parent leaves its child alone.
@@ -193,9 +177,9 @@ TEST_F(ScreenPixels, ClipChildrenKeepsParentOffItsChildren) {
 }
 
 TEST_F(ScreenPixels, HiddenSiblingsDoNotClipAndDcsDrawRelativeToTheClientArea) {
-  HWND top = Make(u"Red", WS_VISIBLE | WS_CLIPCHILDREN, RECT{0, 0, 300, 300});
-  HWND view1 = Make(u"Blue", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, RECT{0, 0, 300, 300}, top);
-  HWND view2 = Make(u"Green", WS_CHILD | WS_CLIPSIBLINGS, RECT{0, 0, 300, 300}, top);
+  HWND top = Make(u"Red", u"", WS_VISIBLE | WS_CLIPCHILDREN, RECT{0, 0, 300, 300});
+  HWND view1 = Make(u"Blue", u"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, RECT{0, 0, 300, 300}, top);
+  HWND view2 = Make(u"Green", u"", WS_CHILD | WS_CLIPSIBLINGS, RECT{0, 0, 300, 300}, top);
   PumpUntilIdle();
   EXPECT_EQ(At(10, 10), RGB(0, 0, 255));
   ShowWindow(view1, SW_HIDE);

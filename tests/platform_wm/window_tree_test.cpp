@@ -1,11 +1,13 @@
 // Creating, destroying, relating and subclassing windows; stale handles.
 #include <tuple>
 
+#include "kit/last_error.h"
 #include "wm_fixture.h"
 
 namespace wmtest {
 namespace {
 
+using parlo_test::WithError;
 using platform::wm::PumpUntilIdle;
 
 class WindowTree : public WmTest {};
@@ -53,9 +55,8 @@ TEST_F(WindowTree, CreationFailsForMinusOneFromCreateAnUnknownClassOrAChildWitho
   EXPECT_FALSE(IsWindow(created));
   EXPECT_EQ(std::tuple(Only(WM_DESTROY, created).size(), Only(WM_NCDESTROY, created).size()), std::tuple(1u, 1u));
   // An unknown class and a child without a parent fail too.
-  EXPECT_EQ(CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
-  EXPECT_EQ(GetLastError(), 1407u);
-  EXPECT_EQ(CreateWindowExW(0, kRecClass, u"", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(WithError(Make(u"NoSuchClass", u"", 0, {0, 0, 1, 1})), std::tuple(HWND(nullptr), 1407u));
+  EXPECT_EQ(Make(kRecClass, u"", WS_CHILD, {0, 0, 1, 1}), nullptr);
 }
 
 // Destruction: WM_DESTROY parent first, WM_NCDESTROY children first; an owner takes its owned
@@ -65,15 +66,15 @@ TEST_F(WindowTree, DestroyOrderOwnedPopupsAndClose) {
   HWND c1 = Child(p, u"c1", RECT{0, 0, 10, 10});
   Child(c1, u"g", RECT{0, 0, 5, 5});
   Child(p, u"c2", RECT{0, 0, 10, 10});
-  HWND popup = CreateWindowExW(0, kRecClass, u"pop", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, p, nullptr, nullptr, nullptr);
+  HWND popup = Make(kRecClass, u"pop", WS_POPUP | WS_VISIBLE, {0, 0, 10, 10}, p);
   ASSERT_NE(popup, nullptr);
   EXPECT_EQ(GetParent(popup), p);
   EXPECT_EQ(GetWindow(popup, GW_OWNER), p);
   Log().clear();
   EXPECT_TRUE(DestroyWindow(p));
-  // The owned pop-up, made without the fixture's names ("?"), goes entirely first.
+  // The owned pop-up goes entirely first.
   EXPECT_EQ(Trace({WM_DESTROY, WM_NCDESTROY}),
-            "DESTROY@? NCDESTROY@? DESTROY@p DESTROY@c1 DESTROY@g DESTROY@c2 NCDESTROY@g NCDESTROY@c1 NCDESTROY@c2 "
+            "DESTROY@pop NCDESTROY@pop DESTROY@p DESTROY@c1 DESTROY@g DESTROY@c2 NCDESTROY@g NCDESTROY@c1 NCDESTROY@c2 "
             "NCDESTROY@p");
   EXPECT_FALSE(IsWindow(c1));
   EXPECT_FALSE(IsWindow(popup));
@@ -97,11 +98,9 @@ TEST_F(WindowTree, DestroyedAndForeignHandlesFailWithoutTouchingAnything) {
   for (HWND bad : {w, foreign}) {
     SetLastError(0);
     EXPECT_FALSE(IsWindow(bad));
-    EXPECT_EQ(GetWindowLongW(bad, GWL_STYLE), 0);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+    EXPECT_EQ(WithError(GetWindowLongW(bad, GWL_STYLE)), std::tuple(0, DWORD(ERROR_INVALID_WINDOW_HANDLE)));
     SetLastError(0);
-    EXPECT_EQ(SendMessageW(bad, WM_USER, 0, 0), 0);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+    EXPECT_EQ(WithError(SendMessageW(bad, WM_USER, 0, 0)), std::tuple(0, DWORD(ERROR_INVALID_WINDOW_HANDLE)));
     EXPECT_FALSE(PostMessageW(bad, WM_USER, 0, 0));
     EXPECT_FALSE(ShowWindow(bad, SW_SHOW));
     EXPECT_FALSE(DestroyWindow(bad));
@@ -113,7 +112,6 @@ TEST_F(WindowTree, DestroyedAndForeignHandlesFailWithoutTouchingAnything) {
   EXPECT_TRUE(Only(WM_USER).empty());
 }
 
-LRESULT CALLBACK Subclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 WNDPROC g_old = nullptr;
 std::vector<UINT> g_subSeen;
 
@@ -155,8 +153,7 @@ TEST_F(WindowTree, WindowLongsExtraBytesAndText) {
   EXPECT_EQ(GetWindowTextW(w, text, 16), 1);
   EXPECT_EQ(std::u16string(text), u"w");
   SetLastError(0);
-  EXPECT_EQ(GetWindowLongW(c, 8), 0);
-  EXPECT_EQ(GetLastError(), 1413u);
+  EXPECT_EQ(WithError(GetWindowLongW(c, 8)), std::tuple(0, 1413u));
   EXPECT_TRUE(SetWindowTextW(w, u"hello"));
   EXPECT_EQ(GetWindowTextLengthW(w), 5);
   WCHAR buf[4] = {1, 1, 1, 1};
@@ -239,8 +236,7 @@ TEST_F(WindowTree, ClassesRegisterOnceAndStayWhileInUse) {
   wc.lpfnWndProc = RecordingProc;
   wc.lpszClassName = u"TempClass";
   ASSERT_NE(RegisterClassW(&wc), 0);
-  EXPECT_EQ(RegisterClassW(&wc), 0);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS));
+  EXPECT_EQ(WithError(RegisterClassW(&wc)), std::tuple(0, DWORD(ERROR_CLASS_ALREADY_EXISTS)));
   HWND w = CreateWindowExW(0, u"tempclass", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(w, nullptr);  // names compare without case
   EXPECT_FALSE(UnregisterClassW(u"TempClass", nullptr));
