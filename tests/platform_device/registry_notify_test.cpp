@@ -5,8 +5,6 @@
 #include "device_fixture.h"
 #include "platform/base/clock.h"
 #include "platform/device/shell/system_clock_value.h"
-#include "platform/wm/loop.h"
-#include "test_window.h"
 
 namespace {
 
@@ -19,13 +17,7 @@ class RegistryNotifyTest : public parlo_test::DeviceTest {
  protected:
   void SetUp() override {
     DeviceTest::SetUp();
-    window_ = std::make_unique<devtest::TestWindow>(u"NotifyTestFrame");
-    PumpUntilIdle();
-  }
-  void TearDown() override {
-    window_.reset();
-    PumpUntilIdle();
-    DeviceTest::TearDown();
+    OpenWindow(u"NotifyTestFrame");
   }
   HWND hwnd() const { return window_->hwnd(); }
   void SetCount(DWORD v) {
@@ -46,8 +38,6 @@ class RegistryNotifyTest : public parlo_test::DeviceTest {
               S_OK);
     return h;
   }
-
-  std::unique_ptr<devtest::TestWindow> window_;
 };
 
 TEST_F(RegistryNotifyTest, AnotherProgramsWriteIsPostedAfterAnIdlePassAndNothingElse) {
@@ -72,8 +62,7 @@ TEST_F(RegistryNotifyTest, OwnWritesCreationAndDeletionAreEachPosted) {
   PumpUntilIdle();
   SetCount(3);  // the same value written again is a write too
   PumpUntilIdle();
-  HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"System\\State\\Messages\\SMS\\Unread", 0, 0, &key), ERROR_SUCCESS);
+  HKEY key = Create(HKEY_LOCAL_MACHINE, u"System\\State\\Messages\\SMS\\Unread");
   ASSERT_EQ(RegDeleteValueW(key, u"Count"), ERROR_SUCCESS);
   RegCloseKey(key);
   PumpUntilIdle();

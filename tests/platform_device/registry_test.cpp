@@ -3,40 +3,12 @@
 #include <vector>
 
 #include "device_fixture.h"
-#include "winreg.h"
 
 namespace {
 
 using parlo_test::DeviceTest;
 
-class RegistryTest : public DeviceTest {
- protected:
-  HKEY Create(HKEY root, const char16_t* path, DWORD* disposition = nullptr) {
-    HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, disposition), ERROR_SUCCESS);
-    return key;
-  }
-  LONG SetDword(HKEY key, const char16_t* name, DWORD v) {
-    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), 4);
-  }
-  LONG SetString(HKEY key, const char16_t* name, std::u16string_view s) {
-    std::u16string withNull(s);
-    withNull.push_back(0);
-    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(withNull.data()),
-                          static_cast<DWORD>(withNull.size() * 2));
-  }
-  // The DWORD value `name`; a failed read must leave `missing` as it was.
-  DWORD GetDword(HKEY key, const char16_t* name, DWORD missing = 0xDEAD) {
-    DWORD dw = missing, size = 4;
-    RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&dw), &size);
-    return dw;
-  }
-  // What asking for the value's size alone answers.
-  LONG QueryStatus(HKEY key, const char16_t* name) {
-    DWORD size = 0;
-    return RegQueryValueExW(key, name, nullptr, nullptr, nullptr, &size);
-  }
-};
+using RegistryTest = DeviceTest;
 
 // A short buffer gets ERROR_MORE_DATA with the size needed and is left alone; no buffer reports
 // type and size only; an empty default value is stored.
