@@ -67,6 +67,11 @@ class InstanceServerTest : public parlo_test::DeviceTest {
 
   uint32_t FrameValue() const { return platform::FromHandle(frame_->hwnd()); }
 
+  // A request to send `message` to the window known as `hwnd` on the wire.
+  static std::string SendTo(uint32_t hwnd, UINT message, int64_t wParam = 0, int64_t lParam = 0,
+                            std::string data = "") {
+    return inst::EncodeSend(11, {hwnd, message, wParam, lParam, 0, std::move(data)});
+  }
   std::string FindFrame() { return inst::EncodeFind(1, {u"ServedFrame", false, u""}); }
 
   parlo_test::TestWindow* frame_ = nullptr;
@@ -83,8 +88,8 @@ TEST_F(InstanceServerTest, FindAnswersTheTopLevelWindowOfTheClassAndOnlyThoseAre
   HWND child = CreateWindowExW(0, u"ServedFrame", u"child", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, frame_->hwnd(),
                                nullptr, nullptr, nullptr);
   ASSERT_NE(child, nullptr);
-  EXPECT_EQ(Ask(inst::EncodeSend(15, {platform::FromHandle(child), kShowCompose})), Status::kNoWindow);
-  EXPECT_EQ(Ask(inst::EncodeSend(16, {0x12345678, kShowCompose})), Status::kNoWindow);
+  EXPECT_EQ(Ask(SendTo(platform::FromHandle(child), kShowCompose)), Status::kNoWindow);
+  EXPECT_EQ(Ask(SendTo(0x12345678, kShowCompose)), Status::kNoWindow);
   EXPECT_EQ(Ask(inst::EncodeWindow(17, inst::Op::kForeground, {0, 0})), Status::kNoWindow);
   DestroyWindow(child);
 }
@@ -93,7 +98,7 @@ TEST_F(InstanceServerTest, FindAnswersTheTopLevelWindowOfTheClassAndOnlyThoseAre
 // start-up tests' part); show and foreground run on the window.
 TEST_F(InstanceServerTest, ViewMessagesShowAndForegroundRunOnTheWindow) {
   int64_t value = 0;
-  ASSERT_EQ(Ask(inst::EncodeSend(6, {FrameValue(), kShowCompose, 2, -5}), &value), Status::kOk);
+  ASSERT_EQ(Ask(SendTo(FrameValue(), kShowCompose, 2, -5), &value), Status::kOk);
   EXPECT_EQ(value, 77);  // the window's own answer comes back
   auto view = frame_->Only(kShowCompose);
   ASSERT_EQ(view.size(), 1u);
@@ -116,9 +121,7 @@ TEST_F(InstanceServerTest, HostileFramesAreRefusedAndTheServerGoesOn) {
     if (version) h.version = version;
     return inst::EncodeHeader(h);
   };
-  auto send = [this](UINT message, std::string data) {
-    return inst::EncodeSend(11, {FrameValue(), message, 0, 0, 0, std::move(data)});
-  };
+  auto send = [this](UINT message, std::string data) { return SendTo(FrameValue(), message, 0, 0, std::move(data)); };
   std::string claimsMore = FindFrame();
   claimsMore[inst::kHeaderSize] = 50;  // more class characters than the payload holds
   const uint16_t kSend = static_cast<uint16_t>(inst::Op::kSend), kShow = static_cast<uint16_t>(inst::Op::kShow);

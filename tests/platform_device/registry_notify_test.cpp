@@ -31,6 +31,18 @@ class RegistryNotifyTest : public parlo_test::DeviceTest {
                                "FROM reg_meta WHERE name='serial') WHERE fold='count'"),
               2);
   }
+  // The clock value: the eight bytes of a FILETIME, read as the local time they hold.
+  SYSTEMTIME ClockValue() {
+    HKEY key = Create(HKEY_LOCAL_MACHINE, u"System\\State\\DateTime");
+    FILETIME ft{};
+    DWORD type = 0, size = sizeof ft;
+    EXPECT_EQ(RegQueryValueExW(key, u"Time", nullptr, &type, reinterpret_cast<BYTE*>(&ft), &size), ERROR_SUCCESS);
+    EXPECT_EQ(std::tuple(type, size), std::tuple(DWORD(REG_BINARY), 8u));
+    RegCloseKey(key);
+    SYSTEMTIME st{};
+    EXPECT_TRUE(FileTimeToSystemTime(&ft, &st));
+    return st;
+  }
   HREGNOTIFY WatchCount(NOTIFICATIONCONDITION* condition = nullptr, DWORD userData = 0) {
     HREGNOTIFY h = nullptr;
     EXPECT_EQ(RegistryNotifyWindow(HKEY_LOCAL_MACHINE, u"\\System\\State\\Messages\\SMS\\Unread", u"Count", hwnd(),
@@ -107,24 +119,10 @@ TEST_F(RegistryNotifyTest, ConditionFiltersByTheNewValue) {
   RegistryCloseNotification(h);
 }
 
-FILETIME ReadClockValue() {
-  HKEY key = nullptr;
-  FILETIME ft{};
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"System\\State\\DateTime", 0, KEY_READ, &key) != ERROR_SUCCESS) return ft;
-  DWORD type = 0, size = sizeof ft;
-  if (RegQueryValueExW(key, u"Time", nullptr, &type, reinterpret_cast<BYTE*>(&ft), &size) != ERROR_SUCCESS ||
-      type != REG_BINARY || size != 8)
-    ft = FILETIME{};
-  RegCloseKey(key);
-  return ft;
-}
-
 // The clock value holds the local minute and changes, with one notification, only with the minute.
 TEST_F(RegistryNotifyTest, ClockValueIsTheLocalMinuteAndNotifiesOncePerMinuteOfThePlatformClock) {
   platform::device::StartSystemClockValue();
-  FILETIME ft = ReadClockValue();
-  SYSTEMTIME st{};
-  ASSERT_TRUE(FileTimeToSystemTime(&ft, &st));
+  SYSTEMTIME st = ClockValue();
   EXPECT_EQ(std::tuple(st.wYear, st.wHour, st.wMinute, st.wSecond), std::tuple(2024, 14, 7, 0));
   HREGNOTIFY h = nullptr;
   ASSERT_EQ(RegistryNotifyWindow(HKEY_LOCAL_MACHINE, u"System\\State\\DateTime", u"Time", hwnd(), kClockChanged, 0,
@@ -138,9 +136,7 @@ TEST_F(RegistryNotifyTest, ClockValueIsTheLocalMinuteAndNotifiesOncePerMinuteOfT
   platform::wm::AdvanceClock(1000);  // 14:08:00
   PumpUntilIdle();
   EXPECT_EQ(window_->Only(kClockChanged).size(), 1u);
-  ft = ReadClockValue();
-  ASSERT_TRUE(FileTimeToSystemTime(&ft, &st));
-  EXPECT_EQ(st.wMinute, 8);
+  EXPECT_EQ(ClockValue().wMinute, 8);
   platform::wm::AdvanceClock(120 * 1000);
   PumpUntilIdle();
   EXPECT_GE(window_->Only(kClockChanged).size(), 2u);

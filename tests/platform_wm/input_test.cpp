@@ -104,10 +104,10 @@ TEST_F(Input, KeysGoToTheFocusElseTheActiveWindow) {
   InjectChar(u'가');
   PumpUntilIdle();
   EXPECT_EQ(Trace({WM_KEYDOWN, WM_KEYUP, WM_CHAR}), "KEYDOWN@inner KEYDOWN@inner KEYUP@inner CHAR@inner");
+  // Bit 30: the key was down before (a first press, then auto-repeat); bit 31: released.
   auto downs = Only(WM_KEYDOWN);
-  EXPECT_EQ(downs[0].lParam & (1 << 30), 0);  // first press
-  EXPECT_NE(downs[1].lParam & (1 << 30), 0);  // auto-repeat: was down
-  EXPECT_NE(static_cast<DWORD>(Only(WM_KEYUP)[0].lParam) & 0x80000000u, 0u);
+  EXPECT_EQ(std::tuple(downs[0].lParam >> 30 & 1, downs[1].lParam >> 30 & 1, Only(WM_KEYUP)[0].lParam >> 31 & 1),
+            std::tuple(0, 1, 1));
   EXPECT_EQ(Only(WM_CHAR)[0].wParam, static_cast<WPARAM>(u'가'));
   SetFocus(nullptr);
   Log().clear();
@@ -126,8 +126,7 @@ TEST_F(Input, DoubleClickOnlyForClassesThatAskAndWithinTime) {
   Tap(10, 10);
   Tap(10, 10);  // left's class does not ask for double clicks
   ASSERT_EQ(Only(WM_LBUTTONDBLCLK).size(), 1u);
-  EXPECT_EQ(Only(WM_LBUTTONDBLCLK)[0].hwnd, dbl);
-  EXPECT_EQ(Only(WM_LBUTTONDOWN, left_).size(), 2u);
+  EXPECT_EQ(std::tuple(Only(WM_LBUTTONDBLCLK)[0].hwnd, Only(WM_LBUTTONDOWN, left_).size()), std::tuple(dbl, 2u));
   Log().clear();
   Tap(10, 310);
   platform::clock::Advance(600);

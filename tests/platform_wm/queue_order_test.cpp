@@ -32,7 +32,7 @@ class QueueOrder : public WmTest {
   }
   // Sends from another thread, returns once the send waits in the queue.
   std::thread SendFromOtherThread(WPARAM wp, std::atomic<LRESULT>* result) {
-    std::thread t([=] { *result = SendMessageW(w_, WM_USER + 5, wp, 0); });
+    std::thread t([this, wp, result] { *result = SendMessageW(w_, WM_USER + 5, wp, 0); });
     while (IsIdle()) std::this_thread::yield();
     return t;
   }
