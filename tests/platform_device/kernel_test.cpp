@@ -100,7 +100,7 @@ DWORD RunToEnd(LPCWSTR application, std::u16string line) {
   return code;
 }
 
-TEST_F(DeviceTest, CreateProcessRunsAnExecutableAtAPhonePathOrNamedByTheFirstWord) {
+TEST_F(DeviceTest, CreateProcessRunsAnExecutableAtAPhonePathOrNamedByTheFirstWordAndNothingElse) {
   WriteScript(dir() / "windows" / "MMSC.exe",
               "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$PARLO_DEVICE/args.txt\"\n"
               "printf '%s|%s' \"$PARLO_PHONE_PATH\" \"$PARLO_COMMAND_LINE\" > \"$PARLO_DEVICE/env.txt\"\n"
@@ -112,15 +112,12 @@ TEST_F(DeviceTest, CreateProcessRunsAnExecutableAtAPhonePathOrNamedByTheFirstWor
   WriteScript(dir() / "Program Files" / "Tool" / "run.exe", "printf '%s|' \"$@\" > \"$PARLO_DEVICE/args.txt\"\n");
   RunToEnd(nullptr, u"  \"\\Program Files\\Tool\\run.exe\"  one \"two three\"");
   EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "args.txt"), "one|two three|");
-}
-
-TEST_F(DeviceTest, CreateProcessFailsForMissingOrNonExecutableFiles) {
+  // A missing or non-executable file, or one outside the phone, does not start.
   PROCESS_INFORMATION pi{};
   std::u16string line = u"x";
-  std::filesystem::create_directories(dir() / "windows");
-  std::ofstream(dir() / "windows" / "plain.exe") << "not runnable";
+  WriteHost(dir() / "windows" / "plain.exe", "not runnable");
   std::filesystem::permissions(dir() / "windows" / "plain.exe", std::filesystem::perms::owner_read);
-  for (const char16_t* app : {u"\\windows\\MMSC.exe", u"\\windows\\plain.exe", u"\\..\\bin\\sh"}) {
+  for (const char16_t* app : {u"\\windows\\missing.exe", u"\\windows\\plain.exe", u"\\..\\bin\\sh"}) {
     EXPECT_FALSE(CreateProcessW(app, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi));
     if (app[1] == u'w') {
       EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));

@@ -36,7 +36,8 @@ TEST_F(RegistryTest, QueriesReportTheSizeNeededAndWriteNothingThatDoesNotFit) {
   RegCloseKey(key);
 }
 
-TEST_F(RegistryTest, MissingThingsAreNotFoundAndBadHandlesRefused) {
+// Missing keys and values are not found; bad handles and overlong names are refused and write nothing.
+TEST_F(RegistryTest, MissingThingsAreNotFoundAndBadHandlesAndOverlongNamesRefused) {
   HKEY key = Create(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo");
   EXPECT_EQ(GetDword(key, u"use_lock", 5), 5u);
   EXPECT_EQ(QueryStatus(key, u"use_lock"), ERROR_FILE_NOT_FOUND);
@@ -45,6 +46,15 @@ TEST_F(RegistryTest, MissingThingsAreNotFoundAndBadHandlesRefused) {
   EXPECT_EQ(other, nullptr);
   EXPECT_EQ(RegDeleteValueW(key, u"use_lock"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(QueryStatus(nullptr, u"x"), ERROR_INVALID_HANDLE);
+  std::u16string longPath(REG_MAX_KEY_PATH + 1, u'k'), longName(REG_MAX_VALUE_NAME + 1, u'n');
+  EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, longPath.c_str(), 0, nullptr, 0, 0, nullptr, &other, nullptr),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(SetDword(key, longName.c_str(), 1), ERROR_INVALID_PARAMETER);
+  std::string big(REG_MAX_VALUE_DATA + 1, 'x');
+  EXPECT_EQ(RegSetValueExW(key, u"big", 0, REG_BINARY, reinterpret_cast<const BYTE*>(big.data()),
+                           static_cast<DWORD>(big.size())),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(QueryStatus(key, u"big"), ERROR_FILE_NOT_FOUND);
   ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
   EXPECT_EQ(SetDword(key, u"x", 1), ERROR_INVALID_HANDLE);
@@ -75,22 +85,6 @@ TEST_F(RegistryTest, KeyPathsIgnoreCaseAndSlashesAndOpenRelativeToAKey) {
   EXPECT_EQ(GetDword(same, u"close"), 1u);
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Ostrand", 0, KEY_READ, &mid), ERROR_SUCCESS);
   for (HKEY k : {a, b, c, parent, child, same, mid}) RegCloseKey(k);
-}
-
-TEST_F(RegistryTest, OverlongNamesAreRefusedAndNothingIsWritten) {
-  std::u16string longPath(REG_MAX_KEY_PATH + 1, u'k');
-  HKEY key = nullptr;
-  EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, longPath.c_str(), 0, nullptr, 0, 0, nullptr, &key, nullptr),
-            ERROR_INVALID_PARAMETER);
-  key = Create(HKEY_CURRENT_USER, u"Test");
-  std::u16string longName(REG_MAX_VALUE_NAME + 1, u'n');
-  EXPECT_EQ(SetDword(key, longName.c_str(), 1), ERROR_INVALID_PARAMETER);
-  std::string big(REG_MAX_VALUE_DATA + 1, 'x');
-  EXPECT_EQ(RegSetValueExW(key, u"big", 0, REG_BINARY, reinterpret_cast<const BYTE*>(big.data()),
-                           static_cast<DWORD>(big.size())),
-            ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(QueryStatus(key, u"big"), ERROR_FILE_NOT_FOUND);
-  RegCloseKey(key);
 }
 
 TEST_F(RegistryTest, DeleteTakesTheValueOrKeyWithSubkeysButNotSiblingsWithTheSamePrefix) {

@@ -83,22 +83,19 @@ TEST_F(RemoteWindowsTest, MessagesThatMayNotCrossNeverLeave) {
   EXPECT_EQ(peer.requests(), 1);  // only the search went out
 }
 
-TEST_F(RemoteWindowsTest, StaleSocketsAreSkippedAndRemovedAndNothingElse) {
+// A search skips and removes a stale socket, leaves alone what only carries a socket's name, and
+// takes no answer from a peer without the window or with nonsense.
+TEST_F(RemoteWindowsTest, StaleSocketsAndPeersWithoutTheWindowOrWithNonsenseAreNotAMatch) {
   auto stale = MakeStaleSocket(4000003);
-  // Things that only carry a socket's name are nobody's socket and stay.
   namespace fs = std::filesystem;
   std::ofstream(PeerSocket(4000011)) << "x";
   fs::create_directory(PeerSocket(4000012));
   fs::create_symlink(stale, PeerSocket(4000013));
-  EXPECT_EQ(FindWindowW(u"PeerFrame", nullptr), nullptr);
-  EXPECT_FALSE(fs::exists(stale));
-  for (int pid : {4000011, 4000012, 4000013}) EXPECT_TRUE(fs::exists(fs::symlink_status(PeerSocket(pid)))) << pid;
-}
-
-TEST_F(RemoteWindowsTest, APeerWithoutTheWindowOrWithNonsenseIsNotAMatch) {
   ScriptedPeer none(PeerSocket(4000004), {inst::Status::kNoWindow, 0});
   ScriptedPeer nonsense(PeerSocket(4000005), {inst::Status::kOk, -7});
   EXPECT_EQ(FindWindowW(u"PeerFrame", nullptr), nullptr);
+  EXPECT_FALSE(fs::exists(stale));
+  for (int pid : {4000011, 4000012, 4000013}) EXPECT_TRUE(fs::exists(fs::symlink_status(PeerSocket(pid)))) << pid;
   EXPECT_EQ(std::tuple(none.requests(), nonsense.requests()), std::tuple(1, 1));
 }
 

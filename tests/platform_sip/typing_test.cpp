@@ -74,8 +74,9 @@ TEST_F(TypingTest, HangulKeySwitchesTheModeAfterTheKeysBeforeIt) {
   EXPECT_TRUE(RunCommand("type abc").answer.contains("error")) << "nothing focused";
 }
 
-// An edit in `windows`: its committed text, the syllable being composed and the selection.
-TEST_F(TypingTest, ScreenReportsAnEditsTextCompositionAndSelection) {
+// An edit in `windows`: its committed text, the syllable being composed and the selection; the
+// panel's keys while it is shown.
+TEST_F(TypingTest, ScreenReportsAnEditsTextCompositionAndSelectionAndThePanelsKeys) {
   using platform::automation::RunCommand;
   platform::ui::RegisterSystemClasses();
   HWND edit = CreateWindowExW(0, u"EDIT", u"abc", WS_CHILD | WS_VISIBLE, 10, 10, 200, 40, typist_, nullptr,
@@ -98,16 +99,13 @@ TEST_F(TypingTest, ScreenReportsAnEditsTextCompositionAndSelection) {
     EXPECT_EQ(shown["text"], text) << command;
     EXPECT_EQ(shown["composition"], composition) << command;
   }
-}
-
-// Tapping a key where `screen` places it is the end-to-end compose tests' part.
-TEST_F(TypingTest, ScreenListsThePanelsKeysOnlyWhileShownAndNotAsTheProgramsWindow) {
-  using platform::automation::RunCommand;
+  // The panel's keys are listed only while it is shown, and not as one of the program's windows
+  // (tapping a key where `screen` places it is the end-to-end compose tests' part).
   EXPECT_EQ(RunCommand("screen").answer["sip"], false);
   EXPECT_FALSE(RunCommand("screen").answer.contains("sip_keys"));
   SipShowIM(SIPF_ON);
   platform::wm::PumpUntilIdle();
-  auto screen = RunCommand("screen").answer;
+  const nlohmann::json screen = RunCommand("screen").answer;
   EXPECT_EQ(screen["sip"], true);
   ASSERT_FALSE(screen["sip_keys"].empty());
   EXPECT_EQ(screen["sip_keys"][0]["label"], screen["sip_keys"][0]["key"]);

@@ -31,25 +31,20 @@ using Handler = std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)>;
 
 // Every message a recording window gets, in order; handlers by window and, for windows still
 // being created (WM_NCCREATE, WM_CREATE), by class; the fixture's windows by their text.
-inline std::vector<Entry>& Log() {
-  static std::vector<Entry> log;
-  return log;
+struct Recorder {
+  std::vector<Entry> log;
+  std::map<HWND, Handler> handlers;
+  std::map<std::u16string, Handler> classHandlers;
+  std::map<HWND, std::string> names;
+};
+inline Recorder& Recorded() {
+  static Recorder r;
+  return r;
 }
-inline std::map<HWND, Handler>& Handlers() {
-  static std::map<HWND, Handler> h;
-  return h;
-}
-inline std::map<std::u16string, Handler>& ClassHandlers() {
-  static std::map<std::u16string, Handler> h;
-  return h;
-}
-inline std::map<HWND, std::string>& Names() {
-  static std::map<HWND, std::string> n;
-  return n;
-}
-inline void OnMessage(HWND hwnd, Handler handler) { Handlers()[hwnd] = std::move(handler); }
+inline std::vector<Entry>& Log() { return Recorded().log; }
+inline void OnMessage(HWND hwnd, Handler handler) { Recorded().handlers[hwnd] = std::move(handler); }
 inline void OnClassMessage(const std::u16string& className, Handler handler) {
-  ClassHandlers()[className] = std::move(handler);
+  Recorded().classHandlers[className] = std::move(handler);
 }
 
 // Only the entries for `message` (any window when hwnd is null).
@@ -73,7 +68,7 @@ inline std::string Trace(std::initializer_list<UINT> messages) {
   for (const Entry& e : Log()) {
     if (std::find(messages.begin(), messages.end(), e.message) == messages.end()) continue;
     auto known = names.find(e.message);
-    std::string name = Names()[e.hwnd];
+    std::string name = Recorded().names[e.hwnd];
     if (!out.empty()) out += ' ';
     out += std::string(known != names.end() ? known->second : e.message >= WM_USER ? "USER" : "?") + "@" +
            (name.empty() ? "?" : name);
@@ -84,12 +79,14 @@ inline std::string Trace(std::initializer_list<UINT> messages) {
 inline LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Log().push_back({hwnd, message, wParam, lParam});
   LRESULT result = 0;
-  auto it = Handlers().find(hwnd);
-  if (it != Handlers().end() && it->second && it->second(hwnd, message, wParam, lParam, &result)) return result;
+  auto& handlers = Recorded().handlers;
+  auto it = handlers.find(hwnd);
+  if (it != handlers.end() && it->second && it->second(hwnd, message, wParam, lParam, &result)) return result;
   WCHAR cls[64] = {};
   GetClassNameW(hwnd, cls, 64);
-  auto ct = ClassHandlers().find(cls);
-  if (ct != ClassHandlers().end() && ct->second(hwnd, message, wParam, lParam, &result)) return result;
+  auto& classHandlers = Recorded().classHandlers;
+  auto ct = classHandlers.find(cls);
+  if (ct != classHandlers.end() && ct->second(hwnd, message, wParam, lParam, &result)) return result;
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
@@ -119,10 +116,7 @@ class WmTest : public ::testing::Test {
     platform::wm::SetAppForeground(true);
     for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) {
     }
-    Handlers().clear();
-    ClassHandlers().clear();
-    Names().clear();
-    Log().clear();
+    Recorded() = Recorder{};
   }
 
   // A window of class `cls`, known by its text in traces.
@@ -130,7 +124,7 @@ class WmTest : public ::testing::Test {
             DWORD exStyle = 0) {
     HWND h = CreateWindowExW(exStyle, cls, name, style, r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
                              reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
-    if (h) Names()[h] = std::string(name, name + std::char_traits<char16_t>::length(name));
+    if (h) Recorded().names[h] = std::string(name, name + std::char_traits<char16_t>::length(name));
     return h;
   }
   // A top-level window of the recording class, full screen unless given a size.
