@@ -6,9 +6,7 @@
 
 namespace {
 
-using parlo_test::DeviceTest;
-
-using RegistryTest = DeviceTest;
+using RegistryTest = parlo_test::DeviceTest;
 
 // A short buffer gets ERROR_MORE_DATA with the size needed and is left alone; no buffer reports
 // type and size only; an empty default value is stored.

@@ -9,18 +9,21 @@ namespace {
 
 using platform::wm::PumpUntilIdle;
 
-bool Eq(const RECT& a, const RECT& b) {
-  return std::tie(a.left, a.top, a.right, a.bottom) == std::tie(b.left, b.top, b.right, b.bottom);
+// Whether `w` has anything to paint, and the bounds of it (zeroed when there is nothing).
+std::tuple<bool, LONG, LONG, LONG, LONG> Update(HWND w) {
+  RECT u{1, 1, 1, 1};
+  bool any = GetUpdateRect(w, &u, FALSE);
+  return {any, u.left, u.top, u.right, u.bottom};
 }
 
 class Paint : public WmTest {
  protected:
-  RECT painted_{};
+  std::tuple<LONG, LONG, LONG, LONG> painted_;
   BOOL eraseSeen_ = -1;
   LRESULT eraseAnswer_ = 1;
 
-  HWND Painter(DWORD style = WS_VISIBLE) {
-    HWND w = Top(u"p", style, RECT{0, 0, 100, 100});
+  HWND Painter() {
+    HWND w = Top(u"p", WS_VISIBLE, RECT{0, 0, 100, 100});
     OnMessage(w, [this](HWND h, UINT msg, WPARAM, LPARAM, LRESULT* r) {
       if (msg == WM_ERASEBKGND) {
         *r = eraseAnswer_;
@@ -29,7 +32,7 @@ class Paint : public WmTest {
       if (msg != WM_PAINT) return false;
       PAINTSTRUCT ps;
       BeginPaint(h, &ps);
-      painted_ = ps.rcPaint;
+      painted_ = {ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom};
       eraseSeen_ = ps.fErase;
       EndPaint(h, &ps);
       *r = 0;
@@ -46,20 +49,17 @@ TEST_F(Paint, InvalidateUnionsClipsToTheClientAreaAndBeginPaintReportsTheBounds)
   RECT a{10, 10, 20, 20}, b{50, 60, 70, 80};
   InvalidateRect(w, &a, FALSE);
   InvalidateRect(w, &b, FALSE);
-  RECT u{};
-  EXPECT_TRUE(GetUpdateRect(w, &u, FALSE) && Eq(u, RECT{10, 10, 70, 80}));
+  EXPECT_EQ(Update(w), std::tuple(true, 10, 10, 70, 80));
   PumpUntilIdle();
   EXPECT_EQ(Only(WM_PAINT).size(), 1u);  // one paint for both
-  EXPECT_TRUE(Eq(painted_, RECT{10, 10, 70, 80}));
-  EXPECT_FALSE(GetUpdateRect(w, &u, FALSE));
-  EXPECT_TRUE(Eq(u, RECT{0, 0, 0, 0}));
+  EXPECT_EQ(painted_, std::tuple(10, 10, 70, 80));
+  EXPECT_EQ(Update(w), std::tuple(false, 0, 0, 0, 0));
   // What is invalidated is clipped to the client area.
   RECT outside{150, 150, 200, 200}, partly{90, -10, 130, 20};
   InvalidateRect(w, &outside, FALSE);
   EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE));
   InvalidateRect(w, &partly, FALSE);
-  GetUpdateRect(w, &u, FALSE);
-  EXPECT_TRUE(Eq(u, RECT{90, 0, 100, 20}));
+  EXPECT_EQ(Update(w), std::tuple(true, 90, 0, 100, 20));
 }
 
 TEST_F(Paint, ValidateRectRemovesPartOrAllAndUpdateWindowPaintsOnlyWhenNeeded) {
@@ -67,9 +67,7 @@ TEST_F(Paint, ValidateRectRemovesPartOrAllAndUpdateWindowPaintsOnlyWhenNeeded) {
   InvalidateRect(w, nullptr, FALSE);
   RECT left{0, 0, 50, 100};
   ValidateRect(w, &left);
-  RECT u{};
-  GetUpdateRect(w, &u, FALSE);
-  EXPECT_TRUE(Eq(u, RECT{50, 0, 100, 100}));
+  EXPECT_EQ(Update(w), std::tuple(true, 50, 0, 100, 100));
   ValidateRect(w, nullptr);
   MSG m;
   EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
@@ -80,7 +78,7 @@ TEST_F(Paint, ValidateRectRemovesPartOrAllAndUpdateWindowPaintsOnlyWhenNeeded) {
   InvalidateRect(w, &r, FALSE);
   UpdateWindow(w);
   EXPECT_EQ(Only(WM_PAINT).size(), 1u);
-  EXPECT_TRUE(Eq(painted_, r));
+  EXPECT_EQ(painted_, std::tuple(5, 5, 15, 15));
   EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
 }
 
