@@ -3,9 +3,9 @@
 #include <tuple>
 #include <thread>
 
+#include "kit/last_error.h"
 #include "platform/base/clock.h"
 #include "platform/wm/input.h"
-#include "kit/last_error.h"
 #include "wm_fixture.h"
 
 namespace wmtest {

@@ -2,8 +2,8 @@
 #include <thread>
 #include <tuple>
 
-#include "platform/base/clock.h"
 #include "kit/last_error.h"
+#include "platform/base/clock.h"
 #include "wm_fixture.h"
 
 namespace wmtest {
