@@ -26,13 +26,12 @@ TEST_F(WindowTree, CreationMessagesInOrderWithCreateStruct) {
     if (e.hwnd == w && e.message != WM_ACTIVATE && e.message != WM_SETFOCUS && e.message != WM_GETTEXT) order.push_back(e.message);
   std::vector<UINT> expected{WM_NCCREATE, WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW};
   EXPECT_EQ(order, expected);
-  EXPECT_EQ(seen.lpCreateParams, &param);
-  EXPECT_EQ(std::tuple(seen.x, seen.y, seen.cx, seen.cy), std::tuple(10, 20, 100, 50));
-  EXPECT_EQ(static_cast<DWORD>(seen.style) & WS_VISIBLE, static_cast<DWORD>(WS_VISIBLE));
+  EXPECT_EQ(std::tuple(seen.lpCreateParams, seen.x, seen.y, seen.cx, seen.cy, seen.style & WS_VISIBLE),
+            std::tuple(static_cast<void*>(&param), 10, 20, 100, 50, WS_VISIBLE));
   EXPECT_EQ(std::tuple(Only(WM_SIZE, w)[0].lParam, Only(WM_MOVE, w)[0].lParam),
             std::tuple(MAKELPARAM(100, 50), MAKELPARAM(10, 20)));
-  EXPECT_TRUE(IsWindowVisible(w));
-  EXPECT_EQ(GetActiveWindow(), w);  // a visible top-level window becomes active
+  // A visible top-level window becomes active.
+  EXPECT_EQ(std::tuple(IsWindowVisible(w) != 0, GetActiveWindow()), std::tuple(true, w));
   // The default size covers the work area.
   HWND d = CreateWindowExW(0, kRecClass, u"d", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                            nullptr, nullptr, nullptr, nullptr);
@@ -68,16 +67,14 @@ TEST_F(WindowTree, DestroyOrderOwnedPopupsAndClose) {
   Child(p, u"c2", RECT{0, 0, 10, 10});
   HWND popup = Make(kRecClass, u"pop", WS_POPUP | WS_VISIBLE, {0, 0, 10, 10}, p);
   ASSERT_NE(popup, nullptr);
-  EXPECT_EQ(GetParent(popup), p);
-  EXPECT_EQ(GetWindow(popup, GW_OWNER), p);
+  EXPECT_EQ(std::tuple(GetParent(popup), GetWindow(popup, GW_OWNER)), std::tuple(p, p));
   Log().clear();
   EXPECT_TRUE(DestroyWindow(p));
   // The owned pop-up goes entirely first.
   EXPECT_EQ(Trace({WM_DESTROY, WM_NCDESTROY}),
             "DESTROY@pop NCDESTROY@pop DESTROY@p DESTROY@c1 DESTROY@g DESTROY@c2 NCDESTROY@g NCDESTROY@c1 NCDESTROY@c2 "
             "NCDESTROY@p");
-  EXPECT_FALSE(IsWindow(c1));
-  EXPECT_FALSE(IsWindow(popup));
+  EXPECT_EQ(std::tuple(IsWindow(c1), IsWindow(popup)), std::tuple(FALSE, FALSE));
   HWND w = Top(u"w");
   SendMessageW(w, WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindow(w));
@@ -101,12 +98,10 @@ TEST_F(WindowTree, DestroyedAndForeignHandlesFailWithoutTouchingAnything) {
     EXPECT_EQ(WithError(GetWindowLongW(bad, GWL_STYLE)), std::tuple(0, DWORD(ERROR_INVALID_WINDOW_HANDLE)));
     SetLastError(0);
     EXPECT_EQ(WithError(SendMessageW(bad, WM_USER, 0, 0)), std::tuple(0, DWORD(ERROR_INVALID_WINDOW_HANDLE)));
-    EXPECT_FALSE(PostMessageW(bad, WM_USER, 0, 0));
-    EXPECT_FALSE(ShowWindow(bad, SW_SHOW));
-    EXPECT_FALSE(DestroyWindow(bad));
-    EXPECT_FALSE(SetWindowTextW(bad, u"x"));
     RECT r;
-    EXPECT_FALSE(GetClientRect(bad, &r));
+    EXPECT_EQ(std::tuple(PostMessageW(bad, WM_USER, 0, 0), ShowWindow(bad, SW_SHOW), DestroyWindow(bad),
+                         SetWindowTextW(bad, u"x"), GetClientRect(bad, &r)),
+              std::tuple(FALSE, FALSE, FALSE, FALSE, FALSE));
     EXPECT_EQ(std::tuple(GetParent(bad), GetDC(bad)), std::tuple(nullptr, nullptr));
   }
   EXPECT_TRUE(Only(WM_USER).empty());
@@ -125,8 +120,8 @@ TEST_F(WindowTree, SubclassingSeesMessagesFirstAndChainsOn) {
   HWND w = Top(u"w");
   g_subSeen.clear();
   g_old = reinterpret_cast<WNDPROC>(SetWindowLongW(w, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(Subclass)));
-  EXPECT_EQ(g_old, RecordingProc);
-  EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongW(w, GWL_WNDPROC)), Subclass);
+  EXPECT_EQ(std::tuple(g_old, reinterpret_cast<WNDPROC>(GetWindowLongW(w, GWL_WNDPROC))),
+            std::tuple(WNDPROC(RecordingProc), WNDPROC(Subclass)));
   Log().clear();
   EXPECT_EQ(SendMessageW(w, WM_USER + 7, 0, 0), 77);
   SendMessageW(w, WM_USER + 8, 0, 0);
@@ -144,11 +139,11 @@ TEST_F(WindowTree, WindowLongsExtraBytesAndText) {
   HWND c = Child(w, u"c", RECT{0, 0, 10, 10}, 42);
   EXPECT_EQ(std::tuple(GetWindowLongW(c, GWL_ID), GetDlgCtrlID(c)), std::tuple(42, 42));
   EXPECT_EQ(std::tuple(GetDlgItem(w, 42), GetDlgItem(w, 43)), std::tuple(c, nullptr));
-  EXPECT_EQ(SetWindowLongW(c, GWL_USERDATA, 1234), 0);
-  EXPECT_EQ(GetWindowLongW(c, GWL_USERDATA), 1234);
   EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(c, GWL_STYLE)), static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS));
-  EXPECT_EQ(SetWindowLongW(c, 4, 99), 0);  // cbWndExtra is 8
-  EXPECT_EQ(GetWindowLongW(c, 4), 99);
+  // Each set answers the value before; extra bytes 4..7 are inside the class's eight.
+  EXPECT_EQ((std::vector<LONG_PTR>{SetWindowLongW(c, GWL_USERDATA, 1234), GetWindowLongW(c, GWL_USERDATA),
+                                   SetWindowLongW(c, 4, 99), GetWindowLongW(c, 4)}),
+            (std::vector<LONG_PTR>{0, 1234, 0, 99}));
   WCHAR text[16];
   EXPECT_EQ(GetWindowTextW(w, text, 16), 1);
   EXPECT_EQ(std::u16string(text), u"w");
@@ -220,13 +215,12 @@ TEST_F(WindowTree, ShowWindowReturnsPreviousStateAndTellsOnlyOnChange) {
   HWND p = Top(u"p");
   HWND c = Child(p, u"c", RECT{0, 0, 10, 10}, 0, WS_CHILD);
   Log().clear();
-  EXPECT_FALSE(ShowWindow(c, SW_SHOW));
-  EXPECT_TRUE(ShowWindow(c, SW_SHOW));
+  EXPECT_EQ((std::vector<bool>{ShowWindow(c, SW_SHOW) != 0, ShowWindow(c, SW_SHOW) != 0}), (std::vector{false, true}));
   ASSERT_EQ(Only(WM_SHOWWINDOW, c).size(), 1u);
   EXPECT_EQ(Only(WM_SHOWWINDOW, c)[0].wParam, static_cast<WPARAM>(TRUE));
   ShowWindow(p, SW_HIDE);
-  EXPECT_FALSE(IsWindowVisible(c));  // the parent hides it
-  EXPECT_TRUE(GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE);
+  // The parent hides it, though its own style still says visible.
+  EXPECT_EQ(std::tuple(IsWindowVisible(c), GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE), std::tuple(FALSE, WS_VISIBLE));
   EXPECT_TRUE(ShowWindow(c, SW_HIDE));
   EXPECT_EQ(Only(WM_SHOWWINDOW, c).back().wParam, static_cast<WPARAM>(FALSE));
 }
@@ -241,8 +235,8 @@ TEST_F(WindowTree, ClassesRegisterOnceAndStayWhileInUse) {
   ASSERT_NE(w, nullptr);  // names compare without case
   EXPECT_FALSE(UnregisterClassW(u"TempClass", nullptr));
   DestroyWindow(w);
-  EXPECT_TRUE(UnregisterClassW(u"TempClass", nullptr));
-  EXPECT_FALSE(UnregisterClassW(u"TempClass", nullptr));
+  EXPECT_EQ((std::vector<BOOL>{UnregisterClassW(u"TempClass", nullptr), UnregisterClassW(u"TempClass", nullptr)}),
+            (std::vector<BOOL>{TRUE, FALSE}));
 }
 
 // Reaching other programs' windows is the device's remote-window tests' part.
