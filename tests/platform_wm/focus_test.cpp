@@ -38,8 +38,7 @@ TEST_F(Focus, KillThenSetWithTheOtherWindowInWParam) {
   EXPECT_TRUE(Log().empty());
   EXPECT_EQ(SetFocus(nullptr), view2_);
   EXPECT_EQ(Trace({WM_KILLFOCUS, WM_SETFOCUS}), "KILLFOCUS@v2");
-  EXPECT_EQ(Only(WM_KILLFOCUS)[0].wParam, 0u);
-  EXPECT_EQ(GetFocus(), nullptr);
+  EXPECT_EQ(std::tuple(Only(WM_KILLFOCUS)[0].wParam, GetFocus()), std::tuple(0u, nullptr));
 }
 
 TEST_F(Focus, DisabledWindowsCannotTakeOrKeepFocus) {
@@ -80,8 +79,8 @@ TEST_F(Focus, ActivationTellsBothWindowsAboutEachOther) {
   auto act = Only(WM_ACTIVATE);
   EXPECT_EQ(std::tuple(LOWORD(act[0].wParam), act[0].lParam), std::tuple(WA_INACTIVE, reinterpret_cast<LPARAM>(a)));
   EXPECT_EQ(std::tuple(LOWORD(act[1].wParam), act[1].lParam), std::tuple(WA_ACTIVE, reinterpret_cast<LPARAM>(b)));
-  EXPECT_EQ(GetWindow(GetDesktopWindow(), GW_CHILD), a);  // came to the front
-  EXPECT_EQ(GetFocus(), a);  // the default procedure took the focus
+  // It came to the front, and the default procedure gave it the focus.
+  EXPECT_EQ(std::tuple(GetWindow(GetDesktopWindow(), GW_CHILD), GetFocus()), std::tuple(a, a));
   Log().clear();
   SetFocus(b);  // focusing a window of another top-level activates it
   EXPECT_EQ(GetActiveWindow(), b);

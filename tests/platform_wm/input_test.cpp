@@ -149,8 +149,7 @@ TEST_F(Input, ShiftInjectedWithALetterHoldsWhileTheLetterIsTranslated) {
     if (m.message == WM_CHAR) typed += static_cast<char16_t>(m.wParam);
     DispatchMessageW(&m);
   }
-  EXPECT_EQ(typed, u"Bb");
-  EXPECT_EQ(GetKeyState(VK_SHIFT) & 0x8000, 0);
+  EXPECT_EQ(std::tuple(typed, GetKeyState(VK_SHIFT) & 0x8000), std::tuple(u"Bb", 0));
 }
 
 }  // namespace

@@ -51,8 +51,8 @@ TEST_F(Paint, InvalidateUnionsClipsToTheClientAreaAndBeginPaintReportsTheBounds)
   InvalidateRect(w, &b, FALSE);
   EXPECT_EQ(Update(w), std::tuple(true, 10, 10, 70, 80));
   PumpUntilIdle();
-  EXPECT_EQ(Only(WM_PAINT).size(), 1u);  // one paint for both
-  EXPECT_EQ(painted_, std::tuple(10, 10, 70, 80));
+  // One paint for both.
+  EXPECT_EQ(std::tuple(Only(WM_PAINT).size(), painted_), std::tuple(1u, std::tuple(10, 10, 70, 80)));
   EXPECT_EQ(Update(w), std::tuple(false, 0, 0, 0, 0));
   // What is invalidated is clipped to the client area.
   RECT outside{150, 150, 200, 200}, partly{90, -10, 130, 20};
@@ -77,8 +77,7 @@ TEST_F(Paint, ValidateRectRemovesPartOrAllAndUpdateWindowPaintsOnlyWhenNeeded) {
   RECT r{5, 5, 15, 15};
   InvalidateRect(w, &r, FALSE);
   UpdateWindow(w);
-  EXPECT_EQ(Only(WM_PAINT).size(), 1u);
-  EXPECT_EQ(painted_, std::tuple(5, 5, 15, 15));
+  EXPECT_EQ(std::tuple(Only(WM_PAINT).size(), painted_), std::tuple(1u, std::tuple(5, 5, 15, 15)));
   EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
 }
 
@@ -86,15 +85,14 @@ TEST_F(Paint, EraseIsSentOnlyWhenAskedAndReportedWhenNotDone) {
   HWND w = Painter();
   InvalidateRect(w, nullptr, FALSE);
   UpdateWindow(w);
-  EXPECT_TRUE(Only(WM_ERASEBKGND).empty());
-  EXPECT_FALSE(eraseSeen_);
+  EXPECT_EQ(std::tuple(Only(WM_ERASEBKGND).size(), eraseSeen_), std::tuple(0u, FALSE));
   InvalidateRect(w, nullptr, TRUE);
   InvalidateRect(w, nullptr, FALSE);  // the request to erase stays
   eraseAnswer_ = 0;
   UpdateWindow(w);
   ASSERT_EQ(Only(WM_ERASEBKGND).size(), 1u);
-  EXPECT_NE(Only(WM_ERASEBKGND)[0].wParam, 0u);  // the paint DC
-  EXPECT_TRUE(eraseSeen_);
+  // Erasing got the paint DC, and painting hears it was not done.
+  EXPECT_EQ(std::tuple(Only(WM_ERASEBKGND)[0].wParam != 0, eraseSeen_ != 0), std::tuple(true, true));
   eraseAnswer_ = 1;
   InvalidateRect(w, nullptr, TRUE);
   UpdateWindow(w);
