@@ -125,9 +125,9 @@ TEST_F(FilesTest, AccessModesAreEnforcedAndClosedOrForeignHandlesRefused) {
   n = 7;
   EXPECT_EQ(WithError(ReadFile(r, &c, 1, &n, nullptr)), std::tuple(FALSE, DWORD(ERROR_INVALID_HANDLE)));
   EXPECT_EQ(n, 0u);
-  EXPECT_FALSE(CloseHandle(r));
-  EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
-  EXPECT_EQ(GetFileSize(reinterpret_cast<HANDLE>(0x1234), nullptr), INVALID_FILE_SIZE);
+  HANDLE foreign = reinterpret_cast<HANDLE>(0x1234);
+  EXPECT_EQ(std::tuple(CloseHandle(r), CloseHandle(INVALID_HANDLE_VALUE), GetFileSize(foreign, nullptr)),
+            std::tuple(FALSE, FALSE, INVALID_FILE_SIZE));
 }
 
 TEST_F(FilesTest, DeleteMoveAndAttributes) {

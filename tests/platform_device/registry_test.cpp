@@ -133,11 +133,10 @@ TEST_F(RegistryTest, AFileThatIsNotADatabaseFailsEveryCallAndIsLeftUntouched) {
     LONG created = RegCreateKeyExW(HKEY_CURRENT_USER, u"A", 0, nullptr, 0, 0, nullptr, &key, nullptr);
     EXPECT_NE(created, ERROR_SUCCESS);
     if (junk == note) {
-      EXPECT_EQ(created, ERROR_BADDB);
-      EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"A", 0, 0, &key), ERROR_BADDB);
-      EXPECT_EQ(SetDword(HKEY_CURRENT_USER, u"x", 1), ERROR_BADDB);
-      EXPECT_EQ(QueryStatus(HKEY_CURRENT_USER, u"x"), ERROR_BADDB);
-      EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"A"), ERROR_BADDB);
+      EXPECT_EQ(std::tuple(created, RegOpenKeyExW(HKEY_CURRENT_USER, u"A", 0, 0, &key),
+                           SetDword(HKEY_CURRENT_USER, u"x", 1), QueryStatus(HKEY_CURRENT_USER, u"x"),
+                           RegDeleteKeyW(HKEY_CURRENT_USER, u"A")),
+                std::tuple(ERROR_BADDB, ERROR_BADDB, ERROR_BADDB, ERROR_BADDB, ERROR_BADDB));
     }
     EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "registry.db"), junk);
   }
