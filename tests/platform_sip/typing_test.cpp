@@ -17,36 +17,37 @@ using platform::sip::LetterKey;
 
 using TypingTest = SipTest;
 
-std::string Spelled(char16_t ch) {
+// The keys typed for `text`, shifted ones as capitals.
+std::string Spelled(const std::u16string& text, std::vector<LetterKey>* keys) {
   std::string out;
-  for (const LetterKey& k : KeysForHangul(ch)) out += k.shift ? static_cast<char>(k.letter - 32) : k.letter;
+  for (char16_t ch : text)
+    for (const LetterKey& k : KeysForHangul(ch)) {
+      keys->push_back(k);
+      out += k.shift ? static_cast<char>(k.letter - 32) : k.letter;
+    }
   return out;
 }
 
-TEST(TwoSetTest, SyllablesAndJamoSpellAsTheirKeys) {
-  struct Case {
-    char16_t ch;
-    const char* keys;
-  } cases[] = {{u'가', "rk"}, {u'닭', "ekfr"}, {u'왜', "dho"}, {u'빠', "Qk"}, {u'있', "dlT"},
-               {u'ㄳ', "rt"}, {u'ㅢ', "ml"},   {u'ㅒ', "O"},   {u'A', ""},   {u'힣', "glg"}};
-  for (const Case& c : cases) EXPECT_EQ(Spelled(c.ch), c.keys) << static_cast<int>(c.ch);
-  EXPECT_EQ(platform::sip::JamoForKey('r', true), u'ㄲ');
-  EXPECT_EQ(platform::sip::JamoForKey('k', true), u'ㅏ');
-}
-
-// Typing must end the syllable where the automaton would join what the text keeps apart.
-TEST(TwoSetTest, KeysSpellTheTextOnlyWhenNothingRunsTogether) {
+// Syllables and jamo spell as their keys. Typing must end the syllable where the automaton would
+// join what the text keeps apart, so the keys spell the text only when nothing runs together.
+TEST(TwoSetTest, TextsSpellAsTheirKeysWhichSpellTheTextOnlyWhenNothingRunsTogether) {
   struct Case {
     const char16_t* text;
+    const char* keys;
     bool spelled;
-  } cases[] = {{u"가나", true}, {u"갈비", true}, {u"닭이", true}, {u"ㅋㅋ", true},
-               {u"ㅅㅅ", true}, {u"갈ㅂ", false}, {u"가ㄴ", false}, {u"오ㅏ", false}};
+  } cases[] = {{u"가", "rk", true},        {u"닭", "ekfr", true},     {u"왜", "dho", true},    {u"빠", "Qk", true},
+               {u"있", "dlT", true},       {u"ㄳ", "rt", true},       {u"ㅢ", "ml", true},     {u"ㅒ", "O", true},
+               {u"힣", "glg", true},       {u"가나", "rksk", true},   {u"갈비", "rkfql", true}, {u"닭이", "ekfrdl", true},
+               {u"ㅋㅋ", "zz", true},      {u"ㅅㅅ", "tt", true},     {u"갈ㅂ", "rkfq", false}, {u"가ㄴ", "rks", false},
+               {u"오ㅏ", "dhk", false}};
   for (const Case& c : cases) {
     std::vector<LetterKey> keys;
-    for (const char16_t* p = c.text; *p; ++p)
-      for (const LetterKey& k : KeysForHangul(*p)) keys.push_back(k);
-    EXPECT_EQ(platform::sip::KeysSpell(keys, c.text), c.spelled) << keys.size();
+    EXPECT_EQ(Spelled(c.text, &keys), c.keys) << c.keys;
+    EXPECT_EQ(platform::sip::KeysSpell(keys, c.text), c.spelled) << c.keys;
   }
+  EXPECT_TRUE(KeysForHangul(u'A').empty());
+  EXPECT_EQ(platform::sip::JamoForKey('r', true), u'ㄲ');
+  EXPECT_EQ(platform::sip::JamoForKey('k', true), u'ㅏ');
 }
 
 TEST_F(TypingTest, HangulIsTypedAsJamoKeysInHangulModeAndLettersInLatin) {
