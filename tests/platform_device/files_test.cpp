@@ -1,23 +1,18 @@
 #include <sys/stat.h>
 
-#include <fstream>
 #include <iterator>
 #include <tuple>
 
 #include "device_fixture.h"
+#include "kit/last_error.h"
 #include "platform/base/text.h"
 #include "winbase.h"
-#include "winreg.h"
 
 namespace {
 
-class FilesTest : public parlo_test::DeviceTest {
- protected:
-  void WriteHost(const std::filesystem::path& p, const std::string& bytes) {
-    std::filesystem::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << bytes;
-  }
-};
+using parlo_test::WithError;
+
+using FilesTest = parlo_test::DeviceTest;
 
 // The phone's storage is private, whatever the process's umask.
 TEST_F(FilesTest, WhatTheDeviceCreatesIsTheUsersAlone) {
@@ -26,9 +21,7 @@ TEST_F(FilesTest, WhatTheDeviceCreatesIsTheUsersAlone) {
   HANDLE h = CreateFileW(u"\\Data\\cache.dat", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   CloseHandle(h);
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
-  RegCloseKey(key);
+  RegCloseKey(Create(HKEY_CURRENT_USER, u"Software"));
   ::umask(previous);
   for (auto [path, mode] : {std::pair{dir() / "Data", 0700}, {dir() / "Data" / "cache.dat", 0600},
                             {dir() / "registry.db", 0600}, {dir() / "registry.db-wal", 0600}}) {
@@ -80,8 +73,8 @@ TEST_F(FilesTest, DispositionsOpenCreateOrRefuseAndSayWhy) {
 TEST_F(FilesTest, PathsThatLeaveTheRootAreRefused) {
   WriteHost(dir().parent_path() / (dir().filename().string() + "-outside.txt"), "secret");
   std::u16string escape = u"\\..\\" + platform::Utf8ToUtf16(dir().filename().string() + "-outside.txt");
-  EXPECT_EQ(CreateFileW(escape.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(WithError(CreateFileW(escape.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)),
+            std::tuple(INVALID_HANDLE_VALUE, DWORD(ERROR_ACCESS_DENIED)));
   EXPECT_EQ(CreateFileW(u"\\a\\..\\..\\x", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr), INVALID_HANDLE_VALUE);
   EXPECT_EQ(CreateFileW(u"\\etc/passwd", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
   EXPECT_FALSE(DeleteFileW(escape.c_str()));
@@ -122,22 +115,19 @@ TEST_F(FilesTest, AccessModesAreEnforcedAndClosedOrForeignHandlesRefused) {
   WriteHost(dir() / "a.bin", "data");
   HANDLE r = CreateFileW(u"\\a.bin", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   DWORD n = 0;
-  EXPECT_FALSE(WriteFile(r, "x", 1, &n, nullptr));
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(WithError(WriteFile(r, "x", 1, &n, nullptr)), std::tuple(FALSE, DWORD(ERROR_ACCESS_DENIED)));
   HANDLE w = CreateFileW(u"\\a.bin", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   char c;
-  EXPECT_FALSE(ReadFile(w, &c, 1, &n, nullptr));
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(WithError(ReadFile(w, &c, 1, &n, nullptr)), std::tuple(FALSE, DWORD(ERROR_ACCESS_DENIED)));
   CloseHandle(w);
   EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "a.bin"), "data");
   ASSERT_TRUE(CloseHandle(r));
   n = 7;
-  EXPECT_FALSE(ReadFile(r, &c, 1, &n, nullptr));
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(WithError(ReadFile(r, &c, 1, &n, nullptr)), std::tuple(FALSE, DWORD(ERROR_INVALID_HANDLE)));
   EXPECT_EQ(n, 0u);
-  EXPECT_FALSE(CloseHandle(r));
-  EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
-  EXPECT_EQ(GetFileSize(reinterpret_cast<HANDLE>(0x1234), nullptr), INVALID_FILE_SIZE);
+  HANDLE foreign = reinterpret_cast<HANDLE>(0x1234);
+  EXPECT_EQ(std::tuple(CloseHandle(r), CloseHandle(INVALID_HANDLE_VALUE), GetFileSize(foreign, nullptr)),
+            std::tuple(FALSE, FALSE, INVALID_FILE_SIZE));
 }
 
 TEST_F(FilesTest, DeleteMoveAndAttributes) {
@@ -145,19 +135,17 @@ TEST_F(FilesTest, DeleteMoveAndAttributes) {
   WriteHost(dir() / "b.txt", "b");
   EXPECT_EQ(std::tuple(GetFileAttributesW(u"\\a.txt"), GetFileAttributesW(u"\\")),
             std::tuple(DWORD(FILE_ATTRIBUTE_NORMAL), DWORD(FILE_ATTRIBUTE_DIRECTORY)));
-  EXPECT_EQ(GetFileAttributesW(u"\\missing"), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
-  EXPECT_FALSE(MoveFileW(u"\\a.txt", u"\\b.txt"));  // never replaces
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(WithError(GetFileAttributesW(u"\\missing")),
+            std::tuple(INVALID_FILE_ATTRIBUTES, DWORD(ERROR_FILE_NOT_FOUND)));
+  // Moving never replaces.
+  EXPECT_EQ(WithError(MoveFileW(u"\\a.txt", u"\\b.txt")), std::tuple(FALSE, DWORD(ERROR_ALREADY_EXISTS)));
   EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "b.txt"), "b");
   ASSERT_TRUE(MoveFileW(u"\\a.txt", u"\\c.txt"));
   EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "c.txt"), "a");
   ASSERT_TRUE(DeleteFileW(u"\\c.txt"));
-  EXPECT_FALSE(DeleteFileW(u"\\c.txt"));
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(WithError(DeleteFileW(u"\\c.txt")), std::tuple(FALSE, DWORD(ERROR_FILE_NOT_FOUND)));
   ASSERT_TRUE(CreateDirectoryW(u"\\d", nullptr));
-  EXPECT_FALSE(CreateDirectoryW(u"\\d", nullptr));
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(WithError(CreateDirectoryW(u"\\d", nullptr)), std::tuple(FALSE, DWORD(ERROR_ALREADY_EXISTS)));
   EXPECT_FALSE(DeleteFileW(u"\\d"));
   EXPECT_TRUE(std::filesystem::is_directory(dir() / "d"));
 }

@@ -10,11 +10,7 @@
 
 #include "device_fixture.h"
 #include "platform/base/handle_table.h"
-#include "platform/device/instance/instance_protocol.h"
 #include "platform/device/instance/instance_server.h"
-#include "platform/device/instance/unix_socket.h"
-#include "platform/wm/loop.h"
-#include "test_window.h"
 
 namespace {
 
@@ -23,49 +19,32 @@ using inst::Status;
 
 constexpr UINT kShowCompose = 1037;
 
-struct RawReply {
-  bool answered = false;
-  inst::Header header;
-  std::optional<inst::Reply> reply;
-};
-
 class InstanceServerTest : public parlo_test::DeviceTest {
  protected:
   void SetUp() override {
     DeviceTest::SetUp();
     platform::device::SetInstanceTimeouts(300, 3000, 3000);
-    frame_ = std::make_unique<devtest::TestWindow>(u"ServedFrame", 77);
+    frame_ = &OpenWindow(u"ServedFrame", 77);
     ASSERT_TRUE(platform::device::StartInstanceServer());
     platform::wm::PumpUntilIdle();
   }
   void TearDown() override {
     platform::device::StopInstanceServer();
-    frame_.reset();
-    platform::wm::PumpUntilIdle();
     platform::device::SetInstanceTimeouts(2000, 4000, 5000);
     DeviceTest::TearDown();
   }
 
   // Sends raw bytes from another thread (optionally leaving the connection open for writing)
-  // and reads what comes back until the server closes, while this thread runs its loop.
-  RawReply Exchange(const std::string& bytes, bool closeWriting = true) {
-    RawReply out;
+  // and reads the reply, if any comes before the server closes, while this thread runs its loop.
+  std::optional<inst::Reply> Exchange(const std::string& bytes, bool closeWriting = true) {
+    std::optional<inst::Reply> out;
     std::atomic<bool> done{false};
     std::thread client([&] {
       int fd = platform::device::ConnectTo(platform::device::InstanceSocketPath());
       if (fd >= 0) {
         platform::device::WriteAll(fd, bytes, platform::device::DeadlineIn(2000));
         if (closeWriting) ::shutdown(fd, SHUT_WR);
-        uint8_t raw[inst::kHeaderSize];
-        if (platform::device::ReadExact(fd, raw, sizeof raw, platform::device::DeadlineIn(5000))) {
-          if (auto h = inst::DecodeHeader(raw)) {
-            out.answered = true;
-            out.header = *h;
-            std::string payload(h->length, '\0');
-            if (platform::device::ReadExact(fd, payload.data(), payload.size(), platform::device::DeadlineIn(2000)))
-              out.reply = inst::DecodeReply(payload);
-          }
-        }
+        if (auto f = parlo_test::ReadFrame(fd, 5000)) out = inst::DecodeReply(f->payload);
         ::close(fd);
       }
       done = true;
@@ -80,17 +59,22 @@ class InstanceServerTest : public parlo_test::DeviceTest {
   }
 
   Status Ask(const std::string& frame, int64_t* value = nullptr) {
-    RawReply r = Exchange(frame);
-    if (!r.answered || !r.reply) return static_cast<Status>(99);
-    if (value) *value = r.reply->value;
-    return r.reply->status;
+    auto r = Exchange(frame);
+    if (!r) return static_cast<Status>(99);
+    if (value) *value = r->value;
+    return r->status;
   }
 
   uint32_t FrameValue() const { return platform::FromHandle(frame_->hwnd()); }
 
+  // A request to send `message` to the window known as `hwnd` on the wire.
+  static std::string SendTo(uint32_t hwnd, UINT message, int64_t wParam = 0, int64_t lParam = 0,
+                            std::string data = "") {
+    return inst::EncodeSend(11, {hwnd, message, wParam, lParam, 0, std::move(data)});
+  }
   std::string FindFrame() { return inst::EncodeFind(1, {u"ServedFrame", false, u""}); }
 
-  std::unique_ptr<devtest::TestWindow> frame_;
+  parlo_test::TestWindow* frame_ = nullptr;
 };
 
 TEST_F(InstanceServerTest, FindAnswersTheTopLevelWindowOfTheClassAndOnlyThoseAreReached) {
@@ -104,12 +88,8 @@ TEST_F(InstanceServerTest, FindAnswersTheTopLevelWindowOfTheClassAndOnlyThoseAre
   HWND child = CreateWindowExW(0, u"ServedFrame", u"child", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, frame_->hwnd(),
                                nullptr, nullptr, nullptr);
   ASSERT_NE(child, nullptr);
-  inst::SendRequest s;
-  s.message = kShowCompose;
-  s.hwnd = platform::FromHandle(child);
-  EXPECT_EQ(Ask(inst::EncodeSend(15, s)), Status::kNoWindow);
-  s.hwnd = 0x12345678;
-  EXPECT_EQ(Ask(inst::EncodeSend(16, s)), Status::kNoWindow);
+  EXPECT_EQ(Ask(SendTo(platform::FromHandle(child), kShowCompose)), Status::kNoWindow);
+  EXPECT_EQ(Ask(SendTo(0x12345678, kShowCompose)), Status::kNoWindow);
   EXPECT_EQ(Ask(inst::EncodeWindow(17, inst::Op::kForeground, {0, 0})), Status::kNoWindow);
   DestroyWindow(child);
 }
@@ -117,13 +97,8 @@ TEST_F(InstanceServerTest, FindAnswersTheTopLevelWindowOfTheClassAndOnlyThoseAre
 // A view message carries its integers (a number handed over in WM_COPYDATA is the end-to-end
 // start-up tests' part); show and foreground run on the window.
 TEST_F(InstanceServerTest, ViewMessagesShowAndForegroundRunOnTheWindow) {
-  inst::SendRequest v;
-  v.hwnd = FrameValue();
-  v.message = kShowCompose;
-  v.wParam = 2;
-  v.lParam = -5;
   int64_t value = 0;
-  ASSERT_EQ(Ask(inst::EncodeSend(6, v), &value), Status::kOk);
+  ASSERT_EQ(Ask(SendTo(FrameValue(), kShowCompose, 2, -5), &value), Status::kOk);
   EXPECT_EQ(value, 77);  // the window's own answer comes back
   auto view = frame_->Only(kShowCompose);
   ASSERT_EQ(view.size(), 1u);
@@ -146,13 +121,7 @@ TEST_F(InstanceServerTest, HostileFramesAreRefusedAndTheServerGoesOn) {
     if (version) h.version = version;
     return inst::EncodeHeader(h);
   };
-  auto send = [this](UINT message, std::string data) {
-    inst::SendRequest s;
-    s.hwnd = FrameValue();
-    s.message = message;
-    s.copyData = std::move(data);
-    return inst::EncodeSend(11, s);
-  };
+  auto send = [this](UINT message, std::string data) { return SendTo(FrameValue(), message, 0, 0, std::move(data)); };
   std::string claimsMore = FindFrame();
   claimsMore[inst::kHeaderSize] = 50;  // more class characters than the payload holds
   const uint16_t kSend = static_cast<uint16_t>(inst::Op::kSend), kShow = static_cast<uint16_t>(inst::Op::kShow);
@@ -174,22 +143,17 @@ TEST_F(InstanceServerTest, HostileFramesAreRefusedAndTheServerGoesOn) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    RawReply r = Exchange(c.frame);
-    ASSERT_TRUE(r.answered && r.reply);
-    EXPECT_EQ(r.reply->status, c.status);
+    EXPECT_EQ(Ask(c.frame), c.status);
   }
   EXPECT_TRUE(frame_->all().empty());
   EXPECT_EQ(Ask(FindFrame()), Status::kOk);
 }
 
-// Half a header, then silence: the server gives up after its peer timeout. A peer that closes
-// early is the end-to-end start-up tests' part.
-TEST_F(InstanceServerTest, ASilentPeerIsDroppedAndOthersStillServed) {
-  EXPECT_FALSE(Exchange(FindFrame().substr(0, 5), /*closeWriting=*/false).answered);
+// Half a header, then silence: the server gives up after its peer timeout and still serves others
+// (a peer that closes early is the end-to-end start-up tests' part). Stopping removes the socket.
+TEST_F(InstanceServerTest, ASilentPeerIsDroppedOthersAreStillServedAndStoppingRemovesTheSocket) {
+  EXPECT_FALSE(Exchange(FindFrame().substr(0, 5), /*closeWriting=*/false));
   EXPECT_EQ(Ask(FindFrame()), Status::kOk);
-}
-
-TEST_F(InstanceServerTest, StoppingRemovesTheSocket) {
   auto path = platform::device::InstanceSocketPath();
   EXPECT_TRUE(std::filesystem::exists(path));
   EXPECT_EQ(path.parent_path(), dir() / "run");

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "device_fixture.h"
+#include "kit/last_error.h"
 #include "platform/device/processes/command_line.h"
 #include "platform/device/processes/module.h"
 #include "winbase.h"
@@ -12,40 +13,34 @@
 namespace {
 
 using parlo_test::DeviceTest;
+using parlo_test::WithError;
 using platform::device::SplitCommandLine;
 using Args = std::vector<std::u16string>;
 
 TEST_F(DeviceTest, SecondMutexOfTheSameNameAlreadyExistsTheRunFolderIsPrivateAndOddNamesStayInIt) {
-  HANDLE first = CreateMutexW(nullptr, FALSE, u"Parlo");
-  ASSERT_NE(first, nullptr);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_SUCCESS));
+  auto create = [](const std::u16string& name) { return WithError(CreateMutexW(nullptr, FALSE, name.c_str())); };
+  auto [first, e1] = create(u"Parlo");
+  auto [second, e2] = create(u"Parlo");
+  auto [other, e3] = create(u"Other");
+  ASSERT_TRUE(first && second && other);
+  EXPECT_EQ(std::tuple(e1, e2, e3),
+            std::tuple(DWORD(ERROR_SUCCESS), DWORD(ERROR_ALREADY_EXISTS), DWORD(ERROR_SUCCESS)));
   struct stat st {};  // the folder of the locks is private
   ASSERT_EQ(::stat((dir() / "run").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
-  HANDLE second = CreateMutexW(nullptr, FALSE, u"Parlo");
-  ASSERT_NE(second, nullptr);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
-  HANDLE other = CreateMutexW(nullptr, FALSE, u"Other");
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_SUCCESS));
   // Closing the extra handle keeps the lock; closing the holder frees the name.
   ASSERT_TRUE(CloseHandle(second));
-  CloseHandle(CreateMutexW(nullptr, FALSE, u"Parlo"));
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
-  ASSERT_TRUE(CloseHandle(first));
-  HANDLE again = CreateMutexW(nullptr, FALSE, u"Parlo");
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_SUCCESS));
-  CloseHandle(again);
-  CloseHandle(other);
-  // Names with odd characters are safe file names inside the run folder.
-  HANDLE odd = CreateMutexW(nullptr, FALSE, u"../../escape/이름");
-  ASSERT_NE(odd, nullptr);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_SUCCESS));
+  auto [third, e4] = create(u"Parlo");
+  ASSERT_TRUE(CloseHandle(third) && CloseHandle(first));
+  auto [again, e5] = create(u"Parlo");
+  EXPECT_EQ(std::tuple(e4, e5), std::tuple(DWORD(ERROR_ALREADY_EXISTS), DWORD(ERROR_SUCCESS)));
+  // Names with odd characters are safe file names inside the run folder; overlong ones are refused.
+  auto [odd, e6] = create(u"../../escape/이름");
+  EXPECT_EQ(std::tuple(odd != nullptr, e6), std::tuple(true, DWORD(ERROR_SUCCESS)));
   for (auto& e : std::filesystem::directory_iterator(dir() / "run")) EXPECT_EQ(e.path().parent_path(), dir() / "run");
   EXPECT_FALSE(std::filesystem::exists(dir() / "escape"));
-  std::u16string overlong(300, u'n');
-  EXPECT_EQ(CreateMutexW(nullptr, FALSE, overlong.c_str()), nullptr);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
-  CloseHandle(odd);
+  EXPECT_EQ(create(std::u16string(300, u'n')), std::tuple(HANDLE(nullptr), DWORD(ERROR_INVALID_PARAMETER)));
+  for (HANDLE h : {again, other, odd}) CloseHandle(h);
 }
 
 DWORD WINAPI AddOne(LPVOID p) {
@@ -67,8 +62,8 @@ TEST_F(DeviceTest, ThreadRunsAndItsHandleSignalsWhenItEnds) {
   EXPECT_TRUE(CloseHandle(t));
   EXPECT_EQ(WaitForSingleObject(t, 0), WAIT_FAILED);
   // Without a start routine there is no thread.
-  EXPECT_EQ(CreateThread(nullptr, 0, nullptr, nullptr, 0, nullptr), nullptr);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(WithError(CreateThread(nullptr, 0, nullptr, nullptr, 0, nullptr)),
+            std::tuple(HANDLE(nullptr), DWORD(ERROR_INVALID_PARAMETER)));
 }
 
 TEST(CommandLineTest, SplitsTheSystemsWay) {
@@ -105,7 +100,7 @@ DWORD RunToEnd(LPCWSTR application, std::u16string line) {
   return code;
 }
 
-TEST_F(DeviceTest, CreateProcessRunsAnExecutableAtAPhonePathOrNamedByTheFirstWord) {
+TEST_F(DeviceTest, CreateProcessRunsAnExecutableAtAPhonePathOrNamedByTheFirstWordAndNothingElse) {
   WriteScript(dir() / "windows" / "MMSC.exe",
               "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$PARLO_DEVICE/args.txt\"\n"
               "printf '%s|%s' \"$PARLO_PHONE_PATH\" \"$PARLO_COMMAND_LINE\" > \"$PARLO_DEVICE/env.txt\"\n"
@@ -117,15 +112,12 @@ TEST_F(DeviceTest, CreateProcessRunsAnExecutableAtAPhonePathOrNamedByTheFirstWor
   WriteScript(dir() / "Program Files" / "Tool" / "run.exe", "printf '%s|' \"$@\" > \"$PARLO_DEVICE/args.txt\"\n");
   RunToEnd(nullptr, u"  \"\\Program Files\\Tool\\run.exe\"  one \"two three\"");
   EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "args.txt"), "one|two three|");
-}
-
-TEST_F(DeviceTest, CreateProcessFailsForMissingOrNonExecutableFiles) {
+  // A missing or non-executable file, or one outside the phone, does not start.
   PROCESS_INFORMATION pi{};
   std::u16string line = u"x";
-  std::filesystem::create_directories(dir() / "windows");
-  std::ofstream(dir() / "windows" / "plain.exe") << "not runnable";
+  WriteHost(dir() / "windows" / "plain.exe", "not runnable");
   std::filesystem::permissions(dir() / "windows" / "plain.exe", std::filesystem::perms::owner_read);
-  for (const char16_t* app : {u"\\windows\\MMSC.exe", u"\\windows\\plain.exe", u"\\..\\bin\\sh"}) {
+  for (const char16_t* app : {u"\\windows\\missing.exe", u"\\windows\\plain.exe", u"\\..\\bin\\sh"}) {
     EXPECT_FALSE(CreateProcessW(app, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi));
     if (app[1] == u'w') {
       EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
@@ -139,9 +131,8 @@ TEST(ModuleTest, ProgramFileNameAndInstance) {
   EXPECT_EQ(std::u16string(path), u"\\Program Files\\Parlo\\Parlo.exe");
   EXPECT_EQ(n, 30u);
   WCHAR small[8];
-  EXPECT_EQ(GetModuleFileNameW(nullptr, small, 8), 8u);
+  EXPECT_EQ(WithError(GetModuleFileNameW(nullptr, small, 8)), std::tuple(8u, DWORD(ERROR_INSUFFICIENT_BUFFER)));
   EXPECT_EQ(std::u16string(small), u"\\Progra");
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
   HMODULE self = GetModuleHandleW(nullptr);
   ASSERT_NE(self, nullptr);
   EXPECT_EQ(std::tuple(GetModuleHandleW(u"parlo.EXE"), GetModuleHandleW(u"coredll.dll")), std::tuple(self, nullptr));

@@ -5,8 +5,6 @@
 #include "device_fixture.h"
 #include "platform/base/clock.h"
 #include "platform/device/shell/system_clock_value.h"
-#include "platform/wm/loop.h"
-#include "test_window.h"
 
 namespace {
 
@@ -19,13 +17,7 @@ class RegistryNotifyTest : public parlo_test::DeviceTest {
  protected:
   void SetUp() override {
     DeviceTest::SetUp();
-    window_ = std::make_unique<devtest::TestWindow>(u"NotifyTestFrame");
-    PumpUntilIdle();
-  }
-  void TearDown() override {
-    window_.reset();
-    PumpUntilIdle();
-    DeviceTest::TearDown();
+    OpenWindow(u"NotifyTestFrame");
   }
   HWND hwnd() const { return window_->hwnd(); }
   void SetCount(DWORD v) {
@@ -39,6 +31,18 @@ class RegistryNotifyTest : public parlo_test::DeviceTest {
                                "FROM reg_meta WHERE name='serial') WHERE fold='count'"),
               2);
   }
+  // The clock value: the eight bytes of a FILETIME, read as the local time they hold.
+  SYSTEMTIME ClockValue() {
+    HKEY key = Create(HKEY_LOCAL_MACHINE, u"System\\State\\DateTime");
+    FILETIME ft{};
+    DWORD type = 0, size = sizeof ft;
+    EXPECT_EQ(RegQueryValueExW(key, u"Time", nullptr, &type, reinterpret_cast<BYTE*>(&ft), &size), ERROR_SUCCESS);
+    EXPECT_EQ(std::tuple(type, size), std::tuple(DWORD(REG_BINARY), 8u));
+    RegCloseKey(key);
+    SYSTEMTIME st{};
+    EXPECT_TRUE(FileTimeToSystemTime(&ft, &st));
+    return st;
+  }
   HREGNOTIFY WatchCount(NOTIFICATIONCONDITION* condition = nullptr, DWORD userData = 0) {
     HREGNOTIFY h = nullptr;
     EXPECT_EQ(RegistryNotifyWindow(HKEY_LOCAL_MACHINE, u"\\System\\State\\Messages\\SMS\\Unread", u"Count", hwnd(),
@@ -46,8 +50,6 @@ class RegistryNotifyTest : public parlo_test::DeviceTest {
               S_OK);
     return h;
   }
-
-  std::unique_ptr<devtest::TestWindow> window_;
 };
 
 TEST_F(RegistryNotifyTest, AnotherProgramsWriteIsPostedAfterAnIdlePassAndNothingElse) {
@@ -72,8 +74,7 @@ TEST_F(RegistryNotifyTest, OwnWritesCreationAndDeletionAreEachPosted) {
   PumpUntilIdle();
   SetCount(3);  // the same value written again is a write too
   PumpUntilIdle();
-  HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"System\\State\\Messages\\SMS\\Unread", 0, 0, &key), ERROR_SUCCESS);
+  HKEY key = Create(HKEY_LOCAL_MACHINE, u"System\\State\\Messages\\SMS\\Unread");
   ASSERT_EQ(RegDeleteValueW(key, u"Count"), ERROR_SUCCESS);
   RegCloseKey(key);
   PumpUntilIdle();
@@ -118,24 +119,10 @@ TEST_F(RegistryNotifyTest, ConditionFiltersByTheNewValue) {
   RegistryCloseNotification(h);
 }
 
-FILETIME ReadClockValue() {
-  HKEY key = nullptr;
-  FILETIME ft{};
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"System\\State\\DateTime", 0, KEY_READ, &key) != ERROR_SUCCESS) return ft;
-  DWORD type = 0, size = sizeof ft;
-  if (RegQueryValueExW(key, u"Time", nullptr, &type, reinterpret_cast<BYTE*>(&ft), &size) != ERROR_SUCCESS ||
-      type != REG_BINARY || size != 8)
-    ft = FILETIME{};
-  RegCloseKey(key);
-  return ft;
-}
-
 // The clock value holds the local minute and changes, with one notification, only with the minute.
 TEST_F(RegistryNotifyTest, ClockValueIsTheLocalMinuteAndNotifiesOncePerMinuteOfThePlatformClock) {
   platform::device::StartSystemClockValue();
-  FILETIME ft = ReadClockValue();
-  SYSTEMTIME st{};
-  ASSERT_TRUE(FileTimeToSystemTime(&ft, &st));
+  SYSTEMTIME st = ClockValue();
   EXPECT_EQ(std::tuple(st.wYear, st.wHour, st.wMinute, st.wSecond), std::tuple(2024, 14, 7, 0));
   HREGNOTIFY h = nullptr;
   ASSERT_EQ(RegistryNotifyWindow(HKEY_LOCAL_MACHINE, u"System\\State\\DateTime", u"Time", hwnd(), kClockChanged, 0,
@@ -149,9 +136,7 @@ TEST_F(RegistryNotifyTest, ClockValueIsTheLocalMinuteAndNotifiesOncePerMinuteOfT
   platform::wm::AdvanceClock(1000);  // 14:08:00
   PumpUntilIdle();
   EXPECT_EQ(window_->Only(kClockChanged).size(), 1u);
-  ft = ReadClockValue();
-  ASSERT_TRUE(FileTimeToSystemTime(&ft, &st));
-  EXPECT_EQ(st.wMinute, 8);
+  EXPECT_EQ(ClockValue().wMinute, 8);
   platform::wm::AdvanceClock(120 * 1000);
   PumpUntilIdle();
   EXPECT_GE(window_->Only(kClockChanged).size(), 2u);

@@ -3,40 +3,10 @@
 #include <vector>
 
 #include "device_fixture.h"
-#include "winreg.h"
 
 namespace {
 
-using parlo_test::DeviceTest;
-
-class RegistryTest : public DeviceTest {
- protected:
-  HKEY Create(HKEY root, const char16_t* path, DWORD* disposition = nullptr) {
-    HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, disposition), ERROR_SUCCESS);
-    return key;
-  }
-  LONG SetDword(HKEY key, const char16_t* name, DWORD v) {
-    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), 4);
-  }
-  LONG SetString(HKEY key, const char16_t* name, std::u16string_view s) {
-    std::u16string withNull(s);
-    withNull.push_back(0);
-    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(withNull.data()),
-                          static_cast<DWORD>(withNull.size() * 2));
-  }
-  // The DWORD value `name`; a failed read must leave `missing` as it was.
-  DWORD GetDword(HKEY key, const char16_t* name, DWORD missing = 0xDEAD) {
-    DWORD dw = missing, size = 4;
-    RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&dw), &size);
-    return dw;
-  }
-  // What asking for the value's size alone answers.
-  LONG QueryStatus(HKEY key, const char16_t* name) {
-    DWORD size = 0;
-    return RegQueryValueExW(key, name, nullptr, nullptr, nullptr, &size);
-  }
-};
+using RegistryTest = parlo_test::DeviceTest;
 
 // A short buffer gets ERROR_MORE_DATA with the size needed and is left alone; no buffer reports
 // type and size only; an empty default value is stored.
@@ -64,7 +34,8 @@ TEST_F(RegistryTest, QueriesReportTheSizeNeededAndWriteNothingThatDoesNotFit) {
   RegCloseKey(key);
 }
 
-TEST_F(RegistryTest, MissingThingsAreNotFoundAndBadHandlesRefused) {
+// Missing keys and values are not found; bad handles and overlong names are refused and write nothing.
+TEST_F(RegistryTest, MissingThingsAreNotFoundAndBadHandlesAndOverlongNamesRefused) {
   HKEY key = Create(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo");
   EXPECT_EQ(GetDword(key, u"use_lock", 5), 5u);
   EXPECT_EQ(QueryStatus(key, u"use_lock"), ERROR_FILE_NOT_FOUND);
@@ -73,6 +44,15 @@ TEST_F(RegistryTest, MissingThingsAreNotFoundAndBadHandlesRefused) {
   EXPECT_EQ(other, nullptr);
   EXPECT_EQ(RegDeleteValueW(key, u"use_lock"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(QueryStatus(nullptr, u"x"), ERROR_INVALID_HANDLE);
+  std::u16string longPath(REG_MAX_KEY_PATH + 1, u'k'), longName(REG_MAX_VALUE_NAME + 1, u'n');
+  EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, longPath.c_str(), 0, nullptr, 0, 0, nullptr, &other, nullptr),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(SetDword(key, longName.c_str(), 1), ERROR_INVALID_PARAMETER);
+  std::string big(REG_MAX_VALUE_DATA + 1, 'x');
+  EXPECT_EQ(RegSetValueExW(key, u"big", 0, REG_BINARY, reinterpret_cast<const BYTE*>(big.data()),
+                           static_cast<DWORD>(big.size())),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(QueryStatus(key, u"big"), ERROR_FILE_NOT_FOUND);
   ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
   EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
   EXPECT_EQ(SetDword(key, u"x", 1), ERROR_INVALID_HANDLE);
@@ -103,22 +83,6 @@ TEST_F(RegistryTest, KeyPathsIgnoreCaseAndSlashesAndOpenRelativeToAKey) {
   EXPECT_EQ(GetDword(same, u"close"), 1u);
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Ostrand", 0, KEY_READ, &mid), ERROR_SUCCESS);
   for (HKEY k : {a, b, c, parent, child, same, mid}) RegCloseKey(k);
-}
-
-TEST_F(RegistryTest, OverlongNamesAreRefusedAndNothingIsWritten) {
-  std::u16string longPath(REG_MAX_KEY_PATH + 1, u'k');
-  HKEY key = nullptr;
-  EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, longPath.c_str(), 0, nullptr, 0, 0, nullptr, &key, nullptr),
-            ERROR_INVALID_PARAMETER);
-  key = Create(HKEY_CURRENT_USER, u"Test");
-  std::u16string longName(REG_MAX_VALUE_NAME + 1, u'n');
-  EXPECT_EQ(SetDword(key, longName.c_str(), 1), ERROR_INVALID_PARAMETER);
-  std::string big(REG_MAX_VALUE_DATA + 1, 'x');
-  EXPECT_EQ(RegSetValueExW(key, u"big", 0, REG_BINARY, reinterpret_cast<const BYTE*>(big.data()),
-                           static_cast<DWORD>(big.size())),
-            ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(QueryStatus(key, u"big"), ERROR_FILE_NOT_FOUND);
-  RegCloseKey(key);
 }
 
 TEST_F(RegistryTest, DeleteTakesTheValueOrKeyWithSubkeysButNotSiblingsWithTheSamePrefix) {
@@ -169,11 +133,10 @@ TEST_F(RegistryTest, AFileThatIsNotADatabaseFailsEveryCallAndIsLeftUntouched) {
     LONG created = RegCreateKeyExW(HKEY_CURRENT_USER, u"A", 0, nullptr, 0, 0, nullptr, &key, nullptr);
     EXPECT_NE(created, ERROR_SUCCESS);
     if (junk == note) {
-      EXPECT_EQ(created, ERROR_BADDB);
-      EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"A", 0, 0, &key), ERROR_BADDB);
-      EXPECT_EQ(SetDword(HKEY_CURRENT_USER, u"x", 1), ERROR_BADDB);
-      EXPECT_EQ(QueryStatus(HKEY_CURRENT_USER, u"x"), ERROR_BADDB);
-      EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"A"), ERROR_BADDB);
+      EXPECT_EQ(std::tuple(created, RegOpenKeyExW(HKEY_CURRENT_USER, u"A", 0, 0, &key),
+                           SetDword(HKEY_CURRENT_USER, u"x", 1), QueryStatus(HKEY_CURRENT_USER, u"x"),
+                           RegDeleteKeyW(HKEY_CURRENT_USER, u"A")),
+                std::tuple(ERROR_BADDB, ERROR_BADDB, ERROR_BADDB, ERROR_BADDB, ERROR_BADDB));
     }
     EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "registry.db"), junk);
   }

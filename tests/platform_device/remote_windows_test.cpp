@@ -4,27 +4,21 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <fstream>
-#include <tuple>
-#include <mutex>
 #include <thread>
+#include <tuple>
 
 #include "device_fixture.h"
-#include "platform/device/instance/instance_protocol.h"
+#include "kit/last_error.h"
 #include "platform/device/instance/instance_server.h"
 #include "platform/device/instance/peers.h"
 #include "platform/device/instance/run_dir.h"
-#include "platform/device/instance/unix_socket.h"
-#include "windows.h"
 
 namespace {
 
 namespace inst = platform::device::instance;
-
-struct Request {
-  inst::Header header;
-  std::string payload;
-};
+using parlo_test::WithError;
 
 // Listens where another program would and answers every request with `answer`.
 class ScriptedPeer {
@@ -38,38 +32,23 @@ class ScriptedPeer {
     thread_.join();
     ::close(listen_);
   }
-  std::vector<Request> requests() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return requests_;
-  }
+  int requests() const { return requests_; }
 
  private:
   void Serve() {
-    for (;;) {
-      int fd = ::accept(listen_, nullptr, nullptr);
-      if (fd < 0) return;
-      uint8_t raw[inst::kHeaderSize];
-      if (platform::device::ReadExact(fd, raw, sizeof raw, platform::device::DeadlineIn(2000))) {
-        if (auto h = inst::DecodeHeader(raw)) {
-          Request r{*h, std::string(h->length, '\0')};
-          if (platform::device::ReadExact(fd, r.payload.data(), r.payload.size(), platform::device::DeadlineIn(2000))) {
-            {
-              std::lock_guard<std::mutex> lock(mutex_);
-              requests_.push_back(r);
-            }
-            platform::device::WriteAll(fd, inst::EncodeReply(h->id, h->op, answer_), platform::device::DeadlineIn(2000));
-          }
-        }
-      }
-      ::close(fd);
+    for (int fd; (fd = ::accept(listen_, nullptr, nullptr)) >= 0; ::close(fd)) {
+      auto r = parlo_test::ReadFrame(fd, 2000);
+      if (!r) continue;
+      ++requests_;
+      platform::device::WriteAll(fd, inst::EncodeReply(r->header.id, r->header.op, answer_),
+                                 platform::device::DeadlineIn(2000));
     }
   }
 
   inst::Reply answer_;
   int listen_ = -1;
   std::thread thread_;
-  std::mutex mutex_;
-  std::vector<Request> requests_;
+  std::atomic<int> requests_{0};
 };
 
 class RemoteWindowsTest : public parlo_test::DeviceTest {
@@ -95,33 +74,29 @@ TEST_F(RemoteWindowsTest, MessagesThatMayNotCrossNeverLeave) {
   ASSERT_NE(remote, nullptr);
   EXPECT_FALSE(IsWindow(remote));  // not a window of this program
   SetLastError(0);
-  EXPECT_EQ(SendMessageW(remote, 0x0010 /* WM_CLOSE */, 0, 0), 0);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(WithError(SendMessageW(remote, 0x0010 /* WM_CLOSE */, 0, 0)), std::tuple(0, DWORD(ERROR_ACCESS_DENIED)));
   std::string big(521, 'x');
   COPYDATASTRUCT cds{4, 521, big.data()};
-  EXPECT_EQ(SendMessageW(remote, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)), 0);
-  EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(WithError(SendMessageW(remote, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds))),
+            std::tuple(0, DWORD(ERROR_INVALID_PARAMETER)));
   EXPECT_EQ(SendMessageW(remote, WM_COPYDATA, 0, 0), 0);
-  EXPECT_EQ(peer.requests().size(), 1u);  // only the search went out
+  EXPECT_EQ(peer.requests(), 1);  // only the search went out
 }
 
-TEST_F(RemoteWindowsTest, StaleSocketsAreSkippedAndRemovedAndNothingElse) {
+// A search skips and removes a stale socket, leaves alone what only carries a socket's name, and
+// takes no answer from a peer without the window or with nonsense.
+TEST_F(RemoteWindowsTest, StaleSocketsAndPeersWithoutTheWindowOrWithNonsenseAreNotAMatch) {
   auto stale = MakeStaleSocket(4000003);
-  // Things that only carry a socket's name are nobody's socket and stay.
   namespace fs = std::filesystem;
   std::ofstream(PeerSocket(4000011)) << "x";
   fs::create_directory(PeerSocket(4000012));
   fs::create_symlink(stale, PeerSocket(4000013));
-  EXPECT_EQ(FindWindowW(u"PeerFrame", nullptr), nullptr);
-  EXPECT_FALSE(fs::exists(stale));
-  for (int pid : {4000011, 4000012, 4000013}) EXPECT_TRUE(fs::exists(fs::symlink_status(PeerSocket(pid)))) << pid;
-}
-
-TEST_F(RemoteWindowsTest, APeerWithoutTheWindowOrWithNonsenseIsNotAMatch) {
   ScriptedPeer none(PeerSocket(4000004), {inst::Status::kNoWindow, 0});
   ScriptedPeer nonsense(PeerSocket(4000005), {inst::Status::kOk, -7});
   EXPECT_EQ(FindWindowW(u"PeerFrame", nullptr), nullptr);
-  EXPECT_EQ(std::tuple(none.requests().size(), nonsense.requests().size()), std::tuple(1u, 1u));
+  EXPECT_FALSE(fs::exists(stale));
+  for (int pid : {4000011, 4000012, 4000013}) EXPECT_TRUE(fs::exists(fs::symlink_status(PeerSocket(pid)))) << pid;
+  EXPECT_EQ(std::tuple(none.requests(), nonsense.requests()), std::tuple(1, 1));
 }
 
 TEST_F(RemoteWindowsTest, AGoneProgramsWindowFailsCleanly) {

@@ -22,10 +22,8 @@ TEST_F(DeviceTest, RegistryGetDwordReadsOnlyFourByteDwords) {
   EXPECT_EQ(v, 77u);
   EXPECT_EQ(RegistryGetDWORD(HKEY_LOCAL_MACHINE, u"System\\None", u"Count", &v),
             HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"T", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
-  const char16_t text[] = u"5";
-  RegSetValueExW(key, u"s", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
+  HKEY key = Create(HKEY_LOCAL_MACHINE, u"T");
+  ASSERT_EQ(SetString(key, u"s", u"5"), ERROR_SUCCESS);
   EXPECT_TRUE(FAILED(RegistryGetDWORD(HKEY_LOCAL_MACHINE, u"T", u"s", &v)));
   EXPECT_EQ(v, 77u);
   EXPECT_EQ(RegistryGetDWORD(HKEY_LOCAL_MACHINE, u"T", u"s", nullptr), E_INVALIDARG);

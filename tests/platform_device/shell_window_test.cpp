@@ -3,8 +3,6 @@
 #include "aygshell.h"
 #include "device_fixture.h"
 #include "platform/device/shell/shell_window.h"
-#include "platform/wm/loop.h"
-#include "test_window.h"
 
 namespace {
 
@@ -12,16 +10,13 @@ class ShellWindowTest : public parlo_test::DeviceTest {
  protected:
   void SetUp() override {
     DeviceTest::SetUp();
-    window_ = std::make_unique<devtest::TestWindow>(u"ShellTestFrame");
+    OpenWindow(u"ShellTestFrame");
   }
   void TearDown() override {
     platform::device::SetSipPreferenceHandler(nullptr);
     platform::device::SetDialogInitHandler(nullptr);
-    window_.reset();
-    platform::wm::PumpUntilIdle();
     DeviceTest::TearDown();
   }
-  std::unique_ptr<devtest::TestWindow> window_;
 };
 
 TEST_F(ShellWindowTest, FullScreenFlagsHideAndShowAgainAndEndWithTheWindow) {

@@ -2,6 +2,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,12 @@ class SipTest : public ::testing::Test {
         if (g.message == k) out.push_back(g);
     return out;
   }
+  // The keys pressed as their letters or digits (VK_BACK as '\b'), shift shown as '+'.
+  std::string Pressed() const {
+    std::string out;
+    for (const Got& g : Received({WM_KEYDOWN})) out += g.wParam == VK_SHIFT ? '+' : static_cast<char>(g.wParam);
+    return out;
+  }
   // The characters the window got as WM_CHAR.
   std::u16string Typed() const {
     std::u16string out;
@@ -70,6 +77,10 @@ class SipTest : public ::testing::Test {
     platform::wm::InjectMouse(WM_LBUTTONDOWN, x, y);
     platform::wm::InjectMouse(WM_LBUTTONUP, x, y);
     platform::wm::PumpUntilIdle();
+  }
+  bool HasKey(const std::string& name) const {
+    auto keys = platform::sip::PanelKeys();
+    return std::any_of(keys.begin(), keys.end(), [&](const auto& k) { return k.name == name; });
   }
   void Clear() { Log().clear(); }
 

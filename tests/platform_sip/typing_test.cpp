@@ -15,50 +15,44 @@ namespace {
 using platform::sip::KeysForHangul;
 using platform::sip::LetterKey;
 
-class TypingTest : public SipTest {
- protected:
-  std::string Keys() const {
-    std::string out;
-    for (const Got& g : Received({WM_KEYDOWN})) out += g.wParam == VK_SHIFT ? '+' : static_cast<char>(g.wParam);
-    return out;
-  }
-};
+using TypingTest = SipTest;
 
-std::string Spelled(char16_t ch) {
+// The keys typed for `text`, shifted ones as capitals.
+std::string Spelled(const std::u16string& text, std::vector<LetterKey>* keys) {
   std::string out;
-  for (const LetterKey& k : KeysForHangul(ch)) out += k.shift ? static_cast<char>(k.letter - 32) : k.letter;
+  for (char16_t ch : text)
+    for (const LetterKey& k : KeysForHangul(ch)) {
+      keys->push_back(k);
+      out += k.shift ? static_cast<char>(k.letter - 32) : k.letter;
+    }
   return out;
 }
 
-TEST(TwoSetTest, SyllablesAndJamoSpellAsTheirKeys) {
+// Syllables and jamo spell as their keys. Typing must end the syllable where the automaton would
+// join what the text keeps apart, so the keys spell the text only when nothing runs together.
+TEST(TwoSetTest, TextsSpellAsTheirKeysWhichSpellTheTextOnlyWhenNothingRunsTogether) {
   struct Case {
-    char16_t ch;
+    const char16_t* text;
     const char* keys;
-  } cases[] = {{u'가', "rk"}, {u'닭', "ekfr"}, {u'왜', "dho"}, {u'빠', "Qk"}, {u'있', "dlT"},
-               {u'ㄳ', "rt"}, {u'ㅢ', "ml"},   {u'ㅒ', "O"},   {u'A', ""},   {u'힣', "glg"}};
-  for (const Case& c : cases) EXPECT_EQ(Spelled(c.ch), c.keys) << static_cast<int>(c.ch);
+    bool spelled;
+  } cases[] = {{u"가", "rk", true},        {u"닭", "ekfr", true},     {u"왜", "dho", true},    {u"빠", "Qk", true},
+               {u"있", "dlT", true},       {u"ㄳ", "rt", true},       {u"ㅢ", "ml", true},     {u"ㅒ", "O", true},
+               {u"힣", "glg", true},       {u"가나", "rksk", true},   {u"갈비", "rkfql", true}, {u"닭이", "ekfrdl", true},
+               {u"ㅋㅋ", "zz", true},      {u"ㅅㅅ", "tt", true},     {u"갈ㅂ", "rkfq", false}, {u"가ㄴ", "rks", false},
+               {u"오ㅏ", "dhk", false}};
+  for (const Case& c : cases) {
+    std::vector<LetterKey> keys;
+    EXPECT_EQ(Spelled(c.text, &keys), c.keys) << c.keys;
+    EXPECT_EQ(platform::sip::KeysSpell(keys, c.text), c.spelled) << c.keys;
+  }
+  EXPECT_TRUE(KeysForHangul(u'A').empty());
   EXPECT_EQ(platform::sip::JamoForKey('r', true), u'ㄲ');
   EXPECT_EQ(platform::sip::JamoForKey('k', true), u'ㅏ');
 }
 
-// Typing must end the syllable where the automaton would join what the text keeps apart.
-TEST(TwoSetTest, KeysSpellTheTextOnlyWhenNothingRunsTogether) {
-  struct Case {
-    const char16_t* text;
-    bool spelled;
-  } cases[] = {{u"가나", true}, {u"갈비", true}, {u"닭이", true}, {u"ㅋㅋ", true},
-               {u"ㅅㅅ", true}, {u"갈ㅂ", false}, {u"가ㄴ", false}, {u"오ㅏ", false}};
-  for (const Case& c : cases) {
-    std::vector<LetterKey> keys;
-    for (const char16_t* p = c.text; *p; ++p)
-      for (const LetterKey& k : KeysForHangul(*p)) keys.push_back(k);
-    EXPECT_EQ(platform::sip::KeysSpell(keys, c.text), c.spelled) << keys.size();
-  }
-}
-
 TEST_F(TypingTest, HangulIsTypedAsJamoKeysInHangulModeAndLettersInLatin) {
   ASSERT_TRUE(platform::sip::TypeText(u"까a B\n", true));
-  EXPECT_EQ(Keys(), "+RKA +B\r");
+  EXPECT_EQ(Pressed(), "+RKA +B\r");
   EXPECT_FALSE(platform::sip::FocusedIsHangul());  // left as the last letter needed it
   Clear();
   ASSERT_TRUE(platform::sip::TypeText(u"1?", false));
@@ -67,11 +61,13 @@ TEST_F(TypingTest, HangulIsTypedAsJamoKeysInHangulModeAndLettersInLatin) {
 
 TEST_F(TypingTest, HangulKeySwitchesTheModeAfterTheKeysBeforeIt) {
   using platform::automation::RunCommand;
+  SipShowIM(SIPF_ON);
   RunCommand("key a down");
   RunCommand("key hangul");
   platform::wm::PumpUntilIdle();
   EXPECT_FALSE(platform::sip::FocusedIsHangul());
-  EXPECT_EQ(Keys(), "A");
+  EXPECT_TRUE(HasKey("q"));  // the panel's layout follows
+  EXPECT_EQ(Pressed(), "A");
   RunCommand("key hangul up");  // the release switches nothing
   platform::wm::PumpUntilIdle();
   EXPECT_FALSE(platform::sip::FocusedIsHangul());
@@ -79,8 +75,9 @@ TEST_F(TypingTest, HangulKeySwitchesTheModeAfterTheKeysBeforeIt) {
   EXPECT_TRUE(RunCommand("type abc").answer.contains("error")) << "nothing focused";
 }
 
-// An edit in `windows`: its committed text, the syllable being composed and the selection.
-TEST_F(TypingTest, ScreenReportsAnEditsTextCompositionAndSelection) {
+// An edit in `windows`: its committed text, the syllable being composed and the selection; the
+// panel's keys while it is shown.
+TEST_F(TypingTest, ScreenReportsAnEditsTextCompositionAndSelectionAndThePanelsKeys) {
   using platform::automation::RunCommand;
   platform::ui::RegisterSystemClasses();
   HWND edit = CreateWindowExW(0, u"EDIT", u"abc", WS_CHILD | WS_VISIBLE, 10, 10, 200, 40, typist_, nullptr,
@@ -103,16 +100,13 @@ TEST_F(TypingTest, ScreenReportsAnEditsTextCompositionAndSelection) {
     EXPECT_EQ(shown["text"], text) << command;
     EXPECT_EQ(shown["composition"], composition) << command;
   }
-}
-
-// Tapping a key where `screen` places it is the end-to-end compose tests' part.
-TEST_F(TypingTest, ScreenListsThePanelsKeysOnlyWhileShownAndNotAsTheProgramsWindow) {
-  using platform::automation::RunCommand;
+  // The panel's keys are listed only while it is shown, and not as one of the program's windows
+  // (tapping a key where `screen` places it is the end-to-end compose tests' part).
   EXPECT_EQ(RunCommand("screen").answer["sip"], false);
   EXPECT_FALSE(RunCommand("screen").answer.contains("sip_keys"));
   SipShowIM(SIPF_ON);
   platform::wm::PumpUntilIdle();
-  auto screen = RunCommand("screen").answer;
+  const nlohmann::json screen = RunCommand("screen").answer;
   EXPECT_EQ(screen["sip"], true);
   ASSERT_FALSE(screen["sip_keys"].empty());
   EXPECT_EQ(screen["sip_keys"][0]["label"], screen["sip_keys"][0]["key"]);

@@ -38,8 +38,7 @@ TEST_F(Focus, KillThenSetWithTheOtherWindowInWParam) {
   EXPECT_TRUE(Log().empty());
   EXPECT_EQ(SetFocus(nullptr), view2_);
   EXPECT_EQ(Trace({WM_KILLFOCUS, WM_SETFOCUS}), "KILLFOCUS@v2");
-  EXPECT_EQ(Only(WM_KILLFOCUS)[0].wParam, 0u);
-  EXPECT_EQ(GetFocus(), nullptr);
+  EXPECT_EQ(std::tuple(Only(WM_KILLFOCUS)[0].wParam, GetFocus()), std::tuple(0u, nullptr));
 }
 
 TEST_F(Focus, DisabledWindowsCannotTakeOrKeepFocus) {
@@ -80,8 +79,8 @@ TEST_F(Focus, ActivationTellsBothWindowsAboutEachOther) {
   auto act = Only(WM_ACTIVATE);
   EXPECT_EQ(std::tuple(LOWORD(act[0].wParam), act[0].lParam), std::tuple(WA_INACTIVE, reinterpret_cast<LPARAM>(a)));
   EXPECT_EQ(std::tuple(LOWORD(act[1].wParam), act[1].lParam), std::tuple(WA_ACTIVE, reinterpret_cast<LPARAM>(b)));
-  EXPECT_EQ(GetWindow(GetDesktopWindow(), GW_CHILD), a);  // came to the front
-  EXPECT_EQ(GetFocus(), a);  // the default procedure took the focus
+  // It came to the front, and the default procedure gave it the focus.
+  EXPECT_EQ(std::tuple(GetWindow(GetDesktopWindow(), GW_CHILD), GetFocus()), std::tuple(a, a));
   Log().clear();
   SetFocus(b);  // focusing a window of another top-level activates it
   EXPECT_EQ(GetActiveWindow(), b);
@@ -106,20 +105,6 @@ TEST_F(Focus, AnotherProgramInFrontDeactivatesAndComingBackRestoresFocus) {
   EXPECT_EQ(Trace({WM_ACTIVATE}), "ACTIVATE@frame");
 }
 
-TEST_F(Focus, DestroyingTheActiveWindowActivatesItsOwner) {
-  HWND owner = Top(u"owner");
-  Top(u"other");
-  SetActiveWindow(owner);
-  HWND dlg = CreateWindowExW(0, kRecClass, u"dlg", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, owner, nullptr, nullptr, nullptr);
-  ASSERT_EQ(GetActiveWindow(), dlg);
-  Log().clear();
-  DestroyWindow(dlg);
-  EXPECT_EQ(GetActiveWindow(), owner);
-  auto act = Only(WM_ACTIVATE);
-  ASSERT_EQ(act.size(), 2u);
-  EXPECT_EQ(std::tuple(act[0].hwnd, act[1].hwnd), std::tuple(dlg, owner));  // told before it goes
-}
-
 TEST_F(Focus, CaptureChangeTellsTheLoser) {
   MakeFrame();
   EXPECT_EQ(SetCapture(view1_), nullptr);
@@ -134,18 +119,26 @@ TEST_F(Focus, CaptureChangeTellsTheLoser) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
-TEST_F(Focus, ActivatedWindowStaysBehindATopmostOne) {
-  HWND a = Top(u"a");
-  HWND topmost = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kRecClass, u"panel", WS_POPUP | WS_VISIBLE, 0,
-                                 500, 480, 300, nullptr, nullptr, nullptr, nullptr);
-  HWND b = Top(u"b");
-  SetActiveWindow(b);
-  SetActiveWindow(a);
-  EXPECT_EQ(WindowFromPoint(POINT{10, 600}), topmost);
-  EXPECT_EQ(WindowFromPoint(POINT{10, 100}), a);
-  // Leaving, the active window hands over to a window that can be active, never the panel.
-  DestroyWindow(a);
-  EXPECT_EQ(GetActiveWindow(), b);
+// An activated window comes to the front but stays behind a topmost panel. Leaving, the active
+// window hands over to its owner, or else to a window that can be active, never the panel.
+TEST_F(Focus, ActivationStaysBehindATopmostPanelAndPassesToTheOwnerWhenTheActiveWindowGoes) {
+  HWND owner = Top(u"owner");
+  HWND panel = Make(kRecClass, u"panel", WS_POPUP | WS_VISIBLE, {0, 500, 480, 800}, nullptr, 0,
+                    WS_EX_TOPMOST | WS_EX_NOACTIVATE);
+  HWND other = Top(u"other");
+  SetActiveWindow(other);
+  SetActiveWindow(owner);
+  EXPECT_EQ(std::tuple(WindowFromPoint(POINT{10, 600}), WindowFromPoint(POINT{10, 100})), std::tuple(panel, owner));
+  HWND dlg = Make(kRecClass, u"dlg", WS_POPUP | WS_VISIBLE, {0, 0, 10, 10}, owner);
+  ASSERT_EQ(GetActiveWindow(), dlg);
+  Log().clear();
+  DestroyWindow(dlg);
+  EXPECT_EQ(GetActiveWindow(), owner);
+  auto act = Only(WM_ACTIVATE);
+  ASSERT_EQ(act.size(), 2u);
+  EXPECT_EQ(std::tuple(act[0].hwnd, act[1].hwnd), std::tuple(dlg, owner));  // told before it goes
+  DestroyWindow(owner);
+  EXPECT_EQ(GetActiveWindow(), other);
 }
 
 }  // namespace

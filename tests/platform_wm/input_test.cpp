@@ -104,10 +104,10 @@ TEST_F(Input, KeysGoToTheFocusElseTheActiveWindow) {
   InjectChar(u'가');
   PumpUntilIdle();
   EXPECT_EQ(Trace({WM_KEYDOWN, WM_KEYUP, WM_CHAR}), "KEYDOWN@inner KEYDOWN@inner KEYUP@inner CHAR@inner");
+  // Bit 30: the key was down before (a first press, then auto-repeat); bit 31: released.
   auto downs = Only(WM_KEYDOWN);
-  EXPECT_EQ(downs[0].lParam & (1 << 30), 0);  // first press
-  EXPECT_NE(downs[1].lParam & (1 << 30), 0);  // auto-repeat: was down
-  EXPECT_NE(static_cast<DWORD>(Only(WM_KEYUP)[0].lParam) & 0x80000000u, 0u);
+  EXPECT_EQ(std::tuple(downs[0].lParam >> 30 & 1, downs[1].lParam >> 30 & 1, Only(WM_KEYUP)[0].lParam >> 31 & 1),
+            std::tuple(0, 1, 1));
   EXPECT_EQ(Only(WM_CHAR)[0].wParam, static_cast<WPARAM>(u'가'));
   SetFocus(nullptr);
   Log().clear();
@@ -118,7 +118,7 @@ TEST_F(Input, KeysGoToTheFocusElseTheActiveWindow) {
 }
 
 TEST_F(Input, DoubleClickOnlyForClassesThatAskAndWithinTime) {
-  HWND dbl = CreateWindowExW(0, kDblClass, u"dbl", WS_CHILD | WS_VISIBLE, 0, 300, 100, 100, top_, nullptr, nullptr, nullptr);
+  HWND dbl = Make(kDblClass, u"dbl", WS_CHILD | WS_VISIBLE, {0, 300, 100, 400}, top_);
   ASSERT_NE(dbl, nullptr);
   Tap(10, 310);
   Tap(11, 311);
@@ -126,8 +126,7 @@ TEST_F(Input, DoubleClickOnlyForClassesThatAskAndWithinTime) {
   Tap(10, 10);
   Tap(10, 10);  // left's class does not ask for double clicks
   ASSERT_EQ(Only(WM_LBUTTONDBLCLK).size(), 1u);
-  EXPECT_EQ(Only(WM_LBUTTONDBLCLK)[0].hwnd, dbl);
-  EXPECT_EQ(Only(WM_LBUTTONDOWN, left_).size(), 2u);
+  EXPECT_EQ(std::tuple(Only(WM_LBUTTONDBLCLK)[0].hwnd, Only(WM_LBUTTONDOWN, left_).size()), std::tuple(dbl, 2u));
   Log().clear();
   Tap(10, 310);
   platform::clock::Advance(600);
@@ -150,8 +149,7 @@ TEST_F(Input, ShiftInjectedWithALetterHoldsWhileTheLetterIsTranslated) {
     if (m.message == WM_CHAR) typed += static_cast<char16_t>(m.wParam);
     DispatchMessageW(&m);
   }
-  EXPECT_EQ(typed, u"Bb");
-  EXPECT_EQ(GetKeyState(VK_SHIFT) & 0x8000, 0);
+  EXPECT_EQ(std::tuple(typed, GetKeyState(VK_SHIFT) & 0x8000), std::tuple(u"Bb", 0));
 }
 
 }  // namespace

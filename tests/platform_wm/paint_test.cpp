@@ -9,18 +9,21 @@ namespace {
 
 using platform::wm::PumpUntilIdle;
 
-bool Eq(const RECT& a, const RECT& b) {
-  return std::tie(a.left, a.top, a.right, a.bottom) == std::tie(b.left, b.top, b.right, b.bottom);
+// Whether `w` has anything to paint, and the bounds of it (zeroed when there is nothing).
+std::tuple<bool, LONG, LONG, LONG, LONG> Update(HWND w) {
+  RECT u{1, 1, 1, 1};
+  bool any = GetUpdateRect(w, &u, FALSE);
+  return {any, u.left, u.top, u.right, u.bottom};
 }
 
 class Paint : public WmTest {
  protected:
-  RECT painted_{};
+  std::tuple<LONG, LONG, LONG, LONG> painted_;
   BOOL eraseSeen_ = -1;
   LRESULT eraseAnswer_ = 1;
 
-  HWND Painter(DWORD style = WS_VISIBLE) {
-    HWND w = Top(u"p", style, RECT{0, 0, 100, 100});
+  HWND Painter() {
+    HWND w = Top(u"p", WS_VISIBLE, RECT{0, 0, 100, 100});
     OnMessage(w, [this](HWND h, UINT msg, WPARAM, LPARAM, LRESULT* r) {
       if (msg == WM_ERASEBKGND) {
         *r = eraseAnswer_;
@@ -29,7 +32,7 @@ class Paint : public WmTest {
       if (msg != WM_PAINT) return false;
       PAINTSTRUCT ps;
       BeginPaint(h, &ps);
-      painted_ = ps.rcPaint;
+      painted_ = {ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom};
       eraseSeen_ = ps.fErase;
       EndPaint(h, &ps);
       *r = 0;
@@ -46,20 +49,17 @@ TEST_F(Paint, InvalidateUnionsClipsToTheClientAreaAndBeginPaintReportsTheBounds)
   RECT a{10, 10, 20, 20}, b{50, 60, 70, 80};
   InvalidateRect(w, &a, FALSE);
   InvalidateRect(w, &b, FALSE);
-  RECT u{};
-  EXPECT_TRUE(GetUpdateRect(w, &u, FALSE) && Eq(u, RECT{10, 10, 70, 80}));
+  EXPECT_EQ(Update(w), std::tuple(true, 10, 10, 70, 80));
   PumpUntilIdle();
-  EXPECT_EQ(Only(WM_PAINT).size(), 1u);  // one paint for both
-  EXPECT_TRUE(Eq(painted_, RECT{10, 10, 70, 80}));
-  EXPECT_FALSE(GetUpdateRect(w, &u, FALSE));
-  EXPECT_TRUE(Eq(u, RECT{0, 0, 0, 0}));
+  // One paint for both.
+  EXPECT_EQ(std::tuple(Only(WM_PAINT).size(), painted_), std::tuple(1u, std::tuple(10, 10, 70, 80)));
+  EXPECT_EQ(Update(w), std::tuple(false, 0, 0, 0, 0));
   // What is invalidated is clipped to the client area.
   RECT outside{150, 150, 200, 200}, partly{90, -10, 130, 20};
   InvalidateRect(w, &outside, FALSE);
   EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE));
   InvalidateRect(w, &partly, FALSE);
-  GetUpdateRect(w, &u, FALSE);
-  EXPECT_TRUE(Eq(u, RECT{90, 0, 100, 20}));
+  EXPECT_EQ(Update(w), std::tuple(true, 90, 0, 100, 20));
 }
 
 TEST_F(Paint, ValidateRectRemovesPartOrAllAndUpdateWindowPaintsOnlyWhenNeeded) {
@@ -67,9 +67,7 @@ TEST_F(Paint, ValidateRectRemovesPartOrAllAndUpdateWindowPaintsOnlyWhenNeeded) {
   InvalidateRect(w, nullptr, FALSE);
   RECT left{0, 0, 50, 100};
   ValidateRect(w, &left);
-  RECT u{};
-  GetUpdateRect(w, &u, FALSE);
-  EXPECT_TRUE(Eq(u, RECT{50, 0, 100, 100}));
+  EXPECT_EQ(Update(w), std::tuple(true, 50, 0, 100, 100));
   ValidateRect(w, nullptr);
   MSG m;
   EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
@@ -79,8 +77,7 @@ TEST_F(Paint, ValidateRectRemovesPartOrAllAndUpdateWindowPaintsOnlyWhenNeeded) {
   RECT r{5, 5, 15, 15};
   InvalidateRect(w, &r, FALSE);
   UpdateWindow(w);
-  EXPECT_EQ(Only(WM_PAINT).size(), 1u);
-  EXPECT_TRUE(Eq(painted_, r));
+  EXPECT_EQ(std::tuple(Only(WM_PAINT).size(), painted_), std::tuple(1u, std::tuple(5, 5, 15, 15)));
   EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
 }
 
@@ -88,15 +85,14 @@ TEST_F(Paint, EraseIsSentOnlyWhenAskedAndReportedWhenNotDone) {
   HWND w = Painter();
   InvalidateRect(w, nullptr, FALSE);
   UpdateWindow(w);
-  EXPECT_TRUE(Only(WM_ERASEBKGND).empty());
-  EXPECT_FALSE(eraseSeen_);
+  EXPECT_EQ(std::tuple(Only(WM_ERASEBKGND).size(), eraseSeen_), std::tuple(0u, FALSE));
   InvalidateRect(w, nullptr, TRUE);
   InvalidateRect(w, nullptr, FALSE);  // the request to erase stays
   eraseAnswer_ = 0;
   UpdateWindow(w);
   ASSERT_EQ(Only(WM_ERASEBKGND).size(), 1u);
-  EXPECT_NE(Only(WM_ERASEBKGND)[0].wParam, 0u);  // the paint DC
-  EXPECT_TRUE(eraseSeen_);
+  // Erasing got the paint DC, and painting hears it was not done.
+  EXPECT_EQ(std::tuple(Only(WM_ERASEBKGND)[0].wParam != 0, eraseSeen_ != 0), std::tuple(true, true));
   eraseAnswer_ = 1;
   InvalidateRect(w, nullptr, TRUE);
   UpdateWindow(w);
@@ -130,34 +126,18 @@ TEST_F(Paint, DefaultProcedureValidatesHiddenWindowsAreNotPaintedAndParentsPaint
 }
 
 // What ends up on the screen: windows paint only where they are visible.
-class ScreenPixels : public WmTest {
- protected:
-  void SetUp() override {
-    WmTest::SetUp();
-    for (auto [name, color] : {std::pair{u"Red", RGB(255, 0, 0)}, std::pair{u"Green", RGB(0, 255, 0)},
-                               std::pair{u"Blue", RGB(0, 0, 255)}}) {
-      WNDCLASSW wc{};
-      wc.lpfnWndProc = RecordingProc;
-      wc.lpszClassName = name;
-      wc.hbrBackground = CreateSolidBrush(color);
-      RegisterClassW(&wc);
-    }
-  }
-  HWND Make(const char16_t* cls, DWORD style, RECT r, HWND parent = nullptr) {
-    return CreateWindowExW(0, cls, u"", style, r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
-                           nullptr, nullptr, nullptr);
-  }
-  COLORREF At(int x, int y) {
-    HDC dc = GetDC(nullptr);
-    COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(nullptr, dc);
-    return c;
-  }
-};
+using ScreenPixels = WmTest;
+
+COLORREF At(int x, int y) {
+  HDC dc = GetDC(nullptr);
+  COLORREF c = GetPixel(dc, x, y);
+  ReleaseDC(nullptr, dc);
+  return c;
+}
 
 TEST_F(ScreenPixels, WindowBelowDoesNotPaintOverWindowAbove) {
-  HWND below = Make(u"Blue", WS_VISIBLE, RECT{0, 0, 200, 200});
-  HWND above = Make(u"Green", WS_VISIBLE, RECT{100, 100, 300, 300});
+  HWND below = Make(u"Blue", u"", WS_VISIBLE, RECT{0, 0, 200, 200});
+  HWND above = Make(u"Green", u"", WS_VISIBLE, RECT{100, 100, 300, 300});
   PumpUntilIdle();
   EXPECT_EQ(std::tuple(At(50, 50), At(150, 150)), std::tuple(RGB(0, 0, 255), RGB(0, 255, 0)));
   InvalidateRect(below, nullptr, TRUE);
@@ -169,10 +149,10 @@ TEST_F(ScreenPixels, WindowBelowDoesNotPaintOverWindowAbove) {
 }
 
 TEST_F(ScreenPixels, ClipChildrenKeepsParentOffItsChildren) {
-  HWND clip = Make(u"Red", WS_VISIBLE | WS_CLIPCHILDREN, RECT{0, 0, 200, 200});
-  Make(u"Green", WS_CHILD | WS_VISIBLE, RECT{50, 50, 100, 100}, clip);
-  HWND plain = Make(u"Red", WS_VISIBLE, RECT{200, 0, 400, 200});
-  HWND plainChild = Make(u"Green", WS_CHILD | WS_VISIBLE, RECT{50, 50, 100, 100}, plain);
+  HWND clip = Make(u"Red", u"", WS_VISIBLE | WS_CLIPCHILDREN, RECT{0, 0, 200, 200});
+  Make(u"Green", u"", WS_CHILD | WS_VISIBLE, RECT{50, 50, 100, 100}, clip);
+  HWND plain = Make(u"Red", u"", WS_VISIBLE, RECT{200, 0, 400, 200});
+  HWND plainChild = Make(u"Green", u"", WS_CHILD | WS_VISIBLE, RECT{50, 50, 100, 100}, plain);
   PumpUntilIdle();
   EXPECT_EQ(std::tuple(At(75, 75), At(275, 75)), std::tuple(RGB(0, 255, 0), RGB(0, 255, 0)));
   // Repainting the clipping parent leaves its child alone.
@@ -193,9 +173,9 @@ TEST_F(ScreenPixels, ClipChildrenKeepsParentOffItsChildren) {
 }
 
 TEST_F(ScreenPixels, HiddenSiblingsDoNotClipAndDcsDrawRelativeToTheClientArea) {
-  HWND top = Make(u"Red", WS_VISIBLE | WS_CLIPCHILDREN, RECT{0, 0, 300, 300});
-  HWND view1 = Make(u"Blue", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, RECT{0, 0, 300, 300}, top);
-  HWND view2 = Make(u"Green", WS_CHILD | WS_CLIPSIBLINGS, RECT{0, 0, 300, 300}, top);
+  HWND top = Make(u"Red", u"", WS_VISIBLE | WS_CLIPCHILDREN, RECT{0, 0, 300, 300});
+  HWND view1 = Make(u"Blue", u"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, RECT{0, 0, 300, 300}, top);
+  HWND view2 = Make(u"Green", u"", WS_CHILD | WS_CLIPSIBLINGS, RECT{0, 0, 300, 300}, top);
   PumpUntilIdle();
   EXPECT_EQ(At(10, 10), RGB(0, 0, 255));
   ShowWindow(view1, SW_HIDE);

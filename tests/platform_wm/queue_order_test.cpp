@@ -3,6 +3,7 @@
 #include <tuple>
 #include <thread>
 
+#include "kit/last_error.h"
 #include "platform/base/clock.h"
 #include "platform/wm/input.h"
 #include "wm_fixture.h"
@@ -13,7 +14,32 @@ namespace {
 using platform::wm::IsIdle;
 using platform::wm::PumpUntilIdle;
 
-class QueueOrder : public WmTest {};
+// One window; WM_USER + 5 sent to it is answered with wParam + 1 and noted with the thread it ran on.
+class QueueOrder : public WmTest {
+ protected:
+  void SetUp() override {
+    WmTest::SetUp();
+    w_ = Top(u"w");
+    OnMessage(w_, [this](HWND, UINT msg, WPARAM wp, LPARAM, LRESULT* r) {
+      if (msg != WM_USER + 5) return false;
+      sent_.push_back(static_cast<int>(wp));
+      ranOn_ = std::this_thread::get_id();
+      *r = static_cast<LRESULT>(wp + 1);
+      return true;
+    });
+    PumpUntilIdle();
+    Log().clear();
+  }
+  // Sends from another thread, returns once the send waits in the queue.
+  std::thread SendFromOtherThread(WPARAM wp, std::atomic<LRESULT>* result) {
+    std::thread t([this, wp, result] { *result = SendMessageW(w_, WM_USER + 5, wp, 0); });
+    while (IsIdle()) std::this_thread::yield();
+    return t;
+  }
+  HWND w_ = nullptr;
+  std::vector<int> sent_;
+  std::thread::id ranOn_;
+};
 
 std::vector<UINT> TakeAll(HWND w) {
   std::vector<UINT> taken;
@@ -28,19 +54,17 @@ std::vector<UINT> TakeAll(HWND w) {
 }
 
 TEST_F(QueueOrder, PostedThenPaintThenTimerEvenWhenPostedLaterAndPeekFilters) {
-  HWND w = Top(u"w");
-  PumpUntilIdle();
-  ASSERT_NE(SetTimer(w, 7, 40, nullptr), 0u);
+  ASSERT_NE(SetTimer(w_, 7, 40, nullptr), 0u);
   platform::clock::Advance(40);
-  InvalidateRect(w, nullptr, FALSE);
-  PostMessageW(w, WM_USER + 1, 0, 0);
-  PostMessageW(w, WM_USER + 2, 0, 0);
+  InvalidateRect(w_, nullptr, FALSE);
+  PostMessageW(w_, WM_USER + 1, 0, 0);
+  PostMessageW(w_, WM_USER + 2, 0, 0);
   std::vector<UINT> expected{WM_USER + 1, WM_USER + 2, WM_USER + 3, WM_PAINT, WM_TIMER};
-  EXPECT_EQ(TakeAll(w), expected);
+  EXPECT_EQ(TakeAll(w_), expected);
   EXPECT_TRUE(IsIdle());
   // Peeking without removing leaves the message; a range filter picks from the middle.
-  PostMessageW(w, WM_USER + 1, 11, 0);
-  PostMessageW(w, WM_USER + 2, 22, 0);
+  PostMessageW(w_, WM_USER + 1, 11, 0);
+  PostMessageW(w_, WM_USER + 2, 22, 0);
   MSG m{};
   ASSERT_TRUE(PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE));
   EXPECT_EQ(m.message, static_cast<UINT>(WM_USER + 1));
@@ -52,9 +76,7 @@ TEST_F(QueueOrder, PostedThenPaintThenTimerEvenWhenPostedLaterAndPeekFilters) {
 }
 
 TEST_F(QueueOrder, QuitComesAfterPostedAndIsLeftForTheLoopByPumpAndABadWindowFilterFails) {
-  HWND w = Top(u"w");
-  PumpUntilIdle();
-  PostMessageW(w, WM_USER + 1, 0, 0);
+  PostMessageW(w_, WM_USER + 1, 0, 0);
   PostQuitMessage(3);
   EXPECT_FALSE(PumpUntilIdle());
   EXPECT_EQ(Only(WM_USER + 1).size(), 1u);  // handled before the quit was seen
@@ -63,97 +85,66 @@ TEST_F(QueueOrder, QuitComesAfterPostedAndIsLeftForTheLoopByPumpAndABadWindowFil
   EXPECT_EQ(std::tuple(m.message, m.wParam), std::tuple(static_cast<UINT>(WM_QUIT), 3u));
   EXPECT_TRUE(PumpUntilIdle());  // taken once, gone
   // A filter naming a window that is gone fails.
-  DestroyWindow(w);
-  EXPECT_EQ(GetMessageW(&m, w, 0, 0), -1);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+  DestroyWindow(w_);
+  EXPECT_EQ(parlo_test::WithError(GetMessageW(&m, w_, 0, 0)), std::tuple(-1, DWORD(ERROR_INVALID_WINDOW_HANDLE)));
 }
 
 TEST_F(QueueOrder, SendsRunOnTheUiThreadAtOnceOrBeforePostedMessages) {
-  HWND w = Top(u"w");
-  PumpUntilIdle();
-  std::thread::id ranOn;
-  OnMessage(w, [&](HWND, UINT msg, WPARAM wp, LPARAM, LRESULT* r) {
-    if (msg != WM_USER + 5) return false;
-    ranOn = std::this_thread::get_id();
-    *r = static_cast<LRESULT>(wp + 1);
-    return true;
-  });
   // On the UI thread a send runs at once, ahead of what was posted.
-  PostMessageW(w, WM_USER + 2, 0, 0);
-  EXPECT_EQ(SendMessageW(w, WM_USER + 5, 10, 0), 11);
+  PostMessageW(w_, WM_USER + 2, 0, 0);
+  EXPECT_EQ(SendMessageW(w_, WM_USER + 5, 10, 0), 11);
   EXPECT_TRUE(Only(WM_USER + 2).empty());
   PumpUntilIdle();
   Log().clear();
   std::atomic<LRESULT> result{0};
-  std::thread sender([&] { result = SendMessageW(w, WM_USER + 5, 41, 0); });
-  while (IsIdle()) std::this_thread::yield();  // the send is queued
-  PostMessageW(w, WM_USER + 1, 0, 0);
+  std::thread sender = SendFromOtherThread(41, &result);
+  PostMessageW(w_, WM_USER + 1, 0, 0);
   MSG m{};
   ASSERT_TRUE(PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(m.message, static_cast<UINT>(WM_USER + 1));  // a sent message is never returned
   sender.join();
   EXPECT_EQ(result.load(), 42);
-  EXPECT_EQ(ranOn, std::this_thread::get_id());
+  EXPECT_EQ(ranOn_, std::this_thread::get_id());
   ASSERT_EQ(Only(WM_USER + 5).size(), 1u);
   EXPECT_EQ(Only(WM_USER + 1).size(), 0u);  // taken but not dispatched yet
 }
 
-TEST_F(QueueOrder, BlockedGetMessageServesSendsFromOtherThreads) {
-  HWND w = Top(u"w");
-  PumpUntilIdle();
-  std::vector<int> order;
-  OnMessage(w, [&](HWND, UINT msg, WPARAM wp, LPARAM, LRESULT* r) {
-    if (msg == WM_USER + 5) order.push_back(static_cast<int>(wp));
-    *r = 7;
-    return msg == WM_USER + 5;
-  });
+// A UI thread blocked in GetMessageW, or waiting elsewhere, serves sends from other threads;
+// a send to a destroyed window answers zero with the reason.
+TEST_F(QueueOrder, UiThreadServesSendsWhileBlockedOrWaitingElsewhere) {
   LRESULT r1 = 0, r2 = 0;
   std::thread sender([&] {
-    r1 = SendMessageW(w, WM_USER + 5, 1, 0);
-    r2 = SendMessageW(w, WM_USER + 5, 2, 0);  // only after the first has returned
-    PostMessageW(w, WM_USER + 9, 0, 0);
+    r1 = SendMessageW(w_, WM_USER + 5, 1, 0);
+    r2 = SendMessageW(w_, WM_USER + 5, 2, 0);  // only after the first has returned
+    PostMessageW(w_, WM_USER + 9, 0, 0);
   });
   MSG m{};
   ASSERT_TRUE(GetMessageW(&m, nullptr, 0, 0));
   sender.join();
   EXPECT_EQ(m.message, static_cast<UINT>(WM_USER + 9));
-  EXPECT_EQ(order, (std::vector<int>{1, 2}));
-  EXPECT_EQ(std::tuple(r1, r2), std::tuple(7, 7));
-}
-
-TEST_F(QueueOrder, UiThreadWaitingElsewhereCanServeSendsAndDestroyedWindowsAnswerZero) {
-  HWND w = Top(u"w");
-  PumpUntilIdle();
-  OnMessage(w, [](HWND, UINT msg, WPARAM, LPARAM, LRESULT* r) {
-    *r = 5;
-    return msg == WM_USER + 5;
-  });
+  EXPECT_EQ(std::tuple(sent_, r1, r2), std::tuple(std::vector<int>{1, 2}, 2, 3));
   EXPECT_FALSE(platform::wm::ProcessSentMessages());
-  LRESULT result = 0;
-  std::thread sender([&] { result = SendMessageW(w, WM_USER + 5, 0, 0); });
-  while (IsIdle()) std::this_thread::yield();
+  std::atomic<LRESULT> result{0};
+  std::thread waiting = SendFromOtherThread(4, &result);
   EXPECT_TRUE(platform::wm::ProcessSentMessages());
-  sender.join();
-  EXPECT_EQ(result, 5);
-  // A send to a destroyed window from another thread returns zero with the reason.
-  DestroyWindow(w);
+  waiting.join();
+  EXPECT_EQ(result.load(), 5);
+  DestroyWindow(w_);
   DWORD err = 0;
   std::thread late([&] {
-    result = SendMessageW(w, WM_USER + 5, 0, 0);
+    result = SendMessageW(w_, WM_USER + 5, 0, 0);
     err = GetLastError();
   });
   late.join();
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(err, static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+  EXPECT_EQ(std::tuple(result.load(), err), std::tuple(0, static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE)));
 }
 
 TEST_F(QueueOrder, TranslateMakesCharactersOnlyForPrintableKeysAndTheyComeNext) {
-  HWND w = Top(u"w");
-  SetFocus(w);
+  SetFocus(w_);
   PumpUntilIdle();
   Log().clear();
   platform::wm::InjectKey('A', true);
-  PostMessageW(w, WM_USER + 1, 0, 0);
+  PostMessageW(w_, WM_USER + 1, 0, 0);
   platform::wm::InjectKey(VK_F3, true);
   platform::wm::InjectKey(VK_LEFT, true);
   platform::wm::InjectKey('7', true);
@@ -175,11 +166,9 @@ TEST_F(QueueOrder, PollersRunWhenEmptyAlsoInNestedLoops) {
     platform::wm::AddIdlePoller([] { ++polls; });
     added = true;
   }
-  HWND w = Top(u"w");
-  PumpUntilIdle();
   int before = polls;
   int pollsInside = -1;
-  OnMessage(w, [&](HWND, UINT msg, WPARAM, LPARAM, LRESULT*) {
+  OnMessage(w_, [&](HWND, UINT msg, WPARAM, LPARAM, LRESULT*) {
     if (msg != WM_USER + 1) return false;
     int at = polls;
     MSG m;
@@ -187,7 +176,7 @@ TEST_F(QueueOrder, PollersRunWhenEmptyAlsoInNestedLoops) {
     pollsInside = polls - at;
     return true;
   });
-  PostMessageW(w, WM_USER + 1, 0, 0);
+  PostMessageW(w_, WM_USER + 1, 0, 0);
   PumpUntilIdle();
   EXPECT_GT(pollsInside, 0);
   EXPECT_GT(polls, before);

@@ -2,6 +2,7 @@
 #include <thread>
 #include <tuple>
 
+#include "kit/last_error.h"
 #include "platform/base/clock.h"
 #include "wm_fixture.h"
 
@@ -82,8 +83,7 @@ TEST_F(Timers, FiresOnlyWhenDueWithoutPileUpAndStopsWhenKilled) {
   DestroyWindow(w);
   AdvanceClock(100);
   EXPECT_EQ(std::tuple(count, KillTimer(w, 1)), std::tuple(1, FALSE));
-  EXPECT_EQ(SetTimer(w, 1, 40, nullptr), 0u);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+  EXPECT_EQ(parlo_test::WithError(SetTimer(w, 1, 40, nullptr)), std::tuple(0u, DWORD(ERROR_INVALID_WINDOW_HANDLE)));
 }
 
 TEST_F(Timers, TimerProcIsCalledInsteadOfTheWindow) {

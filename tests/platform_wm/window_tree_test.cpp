@@ -1,11 +1,13 @@
 // Creating, destroying, relating and subclassing windows; stale handles.
 #include <tuple>
 
+#include "kit/last_error.h"
 #include "wm_fixture.h"
 
 namespace wmtest {
 namespace {
 
+using parlo_test::WithError;
 using platform::wm::PumpUntilIdle;
 
 class WindowTree : public WmTest {};
@@ -24,13 +26,12 @@ TEST_F(WindowTree, CreationMessagesInOrderWithCreateStruct) {
     if (e.hwnd == w && e.message != WM_ACTIVATE && e.message != WM_SETFOCUS && e.message != WM_GETTEXT) order.push_back(e.message);
   std::vector<UINT> expected{WM_NCCREATE, WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW};
   EXPECT_EQ(order, expected);
-  EXPECT_EQ(seen.lpCreateParams, &param);
-  EXPECT_EQ(std::tuple(seen.x, seen.y, seen.cx, seen.cy), std::tuple(10, 20, 100, 50));
-  EXPECT_EQ(static_cast<DWORD>(seen.style) & WS_VISIBLE, static_cast<DWORD>(WS_VISIBLE));
+  EXPECT_EQ(std::tuple(seen.lpCreateParams, seen.x, seen.y, seen.cx, seen.cy, seen.style & WS_VISIBLE),
+            std::tuple(static_cast<void*>(&param), 10, 20, 100, 50, WS_VISIBLE));
   EXPECT_EQ(std::tuple(Only(WM_SIZE, w)[0].lParam, Only(WM_MOVE, w)[0].lParam),
             std::tuple(MAKELPARAM(100, 50), MAKELPARAM(10, 20)));
-  EXPECT_TRUE(IsWindowVisible(w));
-  EXPECT_EQ(GetActiveWindow(), w);  // a visible top-level window becomes active
+  // A visible top-level window becomes active.
+  EXPECT_EQ(std::tuple(IsWindowVisible(w) != 0, GetActiveWindow()), std::tuple(true, w));
   // The default size covers the work area.
   HWND d = CreateWindowExW(0, kRecClass, u"d", 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                            nullptr, nullptr, nullptr, nullptr);
@@ -53,9 +54,8 @@ TEST_F(WindowTree, CreationFailsForMinusOneFromCreateAnUnknownClassOrAChildWitho
   EXPECT_FALSE(IsWindow(created));
   EXPECT_EQ(std::tuple(Only(WM_DESTROY, created).size(), Only(WM_NCDESTROY, created).size()), std::tuple(1u, 1u));
   // An unknown class and a child without a parent fail too.
-  EXPECT_EQ(CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
-  EXPECT_EQ(GetLastError(), 1407u);
-  EXPECT_EQ(CreateWindowExW(0, kRecClass, u"", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(WithError(Make(u"NoSuchClass", u"", 0, {0, 0, 1, 1})), std::tuple(HWND(nullptr), 1407u));
+  EXPECT_EQ(Make(kRecClass, u"", WS_CHILD, {0, 0, 1, 1}), nullptr);
 }
 
 // Destruction: WM_DESTROY parent first, WM_NCDESTROY children first; an owner takes its owned
@@ -65,18 +65,16 @@ TEST_F(WindowTree, DestroyOrderOwnedPopupsAndClose) {
   HWND c1 = Child(p, u"c1", RECT{0, 0, 10, 10});
   Child(c1, u"g", RECT{0, 0, 5, 5});
   Child(p, u"c2", RECT{0, 0, 10, 10});
-  HWND popup = CreateWindowExW(0, kRecClass, u"pop", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, p, nullptr, nullptr, nullptr);
+  HWND popup = Make(kRecClass, u"pop", WS_POPUP | WS_VISIBLE, {0, 0, 10, 10}, p);
   ASSERT_NE(popup, nullptr);
-  EXPECT_EQ(GetParent(popup), p);
-  EXPECT_EQ(GetWindow(popup, GW_OWNER), p);
+  EXPECT_EQ(std::tuple(GetParent(popup), GetWindow(popup, GW_OWNER)), std::tuple(p, p));
   Log().clear();
   EXPECT_TRUE(DestroyWindow(p));
-  // The owned pop-up, made without the fixture's names ("?"), goes entirely first.
+  // The owned pop-up goes entirely first.
   EXPECT_EQ(Trace({WM_DESTROY, WM_NCDESTROY}),
-            "DESTROY@? NCDESTROY@? DESTROY@p DESTROY@c1 DESTROY@g DESTROY@c2 NCDESTROY@g NCDESTROY@c1 NCDESTROY@c2 "
+            "DESTROY@pop NCDESTROY@pop DESTROY@p DESTROY@c1 DESTROY@g DESTROY@c2 NCDESTROY@g NCDESTROY@c1 NCDESTROY@c2 "
             "NCDESTROY@p");
-  EXPECT_FALSE(IsWindow(c1));
-  EXPECT_FALSE(IsWindow(popup));
+  EXPECT_EQ(std::tuple(IsWindow(c1), IsWindow(popup)), std::tuple(FALSE, FALSE));
   HWND w = Top(u"w");
   SendMessageW(w, WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindow(w));
@@ -97,23 +95,18 @@ TEST_F(WindowTree, DestroyedAndForeignHandlesFailWithoutTouchingAnything) {
   for (HWND bad : {w, foreign}) {
     SetLastError(0);
     EXPECT_FALSE(IsWindow(bad));
-    EXPECT_EQ(GetWindowLongW(bad, GWL_STYLE), 0);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+    EXPECT_EQ(WithError(GetWindowLongW(bad, GWL_STYLE)), std::tuple(0, DWORD(ERROR_INVALID_WINDOW_HANDLE)));
     SetLastError(0);
-    EXPECT_EQ(SendMessageW(bad, WM_USER, 0, 0), 0);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
-    EXPECT_FALSE(PostMessageW(bad, WM_USER, 0, 0));
-    EXPECT_FALSE(ShowWindow(bad, SW_SHOW));
-    EXPECT_FALSE(DestroyWindow(bad));
-    EXPECT_FALSE(SetWindowTextW(bad, u"x"));
+    EXPECT_EQ(WithError(SendMessageW(bad, WM_USER, 0, 0)), std::tuple(0, DWORD(ERROR_INVALID_WINDOW_HANDLE)));
     RECT r;
-    EXPECT_FALSE(GetClientRect(bad, &r));
+    EXPECT_EQ(std::tuple(PostMessageW(bad, WM_USER, 0, 0), ShowWindow(bad, SW_SHOW), DestroyWindow(bad),
+                         SetWindowTextW(bad, u"x"), GetClientRect(bad, &r)),
+              std::tuple(FALSE, FALSE, FALSE, FALSE, FALSE));
     EXPECT_EQ(std::tuple(GetParent(bad), GetDC(bad)), std::tuple(nullptr, nullptr));
   }
   EXPECT_TRUE(Only(WM_USER).empty());
 }
 
-LRESULT CALLBACK Subclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 WNDPROC g_old = nullptr;
 std::vector<UINT> g_subSeen;
 
@@ -127,8 +120,8 @@ TEST_F(WindowTree, SubclassingSeesMessagesFirstAndChainsOn) {
   HWND w = Top(u"w");
   g_subSeen.clear();
   g_old = reinterpret_cast<WNDPROC>(SetWindowLongW(w, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(Subclass)));
-  EXPECT_EQ(g_old, RecordingProc);
-  EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongW(w, GWL_WNDPROC)), Subclass);
+  EXPECT_EQ(std::tuple(g_old, reinterpret_cast<WNDPROC>(GetWindowLongW(w, GWL_WNDPROC))),
+            std::tuple(WNDPROC(RecordingProc), WNDPROC(Subclass)));
   Log().clear();
   EXPECT_EQ(SendMessageW(w, WM_USER + 7, 0, 0), 77);
   SendMessageW(w, WM_USER + 8, 0, 0);
@@ -146,17 +139,16 @@ TEST_F(WindowTree, WindowLongsExtraBytesAndText) {
   HWND c = Child(w, u"c", RECT{0, 0, 10, 10}, 42);
   EXPECT_EQ(std::tuple(GetWindowLongW(c, GWL_ID), GetDlgCtrlID(c)), std::tuple(42, 42));
   EXPECT_EQ(std::tuple(GetDlgItem(w, 42), GetDlgItem(w, 43)), std::tuple(c, nullptr));
-  EXPECT_EQ(SetWindowLongW(c, GWL_USERDATA, 1234), 0);
-  EXPECT_EQ(GetWindowLongW(c, GWL_USERDATA), 1234);
   EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(c, GWL_STYLE)), static_cast<DWORD>(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS));
-  EXPECT_EQ(SetWindowLongW(c, 4, 99), 0);  // cbWndExtra is 8
-  EXPECT_EQ(GetWindowLongW(c, 4), 99);
+  // Each set answers the value before; extra bytes 4..7 are inside the class's eight.
+  EXPECT_EQ((std::vector<LONG_PTR>{SetWindowLongW(c, GWL_USERDATA, 1234), GetWindowLongW(c, GWL_USERDATA),
+                                   SetWindowLongW(c, 4, 99), GetWindowLongW(c, 4)}),
+            (std::vector<LONG_PTR>{0, 1234, 0, 99}));
   WCHAR text[16];
   EXPECT_EQ(GetWindowTextW(w, text, 16), 1);
   EXPECT_EQ(std::u16string(text), u"w");
   SetLastError(0);
-  EXPECT_EQ(GetWindowLongW(c, 8), 0);
-  EXPECT_EQ(GetLastError(), 1413u);
+  EXPECT_EQ(WithError(GetWindowLongW(c, 8)), std::tuple(0, 1413u));
   EXPECT_TRUE(SetWindowTextW(w, u"hello"));
   EXPECT_EQ(GetWindowTextLengthW(w), 5);
   WCHAR buf[4] = {1, 1, 1, 1};
@@ -223,13 +215,12 @@ TEST_F(WindowTree, ShowWindowReturnsPreviousStateAndTellsOnlyOnChange) {
   HWND p = Top(u"p");
   HWND c = Child(p, u"c", RECT{0, 0, 10, 10}, 0, WS_CHILD);
   Log().clear();
-  EXPECT_FALSE(ShowWindow(c, SW_SHOW));
-  EXPECT_TRUE(ShowWindow(c, SW_SHOW));
+  EXPECT_EQ((std::vector<bool>{ShowWindow(c, SW_SHOW) != 0, ShowWindow(c, SW_SHOW) != 0}), (std::vector{false, true}));
   ASSERT_EQ(Only(WM_SHOWWINDOW, c).size(), 1u);
   EXPECT_EQ(Only(WM_SHOWWINDOW, c)[0].wParam, static_cast<WPARAM>(TRUE));
   ShowWindow(p, SW_HIDE);
-  EXPECT_FALSE(IsWindowVisible(c));  // the parent hides it
-  EXPECT_TRUE(GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE);
+  // The parent hides it, though its own style still says visible.
+  EXPECT_EQ(std::tuple(IsWindowVisible(c), GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE), std::tuple(FALSE, WS_VISIBLE));
   EXPECT_TRUE(ShowWindow(c, SW_HIDE));
   EXPECT_EQ(Only(WM_SHOWWINDOW, c).back().wParam, static_cast<WPARAM>(FALSE));
 }
@@ -239,14 +230,13 @@ TEST_F(WindowTree, ClassesRegisterOnceAndStayWhileInUse) {
   wc.lpfnWndProc = RecordingProc;
   wc.lpszClassName = u"TempClass";
   ASSERT_NE(RegisterClassW(&wc), 0);
-  EXPECT_EQ(RegisterClassW(&wc), 0);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS));
+  EXPECT_EQ(WithError(RegisterClassW(&wc)), std::tuple(0, DWORD(ERROR_CLASS_ALREADY_EXISTS)));
   HWND w = CreateWindowExW(0, u"tempclass", u"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(w, nullptr);  // names compare without case
   EXPECT_FALSE(UnregisterClassW(u"TempClass", nullptr));
   DestroyWindow(w);
-  EXPECT_TRUE(UnregisterClassW(u"TempClass", nullptr));
-  EXPECT_FALSE(UnregisterClassW(u"TempClass", nullptr));
+  EXPECT_EQ((std::vector<BOOL>{UnregisterClassW(u"TempClass", nullptr), UnregisterClassW(u"TempClass", nullptr)}),
+            (std::vector<BOOL>{TRUE, FALSE}));
 }
 
 // Reaching other programs' windows is the device's remote-window tests' part.

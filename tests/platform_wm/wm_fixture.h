@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "kit/temp_device.h"
@@ -30,25 +31,20 @@ using Handler = std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)>;
 
 // Every message a recording window gets, in order; handlers by window and, for windows still
 // being created (WM_NCCREATE, WM_CREATE), by class; the fixture's windows by their text.
-inline std::vector<Entry>& Log() {
-  static std::vector<Entry> log;
-  return log;
+struct Recorder {
+  std::vector<Entry> log;
+  std::map<HWND, Handler> handlers;
+  std::map<std::u16string, Handler> classHandlers;
+  std::map<HWND, std::string> names;
+};
+inline Recorder& Recorded() {
+  static Recorder r;
+  return r;
 }
-inline std::map<HWND, Handler>& Handlers() {
-  static std::map<HWND, Handler> h;
-  return h;
-}
-inline std::map<std::u16string, Handler>& ClassHandlers() {
-  static std::map<std::u16string, Handler> h;
-  return h;
-}
-inline std::map<HWND, std::string>& Names() {
-  static std::map<HWND, std::string> n;
-  return n;
-}
-inline void OnMessage(HWND hwnd, Handler handler) { Handlers()[hwnd] = std::move(handler); }
+inline std::vector<Entry>& Log() { return Recorded().log; }
+inline void OnMessage(HWND hwnd, Handler handler) { Recorded().handlers[hwnd] = std::move(handler); }
 inline void OnClassMessage(const std::u16string& className, Handler handler) {
-  ClassHandlers()[className] = std::move(handler);
+  Recorded().classHandlers[className] = std::move(handler);
 }
 
 // Only the entries for `message` (any window when hwnd is null).
@@ -62,19 +58,17 @@ inline std::vector<Entry> Only(UINT message, HWND hwnd = nullptr) {
 // Messages of interest as "name@window" strings, window given by its text.
 inline std::string Trace(std::initializer_list<UINT> messages) {
   static const std::map<UINT, const char*> names = {
-      {WM_CREATE, "CREATE"},       {WM_DESTROY, "DESTROY"},       {WM_NCCREATE, "NCCREATE"},
-      {WM_NCDESTROY, "NCDESTROY"}, {WM_MOVE, "MOVE"},             {WM_SIZE, "SIZE"},
-      {WM_ACTIVATE, "ACTIVATE"},   {WM_SETFOCUS, "SETFOCUS"},     {WM_KILLFOCUS, "KILLFOCUS"},
-      {WM_SHOWWINDOW, "SHOWWINDOW"}, {WM_PAINT, "PAINT"},         {WM_ERASEBKGND, "ERASE"},
-      {WM_TIMER, "TIMER"},         {WM_CAPTURECHANGED, "CAPTURECHANGED"}, {WM_LBUTTONDOWN, "LDOWN"},
-      {WM_LBUTTONUP, "LUP"},       {WM_LBUTTONDBLCLK, "LDBL"},    {WM_MOUSEMOVE, "MOVE_M"},
-      {WM_KEYDOWN, "KEYDOWN"},     {WM_KEYUP, "KEYUP"},           {WM_CHAR, "CHAR"},
-      {WM_ENABLE, "ENABLE"},       {WM_CANCELMODE, "CANCELMODE"}};
+      {WM_DESTROY, "DESTROY"},         {WM_NCDESTROY, "NCDESTROY"},   {WM_MOVE, "MOVE"},
+      {WM_SIZE, "SIZE"},               {WM_ACTIVATE, "ACTIVATE"},     {WM_SETFOCUS, "SETFOCUS"},
+      {WM_KILLFOCUS, "KILLFOCUS"},     {WM_PAINT, "PAINT"},           {WM_CAPTURECHANGED, "CAPTURECHANGED"},
+      {WM_LBUTTONDOWN, "LDOWN"},       {WM_LBUTTONUP, "LUP"},         {WM_MOUSEMOVE, "MOVE_M"},
+      {WM_KEYDOWN, "KEYDOWN"},         {WM_KEYUP, "KEYUP"},           {WM_CHAR, "CHAR"},
+      {WM_ENABLE, "ENABLE"},           {WM_CANCELMODE, "CANCELMODE"}};
   std::string out;
   for (const Entry& e : Log()) {
     if (std::find(messages.begin(), messages.end(), e.message) == messages.end()) continue;
     auto known = names.find(e.message);
-    std::string name = Names()[e.hwnd];
+    std::string name = Recorded().names[e.hwnd];
     if (!out.empty()) out += ' ';
     out += std::string(known != names.end() ? known->second : e.message >= WM_USER ? "USER" : "?") + "@" +
            (name.empty() ? "?" : name);
@@ -85,30 +79,36 @@ inline std::string Trace(std::initializer_list<UINT> messages) {
 inline LRESULT CALLBACK RecordingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Log().push_back({hwnd, message, wParam, lParam});
   LRESULT result = 0;
-  auto it = Handlers().find(hwnd);
-  if (it != Handlers().end() && it->second && it->second(hwnd, message, wParam, lParam, &result)) return result;
+  auto& handlers = Recorded().handlers;
+  auto it = handlers.find(hwnd);
+  if (it != handlers.end() && it->second && it->second(hwnd, message, wParam, lParam, &result)) return result;
   WCHAR cls[64] = {};
   GetClassNameW(hwnd, cls, 64);
-  auto ct = ClassHandlers().find(cls);
-  if (ct != ClassHandlers().end() && ct->second(hwnd, message, wParam, lParam, &result)) return result;
+  auto& classHandlers = Recorded().classHandlers;
+  auto ct = classHandlers.find(cls);
+  if (ct != classHandlers.end() && ct->second(hwnd, message, wParam, lParam, &result)) return result;
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 class WmTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static bool registered = false;
-    if (!registered) {
-      WNDCLASSW wc{};
-      wc.lpfnWndProc = RecordingProc;
-      wc.lpszClassName = kRecClass;
-      wc.cbWndExtra = 8;
-      ASSERT_NE(RegisterClassW(&wc), 0);
-      wc.style = CS_DBLCLKS;
-      wc.lpszClassName = kDblClass;
-      ASSERT_NE(RegisterClassW(&wc), 0);
-      registered = true;
-    }
+    // The recording class, one that asks for double clicks, and plain ones known by their colour.
+    static const bool registered = [] {
+      for (auto [name, style, color] : {std::tuple{kRecClass, 0u, -1}, {kDblClass, UINT(CS_DBLCLKS), -1},
+                                        {u"Red", 0u, int(RGB(255, 0, 0))}, {u"Green", 0u, int(RGB(0, 255, 0))},
+                                        {u"Blue", 0u, int(RGB(0, 0, 255))}}) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = RecordingProc;
+        wc.lpszClassName = name;
+        wc.cbWndExtra = 8;
+        wc.style = style;
+        wc.hbrBackground = color < 0 ? nullptr : CreateSolidBrush(static_cast<COLORREF>(color));
+        if (!RegisterClassW(&wc)) return false;
+      }
+      return true;
+    }();
+    ASSERT_TRUE(registered);
     Log().clear();
   }
   void TearDown() override {
@@ -116,32 +116,27 @@ class WmTest : public ::testing::Test {
     platform::wm::SetAppForeground(true);
     for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) {
     }
-    Handlers().clear();
-    ClassHandlers().clear();
-    Names().clear();
-    Log().clear();
+    Recorded() = Recorder{};
   }
 
+  // A window of class `cls`, known by its text in traces.
+  HWND Make(const char16_t* cls, const char16_t* name, DWORD style, RECT r, HWND parent = nullptr, int id = 0,
+            DWORD exStyle = 0) {
+    HWND h = CreateWindowExW(exStyle, cls, name, style, r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
+                             reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
+    if (h) Recorded().names[h] = std::string(name, name + std::char_traits<char16_t>::length(name));
+    return h;
+  }
   // A top-level window of the recording class, full screen unless given a size.
   HWND Top(const char16_t* name, DWORD style = WS_VISIBLE, RECT r = {0, 0, 480, 800}) {
-    return Named(CreateWindowExW(0, kRecClass, name, style, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                                 nullptr, nullptr, nullptr, nullptr),
-                 name);
+    return Make(kRecClass, name, style, r);
   }
   HWND Child(HWND parent, const char16_t* name, RECT r, int id = 0,
              DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS) {
-    return Named(CreateWindowExW(0, kRecClass, name, style, r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
-                                 reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr),
-                 name);
+    return Make(kRecClass, name, style, r, parent, id);
   }
 
   parlo_test::TempDevice device_;
-
- private:
-  static HWND Named(HWND h, const char16_t* name) {
-    if (h) Names()[h] = std::string(name, name + std::char_traits<char16_t>::length(name));
-    return h;
-  }
 };
 
 }  // namespace wmtest
