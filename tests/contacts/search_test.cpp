@@ -11,12 +11,6 @@ namespace {
 
 class SearchTest : public BookTest {
  protected:
-  parlo::ContactBook& Load(const std::string& vcf) {
-    Store(vcf);
-    parlo::ContactBook& book = Open();
-    book.LoadContacts(false);
-    return book;
-  }
   static std::u16string Name(const ContactEntry* e) { return e ? std::u16string(e->name) : u"(none)"; }
   static std::vector<std::u16string> Names(parlo::ContactBook& book, int n) {
     std::vector<std::u16string> names;
