@@ -19,22 +19,6 @@ class ModelTest : public storetest::StoreTest {
     StoreTest::TearDown();
   }
 
-  // view_sort as the registry holds it when the program starts.
-  void SetViewSort(DWORD value) {
-    HKEY key;
-    DWORD disposition;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo", 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, &disposition),
-              ERROR_SUCCESS);
-    for (const char16_t* name : {u"use_lock", u"use_original_view", u"find_call_number", u"find_company_name",
-                                 u"find_name", u"close"}) {
-      DWORD zero = 0;
-      RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&zero), 4);
-    }
-    RegSetValueExW(key, u"view_sort", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), 4);
-    RegCloseKey(key);
-  }
-
   static Message At(const char16_t* number, int hour, int minute, const char16_t* text = u"hi") {
     Message m;
     m.number = number;
@@ -46,12 +30,21 @@ class ModelTest : public storetest::StoreTest {
     return m;
   }
 
-  MessageStore* Load() {
+  // The model over the volume; `chronological` is view_sort (the oldest message first).
+  MessageStore* Load(bool chronological = false) {
     settings_.Load();
+    settings_.view_sort = chronological;
     messages_ = std::make_unique<MessageStore>(settings_, nullptr);
     EXPECT_TRUE(messages_->OpenStore(nullptr));
     messages_->LoadAll();
     return messages_.get();
+  }
+
+  static std::unique_ptr<MessageRecord> Record(const char16_t* number, const char16_t* text = u"") {
+    auto r = std::make_unique<MessageRecord>();
+    StringCchCopyW(r->number, 32, number);
+    StringCchCopyW(r->text, 260, text);
+    return r;
   }
 
   std::vector<std::u16string> Texts(int conversation) {
@@ -72,9 +65,7 @@ TEST_F(ModelTest, AnUnreadableOrEmptyStoreThenFirstRecordStartsAtHundred) {
   EXPECT_EQ(messages_->ConversationCount(), 0);
   Load();
   EXPECT_EQ(messages_->ConversationCount(), 0);
-  auto r = std::make_unique<MessageRecord>();
-  StringCchCopyW(r->number, 32, u"0101234");
-  messages_->AddRecord(std::move(r), true);
+  messages_->AddRecord(Record(u"0101234"), true);
   ASSERT_EQ(messages_->ConversationCount(), 1);
   EXPECT_EQ(messages_->ConversationIdAt(0), FIRST_CONVERSATION_ID);
   EXPECT_EQ(std::u16string(messages_->DisplayNameFor(u"0101234")), u"0101234");  // no contact: the number
@@ -88,16 +79,14 @@ TEST_F(ModelTest, ConversationsByTheirNewestMessageAndMessagesByViewSort) {
   Put(u"\\SEND_MSG", At(u"0101111", 10, 0, u"third"));
   Put(u"\\RECV_MSG", At(u"0102222", 7, 0));
   Put(u"\\RECV_MSG", At(u"0102222", 11, 0));
-  SetViewSort(1);
-  Load();
+  Load(true);
   ASSERT_EQ(messages_->ConversationCount(), 2);
   EXPECT_EQ(messages_->ConversationIdAt(0), 100);
   EXPECT_EQ(std::u16string(messages_->ConversationAt(0).front()->number), u"0102222");
   EXPECT_EQ(messages_->ConversationIdAt(1), 101);
   EXPECT_EQ(Texts(1), (std::vector<std::u16string>{u"first", u"second", u"third"}));
   messages_->ClearModel();
-  SetViewSort(0);
-  settings_.Load();
+  settings_.view_sort = false;
   messages_->LoadAll();
   EXPECT_EQ(Texts(1), (std::vector<std::u16string>{u"third", u"second", u"first"}));
 }
@@ -107,13 +96,9 @@ TEST_F(ModelTest, ConversationsByTheirNewestMessageAndMessagesByViewSort) {
 TEST_F(ModelTest, NewMessageMovesItsConversationToTheTop) {
   Put(u"\\RECV_MSG", At(u"0101111", 10, 0, u"old"));
   Put(u"\\RECV_MSG", At(u"0102222", 11, 0));
-  SetViewSort(1);
-  Load();
+  Load(true);
   ASSERT_EQ(std::u16string(messages_->ConversationAt(1).front()->number), u"0101111");
-  auto r = std::make_unique<MessageRecord>();
-  StringCchCopyW(r->number, 32, u"0101111");
-  StringCchCopyW(r->text, 260, u"new");
-  messages_->AddNewestRecord(std::move(r));
+  messages_->AddNewestRecord(Record(u"0101111", u"new"));
   EXPECT_EQ(messages_->ConversationIdAt(0), 99);
   EXPECT_EQ(messages_->ConversationCount(), 2);
   EXPECT_EQ(Texts(0), (std::vector<std::u16string>{u"old", u"new"}));
@@ -148,9 +133,7 @@ TEST_F(ModelTest, DeletingAConversationOrItsLastRecordForgetsTheNumber) {
   EXPECT_EQ(std::u16string(messages_->DisplayNameFor(u"0101111")), u"");
 
   // The number starts over: a later message opens a new conversation at the top.
-  auto r = std::make_unique<MessageRecord>();
-  StringCchCopyW(r->number, 32, u"0101111");
-  messages_->AddRecord(std::move(r), true);
+  messages_->AddRecord(Record(u"0101111"), true);
   EXPECT_EQ(messages_->ConversationCount(), 2);
   EXPECT_EQ(std::u16string(messages_->ConversationAt(0).front()->number), u"0101111");
 
