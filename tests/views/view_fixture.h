@@ -111,6 +111,8 @@ class ViewTest : public storetest::StoreTest {
     return messages_.get();
   }
 
+  int Records(int db) { return messages_->Records().CountRecords(db); }
+
   // What the real frame hands its views.
   parlo::ViewContext Context() { return parlo::ViewContext{settings_, *messages_, *skin_, contacts_, frame_}; }
 
@@ -169,6 +171,12 @@ class ViewTest : public storetest::StoreTest {
     for (auto& run : platform::gdi::ScreenTextRuns())
       if (prefix ? run.text.rfind(text, 0) == 0 : run.text == text) return run;
     return std::nullopt;
+  }
+
+  // The colour of the text on the screen; CLR_INVALID when it is not there.
+  static COLORREF ColourOf(const std::u16string& text, bool prefix = false) {
+    const auto run = FindText(text, prefix);
+    return run ? run->color : CLR_INVALID;
   }
 
   // What the frame was asked, in order.
