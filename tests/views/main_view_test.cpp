@@ -53,27 +53,6 @@ TEST_F(MainViewTest, TitleShowsUnreadAndTotalMessagesAndIsBlackAndBlueWhilePress
   EXPECT_TRUE(FindText(u"Parlo - 「7/3」").has_value());
 }
 
-TEST_F(MainViewTest, ShortPreviewSkipsLineBreaksAndKeeps21CharactersAndTheOriginalViewKeepsAll) {
-  const std::u16string thirty = u"abcdefghijklmnopqrstuvwxyz0123";
-  const struct {
-    std::u16string text;
-    bool original;
-    std::u16string preview;
-  } cases[] = {{u"a\r\nb", false, u"ab"}, {thirty, false, thirty.substr(0, 21)}, {thirty, true, thirty}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.preview.size());
-    Put(u"\\RECV_MSG", Msg(u"01011112222", c.text, 1));
-    settings_.use_original_view = c.original;
-    Load();
-    ShowList();
-    EXPECT_EQ(Row(0)->preview, c.preview);
-    if (c.text != thirty) {
-      EXPECT_TRUE(FindText(c.preview).has_value());  // the short one is drawn whole
-    }
-    messages_->DeleteConversation(0);
-  }
-}
-
 TEST(PreviewText, LineBreaksDoNotCountTowardsTheLimit) {
   EXPECT_EQ(parlo::PreviewText(u"\r\n\r\n0123456789\n0123456789\r\nXYZ", false), u"0123456789" u"0123456789" u"X");
   EXPECT_EQ(parlo::PreviewText(u"", false), u"");
@@ -81,21 +60,24 @@ TEST(PreviewText, LineBreaksDoNotCountTowardsTheLimit) {
   EXPECT_EQ(parlo::PreviewText(u"a\r\nb", true), u"a\r\nb");
 }
 
-// Without a skin there is no default picture: the picture box stays white, never the image's old
-// contents.
-TEST_F(MainViewTest, RowShowsNameDateLineAndCountOfTheNewestMessageAndAWhitePictureBox) {
+// A row shows the newest message: its preview (line breaks skipped, unless the original view keeps
+// the whole text), the name, and the date line with the count. Without a skin there is no default
+// picture: the picture box stays white, never the image's old contents.
+TEST_F(MainViewTest, RowShowsPreviewNameDateLineAndCountOfTheNewestMessageAndAWhitePictureBox) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"older", 1));
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"newer", 2));
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"new\r\ner", 2));
   for (bool newestLast : {false, true}) {
     SCOPED_TRACE(newestLast);
-    settings_.view_sort = newestLast;
+    settings_.view_sort = settings_.use_original_view = newestLast;
     MessageStore* store = Load();
     ShowList();
     ASSERT_EQ(main_->list().RowCount(), 1);
     const MessageRecord* newest = newestLast ? store->ConversationAt(0).back().get() : store->ConversationAt(0).front().get();
     EXPECT_EQ(std::tuple(Row(0)->preview, Row(0)->name, Row(0)->dateLine),
-              std::tuple(u"newer", u"01011112222", std::u16string(newest->timeText) + u" (2건)"));
+              std::tuple(newestLast ? u"new\r\ner" : u"newer", u"01011112222",
+                         std::u16string(newest->timeText) + u" (2건)"));
     EXPECT_TRUE(FindText(Row(0)->dateLine).has_value());
+    if (!newestLast) EXPECT_TRUE(FindText(u"newer").has_value());  // the short preview is drawn whole
     EXPECT_EQ(platform::gdi::ScreenPixel(30, 70 + 30), 0xFFFFFFu);
   }
 }

@@ -314,6 +314,11 @@ class ListTest : public ViewTest {
   HWND list() const { return list_.hwnd(); }
   int Offset() const { return list_.scroller().offset.y; }
   bool Animating() const { return list_.scroller().timerRunning; }
+  // The offset, and whether the list still animates, `ms` later.
+  std::pair<int, bool> After(uint32_t ms) {
+    Advance(ms);
+    return {Offset(), Animating()};
+  }
 
   // Finger events in the list's client coordinates.
   void Down(int x, int y) { ViewTest::Down(list(), POINT{x, y}); }
