@@ -131,8 +131,8 @@ TEST_F(BookTest, EntriesIndexTheirNumbersCutLongNamesAndAreFoundByNumber) {
   ASSERT_EQ(book.Count(), 8);
   const int selected[] = {2, 0, 1, 0};
   for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(std::tuple(book.FullEntry(i)->selectedNumber, book.FullEntry(i)->defaultNumber),
-              std::tuple(selected[i], selected[i])) << i;
+    const ContactEntry* e = book.FullEntry(i);
+    EXPECT_EQ(std::tuple(e->selectedNumber, e->defaultNumber), std::tuple(selected[i], selected[i])) << i;
   }
   const ContactEntry* e = book.FullEntry(4);
   const ContactEntry* k = book.FullEntry(5);

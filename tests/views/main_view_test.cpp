@@ -73,9 +73,9 @@ TEST_F(MainViewTest, RowShowsPreviewNameDateLineAndCountOfTheNewestMessageAndAWh
     ShowList();
     ASSERT_EQ(main_->list().RowCount(), 1);
     const MessageRecord* newest = newestLast ? store->ConversationAt(0).back().get() : store->ConversationAt(0).front().get();
+    const std::u16string preview = newestLast ? u"new\r\ner" : u"newer";
     EXPECT_EQ(std::tuple(Row(0)->preview, Row(0)->name, Row(0)->dateLine),
-              std::tuple(newestLast ? u"new\r\ner" : u"newer", u"01011112222",
-                         std::u16string(newest->timeText) + u" (2건)"));
+              std::tuple(preview, u"01011112222", std::u16string(newest->timeText) + u" (2건)"));
     EXPECT_TRUE(FindText(Row(0)->dateLine).has_value());
     if (!newestLast) EXPECT_TRUE(FindText(u"newer").has_value());  // the short preview is drawn whole
     EXPECT_EQ(platform::gdi::ScreenPixel(30, 70 + 30), 0xFFFFFFu);

@@ -19,10 +19,9 @@ class PickerTest : public ViewTest, public parlo_test::ContactDevice {
   void SetUp() override {
     ViewTest::SetUp();
     StartContacts(device_->dir());
-    contacts_ = &ContactDevice::Load(
-        Card("김철수", "020-2345-6789", "", "Family") + Card("이영희", "021-6000-0000") +
-        Card("고 장미", "020-2222-2222", "", "Work") + Card("박민수", "020-5478-0000") +
-        Card("코치", "020-4444-4444", "", "Work") + Card("최하나", "031-555-5555"));
+    contacts_ = &ContactDevice::Load(Card("김철수", "020-2345-6789", "", "Family") + Card("이영희", "021-6000-0000") +
+                                     Card("고 장미", "020-2222-2222", "", "Work") + Card("박민수", "020-5478-0000") +
+                                     Card("코치", "020-4444-4444", "", "Work") + Card("최하나", "031-555-5555"));
     settings_.find_name = true;
     view_ = std::make_unique<PickerView>(Context());
     ASSERT_NE(view_->CreateViewWindow(frame_, RECT{0, 0, kScreenW, kScreenH}), nullptr);

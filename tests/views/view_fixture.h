@@ -196,9 +196,8 @@ class ViewTest : public storetest::StoreTest {
   void ExpectOneBox(const std::u16string& text, const std::u16string& caption, UINT buttons) {
     auto boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, text);
-    EXPECT_EQ(boxes[0].caption, caption);
-    EXPECT_EQ(boxes[0].type & MB_TYPEMASK, buttons);
+    EXPECT_EQ(std::tuple(boxes[0].text, boxes[0].caption, boxes[0].type & MB_TYPEMASK),
+              std::tuple(text, caption, buttons));
   }
 
   Settings settings_;
