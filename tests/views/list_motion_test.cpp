@@ -1,9 +1,12 @@
-// The list's arithmetic without a window: rounding rule, indicator geometry, animation period.
-// The curves and the move filter are seen through the list in kinetic_touch_test.
+// The list's arithmetic without a window: rounding rule, indicator geometry, animation period,
+// the rows' tops and the row at a content y. The curves and the move filter are seen through the
+// list in kinetic_touch_test.
 #include <gtest/gtest.h>
 
+#include "view_fixture.h"
 #include "views/list_motion.h"
 #include "views/list_scroller.h"
+#include "views/row_store.h"
 
 using namespace parlo;
 
@@ -47,4 +50,30 @@ TEST(ListScrollerMath, AnimationPeriodFollowsPaintTimeWithTheSystemMinimum) {
   EXPECT_EQ(s.AnimationPeriod(), 11u);  // 9 + 9/4
   s.lastPaintMs = 0;
   EXPECT_EQ(s.AnimationPeriod(), 10u);
+}
+
+// The first pixel line of a row hits that row; above the first row (a bounce) hits the first;
+// an empty store and rows of no height are never hit. The store holds the only reference to its
+// rows and drops them, with the marks, on clear.
+TEST(RowStoreTest, AContentYHitsTheRowItFallsInAndClearingDropsTheRows) {
+  bool destroyed = false;  // outlives the store
+  RowStore store;
+  EXPECT_EQ(std::tuple(store.RowAtContentY(0), store.RowAtContentY(-10), store.At(0), store.TotalHeight()),
+            std::tuple(-1, -1, nullptr, 0));
+  viewtest::AddRow(store, 120, ListItem::kHitBody, &destroyed);
+  for (int h : {50, 0, 200}) viewtest::AddRow(store, h);
+  EXPECT_EQ(store.At(0)->RefCount(), 1);
+  const int cases[][2] = {{0, 0}, {119, 0}, {120, 1}, {169, 1}, {170, 3}, {369, 3}, {370, -1}, {-40, 0}};
+  for (auto [y, row] : cases) EXPECT_EQ(store.RowAtContentY(y), row) << y;
+  EXPECT_EQ(std::tuple(store.Top(3), store.TotalHeight()), std::tuple(170, 370));
+  // Remeasuring picks up changed heights.
+  store.At(0)->height = 30;
+  store.Remeasure();
+  EXPECT_EQ(std::tuple(store.RowAtContentY(30), store.TotalHeight()), std::tuple(1, 280));
+  store.cursor = 0;
+  store.selection = {0};
+  EXPECT_FALSE(destroyed);
+  store.Clear();
+  EXPECT_TRUE(destroyed);
+  EXPECT_EQ(std::tuple(store.cursor, store.selection.size()), std::tuple(-1, 0u));
 }
