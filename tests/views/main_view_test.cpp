@@ -237,10 +237,8 @@ TEST_F(MainViewTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndItsCommand
   Load();
   MainView& view = ShowList();
   Settings& s = settings_;
-  s.use_lock = true;
-  s.view_sort = true;
-  s.close = false;
-  s.use_original_view = false;
+  s.use_lock = s.view_sort = true;
+  s.close = s.use_original_view = false;
   std::vector<platform::ui::MenuItemInfo> seen;
   OnMenu([&seen] {
     seen = *platform::ui::CurrentMenu();
@@ -265,38 +263,26 @@ TEST_F(MainViewTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndItsCommand
   // the rest reach the frame.
   s.view_sort = false;
   s.close = true;
-  enum { kNoWait, kWait, kAnyCursor };
   const struct {
-    UINT id, message, command;
-    int cursor;
+    UINT id;
+    std::vector<Asked> asked;
+    std::optional<bool> wait;  // nothing: either cursor will do
   } cases[] = {
-      {ID_SHORT_PREVIEW, WM_COMMAND, ID_REFRESH_MESSAGES, kWait},
-      {ID_SORT_DESCENDING, WM_COMMAND, ID_REFRESH_MESSAGES, kWait},
-      {ID_HIDE_ON_EXIT, 0, 0, kAnyCursor},
-      {ID_REFRESH_CONTACTS, WM_COMMAND, ID_REFRESH_CONTACTS, kAnyCursor},
-      {ID_ABOUT, WM_COMMAND, ID_ABOUT, kNoWait},
-      {ID_EXIT, WM_CLOSE, 0, kAnyCursor},
+      {ID_SHORT_PREVIEW, {{WM_COMMAND, ID_REFRESH_MESSAGES, 0}}, true},
+      {ID_SORT_DESCENDING, {{WM_COMMAND, ID_REFRESH_MESSAGES, 0}}, true},
+      {ID_HIDE_ON_EXIT, {}, std::nullopt},
+      {ID_REFRESH_CONTACTS, {{WM_COMMAND, ID_REFRESH_CONTACTS, 0}}, std::nullopt},
+      {ID_ABOUT, {{WM_COMMAND, ID_ABOUT, 0}}, false},
+      {ID_EXIT, {{WM_CLOSE, 0, 0}}, std::nullopt},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.id);
     calls_.clear();
     Command(c.id);
-    if (!c.message) {
-      EXPECT_TRUE(calls_.empty());
-      continue;
-    }
-    ASSERT_EQ(calls_.size(), 1u);
-    EXPECT_EQ(calls_[0].message, c.message);
-    if (c.message == WM_COMMAND) {
-      EXPECT_EQ(LOWORD(calls_[0].wParam), c.command);
-    }
-    if (c.cursor != kAnyCursor) {
-      EXPECT_EQ(calls_[0].waitCursor, c.cursor == kWait);
-    }
+    EXPECT_EQ(AskedOfFrame(), c.asked);
+    if (c.wait && !calls_.empty()) EXPECT_EQ(calls_[0].waitCursor, *c.wait);
   }
-  EXPECT_TRUE(s.use_original_view);
-  EXPECT_TRUE(s.view_sort);
-  EXPECT_FALSE(s.close);
+  EXPECT_EQ(std::tuple(s.use_original_view, s.view_sort, s.close), std::tuple(true, true, false));
   EXPECT_FALSE(platform::ui::CursorIsWait());
 }
 
