@@ -25,19 +25,16 @@ TEST(ScrollIndicatorGeometry, HiddenWhenEverythingFitsElseNaturalLengthPositionA
   }
   s.Recompute(0, 630, 631);
   EXPECT_TRUE(s.visible());
-  s.Recompute(300, 630, 1200);  // 630 * 630 / 1200 = 330.75
-  EXPECT_EQ(s.length(), 331);
-  EXPECT_EQ(s.shortfall(), 0);
-  EXPECT_EQ(s.position(), 157);  // 630 * 300 / 1200 = 157.5: an exact half stays truncated
-  EXPECT_EQ(s.PartAt(156), ScrollIndicator::kGrabBefore);
-  EXPECT_EQ(s.PartAt(157), ScrollIndicator::kGrabThumb);
-  EXPECT_EQ(s.PartAt(157 + 330), ScrollIndicator::kGrabThumb);
-  EXPECT_EQ(s.PartAt(157 + 331), ScrollIndicator::kGrabAfter);
+  // Length 630 * 630 / 1200 = 330.75; position 630 * 300 / 1200 = 157.5, an exact half truncated.
+  s.Recompute(300, 630, 1200);
+  EXPECT_EQ(std::tuple(s.length(), s.shortfall(), s.position()), std::tuple(331, 0, 157));
+  EXPECT_EQ((std::vector{s.PartAt(156), s.PartAt(157), s.PartAt(157 + 330), s.PartAt(157 + 331)}),
+            (std::vector{ScrollIndicator::kGrabBefore, ScrollIndicator::kGrabThumb, ScrollIndicator::kGrabThumb,
+                         ScrollIndicator::kGrabAfter}));
   // The thumb is never shorter than sixteen and stays inside.
   const int content = 120 * 100000;
   s.Recompute(content - 630, 630, content);
-  EXPECT_EQ(s.length(), 16);
-  EXPECT_EQ(s.shortfall(), 16);  // natural length rounds to 0
+  EXPECT_EQ(std::pair(s.length(), s.shortfall()), std::pair(16, 16));  // natural length rounds to 0
   EXPECT_LE(s.position() + s.length(), 630);
   EXPECT_GE(s.position() + s.length(), 629);
 }

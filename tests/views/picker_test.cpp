@@ -108,8 +108,7 @@ TEST_F(PickerTest, CategoriesFromTheMenuFilterAndLabelTheButtonAndBackLeaves) {
   ASSERT_EQ(items.size(), 6u);
   const char16_t* texts[] = {u"전체", u"Family", u"Work", u"범주없음", u"", u"단체문자"};
   for (size_t i = 0; i < items.size(); ++i) {
-    EXPECT_EQ(items[i].text, texts[i]) << i;
-    EXPECT_EQ(items[i].checked, i == 1) << i;
+    EXPECT_EQ(std::tuple(items[i].text, items[i].checked), std::tuple(texts[i], i == 1)) << i;
   }
   EXPECT_TRUE(items[4].separator);
   EXPECT_EQ(items[5].id, parlo::ID_CATEGORY_FIRST + 4);
