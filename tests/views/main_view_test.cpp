@@ -19,10 +19,6 @@ class MainViewTest : public ViewTest {
   // Taps conversation row i (rows are 120 pixels high at 192 dpi).
   void TapRow(int i) { Tap(ListWindow(), POINT{200, i * 120 + 60}); }
   std::string Calls() { return parlo_test::ReadFileBytes(device_->dir() / "network" / "calls.jsonl"); }
-  void Command(UINT id) {
-    SendMessageW(View(), WM_COMMAND, id, 0);
-    Pump();
-  }
 };
 
 // The title counts unread and all messages and follows the unread count; it is black, and blue
@@ -278,7 +274,7 @@ TEST_F(MainViewTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndItsCommand
   for (const auto& c : cases) {
     SCOPED_TRACE(c.id);
     calls_.clear();
-    Command(c.id);
+    Command(View(), c.id);
     EXPECT_EQ(AskedOfFrame(), c.asked);
     if (c.wait && !calls_.empty()) EXPECT_EQ(calls_[0].waitCursor, *c.wait);
   }

@@ -41,10 +41,7 @@ class PickerTest : public ViewTest, public parlo_test::ContactDevice {
     for (PadKey k : keys) Tap(Pad(), Center(view_->keypad().KeyRect(k)));
   }
   void TapRow(int row) { Tap(view_->list().hwnd(), Center(view_->list().RowRect(row))); }
-  void Category(int index) {
-    SendMessageW(view_->Window(), WM_COMMAND, parlo::ID_CATEGORY_FIRST + index, 0);
-    Pump();
-  }
+  void Category(int index) { Command(view_->Window(), parlo::ID_CATEGORY_FIRST + index); }
   Names Listed() const {
     Names names;
     for (int i = 0; i < view_->list().RowCount(); ++i) names.push_back(book_->EntryAt(i)->name);

@@ -161,6 +161,10 @@ class ViewTest : public storetest::StoreTest {
     Up(w, p);
     Pump();
   }
+  static void Command(HWND w, UINT id) {
+    SendMessageW(w, WM_COMMAND, id, 0);
+    Pump();
+  }
   static void KeyUp(HWND w, UINT vk) {
     SendMessageW(w, WM_KEYUP, vk, 0);
     Pump();
