@@ -103,7 +103,7 @@ class LockViewTest : public ViewTest {
       Pump();
     }
   }
-  size_t Unlocks() const { return CallsOf(UM_SHOWPREVIOUS).size(); }
+  size_t Unlocks() const { return CountOf(UM_SHOWPREVIOUS); }
 
   std::unique_ptr<LockView> lock_;
 };

@@ -132,7 +132,7 @@ TEST_F(PickerTest, CategoriesFromTheMenuFilterAndLabelTheButtonAndBackLeaves) {
   EXPECT_TRUE(Listed().empty());
   calls_.clear();
   Tap(view_->Window(), Center(view_->BackButtonRect()));  // back asks for an empty compose view
-  EXPECT_EQ(AskedOfFrame(), (std::vector<Asked>{{UM_SHOWCOMPOSE, COMPOSE_NEW, 0}}));
+  EXPECT_EQ(calls_, (std::vector<Asked>{{UM_SHOWCOMPOSE, COMPOSE_NEW, 0}}));
 }
 
 using Pieces = std::vector<std::pair<std::u16string, COLORREF>>;

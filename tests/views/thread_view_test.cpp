@@ -228,7 +228,7 @@ TEST_F(ThreadViewTest, DeletingAMessageRefillsTheConversationOrRemovesItWithItsL
   Answer(IDYES);
   Tap(View(), Center(view.RightButtonRect()));
   ExpectOneBox(u"삭제 하시겠습니까?", u"확인", MB_YESNO);
-  EXPECT_TRUE(CallsOf(UM_SHOWLIST).empty());
+  EXPECT_EQ(CountOf(UM_SHOWLIST), 0u);
   ASSERT_EQ(view.list().RowCount(), 1);
   EXPECT_EQ(std::u16string(view.list().RecordAt(0)->text), u"keep");
   EXPECT_EQ(std::tuple(store->ConversationAt(0).size(), Records(DB_RECV), view.list().HeaderText()),
@@ -238,7 +238,7 @@ TEST_F(ThreadViewTest, DeletingAMessageRefillsTheConversationOrRemovesItWithItsL
 
   TapRow(0);
   Tap(View(), Center(view.RightButtonRect()));
-  EXPECT_EQ(CallsOf(UM_SHOWLIST).size(), 1u);
+  EXPECT_EQ(CountOf(UM_SHOWLIST), 1u);
   ASSERT_EQ(store->ConversationCount(), 1);
   EXPECT_EQ(std::u16string(store->ConversationAt(0).front()->text), u"other");
   EXPECT_EQ(std::tuple(Records(DB_RECV), main_->list().RowCount()), std::tuple(1, 1));
@@ -304,9 +304,9 @@ TEST_F(ThreadViewTest, HoldingReplyHandsAReceivedMessageOverAndRefusesASentOneAn
     EXPECT_EQ(launches_.seen, (std::vector<std::pair<std::u16string, std::u16string>>{{u"3", smsId}, {u"4", mmsId}}));
   }
   EXPECT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(AskedOfFrame(), std::vector<Asked>{});
+  EXPECT_TRUE(calls_.empty());
   Hold(view.RightButtonRect());
-  EXPECT_EQ(AskedOfFrame(), (std::vector<Asked>{{UM_SHOWCOMPOSE, 3, 0}}));
+  EXPECT_EQ(calls_, (std::vector<Asked>{{UM_SHOWCOMPOSE, 3, 0}}));
   EXPECT_EQ(Boxes().size(), 1u);
   KeyUp(View(), VK_F3);
   const std::string calls = parlo_test::ReadFileBytes(device_->dir() / "network" / "calls.jsonl");

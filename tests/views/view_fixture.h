@@ -4,6 +4,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -28,13 +29,6 @@
 #include "views/view_mode.h"
 
 namespace viewtest {
-
-struct FrameCall {
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-  bool waitCursor;  // the wait cursor was up when it arrived
-};
 
 // A list notification as the frame heard it.
 struct Note {
@@ -183,18 +177,9 @@ class ViewTest : public storetest::StoreTest {
     return run ? run->color : CLR_INVALID;
   }
 
-  // What the frame was asked, in order.
-  using Asked = std::tuple<UINT, WPARAM, LPARAM>;
-  std::vector<Asked> AskedOfFrame() const {
-    std::vector<Asked> out;
-    for (auto& c : calls_) out.emplace_back(c.message, c.wParam, c.lParam);
-    return out;
-  }
-  std::vector<FrameCall> CallsOf(UINT message) const {
-    std::vector<FrameCall> out;
-    for (auto& c : calls_)
-      if (c.message == message) out.push_back(c);
-    return out;
+  // How often the frame was asked `message`.
+  size_t CountOf(UINT message) const {
+    return std::count_if(calls_.begin(), calls_.end(), [message](const Asked& a) { return std::get<0>(a) == message; });
   }
   // Exactly one box was shown, with this text, caption and buttons.
   void ExpectOneBox(const std::u16string& text, const std::u16string& caption, UINT buttons) {
@@ -211,7 +196,9 @@ class ViewTest : public storetest::StoreTest {
   HWND frame_ = nullptr;
   std::unique_ptr<parlo::MainView> main_;
   std::unique_ptr<parlo::ThreadView> thread_;
-  std::vector<FrameCall> calls_;
+  using Asked = std::tuple<UINT, WPARAM, LPARAM>;
+  std::vector<Asked> calls_;    // what the frame was asked, in order
+  bool lastCallWaited_ = false;  // the wait cursor was up when the last one arrived
   std::vector<Note> notes_;
   std::vector<NMHDR> noteHeaders_;  // who sent each note
 
@@ -238,7 +225,8 @@ class ViewTest : public storetest::StoreTest {
     }
     const bool viewMessage = message >= UM_SHOWTHREAD && message <= UM_SHOWCONTACTS;
     if (viewMessage || message == WM_COMMAND || message == WM_CLOSE) {
-      self->calls_.push_back(FrameCall{message, wParam, lParam, platform::ui::CursorIsWait()});
+      self->calls_.emplace_back(message, wParam, lParam);
+      self->lastCallWaited_ = platform::ui::CursorIsWait();
       if (message == UM_SHOWLIST && self->main_) {
         self->main_->Refill();
         if (self->thread_) ShowWindow(self->thread_->Window(), SW_HIDE);
