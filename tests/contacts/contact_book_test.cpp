@@ -172,7 +172,9 @@ TEST_F(BookTest, PicturesAreFittedDrawnOverWhiteAndLoadedAgainForACachedList) {
       EXPECT_EQ(std::tuple(info.bmWidth, info.bmHeight), sizes[i]) << i;
       const auto* px = static_cast<const uint8_t*>(info.bmBits);
       ASSERT_NE(px, nullptr);
-      if (i == 2) EXPECT_EQ(std::tuple(px[0], px[1], px[2]), std::tuple(255, 255, 255));
+      if (i == 2) {
+        EXPECT_EQ(std::tuple(px[0], px[1], px[2]), std::tuple(255, 255, 255));
+      }
     }
     for (int i : {3, 4}) {
       EXPECT_FALSE(book.ContactPictureFor(book.FullEntry(i)->oid, &bmp, &w, &h)) << i;

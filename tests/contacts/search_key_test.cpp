@@ -11,7 +11,9 @@ std::u16string Key(const char16_t* name) {
   WCHAR key[10];
   for (auto& k : key) k = 0x7777;  // so a missing terminator shows
   const int n = MakeSearchKey(name, key, 10);
-  if (n < 10) EXPECT_EQ(key[n], 0) << n;
+  if (n < 10) {
+    EXPECT_EQ(key[n], 0) << n;
+  }
   return std::u16string(key, n);
 }
 

@@ -84,7 +84,9 @@ TEST_F(Touch, PastAnEndTheRowsSpringBackInHalfASecond) {
     const auto later = After(1000);
     EXPECT_EQ(later.first, c.end);
     // When all rows fit, the sideways curve of the release keeps the timer to its two seconds.
-    if (c.rows > 3) EXPECT_FALSE(later.second);
+    if (c.rows > 3) {
+      EXPECT_FALSE(later.second);
+    }
   }
 }
 

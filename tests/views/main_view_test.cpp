@@ -73,7 +73,9 @@ TEST_F(MainViewTest, RowShowsPreviewNameDateLineAndCountOfTheNewestMessageAndAWh
     EXPECT_EQ(std::tuple(Row(0)->preview, Row(0)->name, Row(0)->dateLine),
               std::tuple(preview, u"01011112222", std::u16string(newest->timeText) + u" (2건)"));
     EXPECT_TRUE(FindText(Row(0)->dateLine).has_value());
-    if (!newestLast) EXPECT_TRUE(FindText(u"newer").has_value());  // the short preview is drawn whole
+    if (!newestLast) {
+      EXPECT_TRUE(FindText(u"newer").has_value());  // the short preview is drawn whole
+    }
     EXPECT_EQ(platform::gdi::ScreenPixel(30, 70 + 30), 0xFFFFFFu);
   }
 }
@@ -276,7 +278,9 @@ TEST_F(MainViewTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndItsCommand
     calls_.clear();
     Command(View(), c.id);
     EXPECT_EQ(calls_, c.asked);
-    if (c.wait && !calls_.empty()) EXPECT_EQ(lastCallWaited_, *c.wait);
+    if (c.wait && !calls_.empty()) {
+      EXPECT_EQ(lastCallWaited_, *c.wait);
+    }
   }
   EXPECT_EQ(std::tuple(s.use_original_view, s.view_sort, s.close), std::tuple(true, true, false));
   EXPECT_FALSE(platform::ui::CursorIsWait());
