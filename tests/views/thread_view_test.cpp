@@ -24,14 +24,17 @@ LRESULT CALLBACK CountingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   return CallWindowProcW(g_mainProc, hwnd, message, wParam, lParam);
 }
 
-// What the hand-off worker asked for, from its own thread.
+// What the hand-off worker asked for (mode, message id), from its own thread.
+using Launch = std::pair<std::u16string, std::u16string>;
 struct Launches {
   std::mutex mutex;
   std::condition_variable changed;
-  std::vector<std::pair<std::u16string, std::u16string>> seen;
-  bool WaitFor(size_t n) {
+  std::vector<Launch> seen;
+  // What was asked once there are n, or after ten seconds.
+  std::vector<Launch> WaitFor(size_t n) {
     std::unique_lock<std::mutex> lock(mutex);
-    return changed.wait_for(lock, std::chrono::seconds(10), [&] { return seen.size() >= n; });
+    changed.wait_for(lock, std::chrono::seconds(10), [&] { return seen.size() >= n; });
+    return seen;
   }
 };
 
@@ -289,20 +292,13 @@ TEST_F(ThreadViewTest, HoldingReplyHandsAReceivedMessageOverAndRefusesASentOneAn
   const int sms = RowOf(u"text"), mms = RowOf(u"mms");
   const std::u16string smsId = view.list().RecordAt(sms)->messageId;
   const std::u16string mmsId = view.list().RecordAt(mms)->messageId;
-  {
-    std::lock_guard<std::mutex> lock(launches_.mutex);
-    EXPECT_TRUE(launches_.seen.empty());
-  }
+  EXPECT_TRUE(launches_.WaitFor(0).empty());
   TapRow(sms);
   Hold(view.LeftButtonRect());
-  ASSERT_TRUE(launches_.WaitFor(1));
+  ASSERT_EQ(launches_.WaitFor(1).size(), 1u);
   TapRow(mms);
   Hold(view.LeftButtonRect());
-  ASSERT_TRUE(launches_.WaitFor(2));
-  {
-    std::lock_guard<std::mutex> lock(launches_.mutex);
-    EXPECT_EQ(launches_.seen, (std::vector<std::pair<std::u16string, std::u16string>>{{u"3", smsId}, {u"4", mmsId}}));
-  }
+  EXPECT_EQ(launches_.WaitFor(2), (std::vector<Launch>{{u"3", smsId}, {u"4", mmsId}}));
   EXPECT_EQ(Boxes().size(), 1u);
   EXPECT_TRUE(calls_.empty());
   Hold(view.RightButtonRect());
