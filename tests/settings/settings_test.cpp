@@ -17,6 +17,7 @@ const WCHAR* const kFlags[] = {u"use_lock",  u"use_original_view", u"find_call_n
 struct Value {
   DWORD type = 0;
   std::string bytes;
+  bool operator==(const Value&) const = default;
 };
 
 std::optional<Value> ReadValue(const WCHAR* name) {
@@ -94,9 +95,7 @@ TEST_F(SettingsTest, FirstStartCreatesTheFlagsAndTogglesWaitForShutdown) {
   s.view_sort = !s.view_sort;
   s.Save();
   EXPECT_EQ(ReadDword(u"view_sort"), 1u);
-  auto stored = ReadValue(u"password");
-  ASSERT_TRUE(stored);
-  EXPECT_EQ(stored->bytes, std::string("9\0009\0\0\0", 6));
+  EXPECT_EQ(ReadValue(u"password"), (Value{REG_SZ, std::string("9\0009\0\0\0", 6)}));
 }
 
 TEST_F(SettingsTest, StoredPasswordIsReadUpToItsDataAndAnOverlongOneIsReplacedByTheDefault) {
@@ -117,10 +116,7 @@ TEST_F(SettingsTest, StoredPasswordIsReadUpToItsDataAndAnOverlongOneIsReplacedBy
     EXPECT_EQ(std::u16string(Loaded().password), c.loaded);
   }
   // The overlong one was replaced in the registry too.
-  auto stored = ReadValue(u"password");
-  ASSERT_TRUE(stored);
-  EXPECT_EQ(stored->type, static_cast<DWORD>(REG_MULTI_SZ));
-  EXPECT_EQ(stored->bytes, MultiSz(u"5836"));
+  EXPECT_EQ(ReadValue(u"password"), (Value{REG_MULTI_SZ, MultiSz(u"5836")}));
 }
 
 TEST_F(SettingsTest, FlagsAreReadByTheirBytesAndAMissingOrUnreadableOneCountsAsOn) {
@@ -140,10 +136,7 @@ TEST_F(SettingsTest, FlagsAreReadByTheirBytesAndAMissingOrUnreadableOneCountsAsO
 TEST_F(SettingsTest, RegistryFileThatIsNotADatabaseLeavesDefaultsAndTheFileAlone) {
   const auto file = device_.dir() / "registry.db";
   const std::string garbage = "this is not a registry, just some text\n" + std::string(2000, '\x5a');
-  {
-    std::ofstream out(file, std::ios::binary);
-    out << garbage;
-  }
+  std::ofstream(file, std::ios::binary) << garbage;
   Settings s = Loaded();
   EXPECT_EQ(std::tuple(s.use_lock, s.close, std::u16string(s.password)), std::tuple(false, true, u"5836"));
   s.view_sort = true;
