@@ -72,8 +72,10 @@ TEST_F(ModelTest, AnUnreadableOrEmptyStoreThenFirstRecordStartsAtHundred) {
   EXPECT_EQ(std::u16string(messages_->DisplayNameFor(u"999")), u"");
 }
 
-// The most recently active conversation comes first; view_sort chooses the order inside one.
-TEST_F(ModelTest, ConversationsByTheirNewestMessageAndMessagesByViewSort) {
+// The most recently active conversation comes first; view_sort chooses the order inside one. A new
+// message moves its conversation to the top (id 99) and, oldest first, goes last in it; newest
+// first, where it leads, is seen end to end.
+TEST_F(ModelTest, ConversationsByTheirNewestMessageMessagesByViewSortAndANewMessageMovesItsToTheTop) {
   Put(u"\\RECV_MSG", At(u"0101111", 8, 0, u"first"));
   Put(u"\\RECV_MSG", At(u"0101111", 9, 0, u"second"));
   Put(u"\\SEND_MSG", At(u"0101111", 10, 0, u"third"));
@@ -85,23 +87,13 @@ TEST_F(ModelTest, ConversationsByTheirNewestMessageAndMessagesByViewSort) {
   EXPECT_EQ(std::u16string(messages_->ConversationAt(0).front()->number), u"0102222");
   EXPECT_EQ(messages_->ConversationIdAt(1), 101);
   EXPECT_EQ(Texts(1), (std::vector<std::u16string>{u"first", u"second", u"third"}));
+  messages_->AddNewestRecord(Record(u"0101111", u"new"));
+  EXPECT_EQ(std::tuple(messages_->ConversationIdAt(0), messages_->ConversationCount()), std::tuple(99, 2));
+  EXPECT_EQ(Texts(0), (std::vector<std::u16string>{u"first", u"second", u"third", u"new"}));
   messages_->ClearModel();
   settings_.view_sort = false;
   messages_->LoadAll();
   EXPECT_EQ(Texts(1), (std::vector<std::u16string>{u"third", u"second", u"first"}));
-}
-
-// A new message moves its conversation to the top (id 99) and, oldest first, goes last in it;
-// newest first, where it leads, is seen end to end.
-TEST_F(ModelTest, NewMessageMovesItsConversationToTheTop) {
-  Put(u"\\RECV_MSG", At(u"0101111", 10, 0, u"old"));
-  Put(u"\\RECV_MSG", At(u"0102222", 11, 0));
-  Load(true);
-  ASSERT_EQ(std::u16string(messages_->ConversationAt(1).front()->number), u"0101111");
-  messages_->AddNewestRecord(Record(u"0101111", u"new"));
-  EXPECT_EQ(messages_->ConversationIdAt(0), 99);
-  EXPECT_EQ(messages_->ConversationCount(), 2);
-  EXPECT_EQ(Texts(0), (std::vector<std::u16string>{u"old", u"new"}));
 }
 
 TEST_F(ModelTest, SpellingsOfOneNumberJoinAndEmptyNumbersShareOneUnnamedConversation) {
