@@ -48,8 +48,7 @@ TEST(LockLayoutTest, KeysAndStripAtTwoDensitiesAndOnlyTheInsideOfAKeySelectsIt) 
   // At 96 dpi the grid's left margin stays 10 pixels.
   EXPECT_EQ(box(parlo::ComputeLockLayout(480, 800, 96, 96).keys[0]), (Box{30, 130, 146, 300}));
   // Only the inside of a key selects it.
-  const LockLayout& l = hi;
-  for (int k = 0; k < parlo::kLockKeys; ++k) EXPECT_EQ(LockKeyAt(l, l.centres[k]), k);
+  for (int k = 0; k < parlo::kLockKeys; ++k) EXPECT_EQ(LockKeyAt(hi, hi.centres[k]), k);
   const struct {
     POINT p;
     int key;
@@ -58,7 +57,7 @@ TEST(LockLayoutTest, KeysAndStripAtTwoDensitiesAndOnlyTheInsideOfAKeySelectsIt) 
       {{86, 259}, -1},   {{86, 260}, 0},   {{122, 296}, 0},  {{123, 296}, -1},  // right edge excluded
       {{-5, 296}, -1},   {{392, 900}, -1}, {{479, 799}, -1},
   };
-  for (const auto& c : cases) EXPECT_EQ(LockKeyAt(l, c.p), c.key) << c.p.x << "," << c.p.y;
+  for (const auto& c : cases) EXPECT_EQ(LockKeyAt(hi, c.p), c.key) << c.p.x << "," << c.p.y;
 }
 
 // ---- The view in a frame. The device has no resource library: the screen must work without. ----
