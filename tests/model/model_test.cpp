@@ -103,8 +103,7 @@ TEST_F(ModelTest, SpellingsOfOneNumberJoinAndEmptyNumbersShareOneUnnamedConversa
   Put(u"\\SEND_MSG", At(u"01012345678", 9, 0));
   Load();
   ASSERT_EQ(messages_->ConversationCount(), 2);
-  EXPECT_EQ(messages_->ConversationAt(0).size(), 2u);
-  EXPECT_EQ(messages_->ConversationAt(1).size(), 2u);
+  EXPECT_EQ(std::pair(messages_->ConversationAt(0).size(), messages_->ConversationAt(1).size()), std::pair(2ul, 2ul));
   EXPECT_EQ(std::u16string(messages_->DisplayNameFor(u"")), u"발신자정보없음");
 }
 

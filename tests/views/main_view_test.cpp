@@ -15,9 +15,8 @@ class MainViewTest : public ViewTest {
  protected:
   ConversationRow* Row(int i) { return static_cast<ConversationRow*>(main_->list().RowAt(i)); }
   HWND View() { return main_->Window(); }
-  HWND ListWindow() { return main_->list().hwnd(); }
   // Taps conversation row i (rows are 120 pixels high at 192 dpi).
-  void TapRow(int i) { Tap(ListWindow(), POINT{200, i * 120 + 60}); }
+  void TapRow(int i) { Tap(main_->list().hwnd(), POINT{200, i * 120 + 60}); }
   std::string Calls() { return parlo_test::ReadFileBytes(device_->dir() / "network" / "calls.jsonl"); }
 };
 

@@ -124,12 +124,11 @@ TEST_F(PickerTest, CategoriesFromTheMenuFilterAndLabelTheButtonAndBackLeaves) {
     EXPECT_EQ(Listed(), c.listed) << c.index;
   }
   Category(2);
-  Press({k1});
-  EXPECT_EQ(Listed(), (Names{u"고 장미", u"코치"}));
-  Press({k6});
-  EXPECT_EQ(Listed(), (Names{u"고 장미", u"코치"}));
-  Press({k7});
-  EXPECT_TRUE(Listed().empty());
+  const Names work{u"고 장미", u"코치"};
+  for (auto [key, listed] : {std::pair{k1, work}, {k6, work}, {k7, Names{}}}) {
+    Press({key});
+    EXPECT_EQ(Listed(), listed) << key;
+  }
   calls_.clear();
   Tap(view_->Window(), Center(view_->BackButtonRect()));  // back asks for an empty compose view
   EXPECT_EQ(calls_, (std::vector<Asked>{{UM_SHOWCOMPOSE, COMPOSE_NEW, 0}}));
