@@ -41,12 +41,10 @@ TEST(ScrollIndicatorGeometry, HiddenWhenEverythingFitsElseNaturalLengthPositionA
 
 TEST(ListScrollerMath, AnimationPeriodFollowsPaintTimeWithTheSystemMinimum) {
   ListScroller s;
-  s.lastPaintMs = 40;
-  EXPECT_EQ(s.AnimationPeriod(), 50u);
-  s.lastPaintMs = 9;
-  EXPECT_EQ(s.AnimationPeriod(), 11u);  // 9 + 9/4
-  s.lastPaintMs = 0;
-  EXPECT_EQ(s.AnimationPeriod(), 10u);
+  for (auto [paint, period] : {std::pair{40u, 50u}, {9u, 11u} /* 9 + 9/4 */, {0u, 10u}}) {
+    s.lastPaintMs = paint;
+    EXPECT_EQ(s.AnimationPeriod(), period) << paint;
+  }
 }
 
 // The first pixel line of a row hits that row; above the first row (a bounce) hits the first;
