@@ -324,10 +324,7 @@ TEST(MmsComposer, LaunchStartsTheComposerWithBothArguments) {
   EXPECT_FALSE(parlo::LaunchMmsComposer(u"3", u"x"));  // no composer on this phone
   std::filesystem::create_directories(device.dir() / "windows");
   const auto composer = device.dir() / "windows" / "MMSC.exe";
-  {
-    std::ofstream script(composer);
-    script << "#!/bin/sh\nprintf '%s|%s|%s' \"$#\" \"$1\" \"$2\" > \"$PARLO_DEVICE/args.txt\"\n";
-  }
+  std::ofstream(composer) << "#!/bin/sh\nprintf '%s|%s|%s' \"$#\" \"$1\" \"$2\" > \"$PARLO_DEVICE/args.txt\"\n";
   ASSERT_EQ(::chmod(composer.c_str(), 0755), 0);
   HANDLE process = nullptr;
   ASSERT_TRUE(parlo::LaunchMmsComposer(u"4", u"안녕 hello", &process));
