@@ -17,6 +17,7 @@ TEST_F(Touch, SlowMovementIsATapAndOnlyAQuickReleaseCoastsItsVelocityInTwoSecond
   EXPECT_EQ(std::pair(Offset(), Animating()), std::pair(0, false));
   // The row under the finger at the release is activated and selected.
   EXPECT_EQ(std::pair(list_.ActivatedRow(), list_.FirstSelected()), std::pair(0, 0));
+
   const struct {
     int y1, steps;
     uint32_t stepMs;
@@ -87,6 +88,7 @@ TEST_F(Touch, PastAnEndTheRowsSpringBackInHalfASecondAfterADragOrAFling) {
       EXPECT_FALSE(later.second);
     }
   }
+
   ASSERT_EQ(Offset(), 2970);  // the last case leaves the list at its end
   Drag(240, 300, 500, 10, 100, true);  // a slow pull back from the end: no coast
   Advance(100);

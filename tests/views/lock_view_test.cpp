@@ -176,6 +176,7 @@ TEST_F(LockViewTest, AtAMinuteOnlyTheStripReachesTheScreenAndEarlierSegmentsDoNo
   EXPECT_FALSE(FindText(u"14:07").has_value());
   // The pad on screen is as it was.
   EXPECT_EQ(std::tuple(Line(0, 1), Line(1, 2)), std::tuple(true, true));
+
   MoveTo(View(), Key(5));
   Pump();
   EXPECT_EQ(std::tuple(Line(0, 1), Line(1, 2), Line(2, 5)), std::tuple(false, true, true));

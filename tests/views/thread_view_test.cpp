@@ -116,6 +116,7 @@ TEST_F(ThreadViewTest, OpeningMarksUnreadMessagesReadOnceAndAReplyGoesToTheCurso
   OpenThread(0);
   EXPECT_EQ(g_unreadNotes, 0);  // nothing was written
   EXPECT_EQ(StateValue(u"Count"), std::optional<DWORD>(2));
+
   ThreadView& view = OpenThread(3);
   EXPECT_EQ(std::tuple(view.list().RowCount(), view.list().HeaderText(), view.CursorRecord(), view.ReplyRecord()),
             std::tuple(0, u"", nullptr, nullptr));
