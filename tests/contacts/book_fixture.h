@@ -24,14 +24,16 @@ inline std::string Card(const std::string& name, const std::string& mobile, cons
   return c + "END:VCARD\r\n";
 }
 
-class BookTest : public ::testing::Test {
+// The contact side of a device: its contact store, a logged-on application object and a book.
+class ContactDevice {
  protected:
-  void SetUp() override {
-    std::filesystem::create_directories(device_.dir() / "Program Files" / "Parlo");
+  void StartContacts(const std::filesystem::path& device) {
+    contactsDir_ = device;
+    std::filesystem::create_directories(device / "Program Files" / "Parlo");
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
   }
-  void TearDown() override {
-    book_.reset();
+  void StopContacts() {
+    book_.reset();  // writes the cache while the device is still there
     if (app_) {
       app_->Logoff();
       app_->Release();
@@ -39,7 +41,7 @@ class BookTest : public ::testing::Test {
     CoUninitialize();
   }
   void Store(const std::string& vcf) {
-    std::ofstream(device_.dir() / "contacts.vcf", std::ios::binary | std::ios::trunc) << vcf;
+    std::ofstream(contactsDir_ / "contacts.vcf", std::ios::binary | std::ios::trunc) << vcf;
   }
   // A new run of the program: application object, log-on, book.
   parlo::ContactBook& Open() {
@@ -53,16 +55,30 @@ class BookTest : public ::testing::Test {
     book_ = std::make_unique<parlo::ContactBook>(app_);
     return *book_;
   }
+  // A new run over `vcf`, its contacts loaded without pictures.
+  parlo::ContactBook& Load(const std::string& vcf) {
+    Store(vcf);
+    Open().LoadContacts(false);
+    return *book_;
+  }
   // A whole run: the book read from the store, the cache written at its end.
   void RunOnce() {
     Open().LoadContacts(false);
     book_.reset();
   }
-  std::filesystem::path CacheFile() const { return device_.dir() / "Program Files" / "Parlo" / "allcontacts.dat"; }
+  std::filesystem::path CacheFile() const { return contactsDir_ / "Program Files" / "Parlo" / "allcontacts.dat"; }
 
-  TempDevice device_;
+  std::filesystem::path contactsDir_;
   IPOutlookApp* app_ = nullptr;
   std::unique_ptr<parlo::ContactBook> book_;
+};
+
+class BookTest : public ::testing::Test, public ContactDevice {
+ protected:
+  void SetUp() override { StartContacts(device_.dir()); }
+  void TearDown() override { StopContacts(); }
+
+  TempDevice device_;
 };
 
 }  // namespace parlo_test

@@ -13,22 +13,24 @@ namespace {
 
 std::string EntryBytes(const ContactEntry* e) { return std::string(reinterpret_cast<const char*>(e), sizeof *e); }
 
-std::string PngCard(const std::string& name, int w, int h) {
-  std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4, 200);
+// A card with a w x h picture whose every byte, alpha too, is `value`.
+std::string PngCard(const std::string& name, int w, int h, uint8_t value = 200) {
+  std::vector<uint8_t> rgba(static_cast<size_t>(w) * h * 4, value);
   std::string png = platform::contacts::EncodePng(w, h, rgba);
   return "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + name + "\r\nTEL;TYPE=CELL:010\r\nPHOTO;ENCODING=b;TYPE=PNG:" +
          platform::contacts::EncodeBase64(png) + "\r\nEND:VCARD\r\n";
 }
 
 // The cache is written at exit, nothing before, and holds the records in list order (none for an
-// empty store, with pictures asked for or not).
-TEST_F(BookTest, CacheWrittenAtExitIsTheRecordsInListOrder) {
-  const std::pair<std::string, int> stores[] = {
-      {"", 0},
-      {Card("김철수", "010-1234-5678") + Card("이영희", "010-2345-6789", "02-1") + Card("John Smith", "", "031-9"), 3}};
-  for (const auto& [vcf, count] : stores) {
+// empty store, with pictures asked for or not). Each row then spoils the cache of a run over eight
+// contacts in its own way; the next start must see all eight, read from the book, and write a whole
+// cache again.
+TEST_F(BookTest, CacheWrittenAtExitInListOrderAndACutEmptiedOrOutdatedOneIsRebuiltFromTheStore) {
+  std::string eight;
+  for (int i = 0; i < 8; ++i) eight += Card("Person " + std::to_string(i), "010-" + std::to_string(i));
+  for (int count : {0, 8}) {
     std::filesystem::remove(CacheFile());
-    Store(vcf);
+    Store(count ? eight : "");
     parlo::ContactBook& book = Open();
     EXPECT_EQ(book.LoadContacts(count == 0), 0);
     ASSERT_EQ(book.Count(), count);
@@ -41,13 +43,6 @@ TEST_F(BookTest, CacheWrittenAtExitIsTheRecordsInListOrder) {
     EXPECT_EQ(parlo_test::ReadFileBytes(CacheFile()), expected);
     EXPECT_FALSE(std::filesystem::exists(CacheFile().string() + ".new"));  // no temporary left behind
   }
-}
-
-// Each row spoils the cache of a run over eight contacts in its own way; the next start must
-// see all eight, read from the book, and write a whole cache again.
-TEST_F(BookTest, CutEmptiedOrOutdatedCacheIsRebuiltFromTheStore) {
-  std::string eight;
-  for (int i = 0; i < 8; ++i) eight += Card("Person " + std::to_string(i), "010-" + std::to_string(i));
   const size_t record = sizeof(ContactEntry);
   struct Row {
     const char* what;
@@ -82,143 +77,106 @@ TEST_F(BookTest, CutEmptiedOrOutdatedCacheIsRebuiltFromTheStore) {
   }
 }
 
-TEST_F(BookTest, DamagedCacheRecordsCannotRunPastTheirFields) {
-  Store(Card("Someone", "010"));
+// A cache is trusted as it stands, its damaged records made safe (no field runs past its end), and
+// is not written again at exit. A refresh rebuilds from the store and drops the stale cache at once:
+// a run that ends early makes the next one read the store.
+TEST_F(BookTest, ACacheIsReadAsItStandsAndSafelyAndARefreshRebuildsFromTheStore) {
+  Store(Card("In Store", "010-1") + Card("Also", "010-2"));
   RunOnce();
-  std::string bytes(sizeof(ContactEntry), '\x41');  // every unit 0x4141, no terminator anywhere
+  ContactEntry cached[2] = {};
+  std::memset(&cached[0], 0x41, sizeof cached[0]);  // every unit 0x4141, no terminator anywhere
+  std::memcpy(cached[1].name, u"Stale", 12);
+  const std::string bytes(reinterpret_cast<const char*>(cached), sizeof cached);
   std::ofstream(CacheFile(), std::ios::binary) << bytes;
   parlo::ContactBook& book = Open();
   EXPECT_EQ(book.LoadContacts(false), 1);  // read from the cache; without pictures the result is 1
-  ASSERT_EQ(book.Count(), 1);
+  ASSERT_EQ(book.Count(), 2);
   EXPECT_FALSE(book.LoadedFromStore());
   const ContactEntry* e = book.FullEntry(0);
   EXPECT_EQ(std::tuple(e->name[15], e->home[23], e->nameLength, e->picture), std::tuple(0, 0, 15, 0u));
   EXPECT_GE(e->selectedNumber, 0);
   EXPECT_LE(e->selectedNumber, 2);
+  EXPECT_EQ(std::u16string(book.FullEntry(1)->name), u"Stale");
   book_.reset();
-  EXPECT_EQ(parlo_test::ReadFileBytes(CacheFile()), bytes);  // a cache read is not written again at exit
-}
-
-TEST_F(BookTest, RefreshRebuildsFromTheStore) {
-  Store(Card("In Store", "010-1") + Card("Also", "010-2"));
-  RunOnce();
-  ContactEntry stale[2] = {};
-  std::memcpy(stale[0].name, u"Stale", 12);
-  std::ofstream(CacheFile(), std::ios::binary).write(reinterpret_cast<char*>(stale), sizeof stale);
-  parlo::ContactBook& book = Open();
-  book.LoadContacts(false);
-  ASSERT_EQ(book.Count(), 2);
-  EXPECT_EQ(std::u16string(book.FullEntry(0)->name), u"Stale");  // the cache is trusted as it stands
-  book.RebuildContacts();
-  ASSERT_EQ(book.Count(), 2);
-  EXPECT_EQ(std::u16string(book.FullEntry(0)->name), u"In Store");
-  EXPECT_TRUE(book.LoadedFromStore());
-  // The stale cache is gone at once: a run that ends early makes the next one read the store.
+  EXPECT_EQ(parlo_test::ReadFileBytes(CacheFile()), bytes);
+  parlo::ContactBook& refreshed = Open();
+  refreshed.LoadContacts(false);
+  refreshed.RebuildContacts();
+  ASSERT_EQ(refreshed.Count(), 2);
+  EXPECT_EQ(std::u16string(refreshed.FullEntry(0)->name), u"In Store");
+  EXPECT_TRUE(refreshed.LoadedFromStore());
   EXPECT_FALSE(std::filesystem::exists(CacheFile()));
   book_.reset();
   EXPECT_EQ(std::filesystem::file_size(CacheFile()), 2 * sizeof(ContactEntry));
 }
 
-TEST_F(BookTest, NumberIndexesFollowHomeBusinessMobile) {
-  Store(Card("Home Only", "", "02-1") + Card("Mobile And Home", "010-1", "02-2") +
-        Card("Business And Home", "", "02-3", "", "031-4") + Card("No Number", ""));
-  parlo::ContactBook& book = Open();
-  book.LoadContacts(false);
-  ASSERT_EQ(book.Count(), 4);
+// Numbers are indexed home, business, mobile; a long name is cut to 15 with a key of its first
+// 10; a contact is found by its number in any spelling.
+TEST_F(BookTest, EntriesIndexTheirNumbersCutLongNamesAndAreFoundByNumber) {
+  parlo::ContactBook& book =
+      Load(Card("Home Only", "", "02-1") + Card("Mobile And Home", "010-1", "02-2") +
+           Card("Business And Home", "", "02-3", "", "031-4") + Card("No Number", "") +
+           Card("abcdefghijklmnopqrst", "010") + Card("가나다라마바사아자차카타파하가나다", "011") +
+           Card("김철수", "010-1234-5678") + Card("Kim Su", "+82 10-3456-7890"));
+  ASSERT_EQ(book.Count(), 8);
   const int selected[] = {2, 0, 1, 0};
   for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(book.FullEntry(i)->selectedNumber, selected[i]) << i;
-    EXPECT_EQ(book.FullEntry(i)->defaultNumber, selected[i]) << i;
+    const ContactEntry* e = book.FullEntry(i);
+    EXPECT_EQ(std::tuple(e->selectedNumber, e->defaultNumber), std::tuple(selected[i], selected[i])) << i;
   }
-}
-
-TEST_F(BookTest, LongNameIsCutTo15WithAKeyOfTheFirst10) {
-  Store(Card("abcdefghijklmnopqrst", "010") + Card("가나다라마바사아자차카타파하가나다", "011"));
-  parlo::ContactBook& book = Open();
-  book.LoadContacts(false);
-  const ContactEntry* e = book.FullEntry(0);
-  const ContactEntry* k = book.FullEntry(1);
-  EXPECT_EQ(std::u16string(e->name), u"abcdefghijklmno");
-  EXPECT_EQ(std::tuple(e->nameLength, k->nameLength), std::tuple(15, 15));
+  const ContactEntry* e = book.FullEntry(4);
+  const ContactEntry* k = book.FullEntry(5);
+  EXPECT_EQ(std::tuple(std::u16string(e->name), e->nameLength, k->nameLength), std::tuple(u"abcdefghijklmno", 15, 15));
   EXPECT_EQ(std::u16string(e->nameKey, 10), u"abcdefghij");
   EXPECT_EQ(std::u16string(k->nameKey, 10), u"ㄱㄴㄷㄹㅁㅂㅅㅇㅈㅊ");
   EXPECT_EQ(std::tuple(e->company[0], e->companyLength), std::tuple(0, 0));  // company names are never loaded
-}
-
-TEST_F(BookTest, LookupNameByNumberAcrossFormats) {
-  Store(Card("김철수", "010-1234-5678") + Card("Kim Su", "+82 10-3456-7890"));
-  parlo::ContactBook& book = Open();
-  book.LoadContacts(false);
   DWORD oid = 0;
   WCHAR name[260] = {};
   ASSERT_EQ(book.LookupNameByNumber(&oid, u"01034567890", name, 260), S_OK);
-  EXPECT_EQ(std::u16string(name), u"Kim Su");
-  EXPECT_EQ(oid, book.FullEntry(1)->oid);
+  EXPECT_EQ(std::tuple(std::u16string(name), oid), std::tuple(u"Kim Su", book.FullEntry(7)->oid));
   WCHAR small[3] = {};
   ASSERT_EQ(book.LookupNameByNumber(&oid, u"+821012345678", small, 3), S_OK);
   EXPECT_EQ(std::u16string(small), u"김철");  // cut to the buffer
   EXPECT_EQ(book.LookupNameByNumber(&oid, u"010-9999-9999", name, 260), static_cast<HRESULT>(0x80004005));
 }
 
-TEST_F(BookTest, PicturesAreFittedIntoTheBoxAndDamagedOnesGiveNone) {
-  Store(PngCard("Wide", 120, 60) + PngCard("Tall", 60, 120) +
+// Pictures are fitted into the box (a small one scaled up to it) and drawn over white, so a
+// transparent one is not black; a damaged one gives none. A run from the cache loads them
+// again from the store.
+TEST_F(BookTest, PicturesAreFittedDrawnOverWhiteAndLoadedAgainForACachedList) {
+  Store(PngCard("Wide", 120, 60) + PngCard("Tall", 60, 120) + PngCard("Clear", 4, 4, 0) +
         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Damaged\r\nTEL:1\r\nPHOTO;ENCODING=b;TYPE=JPEG:" +
         platform::contacts::EncodeBase64("\xFF\xD8\xFF\xE0 this is not really a jpeg") + "\r\nEND:VCARD\r\n" +
         Card("None", "2"));
-  parlo::ContactBook& book = Open();
-  book.SetPictureBox(60, 60);
-  EXPECT_EQ(book.LoadContacts(true), 0);
-  ASSERT_EQ(book.Count(), 4);
-  HBITMAP bmp = nullptr;
-  int w = 0, h = 0;
-  ASSERT_TRUE(book.ContactPictureFor(book.FullEntry(0)->oid, &bmp, &w, &h));
-  BITMAP info{};
-  ASSERT_EQ(GetObjectW(bmp, sizeof info, &info), static_cast<int>(sizeof info));
-  EXPECT_EQ(std::tuple(w, h, info.bmWidth, info.bmHeight), std::tuple(60, 30, 60, 30));
-  ASSERT_TRUE(book.ContactPictureFor(book.FullEntry(1)->oid, &bmp, &w, &h));
-  EXPECT_EQ(std::tuple(w, h), std::tuple(30, 60));
-  // A picture smaller than the box is scaled up to it.
-  parlo::ContactBook::FitPicture(10, 10, 120, 120, &w, &h);
-  EXPECT_EQ(std::tuple(w, h), std::tuple(120, 120));
-  EXPECT_FALSE(book.ContactPictureFor(book.FullEntry(2)->oid, &bmp, &w, &h));
-  EXPECT_EQ(bmp, nullptr);
-  EXPECT_EQ(book.FullEntry(2)->picture, 0u);
-  EXPECT_FALSE(book.ContactPictureFor(book.FullEntry(3)->oid, &bmp, &w, &h));
-}
-
-TEST_F(BookTest, PicturesOfACachedListAreLoadedAgainFromTheStore) {
-  Store(PngCard("Wide", 120, 60) + Card("None", "2"));
-  Open().LoadContacts(true);
-  book_.reset();
-  parlo::ContactBook& book = Open();
-  book.SetPictureBox(60, 60);
-  EXPECT_EQ(book.LoadContacts(true), 2);
-  EXPECT_FALSE(book.LoadedFromStore());
-  HBITMAP bmp = nullptr;
-  int w = 0, h = 0;
-  ASSERT_TRUE(book.ContactPictureFor(book.FullEntry(0)->oid, &bmp, &w, &h));
-  EXPECT_NE(bmp, nullptr);
-  EXPECT_EQ(std::tuple(w, h), std::tuple(60, 30));
-  EXPECT_EQ(book.FullEntry(1)->picture, 0u);
-}
-
-TEST_F(BookTest, PictureIsDrawnOverWhite) {
-  // A fully transparent picture must come out white, not black.
-  std::vector<uint8_t> rgba(4 * 4 * 4, 0);
-  std::string png = platform::contacts::EncodePng(4, 4, rgba);
-  Store("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Clear\r\nTEL:1\r\nPHOTO;ENCODING=b:" + platform::contacts::EncodeBase64(png) +
-        "\r\nEND:VCARD\r\n");
-  parlo::ContactBook& book = Open();
-  book.SetPictureBox(4, 4);
-  book.LoadContacts(true);
-  HBITMAP bmp = nullptr;
-  int w = 0, h = 0;
-  ASSERT_TRUE(book.ContactPictureFor(book.FullEntry(0)->oid, &bmp, &w, &h));
-  BITMAP bm{};
-  ASSERT_GT(GetObjectW(bmp, sizeof bm, &bm), 0);
-  ASSERT_NE(bm.bmBits, nullptr);
-  const uint8_t* px = static_cast<const uint8_t*>(bm.bmBits);
-  EXPECT_EQ(std::tuple(px[0], px[1], px[2]), std::tuple(255, 255, 255));
+  for (bool cached : {false, true}) {
+    SCOPED_TRACE(cached ? "from the cache" : "from the store");
+    parlo::ContactBook& book = Open();
+    book.SetPictureBox(60, 60);
+    EXPECT_EQ(book.LoadContacts(true), cached ? 5 : 0);
+    ASSERT_EQ(book.Count(), 5);
+    EXPECT_EQ(book.LoadedFromStore(), !cached);
+    HBITMAP bmp = nullptr;
+    int w = 0, h = 0;
+    const std::tuple<int, int> sizes[] = {{60, 30}, {30, 60}, {60, 60}};
+    for (int i = 0; i < 3; ++i) {
+      ASSERT_TRUE(book.ContactPictureFor(book.FullEntry(i)->oid, &bmp, &w, &h)) << i;
+      BITMAP info{};
+      ASSERT_EQ(GetObjectW(bmp, sizeof info, &info), static_cast<int>(sizeof info));
+      EXPECT_EQ(std::tuple(w, h), sizes[i]) << i;
+      EXPECT_EQ(std::tuple(info.bmWidth, info.bmHeight), sizes[i]) << i;
+      const auto* px = static_cast<const uint8_t*>(info.bmBits);
+      ASSERT_NE(px, nullptr);
+      if (i == 2) {
+        EXPECT_EQ(std::tuple(px[0], px[1], px[2]), std::tuple(255, 255, 255));
+      }
+    }
+    for (int i : {3, 4}) {
+      EXPECT_FALSE(book.ContactPictureFor(book.FullEntry(i)->oid, &bmp, &w, &h)) << i;
+      EXPECT_EQ(bmp, nullptr);
+      EXPECT_EQ(book.FullEntry(i)->picture, 0u);
+    }
+    book_.reset();
+  }
 }
 
 }  // namespace

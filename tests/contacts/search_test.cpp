@@ -11,12 +11,6 @@ namespace {
 
 class SearchTest : public BookTest {
  protected:
-  parlo::ContactBook& Load(const std::string& vcf) {
-    Store(vcf);
-    parlo::ContactBook& book = Open();
-    book.LoadContacts(false);
-    return book;
-  }
   static std::u16string Name(const ContactEntry* e) { return e ? std::u16string(e->name) : u"(none)"; }
   static std::vector<std::u16string> Names(parlo::ContactBook& book, int n) {
     std::vector<std::u16string> names;
@@ -50,8 +44,7 @@ TEST_F(SearchTest, NameKeysFindWhatTheyShould) {
     ASSERT_EQ(book.RunFilter(true, false, false, true), static_cast<int>(c.found.size())) << c.cards;
     EXPECT_EQ(Names(book, static_cast<int>(c.found.size())), c.found);
     if (!c.found.empty() && c.keys.size() == 3) {
-      EXPECT_EQ(book.EntryAt(0)->nameMatch[0], 0);
-      EXPECT_EQ(book.EntryAt(0)->nameMatch[1], 3);
+      EXPECT_EQ(std::pair(book.EntryAt(0)->nameMatch[0], book.EntryAt(0)->nameMatch[1]), std::pair(0, 3));
     }
   }
 }
@@ -135,8 +128,7 @@ TEST_F(SearchTest, CategoryRules) {
   // The folder's categories between 전체 and the empty one, then 단체문자.
   ASSERT_EQ(book.Categories(), (std::vector<std::u16string>{u"전체", u"Family", u"Work", u"Workers", u"", u"단체문자"}));
   book.SetCategoryIndex(2);  // Work
-  EXPECT_TRUE(book.IsFiltering(true));
-  EXPECT_FALSE(book.IsFiltering(false));
+  EXPECT_EQ(std::pair(book.IsFiltering(true), book.IsFiltering(false)), std::pair(true, false));
   ASSERT_EQ(book.RunFilter(true, true, false, true), 2);
   EXPECT_EQ(Names(book, 2), (std::vector<std::u16string>{u"Both", u"Exact"}));
   book.SetCategoryIndex(5);
@@ -151,16 +143,12 @@ TEST_F(SearchTest, QueryStateAndItsBound) {
   parlo::ContactBook& book = Load(Card("A", "1"));
   EXPECT_EQ(book.Categories(), (std::vector<std::u16string>{u"전체", u"", u"단체문자"}));  // none in the folder
   for (int i = 0; i < 20; ++i) book.PushKey(i % 10);
-  EXPECT_EQ(book.DigitCount(), 15);
-  EXPECT_EQ(book.LetterCount(), 15);
-  EXPECT_EQ(book.Digits(), u"012345678901234");
+  EXPECT_EQ(std::tuple(book.DigitCount(), book.LetterCount(), book.Digits()), std::tuple(15, 15, u"012345678901234"));
   book.PopKey();
-  EXPECT_EQ(book.Digits(), u"01234567890123");
-  EXPECT_EQ(book.Letters().size(), 14u);
-  EXPECT_EQ(book.Letters()[1], u'ㄱ');
+  EXPECT_EQ(std::tuple(book.Digits(), book.Letters().size(), book.Letters()[1]),
+            std::tuple(u"01234567890123", 14u, u'ㄱ'));
   for (int i = 0; i < 20; ++i) book.PopKey();
-  EXPECT_EQ(book.DigitCount(), 0);
-  EXPECT_EQ(book.LetterCount(), 0);
+  EXPECT_EQ(std::pair(book.DigitCount(), book.LetterCount()), std::pair(0, 0));
   book.PushKey(10);  // not a key
   book.PushKey(-1);
   EXPECT_EQ(book.DigitCount(), 0);

@@ -19,22 +19,6 @@ class ModelTest : public storetest::StoreTest {
     StoreTest::TearDown();
   }
 
-  // view_sort as the registry holds it when the program starts.
-  void SetViewSort(DWORD value) {
-    HKEY key;
-    DWORD disposition;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo", 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, &disposition),
-              ERROR_SUCCESS);
-    for (const char16_t* name : {u"use_lock", u"use_original_view", u"find_call_number", u"find_company_name",
-                                 u"find_name", u"close"}) {
-      DWORD zero = 0;
-      RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&zero), 4);
-    }
-    RegSetValueExW(key, u"view_sort", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), 4);
-    RegCloseKey(key);
-  }
-
   static Message At(const char16_t* number, int hour, int minute, const char16_t* text = u"hi") {
     Message m;
     m.number = number;
@@ -46,12 +30,21 @@ class ModelTest : public storetest::StoreTest {
     return m;
   }
 
-  MessageStore* Load() {
+  // The model over the volume; `chronological` is view_sort (the oldest message first).
+  MessageStore* Load(bool chronological = false) {
     settings_.Load();
+    settings_.view_sort = chronological;
     messages_ = std::make_unique<MessageStore>(settings_, nullptr);
     EXPECT_TRUE(messages_->OpenStore(nullptr));
     messages_->LoadAll();
     return messages_.get();
+  }
+
+  static std::unique_ptr<MessageRecord> Record(const char16_t* number, const char16_t* text = u"") {
+    auto r = std::make_unique<MessageRecord>();
+    StringCchCopyW(r->number, 32, number);
+    StringCchCopyW(r->text, 260, text);
+    return r;
   }
 
   std::vector<std::u16string> Texts(int conversation) {
@@ -72,51 +65,35 @@ TEST_F(ModelTest, AnUnreadableOrEmptyStoreThenFirstRecordStartsAtHundred) {
   EXPECT_EQ(messages_->ConversationCount(), 0);
   Load();
   EXPECT_EQ(messages_->ConversationCount(), 0);
-  auto r = std::make_unique<MessageRecord>();
-  StringCchCopyW(r->number, 32, u"0101234");
-  messages_->AddRecord(std::move(r), true);
+  messages_->AddRecord(Record(u"0101234"), true);
   ASSERT_EQ(messages_->ConversationCount(), 1);
   EXPECT_EQ(messages_->ConversationIdAt(0), FIRST_CONVERSATION_ID);
   EXPECT_EQ(std::u16string(messages_->DisplayNameFor(u"0101234")), u"0101234");  // no contact: the number
   EXPECT_EQ(std::u16string(messages_->DisplayNameFor(u"999")), u"");
 }
 
-// The most recently active conversation comes first; view_sort chooses the order inside one.
-TEST_F(ModelTest, ConversationsByTheirNewestMessageAndMessagesByViewSort) {
+// The most recently active conversation comes first; view_sort chooses the order inside one. A new
+// message moves its conversation to the top (id 99) and, oldest first, goes last in it; newest
+// first, where it leads, is seen end to end.
+TEST_F(ModelTest, ConversationsByTheirNewestMessageMessagesByViewSortAndANewMessageMovesItsToTheTop) {
   Put(u"\\RECV_MSG", At(u"0101111", 8, 0, u"first"));
   Put(u"\\RECV_MSG", At(u"0101111", 9, 0, u"second"));
   Put(u"\\SEND_MSG", At(u"0101111", 10, 0, u"third"));
   Put(u"\\RECV_MSG", At(u"0102222", 7, 0));
   Put(u"\\RECV_MSG", At(u"0102222", 11, 0));
-  SetViewSort(1);
-  Load();
+  Load(true);
   ASSERT_EQ(messages_->ConversationCount(), 2);
   EXPECT_EQ(messages_->ConversationIdAt(0), 100);
   EXPECT_EQ(std::u16string(messages_->ConversationAt(0).front()->number), u"0102222");
   EXPECT_EQ(messages_->ConversationIdAt(1), 101);
   EXPECT_EQ(Texts(1), (std::vector<std::u16string>{u"first", u"second", u"third"}));
+  messages_->AddNewestRecord(Record(u"0101111", u"new"));
+  EXPECT_EQ(std::tuple(messages_->ConversationIdAt(0), messages_->ConversationCount()), std::tuple(99, 2));
+  EXPECT_EQ(Texts(0), (std::vector<std::u16string>{u"first", u"second", u"third", u"new"}));
   messages_->ClearModel();
-  SetViewSort(0);
-  settings_.Load();
+  settings_.view_sort = false;
   messages_->LoadAll();
   EXPECT_EQ(Texts(1), (std::vector<std::u16string>{u"third", u"second", u"first"}));
-}
-
-// A new message moves its conversation to the top (id 99) and, oldest first, goes last in it;
-// newest first, where it leads, is seen end to end.
-TEST_F(ModelTest, NewMessageMovesItsConversationToTheTop) {
-  Put(u"\\RECV_MSG", At(u"0101111", 10, 0, u"old"));
-  Put(u"\\RECV_MSG", At(u"0102222", 11, 0));
-  SetViewSort(1);
-  Load();
-  ASSERT_EQ(std::u16string(messages_->ConversationAt(1).front()->number), u"0101111");
-  auto r = std::make_unique<MessageRecord>();
-  StringCchCopyW(r->number, 32, u"0101111");
-  StringCchCopyW(r->text, 260, u"new");
-  messages_->AddNewestRecord(std::move(r));
-  EXPECT_EQ(messages_->ConversationIdAt(0), 99);
-  EXPECT_EQ(messages_->ConversationCount(), 2);
-  EXPECT_EQ(Texts(0), (std::vector<std::u16string>{u"old", u"new"}));
 }
 
 TEST_F(ModelTest, SpellingsOfOneNumberJoinAndEmptyNumbersShareOneUnnamedConversation) {
@@ -126,8 +103,7 @@ TEST_F(ModelTest, SpellingsOfOneNumberJoinAndEmptyNumbersShareOneUnnamedConversa
   Put(u"\\SEND_MSG", At(u"01012345678", 9, 0));
   Load();
   ASSERT_EQ(messages_->ConversationCount(), 2);
-  EXPECT_EQ(messages_->ConversationAt(0).size(), 2u);
-  EXPECT_EQ(messages_->ConversationAt(1).size(), 2u);
+  EXPECT_EQ(std::pair(messages_->ConversationAt(0).size(), messages_->ConversationAt(1).size()), std::pair(2ul, 2ul));
   EXPECT_EQ(std::u16string(messages_->DisplayNameFor(u"")), u"발신자정보없음");
 }
 
@@ -148,9 +124,7 @@ TEST_F(ModelTest, DeletingAConversationOrItsLastRecordForgetsTheNumber) {
   EXPECT_EQ(std::u16string(messages_->DisplayNameFor(u"0101111")), u"");
 
   // The number starts over: a later message opens a new conversation at the top.
-  auto r = std::make_unique<MessageRecord>();
-  StringCchCopyW(r->number, 32, u"0101111");
-  messages_->AddRecord(std::move(r), true);
+  messages_->AddRecord(Record(u"0101111"), true);
   EXPECT_EQ(messages_->ConversationCount(), 2);
   EXPECT_EQ(std::u16string(messages_->ConversationAt(0).front()->number), u"0101111");
 

@@ -11,16 +11,18 @@
 
 namespace {
 
-const WCHAR kKey[] = u"SOFTWARE\\Ostrand\\Parlo";
+const WCHAR* const kFlags[] = {u"use_lock",  u"use_original_view", u"find_call_number", u"find_company_name",
+                               u"find_name", u"view_sort",         u"close"};
 
 struct Value {
   DWORD type = 0;
   std::string bytes;
+  bool operator==(const Value&) const = default;
 };
 
 std::optional<Value> ReadValue(const WCHAR* name) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
   Value v;
   v.bytes.resize(2048);
   DWORD size = static_cast<DWORD>(v.bytes.size());
@@ -42,8 +44,9 @@ std::optional<DWORD> ReadDword(const WCHAR* name) {
 void Write(const WCHAR* name, DWORD type, const void* data, DWORD size) {
   HKEY key = nullptr;
   DWORD disposition = 0;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition),
+      ERROR_SUCCESS);
   ASSERT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
   RegCloseKey(key);
 }
@@ -51,10 +54,7 @@ void Write(const WCHAR* name, DWORD type, const void* data, DWORD size) {
 void WriteDword(const WCHAR* name, DWORD value) { Write(name, REG_DWORD, &value, 4); }
 
 void WriteAllFlags(DWORD value) {
-  for (const WCHAR* name : {u"use_lock", u"use_original_view", u"find_call_number", u"find_company_name",
-                            u"find_name", u"view_sort", u"close"}) {
-    WriteDword(name, value);
-  }
+  for (const WCHAR* name : kFlags) WriteDword(name, value);
 }
 
 std::string MultiSz(const std::u16string& text) {
@@ -79,10 +79,7 @@ TEST_F(SettingsTest, FirstStartCreatesTheFlagsAndTogglesWaitForShutdown) {
   Settings s = Loaded();
   EXPECT_FALSE(s.use_lock || s.use_original_view || s.find_company_name || s.find_call_number || s.find_name ||
                s.view_sort);
-  for (const WCHAR* name : {u"use_lock", u"use_original_view", u"find_call_number", u"find_company_name",
-                            u"find_name", u"view_sort"})
-    EXPECT_EQ(ReadDword(name), 0u);
-  EXPECT_EQ(ReadDword(u"close"), 1u);
+  for (const WCHAR* name : kFlags) EXPECT_EQ(ReadDword(name), name == kFlags[6] ? 1u : 0u);  // close is on
   Write(u"password", REG_SZ, u"99", 6);
   s = Loaded();
   s.password[0] = u'1';
@@ -98,9 +95,7 @@ TEST_F(SettingsTest, FirstStartCreatesTheFlagsAndTogglesWaitForShutdown) {
   s.view_sort = !s.view_sort;
   s.Save();
   EXPECT_EQ(ReadDword(u"view_sort"), 1u);
-  auto stored = ReadValue(u"password");
-  ASSERT_TRUE(stored);
-  EXPECT_EQ(stored->bytes, std::string("9\0009\0\0\0", 6));
+  EXPECT_EQ(ReadValue(u"password"), (Value{REG_SZ, std::string("9\0009\0\0\0", 6)}));
 }
 
 TEST_F(SettingsTest, StoredPasswordIsReadUpToItsDataAndAnOverlongOneIsReplacedByTheDefault) {
@@ -121,10 +116,7 @@ TEST_F(SettingsTest, StoredPasswordIsReadUpToItsDataAndAnOverlongOneIsReplacedBy
     EXPECT_EQ(std::u16string(Loaded().password), c.loaded);
   }
   // The overlong one was replaced in the registry too.
-  auto stored = ReadValue(u"password");
-  ASSERT_TRUE(stored);
-  EXPECT_EQ(stored->type, static_cast<DWORD>(REG_MULTI_SZ));
-  EXPECT_EQ(stored->bytes, MultiSz(u"5836"));
+  EXPECT_EQ(ReadValue(u"password"), (Value{REG_MULTI_SZ, MultiSz(u"5836")}));
 }
 
 TEST_F(SettingsTest, FlagsAreReadByTheirBytesAndAMissingOrUnreadableOneCountsAsOn) {
@@ -134,11 +126,8 @@ TEST_F(SettingsTest, FlagsAreReadByTheirBytesAndAMissingOrUnreadableOneCountsAsO
   Write(u"view_sort", REG_SZ, u"0", 4);  // reads as 0x00000030
   Write(u"close", REG_SZ, u"00", 6);     // longer than four bytes: unreadable, so on
   Settings s = Loaded();
-  EXPECT_TRUE(s.use_original_view);
-  EXPECT_FALSE(s.find_name);
-  EXPECT_FALSE(s.find_company_name);
-  EXPECT_TRUE(s.view_sort);
-  EXPECT_TRUE(s.close);
+  EXPECT_EQ(std::tuple(s.use_original_view, s.find_name, s.find_company_name, s.view_sort, s.close),
+            std::tuple(true, false, false, true, true));
   EXPECT_EQ(ReadDword(u"use_original_view"), 7u);  // loading writes nothing back
   s.Save();
   EXPECT_EQ(ReadDword(u"use_original_view"), 1u);  // any non-zero flag is saved as one
@@ -147,14 +136,9 @@ TEST_F(SettingsTest, FlagsAreReadByTheirBytesAndAMissingOrUnreadableOneCountsAsO
 TEST_F(SettingsTest, RegistryFileThatIsNotADatabaseLeavesDefaultsAndTheFileAlone) {
   const auto file = device_.dir() / "registry.db";
   const std::string garbage = "this is not a registry, just some text\n" + std::string(2000, '\x5a');
-  {
-    std::ofstream out(file, std::ios::binary);
-    out << garbage;
-  }
+  std::ofstream(file, std::ios::binary) << garbage;
   Settings s = Loaded();
-  EXPECT_FALSE(s.use_lock);
-  EXPECT_TRUE(s.close);
-  EXPECT_EQ(std::u16string(s.password), u"5836");
+  EXPECT_EQ(std::tuple(s.use_lock, s.close, std::u16string(s.password)), std::tuple(false, true, u"5836"));
   s.view_sort = true;
   s.Save();
   EXPECT_EQ(parlo_test::ReadFileBytes(file), garbage);

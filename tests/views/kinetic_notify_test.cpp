@@ -30,8 +30,7 @@ TEST_F(Notify, TapsReportCursorSelectionAndActivationInOrder) {
   }
   for (const NMHDR& h : noteHeaders_) EXPECT_EQ(std::pair(h.hwndFrom, h.idFrom), std::pair(list(), UINT_PTR{kListId}));
   const DWORD both = parlo::ListItem::kSelected | parlo::ListItem::kCursor;
-  EXPECT_EQ(list_.RowAt(2)->state & both, 0u);
-  EXPECT_EQ(list_.RowAt(4)->state & both, both);
+  EXPECT_EQ(std::pair(list_.RowAt(2)->state & both, list_.RowAt(4)->state & both), std::pair(0u, both));
 }
 
 // One row is selected at a time; indices outside the list are ignored.
@@ -39,8 +38,7 @@ TEST_F(Notify, SelectionIsSingleInvalidIndicesAreIgnoredAndDeletingForgetsIt) {
   Fill(5);
   list_.Select(1);
   list_.Select(3);
-  EXPECT_EQ(list_.FirstSelected(), 3);
-  EXPECT_EQ(list_.RowAt(1)->state & parlo::ListItem::kSelected, 0u);
+  EXPECT_EQ(std::tuple(list_.FirstSelected(), list_.RowAt(1)->state & parlo::ListItem::kSelected), std::tuple(3, 0u));
   list_.Select(-1);  // deselects and selects nothing
   EXPECT_EQ(list_.FirstSelected(), -1);
   EXPECT_EQ(notes_, (std::vector<Note>{{LN_SELCHANGE, 1, 1}, {LN_SELCHANGE, 1, 0}, {LN_SELCHANGE, 3, 1},
@@ -81,8 +79,7 @@ TEST_F(Notify, ArrowKeysStartAtEitherEndWrapAndScrollTheCursorRowIntoViewAndEnte
   // The cursor keys scroll the cursor row into view.
   Fill(30);
   for (int i = 0; i < 6; ++i) Key(VK_DOWN);  // row 5: 600..720, below a 630 window
-  EXPECT_EQ(list_.CursorRow(), 5);
-  EXPECT_EQ(Offset(), 720 - 630);
+  EXPECT_EQ(std::pair(list_.CursorRow(), Offset()), std::pair(5, 720 - 630));
   for (int i = 0; i < 5; ++i) Key(VK_UP);  // row 0: its top comes to the window's top
   EXPECT_EQ(Offset(), 0);
 }

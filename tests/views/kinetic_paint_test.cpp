@@ -42,30 +42,26 @@ TEST_F(Paint, WhatTheRowsDoNotCoverIsFilledAndAllRowsFitWithoutAnIndicator) {
   EXPECT_EQ(Pixel(240, kRow + 10), Px(kRowColor));
 }
 
-TEST_F(Paint, BandAboveTheFirstRowIsFilledDuringAPull) {
+// The indicator's white strip is blended at half strength over the row colour, the thumb darker;
+// the band a pull opens above the first row is filled.
+TEST_F(Paint, IndicatorBlendsOverTheRightEdgeAndTheBandAboveTheFirstRowIsFilledDuringAPull) {
   Fill(30);
+  ASSERT_TRUE(list_.scroller().vertical.visible());
+  const int t = list_.scroller().thickness.cx;
+  EXPECT_EQ(t, 12);
+  const uint32_t strip = Pixel(480 - 1, 400);  // below the thumb
+  EXPECT_NE(strip, Px(kRowColor));
+  EXPECT_NEAR(static_cast<int>(strip >> 16), (200 + 255) / 2, 2);
+  EXPECT_NEAR(static_cast<int>((strip >> 8) & 0xFF), 255 / 2, 2);
+  EXPECT_EQ(Pixel(480 - t - 1, 400), Px(kRowColor));  // left of the strip the rows are untouched
+  const uint32_t thumb = Pixel(480 - t / 2, list_.scroller().vertical.position() + 20);
+  EXPECT_LT(thumb & 0xFF, strip & 0xFF);
+
   Drag(240, 100, 200, 5, 100, false);  // pulled down by 100
   EXPECT_EQ(CountNot(Px(kFill), 0, 0, 468, 100), 0);
   EXPECT_NE(Pixel(240, 100), Px(kFill));  // the first row (pressed, so highlighted)
   EXPECT_EQ(Pixel(240, 100 + kRow), Px(kRowColor));
   Up(240, 200);
-}
-
-TEST_F(Paint, IndicatorBlendsOverTheRightEdge) {
-  Fill(30);
-  ASSERT_TRUE(list_.scroller().vertical.visible());
-  const int t = list_.scroller().thickness.cx;
-  EXPECT_EQ(t, 12);
-  // Below the thumb: the white strip at half strength over the row colour.
-  const uint32_t strip = Pixel(480 - 1, 400);
-  EXPECT_NE(strip, Px(kRowColor));
-  EXPECT_NEAR(static_cast<int>(strip >> 16), (200 + 255) / 2, 2);
-  EXPECT_NEAR(static_cast<int>((strip >> 8) & 0xFF), 255 / 2, 2);
-  // Left of the strip the rows are untouched.
-  EXPECT_EQ(Pixel(480 - t - 1, 400), Px(kRowColor));
-  // The thumb is darker than the strip around it.
-  const uint32_t thumb = Pixel(480 - t / 2, list_.scroller().vertical.position() + 20);
-  EXPECT_LT(thumb & 0xFF, strip & 0xFF);
 }
 
 }  // namespace

@@ -8,18 +8,16 @@ namespace {
 
 using Touch = ListTest;
 
-TEST_F(Touch, SlowMovementUnderTheThresholdIsATapHoweverLong) {
+// Slow movement under the threshold is a tap however long. A drag released after half a second
+// stays where it is; a quick flick coasts its velocity in two seconds: v = 30 * 1000 / 16 = 1875
+// px/s, a = -937, so 2 * (1875 - 937) pixels further.
+TEST_F(Touch, SlowMovementIsATapAndOnlyAQuickReleaseCoastsItsVelocityInTwoSecondsEvenWithMovesInOneTick) {
   Fill(10);
   Drag(100, 150, 30, 40, 200);  // 40 moves of 3 pixels (threshold 4) over eight seconds
-  EXPECT_EQ(Offset(), 0);
-  EXPECT_FALSE(Animating());
-  EXPECT_EQ(list_.ActivatedRow(), 0);  // the row under the finger at the release
-  EXPECT_EQ(list_.FirstSelected(), 0);
-}
+  EXPECT_EQ(std::pair(Offset(), Animating()), std::pair(0, false));
+  // The row under the finger at the release is activated and selected.
+  EXPECT_EQ(std::pair(list_.ActivatedRow(), list_.FirstSelected()), std::pair(0, 0));
 
-// A drag released after half a second stays where it is; a quick flick coasts its velocity in
-// two seconds: v = 30 * 1000 / 16 = 1875 px/s, a = -937, so 2 * (1875 - 937) pixels further.
-TEST_F(Touch, OnlyAQuickReleaseCoastsItsVelocityInTwoSecondsEvenWithMovesInOneTick) {
   const struct {
     int y1, steps;
     uint32_t stepMs;
@@ -36,9 +34,7 @@ TEST_F(Touch, OnlyAQuickReleaseCoastsItsVelocityInTwoSecondsEvenWithMovesInOneTi
       Advance(1000);
       EXPECT_GT(Offset(), c.released);  // halfway
     }
-    Advance(2000);
-    EXPECT_EQ(Offset(), c.coasted);
-    EXPECT_FALSE(Animating());
+    EXPECT_EQ(After(2000), std::pair(c.coasted, false));
   }
   // Moves within one tick still fling: the zero interval counts as 16 ms, the same coast.
   Fill(0);
@@ -49,13 +45,13 @@ TEST_F(Touch, OnlyAQuickReleaseCoastsItsVelocityInTwoSecondsEvenWithMovesInOneTi
   MoveTo(240, 440);  // same tick as the move before
   Up(240, 440);
   EXPECT_EQ(Offset(), 60);
-  Advance(2100);
-  EXPECT_EQ(Offset(), 60 + 1876);
+  EXPECT_EQ(After(2100), std::pair(60 + 1876, false));
 }
 
 // A slow drag (no coast) past an end, or any drag when all rows fit: back at that end half a
-// second after the release, moving only towards it and never past it, and there it stays.
-TEST_F(Touch, PastAnEndTheRowsSpringBackInHalfASecond) {
+// second after the release, moving only towards it and never past it, and there it stays. A fling
+// that coasts past the end is back there half a second after the release too.
+TEST_F(Touch, PastAnEndTheRowsSpringBackInHalfASecondAfterADragOrAFling) {
   const struct {
     const char* what;
     int rows;
@@ -84,20 +80,16 @@ TEST_F(Touch, PastAnEndTheRowsSpringBackInHalfASecond) {
       EXPECT_LE((Offset() - c.end) * direction, 0) << t;
       previous = Offset();
     }
-    Advance(10);
-    EXPECT_EQ(Offset(), c.end);
-    Advance(1000);
-    EXPECT_EQ(Offset(), c.end);
+    EXPECT_EQ(After(10).first, c.end);
+    const auto later = After(1000);
+    EXPECT_EQ(later.first, c.end);
     // When all rows fit, the sideways curve of the release keeps the timer to its two seconds.
     if (c.rows > 3) {
-      EXPECT_FALSE(Animating());
+      EXPECT_FALSE(later.second);
     }
   }
-}
 
-TEST_F(Touch, FlingPastAnEndIsBackAtThatEndHalfASecondAfterRelease) {
-  Fill(30);
-  Key(VK_UP);
+  ASSERT_EQ(Offset(), 2970);  // the last case leaves the list at its end
   Drag(240, 300, 500, 10, 100, true);  // a slow pull back from the end: no coast
   Advance(100);
   ASSERT_EQ(Offset(), 2970 - 200);
@@ -110,9 +102,7 @@ TEST_F(Touch, FlingPastAnEndIsBackAtThatEndHalfASecondAfterRelease) {
   }
   EXPECT_GT(furthest, 2970);
   EXPECT_EQ(Offset(), 2970);
-  Advance(2000);
-  EXPECT_EQ(Offset(), 2970);
-  EXPECT_FALSE(Animating());
+  EXPECT_EQ(After(2000), std::pair(2970, false));
 }
 
 TEST_F(Touch, ATouchOrLosingFocusStopsAFling) {
@@ -129,8 +119,7 @@ TEST_F(Touch, ATouchOrLosingFocusStopsAFling) {
     }
     const int held = Offset();
     EXPECT_FALSE(Animating());
-    Advance(1000);
-    EXPECT_EQ(Offset(), held);
+    EXPECT_EQ(After(1000), std::pair(held, false));
     if (touch) Up(240, 300);
   }
 }
@@ -153,28 +142,22 @@ TEST_F(Touch, DraggingTheThumbScrollsAndActivatesNothing) {
   MoveTo(x, 700);
   ASSERT_GT(Offset(), 3600 - 630);
   Up(x, 700);
-  Advance(500);
-  EXPECT_EQ(Offset(), 3600 - 630);
-  Advance(2000);
-  EXPECT_EQ(Offset(), 3600 - 630);
+  EXPECT_EQ(After(500).first, 3600 - 630);
+  EXPECT_EQ(After(2000), std::pair(3600 - 630, false));
 }
 
+// Destroying the list releases its rows.
 TEST_F(Touch, TapsBelowTheLastRowOrOnARowThatRefusesTheHitDoNothing) {
   Fill(2);
   Tap(100, 500);
   EXPECT_TRUE(notes_.empty());
   list_.DeleteAllRows();
-  AddRow(list_, kRow, 2);
+  bool destroyed = false;
+  AddRow(list_, kRow, 2, &destroyed);
   list_.EndFilling();
   Tap(100, 10);
   EXPECT_TRUE(notes_.empty());
-  EXPECT_EQ(list_.CursorRow(), -1);
-  EXPECT_EQ(list_.ActivatedRow(), -1);
-}
-
-TEST_F(Touch, DestroyingTheListReleasesItsRows) {
-  bool destroyed = false;
-  AddRow(list_, kRow, parlo::ListItem::kHitBody, &destroyed);
+  EXPECT_EQ(std::pair(list_.CursorRow(), list_.ActivatedRow()), std::pair(-1, -1));
   EXPECT_FALSE(destroyed);
   DestroyWindow(list());
   EXPECT_TRUE(destroyed);
@@ -191,8 +174,7 @@ TEST_F(Touch, RefillOrResizeRecomputesTheView) {
   Fill(4);  // 480 high: fits in 630
   EXPECT_FALSE(list_.scroller().vertical.visible());
   MoveWindow(list(), 0, 100, 480, 300, TRUE);
-  EXPECT_EQ(list_.scroller().view.cy, 300);
-  EXPECT_TRUE(list_.scroller().vertical.visible());
+  EXPECT_EQ(std::tuple(list_.scroller().view.cy, list_.scroller().vertical.visible()), std::tuple(300, true));
 }
 
 }  // namespace

@@ -48,8 +48,7 @@ TEST(LockLayoutTest, KeysAndStripAtTwoDensitiesAndOnlyTheInsideOfAKeySelectsIt) 
   // At 96 dpi the grid's left margin stays 10 pixels.
   EXPECT_EQ(box(parlo::ComputeLockLayout(480, 800, 96, 96).keys[0]), (Box{30, 130, 146, 300}));
   // Only the inside of a key selects it.
-  const LockLayout& l = hi;
-  for (int k = 0; k < parlo::kLockKeys; ++k) EXPECT_EQ(LockKeyAt(l, l.centres[k]), k);
+  for (int k = 0; k < parlo::kLockKeys; ++k) EXPECT_EQ(LockKeyAt(hi, hi.centres[k]), k);
   const struct {
     POINT p;
     int key;
@@ -58,7 +57,7 @@ TEST(LockLayoutTest, KeysAndStripAtTwoDensitiesAndOnlyTheInsideOfAKeySelectsIt) 
       {{86, 259}, -1},   {{86, 260}, 0},   {{122, 296}, 0},  {{123, 296}, -1},  // right edge excluded
       {{-5, 296}, -1},   {{392, 900}, -1}, {{479, 799}, -1},
   };
-  for (const auto& c : cases) EXPECT_EQ(LockKeyAt(l, c.p), c.key) << c.p.x << "," << c.p.y;
+  for (const auto& c : cases) EXPECT_EQ(LockKeyAt(hi, c.p), c.key) << c.p.x << "," << c.p.y;
 }
 
 // ---- The view in a frame. The device has no resource library: the screen must work without. ----
@@ -83,63 +82,62 @@ class LockViewTest : public ViewTest {
     return *lock_;
   }
   HWND View() const { return lock_->Window(); }
-  POINT Key(int k) const { return lock_->Layout().centres[k]; }
-  POINT Between(int a, int b) const {
-    return POINT{(Key(a).x + Key(b).x) / 2, (Key(a).y + Key(b).y) / 2};
+  // Key k's centre; -1 is a point in the clock strip, -2 and -3 points between keys.
+  POINT Key(int k) const {
+    constexpr POINT kOff[] = {{240, 100}, {163, 296}, {86, 400}};
+    return k >= 0 ? lock_->Layout().centres[k] : kOff[-k - 1];
   }
-  uint32_t Pixel(POINT p) const { return platform::gdi::ScreenPixel(p.x, p.y); }
+  // Whether the line from key a to key b shows halfway between them.
+  bool Line(int a, int b) const {
+    const POINT p{(Key(a).x + Key(b).x) / 2, (Key(a).y + Key(b).y) / 2};
+    return platform::gdi::ScreenPixel(p.x, p.y) == kLine;
+  }
 
-  // One finger from key to key; lifts it when `lift`.
-  void Draw(const std::vector<int>& keys, bool lift = true) {
+  // One finger from key to key, still down at the last.
+  void Draw(const std::vector<int>& keys) {
     Down(View(), Key(keys.front()));
     Pump();
     for (size_t i = 1; i < keys.size(); ++i) {
       MoveTo(View(), Key(keys[i]));
       Pump();
     }
-    if (lift) Up(View(), Key(keys.back()));
-    Pump();
   }
-  size_t Unlocks() const { return CallsOf(UM_SHOWPREVIOUS).size(); }
+  size_t Unlocks() const { return CountOf(UM_SHOWPREVIOUS); }
 
   std::unique_ptr<LockView> lock_;
 };
 
-// Dragging back over a dot adds nothing; a pattern finished after another view took the screen
-// (a second launch switched views under the finger) opens nothing.
+// Dragging back over a dot adds nothing; touches in the strip or between dots select nothing, and
+// a gesture may start there and pick up keys on the way. A pattern finished after another view
+// took the screen (a second launch switched views under the finger) opens nothing.
 TEST_F(LockViewTest, AThreeDigitPasswordOpensOnlyWhenItsKeysAreTouchedInOrderAndNothingElse) {
   Show(u"152");
   const struct {
-    std::vector<int> keys;
+    std::vector<int> path, entered;
     size_t unlocks;
     bool hiddenBeforeLift = false;
-  } cases[] = {{{1, 5}, 0},    {{2, 5, 1}, 0},       {{5, 1, 2}, 0},       {{1, 5, 2, 8}, 0},
-               {{1, 5, 2}, 1}, {{1, 5, 1, 5, 2}, 1}, {{1, 5, 2}, 0, true}};
+  } cases[] = {
+      {{1, 5}, {1, 5}, 0},
+      {{2, 5, 1}, {2, 5, 1}, 0},
+      {{5, 1, 2}, {5, 1, 2}, 0},
+      {{1, 5, 2, 8}, {1, 5, 2, 8}, 0},
+      {{1, 5, 2}, {1, 5, 2}, 1},
+      {{1, 5, 1, 5, 2}, {1, 5, 2}, 1},
+      {{-1, -2, -3}, {}, 0},
+      {{-1, 1, 5, 2}, {1, 5, 2}, 1},
+      {{1, 5, 2}, {1, 5, 2}, 0, true},
+  };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.keys));
+    SCOPED_TRACE(::testing::PrintToString(c.path));
     calls_.clear();
-    Draw(c.keys, false);
+    Draw(c.path);
+    EXPECT_EQ(lock_->Gesture().Entered(), c.entered);
     if (c.hiddenBeforeLift) ShowWindow(View(), SW_HIDE);
-    Up(View(), Key(c.keys.back()));
+    Up(View(), Key(c.path.back()));
     Pump();
     EXPECT_EQ(Unlocks(), c.unlocks);
     EXPECT_TRUE(lock_->Gesture().Entered().empty());
   }
-  // Touches in the strip or between dots select nothing, and lifting then is wrong.
-  Show(u"152");
-  Down(View(), POINT{240, 100});
-  MoveTo(View(), POINT{163, 296});
-  MoveTo(View(), POINT{86, 400});
-  EXPECT_TRUE(lock_->Gesture().Entered().empty());
-  Up(View(), POINT{86, 400});
-  Pump();
-  EXPECT_EQ(Unlocks(), 0u);
-  // A gesture may start off the keys and pick them up on the way.
-  Down(View(), POINT{240, 100});
-  for (int k : {1, 5, 2}) MoveTo(View(), Key(k));
-  Up(View(), Key(2));
-  Pump();
-  EXPECT_EQ(Unlocks(), 1u);
 }
 
 // Moves faster than paints still draw every segment; a wrong pattern stays until it is wiped
@@ -150,18 +148,18 @@ TEST_F(LockViewTest, AWrongPatternIsDrawnWholeAndWiped100msLaterWithoutHoldingTh
   Pump();
   for (int k : {1, 2, 5}) MoveTo(View(), Key(k));  // one paint for three new keys
   Pump();
-  const std::pair<int, int> segments[] = {{0, 1}, {1, 2}, {2, 5}};
-  for (auto [a, b] : segments) EXPECT_EQ(Pixel(Between(a, b)), kLine) << a << "-" << b;
+  auto lines = [this] { return std::tuple(Line(0, 1), Line(1, 2), Line(2, 5)); };
+  EXPECT_EQ(lines(), std::tuple(true, true, true));
   Up(View(), Key(5));
   Pump();
   const DWORD lifted = GetTickCount();
-  for (auto [a, b] : segments) EXPECT_EQ(Pixel(Between(a, b)), kLine) << a << "-" << b;
+  EXPECT_EQ(lines(), std::tuple(true, true, true));
   // No pause on the UI thread: the clock has not moved while the wrong line shows.
   EXPECT_EQ(GetTickCount(), lifted);
   Advance(LockView::kWipeMs - 1);
-  EXPECT_EQ(Pixel(Between(0, 1)), kLine);
+  EXPECT_TRUE(Line(0, 1));
   Advance(1);
-  for (auto [a, b] : segments) EXPECT_NE(Pixel(Between(a, b)), kLine) << a << "-" << b;
+  EXPECT_EQ(lines(), std::tuple(false, false, false));
   EXPECT_EQ(Unlocks(), 0u);
 }
 
@@ -169,7 +167,7 @@ TEST_F(LockViewTest, AtAMinuteOnlyTheStripReachesTheScreenAndEarlierSegmentsDoNo
   platform::device::StartSystemClockValue();
   Show(u"5836");
   ASSERT_TRUE(FindText(u"14:07").has_value());
-  Draw({0, 1, 2}, false);
+  Draw({0, 1, 2});
   Advance(51 * 1000);  // 14:08:00
   Pump();  // the new minute is written on one idle pass and seen by its watchers on the next
   const auto clock = FindText(u"14:08");
@@ -177,14 +175,11 @@ TEST_F(LockViewTest, AtAMinuteOnlyTheStripReachesTheScreenAndEarlierSegmentsDoNo
   EXPECT_LE(clock->rect.bottom, lock_->Layout().clock.bottom);
   EXPECT_FALSE(FindText(u"14:07").has_value());
   // The pad on screen is as it was.
-  EXPECT_EQ(Pixel(Between(0, 1)), kLine);
-  EXPECT_EQ(Pixel(Between(1, 2)), kLine);
+  EXPECT_EQ(std::tuple(Line(0, 1), Line(1, 2)), std::tuple(true, true));
 
   MoveTo(View(), Key(5));
   Pump();
-  EXPECT_NE(Pixel(Between(0, 1)), kLine);
-  EXPECT_EQ(Pixel(Between(1, 2)), kLine);
-  EXPECT_EQ(Pixel(Between(2, 5)), kLine);
+  EXPECT_EQ(std::tuple(Line(0, 1), Line(1, 2), Line(2, 5)), std::tuple(false, true, true));
 }
 
 }  // namespace

@@ -15,15 +15,9 @@ class MainViewTest : public ViewTest {
  protected:
   ConversationRow* Row(int i) { return static_cast<ConversationRow*>(main_->list().RowAt(i)); }
   HWND View() { return main_->Window(); }
-  HWND ListWindow() { return main_->list().hwnd(); }
   // Taps conversation row i (rows are 120 pixels high at 192 dpi).
-  void TapRow(int i) { Tap(ListWindow(), POINT{200, i * 120 + 60}); }
+  void TapRow(int i) { Tap(main_->list().hwnd(), POINT{200, i * 120 + 60}); }
   std::string Calls() { return parlo_test::ReadFileBytes(device_->dir() / "network" / "calls.jsonl"); }
-  int Records(int db) { return messages_->Records().CountRecords(db); }
-  void Command(UINT id) {
-    SendMessageW(View(), WM_COMMAND, id, 0);
-    Pump();
-  }
 };
 
 // The title counts unread and all messages and follows the unread count; it is black, and blue
@@ -32,18 +26,14 @@ TEST_F(MainViewTest, TitleShowsUnreadAndTotalMessagesAndIsBlackAndBlueWhilePress
   Load();
   MainView& view = ShowList();
   EXPECT_EQ(view.list().RowCount(), 0);
-  auto normal = FindText(u"Parlo - 「0/0」");
-  ASSERT_TRUE(normal.has_value());
-  EXPECT_EQ(normal->color, RGB(0, 0, 0));
+  EXPECT_EQ(ColourOf(u"Parlo - 「0/0」"), RGB(0, 0, 0));
   Down(View(), Center(view.TitleRect()));
   Pump();
-  auto pressed = FindText(u"Parlo - 「0/0」");
-  ASSERT_TRUE(pressed.has_value());
-  EXPECT_EQ(pressed->color, 0xFF0000u);
+  EXPECT_EQ(ColourOf(u"Parlo - 「0/0」"), 0xFF0000u);
   MoveTo(View(), POINT{300, 400});  // leaving the title clears it; the release opens nothing
   Up(View(), POINT{300, 400});
   Pump();
-  EXPECT_EQ(FindText(u"Parlo - 「0/0」")->color, RGB(0, 0, 0));
+  EXPECT_EQ(ColourOf(u"Parlo - 「0/0」"), RGB(0, 0, 0));
 
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"one", 1, 0));
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"two", 2, 0));
@@ -58,27 +48,6 @@ TEST_F(MainViewTest, TitleShowsUnreadAndTotalMessagesAndIsBlackAndBlueWhilePress
   EXPECT_TRUE(FindText(u"Parlo - 「7/3」").has_value());
 }
 
-TEST_F(MainViewTest, ShortPreviewSkipsLineBreaksAndKeeps21CharactersAndTheOriginalViewKeepsAll) {
-  const std::u16string thirty = u"abcdefghijklmnopqrstuvwxyz0123";
-  const struct {
-    std::u16string text;
-    bool original;
-    std::u16string preview;
-  } cases[] = {{u"a\r\nb", false, u"ab"}, {thirty, false, thirty.substr(0, 21)}, {thirty, true, thirty}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.preview.size());
-    Put(u"\\RECV_MSG", Msg(u"01011112222", c.text, 1));
-    settings_.use_original_view = c.original;
-    Load();
-    ShowList();
-    EXPECT_EQ(Row(0)->preview, c.preview);
-    if (c.text != thirty) {
-      EXPECT_TRUE(FindText(c.preview).has_value());  // the short one is drawn whole
-    }
-    messages_->DeleteConversation(0);
-  }
-}
-
 TEST(PreviewText, LineBreaksDoNotCountTowardsTheLimit) {
   EXPECT_EQ(parlo::PreviewText(u"\r\n\r\n0123456789\n0123456789\r\nXYZ", false), u"0123456789" u"0123456789" u"X");
   EXPECT_EQ(parlo::PreviewText(u"", false), u"");
@@ -86,22 +55,26 @@ TEST(PreviewText, LineBreaksDoNotCountTowardsTheLimit) {
   EXPECT_EQ(parlo::PreviewText(u"a\r\nb", true), u"a\r\nb");
 }
 
-// Without a skin there is no default picture: the picture box stays white, never the image's old
-// contents.
-TEST_F(MainViewTest, RowShowsNameDateLineAndCountOfTheNewestMessageAndAWhitePictureBox) {
+// A row shows the newest message: its preview (line breaks skipped, unless the original view keeps
+// the whole text), the name, and the date line with the count. Without a skin there is no default
+// picture: the picture box stays white, never the image's old contents.
+TEST_F(MainViewTest, RowShowsPreviewNameDateLineAndCountOfTheNewestMessageAndAWhitePictureBox) {
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"older", 1));
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"newer", 2));
+  Put(u"\\RECV_MSG", Msg(u"01011112222", u"new\r\ner", 2));
   for (bool newestLast : {false, true}) {
     SCOPED_TRACE(newestLast);
-    settings_.view_sort = newestLast;
+    settings_.view_sort = settings_.use_original_view = newestLast;
     MessageStore* store = Load();
     ShowList();
     ASSERT_EQ(main_->list().RowCount(), 1);
     const MessageRecord* newest = newestLast ? store->ConversationAt(0).back().get() : store->ConversationAt(0).front().get();
-    EXPECT_EQ(Row(0)->preview, u"newer");
-    EXPECT_EQ(Row(0)->name, u"01011112222");
-    EXPECT_EQ(Row(0)->dateLine, std::u16string(newest->timeText) + u" (2건)");
+    const std::u16string preview = newestLast ? u"new\r\ner" : u"newer";
+    EXPECT_EQ(std::tuple(Row(0)->preview, Row(0)->name, Row(0)->dateLine),
+              std::tuple(preview, u"01011112222", std::u16string(newest->timeText) + u" (2건)"));
     EXPECT_TRUE(FindText(Row(0)->dateLine).has_value());
+    if (!newestLast) {
+      EXPECT_TRUE(FindText(u"newer").has_value());  // the short preview is drawn whole
+    }
     EXPECT_EQ(platform::gdi::ScreenPixel(30, 70 + 30), 0xFFFFFFu);
   }
 }
@@ -125,15 +98,14 @@ TEST_F(MainViewTest, HoldingDeleteAsksToDeleteEverything) {
     Pump();
     EXPECT_EQ(Boxes().size(), 1u);  // the release after the hold acts on nothing
     const int left = answer == IDYES ? 0 : 1;
-    EXPECT_EQ(messages_->ConversationCount(), 2 * left);
-    EXPECT_EQ(Records(DB_RECV), left);
-    EXPECT_EQ(Records(DB_SEND), left);
+    EXPECT_EQ(std::tuple(messages_->ConversationCount(), Records(DB_RECV), Records(DB_SEND)),
+              std::tuple(2 * left, left, left));
   }
   EXPECT_TRUE(FindText(u"Parlo - 「0/0」").has_value());
 }
 
 // Tapping a row opens its conversation, and coming back highlights and selects it; a tap on
-// 삭제 deletes the selected one after the question.
+// 삭제 deletes the selected one after the question; a tap on 보내기 asks for a reply.
 TEST_F(MainViewTest, TappingARowSelectsItAndTappingDeleteDeletesItAfterTheQuestion) {
   Put(u"\\RECV_MSG", Msg(u"01011111111", u"keep", 1));
   Put(u"\\RECV_MSG", Msg(u"01022222222", u"delete me", 5));
@@ -141,10 +113,9 @@ TEST_F(MainViewTest, TappingARowSelectsItAndTappingDeleteDeletesItAfterTheQuesti
   MessageStore* store = Load();
   MainView& view = ShowList();
   TapRow(1);
-  EXPECT_EQ(AskedOfFrame(), (std::vector<Asked>{{UM_SHOWTHREAD, 1, 0}}));
+  EXPECT_EQ(calls_, (std::vector<Asked>{{UM_SHOWTHREAD, 1, 0}}));
   ShowList();
-  EXPECT_EQ(view.list().CursorRow(), 1);
-  EXPECT_EQ(view.SelectedConversation(), 1);
+  EXPECT_EQ(std::pair(view.list().CursorRow(), view.SelectedConversation()), std::pair(1, 1));
   ASSERT_NE(view.SelectedFirstRecord(), nullptr);
   EXPECT_EQ(std::u16string(view.SelectedFirstRecord()->text), u"keep");
   TapRow(0);
@@ -157,13 +128,14 @@ TEST_F(MainViewTest, TappingARowSelectsItAndTappingDeleteDeletesItAfterTheQuesti
   ExpectOneBox(u"정말로 메시지를 삭제하겠습니까?", u"확인", MB_YESNO);
   ASSERT_EQ(store->ConversationCount(), 1);
   EXPECT_EQ(std::u16string(store->ConversationAt(0).front()->text), u"keep");
-  EXPECT_EQ(Records(DB_RECV), 1);
-  EXPECT_EQ(Records(DB_SEND), 0);
-  EXPECT_EQ(view.list().RowCount(), 1);
+  EXPECT_EQ(std::tuple(Records(DB_RECV), Records(DB_SEND), view.list().RowCount()), std::tuple(1, 0, 1));
   EXPECT_TRUE(FindText(u"Parlo - 「0/1」").has_value());
   // No timer is left to fire later.
   Advance(1000);
   EXPECT_EQ(Boxes().size(), 1u);
+  calls_.clear();
+  Tap(View(), Center(view.LeftButtonRect()));
+  EXPECT_EQ(calls_, (std::vector<Asked>{{UM_SHOWCOMPOSE, 1, 1}}));
 }
 
 // A pressed footer button turns blue-grey; the finger leaving it clears that and cancels both
@@ -190,13 +162,7 @@ TEST_F(MainViewTest, LeavingAPressedButtonCancelsItsLookItsHoldAndItsTap) {
     Pump();
   }
   EXPECT_TRUE(Boxes().empty());
-  EXPECT_TRUE(CallsOf(UM_SHOWCOMPOSE).empty());
-}
-
-TEST_F(MainViewTest, TappingSendAsksForAReply) {
-  Load();
-  Tap(View(), Center(ShowList().LeftButtonRect()));
-  EXPECT_EQ(AskedOfFrame(), (std::vector<Asked>{{UM_SHOWCOMPOSE, 1, 1}}));
+  EXPECT_EQ(CountOf(UM_SHOWCOMPOSE), 0u);
 }
 
 // With nothing selected, and with a remembered row past the last (its conversation deleted
@@ -268,10 +234,8 @@ TEST_F(MainViewTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndItsCommand
   Load();
   MainView& view = ShowList();
   Settings& s = settings_;
-  s.use_lock = true;
-  s.view_sort = true;
-  s.close = false;
-  s.use_original_view = false;
+  s.use_lock = s.view_sort = true;
+  s.close = s.use_original_view = false;
   std::vector<platform::ui::MenuItemInfo> seen;
   OnMenu([&seen] {
     seen = *platform::ui::CurrentMenu();
@@ -296,38 +260,28 @@ TEST_F(MainViewTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndItsCommand
   // the rest reach the frame.
   s.view_sort = false;
   s.close = true;
-  enum { kNoWait, kWait, kAnyCursor };
   const struct {
-    UINT id, message, command;
-    int cursor;
+    UINT id;
+    std::vector<Asked> asked;
+    std::optional<bool> wait;  // nothing: either cursor will do
   } cases[] = {
-      {ID_SHORT_PREVIEW, WM_COMMAND, ID_REFRESH_MESSAGES, kWait},
-      {ID_SORT_DESCENDING, WM_COMMAND, ID_REFRESH_MESSAGES, kWait},
-      {ID_HIDE_ON_EXIT, 0, 0, kAnyCursor},
-      {ID_REFRESH_CONTACTS, WM_COMMAND, ID_REFRESH_CONTACTS, kAnyCursor},
-      {ID_ABOUT, WM_COMMAND, ID_ABOUT, kNoWait},
-      {ID_EXIT, WM_CLOSE, 0, kAnyCursor},
+      {ID_SHORT_PREVIEW, {{WM_COMMAND, ID_REFRESH_MESSAGES, 0}}, true},
+      {ID_SORT_DESCENDING, {{WM_COMMAND, ID_REFRESH_MESSAGES, 0}}, true},
+      {ID_HIDE_ON_EXIT, {}, std::nullopt},
+      {ID_REFRESH_CONTACTS, {{WM_COMMAND, ID_REFRESH_CONTACTS, 0}}, std::nullopt},
+      {ID_ABOUT, {{WM_COMMAND, ID_ABOUT, 0}}, false},
+      {ID_EXIT, {{WM_CLOSE, 0, 0}}, std::nullopt},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.id);
     calls_.clear();
-    Command(c.id);
-    if (!c.message) {
-      EXPECT_TRUE(calls_.empty());
-      continue;
-    }
-    ASSERT_EQ(calls_.size(), 1u);
-    EXPECT_EQ(calls_[0].message, c.message);
-    if (c.message == WM_COMMAND) {
-      EXPECT_EQ(LOWORD(calls_[0].wParam), c.command);
-    }
-    if (c.cursor != kAnyCursor) {
-      EXPECT_EQ(calls_[0].waitCursor, c.cursor == kWait);
+    Command(View(), c.id);
+    EXPECT_EQ(calls_, c.asked);
+    if (c.wait && !calls_.empty()) {
+      EXPECT_EQ(lastCallWaited_, *c.wait);
     }
   }
-  EXPECT_TRUE(s.use_original_view);
-  EXPECT_TRUE(s.view_sort);
-  EXPECT_FALSE(s.close);
+  EXPECT_EQ(std::tuple(s.use_original_view, s.view_sort, s.close), std::tuple(true, true, false));
   EXPECT_FALSE(platform::ui::CursorIsWait());
 }
 

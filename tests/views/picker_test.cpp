@@ -1,8 +1,5 @@
 // The contact picker over a small contact store: the keypad, the categories, the highlighted
 // matches and picking, seen as the user sees them.
-#include <filesystem>
-#include <fstream>
-
 #include "contacts/book_fixture.h"
 #include "view_fixture.h"
 #include "views/picker_view.h"
@@ -17,23 +14,14 @@ using parlo_test::Card;
 // Keys by what they type; the pad's positions follow the phone's layout.
 enum PadKey { k1 = 0, k2 = 1, k3 = 2, kBack = 3, k4 = 4, k5 = 5, k6 = 6, k0 = 7, k7 = 8, k8 = 9, k9 = 10, kMode = 11 };
 
-class PickerTest : public ViewTest {
+class PickerTest : public ViewTest, public parlo_test::ContactDevice {
  protected:
   void SetUp() override {
     ViewTest::SetUp();
-    std::filesystem::create_directories(device_->dir() / "Program Files" / "Parlo");
-    std::ofstream(device_->dir() / "contacts.vcf", std::ios::binary)
-        << Card("김철수", "020-2345-6789", "", "Family") + Card("이영희", "021-6000-0000") +
-               Card("고 장미", "020-2222-2222", "", "Work") + Card("박민수", "020-5478-0000") +
-               Card("코치", "020-4444-4444", "", "Work") + Card("최하나", "031-555-5555");
-    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
-    void* app = nullptr;
-    ASSERT_EQ(CoCreateInstance(CLSID_Application, nullptr, CLSCTX_INPROC_SERVER, IID_IPOutlookApp, &app), S_OK);
-    app_ = static_cast<IPOutlookApp*>(app);
-    ASSERT_EQ(app_->Logon(nullptr), S_OK);
-    book_ = std::make_unique<parlo::ContactBook>(app_);
-    book_->LoadContacts(false);
-    contacts_ = book_.get();
+    StartContacts(device_->dir());
+    contacts_ = &ContactDevice::Load(Card("김철수", "020-2345-6789", "", "Family") + Card("이영희", "021-6000-0000") +
+                                     Card("고 장미", "020-2222-2222", "", "Work") + Card("박민수", "020-5478-0000") +
+                                     Card("코치", "020-4444-4444", "", "Work") + Card("최하나", "031-555-5555"));
     settings_.find_name = true;
     view_ = std::make_unique<PickerView>(Context());
     ASSERT_NE(view_->CreateViewWindow(frame_, RECT{0, 0, kScreenW, kScreenH}), nullptr);
@@ -44,12 +32,7 @@ class PickerTest : public ViewTest {
   }
   void TearDown() override {
     view_.reset();
-    book_.reset();  // writes the cache while the device is still there
-    if (app_) {
-      app_->Logoff();
-      app_->Release();
-    }
-    CoUninitialize();
+    StopContacts();
     ViewTest::TearDown();
   }
 
@@ -58,10 +41,7 @@ class PickerTest : public ViewTest {
     for (PadKey k : keys) Tap(Pad(), Center(view_->keypad().KeyRect(k)));
   }
   void TapRow(int row) { Tap(view_->list().hwnd(), Center(view_->list().RowRect(row))); }
-  void Category(int index) {
-    SendMessageW(view_->Window(), WM_COMMAND, parlo::ID_CATEGORY_FIRST + index, 0);
-    Pump();
-  }
+  void Category(int index) { Command(view_->Window(), parlo::ID_CATEGORY_FIRST + index); }
   Names Listed() const {
     Names names;
     for (int i = 0; i < view_->list().RowCount(); ++i) names.push_back(book_->EntryAt(i)->name);
@@ -77,8 +57,6 @@ class PickerTest : public ViewTest {
     return out;
   }
 
-  IPOutlookApp* app_ = nullptr;
-  std::unique_ptr<parlo::ContactBook> book_;
   std::unique_ptr<PickerView> view_;
 };
 
@@ -91,8 +69,7 @@ TEST_F(PickerTest, KeysNarrowByConsonantsAndNumbersAndBackspaceSearchesEverythin
     EXPECT_EQ(view_->keypad().PressedKey(), k1);
     Up(Pad(), to);
     Pump();
-    EXPECT_EQ(view_->keypad().PressedKey(), -1);
-    EXPECT_EQ(book_->DigitCount(), 0);
+    EXPECT_EQ(std::pair(view_->keypad().PressedKey(), book_->DigitCount()), std::pair(-1, 0));
   }
   EXPECT_EQ(Listed().size(), 6u);
   struct Case {
@@ -115,8 +92,8 @@ TEST_F(PickerTest, KeysNarrowByConsonantsAndNumbersAndBackspaceSearchesEverythin
 }
 
 // The category menu checks the current choice and sets the group list apart; a category filters
-// the list and labels the button, and the keys still narrow within it.
-TEST_F(PickerTest, CategoriesFromTheMenuFilterAndLabelTheButton) {
+// the list and labels the button, and the keys still narrow within it. Back leaves for a new message.
+TEST_F(PickerTest, CategoriesFromTheMenuFilterAndLabelTheButtonAndBackLeaves) {
   ASSERT_EQ(book_->Categories(), (Names{u"전체", u"Family", u"Work", u"", u"단체문자"}));
   Category(1);
   std::vector<platform::ui::MenuItemInfo> items;
@@ -128,8 +105,7 @@ TEST_F(PickerTest, CategoriesFromTheMenuFilterAndLabelTheButton) {
   ASSERT_EQ(items.size(), 6u);
   const char16_t* texts[] = {u"전체", u"Family", u"Work", u"범주없음", u"", u"단체문자"};
   for (size_t i = 0; i < items.size(); ++i) {
-    EXPECT_EQ(items[i].text, texts[i]) << i;
-    EXPECT_EQ(items[i].checked, i == 1) << i;
+    EXPECT_EQ(std::tuple(items[i].text, items[i].checked), std::tuple(texts[i], i == 1)) << i;
   }
   EXPECT_TRUE(items[4].separator);
   EXPECT_EQ(items[5].id, parlo::ID_CATEGORY_FIRST + 4);
@@ -148,12 +124,14 @@ TEST_F(PickerTest, CategoriesFromTheMenuFilterAndLabelTheButton) {
     EXPECT_EQ(Listed(), c.listed) << c.index;
   }
   Category(2);
-  Press({k1});
-  EXPECT_EQ(Listed(), (Names{u"고 장미", u"코치"}));
-  Press({k6});
-  EXPECT_EQ(Listed(), (Names{u"고 장미", u"코치"}));
-  Press({k7});
-  EXPECT_TRUE(Listed().empty());
+  const Names work{u"고 장미", u"코치"};
+  for (auto [key, listed] : {std::pair{k1, work}, {k6, work}, {k7, Names{}}}) {
+    Press({key});
+    EXPECT_EQ(Listed(), listed) << key;
+  }
+  calls_.clear();
+  Tap(view_->Window(), Center(view_->BackButtonRect()));  // back asks for an empty compose view
+  EXPECT_EQ(calls_, (std::vector<Asked>{{UM_SHOWCOMPOSE, COMPOSE_NEW, 0}}));
 }
 
 using Pieces = std::vector<std::pair<std::u16string, COLORREF>>;
@@ -205,11 +183,6 @@ TEST_F(PickerTest, TheMatchedPartIsDrawnInItsHighlightColourAndOnlyThat) {
   ASSERT_FALSE(texts.empty());
   EXPECT_EQ(texts.front().first, u"김철수");
   for (COLORREF c : colours()) EXPECT_NE(c, kGreen);
-}
-
-TEST_F(PickerTest, BackAsksForAnEmptyComposeView) {
-  Tap(view_->Window(), Center(view_->BackButtonRect()));
-  EXPECT_EQ(AskedOfFrame(), (std::vector<Asked>{{UM_SHOWCOMPOSE, COMPOSE_NEW, 0}}));
 }
 
 }  // namespace

@@ -24,14 +24,17 @@ LRESULT CALLBACK CountingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   return CallWindowProcW(g_mainProc, hwnd, message, wParam, lParam);
 }
 
-// What the hand-off worker asked for, from its own thread.
+// What the hand-off worker asked for (mode, message id), from its own thread.
+using Launch = std::pair<std::u16string, std::u16string>;
 struct Launches {
   std::mutex mutex;
   std::condition_variable changed;
-  std::vector<std::pair<std::u16string, std::u16string>> seen;
-  bool WaitFor(size_t n) {
+  std::vector<Launch> seen;
+  // What was asked once there are n, or after ten seconds.
+  std::vector<Launch> WaitFor(size_t n) {
     std::unique_lock<std::mutex> lock(mutex);
-    return changed.wait_for(lock, std::chrono::seconds(10), [&] { return seen.size() >= n; });
+    changed.wait_for(lock, std::chrono::seconds(10), [&] { return seen.size() >= n; });
+    return seen;
   }
 };
 
@@ -64,6 +67,11 @@ class ThreadViewTest : public ViewTest {
     OffsetRect(&r, 0, 120);
     return r;
   }
+  // The screen pixel `x` from the row's left (from its right when negative), 5 below its top.
+  uint32_t RowPixel(int i, int x) {
+    const RECT r = ScreenRow(i);
+    return platform::gdi::ScreenPixel(x < 0 ? r.right + x : x, r.top + 5);
+  }
   int RowOf(const std::u16string& text) {
     for (int i = 0; i < thread_->list().RowCount(); ++i)
       if (std::u16string(thread_->list().RecordAt(i)->text) == text) return i;
@@ -81,7 +89,9 @@ class ThreadViewTest : public ViewTest {
   Launches launches_;
 };
 
-TEST_F(ThreadViewTest, OpeningMarksUnreadMessagesReadAndLowersTheCountOnce) {
+// Opening marks unread messages read and lowers the count once. A position the model no longer
+// has shows an empty conversation; in a real one a reply goes to the cursor's message, else the first.
+TEST_F(ThreadViewTest, OpeningMarksUnreadMessagesReadOnceAndAReplyGoesToTheCursorsMessageElseTheFirst) {
   std::vector<CEOID> unread;
   for (int minute : {1, 2, 3}) unread.push_back(Put(u"\\RECV_MSG", Msg(u"01011112222", u"hi", minute, 0)));
   Put(u"\\RECV_MSG", Msg(u"01099998888", u"other", 0, 0));
@@ -97,9 +107,8 @@ TEST_F(ThreadViewTest, OpeningMarksUnreadMessagesReadAndLowersTheCountOnce) {
   ASSERT_EQ(std::u16string(store->ConversationAt(0).front()->number), u"01011112222");
   OpenThread(0);
   for (CEOID oid : unread) EXPECT_EQ(StoredShort(u"\\RECV_MSG", oid, PROP_READ), 1);
-  EXPECT_EQ(StateValue(u"Count"), std::optional<DWORD>(2));
+  EXPECT_EQ(std::tuple(StateValue(u"Count"), list.UnreadCount()), std::tuple(std::optional<DWORD>(2), 2));
   EXPECT_GT(g_unreadNotes, 0);
-  EXPECT_EQ(list.UnreadCount(), 2);
   ShowList();
   EXPECT_TRUE(FindText(u"Parlo - 「2/5」").has_value());
 
@@ -107,20 +116,10 @@ TEST_F(ThreadViewTest, OpeningMarksUnreadMessagesReadAndLowersTheCountOnce) {
   OpenThread(0);
   EXPECT_EQ(g_unreadNotes, 0);  // nothing was written
   EXPECT_EQ(StateValue(u"Count"), std::optional<DWORD>(2));
-}
 
-// A position the model no longer has shows an empty conversation; in a real one a reply goes to
-// the cursor's message, else the first.
-TEST_F(ThreadViewTest, ReplyGoesToTheCursorsMessageElseTheFirstAndAMissingOneIsEmpty) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"first", 1));
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"second", 2));
-  Load();
-  ShowList();
   ThreadView& view = OpenThread(3);
-  EXPECT_EQ(view.list().RowCount(), 0);
-  EXPECT_EQ(view.list().HeaderText(), u"");
-  EXPECT_EQ(view.CursorRecord(), nullptr);
-  EXPECT_EQ(view.ReplyRecord(), nullptr);
+  EXPECT_EQ(std::tuple(view.list().RowCount(), view.list().HeaderText(), view.CursorRecord(), view.ReplyRecord()),
+            std::tuple(0, u"", nullptr, nullptr));
   OpenThread(0);
   ASSERT_EQ(view.CursorRecord(), nullptr);
   EXPECT_EQ(view.ReplyRecord(), view.list().RecordAt(0));
@@ -144,13 +143,12 @@ TEST_F(ThreadViewTest, ReceivedBoxStandsRightOfItsDateSentBoxLeftOfItAndTheCurso
   auto text = FindText(u"hello");
   auto date = FindText(DateOf(received));
   ASSERT_TRUE(text && date);
+  EXPECT_EQ(std::tuple(text->color, date->color), std::tuple(RGB(0, 0, 0), 0x009964u));
   // The box's right edge is 10 logical pixels from the row's; its width is the bubble width.
   const int boxLeft = kScreenW - 20 - thread_->list().BubbleWidth();
   EXPECT_GE(text->rect.left, boxLeft);
   EXPECT_LT(text->rect.left, boxLeft + 20);
   EXPECT_LE(date->rect.right, text->rect.left);
-  EXPECT_EQ(text->color, RGB(0, 0, 0));
-  EXPECT_EQ(date->color, 0x009964u);
 
   text = FindText(u"bye");
   date = FindText(DateOf(sent));
@@ -160,15 +158,10 @@ TEST_F(ThreadViewTest, ReceivedBoxStandsRightOfItsDateSentBoxLeftOfItAndTheCurso
   EXPECT_GE(date->rect.left, text->rect.right);
   EXPECT_EQ(date->color, 0xCC9966u);
 
-  // Box fills: 0xF0F0F0 received, 0xE1E4FF sent (screen pixels are 0xRRGGBB).
-  const RECT r = ScreenRow(received), s = ScreenRow(sent);
-  EXPECT_EQ(platform::gdi::ScreenPixel(r.right - 20 - 4, r.top + 5), 0xF0F0F0u);
-  EXPECT_EQ(platform::gdi::ScreenPixel(20 + 4, s.top + 5), 0xFFE4E1u);
-  // Beside the box the row is white.
-  EXPECT_EQ(platform::gdi::ScreenPixel(5, r.top + 5), 0xFFFFFFu);
-  // A multimedia message's box has its own fill.
-  const RECT m = ScreenRow(RowOf(u"picture"));
-  EXPECT_EQ(platform::gdi::ScreenPixel(m.right - 20 - 4, m.top + 5), 0xE6E6FAu);
+  // Box fills, received, sent and multimedia (screen pixels are 0xRRGGBB); beside the box the row is white.
+  EXPECT_EQ(std::tuple(RowPixel(received, -24), RowPixel(sent, 24), RowPixel(RowOf(u"picture"), -24)),
+            std::tuple(0xF0F0F0u, 0xFFE4E1u, 0xE6E6FAu));
+  EXPECT_EQ(RowPixel(received, 5), 0xFFFFFFu);
 
   const int last = view.list().RowCount() - 1;
   ASSERT_EQ(view.list().CursorRow(), last);
@@ -180,9 +173,7 @@ TEST_F(ThreadViewTest, ReceivedBoxStandsRightOfItsDateSentBoxLeftOfItAndTheCurso
   EXPECT_GE(light, 0xC0u);
   EXPECT_LE(dark, 0x70u);
   EXPECT_GE(dark, 0x58u);
-  text = FindText(u"line", true);
-  ASSERT_TRUE(text.has_value());
-  EXPECT_EQ(text->color, RGB(0xFF, 0xFF, 0xFF));
+  EXPECT_EQ(ColourOf(u"line", true), RGB(0xFF, 0xFF, 0xFF));
 }
 
 // The plain layout names the sender in their colours and measures no bubble; the bubble layout
@@ -202,17 +193,14 @@ TEST_F(ThreadViewTest, PlainHeadingsNameTheSenderInTheirColoursAndBubblesShareOn
                   {u"got it", u"01011112222", u") ", 0x009900}};
   for (const auto& h : headings) {
     SCOPED_TRACE(platform::Utf16ToUtf8(h.text));
-    const auto heading = FindText(std::u16string(h.who) + u" (" + view.list().RecordAt(RowOf(h.text))->timeText + h.after);
-    ASSERT_TRUE(heading.has_value());
-    EXPECT_EQ(heading->color, h.colour);
+    EXPECT_EQ(ColourOf(std::u16string(h.who) + u" (" + view.list().RecordAt(RowOf(h.text))->timeText + h.after),
+              h.colour);
   }
-  EXPECT_EQ(FindText(u"sent mms")->color, GetSysColor(COLOR_WINDOWTEXT));
+  EXPECT_EQ(ColourOf(u"sent mms"), GetSysColor(COLOR_WINDOWTEXT));
   // Sent entries are shaded, received ones white.
-  EXPECT_EQ(platform::gdi::ScreenPixel(5, ScreenRow(RowOf(u"sent sms")).top + 5), 0xF0F0F0u);
-  EXPECT_EQ(platform::gdi::ScreenPixel(5, ScreenRow(RowOf(u"got it")).top + 5), 0xFFFFFFu);
+  EXPECT_EQ(std::pair(RowPixel(RowOf(u"sent sms"), 5), RowPixel(RowOf(u"got it"), 5)), std::pair(0xF0F0F0u, 0xFFFFFFu));
   auto rowWidth = [&view](int i) { return static_cast<parlo::MessageRow*>(view.list().RowAt(i))->width; };
-  EXPECT_EQ(view.list().BubbleWidth(), -1);
-  EXPECT_EQ(rowWidth(0), 0);
+  EXPECT_EQ(std::pair(view.list().BubbleWidth(), rowWidth(0)), std::pair(-1, 0));
   settings_.use_original_view = false;
   OpenThread(0);
   const int width = view.list().BubbleWidth();
@@ -221,20 +209,6 @@ TEST_F(ThreadViewTest, PlainHeadingsNameTheSenderInTheirColoursAndBubblesShareOn
   for (int i = 0; i < view.list().RowCount(); ++i) EXPECT_EQ(rowWidth(i), width);
   OpenThread(0);
   EXPECT_EQ(view.list().BubbleWidth(), width);
-}
-
-TEST_F(ThreadViewTest, HoldingDeleteAsksToForwardAndTheTalkKeyCalls) {
-  Put(u"\\RECV_MSG", Msg(u"01011112222", u"a", 1));
-  ThreadView& view = OpenFirst();
-  Hold(view.RightButtonRect());
-  EXPECT_EQ(AskedOfFrame(), (std::vector<Asked>{{UM_SHOWCOMPOSE, 3, 0}}));
-  EXPECT_TRUE(Boxes().empty());  // the release after the hold deleted nothing
-  // The talk key calls the selected message's number.
-  OpenThread(0);
-  TapRow(0);
-  KeyUp(View(), VK_F3);
-  const std::string calls = parlo_test::ReadFileBytes(device_->dir() / "network" / "calls.jsonl");
-  EXPECT_NE(calls.find("\"number\": \"01011112222\""), std::string::npos) << calls;
 }
 
 // 삭제 does nothing without a selection and keeps the message when answered no. Deleting one of
@@ -253,29 +227,25 @@ TEST_F(ThreadViewTest, DeletingAMessageRefillsTheConversationOrRemovesItWithItsL
   TapRow(RowOf(u"drop"));
   Answer(IDNO);
   Tap(View(), Center(view.RightButtonRect()));
-  EXPECT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(view.list().RowCount(), 2);
-  EXPECT_EQ(store->Records().CountRecords(DB_RECV), 3);
+  EXPECT_EQ(std::tuple(Boxes().size(), view.list().RowCount(), Records(DB_RECV)), std::tuple(1u, 2, 3));
   platform::ui::ClearMessageBoxLog();
   Answer(IDYES);
   Tap(View(), Center(view.RightButtonRect()));
   ExpectOneBox(u"삭제 하시겠습니까?", u"확인", MB_YESNO);
-  EXPECT_TRUE(CallsOf(UM_SHOWLIST).empty());
+  EXPECT_EQ(CountOf(UM_SHOWLIST), 0u);
   ASSERT_EQ(view.list().RowCount(), 1);
   EXPECT_EQ(std::u16string(view.list().RecordAt(0)->text), u"keep");
-  EXPECT_EQ(store->ConversationAt(0).size(), 1u);
-  EXPECT_EQ(store->Records().CountRecords(DB_RECV), 2);
-  EXPECT_EQ(view.list().HeaderText(), u"01011112222\n(1개)");
+  EXPECT_EQ(std::tuple(store->ConversationAt(0).size(), Records(DB_RECV), view.list().HeaderText()),
+            std::tuple(1u, 2, u"01011112222\n(1개)"));
   Pump();
   EXPECT_TRUE(FindText(u"01011112222\n(1개)"));  // the header on screen counts again
 
   TapRow(0);
   Tap(View(), Center(view.RightButtonRect()));
-  EXPECT_EQ(CallsOf(UM_SHOWLIST).size(), 1u);
+  EXPECT_EQ(CountOf(UM_SHOWLIST), 1u);
   ASSERT_EQ(store->ConversationCount(), 1);
   EXPECT_EQ(std::u16string(store->ConversationAt(0).front()->text), u"other");
-  EXPECT_EQ(store->Records().CountRecords(DB_RECV), 1);
-  EXPECT_EQ(main_->list().RowCount(), 1);
+  EXPECT_EQ(std::tuple(Records(DB_RECV), main_->list().RowCount()), std::tuple(1, 1));
 }
 
 TEST_F(ThreadViewTest, EveryLineOfATextWiderThanTheBubbleFitsItsRow) {
@@ -309,7 +279,8 @@ TEST_F(ThreadViewTest, EveryLineOfATextWiderThanTheBubbleFitsItsRow) {
 
 // Holding 답장 with nothing selected does nothing; on a sent message it is refused; on a received
 // one it hands the message over on a worker thread. The release after a hold never replies.
-TEST_F(ThreadViewTest, HoldingReplyHandsAReceivedMessageOverOnAWorkerThreadAndRefusesASentOne) {
+// Holding 삭제 asks to forward, and its release deletes nothing; the talk key calls the selected.
+TEST_F(ThreadViewTest, HoldingReplyHandsAReceivedMessageOverAndRefusesASentOneAndHoldingDeleteForwards) {
   Put(u"\\SEND_MSG", Msg(u"01011112222", u"mine", 1, 1, 2));
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"text", 2, 1, 0, 0));
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"mms", 3, 1, 1, 1));
@@ -322,21 +293,21 @@ TEST_F(ThreadViewTest, HoldingReplyHandsAReceivedMessageOverOnAWorkerThreadAndRe
   const int sms = RowOf(u"text"), mms = RowOf(u"mms");
   const std::u16string smsId = view.list().RecordAt(sms)->messageId;
   const std::u16string mmsId = view.list().RecordAt(mms)->messageId;
-  {
-    std::lock_guard<std::mutex> lock(launches_.mutex);
-    EXPECT_TRUE(launches_.seen.empty());
-  }
+  EXPECT_TRUE(launches_.WaitFor(0).empty());
   TapRow(sms);
   Hold(view.LeftButtonRect());
-  ASSERT_TRUE(launches_.WaitFor(1));
+  ASSERT_EQ(launches_.WaitFor(1).size(), 1u);
   TapRow(mms);
   Hold(view.LeftButtonRect());
-  ASSERT_TRUE(launches_.WaitFor(2));
-  std::lock_guard<std::mutex> lock(launches_.mutex);
-  EXPECT_EQ(launches_.seen[0], std::make_pair(std::u16string(u"3"), smsId));
-  EXPECT_EQ(launches_.seen[1], std::make_pair(std::u16string(u"4"), mmsId));
+  EXPECT_EQ(launches_.WaitFor(2), (std::vector<Launch>{{u"3", smsId}, {u"4", mmsId}}));
   EXPECT_EQ(Boxes().size(), 1u);
-  EXPECT_TRUE(CallsOf(UM_SHOWCOMPOSE).empty());
+  EXPECT_TRUE(calls_.empty());
+  Hold(view.RightButtonRect());
+  EXPECT_EQ(calls_, (std::vector<Asked>{{UM_SHOWCOMPOSE, 3, 0}}));
+  EXPECT_EQ(Boxes().size(), 1u);
+  KeyUp(View(), VK_F3);
+  const std::string calls = parlo_test::ReadFileBytes(device_->dir() / "network" / "calls.jsonl");
+  EXPECT_NE(calls.find("\"number\": \"01011112222\""), std::string::npos) << calls;
 }
 
 TEST(MmsComposer, CommandLineQuotesBothArgumentsAndStopsAt511Characters) {
@@ -354,10 +325,7 @@ TEST(MmsComposer, LaunchStartsTheComposerWithBothArguments) {
   EXPECT_FALSE(parlo::LaunchMmsComposer(u"3", u"x"));  // no composer on this phone
   std::filesystem::create_directories(device.dir() / "windows");
   const auto composer = device.dir() / "windows" / "MMSC.exe";
-  {
-    std::ofstream script(composer);
-    script << "#!/bin/sh\nprintf '%s|%s|%s' \"$#\" \"$1\" \"$2\" > \"$PARLO_DEVICE/args.txt\"\n";
-  }
+  std::ofstream(composer) << "#!/bin/sh\nprintf '%s|%s|%s' \"$#\" \"$1\" \"$2\" > \"$PARLO_DEVICE/args.txt\"\n";
   ASSERT_EQ(::chmod(composer.c_str(), 0755), 0);
   HANDLE process = nullptr;
   ASSERT_TRUE(parlo::LaunchMmsComposer(u"4", u"안녕 hello", &process));

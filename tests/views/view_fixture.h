@@ -4,6 +4,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -28,13 +29,6 @@
 #include "views/view_mode.h"
 
 namespace viewtest {
-
-struct FrameCall {
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-  bool waitCursor;  // the wait cursor was up when it arrived
-};
 
 // A list notification as the frame heard it.
 struct Note {
@@ -111,6 +105,8 @@ class ViewTest : public storetest::StoreTest {
     return messages_.get();
   }
 
+  int Records(int db) { return messages_->Records().CountRecords(db); }
+
   // What the real frame hands its views.
   parlo::ViewContext Context() { return parlo::ViewContext{settings_, *messages_, *skin_, contacts_, frame_}; }
 
@@ -159,6 +155,10 @@ class ViewTest : public storetest::StoreTest {
     Up(w, p);
     Pump();
   }
+  static void Command(HWND w, UINT id) {
+    SendMessageW(w, WM_COMMAND, id, 0);
+    Pump();
+  }
   static void KeyUp(HWND w, UINT vk) {
     SendMessageW(w, WM_KEYUP, vk, 0);
     Pump();
@@ -171,26 +171,22 @@ class ViewTest : public storetest::StoreTest {
     return std::nullopt;
   }
 
-  // What the frame was asked, in order.
-  using Asked = std::tuple<UINT, WPARAM, LPARAM>;
-  std::vector<Asked> AskedOfFrame() const {
-    std::vector<Asked> out;
-    for (auto& c : calls_) out.emplace_back(c.message, c.wParam, c.lParam);
-    return out;
+  // The colour of the text on the screen; CLR_INVALID when it is not there.
+  static COLORREF ColourOf(const std::u16string& text, bool prefix = false) {
+    const auto run = FindText(text, prefix);
+    return run ? run->color : CLR_INVALID;
   }
-  std::vector<FrameCall> CallsOf(UINT message) const {
-    std::vector<FrameCall> out;
-    for (auto& c : calls_)
-      if (c.message == message) out.push_back(c);
-    return out;
+
+  // How often the frame was asked `message`.
+  size_t CountOf(UINT message) const {
+    return std::count_if(calls_.begin(), calls_.end(), [message](const Asked& a) { return std::get<0>(a) == message; });
   }
   // Exactly one box was shown, with this text, caption and buttons.
   void ExpectOneBox(const std::u16string& text, const std::u16string& caption, UINT buttons) {
     auto boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, text);
-    EXPECT_EQ(boxes[0].caption, caption);
-    EXPECT_EQ(boxes[0].type & MB_TYPEMASK, buttons);
+    EXPECT_EQ(std::tuple(boxes[0].text, boxes[0].caption, boxes[0].type & MB_TYPEMASK),
+              std::tuple(text, caption, buttons));
   }
 
   Settings settings_;
@@ -200,7 +196,9 @@ class ViewTest : public storetest::StoreTest {
   HWND frame_ = nullptr;
   std::unique_ptr<parlo::MainView> main_;
   std::unique_ptr<parlo::ThreadView> thread_;
-  std::vector<FrameCall> calls_;
+  using Asked = std::tuple<UINT, WPARAM, LPARAM>;
+  std::vector<Asked> calls_;    // what the frame was asked, in order
+  bool lastCallWaited_ = false;  // the wait cursor was up when the last one arrived
   std::vector<Note> notes_;
   std::vector<NMHDR> noteHeaders_;  // who sent each note
 
@@ -227,7 +225,8 @@ class ViewTest : public storetest::StoreTest {
     }
     const bool viewMessage = message >= UM_SHOWTHREAD && message <= UM_SHOWCONTACTS;
     if (viewMessage || message == WM_COMMAND || message == WM_CLOSE) {
-      self->calls_.push_back(FrameCall{message, wParam, lParam, platform::ui::CursorIsWait()});
+      self->calls_.emplace_back(message, wParam, lParam);
+      self->lastCallWaited_ = platform::ui::CursorIsWait();
       if (message == UM_SHOWLIST && self->main_) {
         self->main_->Refill();
         if (self->thread_) ShowWindow(self->thread_->Window(), SW_HIDE);
@@ -306,6 +305,11 @@ class ListTest : public ViewTest {
   HWND list() const { return list_.hwnd(); }
   int Offset() const { return list_.scroller().offset.y; }
   bool Animating() const { return list_.scroller().timerRunning; }
+  // The offset, and whether the list still animates, `ms` later.
+  std::pair<int, bool> After(uint32_t ms) {
+    Advance(ms);
+    return {Offset(), Animating()};
+  }
 
   // Finger events in the list's client coordinates.
   void Down(int x, int y) { ViewTest::Down(list(), POINT{x, y}); }
