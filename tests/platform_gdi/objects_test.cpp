@@ -27,11 +27,7 @@ TEST(GdiObjects, SelectReturnsPreviousAndStartsWithStockObjects) {
   HGDIOBJ firstBitmap = SelectObject(dc, bmp);
   EXPECT_EQ(GetObjectType(firstBitmap), static_cast<DWORD>(OBJ_BITMAP));
   EXPECT_EQ(SelectObject(dc, firstBitmap), bmp);
-  EXPECT_TRUE(DeleteObject(red));
-  EXPECT_TRUE(DeleteObject(bmp));
-  SelectObject(dc, GetStockObject(BLACK_PEN));
-  EXPECT_TRUE(DeleteObject(pen));
-  EXPECT_TRUE(DeleteDC(dc));
+  EXPECT_TRUE(DeleteObject(red) && DeleteObject(bmp) && DeleteObject(pen) && DeleteDC(dc));
 }
 
 TEST(GdiObjects, StaleAndForeignHandlesFail) {
@@ -65,26 +61,19 @@ TEST(GdiObjects, StockObjectsAreNotDeletedAndDeletingSelectedObjectIsTolerated) 
 
   Canvas c(10, 10);
   HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
-  HGDIOBJ old = SelectObject(c.dc(), blue);
+  SelectObject(c.dc(), blue);
   EXPECT_TRUE(DeleteObject(blue));  // still selected: the DC keeps drawing with it
   EXPECT_TRUE(PatBlt(c.dc(), 0, 0, 2, 2, PATCOPY));
   EXPECT_EQ(c.At(1, 1), 0x0000FFu);
-  SelectObject(c.dc(), old);
 }
 
 TEST(GdiObjects, DibSectionsTopDownAndBottomUp) {
   HDC dc = CreateCompatibleDC(nullptr);
   for (int sign : {-1, 1}) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = 4;
-    info.bmiHeader.biHeight = sign * 3;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = DibInfo(4, sign * 3);
     uint32_t* bits = nullptr;
     HBITMAP bmp = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-    ASSERT_NE(bmp, nullptr);
-    ASSERT_NE(bits, nullptr);
+    ASSERT_TRUE(bmp && bits);
     HGDIOBJ old = SelectObject(dc, bmp);
     SetPixel(dc, 1, 0, RGB(0x11, 0x22, 0x33));  // top row
     // Top-down memory starts with the top row; bottom-up with the bottom row.
@@ -98,11 +87,7 @@ TEST(GdiObjects, DibSectionsTopDownAndBottomUp) {
     SelectObject(dc, old);
     DeleteObject(bmp);
   }
-  BITMAPINFO bad{};
-  bad.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bad.bmiHeader.biWidth = 4;
-  bad.bmiHeader.biHeight = 4;
-  bad.bmiHeader.biBitCount = 7;
+  BITMAPINFO bad = DibInfo(4, 4, 7);
   EXPECT_EQ(CreateDIBSection(dc, &bad, DIB_RGB_COLORS, nullptr, nullptr, 0), nullptr);
   DeleteDC(dc);
 }

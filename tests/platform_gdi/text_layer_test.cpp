@@ -33,20 +33,15 @@ const TextRun* FindRun(const std::vector<TextRun>& runs, const std::u16string& t
 TEST(GdiTextLayer, RunsSurviveTripThroughOffscreenBitmap) {
   FreshScreen();
   ScreenDc screen({0, 100}, {RECT{0, 100, 480, 700}});
-  HDC mem = CreateCompatibleDC(screen.dc);
-  HBITMAP bmp = CreateCompatibleBitmap(screen.dc, 480, 200);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  RECT all{0, 0, 480, 200};
-  FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  SetTextColor(mem, RGB(0x12, 0x34, 0x56));
-  SetBkMode(mem, TRANSPARENT);
-  RECT row{10, 20, 300, 60};
-  DrawTextW(mem, u"홍길동", -1, &row, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-  RECT row2{10, 120, 300, 160};
-  DrawTextW(mem, u"Second row", -1, &row2, DT_SINGLELINE | DT_NOPREFIX);
+  Canvas mem(480, 200);
+  SetTextColor(mem.dc(), RGB(0x12, 0x34, 0x56));
+  SetBkMode(mem.dc(), TRANSPARENT);
+  RECT row{10, 20, 300, 60}, row2{10, 120, 300, 160};
+  DrawTextW(mem.dc(), u"홍길동", -1, &row, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  DrawTextW(mem.dc(), u"Second row", -1, &row2, DT_SINGLELINE | DT_NOPREFIX);
   EXPECT_TRUE(platform::gdi::ScreenTextRuns().empty());
 
-  ASSERT_TRUE(BitBlt(screen.dc, 0, 0, 480, 200, mem, 0, 0, SRCCOPY));
+  ASSERT_TRUE(BitBlt(screen.dc, 0, 0, 480, 200, mem.dc(), 0, 0, SRCCOPY));
   auto runs = platform::gdi::ScreenTextRuns();
   ASSERT_EQ(runs.size(), 2u);
   const TextRun* name = FindRun(runs, u"홍길동");
@@ -65,14 +60,10 @@ TEST(GdiTextLayer, RunsSurviveTripThroughOffscreenBitmap) {
   // Copying only part of the bitmap carries only the runs in that part.
   FreshScreen();
   ScreenDc again;
-  BitBlt(again.dc, 0, 0, 480, 100, mem, 0, 100, SRCCOPY);
+  BitBlt(again.dc, 0, 0, 480, 100, mem.dc(), 0, 100, SRCCOPY);
   runs = platform::gdi::ScreenTextRuns();
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(std::tuple(runs[0].text, runs[0].rect.top), std::tuple(u"Second row", 20));
-
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
 }
 
 // A window repaints only its update region by copying its whole off-screen picture: the text
@@ -181,12 +172,11 @@ TEST(GdiTextLayer, ScreenDcClipAndOriginLimitRuns) {
 }
 
 TEST(GdiTextLayer, EllipsisRunReadsAsShownAndStretchScalesRuns) {
+  Canvas mem(100, 50);
+  HFONT font = mem.Use(Font(-24));
   FreshScreen();
   ScreenDc screen;
-  LOGFONTW lf{};
-  lf.lfHeight = -24;
-  HFONT font = CreateFontIndirectW(&lf);
-  HGDIOBJ old = SelectObject(screen.dc, font);
+  SelectObject(screen.dc, font);
   RECT r{0, 0, 120, 40};
   DrawTextW(screen.dc, u"abcdefghijklmnopqrstuvwxyz", -1, &r, DT_SINGLELINE | DT_END_ELLIPSIS);
   auto runs = platform::gdi::ScreenTextRuns();
@@ -206,8 +196,6 @@ TEST(GdiTextLayer, EllipsisRunReadsAsShownAndStretchScalesRuns) {
   EXPECT_EQ(runs[0].text, u"one two three four five");
   EXPECT_GT(runs[0].rect.bottom - runs[0].rect.top, 24);
   // StretchBlt to double size scales the run's rectangle.
-  Canvas mem(100, 50);
-  SelectObject(mem.dc(), font);
   RECT t{0, 0, 100, 50};
   DrawTextW(mem.dc(), u"zoom", -1, &t, DT_SINGLELINE);
   FreshScreen();
@@ -218,10 +206,6 @@ TEST(GdiTextLayer, EllipsisRunReadsAsShownAndStretchScalesRuns) {
   SIZE sz{};
   GetTextExtentPoint32W(mem.dc(), u"zoom", 4, &sz);
   EXPECT_EQ(std::tuple(runs[0].rect.right, runs[0].rect.bottom), std::tuple(2 * sz.cx, 2 * sz.cy));
-  SelectObject(mem.dc(), GetStockObject(SYSTEM_FONT));
-  SelectObject(s2.dc, GetStockObject(SYSTEM_FONT));
-  SelectObject(screen.dc, old);
-  DeleteObject(font);
 }
 
 TEST(GdiScreen, SizeDpiAndPixels) {
