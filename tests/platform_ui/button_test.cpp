@@ -42,7 +42,6 @@ TEST_F(ButtonTest, ClickedOnlyWhenLiftedInside) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    Owner();
     HWND b = Control(u"BUTTON", BS_PUSHBUTTON, 1005, RECT{100, 100, 200, 150}, u"받는사람");
     EnableWindow(b, c.enabled);
     ClearLog();
@@ -60,7 +59,7 @@ TEST_F(ButtonTest, ClickedOnlyWhenLiftedInside) {
       }
     }
     EXPECT_EQ(Clicks(), c.clicks);
-    DestroyWindow(GetParent(b));
+    DestroyWindow(b);
   }
 }
 

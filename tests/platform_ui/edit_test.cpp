@@ -26,7 +26,6 @@ class EditTest : public UiTest {
     return n;
   }
   HWND Edit(DWORD style, LPCWSTR text = u"") {
-    Owner();
     HWND e = Control(u"EDIT", style, 1001, RECT{10, 100, 470, 300}, text);
     SetFocus(e);
     platform::wm::PumpUntilIdle();
@@ -61,7 +60,7 @@ TEST_F(EditTest, ChangeIsReportedAfterEveryTextChangeAndNeverForACaretMove) {
     c.act(e);
     EXPECT_EQ(Notes(EN_CHANGE), c.changes);
     EXPECT_EQ(TextOf(e), c.text);
-    DestroyWindow(GetParent(e));
+    DestroyWindow(e);
   }
 }
 

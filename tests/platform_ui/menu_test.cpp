@@ -131,14 +131,12 @@ class TrackTest : public UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
-    owner = Owner();
     popup = ProgramPopup(&bar);
   }
   void TearDown() override {
     DestroyMenu(bar);
     UiTest::TearDown();
   }
-  HWND owner = nullptr;
   HMENU bar = nullptr, popup = nullptr;
 };
 
@@ -156,7 +154,7 @@ TEST_F(TrackTest, InitMenuPopupComesFirstItsCheckMarksShowAndTheTextsGoAfterward
     drawn = uitest::OnScreen(u"연락처 새로고침") && uitest::OnScreen(u"종료시 숨기기");
     return seen && CancelMenu();
   });
-  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_RETURNCMD, 10, 10, owner, nullptr), 0);
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_RETURNCMD, 10, 10, owner_, nullptr), 0);
   EXPECT_TRUE(drawn);
   platform::wm::PumpUntilIdle();
   EXPECT_FALSE(uitest::OnScreen(u"연락처 새로고침"));
@@ -176,25 +174,25 @@ TEST_F(TrackTest, InitMenuPopupComesFirstItsCheckMarksShowAndTheTextsGoAfterward
 // cancels with zero, posts nothing and is not passed on.
 TEST_F(TrackTest, TapOnAnItemPostsItsCommandOrReturnsItAndTapBesideCancels) {
   Then(TapBeside());
-  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr), 0);
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner_, nullptr), 0);
   Then([] {
     auto menu = CurrentMenu();
     if (!menu) return false;
     TapCentre(Row(*menu, 33347)->rect);
     return true;
   });
-  EXPECT_EQ(TrackPopupMenu(popup, TPM_LEFTALIGN, 0, 0, 0, owner, nullptr), TRUE);
+  EXPECT_EQ(TrackPopupMenu(popup, TPM_LEFTALIGN, 0, 0, 0, owner_, nullptr), TRUE);
   EXPECT_FALSE(CurrentMenu().has_value());
   MSG msg{};
-  ASSERT_TRUE(PeekMessageW(&msg, owner, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+  ASSERT_TRUE(PeekMessageW(&msg, owner_, WM_COMMAND, WM_COMMAND, PM_REMOVE));
   EXPECT_EQ(LOWORD(msg.wParam), 33347);
   EXPECT_EQ(msg.lParam, 0);
   // With TPM_RETURNCMD the command is returned and nothing posted.
   Then(Choose(33348));
-  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr), 33348);
-  EXPECT_FALSE(PeekMessageW(&msg, owner, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner_, nullptr), 33348);
+  EXPECT_FALSE(PeekMessageW(&msg, owner_, WM_COMMAND, WM_COMMAND, PM_REMOVE));
   Then(TapBeside());
-  EXPECT_EQ(TrackPopupMenuEx(popup, 0, 0, 0, owner, nullptr), FALSE);
+  EXPECT_EQ(TrackPopupMenuEx(popup, 0, 0, 0, owner_, nullptr), FALSE);
   platform::wm::PumpUntilIdle();
   EXPECT_TRUE(Got(WM_COMMAND).empty());
   EXPECT_TRUE(Got(WM_LBUTTONDOWN).empty() && Got(WM_LBUTTONUP).empty()) << "the cancelling tap is not passed on";
@@ -215,7 +213,7 @@ TEST_F(TrackTest, SeparatorsAndGrayedItemsAreNotChoosable) {
     openAfterTaps = CurrentMenu().has_value();
     return CancelMenu();
   });
-  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr), 0);
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner_, nullptr), 0);
   EXPECT_TRUE(chooseRefused);
   EXPECT_TRUE(openAfterTaps);
 }
@@ -223,14 +221,14 @@ TEST_F(TrackTest, SeparatorsAndGrayedItemsAreNotChoosable) {
 TEST_F(TrackTest, AlignmentFlagsPlaceTheMenuAndKeepItOnScreen) {
   std::optional<std::vector<MenuItemInfo>> seen;
   Then(SeeAndCancel(&seen));
-  TrackPopupMenuEx(popup, TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD, 470, 740, owner, nullptr);
+  TrackPopupMenuEx(popup, TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD, 470, 740, owner_, nullptr);
   ASSERT_TRUE(seen);
   EXPECT_LE(seen->back().rect.bottom, 740);
   EXPECT_GT(seen->back().rect.bottom, 740 - 20);
   EXPECT_LE(seen->front().rect.right, 470);
   EXPECT_GT(seen->front().rect.right, 470 - 20);
   Then(SeeAndCancel(&seen));
-  TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_RETURNCMD, 470, 790, owner, nullptr);
+  TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_RETURNCMD, 470, 790, owner_, nullptr);
   ASSERT_TRUE(seen);
   EXPECT_GE(seen->front().rect.left, 0);
   EXPECT_LE(seen->front().rect.right, 480);
@@ -247,7 +245,7 @@ TEST_F(TrackTest, KeysMoveOverSeparatorsAndEnterChooses) {
     platform::wm::InjectKey(VK_RETURN, true);
     return true;
   });
-  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr), 33342);
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner_, nullptr), 33342);
   platform::wm::InjectKey(VK_RETURN, false);
   platform::wm::PumpUntilIdle();
   EXPECT_TRUE(Got(WM_KEYDOWN).empty()) << "the menu took the keys";
@@ -255,7 +253,7 @@ TEST_F(TrackTest, KeysMoveOverSeparatorsAndEnterChooses) {
 
 TEST_F(TrackTest, AnEmptyMenuCanBeFilledInInitMenuPopupAndBadArgumentsFailAtOnce) {
   HMENU m = CreatePopupMenu();
-  EXPECT_FALSE(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, owner, nullptr)) << "still empty: nothing shown";
+  EXPECT_FALSE(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, owner_, nullptr)) << "still empty: nothing shown";
   EXPECT_EQ(Got(WM_INITMENUPOPUP).size(), 1u);
   OnOwner([](HWND, UINT msg, WPARAM w, LPARAM, LRESULT* r) {
     if (msg != WM_INITMENUPOPUP) return false;
@@ -264,10 +262,10 @@ TEST_F(TrackTest, AnEmptyMenuCanBeFilledInInitMenuPopupAndBadArgumentsFailAtOnce
     return true;
   });
   Then(Choose(7));
-  EXPECT_EQ(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, owner, nullptr), 7);
+  EXPECT_EQ(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, owner_, nullptr), 7);
   // No owner, or a destroyed menu, fails at once without asking the owner.
   EXPECT_FALSE(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, nullptr, nullptr));
   DestroyMenu(m);
-  EXPECT_FALSE(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, owner, nullptr));
+  EXPECT_FALSE(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, owner_, nullptr));
   EXPECT_EQ(Got(WM_INITMENUPOPUP).size(), 2u);
 }

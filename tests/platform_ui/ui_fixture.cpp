@@ -69,6 +69,11 @@ void UiTest::SetUp() {
   g_rounds = 0;
   g_log.clear();
   g_handler = nullptr;
+  owner_ = CreateWindowExW(0, kOwnerClass, u"owner", WS_VISIBLE, 0, 0, 480, 800, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(owner_, nullptr);
+  SetActiveWindow(owner_);
+  SetFocus(owner_);
+  platform::wm::PumpUntilIdle();
 }
 
 void UiTest::TearDown() {
@@ -83,15 +88,6 @@ void UiTest::TearDown() {
   platform::ui::SetMessageBoxAutoAnswer(nullptr);
   platform::ui::ClearMessageBoxLog();
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-}
-
-HWND UiTest::Owner() {
-  HWND h = CreateWindowExW(0, kOwnerClass, u"owner", WS_VISIBLE, 0, 0, 480, 800, nullptr, nullptr, nullptr, nullptr);
-  EXPECT_NE(h, nullptr);
-  SetActiveWindow(h);
-  SetFocus(h);
-  platform::wm::PumpUntilIdle();
-  return h;
 }
 
 std::vector<Received> UiTest::Got(UINT message) const {
@@ -120,6 +116,11 @@ void UiTest::PressKey(UINT vk) {
   platform::wm::PumpUntilIdle();
 }
 
+void UiTest::Stroke(UINT vk) {
+  platform::wm::InjectKey(vk, true);
+  platform::wm::InjectKey(vk, false);
+}
+
 void UiTest::TypeKeys(const std::string& keys) {
   for (char c : keys) {
     if (c >= 'A' && c <= 'Z') {
@@ -137,10 +138,8 @@ void UiTest::TypeKeys(const std::string& keys) {
 }
 
 HWND UiTest::Control(LPCWSTR cls, DWORD style, int id, RECT r, LPCWSTR text) {
-  HWND owner = GetWindow(GetDesktopWindow(), GW_CHILD);
-  if (!owner) owner = Owner();
   HWND h = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
-                           r.bottom - r.top, owner, reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
+                           r.bottom - r.top, owner_, reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
   EXPECT_NE(h, nullptr);
   platform::wm::PumpUntilIdle();
   return h;

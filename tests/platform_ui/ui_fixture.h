@@ -31,6 +31,8 @@ class UiTest : public ::testing::Test {
   static void TapCentre(const RECT& r);
   // A key pressed and released on the hardware keyboard, each step handled before the next.
   static void PressKey(UINT vk);
+  // A key pressed and released without waiting: for a step, inside a modal loop.
+  static void Stroke(UINT vk);
   // Keys by their letters: a-z, A-Z with shift, '<' backspace, ' ' space, '\r' enter.
   static void TypeKeys(const std::string& keys);
 
@@ -38,8 +40,6 @@ class UiTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // A full-screen top-level window of the recording class.
-  HWND Owner();
   // A system control (EDIT, BUTTON) on the owner, with `id` and its client-area rectangle.
   HWND Control(LPCWSTR cls, DWORD style, int id, RECT r, LPCWSTR text = u"");
   // What the owner received of `message`, in order.
@@ -52,6 +52,8 @@ class UiTest : public ::testing::Test {
   bool ScriptDone() const;
 
   parlo_test::TempDevice device_;
+  // A full-screen top-level window of the recording class, active and focused.
+  HWND owner_ = nullptr;
 };
 
 // A window's text.
