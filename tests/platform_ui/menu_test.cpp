@@ -22,6 +22,14 @@ std::optional<MenuItemInfo> Row(const std::vector<MenuItemInfo>& items, UINT id)
   return std::nullopt;
 }
 
+// The commands of `menu`'s items in order, 0 for a separator.
+std::vector<UINT> Ids(HMENU menu) {
+  std::vector<UINT> ids;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i)
+    ids.push_back(GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR ? 0 : GetMenuItemID(menu, i));
+  return ids;
+}
+
 uitest::Step Choose(UINT id) {
   return [id] { return CurrentMenu() && ChooseMenuItem(id); };
 }
@@ -55,15 +63,7 @@ TEST(MenuData, ProgramMenuHasOnePopupWithTheCommandsInOrderWhoseStatesChange) {
   EXPECT_EQ(GetMenuItemID(bar, 0), static_cast<UINT>(-1)) << "a pop-up item has no command";
   HMENU popup = GetSubMenu(bar, 0);
   ASSERT_NE(popup, nullptr);
-  const UINT expected[] = {33341, 33340, 0, 33342, 33343, 0, 33344, 33345, 33346, 0, 33347, 33348};
-  ASSERT_EQ(GetMenuItemCount(popup), 12);
-  for (int i = 0; i < 12; ++i) {
-    bool separator = (GetMenuState(popup, i, MF_BYPOSITION) & MF_SEPARATOR) != 0;
-    EXPECT_EQ(separator, expected[i] == 0) << i;
-    if (!separator) {
-      EXPECT_EQ(GetMenuItemID(popup, i), expected[i]) << i;
-    }
-  }
+  EXPECT_EQ(Ids(popup), (std::vector<UINT>{33341, 33340, 0, 33342, 33343, 0, 33344, 33345, 33346, 0, 33347, 33348}));
   EXPECT_EQ(GetMenuStringW(popup, 33347, text, 32, MF_BYCOMMAND), 9);
   EXPECT_EQ(std::u16string(text), u"이 프로그램은..");
   // Check and enable return the previous state.
@@ -96,13 +96,10 @@ TEST(MenuData, InsertByPositionAndByCommand) {
   ASSERT_TRUE(InsertMenuW(m, 0, MF_BYPOSITION | MF_STRING, 5, u"five"));
   ASSERT_TRUE(InsertMenuW(m, static_cast<UINT>(-1), MF_BYPOSITION | MF_SEPARATOR, 0, nullptr));
   EXPECT_FALSE(InsertMenuW(m, 77, MF_BYCOMMAND | MF_STRING, 1, u"x")) << "no item 77 to insert before";
-  ASSERT_EQ(GetMenuItemCount(m), 5);
-  for (auto [position, id] : {std::pair{0, 5u}, {1, 10u}, {2, 20u}, {3, 30u}})
-    EXPECT_EQ(GetMenuItemID(m, position), id);
-  EXPECT_NE(GetMenuState(m, 4, MF_BYPOSITION) & MF_SEPARATOR, 0u);
+  EXPECT_EQ(Ids(m), (std::vector<UINT>{5, 10, 20, 30, 0}));
   EXPECT_EQ(GetMenuItemID(m, 5), static_cast<UINT>(-1));
   EXPECT_TRUE(DeleteMenu(m, 20, MF_BYCOMMAND));
-  EXPECT_EQ(GetMenuItemCount(m), 4);
+  EXPECT_EQ(Ids(m), (std::vector<UINT>{5, 10, 30, 0}));
   DestroyMenu(m);
 }
 
@@ -238,10 +235,7 @@ TEST_F(TrackTest, AlignmentFlagsPlaceTheMenuAndKeepItOnScreen) {
 TEST_F(TrackTest, KeysMoveOverSeparatorsAndEnterChooses) {
   Then([] {
     if (!CurrentMenu()) return false;
-    for (int i = 0; i < 3; ++i) {
-      platform::wm::InjectKey(VK_DOWN, true);
-      platform::wm::InjectKey(VK_DOWN, false);
-    }
+    for (int i = 0; i < 3; ++i) Stroke(VK_DOWN);
     platform::wm::InjectKey(VK_RETURN, true);
     return true;
   });

@@ -33,8 +33,7 @@ uitest::Step Answer(int id) {
 uitest::Step Key(UINT vk) {
   return [vk] {
     if (!CurrentMessageBox()) return false;
-    platform::wm::InjectKey(vk, true);
-    platform::wm::InjectKey(vk, false);
+    UiTest::Stroke(vk);
     return true;
   };
 }
@@ -84,8 +83,7 @@ TEST_F(MessageBoxTest, NoInputReachesTheWindowsBehindAnOwnerlessBoxAndMissedTaps
     platform::wm::InjectMouse(WM_MOUSEMOVE, ok.left + 2, ok.top - 200);
     platform::wm::InjectMouse(WM_LBUTTONUP, ok.left + 2, ok.top - 200);
     Tap(240, 5);
-    platform::wm::InjectKey(VK_UP, true);
-    platform::wm::InjectKey(VK_UP, false);
+    Stroke(VK_UP);
     return true;
   });
   Then([&] {
