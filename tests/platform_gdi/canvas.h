@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <tuple>
 #include <vector>
 
 #include "wingdi.h"
@@ -80,6 +81,8 @@ class Canvas {
   uint32_t* bits_ = nullptr;
   std::vector<HGDIOBJ> owned_;
 };
+
+inline std::tuple<LONG, LONG, LONG, LONG> Box(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kBlack = 0x000000;

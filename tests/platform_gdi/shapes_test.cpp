@@ -115,7 +115,7 @@ TEST(GdiShapes, ClipAndViewportOriginApply) {
   EXPECT_EQ(c.CountNot(kWhite, 0, 0, 30, 30), 25);
   RECT box{};
   EXPECT_EQ(GetClipBox(c.dc(), &box), SIMPLEREGION);
-  EXPECT_EQ(std::tuple(box.left, box.bottom), std::tuple(5, 10));
+  EXPECT_EQ(Box(box), std::tuple(5, 5, 10, 10));
   RestoreDC(c.dc(), -1);
   SetViewportOrgEx(c.dc(), 20, 20, nullptr);
   RECT small{0, 0, 2, 2};

@@ -146,7 +146,8 @@ TEST_F(DialogTest, CaptionOkButtonAndEscapeReachTheProcedureAndAnEndInInitDialog
   g_onInit = [](HWND dlg) { EndDialog(dlg, 77); };  // ending from WM_INITDIALOG never enters the loop
   EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(100), owner_, AboutProc, 0), 77);
   EXPECT_TRUE(IsWindowEnabled(owner_));
-  EXPECT_EQ(std::count_if(g_calls.begin(), g_calls.end(), [](const Received& c) { return c.message == WM_COMMAND; }), 2);
+  EXPECT_EQ(std::count_if(g_calls.begin(), g_calls.end(), [](const Received& c) { return c.message == WM_COMMAND; }),
+            2);
 }
 
 TEST_F(DialogTest, ModelessDialogItemTextsAndAMissingTemplate) {
