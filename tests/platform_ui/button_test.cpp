@@ -8,15 +8,7 @@
 namespace uitest {
 namespace {
 
-class ButtonTest : public UiTest {
- protected:
-  int Clicks() const {
-    int n = 0;
-    for (const auto& r : Got(WM_COMMAND))
-      if (HIWORD(r.wParam) == BN_CLICKED && LOWORD(r.wParam) == 1005) ++n;
-    return n;
-  }
-};
+using ButtonTest = UiTest;
 
 TEST_F(ButtonTest, ClickedOnlyWhenLiftedInside) {
   struct Step {
@@ -58,7 +50,7 @@ TEST_F(ButtonTest, ClickedOnlyWhenLiftedInside) {
         EXPECT_EQ(now != face, !s.pressedAfter);
       }
     }
-    EXPECT_EQ(Clicks(), c.clicks);
+    EXPECT_EQ(Notes(BN_CLICKED, 1005), c.clicks);
     DestroyWindow(b);
   }
 }

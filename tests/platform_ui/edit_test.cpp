@@ -19,12 +19,7 @@ std::pair<DWORD, DWORD> Selection(HWND h) {
 
 class EditTest : public UiTest {
  protected:
-  int Notes(WORD code) const {
-    int n = 0;
-    for (const auto& r : Got(WM_COMMAND))
-      if (HIWORD(r.wParam) == code && LOWORD(r.wParam) == 1001) ++n;
-    return n;
-  }
+  int Notes(WORD code) const { return UiTest::Notes(code, 1001); }
   HWND Edit(DWORD style, LPCWSTR text = u"") {
     HWND e = Control(u"EDIT", style, 1001, RECT{10, 100, 470, 300}, text);
     SetFocus(e);

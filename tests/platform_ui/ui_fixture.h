@@ -158,6 +158,12 @@ class UiTest : public ::testing::Test {
       if (r.message == message) out.push_back(r);
     return out;
   }
+  // How many notifications `code` the control `id` sent the owner.
+  int Notes(WORD code, int id) const {
+    int n = 0;
+    for (const Received& r : Got(WM_COMMAND)) n += HIWORD(r.wParam) == code && LOWORD(r.wParam) == id;
+    return n;
+  }
   void ClearLog() { detail::log.clear(); }
   // Lets the owner answer a message itself (returns true when it did).
   void OnOwner(OwnerHandler handler) { detail::handler = std::move(handler); }
