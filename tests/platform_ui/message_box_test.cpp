@@ -98,18 +98,23 @@ TEST_F(MessageBoxTest, NoInputReachesTheWindowsBehindAnOwnerlessBoxAndMissedTaps
   EXPECT_TRUE(Got(WM_KEYDOWN).empty());
 }
 
-// The box up describes its buttons in order, with their places on the screen, and takes only
-// their answers.
-TEST_F(MessageBoxTest, CurrentBoxDescribesItsButtonsAndAcceptsOnlyTheirAnswers) {
+// The box up shows its caption, its long text wrapped inside it and its buttons, describes the
+// buttons in order with their places on the screen, takes only their answers, and leaves no text.
+TEST_F(MessageBoxTest, BoxUpShowsAndDescribesItsButtonsAndTakesOnlyTheirAnswers) {
+  std::u16string text = u"전송 실패 ";
+  for (int i = 0; i < 12; ++i) text += u"word wrapped message ";
   std::optional<MessageBoxInfo> seen;
-  bool othersRefused = false;
+  bool buttons = false, othersRefused = false;
+  std::vector<platform::gdi::TextRun> runs;
   Then([&] {
-    seen = CurrentMessageBox();
+    if (!(seen = CurrentMessageBox())) return false;
+    buttons = uitest::OnScreen(u"예") && uitest::OnScreen(u"아니요");
+    runs = platform::gdi::ScreenTextRuns();
     othersRefused = !AnswerMessageBox(IDCANCEL) && !AnswerMessageBox(IDOK);
-    return seen && AnswerMessageBox(IDNO);
+    return AnswerMessageBox(IDNO);
   });
-  EXPECT_EQ(MessageBoxW(owner_, u"t", u"c", MB_YESNO), IDNO);
-  EXPECT_TRUE(othersRefused);
+  EXPECT_EQ(MessageBoxW(owner_, text.c_str(), u"에러", MB_YESNO | MB_ICONERROR), IDNO);
+  EXPECT_TRUE(buttons && othersRefused);
   EXPECT_FALSE(AnswerMessageBox(IDOK)) << "no box is up any more";
   EXPECT_FALSE(CurrentMessageBox().has_value());
   ASSERT_TRUE(seen);
@@ -122,6 +127,19 @@ TEST_F(MessageBoxTest, CurrentBoxDescribesItsButtonsAndAcceptsOnlyTheirAnswers) 
     EXPECT_LE(r.right, 480);
     EXPECT_GE(r.bottom - r.top, 40) << "rows are sized for 192 dpi";
   }
+  const platform::gdi::TextRun* body = nullptr;
+  const platform::gdi::TextRun* caption = nullptr;
+  for (const auto& run : runs) {
+    if (run.text == text) body = &run;
+    if (run.text == u"에러") caption = &run;
+  }
+  ASSERT_TRUE(body && caption);
+  EXPECT_GE(body->rect.left, 0);
+  EXPECT_LE(body->rect.right, 480);
+  int lineHeight = caption->rect.bottom - caption->rect.top;
+  EXPECT_GE(body->rect.bottom - body->rect.top, 3 * lineHeight) << "several lines, all inside the box";
+  platform::wm::PumpUntilIdle();
+  EXPECT_FALSE(uitest::OnScreen(u"전송 실패")) << "the box leaves no text behind";
 }
 
 // The owner is disabled while a box is up, also between a nested box and the outer one, and
@@ -180,34 +198,6 @@ TEST_F(MessageBoxTest, QuitDuringTheBoxEndsItAndABadOwnerShowsNothing) {
   platform::ui::ClearMessageBoxLog();
   EXPECT_EQ(MessageBoxW(owner_, u"t", u"c", MB_OK), 0);
   EXPECT_TRUE(MessageBoxLog().empty());
-}
-
-TEST_F(MessageBoxTest, CaptionTextAndButtonsAreOnScreenLongTextWrapsAndAllGoAfterwards) {
-  std::u16string text = u"전송 실패 ";
-  for (int i = 0; i < 12; ++i) text += u"word wrapped message ";
-  bool buttons = false;
-  std::vector<platform::gdi::TextRun> runs;
-  Then([&] {
-    if (!CurrentMessageBox()) return false;
-    buttons = uitest::OnScreen(u"확인") && uitest::OnScreen(u"취소");
-    runs = platform::gdi::ScreenTextRuns();
-    return AnswerMessageBox(IDOK);
-  });
-  MessageBoxW(owner_, text.c_str(), u"에러", MB_OKCANCEL | MB_ICONERROR);
-  EXPECT_TRUE(buttons);
-  const platform::gdi::TextRun* body = nullptr;
-  const platform::gdi::TextRun* caption = nullptr;
-  for (const auto& run : runs) {
-    if (run.text == text) body = &run;
-    if (run.text == u"에러") caption = &run;
-  }
-  ASSERT_TRUE(body && caption);
-  EXPECT_GE(body->rect.left, 0);
-  EXPECT_LE(body->rect.right, 480);
-  int lineHeight = caption->rect.bottom - caption->rect.top;
-  EXPECT_GE(body->rect.bottom - body->rect.top, 3 * lineHeight) << "several lines, all inside the box";
-  platform::wm::PumpUntilIdle();
-  EXPECT_FALSE(uitest::OnScreen(u"전송 실패")) << "the box leaves no text behind";
 }
 
 TEST_F(MessageBoxTest, AutoAnswerReturnsAtOnceAndIsLogged) {
