@@ -7,7 +7,6 @@
 
 using namespace parlo;
 
-// -|dpi * tenths / 720|, truncated, with a 64-bit product.
 TEST(PointFontHeight, IsANegativeCharacterHeight) {
   const struct {
     int tenths, dpi, height;

@@ -30,7 +30,8 @@ TEST(GdiObjects, SelectReturnsPreviousAndStartsWithStockObjects) {
   EXPECT_TRUE(DeleteObject(red) && DeleteObject(bmp) && DeleteObject(pen) && DeleteDC(dc));
 }
 
-TEST(GdiObjects, StaleAndForeignHandlesFail) {
+// Stale, foreign and stock handles are refused; a selected object outlives its deletion.
+TEST(GdiObjects, StaleForeignAndStockHandlesAreRefusedAndDeletingASelectedObjectIsTolerated) {
   HBRUSH brush = CreateSolidBrush(RGB(1, 1, 1));
   ASSERT_TRUE(DeleteObject(brush));
   EXPECT_FALSE(DeleteObject(brush));
@@ -48,12 +49,8 @@ TEST(GdiObjects, StaleAndForeignHandlesFail) {
   HDC other = CreateCompatibleDC(nullptr);
   EXPECT_FALSE(DeleteObject(other));
   EXPECT_TRUE(DeleteDC(other));
-}
-
-TEST(GdiObjects, StockObjectsAreNotDeletedAndDeletingSelectedObjectIsTolerated) {
   HGDIOBJ white = GetStockObject(WHITE_BRUSH);
   EXPECT_FALSE(DeleteObject(white));
-  LOGBRUSH lb{};
   ASSERT_EQ(GetObjectW(white, sizeof(lb), &lb), static_cast<int>(sizeof(lb)));
   EXPECT_EQ(lb.lbColor, RGB(255, 255, 255));
   EXPECT_EQ(GetStockObject(HOLLOW_BRUSH), GetStockObject(NULL_BRUSH));

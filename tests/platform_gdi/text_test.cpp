@@ -139,7 +139,6 @@ TEST(GdiTextLayout, EnglishBreaksAtSpacesKoreanBetweenSyllables) {
   EXPECT_EQ(lines(u"안녕하세요반가워요", 100, false), (V{u"안녕하세요", u"반가워요"}));
   // Mixed: English words break at spaces, Hangul between syllables.
   EXPECT_EQ(lines(u"hello 안녕하세요", 100, false), (V{u"hello 안녕", u"하세요"}));
-  EXPECT_EQ(lines(u"hello world", 100, false), (V{u"hello", u"world"}));
   // A word too long for a line: cut only in edit-control mode; otherwise it keeps its own line.
   EXPECT_EQ(lines(u"ab abcdefghijkl cd", 60, true), (V{u"ab", u"abcdef", u"ghijkl", u"cd"}));
   EXPECT_EQ(lines(u"ab abcdefghijkl cd", 60, false), (V{u"ab", u"abcdefghijkl", u"cd"}));

@@ -15,8 +15,6 @@ namespace {
 std::vector<std::string> g_seen;
 WNDPROC g_standard = nullptr;
 
-std::string Utf8(const std::u16string& s) { return platform::Utf16ToUtf8(s); }
-
 std::u16string Composition(HWND h, DWORD index = GCS_COMPSTR) {
   HIMC himc = ImmGetContext(h);
   std::u16string s(static_cast<size_t>(ImmGetCompositionStringW(himc, index, nullptr, 0)) / 2, u'\0');
@@ -30,8 +28,8 @@ LRESULT CALLBACK InFront(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_IME_STARTCOMPOSITION: g_seen.push_back("S"); break;
     case WM_IME_ENDCOMPOSITION: g_seen.push_back("E"); break;
     case WM_IME_COMPOSITION:
-      if (lParam & GCS_RESULTSTR) g_seen.push_back("R:" + Utf8(Composition(h, GCS_RESULTSTR)));
-      else if (lParam & GCS_COMPSTR) g_seen.push_back("C:" + Utf8(Composition(h)));
+      if (lParam & GCS_RESULTSTR) g_seen.push_back("R:" + platform::Utf16ToUtf8(Composition(h, GCS_RESULTSTR)));
+      else if (lParam & GCS_COMPSTR) g_seen.push_back("C:" + platform::Utf16ToUtf8(Composition(h)));
       else g_seen.push_back("X");
       break;
     case WM_CHAR: {
@@ -39,7 +37,7 @@ LRESULT CALLBACK InFront(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       size_t before = TextOf(h).size();
       LRESULT r = CallWindowProcW(g_standard, h, msg, wParam, lParam);
       EXPECT_EQ(TextOf(h).size(), before + 1);
-      g_seen.push_back("W:" + Utf8(std::u16string(1, static_cast<char16_t>(wParam))));
+      g_seen.push_back("W:" + platform::Utf16ToUtf8(std::u16string(1, static_cast<char16_t>(wParam))));
       return r;
     }
   }
