@@ -124,7 +124,9 @@ TEST_F(ImeTest, WhatEndsTheSyllableCommitsIt) {
   }
 }
 
-TEST_F(ImeTest, HangulKeySwitchesModeAndTellsListenersAndLatinModeTypesPlainCharacters) {
+// The Hangul key switches the mode and tells the listeners; Latin mode types plain characters;
+// the context of a destroyed window is refused.
+TEST_F(ImeTest, HangulKeySwitchesModeAndLatinModeTypesPlainCharactersAndContextsDieWithTheirWindow) {
   HWND e = HangulEdit();
   std::vector<DWORD> heard;
   int id = platform::ui::AddConversionListener([&](HWND h, DWORD mode) {
@@ -143,10 +145,6 @@ TEST_F(ImeTest, HangulKeySwitchesModeAndTellsListenersAndLatinModeTypesPlainChar
   TypeKeys("Rk s");
   EXPECT_EQ(Seen(), "W:R W:k W:  W:s");
   EXPECT_EQ(TextOf(e), u"Rk s");
-}
-
-TEST_F(ImeTest, ContextOfADestroyedWindowIsRefused) {
-  HWND e = HangulEdit();
   HIMC himc = ImmGetContext(e);
   ASSERT_NE(himc, nullptr);
   DestroyWindow(e);

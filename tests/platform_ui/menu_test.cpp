@@ -167,18 +167,30 @@ TEST_F(TrackTest, InitMenuPopupComesFirstItsCheckMarksShowAndTheTextsGoAfterward
   for (const auto& item : *seen) EXPECT_GE(item.rect.bottom - item.rect.top, item.separator ? 1 : 40);
 }
 
-// A tap on an item posts its command, or returns it with TPM_RETURNCMD; a tap beside the menu
-// cancels with zero, posts nothing and is not passed on.
-TEST_F(TrackTest, TapOnAnItemPostsItsCommandOrReturnsItAndTapBesideCancels) {
+// A tap on an item posts its command, or returns it with TPM_RETURNCMD; a separator or a grayed
+// item can be neither tapped nor chosen; a tap beside the menu cancels with zero, posts nothing
+// and is not passed on.
+TEST_F(TrackTest, ATapOnAnItemChoosesItUnlessSeparatorOrGrayedAndATapBesideCancels) {
+  EnableMenuItem(popup, 33342, MF_BYCOMMAND | MF_GRAYED);
   Then(TapBeside());
   EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner_, nullptr), 0);
-  Then([] {
+  bool chooseRefused = false, openAfterTaps = false;
+  Then([&] {
     auto menu = CurrentMenu();
     if (!menu) return false;
-    TapCentre(Row(*menu, 33347)->rect);
+    chooseRefused = !ChooseMenuItem(0) && !ChooseMenuItem(33342) && !ChooseMenuItem(12345);
+    TapCentre((*menu)[2].rect);          // a separator
+    TapCentre(Row(*menu, 33342)->rect);  // grayed
+    return true;
+  });
+  Then([&] {
+    auto menu = CurrentMenu();
+    openAfterTaps = menu.has_value();
+    if (menu) TapCentre(Row(*menu, 33347)->rect);
     return true;
   });
   EXPECT_EQ(TrackPopupMenu(popup, TPM_LEFTALIGN, 0, 0, 0, owner_, nullptr), TRUE);
+  EXPECT_TRUE(chooseRefused && openAfterTaps);
   EXPECT_FALSE(CurrentMenu().has_value());
   MSG msg{};
   ASSERT_TRUE(PeekMessageW(&msg, owner_, WM_COMMAND, WM_COMMAND, PM_REMOVE));
@@ -193,26 +205,6 @@ TEST_F(TrackTest, TapOnAnItemPostsItsCommandOrReturnsItAndTapBesideCancels) {
   platform::wm::PumpUntilIdle();
   EXPECT_TRUE(Got(WM_COMMAND).empty());
   EXPECT_TRUE(Got(WM_LBUTTONDOWN).empty() && Got(WM_LBUTTONUP).empty()) << "the cancelling tap is not passed on";
-}
-
-TEST_F(TrackTest, SeparatorsAndGrayedItemsAreNotChoosable) {
-  EnableMenuItem(popup, 33342, MF_BYCOMMAND | MF_GRAYED);
-  bool chooseRefused = false, openAfterTaps = false;
-  Then([&] {
-    auto menu = CurrentMenu();
-    if (!menu) return false;
-    chooseRefused = !ChooseMenuItem(0) && !ChooseMenuItem(33342) && !ChooseMenuItem(12345);
-    TapCentre((*menu)[2].rect);            // a separator
-    TapCentre(Row(*menu, 33342)->rect);  // grayed
-    return true;
-  });
-  Then([&] {
-    openAfterTaps = CurrentMenu().has_value();
-    return CancelMenu();
-  });
-  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner_, nullptr), 0);
-  EXPECT_TRUE(chooseRefused);
-  EXPECT_TRUE(openAfterTaps);
 }
 
 TEST_F(TrackTest, AlignmentFlagsPlaceTheMenuAndKeepItOnScreen) {
