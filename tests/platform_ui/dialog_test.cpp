@@ -17,7 +17,7 @@ std::vector<Received> g_calls;
 std::function<void(HWND)> g_onInit;
 
 INT_PTR CALLBACK AboutProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-  g_calls.push_back({msg, wParam, lParam});
+  g_calls.push_back({dlg, msg, wParam, lParam, 0, {}});
   switch (msg) {
     case WM_INITDIALOG:
       if (g_onInit) g_onInit(dlg);

@@ -18,11 +18,8 @@
 
 namespace uitest {
 
-struct Received {
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-};
+// A message as a window received it.
+using Received = MSG;
 
 // A step runs each time the loop goes idle until it returns true; then the next one runs.
 using Step = std::function<bool()>;
@@ -41,7 +38,7 @@ inline std::vector<Received> log;
 inline OwnerHandler handler;
 
 inline LRESULT CALLBACK OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  log.push_back(Received{msg, wParam, lParam});
+  log.push_back(Received{hwnd, msg, wParam, lParam, 0, {}});
   LRESULT r = 0;
   if (handler && handler(hwnd, msg, wParam, lParam, &r)) return r;
   return DefWindowProcW(hwnd, msg, wParam, lParam);
