@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -22,12 +23,12 @@ inline BITMAPINFO DibInfo(int width, int height, WORD bits = 32) {
   return info;
 }
 
-inline HFONT Font(int height, int weight = FW_NORMAL) {
+inline HFONT Font(int height, int weight = FW_NORMAL, std::u16string_view face = u"Tahoma") {
   LOGFONTW lf{};
   lf.lfHeight = height;
   lf.lfWeight = weight;
   lf.lfCharSet = DEFAULT_CHARSET;
-  std::char_traits<char16_t>::copy(lf.lfFaceName, u"Tahoma", 7);
+  face.copy(lf.lfFaceName, LF_FACESIZE - 1);
   return CreateFontIndirectW(&lf);
 }
 

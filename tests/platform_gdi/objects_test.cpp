@@ -39,14 +39,15 @@ TEST(GdiObjects, StaleForeignAndStockHandlesAreRefusedAndDeletingASelectedObject
   EXPECT_EQ(GetObjectW(brush, sizeof(lb), &lb), 0);
   HDC dc = CreateCompatibleDC(nullptr);
   EXPECT_EQ(SelectObject(dc, brush), nullptr);
+  HDC other = CreateCompatibleDC(dc);
   ASSERT_TRUE(DeleteDC(dc));
   EXPECT_FALSE(DeleteDC(dc));
+  EXPECT_EQ(CreateCompatibleDC(dc), nullptr);
   RECT r{0, 0, 1, 1};
   EXPECT_EQ(FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), 0);
   // A value that was never a GDI handle.
   EXPECT_EQ(SelectObject(reinterpret_cast<HDC>(static_cast<uintptr_t>(0x12345)), GetStockObject(BLACK_PEN)), nullptr);
   // A DC is not an object to delete with DeleteObject.
-  HDC other = CreateCompatibleDC(nullptr);
   EXPECT_FALSE(DeleteObject(other));
   EXPECT_TRUE(DeleteDC(other));
   HGDIOBJ white = GetStockObject(WHITE_BRUSH);

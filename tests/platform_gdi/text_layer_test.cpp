@@ -161,7 +161,7 @@ TEST(GdiTextLayer, ScreenDcClipAndOriginLimitRuns) {
 
 TEST(GdiTextLayer, EllipsisRunReadsAsShownAndStretchScalesRuns) {
   Canvas mem(100, 50);
-  HFONT font = mem.Use(Font(-24));
+  HFONT font = mem.Use(Font(-24, FW_NORMAL, u""));  // the default face
   FreshScreen();
   ScreenDc screen;
   SelectObject(screen.dc, font);
