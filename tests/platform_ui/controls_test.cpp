@@ -126,10 +126,8 @@ TEST_F(EditTest, DisabledEditTakesNoInputAndIsGreyed) {
   TypeKeys("x");
   EXPECT_EQ(TextOf(e), u"grey");
   EXPECT_NE(GetFocus(), e);
-  bool greyed = false;
-  for (const auto& run : platform::gdi::ScreenTextRuns())
-    if (run.text == u"grey") greyed = run.color == GetSysColor(COLOR_GRAYTEXT);
-  EXPECT_TRUE(greyed);
+  auto run = RunWith(u"grey");
+  EXPECT_TRUE(run && run->color == GetSysColor(COLOR_GRAYTEXT));
 }
 
 TEST_F(EditTest, ThousandCharactersKeepTheCaretInViewWhileTyping) {
@@ -146,10 +144,8 @@ TEST_F(EditTest, ThousandCharactersKeepTheCaretInViewWhileTyping) {
   // The last row, holding what was just typed, is drawn inside the edit.
   RECT r{};
   GetWindowRect(e, &r);
-  bool shown = false;
-  for (const auto& run : platform::gdi::ScreenTextRuns())
-    if (run.text.find(u"zz") != std::u16string::npos) shown = run.rect.bottom <= r.bottom && run.rect.top >= r.top;
-  EXPECT_TRUE(shown);
+  auto last = RunWith(u"zz");
+  EXPECT_TRUE(last && last->rect.bottom <= r.bottom && last->rect.top >= r.top);
   // The finger on the top of the scroll bar brings the first line back.
   Tap(r.right - 5, r.top + 3);
   platform::wm::PumpUntilIdle();

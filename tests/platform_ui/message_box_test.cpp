@@ -105,11 +105,12 @@ TEST_F(MessageBoxTest, BoxUpShowsAndDescribesItsButtonsAndTakesOnlyTheirAnswers)
   for (int i = 0; i < 12; ++i) text += u"word wrapped message ";
   std::optional<MessageBoxInfo> seen;
   bool buttons = false, othersRefused = false;
-  std::vector<platform::gdi::TextRun> runs;
+  std::optional<platform::gdi::TextRun> body, caption;
   Then([&] {
     if (!(seen = CurrentMessageBox())) return false;
     buttons = uitest::OnScreen(u"예") && uitest::OnScreen(u"아니요");
-    runs = platform::gdi::ScreenTextRuns();
+    body = uitest::RunWith(text);
+    caption = uitest::RunWith(u"에러");
     othersRefused = !AnswerMessageBox(IDCANCEL) && !AnswerMessageBox(IDOK);
     return AnswerMessageBox(IDNO);
   });
@@ -126,12 +127,6 @@ TEST_F(MessageBoxTest, BoxUpShowsAndDescribesItsButtonsAndTakesOnlyTheirAnswers)
     EXPECT_GE(r.left, 0);
     EXPECT_LE(r.right, 480);
     EXPECT_GE(r.bottom - r.top, 40) << "rows are sized for 192 dpi";
-  }
-  const platform::gdi::TextRun* body = nullptr;
-  const platform::gdi::TextRun* caption = nullptr;
-  for (const auto& run : runs) {
-    if (run.text == text) body = &run;
-    if (run.text == u"에러") caption = &run;
   }
   ASSERT_TRUE(body && caption);
   EXPECT_GE(body->rect.left, 0);

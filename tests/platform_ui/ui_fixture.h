@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -166,7 +167,6 @@ class UiTest : public ::testing::Test {
   void OnOwner(OwnerHandler handler) { detail::handler = std::move(handler); }
 
   void Then(Step step) { detail::script.push_back(std::move(step)); }
-  bool ScriptDone() const { return detail::script.empty(); }
 
   parlo_test::TempDevice device_;
   // A full-screen top-level window of the recording class, active and focused.
@@ -180,11 +180,12 @@ inline std::u16string TextOf(HWND h) {
   return t;
 }
 
-// Whether a text on the screen now holds `text`.
-inline bool OnScreen(const std::u16string& text) {
+// The first text on the screen now that holds `text`.
+inline std::optional<platform::gdi::TextRun> RunWith(const std::u16string& text) {
   for (const auto& run : platform::gdi::ScreenTextRuns())
-    if (run.text.find(text) != std::u16string::npos) return true;
-  return false;
+    if (run.text.find(text) != std::u16string::npos) return run;
+  return std::nullopt;
 }
+inline bool OnScreen(const std::u16string& text) { return RunWith(text).has_value(); }
 
 }  // namespace uitest
