@@ -117,18 +117,16 @@ TEST(GdiText, CalcRectHeightsAreLinesTimesLineHeight) {
 
 TEST(GdiTextLayout, EnglishBreaksAtSpacesKoreanBetweenSyllables) {
   using namespace platform::gdi;
-  auto adv = [](const std::u16string& s) {
-    std::vector<int> a;
-    for (char16_t ch : s) a.push_back(IsWide(ch) ? 20 : 10);
-    return a;
-  };
-  auto lines = [&](const std::u16string& s, int width, bool editControl) {
+  // Wide (Hangul) characters are 20 pixels across, the others 10.
+  auto lines = [](const std::u16string& s, int width, bool editControl) {
+    std::vector<int> advances;
+    for (char16_t ch : s) advances.push_back(IsWide(ch) ? 20 : 10);
     BreakOptions o;
     o.wordBreak = true;
     o.breakWords = editControl;
     o.maxWidth = width;
     std::vector<std::u16string> out;
-    for (const TextLine& l : BreakLines(s, adv(s), o)) out.push_back(s.substr(l.start, l.end - l.start));
+    for (const TextLine& l : BreakLines(s, advances, o)) out.push_back(s.substr(l.start, l.end - l.start));
     return out;
   };
   using V = std::vector<std::u16string>;

@@ -46,8 +46,8 @@ LRESULT CALLBACK InFront(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 class ImeTest : public UiTest {
  protected:
-  HWND HangulEdit(int id = 1001, int top = 100) {
-    HWND e = Control(u"EDIT", WS_BORDER | ES_MULTILINE | ES_WANTRETURN, id, RECT{10, top, 470, top + 200});
+  HWND HangulEdit() {
+    HWND e = Control(u"EDIT", WS_BORDER | ES_MULTILINE | ES_WANTRETURN, 1001, RECT{10, 100, 470, 300});
     g_standard = reinterpret_cast<WNDPROC>(SetWindowLongW(e, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(InFront)));
     SetFocus(e);
     SetMode(e, IME_CMODE_NATIVE);
