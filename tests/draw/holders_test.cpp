@@ -10,7 +10,7 @@ bool Alive(HGDIOBJ object) { return GetObjectType(object) != 0; }
 using Holders = DrawTest;
 }  // namespace
 
-TEST_F(Holders, OwnerDeletesOnResetToAnotherHandleAndOnDestructionOnly) {
+TEST_F(Holders, OneOwnerDeletesOnResetToAnotherHandleOrOnDestructionAndBorrowersNever) {
   HBRUSH a = CreateSolidBrush(RGB(1, 2, 3));
   HBRUSH b = CreateSolidBrush(RGB(4, 5, 6));
   {
@@ -23,9 +23,6 @@ TEST_F(Holders, OwnerDeletesOnResetToAnotherHandleAndOnDestructionOnly) {
     EXPECT_TRUE(Alive(b));
   }
   EXPECT_FALSE(Alive(b));
-}
-
-TEST_F(Holders, ReleaseMoveAndBorrowingLeaveOneOwner) {
   HBITMAP bmp = CreateBitmap(4, 4, 1, 32, nullptr);
   {
     BitmapHolder holder(bmp);

@@ -7,7 +7,6 @@
 
 using namespace parlo;
 
-// -|dpi * tenths / 720|, truncated, with a 64-bit product.
 TEST(PointFontHeight, IsANegativeCharacterHeight) {
   const struct {
     int tenths, dpi, height;
@@ -27,8 +26,9 @@ LOGFONTW Describe(HFONT font) {
   return lf;
 }
 
-// Without a DC the screen's density counts; a new font replaces and deletes the held one.
-TEST_F(DrawTest, PointFontUsesTheScreenWhenNoDcIsGivenAndReplacesTheOld) {
+// Without a DC the screen's density counts, else the DC's; a new font replaces and deletes the
+// held one.
+TEST_F(DrawTest, PointFontUsesTheDcsOrTheScreensDensityAndReplacesTheOld) {
   FontHolder holder;
   HFONT font = CreatePointFont(holder, 420, u"Tahoma", nullptr, false, false);
   ASSERT_NE(font, nullptr);
@@ -43,13 +43,9 @@ TEST_F(DrawTest, PointFontUsesTheScreenWhenNoDcIsGivenAndReplacesTheOld) {
   EXPECT_NE(second, font);
   EXPECT_EQ(GetObjectType(font), 0u);
   EXPECT_EQ(GetObjectType(second), static_cast<DWORD>(OBJ_FONT));
-}
-
-TEST_F(DrawTest, PointFontBoldItalicAndTheDcsDensity) {
   Screen(96, 96);
   HDC dc = CreateCompatibleDC(nullptr);
-  FontHolder holder;
-  LOGFONTW lf = Describe(CreatePointFont(holder, 420, u"Tahoma", dc, true, true));
+  lf = Describe(CreatePointFont(holder, 420, u"Tahoma", dc, true, true));
   EXPECT_EQ(std::tuple(lf.lfHeight, lf.lfWeight, lf.lfItalic), std::tuple(-56, FW_BOLD, 1));
   DeleteDC(dc);
 }

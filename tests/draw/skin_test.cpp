@@ -1,11 +1,11 @@
 // The Skin with and without its resource library.
 #include <winbase_res.h>
 
-#include <fstream>
 #include <memory>
 
 #include "draw/skin.h"
 #include "draw_fixture.h"
+#include "kit/write_file.h"
 #include "platform/base/device_root.h"
 #include "platform/resfile/container.h"
 
@@ -23,24 +23,26 @@ Pixels Solid(int w, int h, uint32_t color) {
   return p;
 }
 
-SIZE SizeOf(HBITMAP bitmap) {
+LONG WidthOf(HBITMAP bitmap) {
   BITMAP bm{};
-  if (!bitmap || GetObjectW(bitmap, sizeof bm, &bm) == 0) return SIZE{0, 0};
-  return SIZE{bm.bmWidth, bm.bmHeight};
+  return bitmap && GetObjectW(bitmap, sizeof bm, &bm) != 0 ? bm.bmWidth : 0;
+}
+
+// The widths of the view bitmaps, then of the lock screen's; 0 for an empty slot.
+std::vector<LONG> Widths(const Skin& s) {
+  return {WidthOf(s.Knob()), WidthOf(s.Button()), WidthOf(s.ButtonPressed()), WidthOf(s.Track()),
+          WidthOf(s.ContactPicture()), WidthOf(s.LockBackground()), WidthOf(s.Dot()), WidthOf(s.DotSelected())};
 }
 
 class SkinTest : public DrawTest {
  protected:
-  void WriteLibrary(const std::vector<int>& ids) {
+  // Bitmap n is n - 490 pixels wide; `cut` bytes are left off the end.
+  void WriteLibrary(const std::vector<int>& ids, size_t cut = 0) {
     ContainerWriter w;
     for (int id : ids) w.AddBitmap(static_cast<uint16_t>(id), Solid(id - 490, 7, 0x123456));
-    WriteBytes(w.Build());
-  }
-  void WriteBytes(const std::vector<uint8_t>& bytes) {
-    auto dir = platform::device::ProgramDir();
-    std::filesystem::create_directories(dir);
-    std::ofstream(dir / "Parlores.dll", std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    auto bytes = w.Build();
+    bytes.resize(bytes.size() - cut);
+    parlo_test::WriteFileBytes(platform::device::ProgramDir() / "Parlores.dll", bytes);
   }
 };
 
@@ -50,18 +52,11 @@ class SkinTest : public DrawTest {
 TEST_F(SkinTest, WithoutAWholeLibraryEverySlotIsEmpty) {
   for (bool damaged : {false, true}) {
     SCOPED_TRACE(damaged ? "damaged" : "missing");
-    if (damaged) {
-      ContainerWriter w;
-      w.AddBitmap(505, Solid(4, 4, 0));
-      auto bytes = w.Build();
-      bytes.resize(bytes.size() - 3);
-      WriteBytes(bytes);
-    }
+    if (damaged) WriteLibrary({505}, 3);
     Skin skin;
     EXPECT_EQ(skin.Library(), nullptr);
-    for (int id = 501; id <= 508; ++id) EXPECT_EQ(skin.Slot(id), nullptr) << id;
     skin.LoadLockBitmaps();
-    EXPECT_EQ(skin.Dot(), nullptr);
+    EXPECT_EQ(Widths(skin), std::vector<LONG>(8, 0));
     EXPECT_EQ(skin.PictureWidth(), 120);
     EXPECT_EQ(skin.PictureHeight(), 120);
   }
@@ -71,19 +66,9 @@ TEST_F(SkinTest, CreationLoadsTheFiveViewBitmapsAndNotTheLockOnes) {
   WriteLibrary({501, 502, 503, 504, 505, 506, 507, 508});
   Skin skin;
   ASSERT_NE(skin.Library(), nullptr);
-  EXPECT_EQ(SizeOf(skin.Knob()).cx, 11);
-  EXPECT_EQ(SizeOf(skin.Button()).cx, 12);
-  EXPECT_EQ(SizeOf(skin.ButtonPressed()).cx, 13);
-  EXPECT_EQ(SizeOf(skin.Track()).cx, 14);
-  EXPECT_EQ(SizeOf(skin.ContactPicture()).cx, 15);
-  EXPECT_EQ(skin.LockBackground(), nullptr);
-  EXPECT_EQ(skin.Dot(), nullptr);
-  EXPECT_EQ(skin.DotSelected(), nullptr);
-
+  EXPECT_EQ(Widths(skin), (std::vector<LONG>{11, 12, 13, 14, 15, 0, 0, 0}));
   skin.LoadLockBitmaps();
-  EXPECT_EQ(SizeOf(skin.LockBackground()).cx, 16);
-  EXPECT_EQ(SizeOf(skin.Dot()).cx, 17);
-  EXPECT_EQ(SizeOf(skin.DotSelected()).cx, 18);
+  EXPECT_EQ(Widths(skin), (std::vector<LONG>{11, 12, 13, 14, 15, 16, 17, 18}));
   // Loading them again replaces and deletes the old ones.
   HBITMAP oldDot = skin.Dot();
   skin.LoadLockBitmaps();
@@ -97,10 +82,7 @@ TEST_F(SkinTest, CreationLoadsTheFiveViewBitmapsAndNotTheLockOnes) {
 TEST_F(SkinTest, AMissingBitmapLeavesOnlyItsSlotEmptyAndDestroyingFreesEverything) {
   WriteLibrary({500, 502, 503, 505, 509});
   auto skin = std::make_unique<Skin>();
-  EXPECT_NE(skin->Button(), nullptr);
-  EXPECT_NE(skin->ContactPicture(), nullptr);
-  EXPECT_EQ(skin->Knob(), nullptr);
-  EXPECT_EQ(skin->Track(), nullptr);
+  EXPECT_EQ(Widths(*skin), (std::vector<LONG>{0, 12, 13, 0, 15, 0, 0, 0}));
   EXPECT_EQ(skin->Slot(500), nullptr);
   EXPECT_EQ(skin->Slot(509), nullptr);
   HBITMAP picture = skin->ContactPicture();

@@ -6,15 +6,6 @@
 
 using namespace gdi_test;
 
-namespace {
-void Fill(HDC dc, int l, int t, int r, int b, COLORREF color) {
-  HBRUSH brush = CreateSolidBrush(color);
-  RECT rc{l, t, r, b};
-  FillRect(dc, &rc, brush);
-  DeleteObject(brush);
-}
-}  // namespace
-
 TEST(GdiBlit, BitBltCopiesExactRectanglesAlsoOverlappingAndPatterns) {
   Canvas src(10, 10, RGB(0, 0, 255));
   SetPixel(src.dc(), 2, 3, RGB(255, 0, 0));
@@ -45,7 +36,7 @@ TEST(GdiBlit, BitBltCopiesExactRectanglesAlsoOverlappingAndPatterns) {
 
 TEST(GdiBlit, TransparentImageSkipsColourKeyWithAndWithoutScaling) {
   Canvas src(4, 4, RGB(255, 0, 255));  // magenta key everywhere
-  Fill(src.dc(), 1, 1, 3, 3, RGB(0, 128, 0));
+  src.Fill(RECT{1, 1, 3, 3}, RGB(0, 128, 0));
   Canvas dst(16, 16, RGB(10, 20, 30));
   const uint32_t back = 0x0A141E, green = 0x008000;
   ASSERT_TRUE(TransparentImage(dst.dc(), 0, 0, 4, 4, src.dc(), 0, 0, 4, 4, RGB(255, 0, 255)));

@@ -27,14 +27,11 @@ TEST(GdiObjects, SelectReturnsPreviousAndStartsWithStockObjects) {
   HGDIOBJ firstBitmap = SelectObject(dc, bmp);
   EXPECT_EQ(GetObjectType(firstBitmap), static_cast<DWORD>(OBJ_BITMAP));
   EXPECT_EQ(SelectObject(dc, firstBitmap), bmp);
-  EXPECT_TRUE(DeleteObject(red));
-  EXPECT_TRUE(DeleteObject(bmp));
-  SelectObject(dc, GetStockObject(BLACK_PEN));
-  EXPECT_TRUE(DeleteObject(pen));
-  EXPECT_TRUE(DeleteDC(dc));
+  EXPECT_TRUE(DeleteObject(red) && DeleteObject(bmp) && DeleteObject(pen) && DeleteDC(dc));
 }
 
-TEST(GdiObjects, StaleAndForeignHandlesFail) {
+// Stale, foreign and stock handles are refused; a selected object outlives its deletion.
+TEST(GdiObjects, StaleForeignAndStockHandlesAreRefusedAndDeletingASelectedObjectIsTolerated) {
   HBRUSH brush = CreateSolidBrush(RGB(1, 1, 1));
   ASSERT_TRUE(DeleteObject(brush));
   EXPECT_FALSE(DeleteObject(brush));
@@ -42,22 +39,19 @@ TEST(GdiObjects, StaleAndForeignHandlesFail) {
   EXPECT_EQ(GetObjectW(brush, sizeof(lb), &lb), 0);
   HDC dc = CreateCompatibleDC(nullptr);
   EXPECT_EQ(SelectObject(dc, brush), nullptr);
+  HDC other = CreateCompatibleDC(dc);
   ASSERT_TRUE(DeleteDC(dc));
   EXPECT_FALSE(DeleteDC(dc));
+  EXPECT_EQ(CreateCompatibleDC(dc), nullptr);
   RECT r{0, 0, 1, 1};
   EXPECT_EQ(FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), 0);
   // A value that was never a GDI handle.
   EXPECT_EQ(SelectObject(reinterpret_cast<HDC>(static_cast<uintptr_t>(0x12345)), GetStockObject(BLACK_PEN)), nullptr);
   // A DC is not an object to delete with DeleteObject.
-  HDC other = CreateCompatibleDC(nullptr);
   EXPECT_FALSE(DeleteObject(other));
   EXPECT_TRUE(DeleteDC(other));
-}
-
-TEST(GdiObjects, StockObjectsAreNotDeletedAndDeletingSelectedObjectIsTolerated) {
   HGDIOBJ white = GetStockObject(WHITE_BRUSH);
   EXPECT_FALSE(DeleteObject(white));
-  LOGBRUSH lb{};
   ASSERT_EQ(GetObjectW(white, sizeof(lb), &lb), static_cast<int>(sizeof(lb)));
   EXPECT_EQ(lb.lbColor, RGB(255, 255, 255));
   EXPECT_EQ(GetStockObject(HOLLOW_BRUSH), GetStockObject(NULL_BRUSH));
@@ -65,26 +59,19 @@ TEST(GdiObjects, StockObjectsAreNotDeletedAndDeletingSelectedObjectIsTolerated) 
 
   Canvas c(10, 10);
   HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
-  HGDIOBJ old = SelectObject(c.dc(), blue);
+  SelectObject(c.dc(), blue);
   EXPECT_TRUE(DeleteObject(blue));  // still selected: the DC keeps drawing with it
   EXPECT_TRUE(PatBlt(c.dc(), 0, 0, 2, 2, PATCOPY));
   EXPECT_EQ(c.At(1, 1), 0x0000FFu);
-  SelectObject(c.dc(), old);
 }
 
 TEST(GdiObjects, DibSectionsTopDownAndBottomUp) {
   HDC dc = CreateCompatibleDC(nullptr);
   for (int sign : {-1, 1}) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = 4;
-    info.bmiHeader.biHeight = sign * 3;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = DibInfo(4, sign * 3);
     uint32_t* bits = nullptr;
     HBITMAP bmp = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-    ASSERT_NE(bmp, nullptr);
-    ASSERT_NE(bits, nullptr);
+    ASSERT_TRUE(bmp && bits);
     HGDIOBJ old = SelectObject(dc, bmp);
     SetPixel(dc, 1, 0, RGB(0x11, 0x22, 0x33));  // top row
     // Top-down memory starts with the top row; bottom-up with the bottom row.
@@ -98,11 +85,7 @@ TEST(GdiObjects, DibSectionsTopDownAndBottomUp) {
     SelectObject(dc, old);
     DeleteObject(bmp);
   }
-  BITMAPINFO bad{};
-  bad.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bad.bmiHeader.biWidth = 4;
-  bad.bmiHeader.biHeight = 4;
-  bad.bmiHeader.biBitCount = 7;
+  BITMAPINFO bad = DibInfo(4, 4, 7);
   EXPECT_EQ(CreateDIBSection(dc, &bad, DIB_RGB_COLORS, nullptr, nullptr, 0), nullptr);
   DeleteDC(dc);
 }

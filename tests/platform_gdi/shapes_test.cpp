@@ -9,30 +9,26 @@ using namespace gdi_test;
 
 TEST(GdiShapes, FillRectExcludesRightAndBottomAndTakesSystemColourIndex) {
   Canvas c(20, 20);
-  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  HBRUSH red = c.Use(CreateSolidBrush(RGB(255, 0, 0)));
   RECT r{2, 3, 7, 9};
   EXPECT_EQ(FillRect(c.dc(), &r, red), 1);
   ExpectPixels(c, {{2, 3, 0xFF0000u}, {6, 8, 0xFF0000u}, {7, 8, kWhite}, {6, 9, kWhite}, {1, 3, kWhite}});
   EXPECT_EQ(c.CountNot(kWhite, 0, 0, 20, 20), 5 * 6);
   // An empty or inverted rectangle paints nothing.
-  RECT inverted{10, 10, 5, 5};
-  FillRect(c.dc(), &inverted, red);
+  c.Fill(RECT{10, 10, 5, 5}, RGB(255, 0, 0));
   EXPECT_EQ(c.CountNot(kWhite, 0, 0, 20, 20), 30);
   // COLOR_WINDOWTEXT + 1 in place of a brush is the window text colour (black).
   RECT s{10, 10, 12, 12};
   FillRect(c.dc(), &s, reinterpret_cast<HBRUSH>(static_cast<uintptr_t>(COLOR_WINDOWTEXT + 1)));
   EXPECT_EQ(c.At(11, 11), kBlack);
   // Clipped at the bitmap's edges.
-  RECT over{15, 15, 40, 40};
-  FillRect(c.dc(), &over, red);
+  c.Fill(RECT{15, 15, 40, 40}, RGB(255, 0, 0));
   EXPECT_EQ(c.At(19, 19), 0xFF0000u);
-  DeleteObject(red);
 }
 
 TEST(GdiShapes, RectangleDrawsPenOutlineAndBrushInside) {
   Canvas c(20, 20);
-  HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
-  HGDIOBJ oldBrush = SelectObject(c.dc(), green);
+  c.Use(CreateSolidBrush(RGB(0, 255, 0)));
   ASSERT_TRUE(Rectangle(c.dc(), 2, 2, 10, 8));
   // The right and bottom outline sits on the last pixels inside.
   ExpectPixels(c, {{2, 2, kBlack}, {9, 7, kBlack}, {10, 7, kWhite}, {9, 8, kWhite}, {5, 5, 0x00FF00u}});
@@ -41,14 +37,11 @@ TEST(GdiShapes, RectangleDrawsPenOutlineAndBrushInside) {
   Rectangle(c.dc(), 12, 12, 15, 15);
   ExpectPixels(c, {{12, 12, 0x00FF00u}, {13, 13, 0x00FF00u}, {14, 13, kWhite}, {13, 14, kWhite}});
   EXPECT_EQ(c.CountNot(kWhite, 11, 11, 16, 16), 4);
-  SelectObject(c.dc(), oldBrush);
-  DeleteObject(green);
 }
 
 TEST(GdiShapes, RoundRectCutsCornersWithEllipse) {
   Canvas c(140, 80);
-  HBRUSH fill = CreateSolidBrush(RGB(0xD4, 0xD0, 0xC8));
-  HGDIOBJ old = SelectObject(c.dc(), fill);
+  c.Use(CreateSolidBrush(RGB(0xD4, 0xD0, 0xC8)));
   ASSERT_TRUE(RoundRect(c.dc(), 10, 10, 110, 60, 20, 20));
   // Edges away from the corners; the right and bottom ones are the last pixels inside.
   ExpectPixels(c, {{60, 35, 0xD4D0C8}, {60, 10, kBlack}, {10, 35, kBlack}, {109, 35, kBlack}, {110, 35, kWhite},
@@ -58,8 +51,6 @@ TEST(GdiShapes, RoundRectCutsCornersWithEllipse) {
   // Symmetric left/right.
   for (int y = 10; y < 60; ++y)
     for (int x = 10; x < 60; ++x) ASSERT_EQ(c.At(x, y), c.At(119 - x, y)) << x << "," << y;
-  SelectObject(c.dc(), old);
-  DeleteObject(fill);
 }
 
 TEST(GdiShapes, EllipseFillsInsideOnly) {
@@ -93,8 +84,7 @@ TEST(GdiShapes, ThinLineLeavesOutLastPoint) {
 
 TEST(GdiShapes, TwentyPixelPenDrawsThickLineWithRoundEnds) {
   Canvas c(300, 200);
-  HPEN pen = CreatePen(PS_SOLID, 20, RGB(255, 0, 0));
-  HGDIOBJ old = SelectObject(c.dc(), pen);
+  HPEN pen = c.Use(CreatePen(PS_SOLID, 20, RGB(255, 0, 0)));
   MoveToEx(c.dc(), 100, 100, nullptr);
   LineTo(c.dc(), 200, 100);
   const uint32_t red = 0xFF0000;
@@ -114,9 +104,6 @@ TEST(GdiShapes, TwentyPixelPenDrawsThickLineWithRoundEnds) {
   int across = 0;
   for (int k = -20; k <= 20; ++k) across += d.At(100 + k, 100 - k) == red;
   EXPECT_NEAR(across * std::sqrt(2.0), 20.0, 3.0);
-  SelectObject(d.dc(), GetStockObject(BLACK_PEN));
-  SelectObject(c.dc(), old);
-  DeleteObject(pen);
 }
 
 TEST(GdiShapes, ClipAndViewportOriginApply) {
@@ -128,7 +115,7 @@ TEST(GdiShapes, ClipAndViewportOriginApply) {
   EXPECT_EQ(c.CountNot(kWhite, 0, 0, 30, 30), 25);
   RECT box{};
   EXPECT_EQ(GetClipBox(c.dc(), &box), SIMPLEREGION);
-  EXPECT_EQ(std::tuple(box.left, box.bottom), std::tuple(5, 10));
+  EXPECT_EQ(Box(box), std::tuple(5, 5, 10, 10));
   RestoreDC(c.dc(), -1);
   SetViewportOrgEx(c.dc(), 20, 20, nullptr);
   RECT small{0, 0, 2, 2};

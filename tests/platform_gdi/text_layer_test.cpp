@@ -22,35 +22,32 @@ struct ScreenDc {
 
 void FreshScreen() { platform::gdi::CreateScreen(480, 800, 192, 192); }
 
-const TextRun* FindRun(const std::vector<TextRun>& runs, const std::u16string& text) {
-  for (const TextRun& r : runs)
-    if (r.text == text) return &r;
-  return nullptr;
+void Text(HDC dc, const char16_t* text, RECT r, UINT flags = DT_SINGLELINE) { DrawTextW(dc, text, -1, &r, flags); }
+
+// The texts on the screen, in drawing order.
+std::vector<std::u16string> Texts() {
+  std::vector<std::u16string> out;
+  for (const TextRun& r : platform::gdi::ScreenTextRuns()) out.push_back(r.text);
+  return out;
 }
+using V = std::vector<std::u16string>;
 
 }  // namespace
 
 TEST(GdiTextLayer, RunsSurviveTripThroughOffscreenBitmap) {
   FreshScreen();
   ScreenDc screen({0, 100}, {RECT{0, 100, 480, 700}});
-  HDC mem = CreateCompatibleDC(screen.dc);
-  HBITMAP bmp = CreateCompatibleBitmap(screen.dc, 480, 200);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  RECT all{0, 0, 480, 200};
-  FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  SetTextColor(mem, RGB(0x12, 0x34, 0x56));
-  SetBkMode(mem, TRANSPARENT);
-  RECT row{10, 20, 300, 60};
-  DrawTextW(mem, u"홍길동", -1, &row, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-  RECT row2{10, 120, 300, 160};
-  DrawTextW(mem, u"Second row", -1, &row2, DT_SINGLELINE | DT_NOPREFIX);
-  EXPECT_TRUE(platform::gdi::ScreenTextRuns().empty());
+  Canvas mem(480, 200);
+  SetTextColor(mem.dc(), RGB(0x12, 0x34, 0x56));
+  SetBkMode(mem.dc(), TRANSPARENT);
+  Text(mem.dc(), u"홍길동", RECT{10, 20, 300, 60}, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  Text(mem.dc(), u"Second row", RECT{10, 120, 300, 160}, DT_SINGLELINE | DT_NOPREFIX);
+  EXPECT_TRUE(Texts().empty());
 
-  ASSERT_TRUE(BitBlt(screen.dc, 0, 0, 480, 200, mem, 0, 0, SRCCOPY));
+  ASSERT_TRUE(BitBlt(screen.dc, 0, 0, 480, 200, mem.dc(), 0, 0, SRCCOPY));
   auto runs = platform::gdi::ScreenTextRuns();
-  ASSERT_EQ(runs.size(), 2u);
-  const TextRun* name = FindRun(runs, u"홍길동");
-  ASSERT_NE(name, nullptr);
+  ASSERT_EQ(Texts(), (V{u"홍길동", u"Second row"}));
+  const TextRun* name = &runs[0];
   EXPECT_EQ(name->color, RGB(0x12, 0x34, 0x56));
   // Placed in screen coordinates: the window's client area starts 100 pixels down.
   EXPECT_GE(name->rect.top, 120);
@@ -65,14 +62,10 @@ TEST(GdiTextLayer, RunsSurviveTripThroughOffscreenBitmap) {
   // Copying only part of the bitmap carries only the runs in that part.
   FreshScreen();
   ScreenDc again;
-  BitBlt(again.dc, 0, 0, 480, 100, mem, 0, 100, SRCCOPY);
+  BitBlt(again.dc, 0, 0, 480, 100, mem.dc(), 0, 100, SRCCOPY);
   runs = platform::gdi::ScreenTextRuns();
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(std::tuple(runs[0].text, runs[0].rect.top), std::tuple(u"Second row", 20));
-
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
 }
 
 // A window repaints only its update region by copying its whole off-screen picture: the text
@@ -81,8 +74,7 @@ TEST(GdiTextLayer, PartialRepaintsOfTheSamePictureKeepTheTextWhole) {
   FreshScreen();
   Canvas picture(480, 70);
   SetBkMode(picture.dc(), TRANSPARENT);
-  RECT title{15, 0, 400, 70};
-  DrawTextW(picture.dc(), u"Parlo - 「5/13」", -1, &title, DT_SINGLELINE | DT_VCENTER | DT_NOCLIP);
+  Text(picture.dc(), u"Parlo - 「5/13」", RECT{15, 0, 400, 70}, DT_SINGLELINE | DT_VCENTER | DT_NOCLIP);
   {
     ScreenDc whole({0, 0}, {RECT{0, 0, 480, 70}});
     BitBlt(whole.dc, 0, 0, 480, 70, picture.dc(), 0, 0, SRCCOPY);
@@ -96,11 +88,8 @@ TEST(GdiTextLayer, PartialRepaintsOfTheSamePictureKeepTheTextWhole) {
     ScreenDc part({0, 0}, {update});
     BitBlt(part.dc, 0, 0, 480, 70, picture.dc(), 0, 0, SRCCOPY);
     runs = platform::gdi::ScreenTextRuns();
-    ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0].text, u"Parlo - 「5/13」");
-    const RECT& r = runs[0].rect;
-    EXPECT_TRUE(r.left == drawn.left && r.top == drawn.top && r.right == drawn.right && r.bottom == drawn.bottom)
-        << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    ASSERT_EQ(Texts(), V{u"Parlo - 「5/13」"});
+    EXPECT_EQ(Box(runs[0].rect), Box(drawn));
   }
 }
 
@@ -108,56 +97,50 @@ TEST(GdiTextLayer, RunsVanishWhenCoveredEvenPartly) {
   FreshScreen();
   ScreenDc screen;
   SetBkMode(screen.dc, TRANSPARENT);
-  RECT a{0, 0, 480, 50}, b{0, 100, 480, 150}, c{0, 200, 480, 250};
-  DrawTextW(screen.dc, u"first", -1, &a, DT_SINGLELINE);
-  DrawTextW(screen.dc, u"second", -1, &b, DT_SINGLELINE);
-  DrawTextW(screen.dc, u"third", -1, &c, DT_SINGLELINE);
-  ASSERT_EQ(platform::gdi::ScreenTextRuns().size(), 3u);
+  Text(screen.dc, u"first", RECT{0, 0, 480, 50});
+  Text(screen.dc, u"second", RECT{0, 100, 480, 150});
+  Text(screen.dc, u"third", RECT{0, 200, 480, 250});
+  ASSERT_EQ(Texts().size(), 3u);
   // A fill touching a corner of "first" removes it; one next to "second" does not.
   RECT corner{2, 2, 6, 6};
   FillRect(screen.dc, &corner, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   RECT below{0, 150, 480, 160};  // bottom edge excluded: it only touches "second"'s edge
   FillRect(screen.dc, &below, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  auto runs = platform::gdi::ScreenTextRuns();
-  EXPECT_EQ(FindRun(runs, u"first"), nullptr);
-  EXPECT_NE(FindRun(runs, u"second"), nullptr);
+  EXPECT_EQ(Texts(), (V{u"second", u"third"}));
   // A gradient or an opaque copy over "third" removes it.
   TRIVERTEX v[2] = {{0, 190, 0, 0, 0, 0}, {480, 260, 0xFF00, 0xFF00, 0xFF00, 0}};
   GRADIENT_RECT gr{0, 1};
   GradientFill(screen.dc, v, 2, &gr, 1, GRADIENT_FILL_RECT_V);
-  runs = platform::gdi::ScreenTextRuns();
-  EXPECT_EQ(FindRun(runs, u"third"), nullptr);
+  EXPECT_EQ(Texts(), V{u"second"});
   // A translucent blend leaves the text readable (the list's scroll indicator).
   Canvas grey(10, 800, RGB(128, 128, 128));
   AlphaBlend(screen.dc, 470, 0, 10, 800, grey.dc(), 0, 0, 10, 800, BLENDFUNCTION{AC_SRC_OVER, 0, 128, 0});
-  EXPECT_NE(FindRun(platform::gdi::ScreenTextRuns(), u"second"), nullptr);
+  EXPECT_EQ(Texts(), V{u"second"});
   // A blit of plain pixels removes it.
   Canvas blank(100, 100);
   BitBlt(screen.dc, 0, 90, 100, 100, blank.dc(), 0, 0, SRCCOPY);
-  EXPECT_TRUE(platform::gdi::ScreenTextRuns().empty());
+  EXPECT_TRUE(Texts().empty());
 }
 
 TEST(GdiTextLayer, RedrawInSamePlaceKeepsOneRunInDrawingOrder) {
   FreshScreen();
   ScreenDc screen;
   SetBkMode(screen.dc, TRANSPARENT);
-  RECT a{0, 0, 480, 40}, b{0, 50, 480, 90};
-  DrawTextW(screen.dc, u"A", -1, &a, DT_SINGLELINE);
-  DrawTextW(screen.dc, u"B", -1, &b, DT_SINGLELINE);
-  for (int i = 0; i < 5; ++i) DrawTextW(screen.dc, u"A", -1, &a, DT_SINGLELINE);
+  const RECT a{0, 0, 480, 40}, b{0, 50, 480, 90};
+  Text(screen.dc, u"A", a);
+  Text(screen.dc, u"B", b);
+  for (int i = 0; i < 5; ++i) Text(screen.dc, u"A", a);
   SetTextColor(screen.dc, RGB(255, 0, 0));
-  DrawTextW(screen.dc, u"B", -1, &b, DT_SINGLELINE);
+  Text(screen.dc, u"B", b);
   auto runs = platform::gdi::ScreenTextRuns();
   ASSERT_EQ(runs.size(), 2u);
   EXPECT_EQ(std::tuple(runs[0].text, runs[1].text, runs[1].color), std::tuple(u"A", u"B", RGB(255, 0, 0)));
   // A line drawn across text does not hide it; a filled shape does.
   MoveToEx(screen.dc, 0, 20, nullptr);
   LineTo(screen.dc, 480, 20);
-  EXPECT_EQ(platform::gdi::ScreenTextRuns().size(), 2u);
+  EXPECT_EQ(Texts(), (V{u"A", u"B"}));
   RoundRect(screen.dc, 0, 45, 100, 95, 10, 20);
-  runs = platform::gdi::ScreenTextRuns();
-  ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].text, u"A");
+  EXPECT_EQ(Texts(), V{u"A"});
 }
 
 TEST(GdiTextLayer, ScreenDcClipAndOriginLimitRuns) {
@@ -165,14 +148,10 @@ TEST(GdiTextLayer, ScreenDcClipAndOriginLimitRuns) {
   // A window at (0, 300) whose lower part is covered: only (0,300)-(480,350) is visible.
   ScreenDc screen({0, 300}, {RECT{0, 300, 480, 350}});
   SetBkMode(screen.dc, TRANSPARENT);
-  RECT r{0, 0, 480, 40};
-  DrawTextW(screen.dc, u"visible", -1, &r, DT_SINGLELINE);
-  RECT hidden{0, 100, 480, 140};
-  DrawTextW(screen.dc, u"hidden", -1, &hidden, DT_SINGLELINE);
-  auto runs = platform::gdi::ScreenTextRuns();
-  ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].text, u"visible");
-  EXPECT_GE(runs[0].rect.top, 300);
+  Text(screen.dc, u"visible", RECT{0, 0, 480, 40});
+  Text(screen.dc, u"hidden", RECT{0, 100, 480, 140});
+  ASSERT_EQ(Texts(), V{u"visible"});
+  EXPECT_GE(platform::gdi::ScreenTextRuns()[0].rect.top, 300);
   // Nothing drawn outside the visible part.
   for (int y = 0; y < 800; ++y) {
     if (y >= 300 && y < 350) continue;
@@ -181,14 +160,12 @@ TEST(GdiTextLayer, ScreenDcClipAndOriginLimitRuns) {
 }
 
 TEST(GdiTextLayer, EllipsisRunReadsAsShownAndStretchScalesRuns) {
+  Canvas mem(100, 50);
+  HFONT font = mem.Use(Font(-24, FW_NORMAL, u""));  // the default face
   FreshScreen();
   ScreenDc screen;
-  LOGFONTW lf{};
-  lf.lfHeight = -24;
-  HFONT font = CreateFontIndirectW(&lf);
-  HGDIOBJ old = SelectObject(screen.dc, font);
-  RECT r{0, 0, 120, 40};
-  DrawTextW(screen.dc, u"abcdefghijklmnopqrstuvwxyz", -1, &r, DT_SINGLELINE | DT_END_ELLIPSIS);
+  SelectObject(screen.dc, font);
+  Text(screen.dc, u"abcdefghijklmnopqrstuvwxyz", RECT{0, 0, 120, 40}, DT_SINGLELINE | DT_END_ELLIPSIS);
   auto runs = platform::gdi::ScreenTextRuns();
   ASSERT_EQ(runs.size(), 1u);
   ASSERT_GE(runs[0].text.size(), 4u);
@@ -199,17 +176,12 @@ TEST(GdiTextLayer, EllipsisRunReadsAsShownAndStretchScalesRuns) {
   FreshScreen();
   ScreenDc s2;
   SelectObject(s2.dc, font);
-  RECT m{0, 0, 100, 400};
-  DrawTextW(s2.dc, u"one two three four five", -1, &m, DT_WORDBREAK);
+  Text(s2.dc, u"one two three four five", RECT{0, 0, 100, 400}, DT_WORDBREAK);
   runs = platform::gdi::ScreenTextRuns();
-  ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].text, u"one two three four five");
+  ASSERT_EQ(Texts(), V{u"one two three four five"});
   EXPECT_GT(runs[0].rect.bottom - runs[0].rect.top, 24);
   // StretchBlt to double size scales the run's rectangle.
-  Canvas mem(100, 50);
-  SelectObject(mem.dc(), font);
-  RECT t{0, 0, 100, 50};
-  DrawTextW(mem.dc(), u"zoom", -1, &t, DT_SINGLELINE);
+  Text(mem.dc(), u"zoom", RECT{0, 0, 100, 50});
   FreshScreen();
   ScreenDc s3;
   StretchBlt(s3.dc, 0, 0, 200, 100, mem.dc(), 0, 0, 100, 50, SRCCOPY);
@@ -218,10 +190,6 @@ TEST(GdiTextLayer, EllipsisRunReadsAsShownAndStretchScalesRuns) {
   SIZE sz{};
   GetTextExtentPoint32W(mem.dc(), u"zoom", 4, &sz);
   EXPECT_EQ(std::tuple(runs[0].rect.right, runs[0].rect.bottom), std::tuple(2 * sz.cx, 2 * sz.cy));
-  SelectObject(mem.dc(), GetStockObject(SYSTEM_FONT));
-  SelectObject(s2.dc, GetStockObject(SYSTEM_FONT));
-  SelectObject(screen.dc, old);
-  DeleteObject(font);
 }
 
 TEST(GdiScreen, SizeDpiAndPixels) {

@@ -3,10 +3,10 @@
 #include <windows.h>
 #include <winbase_res.h>
 
-#include <fstream>
 #include <tuple>
 
 #include "kit/temp_device.h"
+#include "kit/write_file.h"
 #include "platform/base/device_root.h"
 #include "platform/resfile/container.h"
 #include "platform/resfile/install.h"
@@ -17,12 +17,10 @@ namespace {
 
 class ResLibrary : public ::testing::Test {
  protected:
-  void Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-    auto dir = platform::device::ProgramDir();
-    std::filesystem::create_directories(dir);
-    std::ofstream(dir / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  static void Place(const std::vector<uint8_t>& bytes, const char* name = "Parlores.dll") {
+    parlo_test::WriteFileBytes(platform::device::ProgramDir() / name, bytes);
   }
+  // Bitmap 502, and 504 after it, whose last pixel byte is flipped so that its CRC fails.
   static std::vector<uint8_t> Library() {
     Pixels p;
     p.width = 3;
@@ -30,39 +28,50 @@ class ResLibrary : public ::testing::Test {
     p.xrgb = {0xFF0000, 0x00FF00, 0x0000FF, 0x102030, 0xFFFFFF, 0x000000};
     ContainerWriter w;
     w.AddBitmap(502, p);
-    return w.Build();
+    w.AddBitmap(504, p);
+    auto bytes = w.Build();
+    bytes.back() ^= 0xFF;
+    return bytes;
   }
   parlo_test::TempDevice device_;
 };
 
-SIZE BitmapSize(HBITMAP bitmap) {
+std::tuple<LONG, LONG> BitmapSize(HBITMAP bitmap) {
   BITMAP bm{};
-  if (GetObjectW(bitmap, sizeof bm, &bm) != sizeof bm) return SIZE{-1, -1};
-  return SIZE{bm.bmWidth, bm.bmHeight};
+  if (GetObjectW(bitmap, sizeof bm, &bm) != sizeof bm) return {-1, -1};
+  return {bm.bmWidth, bm.bmHeight};
 }
 
 }  // namespace
 
-TEST_F(ResLibrary, LoadsByBareNameFromTheProgramFolder) {
-  Write("Parlores.dll", Library());
+// Each load of a bitmap makes a new one that the caller owns; a damaged or unknown bitmap, a
+// named one, or one asked of no library or of a freed one, is none.
+TEST_F(ResLibrary, LoadsBitmapsByNumberFromTheProgramFolder) {
+  Place(Library());
   HMODULE lib = LoadLibraryExW(u"Parlores.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(lib, nullptr);
   HBITMAP bmp = LoadBitmapW(lib, MAKEINTRESOURCEW(502));
   ASSERT_NE(bmp, nullptr);
-  EXPECT_EQ(std::tuple(BitmapSize(bmp).cx, BitmapSize(bmp).cy), std::tuple(3, 2));
+  EXPECT_EQ(BitmapSize(bmp), std::tuple(3, 2));
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, bmp);
   EXPECT_EQ(std::tuple(GetPixel(dc, 0, 0), GetPixel(dc, 2, 0), GetPixel(dc, 0, 1)),
             std::tuple(RGB(255, 0, 0), RGB(0, 0, 255), RGB(0x10, 0x20, 0x30)));
   SelectObject(dc, old);
   DeleteDC(dc);
-
-  // Each call makes a new bitmap that the caller owns.
   HBITMAP second = LoadBitmapW(lib, MAKEINTRESOURCEW(502));
   EXPECT_NE(second, bmp);
-  EXPECT_TRUE(DeleteObject(bmp));
-  EXPECT_TRUE(DeleteObject(second));
+  EXPECT_TRUE(DeleteObject(bmp) && DeleteObject(second));
+
+  SetLastError(0);
+  EXPECT_EQ(LoadBitmapW(lib, MAKEINTRESOURCEW(504)), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_DATA_NOT_FOUND));
+  EXPECT_EQ(LoadBitmapW(lib, MAKEINTRESOURCEW(503)), nullptr);
+  EXPECT_EQ(LoadBitmapW(lib, u"BUTTON"), nullptr);
+  EXPECT_EQ(LoadBitmapW(nullptr, MAKEINTRESOURCEW(502)), nullptr);
   EXPECT_TRUE(FreeLibrary(lib));
+  EXPECT_EQ(LoadBitmapW(lib, MAKEINTRESOURCEW(502)), nullptr);
+  EXPECT_FALSE(FreeLibrary(lib));
 }
 
 // Names match without case, as on the phone, and phone paths reach the program's folder.
@@ -70,7 +79,7 @@ TEST_F(ResLibrary, NamesIgnoreCaseAndPhonePathsWork) {
   for (auto [file, name] : {std::pair{"parlores.DLL", u"Parlores.dll"},
                             {"Parlores.dll", u"\\Program Files\\Parlo\\Parlores.dll"}}) {
     std::filesystem::remove_all(platform::device::ProgramDir());
-    Write(file, Library());
+    Place(Library(), file);
     HMODULE lib = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(lib, nullptr) << file;
     FreeLibrary(lib);
@@ -87,41 +96,16 @@ TEST_F(ResLibrary, MissingOrTruncatedLibrariesAndPathsOutsideDoNotLoad) {
   // A truncated library does not load.
   auto bytes = Library();
   bytes.resize(bytes.size() - 1);
-  Write("Parlores.dll", bytes);
+  Place(bytes);
   SetLastError(0);
   EXPECT_EQ(LoadLibraryExW(u"Parlores.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));
 }
 
-TEST_F(ResLibrary, DamagedBitmapGivesNoBitmap) {
-  auto bytes = Library();
-  bytes.back() ^= 0xFF;  // last pixel byte: the CRC no longer matches
-  Write("Parlores.dll", bytes);
-  HMODULE lib = LoadLibraryExW(u"Parlores.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(lib, nullptr);
-  SetLastError(0);
-  EXPECT_EQ(LoadBitmapW(lib, MAKEINTRESOURCEW(502)), nullptr);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_DATA_NOT_FOUND));
-  FreeLibrary(lib);
-}
-
-TEST_F(ResLibrary, UnknownNamesAndHandlesGiveNothing) {
-  Write("Parlores.dll", Library());
-  HMODULE lib = LoadLibraryExW(u"Parlores.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(lib, nullptr);
-  EXPECT_EQ(LoadBitmapW(lib, MAKEINTRESOURCEW(503)), nullptr);
-  EXPECT_EQ(LoadBitmapW(lib, u"BUTTON"), nullptr);
-  EXPECT_EQ(LoadBitmapW(nullptr, MAKEINTRESOURCEW(502)), nullptr);
-  EXPECT_TRUE(FreeLibrary(lib));
-  // A freed handle is stale: no bitmap, and a second free fails.
-  EXPECT_EQ(LoadBitmapW(lib, MAKEINTRESOURCEW(502)), nullptr);
-  EXPECT_FALSE(FreeLibrary(lib));
-}
-
 TEST_F(ResLibrary, InstallCopiesIntoTheProgramFolder) {
   auto source = device_.dir() / "built.dll";
   auto bytes = Library();
-  std::ofstream(source, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  parlo_test::WriteFileBytes(source, bytes);
   ASSERT_TRUE(InstallLibrary(source));
   EXPECT_EQ(parlo_test::ReadFileBytes(platform::device::ProgramDir() / "Parlores.dll").size(), bytes.size());
   EXPECT_FALSE(InstallLibrary(device_.dir() / "missing.dll"));
@@ -144,7 +128,7 @@ TEST_F(ResLibrary, BuiltSkinHasAllEightBitmaps) {
   for (const auto& w : want) {
     HBITMAP bmp = LoadBitmapW(lib, MAKEINTRESOURCEW(w.id));
     ASSERT_NE(bmp, nullptr) << w.id;
-    EXPECT_EQ(std::tuple(BitmapSize(bmp).cx, BitmapSize(bmp).cy), std::tuple(w.w, w.h)) << w.id;
+    EXPECT_EQ(BitmapSize(bmp), std::tuple(w.w, w.h)) << w.id;
     HGDIOBJ old = SelectObject(dc, bmp);
     if (w.keyed) {
       // Corners are transparent, the middle is drawn.

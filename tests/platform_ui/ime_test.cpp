@@ -15,8 +15,6 @@ namespace {
 std::vector<std::string> g_seen;
 WNDPROC g_standard = nullptr;
 
-std::string Utf8(const std::u16string& s) { return platform::Utf16ToUtf8(s); }
-
 std::u16string Composition(HWND h, DWORD index = GCS_COMPSTR) {
   HIMC himc = ImmGetContext(h);
   std::u16string s(static_cast<size_t>(ImmGetCompositionStringW(himc, index, nullptr, 0)) / 2, u'\0');
@@ -30,8 +28,8 @@ LRESULT CALLBACK InFront(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_IME_STARTCOMPOSITION: g_seen.push_back("S"); break;
     case WM_IME_ENDCOMPOSITION: g_seen.push_back("E"); break;
     case WM_IME_COMPOSITION:
-      if (lParam & GCS_RESULTSTR) g_seen.push_back("R:" + Utf8(Composition(h, GCS_RESULTSTR)));
-      else if (lParam & GCS_COMPSTR) g_seen.push_back("C:" + Utf8(Composition(h)));
+      if (lParam & GCS_RESULTSTR) g_seen.push_back("R:" + platform::Utf16ToUtf8(Composition(h, GCS_RESULTSTR)));
+      else if (lParam & GCS_COMPSTR) g_seen.push_back("C:" + platform::Utf16ToUtf8(Composition(h)));
       else g_seen.push_back("X");
       break;
     case WM_CHAR: {
@@ -39,7 +37,7 @@ LRESULT CALLBACK InFront(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       size_t before = TextOf(h).size();
       LRESULT r = CallWindowProcW(g_standard, h, msg, wParam, lParam);
       EXPECT_EQ(TextOf(h).size(), before + 1);
-      g_seen.push_back("W:" + Utf8(std::u16string(1, static_cast<char16_t>(wParam))));
+      g_seen.push_back("W:" + platform::Utf16ToUtf8(std::u16string(1, static_cast<char16_t>(wParam))));
       return r;
     }
   }
@@ -48,8 +46,8 @@ LRESULT CALLBACK InFront(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 class ImeTest : public UiTest {
  protected:
-  HWND HangulEdit(int id = 1001, int top = 100) {
-    HWND e = Control(u"EDIT", WS_BORDER | ES_MULTILINE | ES_WANTRETURN, id, RECT{10, top, 470, top + 200});
+  HWND HangulEdit() {
+    HWND e = Control(u"EDIT", WS_BORDER | ES_MULTILINE | ES_WANTRETURN, 1001, RECT{10, 100, 470, 300});
     g_standard = reinterpret_cast<WNDPROC>(SetWindowLongW(e, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(InFront)));
     SetFocus(e);
     SetMode(e, IME_CMODE_NATIVE);
@@ -126,7 +124,9 @@ TEST_F(ImeTest, WhatEndsTheSyllableCommitsIt) {
   }
 }
 
-TEST_F(ImeTest, HangulKeySwitchesModeAndTellsListenersAndLatinModeTypesPlainCharacters) {
+// The Hangul key switches the mode and tells the listeners; Latin mode types plain characters;
+// the context of a destroyed window is refused.
+TEST_F(ImeTest, HangulKeySwitchesModeAndLatinModeTypesPlainCharactersAndContextsDieWithTheirWindow) {
   HWND e = HangulEdit();
   std::vector<DWORD> heard;
   int id = platform::ui::AddConversionListener([&](HWND h, DWORD mode) {
@@ -145,10 +145,6 @@ TEST_F(ImeTest, HangulKeySwitchesModeAndTellsListenersAndLatinModeTypesPlainChar
   TypeKeys("Rk s");
   EXPECT_EQ(Seen(), "W:R W:k W:  W:s");
   EXPECT_EQ(TextOf(e), u"Rk s");
-}
-
-TEST_F(ImeTest, ContextOfADestroyedWindowIsRefused) {
-  HWND e = HangulEdit();
   HIMC himc = ImmGetContext(e);
   ASSERT_NE(himc, nullptr);
   DestroyWindow(e);

@@ -10,10 +10,10 @@ using uitest::UiTest;
 
 class MenuBarTest : public UiTest {
  protected:
-  HWND Bar(HWND parent, DWORD flags = 0, UINT id = 59394) {
+  HWND Bar(DWORD flags = 0, UINT id = 59394, DWORD size = sizeof(SHMENUBARINFO)) {
     SHMENUBARINFO mbi{};
-    mbi.cbSize = sizeof(mbi);
-    mbi.hwndParent = parent;
+    mbi.cbSize = size;
+    mbi.hwndParent = owner_;
     mbi.dwFlags = flags;
     mbi.nToolBarId = id;
     mbi.hInstRes = GetModuleHandleW(nullptr);
@@ -26,8 +26,7 @@ class MenuBarTest : public UiTest {
 // The bar sits at the bottom across the screen; its left button sends its command, its right one
 // opens the program menu above it; it hides, and goes with its frame.
 TEST_F(MenuBarTest, SitsAtTheBottomItsLeftButtonSendsItsCommandItsRightOpensTheMenuAboveIt) {
-  HWND frame = Owner();
-  HWND bar = Bar(frame);
+  HWND bar = Bar();
   ASSERT_NE(bar, nullptr);
   RECT r{};
   GetWindowRect(bar, &r);
@@ -50,7 +49,6 @@ TEST_F(MenuBarTest, SitsAtTheBottomItsLeftButtonSendsItsCommandItsRightOpensTheM
   });
   Tap(r.right - 40, (r.top + r.bottom) / 2);
   platform::wm::PumpUntilIdle();
-  EXPECT_TRUE(ScriptDone());
   EXPECT_LE(menuBottom, r.top);
   EXPECT_EQ(Got(WM_INITMENUPOPUP).size(), 1u);
   auto commands = Got(WM_COMMAND);
@@ -59,15 +57,14 @@ TEST_F(MenuBarTest, SitsAtTheBottomItsLeftButtonSendsItsCommandItsRightOpensTheM
   ShowWindow(bar, SW_HIDE);
   platform::wm::PumpUntilIdle();
   EXPECT_FALSE(IsWindowVisible(bar));
-  DestroyWindow(frame);
+  DestroyWindow(owner_);
   EXPECT_FALSE(IsWindow(bar)) << "the bar goes with its frame";
 }
 
 // The bar is a tool of its frame and never takes the activation, so a dialog opened on the
 // active window belongs to the frame, which is activated again when the dialog ends.
 TEST_F(MenuBarTest, EmptyBarHasNoButtonsAHiddenOneShownLeavesTheFrameActiveAndBadRequestsFail) {
-  HWND frame = Owner();
-  HWND empty = Bar(frame, SHCMBF_EMPTYBAR | SHCMBF_HIDESIPBUTTON, 0);
+  HWND empty = Bar(SHCMBF_EMPTYBAR | SHCMBF_HIDESIPBUTTON, 0);
   ASSERT_NE(empty, nullptr);
   RECT r{};
   GetWindowRect(empty, &r);
@@ -77,11 +74,11 @@ TEST_F(MenuBarTest, EmptyBarHasNoButtonsAHiddenOneShownLeavesTheFrameActiveAndBa
   EXPECT_TRUE(Got(WM_COMMAND).empty());
   EXPECT_FALSE(CurrentMenu().has_value());
   DestroyWindow(empty);
-  HWND hidden = Bar(frame, SHCMBF_HIDDEN);
+  HWND hidden = Bar(SHCMBF_HIDDEN);
   ASSERT_NE(hidden, nullptr);
   EXPECT_FALSE(IsWindowVisible(hidden));
   ShowWindow(hidden, SW_SHOWNORMAL);
-  EXPECT_EQ(GetActiveWindow(), frame);
+  EXPECT_EQ(GetActiveWindow(), owner_);
   Then([] {
     auto dialog = platform::ui::CurrentDialog();
     return dialog && EndDialog(dialog->hwnd, IDOK);
@@ -91,12 +88,8 @@ TEST_F(MenuBarTest, EmptyBarHasNoButtonsAHiddenOneShownLeavesTheFrameActiveAndBa
   auto activations = Got(WM_ACTIVATE);
   ASSERT_FALSE(activations.empty());
   EXPECT_NE(LOWORD(activations.back().wParam), WA_INACTIVE);
-  EXPECT_EQ(GetActiveWindow(), frame);
-  EXPECT_EQ(Bar(frame, 0, 4242), nullptr) << "no such menu-bar resource";
-  SHMENUBARINFO small{};
-  small.cbSize = 8;
-  small.hwndParent = frame;
-  small.nToolBarId = 59394;
-  EXPECT_FALSE(SHCreateMenuBar(&small));
+  EXPECT_EQ(GetActiveWindow(), owner_);
+  EXPECT_EQ(Bar(0, 4242), nullptr) << "no such menu-bar resource";
+  EXPECT_EQ(Bar(0, 59394, 8), nullptr) << "a structure cut short";
   EXPECT_FALSE(SHCreateMenuBar(nullptr));
 }

@@ -22,6 +22,14 @@ std::optional<MenuItemInfo> Row(const std::vector<MenuItemInfo>& items, UINT id)
   return std::nullopt;
 }
 
+// The commands of `menu`'s items in order, 0 for a separator.
+std::vector<UINT> Ids(HMENU menu) {
+  std::vector<UINT> ids;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i)
+    ids.push_back(GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR ? 0 : GetMenuItemID(menu, i));
+  return ids;
+}
+
 uitest::Step Choose(UINT id) {
   return [id] { return CurrentMenu() && ChooseMenuItem(id); };
 }
@@ -55,15 +63,7 @@ TEST(MenuData, ProgramMenuHasOnePopupWithTheCommandsInOrderWhoseStatesChange) {
   EXPECT_EQ(GetMenuItemID(bar, 0), static_cast<UINT>(-1)) << "a pop-up item has no command";
   HMENU popup = GetSubMenu(bar, 0);
   ASSERT_NE(popup, nullptr);
-  const UINT expected[] = {33341, 33340, 0, 33342, 33343, 0, 33344, 33345, 33346, 0, 33347, 33348};
-  ASSERT_EQ(GetMenuItemCount(popup), 12);
-  for (int i = 0; i < 12; ++i) {
-    bool separator = (GetMenuState(popup, i, MF_BYPOSITION) & MF_SEPARATOR) != 0;
-    EXPECT_EQ(separator, expected[i] == 0) << i;
-    if (!separator) {
-      EXPECT_EQ(GetMenuItemID(popup, i), expected[i]) << i;
-    }
-  }
+  EXPECT_EQ(Ids(popup), (std::vector<UINT>{33341, 33340, 0, 33342, 33343, 0, 33344, 33345, 33346, 0, 33347, 33348}));
   EXPECT_EQ(GetMenuStringW(popup, 33347, text, 32, MF_BYCOMMAND), 9);
   EXPECT_EQ(std::u16string(text), u"이 프로그램은..");
   // Check and enable return the previous state.
@@ -96,13 +96,10 @@ TEST(MenuData, InsertByPositionAndByCommand) {
   ASSERT_TRUE(InsertMenuW(m, 0, MF_BYPOSITION | MF_STRING, 5, u"five"));
   ASSERT_TRUE(InsertMenuW(m, static_cast<UINT>(-1), MF_BYPOSITION | MF_SEPARATOR, 0, nullptr));
   EXPECT_FALSE(InsertMenuW(m, 77, MF_BYCOMMAND | MF_STRING, 1, u"x")) << "no item 77 to insert before";
-  ASSERT_EQ(GetMenuItemCount(m), 5);
-  for (auto [position, id] : {std::pair{0, 5u}, {1, 10u}, {2, 20u}, {3, 30u}})
-    EXPECT_EQ(GetMenuItemID(m, position), id);
-  EXPECT_NE(GetMenuState(m, 4, MF_BYPOSITION) & MF_SEPARATOR, 0u);
+  EXPECT_EQ(Ids(m), (std::vector<UINT>{5, 10, 20, 30, 0}));
   EXPECT_EQ(GetMenuItemID(m, 5), static_cast<UINT>(-1));
   EXPECT_TRUE(DeleteMenu(m, 20, MF_BYCOMMAND));
-  EXPECT_EQ(GetMenuItemCount(m), 4);
+  EXPECT_EQ(Ids(m), (std::vector<UINT>{5, 10, 30, 0}));
   DestroyMenu(m);
 }
 
@@ -131,14 +128,12 @@ class TrackTest : public UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
-    owner = Owner();
     popup = ProgramPopup(&bar);
   }
   void TearDown() override {
     DestroyMenu(bar);
     UiTest::TearDown();
   }
-  HWND owner = nullptr;
   HMENU bar = nullptr, popup = nullptr;
 };
 
@@ -156,7 +151,7 @@ TEST_F(TrackTest, InitMenuPopupComesFirstItsCheckMarksShowAndTheTextsGoAfterward
     drawn = uitest::OnScreen(u"연락처 새로고침") && uitest::OnScreen(u"종료시 숨기기");
     return seen && CancelMenu();
   });
-  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_RETURNCMD, 10, 10, owner, nullptr), 0);
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_RETURNCMD, 10, 10, owner_, nullptr), 0);
   EXPECT_TRUE(drawn);
   platform::wm::PumpUntilIdle();
   EXPECT_FALSE(uitest::OnScreen(u"연락처 새로고침"));
@@ -172,65 +167,57 @@ TEST_F(TrackTest, InitMenuPopupComesFirstItsCheckMarksShowAndTheTextsGoAfterward
   for (const auto& item : *seen) EXPECT_GE(item.rect.bottom - item.rect.top, item.separator ? 1 : 40);
 }
 
-// A tap on an item posts its command, or returns it with TPM_RETURNCMD; a tap beside the menu
-// cancels with zero, posts nothing and is not passed on.
-TEST_F(TrackTest, TapOnAnItemPostsItsCommandOrReturnsItAndTapBesideCancels) {
-  Then(TapBeside());
-  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr), 0);
-  Then([] {
-    auto menu = CurrentMenu();
-    if (!menu) return false;
-    TapCentre(Row(*menu, 33347)->rect);
-    return true;
-  });
-  EXPECT_EQ(TrackPopupMenu(popup, TPM_LEFTALIGN, 0, 0, 0, owner, nullptr), TRUE);
-  EXPECT_FALSE(CurrentMenu().has_value());
-  MSG msg{};
-  ASSERT_TRUE(PeekMessageW(&msg, owner, WM_COMMAND, WM_COMMAND, PM_REMOVE));
-  EXPECT_EQ(LOWORD(msg.wParam), 33347);
-  EXPECT_EQ(msg.lParam, 0);
-  // With TPM_RETURNCMD the command is returned and nothing posted.
-  Then(Choose(33348));
-  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr), 33348);
-  EXPECT_FALSE(PeekMessageW(&msg, owner, WM_COMMAND, WM_COMMAND, PM_REMOVE));
-  Then(TapBeside());
-  EXPECT_EQ(TrackPopupMenuEx(popup, 0, 0, 0, owner, nullptr), FALSE);
-  platform::wm::PumpUntilIdle();
-  EXPECT_TRUE(Got(WM_COMMAND).empty());
-  EXPECT_TRUE(Got(WM_LBUTTONDOWN).empty() && Got(WM_LBUTTONUP).empty()) << "the cancelling tap is not passed on";
-}
-
-TEST_F(TrackTest, SeparatorsAndGrayedItemsAreNotChoosable) {
+// A tap on an item posts its command, or returns it with TPM_RETURNCMD; a separator or a grayed
+// item can be neither tapped nor chosen; a tap beside the menu cancels with zero, posts nothing
+// and is not passed on.
+TEST_F(TrackTest, ATapOnAnItemChoosesItUnlessSeparatorOrGrayedAndATapBesideCancels) {
   EnableMenuItem(popup, 33342, MF_BYCOMMAND | MF_GRAYED);
+  Then(TapBeside());
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner_, nullptr), 0);
   bool chooseRefused = false, openAfterTaps = false;
   Then([&] {
     auto menu = CurrentMenu();
     if (!menu) return false;
     chooseRefused = !ChooseMenuItem(0) && !ChooseMenuItem(33342) && !ChooseMenuItem(12345);
-    TapCentre((*menu)[2].rect);            // a separator
+    TapCentre((*menu)[2].rect);          // a separator
     TapCentre(Row(*menu, 33342)->rect);  // grayed
     return true;
   });
   Then([&] {
-    openAfterTaps = CurrentMenu().has_value();
-    return CancelMenu();
+    auto menu = CurrentMenu();
+    openAfterTaps = menu.has_value();
+    if (menu) TapCentre(Row(*menu, 33347)->rect);
+    return true;
   });
-  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr), 0);
-  EXPECT_TRUE(chooseRefused);
-  EXPECT_TRUE(openAfterTaps);
+  EXPECT_EQ(TrackPopupMenu(popup, TPM_LEFTALIGN, 0, 0, 0, owner_, nullptr), TRUE);
+  EXPECT_TRUE(chooseRefused && openAfterTaps);
+  EXPECT_FALSE(CurrentMenu().has_value());
+  MSG msg{};
+  ASSERT_TRUE(PeekMessageW(&msg, owner_, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+  EXPECT_EQ(LOWORD(msg.wParam), 33347);
+  EXPECT_EQ(msg.lParam, 0);
+  // With TPM_RETURNCMD the command is returned and nothing posted.
+  Then(Choose(33348));
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner_, nullptr), 33348);
+  EXPECT_FALSE(PeekMessageW(&msg, owner_, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+  Then(TapBeside());
+  EXPECT_EQ(TrackPopupMenuEx(popup, 0, 0, 0, owner_, nullptr), FALSE);
+  platform::wm::PumpUntilIdle();
+  EXPECT_TRUE(Got(WM_COMMAND).empty());
+  EXPECT_TRUE(Got(WM_LBUTTONDOWN).empty() && Got(WM_LBUTTONUP).empty()) << "the cancelling tap is not passed on";
 }
 
 TEST_F(TrackTest, AlignmentFlagsPlaceTheMenuAndKeepItOnScreen) {
   std::optional<std::vector<MenuItemInfo>> seen;
   Then(SeeAndCancel(&seen));
-  TrackPopupMenuEx(popup, TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD, 470, 740, owner, nullptr);
+  TrackPopupMenuEx(popup, TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD, 470, 740, owner_, nullptr);
   ASSERT_TRUE(seen);
   EXPECT_LE(seen->back().rect.bottom, 740);
   EXPECT_GT(seen->back().rect.bottom, 740 - 20);
   EXPECT_LE(seen->front().rect.right, 470);
   EXPECT_GT(seen->front().rect.right, 470 - 20);
   Then(SeeAndCancel(&seen));
-  TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_RETURNCMD, 470, 790, owner, nullptr);
+  TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_RETURNCMD, 470, 790, owner_, nullptr);
   ASSERT_TRUE(seen);
   EXPECT_GE(seen->front().rect.left, 0);
   EXPECT_LE(seen->front().rect.right, 480);
@@ -240,14 +227,11 @@ TEST_F(TrackTest, AlignmentFlagsPlaceTheMenuAndKeepItOnScreen) {
 TEST_F(TrackTest, KeysMoveOverSeparatorsAndEnterChooses) {
   Then([] {
     if (!CurrentMenu()) return false;
-    for (int i = 0; i < 3; ++i) {
-      platform::wm::InjectKey(VK_DOWN, true);
-      platform::wm::InjectKey(VK_DOWN, false);
-    }
+    for (int i = 0; i < 3; ++i) Stroke(VK_DOWN);
     platform::wm::InjectKey(VK_RETURN, true);
     return true;
   });
-  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner, nullptr), 33342);
+  EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner_, nullptr), 33342);
   platform::wm::InjectKey(VK_RETURN, false);
   platform::wm::PumpUntilIdle();
   EXPECT_TRUE(Got(WM_KEYDOWN).empty()) << "the menu took the keys";
@@ -255,7 +239,7 @@ TEST_F(TrackTest, KeysMoveOverSeparatorsAndEnterChooses) {
 
 TEST_F(TrackTest, AnEmptyMenuCanBeFilledInInitMenuPopupAndBadArgumentsFailAtOnce) {
   HMENU m = CreatePopupMenu();
-  EXPECT_FALSE(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, owner, nullptr)) << "still empty: nothing shown";
+  EXPECT_FALSE(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, owner_, nullptr)) << "still empty: nothing shown";
   EXPECT_EQ(Got(WM_INITMENUPOPUP).size(), 1u);
   OnOwner([](HWND, UINT msg, WPARAM w, LPARAM, LRESULT* r) {
     if (msg != WM_INITMENUPOPUP) return false;
@@ -264,10 +248,10 @@ TEST_F(TrackTest, AnEmptyMenuCanBeFilledInInitMenuPopupAndBadArgumentsFailAtOnce
     return true;
   });
   Then(Choose(7));
-  EXPECT_EQ(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, owner, nullptr), 7);
+  EXPECT_EQ(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, owner_, nullptr), 7);
   // No owner, or a destroyed menu, fails at once without asking the owner.
   EXPECT_FALSE(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, nullptr, nullptr));
   DestroyMenu(m);
-  EXPECT_FALSE(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, owner, nullptr));
+  EXPECT_FALSE(TrackPopupMenuEx(m, TPM_RETURNCMD, 0, 0, owner_, nullptr));
   EXPECT_EQ(Got(WM_INITMENUPOPUP).size(), 2u);
 }

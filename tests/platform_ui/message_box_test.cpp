@@ -33,8 +33,7 @@ uitest::Step Answer(int id) {
 uitest::Step Key(UINT vk) {
   return [vk] {
     if (!CurrentMessageBox()) return false;
-    platform::wm::InjectKey(vk, true);
-    platform::wm::InjectKey(vk, false);
+    UiTest::Stroke(vk);
     return true;
   };
 }
@@ -56,10 +55,9 @@ TEST_F(MessageBoxTest, ATapOnAButtonOrAKeyGivesTheAnswer) {
                {MB_YESNO, nullptr, VK_RETURN, IDYES}, {MB_YESNO | MB_DEFBUTTON2, nullptr, VK_RETURN, IDNO},
                {MB_OKCANCEL, nullptr, VK_ESCAPE, IDCANCEL}, {MB_YESNO, nullptr, VK_ESCAPE, IDNO},
                {MB_OK, nullptr, VK_ESCAPE, IDOK}};
-  HWND owner = Owner();
   for (const auto& c : cases) {
     Then(c.label ? TapButton(c.label) : Key(c.key));
-    EXPECT_EQ(MessageBoxW(owner, u"저장했습니다", u"정보", c.style), c.answer) << c.style << " " << c.key;
+    EXPECT_EQ(MessageBoxW(owner_, u"저장했습니다", u"정보", c.style), c.answer) << c.style << " " << c.key;
   }
   auto log = MessageBoxLog();
   ASSERT_EQ(log.size(), 9u);
@@ -72,22 +70,20 @@ TEST_F(MessageBoxTest, ATapOnAButtonOrAKeyGivesTheAnswer) {
 // is answered: it loses the finger it held, and neither taps nor keys reach it. A finger that
 // slides off its button, or a tap beside the box, answers nothing.
 TEST_F(MessageBoxTest, NoInputReachesTheWindowsBehindAnOwnerlessBoxAndMissedTapsAnswerNothing) {
-  HWND behind = Owner();
-  SetCapture(behind);
-  HWND captureDuringBox = behind;
+  SetCapture(owner_);
+  HWND captureDuringBox = owner_;
   bool stillUp = false;
   Then([&] {
     auto box = CurrentMessageBox();
     if (!box) return false;
     captureDuringBox = GetCapture();
-    SetFocus(behind);  // the program moves the focus while the box waits
+    SetFocus(owner_);  // the program moves the focus while the box waits
     RECT ok = box->buttonRects[0];
     platform::wm::InjectMouse(WM_LBUTTONDOWN, (ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2);
     platform::wm::InjectMouse(WM_MOUSEMOVE, ok.left + 2, ok.top - 200);
     platform::wm::InjectMouse(WM_LBUTTONUP, ok.left + 2, ok.top - 200);
     Tap(240, 5);
-    platform::wm::InjectKey(VK_UP, true);
-    platform::wm::InjectKey(VK_UP, false);
+    Stroke(VK_UP);
     return true;
   });
   Then([&] {
@@ -97,24 +93,29 @@ TEST_F(MessageBoxTest, NoInputReachesTheWindowsBehindAnOwnerlessBoxAndMissedTaps
   Then(Answer(IDCANCEL));
   EXPECT_EQ(MessageBoxW(nullptr, u"t", u"ERROR", MB_OKCANCEL), IDCANCEL);
   EXPECT_TRUE(stillUp);
-  EXPECT_NE(captureDuringBox, behind);
+  EXPECT_NE(captureDuringBox, owner_);
   EXPECT_TRUE(Got(WM_LBUTTONDOWN).empty());
   EXPECT_TRUE(Got(WM_KEYDOWN).empty());
 }
 
-// The box up describes its buttons in order, with their places on the screen, and takes only
-// their answers.
-TEST_F(MessageBoxTest, CurrentBoxDescribesItsButtonsAndAcceptsOnlyTheirAnswers) {
-  HWND owner = Owner();
+// The box up shows its caption, its long text wrapped inside it and its buttons, describes the
+// buttons in order with their places on the screen, takes only their answers, and leaves no text.
+TEST_F(MessageBoxTest, BoxUpShowsAndDescribesItsButtonsAndTakesOnlyTheirAnswers) {
+  std::u16string text = u"전송 실패 ";
+  for (int i = 0; i < 12; ++i) text += u"word wrapped message ";
   std::optional<MessageBoxInfo> seen;
-  bool othersRefused = false;
+  bool buttons = false, othersRefused = false;
+  std::optional<platform::gdi::TextRun> body, caption;
   Then([&] {
-    seen = CurrentMessageBox();
+    if (!(seen = CurrentMessageBox())) return false;
+    buttons = uitest::OnScreen(u"예") && uitest::OnScreen(u"아니요");
+    body = uitest::RunWith(text);
+    caption = uitest::RunWith(u"에러");
     othersRefused = !AnswerMessageBox(IDCANCEL) && !AnswerMessageBox(IDOK);
-    return seen && AnswerMessageBox(IDNO);
+    return AnswerMessageBox(IDNO);
   });
-  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_YESNO), IDNO);
-  EXPECT_TRUE(othersRefused);
+  EXPECT_EQ(MessageBoxW(owner_, text.c_str(), u"에러", MB_YESNO | MB_ICONERROR), IDNO);
+  EXPECT_TRUE(buttons && othersRefused);
   EXPECT_FALSE(AnswerMessageBox(IDOK)) << "no box is up any more";
   EXPECT_FALSE(CurrentMessageBox().has_value());
   ASSERT_TRUE(seen);
@@ -127,12 +128,18 @@ TEST_F(MessageBoxTest, CurrentBoxDescribesItsButtonsAndAcceptsOnlyTheirAnswers) 
     EXPECT_LE(r.right, 480);
     EXPECT_GE(r.bottom - r.top, 40) << "rows are sized for 192 dpi";
   }
+  ASSERT_TRUE(body && caption);
+  EXPECT_GE(body->rect.left, 0);
+  EXPECT_LE(body->rect.right, 480);
+  int lineHeight = caption->rect.bottom - caption->rect.top;
+  EXPECT_GE(body->rect.bottom - body->rect.top, 3 * lineHeight) << "several lines, all inside the box";
+  platform::wm::PumpUntilIdle();
+  EXPECT_FALSE(uitest::OnScreen(u"전송 실패")) << "the box leaves no text behind";
 }
 
 // The owner is disabled while a box is up, also between a nested box and the outer one, and
 // enabled afterwards only if it was before.
 TEST_F(MessageBoxTest, OwnerIsDisabledWhileABoxOrANestedOneIsUp) {
-  HWND owner = Owner();
   const UINT kShowInner = WM_USER + 5;
   int innerResult = 0;
   BOOL enabledDuring = TRUE, enabledBetween = TRUE;
@@ -144,8 +151,8 @@ TEST_F(MessageBoxTest, OwnerIsDisabledWhileABoxOrANestedOneIsUp) {
   });
   Then([&] {
     if (!CurrentMessageBox()) return false;
-    enabledDuring = IsWindowEnabled(owner);
-    PostMessageW(owner, kShowInner, 0, 0);
+    enabledDuring = IsWindowEnabled(owner_);
+    PostMessageW(owner_, kShowInner, 0, 0);
     return true;
   });
   Then([] {
@@ -155,77 +162,46 @@ TEST_F(MessageBoxTest, OwnerIsDisabledWhileABoxOrANestedOneIsUp) {
   Then([&] {
     auto box = CurrentMessageBox();
     if (!box || box->caption != u"A" || innerResult == 0) return false;
-    enabledBetween = IsWindowEnabled(owner);
+    enabledBetween = IsWindowEnabled(owner_);
     return AnswerMessageBox(IDCANCEL);
   });
-  EXPECT_EQ(MessageBoxW(owner, u"outer", u"A", MB_OKCANCEL), IDCANCEL);
+  EXPECT_EQ(MessageBoxW(owner_, u"outer", u"A", MB_OKCANCEL), IDCANCEL);
   EXPECT_EQ(innerResult, IDYES);
   EXPECT_FALSE(enabledDuring);
   EXPECT_FALSE(enabledBetween) << "the inner box must not enable the owner under the outer one";
-  EXPECT_TRUE(IsWindowEnabled(owner));
-  EXPECT_EQ(GetFocus(), owner) << "focus returns to where it was";
+  EXPECT_TRUE(IsWindowEnabled(owner_));
+  EXPECT_EQ(GetFocus(), owner_) << "focus returns to where it was";
   EXPECT_EQ(MessageBoxLog().size(), 2u);
-  EnableWindow(owner, FALSE);
+  EnableWindow(owner_, FALSE);
   Then(Answer(IDOK));
-  MessageBoxW(owner, u"t", u"c", MB_OK);
-  EXPECT_FALSE(IsWindowEnabled(owner));
+  MessageBoxW(owner_, u"t", u"c", MB_OK);
+  EXPECT_FALSE(IsWindowEnabled(owner_));
 }
 
 // A quit during the box ends it and reaches the outer loop; a bad owner fails at once.
 TEST_F(MessageBoxTest, QuitDuringTheBoxEndsItAndABadOwnerShowsNothing) {
-  HWND owner = Owner();
   Then([] {
     if (!CurrentMessageBox()) return false;
     PostQuitMessage(3);
     return true;
   });
-  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_OKCANCEL), IDCANCEL);
+  EXPECT_EQ(MessageBoxW(owner_, u"t", u"c", MB_OKCANCEL), IDCANCEL);
   MSG msg{};
   EXPECT_EQ(GetMessageW(&msg, nullptr, 0, 0), FALSE);
   EXPECT_EQ(msg.wParam, 3u);
-  DestroyWindow(owner);
+  DestroyWindow(owner_);
   platform::ui::ClearMessageBoxLog();
-  EXPECT_EQ(MessageBoxW(owner, u"t", u"c", MB_OK), 0);
+  EXPECT_EQ(MessageBoxW(owner_, u"t", u"c", MB_OK), 0);
   EXPECT_TRUE(MessageBoxLog().empty());
 }
 
-TEST_F(MessageBoxTest, CaptionTextAndButtonsAreOnScreenLongTextWrapsAndAllGoAfterwards) {
-  HWND owner = Owner();
-  std::u16string text = u"전송 실패 ";
-  for (int i = 0; i < 12; ++i) text += u"word wrapped message ";
-  bool buttons = false;
-  std::vector<platform::gdi::TextRun> runs;
-  Then([&] {
-    if (!CurrentMessageBox()) return false;
-    buttons = uitest::OnScreen(u"확인") && uitest::OnScreen(u"취소");
-    runs = platform::gdi::ScreenTextRuns();
-    return AnswerMessageBox(IDOK);
-  });
-  MessageBoxW(owner, text.c_str(), u"에러", MB_OKCANCEL | MB_ICONERROR);
-  EXPECT_TRUE(buttons);
-  const platform::gdi::TextRun* body = nullptr;
-  const platform::gdi::TextRun* caption = nullptr;
-  for (const auto& run : runs) {
-    if (run.text == text) body = &run;
-    if (run.text == u"에러") caption = &run;
-  }
-  ASSERT_TRUE(body && caption);
-  EXPECT_GE(body->rect.left, 0);
-  EXPECT_LE(body->rect.right, 480);
-  int lineHeight = caption->rect.bottom - caption->rect.top;
-  EXPECT_GE(body->rect.bottom - body->rect.top, 3 * lineHeight) << "several lines, all inside the box";
-  platform::wm::PumpUntilIdle();
-  EXPECT_FALSE(uitest::OnScreen(u"전송 실패")) << "the box leaves no text behind";
-}
-
 TEST_F(MessageBoxTest, AutoAnswerReturnsAtOnceAndIsLogged) {
-  HWND owner = Owner();
   platform::ui::SetMessageBoxAutoAnswer([](const MessageBoxInfo& info) { return info.caption == u"확인" ? IDYES : 0; });
-  EXPECT_EQ(MessageBoxW(owner, u"지울까요?", u"확인", MB_YESNO), IDYES);
-  EXPECT_TRUE(IsWindowEnabled(owner));
+  EXPECT_EQ(MessageBoxW(owner_, u"지울까요?", u"확인", MB_YESNO), IDYES);
+  EXPECT_TRUE(IsWindowEnabled(owner_));
   // An answer that is not one of the box's buttons leaves the box to be answered normally.
   Then(Answer(IDOK));
-  EXPECT_EQ(MessageBoxW(owner, u"t", u"정보", MB_OK), IDOK);
+  EXPECT_EQ(MessageBoxW(owner_, u"t", u"정보", MB_OK), IDOK);
   auto log = MessageBoxLog();
   ASSERT_EQ(log.size(), 2u);
   EXPECT_EQ(log[0].text, u"지울까요?");

@@ -1,6 +1,6 @@
 #include <memory>
 
-#include "platform/gdi/window_dc.h"
+#include "platform/gdi/screen.h"
 #include "platform/ui/resources.h"
 #include "ui_fixture.h"
 
@@ -57,23 +57,13 @@ TEST_F(IconTest, ProgramIconIsSharedAndDrawsABubbleWithClearCorners) {
   EXPECT_TRUE(DestroyIcon(a));
   EXPECT_TRUE(DrawIcon(nullptr, 0, 0, a) == FALSE) << "no DC";
 
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, 64, 64);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  RECT all{0, 0, 64, 64};
-  HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
-  FillRect(mem, &all, white);
-  ASSERT_TRUE(DrawIconEx(mem, 0, 0, a, 64, 64, 0, nullptr, DI_NORMAL)) << "still drawable after DestroyIcon";
-  COLORREF corner = GetPixel(mem, 1, 1);
-  COLORREF body = GetPixel(mem, 8, 16);
-  EXPECT_EQ(corner, RGB(255, 255, 255));
-  EXPECT_GT(GetBValue(body), GetRValue(body) + 60) << "the bubble is blue";
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteObject(white);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
+  // Drawn over the owner's white.
+  HDC dc = GetDC(owner_);
+  ASSERT_TRUE(DrawIconEx(dc, 0, 0, a, 64, 64, 0, nullptr, DI_NORMAL)) << "still drawable after DestroyIcon";
+  ReleaseDC(owner_, dc);
+  const uint32_t corner = platform::gdi::ScreenPixel(1, 1), body = platform::gdi::ScreenPixel(8, 16);
+  EXPECT_EQ(corner, 0xFFFFFFu);
+  EXPECT_GT(body & 0xFF, (body >> 16) + 60) << "the bubble is blue";
   EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(129)), nullptr);
 }
 

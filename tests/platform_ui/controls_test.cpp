@@ -1,7 +1,8 @@
-// EDIT controls driven through the window manager: notifications, selection, line breaks,
-// limits and scrolling.
+// EDIT and BUTTON controls driven through the window manager: the edit's notifications,
+// selection, line breaks, limits and scrolling; push buttons under the finger.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/gdi/screen.h"
 #include "ui_fixture.h"
@@ -19,14 +20,8 @@ std::pair<DWORD, DWORD> Selection(HWND h) {
 
 class EditTest : public UiTest {
  protected:
-  int Notes(WORD code) const {
-    int n = 0;
-    for (const auto& r : Got(WM_COMMAND))
-      if (HIWORD(r.wParam) == code && LOWORD(r.wParam) == 1001) ++n;
-    return n;
-  }
+  int Notes(WORD code) const { return UiTest::Notes(code, 1001); }
   HWND Edit(DWORD style, LPCWSTR text = u"") {
-    Owner();
     HWND e = Control(u"EDIT", style, 1001, RECT{10, 100, 470, 300}, text);
     SetFocus(e);
     platform::wm::PumpUntilIdle();
@@ -61,7 +56,7 @@ TEST_F(EditTest, ChangeIsReportedAfterEveryTextChangeAndNeverForACaretMove) {
     c.act(e);
     EXPECT_EQ(Notes(EN_CHANGE), c.changes);
     EXPECT_EQ(TextOf(e), c.text);
-    DestroyWindow(GetParent(e));
+    DestroyWindow(e);
   }
 }
 
@@ -131,10 +126,8 @@ TEST_F(EditTest, DisabledEditTakesNoInputAndIsGreyed) {
   TypeKeys("x");
   EXPECT_EQ(TextOf(e), u"grey");
   EXPECT_NE(GetFocus(), e);
-  bool greyed = false;
-  for (const auto& run : platform::gdi::ScreenTextRuns())
-    if (run.text == u"grey") greyed = run.color == GetSysColor(COLOR_GRAYTEXT);
-  EXPECT_TRUE(greyed);
+  auto run = RunWith(u"grey");
+  EXPECT_TRUE(run && run->color == GetSysColor(COLOR_GRAYTEXT));
 }
 
 TEST_F(EditTest, ThousandCharactersKeepTheCaretInViewWhileTyping) {
@@ -151,10 +144,8 @@ TEST_F(EditTest, ThousandCharactersKeepTheCaretInViewWhileTyping) {
   // The last row, holding what was just typed, is drawn inside the edit.
   RECT r{};
   GetWindowRect(e, &r);
-  bool shown = false;
-  for (const auto& run : platform::gdi::ScreenTextRuns())
-    if (run.text.find(u"zz") != std::u16string::npos) shown = run.rect.bottom <= r.bottom && run.rect.top >= r.top;
-  EXPECT_TRUE(shown);
+  auto last = RunWith(u"zz");
+  EXPECT_TRUE(last && last->rect.bottom <= r.bottom && last->rect.top >= r.top);
   // The finger on the top of the scroll bar brings the first line back.
   Tap(r.right - 5, r.top + 3);
   platform::wm::PumpUntilIdle();
@@ -181,6 +172,54 @@ TEST_F(EditTest, CaretBlinksOnTheClock) {
   EXPECT_GT(on, 0);
   EXPECT_EQ(off, 0);
   EXPECT_EQ(lit(), on);
+}
+
+// Pressed while down, BN_CLICKED on release inside only.
+using ButtonTest = UiTest;
+
+TEST_F(ButtonTest, ClickedOnlyWhenLiftedInside) {
+  struct Step {
+    UINT message;
+    int x, y;
+    bool pressedAfter;
+  };
+  struct Case {
+    const char* what;
+    bool enabled;
+    std::vector<Step> steps;
+    int clicks;
+  };
+  // The button spans (100, 100)-(200, 150) on the screen.
+  const Case cases[] = {
+      {"tap", true, {{WM_LBUTTONDOWN, 150, 120, true}, {WM_LBUTTONUP, 150, 120, false}}, 1},
+      {"slide off", true, {{WM_LBUTTONDOWN, 150, 120, true}, {WM_MOUSEMOVE, 300, 300, false}, {WM_LBUTTONUP, 300, 300, false}}, 0},
+      {"slide off and back",
+       true,
+       {{WM_LBUTTONDOWN, 150, 120, true}, {WM_MOUSEMOVE, 300, 300, false}, {WM_MOUSEMOVE, 160, 130, true}, {WM_LBUTTONUP, 160, 130, false}},
+       1},
+      {"disabled", false, {{WM_LBUTTONDOWN, 150, 120, false}, {WM_LBUTTONUP, 150, 120, false}}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    HWND b = Control(u"BUTTON", BS_PUSHBUTTON, 1005, RECT{100, 100, 200, 150}, u"받는사람");
+    EnableWindow(b, c.enabled);
+    ClearLog();
+    uint32_t face = 0;
+    for (const auto& s : c.steps) {
+      platform::wm::InjectMouse(s.message, s.x, s.y);
+      platform::wm::PumpUntilIdle();
+      EXPECT_EQ((SendMessageW(b, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0, s.pressedAfter);
+      // The pressed look is on the screen, not only in the state.
+      uint32_t now = platform::gdi::ScreenPixel(105, 105);
+      if (s.message == WM_LBUTTONDOWN) {
+        face = now;
+      } else if (c.enabled) {
+        EXPECT_EQ(now != face, !s.pressedAfter);
+      }
+    }
+    EXPECT_EQ(Notes(BN_CLICKED, 1005), c.clicks);
+    DestroyWindow(b);
+  }
 }
 
 }  // namespace
