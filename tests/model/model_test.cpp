@@ -117,9 +117,9 @@ TEST_F(ModelTest, DeletingAConversationOrItsLastRecordForgetsTheNumber) {
   Load();
   ASSERT_EQ(messages_->ConversationCount(), 2);
   messages_->DeleteConversation(0);
-  EXPECT_TRUE(Stored(u"\\RECV_MSG", received).empty());
-  EXPECT_TRUE(Stored(u"\\SEND_MSG", sent).empty());
-  EXPECT_FALSE(Stored(u"\\RECV_MSG", other).empty());
+  EXPECT_EQ(Stored(u"\\RECV_MSG", received).oid, 0u);
+  EXPECT_EQ(Stored(u"\\SEND_MSG", sent).oid, 0u);
+  EXPECT_EQ(Stored(u"\\RECV_MSG", other).oid, other);
   ASSERT_EQ(messages_->ConversationCount(), 1);
   EXPECT_EQ(std::u16string(messages_->DisplayNameFor(u"0101111")), u"");
 
