@@ -21,13 +21,13 @@ TEST_F(Automation, ModalLoopsAnswerWhateverOpenedThem) {
   Parlo parlo(device_.dir());
   {
     SCOPED_TRACE("a held 삭제");
-    EXPECT_EQ(parlo.Send(std::string("down ") + kDelete), (json{{"ok", true}}));
+    EXPECT_EQ(parlo.Send(std::string("down ") + kDelete), kOk);
     // Held 400 ms, 삭제 asks whether to delete everything.
-    EXPECT_EQ(parlo.Send("advance 450"), (json{{"ok", true}}));
+    EXPECT_EQ(parlo.Send("advance 450"), kOk);
     json box = parlo.Send("screen")["msgbox"];
     ASSERT_TRUE(box.is_object());
     EXPECT_EQ(box["buttons"].size(), 2u);
-    EXPECT_EQ(parlo.Send("answer no"), (json{{"ok", true}}));
+    EXPECT_EQ(parlo.Send("answer no"), kOk);
     EXPECT_TRUE(parlo.Send("screen")["msgbox"].is_null());
   }
   for (int round = 0; round < 2; ++round) {
@@ -35,7 +35,7 @@ TEST_F(Automation, ModalLoopsAnswerWhateverOpenedThem) {
     // Nothing is selected: 삭제 says so.
     parlo.Send(std::string("tap ") + kDelete);
     ASSERT_TRUE(parlo.Send("screen")["msgbox"].is_object());
-    EXPECT_EQ(parlo.Send("answer ok"), (json{{"ok", true}}));
+    EXPECT_EQ(parlo.Send("answer ok"), kOk);
   }
   {
     SCOPED_TRACE("the about box");
@@ -47,7 +47,7 @@ TEST_F(Automation, ModalLoopsAnswerWhateverOpenedThem) {
       return n;
     };
     ASSERT_EQ(shown("Dialog"), 1);
-    EXPECT_EQ(parlo.Send("answer ok"), (json{{"ok", true}}));
+    EXPECT_EQ(parlo.Send("answer ok"), kOk);
     EXPECT_EQ(shown("Dialog"), 0);
     EXPECT_EQ(shown("menu_worker"), 0) << "the menu bar stays over the footer buttons";
   }
@@ -56,20 +56,17 @@ TEST_F(Automation, ModalLoopsAnswerWhateverOpenedThem) {
     parlo.Send("tap 100 40");  // the title opens the program menu
     ASSERT_TRUE(parlo.Send("screen")["menu"].is_array());
     // Down to its second item, 문자 잠금 사용, which turns the lock on.
-    for (const char* key : {"key down", "key down", "key enter"}) EXPECT_EQ(parlo.Send(key), (json{{"ok", true}}));
+    for (const char* key : {"key down", "key down", "key enter"}) EXPECT_EQ(parlo.Send(key), kOk);
     EXPECT_TRUE(parlo.Send("screen")["menu"].is_null());
     EXPECT_EQ(parlo.Send("state")["settings"]["use_lock"], true);
   }
   // The header's exit button, top right, closes the program.
-  EXPECT_EQ(parlo.Send("tap 440 35"), (json{{"ok", true}}));
+  EXPECT_EQ(parlo.Send("tap 440 35"), kOk);
   parlo.Wait();
 }
 
 TEST_F(Automation, TapsBehindAnErrorBoxDoNotReachTheList) {
-  for (const char* text : {"one", "two", "three"}) {
-    Finished got = Device({"receive", "--from", "0101", text});
-    ASSERT_EQ(got.exitCode, 0) << got.err;
-  }
+  for (const char* text : {"one", "two", "three"}) Receive("0101", text);
   // A registry that cannot be written: marking the message read fails with a box of no owner.
   std::filesystem::remove(device_.dir() / "registry.db-wal");
   std::filesystem::remove(device_.dir() / "registry.db-shm");

@@ -10,18 +10,11 @@ class Compose : public DeviceTest {
  protected:
   void SetUp() override {
     DeviceTest::SetUp();
-    Finished got = Device({"receive", "--from", "01033334444", "--at", "2024-03-05 11:00:00", "잘 지내?"});
-    ASSERT_EQ(got.exitCode, 0) << got.err;
+    Receive("01033334444", "잘 지내?", "2024-03-05 11:00:00");
   }
   // Taps the on-screen keyboard's keys, one after the other.
   static void TapKeys(Parlo& parlo, const std::vector<std::string>& keys) {
-    for (const std::string& key : keys) {
-      const json screen = parlo.Send("screen");
-      const json* found = nullptr;
-      for (const json& k : screen["sip_keys"]) found = k["key"] == key ? &k : found;
-      ASSERT_TRUE(found) << "no key " << key;
-      ASSERT_EQ(TapCenter(parlo, (*found)["rect"]), (json{{"ok", true}}));
-    }
+    for (const std::string& key : keys) TapItem(parlo, "sip_keys", "key", key);
   }
   static json Field(Parlo& parlo, int id) {
     const json screen = parlo.Send("screen");
