@@ -61,6 +61,13 @@ class FrameTest : public ::testing::Test {
     return SendMessageW(hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
   }
   std::u16string StartNumber() const { return app_->settings().start_number; }
+  // A message that arrived now: its conversation comes first.
+  void AddRecord(const char16_t* number, const char16_t* text = u"") {
+    auto record = std::make_unique<MessageRecord>();
+    StringCchCopyW(record->number, kFieldChars, number);
+    StringCchCopyW(record->text, kTextChars, text);
+    app_->store().AddNewestRecord(std::move(record));
+  }
 
   parlo_test::TempDevice device_;
   MessageLoop loop_;
@@ -94,12 +101,7 @@ TEST_F(FrameTest, ComposeRequestsTakeTheirMessageFromTheViewOnScreen) {
   compose::SendView* composer = frame_->Composer();
   ASSERT_NE(composer, nullptr);
   EXPECT_FALSE(composer->Flags().replySource);
-  for (const char16_t* number : {u"0101111", u"0102222"}) {
-    auto record = std::make_unique<MessageRecord>();
-    StringCchCopyW(record->number, kFieldChars, number);
-    StringCchCopyW(record->text, kTextChars, u"줄\n끝");
-    app_->store().AddNewestRecord(std::move(record));
-  }
+  for (const char16_t* number : {u"0101111", u"0102222"}) AddRecord(number, u"줄\n끝");
   SendMessageW(hwnd(), UM_SHOWTHREAD, 1, 0);
   struct Case {
     WPARAM kind;
@@ -139,13 +141,8 @@ TEST_F(FrameTest, ComposeRequestsTakeTheirMessageFromTheViewOnScreen) {
 
 TEST_F(FrameTest, UnlockingReturnsToTheConversationThatWasOpenEvenWhenItMoved) {
   Start();
-  auto add = [this](const char16_t* number) {
-    auto record = std::make_unique<MessageRecord>();
-    StringCchCopyW(record->number, kFieldChars, number);
-    app_->store().AddNewestRecord(std::move(record));
-  };
-  add(u"0101111");
-  add(u"0102222");  // now first
+  AddRecord(u"0101111");
+  AddRecord(u"0102222");  // now first
   SendMessageW(hwnd(), UM_SHOWTHREAD, 1, 0);
   auto* thread = dynamic_cast<parlo::ThreadView*>(frame_->ActiveView());
   ASSERT_NE(thread, nullptr);
@@ -154,7 +151,7 @@ TEST_F(FrameTest, UnlockingReturnsToTheConversationThatWasOpenEvenWhenItMoved) {
   SendMessageW(hwnd(), UM_SHOWLOCK, 0, 0);
   ASSERT_NE(dynamic_cast<parlo::LockView*>(frame_->ActiveView()), nullptr);
   EXPECT_EQ(frame_->CurrentMode(), VM_LOCK);
-  add(u"0103333");  // a new message while locked moves the conversations down
+  AddRecord(u"0103333");  // a new message while locked moves the conversations down
   SendMessageW(hwnd(), UM_SHOWPREVIOUS, 0, 0);  // what the right pattern sends
 
   EXPECT_EQ(frame_->ActiveView(), thread);
