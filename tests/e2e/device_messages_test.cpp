@@ -1,8 +1,8 @@
 // parlo-device's message commands end to end: what they store, and that bad input changes nothing.
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <vector>
 #include <thread>
 
 #include "e2e/session.h"
@@ -98,10 +98,8 @@ TEST_F(DeviceMessages, DeleteRemovesExactlyThatMessage) {
   ASSERT_EQ(Unread(), 2);
 
   Json({"delete", "--oid", std::to_string(second)});
-  std::vector<json> left = Json({"messages"});
-  all.erase(std::remove_if(all.begin(), all.end(), [&](const json& m) { return m["oid"] == second; }),
-            all.end());
-  EXPECT_EQ(left, all);
+  std::erase_if(all, [&](const json& m) { return m["oid"] == second; });
+  EXPECT_EQ(Json({"messages"}), all);
   EXPECT_EQ(Unread(), 1);
 
   // Deleting the last unread message clears the count and takes the bubble away; sent ones stay.

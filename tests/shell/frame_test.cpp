@@ -75,7 +75,7 @@ class FrameTest : public ::testing::Test {
   std::unique_ptr<MainFrame> frame_;
 };
 
-TEST_F(FrameTest, StartsFullScreenActiveOnTheStartMode) {
+TEST_F(FrameTest, StartsFullScreenActiveOnTheStartModeAndFollowsActivation) {
   Start(u"-new 0101234");
   EXPECT_EQ(frame_->StartMode(), VM_COMPOSE_TO_NUMBER);
   EXPECT_EQ(StartNumber(), u"0101234");
@@ -92,6 +92,18 @@ TEST_F(FrameTest, StartsFullScreenActiveOnTheStartMode) {
   EXPECT_TRUE(IsWindowVisible(composer->Window()));
   EXPECT_EQ(composer->FieldText(IDC_RECIPIENT, 260), u"0101234");
   EXPECT_EQ(GetFocus(), composer->Control(IDC_TEXT));
+  // Deactivation follows WM_ACTIVATE (only WA_ACTIVE counts as active) and the foreground.
+  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0);
+  EXPECT_FALSE(frame_->IsActive());
+  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_CLICKACTIVE, 0), 0);
+  EXPECT_FALSE(frame_->IsActive());
+  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
+  EXPECT_TRUE(frame_->IsActive());
+  EXPECT_TRUE(frame_->IsFullScreen());
+  platform::wm::SetAppForeground(false);
+  EXPECT_FALSE(frame_->IsActive());
+  platform::wm::SetAppForeground(true);
+  EXPECT_TRUE(frame_->IsActive());
 }
 
 // Each kind of request sets the compose view up from the view it came from.
@@ -222,22 +234,6 @@ TEST_F(FrameTest, CopyDataNeverReadsPastTheBytesGivenAndKeepsAtMost259Characters
   std::u16string longText(400, u'9');
   CopyData(4, longText.c_str(), static_cast<DWORD>((longText.size() + 1) * 2));
   EXPECT_EQ(StartNumber(), longText.substr(0, 259));
-}
-
-TEST_F(FrameTest, DeactivationAndReactivationFollowWmActivateAndTheForeground) {
-  Start();
-  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0);
-  EXPECT_FALSE(frame_->IsActive());
-  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_CLICKACTIVE, 0), 0);
-  EXPECT_FALSE(frame_->IsActive());  // only WA_ACTIVE counts
-  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
-  EXPECT_TRUE(frame_->IsActive());
-  EXPECT_TRUE(frame_->IsFullScreen());
-  // Another program in front deactivates the frame.
-  platform::wm::SetAppForeground(false);
-  EXPECT_FALSE(frame_->IsActive());
-  platform::wm::SetAppForeground(true);
-  EXPECT_TRUE(frame_->IsActive());
 }
 
 // With close off, exit only hides the frame; with it on, exit ends the loop with 1 and saves the
