@@ -369,23 +369,20 @@ class Crash : public DeviceTest {
     const char* name;
     Ran (Crash::*run)(Phone& before, long killAt, Phone* whole);
   };
-  static const std::vector<Writer>& Writers() {
-    static const std::vector<Writer> writers = {
-        {"receive", &Crash::Receive},
-        {"record-sent", &Crash::RecordSent},
-        {"delete", &Crash::Delete},
-        {"reg set", &Crash::SetValue},
-        {"contacts import", &Crash::Import},
-        {"parlo opens a conversation", &Crash::ParloOpens},
-        {"parlo deletes a message", &Crash::ParloDeletes},
-        {"parlo starts and ends", &Crash::ParloSession},
-    };
-    return writers;
-  }
+  static constexpr Writer kWriters[] = {
+      {"receive", &Crash::Receive},
+      {"record-sent", &Crash::RecordSent},
+      {"delete", &Crash::Delete},
+      {"reg set", &Crash::SetValue},
+      {"contacts import", &Crash::Import},
+      {"parlo opens a conversation", &Crash::ParloOpens},
+      {"parlo deletes a message", &Crash::ParloDeletes},
+      {"parlo starts and ends", &Crash::ParloSession},
+  };
 
   // One round: a writer killed at a drawn write, then everything checked.
   void RunRound(long seed) {
-    const Writer& w = Writers()[rng_() % Writers().size()];
+    const Writer& w = kWriters[rng_() % std::size(kWriters)];
     long& total = writesOf_[w.name];
     long killAt = total == 0 ? 0 : 1 + static_cast<long>(rng_() % static_cast<unsigned long>(total + total / 4 + 1));
     SCOPED_TRACE(::testing::Message() << "replay with PARLO_CRASH_SEED=" << seed << ": round " << round_ << ", "
