@@ -115,10 +115,15 @@ TEST_F(StartUp, SettingsAreSavedAtTheEndAndTheSecondStartWritesTheDefaultPasswor
   EXPECT_EQ(RegGet("use_lock")["value"], 1);
 }
 
-// One running program: second launches without arguments or with -CONTACTS bring it forward, a
-// new message while another program is in front does too, garbage on its instance socket and a
-// screenshot are refused, and a number is still handed over afterwards.
-TEST_F(StartUp, SecondLaunchesAndNewMessagesReachTheRunningProgram) {
+// A screenshot is a PNG. Then one running program: second launches without arguments or with
+// -CONTACTS bring it forward, a new message while another program is in front does too, garbage on
+// its instance socket and a screenshot are refused, and a number is still handed over afterwards.
+TEST_F(StartUp, AScreenshotThenSecondLaunchesAndNewMessagesReachTheRunningProgram) {
+  const fs::path png = device_.dir() / "shot.png";
+  Finished shot = e2e::Run("parlo", {"--device", dir(), "--screenshot", png.string()});
+  EXPECT_EQ(shot.exitCode, 0) << shot.err;
+  EXPECT_EQ(parlo_test::ReadFileBytes(png).substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+  fs::remove(png);
   Parlo parlo(device_.dir());
   for (const Args& words : {Args{}, Args{"-CONTACTS"}}) {
     SCOPED_TRACE(words.empty() ? "no arguments" : words[0]);
@@ -143,8 +148,7 @@ TEST_F(StartUp, SecondLaunchesAndNewMessagesReachTheRunningProgram) {
   EXPECT_EQ(sockets, 1);
   EXPECT_EQ(parlo.Send("idle"), kOk);
   EXPECT_EQ(parlo.Send("state")["mode"], 0);
-  const fs::path png = device_.dir() / "shot.png";
-  Finished shot = e2e::Run("parlo", {"--device", dir(), "--screenshot", png.string()});
+  shot = e2e::Run("parlo", {"--device", dir(), "--screenshot", png.string()});
   ExpectRefusal(shot, "parlo: ", 1);
   EXPECT_NE(shot.err.find("another Parlo is running"), std::string::npos) << shot.err;
   EXPECT_FALSE(fs::exists(png));
@@ -159,14 +163,13 @@ TEST_F(StartUp, SecondLaunchesAndNewMessagesReachTheRunningProgram) {
   EXPECT_EQ(parlo.Send("quit")["exit"], 1);
 }
 
-// A screenshot of a phone that is not there yet: the phone is made, privately, and the first
-// screen written as a PNG.
-TEST(Launcher, AScreenshotOfAMissingDeviceMakesItPrivateAndIsAPng) {
+// On the machine's clock, as a user starts it.
+TEST(Launcher, MissingDeviceIsCreatedPrivate) {
   parlo_test::TempDevice device;
-  const fs::path fresh = device.dir() / "new-phone", png = device.dir() / "shot.png";
-  Finished f = e2e::Run("parlo", {"--device", fresh.string(), "--screenshot", png.string()});
+  fs::path fresh = device.dir() / "new-phone";
+  Finished f = e2e::Run("parlo", {"--device", fresh.string(), "--headless", "--automate"}, "quit\n");
   EXPECT_EQ(f.exitCode, 0) << f.err;
-  EXPECT_EQ(parlo_test::ReadFileBytes(png).substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+  EXPECT_EQ(f.out, "{\"exit\":1}\n");
   for (const char* folder : {"run", "network", "Program Files/Parlo"}) EXPECT_TRUE(fs::is_directory(fresh / folder));
   // The message database, the registry, the contacts and every companion and cache beside them.
   ASSERT_TRUE(fs::exists(fresh / "registry.db"));
