@@ -2,8 +2,8 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <vector>
 #include <thread>
+#include <vector>
 
 #include "e2e/session.h"
 

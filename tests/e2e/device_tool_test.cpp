@@ -241,8 +241,8 @@ TEST_F(DeviceTool, ImportAnswersOneJsonLineWithTheSkippedCards) {
 }
 
 // A directory or FIFO where contacts.vcf or contacts.oid belongs; each row: which file is replaced
-// by what. The address book itself unusable means no
-// contacts; an unusable identifier file still leaves the contacts readable in the program.
+// by what. The address book itself unusable means no contacts; an unusable identifier file still
+// leaves the contacts readable in the program.
 TEST_F(DeviceTool, StoreFilesThatAreNotPlainFilesAreRefusedInOneLine) {
   const fs::path in = device_.dir() / "in.vcf";
   std::ofstream(in, std::ios::binary) << kGoodCard;

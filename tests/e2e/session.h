@@ -73,7 +73,7 @@ class DeviceTest : public ::testing::Test {
     Args args = {"receive", "--from", from, text};
     if (!at.empty()) args.insert(args.end() - 1, {"--at", at});
     const std::vector<json> out = Json(args);
-    return out.empty() ? 0 : out[0].value("oid", 0LL);
+    return out.empty() || !out[0].is_object() ? 0 : out[0].value("oid", 0LL);
   }
   // A second launch on the same phone, as a user would start it.
   Finished Launch(const Args& words) const {
