@@ -1,5 +1,5 @@
-// The compose view as a user reaches it: as an answer typed on the on-screen keyboard, and from a
-// second launch with a number; sending an answer.
+// The compose view as a user reaches it: as an answer typed on the on-screen keyboard and sent, and
+// from a second launch with a number.
 #include "e2e/session.h"
 
 namespace {
@@ -10,18 +10,11 @@ class Compose : public DeviceTest {
  protected:
   void SetUp() override {
     DeviceTest::SetUp();
-    Finished got = Device({"receive", "--from", "01033334444", "--at", "2024-03-05 11:00:00", "잘 지내?"});
-    ASSERT_EQ(got.exitCode, 0) << got.err;
+    Receive("01033334444", "잘 지내?", "2024-03-05 11:00:00");
   }
   // Taps the on-screen keyboard's keys, one after the other.
   static void TapKeys(Parlo& parlo, const std::vector<std::string>& keys) {
-    for (const std::string& key : keys) {
-      const json screen = parlo.Send("screen");
-      const json* found = nullptr;
-      for (const json& k : screen["sip_keys"]) found = k["key"] == key ? &k : found;
-      ASSERT_TRUE(found) << "no key " << key;
-      ASSERT_EQ(TapCenter(parlo, (*found)["rect"]), (json{{"ok", true}}));
-    }
+    for (const std::string& key : keys) TapItem(parlo, "sip_keys", "key", key);
   }
   static json Field(Parlo& parlo, int id) {
     const json screen = parlo.Send("screen");
@@ -39,7 +32,8 @@ class Compose : public DeviceTest {
   }
 };
 
-TEST_F(Compose, AnAnswerTypedOnTheKeyboardCountsTheSyllableBeingComposed) {
+// An answer typed on the keyboard counts the syllable being composed; slid, it is sent and recorded.
+TEST_F(Compose, AnAnswerTypedOnTheKeyboardCountsTheSyllableBeingComposedAndSlidingSendsIt) {
   Parlo parlo(device_.dir());
   Reply(parlo);
   ExpectFields(parlo.Send("state")["compose"], {{"recipient", "01033334444"}, {"reply_source", true}});
@@ -52,6 +46,24 @@ TEST_F(Compose, AnAnswerTypedOnTheKeyboardCountsTheSyllableBeingComposed) {
   TapKeys(parlo, {"space"});
   // The answer still goes to the sender.
   ExpectFields(parlo.Send("state")["compose"], {{"text", "안녕 "}, {"counter", "5자/1쪽"}, {"reply_source", true}});
+  TapKeys(parlo, {"hide"});
+  ASSERT_EQ(parlo.Send("screen")["sip"], false);
+  // The knob rests in the middle of the bar along the bottom; to the right end sends.
+  parlo.Send("drag 240 772 479 772 300 12");
+  EXPECT_EQ(parlo.Send("screen")["view"], "MainView");
+  ExpectFields(Json({"outbox"}).at(0), {{"to", "01033334444"}, {"text", "안녕 "}});
+  ExpectFields(Json({"messages", "--db", "send"}).at(0)["props"],
+               {{"0x0003001F", "안녕 "}, {"0x0002001F", "01033334444"}});
+  const json state = parlo.Send("state");
+  EXPECT_EQ(state["mode"], 0);
+  ASSERT_FALSE(state["conversations"].empty());
+  const json& first = state["conversations"][0];
+  EXPECT_EQ(first["name"], "01033334444");
+  // The newest message is first in a conversation, or last when the list is oldest first.
+  const json& records = first["records"];
+  ASSERT_EQ(records.size(), 2u);
+  const json& newest = state["settings"]["view_sort"] == true ? records.back() : records.front();
+  ExpectFields(newest, {{"text", "안녕 "}, {"dbIndex", 1}});
 }
 
 // A number handed over by a second launch opens a message to it, ready to type; the back button
@@ -79,29 +91,6 @@ TEST_F(Compose, ASecondLaunchWithANumberOpensAMessageToIt) {
   parlo.Send("tap 440 35");
   ExpectFields(parlo.Send("screen"), {{"view", "MainView"}, {"sip", false}});
   EXPECT_EQ(parlo.Send("quit")["exit"], 1);
-}
-
-TEST_F(Compose, SlidingAnAnswerSendsAndRecordsIt) {
-  Parlo parlo(device_.dir());
-  Reply(parlo);
-  TapKeys(parlo, {"ㄴ", "ㅔ", "space", "hide"});
-  ASSERT_EQ(parlo.Send("screen")["sip"], false);
-  // The knob rests in the middle of the bar along the bottom; to the right end sends.
-  parlo.Send("drag 240 772 479 772 300 12");
-  EXPECT_EQ(parlo.Send("screen")["view"], "MainView");
-  ExpectFields(Json({"outbox"}).at(0), {{"to", "01033334444"}, {"text", "네 "}});
-  ExpectFields(Json({"messages", "--db", "send"}).at(0)["props"],
-               {{"0x0003001F", "네 "}, {"0x0002001F", "01033334444"}});
-  const json state = parlo.Send("state");
-  EXPECT_EQ(state["mode"], 0);
-  ASSERT_FALSE(state["conversations"].empty());
-  const json& first = state["conversations"][0];
-  EXPECT_EQ(first["name"], "01033334444");
-  // The newest message is first in a conversation, or last when the list is oldest first.
-  const json& records = first["records"];
-  ASSERT_EQ(records.size(), 2u);
-  const json& newest = state["settings"]["view_sort"] == true ? records.back() : records.front();
-  ExpectFields(newest, {{"text", "네 "}, {"dbIndex", 1}});
 }
 
 }  // namespace

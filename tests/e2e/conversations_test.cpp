@@ -11,13 +11,6 @@ using namespace e2e;
 
 class Conversations : public DeviceTest {
  protected:
-  // The phone's messaging software at work; returns the new record's oid.
-  long long Receive(const std::string& from, const std::string& at, const std::string& text) {
-    Finished f = Device({"receive", "--from", from, "--at", at, text});
-    EXPECT_EQ(f.exitCode, 0) << f.err;
-    return f.exitCode == 0 ? json::parse(f.out)["oid"].get<long long>() : 0;
-  }
-
   // The oids of every record in the program's model.
   static std::vector<long long> ModelOids(Parlo& parlo) {
     std::vector<long long> oids;
@@ -32,8 +25,8 @@ class Conversations : public DeviceTest {
 // One session: 문자 새로고침 rebuilds the same model from the store, a received message comes to
 // the top after idle, and a deletion by the phone while away removes its message.
 TEST_F(Conversations, TheModelFollowsThePhonesArrivalsAndDeletionsAndRefreshRebuildsIt) {
-  long long older = Receive("010-1111-2222", "2024-03-05 10:00:00", "older");
-  Receive("010-3333-4444", "2024-03-05 11:00:00", "newer");
+  long long older = Receive("010-1111-2222", "older", "2024-03-05 10:00:00");
+  Receive("010-3333-4444", "newer", "2024-03-05 11:00:00");
   Parlo parlo(device_.dir());
   json state = parlo.Send("state");
   ASSERT_EQ(state["conversations"].size(), 2u);
@@ -43,7 +36,7 @@ TEST_F(Conversations, TheModelFollowsThePhonesArrivalsAndDeletionsAndRefreshRebu
   EXPECT_TRUE(parlo.Send("screen")["menu"].is_null());
   EXPECT_EQ(parlo.Send("state")["conversations"], state["conversations"]);
 
-  long long oid = Receive("01011112222", "2024-03-05 14:00:00", "brand new");
+  long long oid = Receive("01011112222", "brand new", "2024-03-05 14:00:00");
   parlo.Send("idle");
   state = parlo.Send("state");
   ASSERT_EQ(state["conversations"].size(), 2u);
@@ -54,8 +47,7 @@ TEST_F(Conversations, TheModelFollowsThePhonesArrivalsAndDeletionsAndRefreshRebu
   ExpectFields(top["records"][0], {{"oid", oid}, {"isRead", 0}});
 
   parlo.Send("deactivate");
-  Finished del = Device({"delete", "--oid", std::to_string(older)});
-  ASSERT_EQ(del.exitCode, 0) << del.err;
+  Json({"delete", "--oid", std::to_string(older)});
   parlo.Send("idle");
   state = parlo.Send("state");
   ASSERT_EQ(state["conversations"].size(), 2u);
@@ -66,25 +58,25 @@ TEST_F(Conversations, TheModelFollowsThePhonesArrivalsAndDeletionsAndRefreshRebu
 // A message arriving while a delete question is open moves the rows; the answer still deletes
 // what the user chose, in the list and in a conversation.
 TEST_F(Conversations, AConfirmedDeleteActsOnWhatWasChosenThoughTheRowsMoved) {
-  long long a = Receive("0101", "2024-03-05 10:00:00", "from a");
-  Receive("0102", "2024-03-05 11:00:00", "from b");
+  long long a = Receive("0101", "from a", "2024-03-05 10:00:00");
+  Receive("0102", "from b", "2024-03-05 11:00:00");
   Parlo parlo(device_.dir());
   TapText(parlo, "0102");  // open B, then back: B is the list's remembered row
   parlo.Send("tap 440 60");
   parlo.Send("tap 360 750");  // 삭제
   ASSERT_EQ(parlo.Send("screen")["msgbox"]["text"], "정말로 메시지를 삭제하겠습니까?");
-  long long c = Receive("0103", "2024-03-05 12:00:00", "from c");
+  long long c = Receive("0103", "from c", "2024-03-05 12:00:00");
   parlo.Send("idle");
   parlo.Send("answer yes");
   EXPECT_EQ(ModelOids(parlo), (std::vector<long long>{a, c}));
 
-  long long a2 = Receive("0101", "2024-03-05 12:30:00", "again a");
+  long long a2 = Receive("0101", "again a", "2024-03-05 12:30:00");
   parlo.Send("idle");
   TapText(parlo, "0101");
   TapText(parlo, "from a");  // the older of A's two messages
   parlo.Send("tap 360 750");
   ASSERT_EQ(parlo.Send("screen")["msgbox"]["text"], "삭제 하시겠습니까?");
-  long long d = Receive("0104", "2024-03-05 13:00:00", "from d");
+  long long d = Receive("0104", "from d", "2024-03-05 13:00:00");
   parlo.Send("idle");
   parlo.Send("answer yes");
   EXPECT_EQ(ModelOids(parlo), (std::vector<long long>{c, a2, d}));

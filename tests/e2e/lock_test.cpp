@@ -13,21 +13,12 @@ const std::vector<int> kDefaultPassword = {5, 8, 3, 6};
 
 class Lock : public DeviceTest {
  protected:
-  void Receive(const std::string& from, const std::string& text) {
-    Finished f = Device({"receive", "--from", from, text});
-    ASSERT_EQ(f.exitCode, 0) << f.err;
-  }
-
   // The centre of key k on the 480 x 800, 192 dpi screen: cells 153 by 193 under a 200-high strip.
   static std::string At(int k) { return std::to_string(86 + 153 * (k % 3)) + " " + std::to_string(296 + 193 * (k / 3)); }
   static void Draw(Parlo& parlo, const std::vector<int>& keys) {
     parlo.Send("down " + At(keys.front()));
     for (size_t i = 1; i < keys.size(); ++i) parlo.Send("move " + At(keys[i]));
     parlo.Send("up " + At(keys.back()));
-  }
-  static std::string View(Parlo& parlo) {
-    const json view = parlo.Send("screen")["view"];
-    return view.is_string() ? view.get<std::string>() : "";
   }
   // The lock screen shows the time and nothing of the messages.
   static void ExpectLocked(Parlo& parlo, const char* time) {
@@ -41,7 +32,7 @@ class Lock : public DeviceTest {
 // At start the lock hides the start view; the right pattern, a second launch with an option (handed
 // over) or a new message while another program is in front passes it.
 TEST_F(Lock, AtStartTheLockHidesTheStartViewUntilPassed) {
-  ASSERT_EQ(Device({"reg", "set", kSettingsKey, "use_lock", "dword", "1"}).exitCode, 0);
+  Json({"reg", "set", kSettingsKey, "use_lock", "dword", "1"});
   Receive("0101234", "hello");
   enum Pass { kPattern, kLaunch, kMessage };
   const struct {
@@ -67,7 +58,7 @@ TEST_F(Lock, AtStartTheLockHidesTheStartViewUntilPassed) {
       Receive("0105678", "while away");
       parlo.Send("idle");
     }
-    EXPECT_EQ(View(parlo), c.after);
+    EXPECT_EQ(parlo.Send("screen")["view"], c.after);
     EXPECT_EQ(parlo.Send("state")["mode"], std::string(c.after) == "MainView" ? 0 : 1);
     EXPECT_EQ(parlo.Send("quit")["exit"], 1);
   }
@@ -78,19 +69,18 @@ TEST_F(Lock, AtStartTheLockHidesTheStartViewUntilPassed) {
 TEST_F(Lock, TheMenuLocksNowAndOnlyTheRightPatternOpens) {
   Parlo parlo(device_.dir());
   ChooseFromMenu(parlo, 33341);  // 문자 잠그기
-  EXPECT_EQ(View(parlo), "LockView");
-  EXPECT_EQ(parlo.Send("state")["mode"], 5);
+  ExpectLocked(parlo, "14:07");
   Draw(parlo, {5, 8, 3});
   EXPECT_EQ(parlo.Send("state")["mode"], 5);
   parlo.Send("advance 51000");  // 14:08:00
   ExpectLocked(parlo, "14:08");
   Draw(parlo, kDefaultPassword);
-  EXPECT_EQ(View(parlo), "MainView");
+  EXPECT_EQ(parlo.Send("screen")["view"], "MainView");
   ChooseFromMenu(parlo, 33340);  // 문자 잠금 사용
   EXPECT_EQ(parlo.Send("state")["settings"]["use_lock"], true);
   parlo.Wait();
   Parlo again(device_.dir());
-  EXPECT_EQ(View(again), "LockView");
+  EXPECT_EQ(again.Send("screen")["view"], "LockView");
 }
 
 }  // namespace

@@ -14,34 +14,20 @@ class Picker : public DeviceTest {
   // The demo phone, with the program's settings as its installer leaves them.
   Args InitArgs() const override { return {"init"}; }
 
-  // Taps the keypad key whose caption is `caption`.
-  static void Key(Parlo& parlo, const std::string& caption) {
-    const json screen = parlo.Send("screen");
-    for (const json& key : screen["keypad"])
-      if (key["caption"] == caption) {
-        EXPECT_EQ(TapCenter(parlo, key["rect"]), (json{{"ok", true}}));
-        return;
-      }
-    ADD_FAILURE() << "no key " << caption;
-  }
+  static void Key(Parlo& parlo, const std::string& caption) { TapItem(parlo, "keypad", "caption", caption); }
   static Names Listed(Parlo& parlo, const char* list = "listed") {
     Names names;
     const json state = parlo.Send("state");
     for (const json& c : state["contacts"][list]) names.push_back(c["name"]);
     return names;
   }
-  static std::string ColourOf(Parlo& parlo, const std::string& text) {
-    const json screen = parlo.Send("screen");
-    for (const json& t : screen["texts"])
-      if (t["text"] == text) return t["color"];
-    return "";
-  }
+  static json ColourOf(Parlo& parlo, const std::string& text) { return Item(parlo, "texts", "text", text)["color"]; }
 };
 
 // One session: a fresh phone opens on the picker without the lock, the keypad finds in Hangul and
 // in Latin letters, the categories narrow, and a tap or the enter key picks for the compose view.
 TEST_F(Picker, TheKeypadAndTheCategoriesFindAndAPickGoesToTheComposeView) {
-  ASSERT_EQ(Device({"reg", "set", kSettingsKey, "use_lock", "dword", "1"}).exitCode, 0);
+  Json({"reg", "set", kSettingsKey, "use_lock", "dword", "1"});
   Parlo parlo(device_.dir(), {"-contacts"});
   EXPECT_EQ(parlo.Send("screen")["view"], "ContactView");
   ExpectFields(parlo.Send("state"),

@@ -3,7 +3,6 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,8 +17,18 @@ using Args = std::vector<std::string>;
 
 inline const char kSettingsKey[] = "HKCU\\SOFTWARE\\Ostrand\\Parlo";
 inline const char kUnreadKey[] = "HKLM\\System\\State\\Messages\\SMS\\Unread";
+inline const json kOk = {{"ok", true}};
 
-inline int Lines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
+// A refusal as the binaries give it: `code`, nothing on stdout, and stderr starting with `who`, in
+// one line unless the usage follows.
+inline void ExpectRefusal(const Finished& f, const std::string& who, int code = 2, bool oneLine = true) {
+  EXPECT_EQ(f.exitCode, code);
+  EXPECT_EQ(f.out, "");
+  EXPECT_EQ(f.err.rfind(who, 0), 0u) << f.err;
+  if (oneLine) {
+    EXPECT_EQ(f.err.find('\n'), f.err.size() - 1) << f.err;
+  }
+}
 
 // Every field of `want` is in `got` with its value; nested objects are compared field by field.
 inline void ExpectFields(const json& got, const json& want, const std::string& path = "") {
@@ -59,6 +68,13 @@ class DeviceTest : public ::testing::Test {
     for (std::string line; std::getline(in, line);) lines.push_back(json::parse(line, nullptr, false));
     return lines;
   }
+  // The phone's messaging software receives a message (at `at`, else now); its oid.
+  long long Receive(const std::string& from, const std::string& text, const std::string& at = "") const {
+    Args args = {"receive", "--from", from, text};
+    if (!at.empty()) args.insert(args.end() - 1, {"--at", at});
+    const std::vector<json> out = Json(args);
+    return out.empty() || !out[0].is_object() ? 0 : out[0].value("oid", 0LL);
+  }
   // A second launch on the same phone, as a user would start it.
   Finished Launch(const Args& words) const {
     Args args = {"--device", dir(), "--headless", "--virtual-clock", "2024-03-05 14:08:00"};
@@ -77,37 +93,37 @@ inline std::string Centre(const json& r) {
 }
 inline json TapCenter(Parlo& parlo, const json& r) { return parlo.Send("tap " + Centre(r)); }
 
-// The rectangle of the first text on screen that starts with `prefix`.
-inline json TextRect(Parlo& parlo, const std::string& prefix) {
-  const json screen = parlo.Send("screen");
-  for (const json& t : screen["texts"])
-    if (t["text"].get<std::string>().rfind(prefix, 0) == 0) return t["rect"];
-  ADD_FAILURE() << "no text starting with " << prefix;
-  return json::array({0, 0, 0, 0});
+// The first entry of the screen's `list` ("texts", "menu", "keypad", ...) whose `field` is `value`;
+// null when there is none.
+inline json Item(Parlo& parlo, const char* list, const char* field, const json& value) {
+  json screen = parlo.Send("screen");
+  for (const json& item : screen[list])
+    if (item.value(field, json()) == value) return item;
+  return nullptr;
 }
-inline void TapText(Parlo& parlo, const std::string& prefix) {
-  EXPECT_EQ(TapCenter(parlo, TextRect(parlo, prefix)), (json{{"ok", true}})) << prefix;
+inline void TapItem(Parlo& parlo, const char* list, const char* field, const json& value) {
+  const json item = Item(parlo, list, field, value);
+  ASSERT_FALSE(item.is_null()) << "no " << list << " entry " << value;
+  EXPECT_EQ(TapCenter(parlo, item["rect"]), kOk) << value;
 }
-
 // Whether some text on screen is exactly `text`.
-inline bool Shows(Parlo& parlo, const std::string& text) {
-  const json screen = parlo.Send("screen");
+inline bool Shows(Parlo& parlo, const std::string& text) { return !Item(parlo, "texts", "text", text).is_null(); }
+
+// Taps the first text on screen that starts with `prefix`.
+inline void TapText(Parlo& parlo, const std::string& prefix) {
+  json screen = parlo.Send("screen");
   for (const json& t : screen["texts"])
-    if (t["text"] == text) return true;
-  return false;
+    if (t["text"].get<std::string>().rfind(prefix, 0) == 0) {
+      EXPECT_EQ(TapCenter(parlo, t["rect"]), kOk) << prefix;
+      return;
+    }
+  ADD_FAILURE() << "no text starting with " << prefix;
 }
 
 // Opens the program menu with the list's title and chooses the item `id`.
 inline void ChooseFromMenu(Parlo& parlo, int id) {
   parlo.Send("tap 100 40");
-  const json menu = parlo.Send("screen")["menu"];
-  ASSERT_TRUE(menu.is_array());
-  for (const json& item : menu)
-    if (item["id"] == id) {
-      TapCenter(parlo, item["rect"]);
-      return;
-    }
-  ADD_FAILURE() << "no menu item " << id;
+  TapItem(parlo, "menu", "id", id);
 }
 
 }  // namespace e2e

@@ -1,5 +1,7 @@
 // Starting Parlo: the first state and screen, settings across starts, second launches and the
-// instance socket, screenshots, and the launcher's refusals.
+// instance socket, screenshots, and the launcher's refusals. Then the automation session itself:
+// answers inside modal loops whatever command opened them, answers given as a finger gives them,
+// and the last answer before the end.
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -54,15 +56,12 @@ TEST_F(StartUp, AFreshStartShowsTheListAndRefusedCommandsLeaveTheSessionGoing) {
                                        {"store_path", "\\MITs Store\\MMS\\mms.edb"}}}});
 
   json screen = parlo.Send("screen");
-  int frames = 0;
-  for (const json& w : screen["windows"]) {
-    if (w["class"] != "Parlo") continue;
-    ++frames;
-    EXPECT_EQ(w["text"], "Parlo");
-    EXPECT_EQ(w["visible"], true);
-    EXPECT_EQ(w["rect"][1], 0);  // full screen: the frame starts at the top
-  }
-  EXPECT_EQ(frames, 1);
+  std::vector<json> frames;
+  for (const json& w : screen["windows"])
+    if (w["class"] == "Parlo") frames.push_back(w);
+  ASSERT_EQ(frames.size(), 1u);
+  ExpectFields(frames[0], {{"text", "Parlo"}, {"visible", true}});
+  EXPECT_EQ(frames[0]["rect"][1], 0);  // full screen: the frame starts at the top
   ExpectFields(screen, {{"view", "MainView"}, {"msgbox", nullptr}, {"menu", nullptr}, {"cursor", "arrow"},
                         {"foreground", true}});
 
@@ -80,7 +79,7 @@ TEST_F(StartUp, AFreshStartShowsTheListAndRefusedCommandsLeaveTheSessionGoing) {
     EXPECT_TRUE(refused.contains("error")) << line.size();
     EXPECT_LT(refused.dump().size(), 200u) << line.size();
   }
-  for (const char* line : {"advance 1000", "tap 100 100", "key down"}) EXPECT_EQ(parlo.Send(line), (json{{"ok", true}}));
+  for (const char* line : {"advance 1000", "tap 100 100", "key down"}) EXPECT_EQ(parlo.Send(line), kOk);
   EXPECT_EQ(parlo.Send("state")["mode"], 0);
   // The program's own value answers quit; the process ends as Linux expects of a normal end.
   EXPECT_EQ(parlo.Send("quit"), (json{{"exit", 1}}));
@@ -91,7 +90,7 @@ TEST_F(StartUp, AFreshStartShowsTheListAndRefusedCommandsLeaveTheSessionGoing) {
 // from the registry come back normalised.
 TEST_F(StartUp, SettingsAreSavedAtTheEndAndTheSecondStartWritesTheDefaultPassword) {
   // A phone without the installer's key.
-  ASSERT_EQ(Device({"reg", "del", kSettingsKey}).exitCode, 0);
+  Json({"reg", "del", kSettingsKey});
   {
     Parlo parlo(device_.dir());
     EXPECT_EQ(parlo.Send("quit"), (json{{"exit", 1}}));
@@ -106,8 +105,8 @@ TEST_F(StartUp, SettingsAreSavedAtTheEndAndTheSecondStartWritesTheDefaultPasswor
     EXPECT_EQ(parlo.Wait(), 0);  // closed input closes the program normally
   }
   EXPECT_EQ(RegGet("password"), (json{{"type", "multi_sz"}, {"value", {"5836"}}}));
-  ASSERT_EQ(Device({"reg", "set", kSettingsKey, "view_sort", "dword", "7"}).exitCode, 0);
-  ASSERT_EQ(Device({"reg", "del", kSettingsKey, "use_lock"}).exitCode, 0);
+  Json({"reg", "set", kSettingsKey, "view_sort", "dword", "7"});
+  Json({"reg", "del", kSettingsKey, "use_lock"});
   {
     Parlo parlo(device_.dir());
     ExpectFields(parlo.Send("state")["settings"], {{"view_sort", true}, {"use_lock", true}});
@@ -116,14 +115,19 @@ TEST_F(StartUp, SettingsAreSavedAtTheEndAndTheSecondStartWritesTheDefaultPasswor
   EXPECT_EQ(RegGet("use_lock")["value"], 1);
 }
 
-// One running program: second launches without arguments or with -CONTACTS bring it forward, a
-// new message while another program is in front does too, garbage on its instance socket is
-// refused, and a number is still handed over afterwards.
-TEST_F(StartUp, SecondLaunchesAndNewMessagesReachTheRunningProgram) {
+// A screenshot is a PNG. Then one running program: second launches without arguments or with
+// -CONTACTS bring it forward, a new message while another program is in front does too, garbage on
+// its instance socket and a screenshot are refused, and a number is still handed over afterwards.
+TEST_F(StartUp, AScreenshotThenSecondLaunchesAndNewMessagesReachTheRunningProgram) {
+  const fs::path png = device_.dir() / "shot.png";
+  Finished shot = e2e::Run("parlo", {"--device", dir(), "--screenshot", png.string()});
+  EXPECT_EQ(shot.exitCode, 0) << shot.err;
+  EXPECT_EQ(parlo_test::ReadFileBytes(png).substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+  fs::remove(png);
   Parlo parlo(device_.dir());
   for (const Args& words : {Args{}, Args{"-CONTACTS"}}) {
     SCOPED_TRACE(words.empty() ? "no arguments" : words[0]);
-    EXPECT_EQ(parlo.Send("deactivate"), (json{{"ok", true}}));
+    EXPECT_EQ(parlo.Send("deactivate"), kOk);
     ASSERT_EQ(parlo.Send("screen")["foreground"], false);
     EXPECT_EQ(Launch(words).exitCode, 0);
     EXPECT_EQ(parlo.Send("screen")["foreground"], true);
@@ -142,38 +146,24 @@ TEST_F(StartUp, SecondLaunchesAndNewMessagesReachTheRunningProgram) {
     }
   }
   EXPECT_EQ(sockets, 1);
-  EXPECT_EQ(parlo.Send("idle"), (json{{"ok", true}}));
+  EXPECT_EQ(parlo.Send("idle"), kOk);
   EXPECT_EQ(parlo.Send("state")["mode"], 0);
+  shot = e2e::Run("parlo", {"--device", dir(), "--screenshot", png.string()});
+  ExpectRefusal(shot, "parlo: ", 1);
+  EXPECT_NE(shot.err.find("another Parlo is running"), std::string::npos) << shot.err;
+  EXPECT_FALSE(fs::exists(png));
 
   EXPECT_EQ(Launch({"1", "0107777"}).exitCode, 0);
   EXPECT_EQ(parlo.Send("state")["start_number"], "0107777");
   parlo.Send("deactivate");
   ASSERT_EQ(parlo.Send("screen")["foreground"], false);
-  ASSERT_EQ(Device({"receive", "--from", "01011112222", "hello"}).exitCode, 0);
-  EXPECT_EQ(parlo.Send("idle"), (json{{"ok", true}}));
+  Receive("01011112222", "hello");
+  EXPECT_EQ(parlo.Send("idle"), kOk);
   EXPECT_EQ(parlo.Send("screen")["foreground"], true) << "a new message";
   EXPECT_EQ(parlo.Send("quit")["exit"], 1);
 }
 
-TEST_F(StartUp, AScreenshotIsAPngAndIsRefusedInOneLineWhileAnInstanceRuns) {
-  fs::path png = device_.dir() / "shot.png";
-  Finished f = e2e::Run("parlo", {"--device", dir(), "--screenshot", png.string()});
-  EXPECT_EQ(f.exitCode, 0) << f.err;
-  std::string bytes = parlo_test::ReadFileBytes(png);
-  ASSERT_GE(bytes.size(), 8u);
-  EXPECT_EQ(bytes.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
-  fs::remove(png);
-
-  Parlo parlo(device_.dir());
-  parlo.Send("idle");
-  f = e2e::Run("parlo", {"--device", dir(), "--screenshot", png.string()});
-  EXPECT_EQ(f.exitCode, 1);
-  EXPECT_NE(f.err.find("another Parlo is running"), std::string::npos) << f.err;
-  EXPECT_EQ(Lines(f.err), 1) << f.err;
-  EXPECT_FALSE(fs::exists(png));
-  EXPECT_EQ(parlo.Send("state")["mode"], 0);
-}
-
+// On the machine's clock, as a user starts it.
 TEST(Launcher, MissingDeviceIsCreatedPrivate) {
   parlo_test::TempDevice device;
   fs::path fresh = device.dir() / "new-phone";
@@ -227,16 +217,86 @@ TEST(Launcher, RefusalsArePlain) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.back().substr(0, 40));
     Finished f = e2e::Run("parlo", c.args, "", c.unsetEnv);
-    EXPECT_EQ(f.exitCode, c.exitCode);
-    EXPECT_EQ(f.err.rfind("parlo: ", 0), 0u) << f.err;
+    ExpectRefusal(f, "parlo: ", c.exitCode, c.oneLine);
     for (const std::string& part : c.says) EXPECT_NE(f.err.find(part), std::string::npos) << f.err;
-    if (c.oneLine) {
-      EXPECT_EQ(Lines(f.err), 1) << f.err;
-    }
-    EXPECT_EQ(f.out, "");
   }
   close(hung);
   EXPECT_FALSE(fs::exists(d / "options"));
+}
+
+// 삭제, the right button of the message list's footer.
+constexpr const char* kDelete = "360 750";
+
+class Automation : public DeviceTest {};
+
+// One session, in order: a timer fired by advance opens a box; answered boxes leave the next tap
+// to count; the about box answered gives the frame its screen back; keys drive an open menu; a tap
+// that ends the program is answered first.
+TEST_F(Automation, ModalLoopsAnswerWhateverOpenedThem) {
+  Parlo parlo(device_.dir());
+  {
+    SCOPED_TRACE("a held 삭제");
+    EXPECT_EQ(parlo.Send(std::string("down ") + kDelete), kOk);
+    // Held 400 ms, 삭제 asks whether to delete everything.
+    EXPECT_EQ(parlo.Send("advance 450"), kOk);
+    json box = parlo.Send("screen")["msgbox"];
+    ASSERT_TRUE(box.is_object());
+    EXPECT_EQ(box["buttons"].size(), 2u);
+    EXPECT_EQ(parlo.Send("answer no"), kOk);
+    EXPECT_TRUE(parlo.Send("screen")["msgbox"].is_null());
+  }
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE("a tapped 삭제, round " + std::to_string(round));
+    // Nothing is selected: 삭제 says so.
+    parlo.Send(std::string("tap ") + kDelete);
+    ASSERT_TRUE(parlo.Send("screen")["msgbox"].is_object());
+    EXPECT_EQ(parlo.Send("answer ok"), kOk);
+  }
+  {
+    SCOPED_TRACE("the about box");
+    ChooseFromMenu(parlo, 33347);  // 이 프로그램은..
+    auto shown = [&parlo](const char* cls) {
+      int n = 0;
+      const json windows = parlo.Send("screen")["windows"];
+      for (const json& w : windows) n += w["class"] == cls && w["visible"] == true;
+      return n;
+    };
+    ASSERT_EQ(shown("Dialog"), 1);
+    EXPECT_EQ(parlo.Send("answer ok"), kOk);
+    EXPECT_EQ(shown("Dialog"), 0);
+    EXPECT_EQ(shown("menu_worker"), 0) << "the menu bar stays over the footer buttons";
+  }
+  {
+    SCOPED_TRACE("keys in an open menu");
+    parlo.Send("tap 100 40");  // the title opens the program menu
+    ASSERT_TRUE(parlo.Send("screen")["menu"].is_array());
+    // Down to its second item, 문자 잠금 사용, which turns the lock on.
+    for (const char* key : {"key down", "key down", "key enter"}) EXPECT_EQ(parlo.Send(key), kOk);
+    EXPECT_TRUE(parlo.Send("screen")["menu"].is_null());
+    EXPECT_EQ(parlo.Send("state")["settings"]["use_lock"], true);
+  }
+  // The header's exit button, top right, closes the program.
+  EXPECT_EQ(parlo.Send("tap 440 35"), kOk);
+  parlo.Wait();
+}
+
+TEST_F(Automation, TapsBehindAnErrorBoxDoNotReachTheList) {
+  for (const char* text : {"one", "two", "three"}) Receive("0101", text);
+  // A registry that cannot be written: marking the message read fails with a box of no owner.
+  std::filesystem::remove(device_.dir() / "registry.db-wal");
+  std::filesystem::remove(device_.dir() / "registry.db-shm");
+  std::ofstream(device_.dir() / "registry.db", std::ios::binary | std::ios::trunc) << std::string(8192, '\x5a');
+  Parlo parlo(device_.dir());
+  parlo.Send("tap 200 100");
+  json box = parlo.Send("screen")["msgbox"];
+  ASSERT_TRUE(box.is_object());
+  parlo.Send(std::string("tap ") + kDelete);
+  EXPECT_EQ(parlo.Send("screen")["msgbox"], box) << "삭제 behind the box asked its own question";
+  EXPECT_EQ(parlo.Send("state")["conversations"].size(), 1u);
+  // Three messages could not be marked read; the user is told once.
+  parlo.Send("answer ok");
+  EXPECT_TRUE(parlo.Send("screen")["msgbox"].is_null());
+  EXPECT_EQ(parlo.Send("state")["conversations"][0]["records"].size(), 3u);
 }
 
 }  // namespace

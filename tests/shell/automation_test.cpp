@@ -1,6 +1,8 @@
 // The simulator's option parsing and the automation pieces the program's state goes through.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/automation/commands.h"
 #include "platform/automation/launch_options.h"
 #include "platform/automation/state.h"
@@ -15,32 +17,31 @@ std::optional<LaunchOptions> Parse(std::vector<std::string> args, std::string* e
   return ParseLaunchOptions(args, error ? error : &ignored);
 }
 
+// The simulator's options come first; the program's words after them are joined by single spaces,
+// an empty word included ("-new", "", "5" gives two spaces, as on the phone). No options: the
+// phone's own screen.
 TEST(LaunchOptions, SimulatorOptionsThenTheProgramsWordsJoinedBySingleSpaces) {
-  auto o = Parse({"--device", "/tmp/d", "--headless", "--automate", "--virtual-clock", "2024-03-05 14:07:09",
-                  "--screen", "240x320@96", "--zoom", "2", "-new", "0101234"});
-  ASSERT_TRUE(o);
-  EXPECT_EQ(o->device, "/tmp/d");
-  EXPECT_TRUE(o->headless);
-  EXPECT_TRUE(o->automate);
-  EXPECT_EQ(o->width, 240);
-  EXPECT_EQ(o->height, 320);
-  EXPECT_EQ(o->dpi, 96);
-  EXPECT_EQ(o->zoom, 2);
-  EXPECT_EQ(o->commandLine, "-new 0101234");
-}
-
-TEST(LaunchOptions, ProgramWordsKeepEmptyWordsAndLaterDoubleDashesAndTheDefaultIsThePhonesScreen) {
-  // An empty word still counts: "-new", "", "5" gives two spaces, as on the phone.
-  EXPECT_EQ(Parse({"-new", "", "5"})->commandLine, "-new  5");
-  EXPECT_EQ(Parse({"--", "--headless"})->commandLine, "--headless");
-  EXPECT_EQ(Parse({"-recent", "--headless"})->commandLine, "-recent --headless");
-  auto o = Parse({});
-  EXPECT_EQ(o->commandLine, "");
-  EXPECT_EQ(o->width, 480);
-  EXPECT_EQ(o->height, 800);
-  EXPECT_EQ(o->dpi, 192);
-  EXPECT_EQ(o->zoom, 1);
-  EXPECT_FALSE(o->headless);
+  using Fields = std::tuple<std::string, bool, bool, std::string, int, int, int, int, std::string>;
+  const struct {
+    std::vector<std::string> args;
+    Fields want;
+  } cases[] = {
+      {{"--device", "/tmp/d", "--headless", "--automate", "--virtual-clock", "2024-03-05 14:07:09", "--screen",
+        "240x320@96", "--zoom", "2", "-new", "0101234"},
+       {"/tmp/d", true, true, "2024-03-05 14:07:09", 240, 320, 96, 2, "-new 0101234"}},
+      {{"-new", "", "5"}, {"", false, false, "", 480, 800, 192, 1, "-new  5"}},
+      {{"--", "--headless"}, {"", false, false, "", 480, 800, 192, 1, "--headless"}},
+      {{"-recent", "--headless"}, {"", false, false, "", 480, 800, 192, 1, "-recent --headless"}},
+      {{}, {"", false, false, "", 480, 800, 192, 1, ""}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.empty() ? "no words" : c.args[0]);
+    auto o = Parse(c.args);
+    ASSERT_TRUE(o);
+    EXPECT_EQ(Fields(o->device, o->headless, o->automate, o->virtualClock, o->width, o->height, o->dpi, o->zoom,
+                     o->commandLine),
+              c.want);
+  }
 }
 
 // Refusals the launcher prints are seen end to end in tests/e2e/start_up_test.cpp; these are the rest.
@@ -100,13 +101,8 @@ TEST(AutomationState, SourcesWriteNestedJsonInOrder) {
     w.EndObject();  // unbalanced: never pops the root
     w.Int("after", 1);
   });
-  nlohmann::json state = CollectState();
-  EXPECT_EQ(state["mode"], 4);
-  EXPECT_EQ(state["start_number"], "010가");
-  EXPECT_EQ(state["settings"]["close"], true);
-  EXPECT_EQ(state["conversations"], nlohmann::json::parse(R"([{"id":1},2])"));
-  EXPECT_TRUE(state["compose"].is_null());
-  EXPECT_EQ(state["after"], 1);
+  EXPECT_EQ(CollectState(), nlohmann::json::parse(R"({"mode": 4, "start_number": "010가", "settings": {"close": true},
+                          "conversations": [{"id": 1}, 2], "compose": null, "after": 1})"));
   RemoveStateSource(a);
   RemoveStateSource(b);
   EXPECT_EQ(CollectState(), nlohmann::json::object());

@@ -61,6 +61,13 @@ class FrameTest : public ::testing::Test {
     return SendMessageW(hwnd(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
   }
   std::u16string StartNumber() const { return app_->settings().start_number; }
+  // A message that arrived now: its conversation comes first.
+  void AddRecord(const char16_t* number, const char16_t* text = u"") {
+    auto record = std::make_unique<MessageRecord>();
+    StringCchCopyW(record->number, kFieldChars, number);
+    StringCchCopyW(record->text, kTextChars, text);
+    app_->store().AddNewestRecord(std::move(record));
+  }
 
   parlo_test::TempDevice device_;
   MessageLoop loop_;
@@ -68,7 +75,7 @@ class FrameTest : public ::testing::Test {
   std::unique_ptr<MainFrame> frame_;
 };
 
-TEST_F(FrameTest, StartsFullScreenActiveOnTheStartMode) {
+TEST_F(FrameTest, StartsFullScreenActiveOnTheStartModeAndFollowsActivation) {
   Start(u"-new 0101234");
   EXPECT_EQ(frame_->StartMode(), VM_COMPOSE_TO_NUMBER);
   EXPECT_EQ(StartNumber(), u"0101234");
@@ -85,6 +92,18 @@ TEST_F(FrameTest, StartsFullScreenActiveOnTheStartMode) {
   EXPECT_TRUE(IsWindowVisible(composer->Window()));
   EXPECT_EQ(composer->FieldText(IDC_RECIPIENT, 260), u"0101234");
   EXPECT_EQ(GetFocus(), composer->Control(IDC_TEXT));
+  // Deactivation follows WM_ACTIVATE (only WA_ACTIVE counts as active) and the foreground.
+  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0);
+  EXPECT_FALSE(frame_->IsActive());
+  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_CLICKACTIVE, 0), 0);
+  EXPECT_FALSE(frame_->IsActive());
+  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
+  EXPECT_TRUE(frame_->IsActive());
+  EXPECT_TRUE(frame_->IsFullScreen());
+  platform::wm::SetAppForeground(false);
+  EXPECT_FALSE(frame_->IsActive());
+  platform::wm::SetAppForeground(true);
+  EXPECT_TRUE(frame_->IsActive());
 }
 
 // Each kind of request sets the compose view up from the view it came from.
@@ -94,12 +113,7 @@ TEST_F(FrameTest, ComposeRequestsTakeTheirMessageFromTheViewOnScreen) {
   compose::SendView* composer = frame_->Composer();
   ASSERT_NE(composer, nullptr);
   EXPECT_FALSE(composer->Flags().replySource);
-  for (const char16_t* number : {u"0101111", u"0102222"}) {
-    auto record = std::make_unique<MessageRecord>();
-    StringCchCopyW(record->number, kFieldChars, number);
-    StringCchCopyW(record->text, kTextChars, u"줄\n끝");
-    app_->store().AddNewestRecord(std::move(record));
-  }
+  for (const char16_t* number : {u"0101111", u"0102222"}) AddRecord(number, u"줄\n끝");
   SendMessageW(hwnd(), UM_SHOWTHREAD, 1, 0);
   struct Case {
     WPARAM kind;
@@ -139,13 +153,8 @@ TEST_F(FrameTest, ComposeRequestsTakeTheirMessageFromTheViewOnScreen) {
 
 TEST_F(FrameTest, UnlockingReturnsToTheConversationThatWasOpenEvenWhenItMoved) {
   Start();
-  auto add = [this](const char16_t* number) {
-    auto record = std::make_unique<MessageRecord>();
-    StringCchCopyW(record->number, kFieldChars, number);
-    app_->store().AddNewestRecord(std::move(record));
-  };
-  add(u"0101111");
-  add(u"0102222");  // now first
+  AddRecord(u"0101111");
+  AddRecord(u"0102222");  // now first
   SendMessageW(hwnd(), UM_SHOWTHREAD, 1, 0);
   auto* thread = dynamic_cast<parlo::ThreadView*>(frame_->ActiveView());
   ASSERT_NE(thread, nullptr);
@@ -154,7 +163,7 @@ TEST_F(FrameTest, UnlockingReturnsToTheConversationThatWasOpenEvenWhenItMoved) {
   SendMessageW(hwnd(), UM_SHOWLOCK, 0, 0);
   ASSERT_NE(dynamic_cast<parlo::LockView*>(frame_->ActiveView()), nullptr);
   EXPECT_EQ(frame_->CurrentMode(), VM_LOCK);
-  add(u"0103333");  // a new message while locked moves the conversations down
+  AddRecord(u"0103333");  // a new message while locked moves the conversations down
   SendMessageW(hwnd(), UM_SHOWPREVIOUS, 0, 0);  // what the right pattern sends
 
   EXPECT_EQ(frame_->ActiveView(), thread);
@@ -225,22 +234,6 @@ TEST_F(FrameTest, CopyDataNeverReadsPastTheBytesGivenAndKeepsAtMost259Characters
   std::u16string longText(400, u'9');
   CopyData(4, longText.c_str(), static_cast<DWORD>((longText.size() + 1) * 2));
   EXPECT_EQ(StartNumber(), longText.substr(0, 259));
-}
-
-TEST_F(FrameTest, DeactivationAndReactivationFollowWmActivateAndTheForeground) {
-  Start();
-  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0);
-  EXPECT_FALSE(frame_->IsActive());
-  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_CLICKACTIVE, 0), 0);
-  EXPECT_FALSE(frame_->IsActive());  // only WA_ACTIVE counts
-  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
-  EXPECT_TRUE(frame_->IsActive());
-  EXPECT_TRUE(frame_->IsFullScreen());
-  // Another program in front deactivates the frame.
-  platform::wm::SetAppForeground(false);
-  EXPECT_FALSE(frame_->IsActive());
-  platform::wm::SetAppForeground(true);
-  EXPECT_TRUE(frame_->IsActive());
 }
 
 // With close off, exit only hides the frame; with it on, exit ends the loop with 1 and saves the

@@ -9,7 +9,7 @@
 
 namespace {
 
-// Says stop after `stopAfter` calls in a row, then posts `next`: a message, or WM_QUIT.
+// Says stop after `stopAfter` calls in a row, then posts the next message of `next`, or WM_QUIT.
 struct CountingIdle : IdleHandler {
   std::vector<int> counts;
   int stopAfter = 1;
@@ -20,12 +20,11 @@ struct CountingIdle : IdleHandler {
     counts.push_back(count);
     if (++round < stopAfter) return true;
     round = 0;
-    UINT message = next.empty() ? WM_QUIT : next.front();
-    if (!next.empty()) next.erase(next.begin());
-    if (message == WM_QUIT) {
+    if (next.empty()) {
       PostQuitMessage(5);
     } else {
-      PostMessageW(window, message, 0, 0);
+      PostMessageW(window, next.front(), 0, 0);
+      next.erase(next.begin());
     }
     return false;
   }
@@ -35,9 +34,8 @@ struct SwallowingFilter : MessageFilter {
   UINT swallow = 0;
   int seen = 0;
   bool PreTranslateMessage(MSG* msg) override {
-    if (msg->message != swallow) return false;
-    ++seen;
-    return true;
+    seen += msg->message == swallow;
+    return msg->message == swallow;
   }
 };
 
