@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -54,10 +55,14 @@ class SendTextTest : public storetest::StoreTest {
 
   int Send(ComposedMessage& message) { return compose::SendComposedText(message, *messages_, contacts_); }
 
-  static ComposedMessage Typed(const std::u16string& to, const std::u16string& text) {
+  // A typed message, with a callback number of its own when `callback` is given.
+  static ComposedMessage Typed(const std::u16string& to, const std::u16string& text,
+                               std::optional<std::u16string> callback = std::nullopt) {
     ComposedMessage m;
     m.recipient = to;
     m.text = text;
+    m.callbackEnabled = callback.has_value();
+    m.callback = callback.value_or(u"");
     return m;
   }
 
@@ -141,24 +146,12 @@ TEST_F(SendTextTest, FieldsThatCannotBeSentAreRefusedBeforeAnythingGoes) {
       {"typed with a plus", Typed(u"+8210", u"hi"), compose::SEND_NOT_DIGITS},
       {"full-width digits", Typed(u"０１０", u"hi"), compose::SEND_NOT_DIGITS},
       {"256 digits, more than an address holds", Typed(Repeat(u"1", 256), u"hi"), compose::SEND_FAILED},
+      {"callback enabled but empty", Typed(u"0101234", u"hi", u""), compose::SEND_EMPTY},
+      {"callback not digits", Typed(u"0101234", u"hi", u"010-9"), compose::SEND_NOT_DIGITS},
+      {"32 callback digits, more than the provider block holds", Typed(u"0101234", u"hi", Repeat(u"1", 32)),
+       compose::SEND_NOT_DIGITS},
   };
   for (Case& c : cases) EXPECT_EQ(Send(c.message), c.result) << c.what;
-
-  struct CallbackCase {
-    const char* what;
-    std::u16string callback;
-    int result;
-  } callbacks[] = {
-      {"enabled but empty", u"", compose::SEND_EMPTY},
-      {"not digits", u"010-9", compose::SEND_NOT_DIGITS},
-      {"32 digits, more than the provider block holds", Repeat(u"1", 32), compose::SEND_NOT_DIGITS},
-  };
-  for (const CallbackCase& c : callbacks) {
-    ComposedMessage m = Typed(u"0101234", u"hi");
-    m.callbackEnabled = true;
-    m.callback = c.callback;
-    EXPECT_EQ(Send(m), c.result) << c.what;
-  }
   EXPECT_TRUE(Outbox().empty());
   EXPECT_EQ(messages_->ConversationCount(), 0);
 }
@@ -174,11 +167,10 @@ TEST_F(SendTextTest, WhereEachKindOfMessageGoesAndItsCallback) {
   contacts_.GroupList().push_back(&contact);
   MessageRecord answered;
   StringCchCopyW(answered.number, kFieldChars, u"010-2345-6789");
-  ComposedMessage picked = Typed(u"김철수", u"hi"), reply = Typed(u"이영희", u"hi"), given = Typed(u"0101234", u"hi");
+  ComposedMessage picked = Typed(u"김철수", u"hi"), reply = Typed(u"이영희", u"hi"),
+                  given = Typed(u"0101234", u"hi", u"0107777");
   picked.pickedFromContacts = true;
   reply.replySource = &answered;
-  given.callbackEnabled = true;
-  given.callback = u"0107777";
   for (ComposedMessage* m : {&picked, &reply, &given}) ASSERT_EQ(Send(*m), compose::SEND_OK);
   const std::u16string own = u"01055501234";
   EXPECT_EQ(Outbox(), (std::vector<Sent>{{u"01012345678", u"hi", own, own},
