@@ -34,36 +34,23 @@ TEST_F(StoreTest, ASentPartIsStoredWithTheClockAndItsPartNumber) {
 }
 
 // Marking one of two unread messages read publishes the one left and leaves the notification;
-// marking the last one publishes zero and removes it.
-TEST_F(StoreTest, MarkingReadPublishesWhatIsLeftAndRemovesTheNotificationAtZero) {
+// marking the last one publishes zero and removes it. Every other value is written back as it was
+// (a sent record's inverted auxiliary flag too).
+TEST_F(StoreTest, MarkingReadPublishesWhatIsLeftAndKeepsTheOtherValues) {
   MakeVolume();
-  CEOID first = Put(kRecv, {});
+  CEOID first = Put(kRecv, {.kind = 1, .aux = 1, .mms = 1});
   CEOID second = Put(kRecv, {.id = u"20240305140709001"});
   Put(kRecv, {.read = 1, .id = u"20240305140709002"});
+  CEOID sent = Put(kSend, {.kind = 1, .aux = 0, .mms = 1});
   AddUnreadNotification();
   RecordStore* store = OpenedStore();
-  for (auto [oid, left] : {std::pair{first, 1u}, std::pair{second, 0u}}) {
-    SCOPED_TRACE(left);
-    MessageRecord r = ReadBack(DB_RECV, oid);
-    ASSERT_EQ(store->UpdateRecord(DB_RECV, &r, false), StoreError::kNone);
-    EXPECT_EQ(r.isRead, 1);
-    EXPECT_EQ(StoredShort(kRecv, oid, PROP_READ), 1);
-    EXPECT_EQ(StateValue(u"Unread"), left);
-    EXPECT_EQ(StateValue(u"Count"), left);
-    EXPECT_EQ(UnreadNotificationShown(), left > 0);
-  }
-  EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(StoreTest, MarkingReadWritesEveryOtherValueBackUnchanged) {
-  MakeVolume();
-  CEOID recv = Put(kRecv, {.kind = 1, .aux = 1, .mms = 1});
-  CEOID sent = Put(kSend, {.kind = 1, .aux = 0, .mms = 1});
-  RecordStore* store = OpenedStore();
-  for (auto [db, name, oid] : {std::tuple{DB_RECV, kRecv, recv}, std::tuple{DB_SEND, kSend, sent}}) {
+  for (auto [db, name, oid, left] : {std::tuple{DB_RECV, kRecv, first, 1u}, std::tuple{DB_SEND, kSend, sent, 1u},
+                                     std::tuple{DB_RECV, kRecv, second, 0u}}) {
+    SCOPED_TRACE(oid);
     const parlo_test::ReadRecord before = Stored(name, oid);
     MessageRecord r = ReadBack(db, oid);
     ASSERT_EQ(store->UpdateRecord(db, &r, false), StoreError::kNone);
+    EXPECT_EQ(r.isRead, 1);
     const parlo_test::ReadRecord after = Stored(name, oid);
     ASSERT_EQ(after.values.size(), before.values.size());
     EXPECT_EQ(after.texts, before.texts);
@@ -73,9 +60,13 @@ TEST_F(StoreTest, MarkingReadWritesEveryOtherValueBackUnchanged) {
         EXPECT_EQ(now.val.iVal, now.propid == PROP_READ ? 1 : old.val.iVal) << std::hex << now.propid;
       }
     }
+    EXPECT_EQ(StateValue(u"Unread"), left);
+    EXPECT_EQ(StateValue(u"Count"), left);
+    EXPECT_EQ(UnreadNotificationShown(), left > 0);
   }
   EXPECT_EQ(StoredShort(kSend, sent, PROP_AUX_FLAG), 0);
-  EXPECT_EQ(StoredShort(kRecv, recv, PROP_AUX_FLAG), 1);
+  EXPECT_EQ(StoredShort(kRecv, first, PROP_AUX_FLAG), 1);
+  EXPECT_TRUE(Boxes().empty());
 }
 
 // Deleting an unread message republishes the count; a delete of a record that vanished fails
