@@ -47,6 +47,7 @@ class SendSlideTest : public ::testing::Test {
       return RegisterClassW(&wc) != 0;
     }();
     ASSERT_TRUE(registered);
+    Make(480);
   }
   void TearDown() override {
     if (parent_) DestroyWindow(parent_);
@@ -71,8 +72,9 @@ class SendSlideTest : public ::testing::Test {
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
 
-  // A bar `width` pixels wide, its parent a little taller.
+  // A bar `width` pixels wide, its parent a little taller, in place of the one before.
   void Make(int width) {
+    if (parent_) DestroyWindow(parent_);
     parent_ = CreateWindowExW(0, u"SlideTestParent", u"", WS_VISIBLE, 0, 0, width, kBarTop + 55, nullptr, nullptr,
                               nullptr, nullptr);
     ASSERT_NE(parent_, nullptr);
@@ -119,7 +121,6 @@ class SendSlideTest : public ::testing::Test {
 };
 
 TEST_F(SendSlideTest, APartialSlideGlidesHomeIn30PixelStepsEvery40ms) {
-  Make(480);
   const struct {
     std::vector<int> drag;
     std::vector<int> steps;  // the knob's left edge after each 40 ms
@@ -147,7 +148,6 @@ TEST_F(SendSlideTest, APartialSlideGlidesHomeIn30PixelStepsEvery40ms) {
 
 // A send locks the bar until the sender unlocks it: the finger is ignored meanwhile.
 TEST_F(SendSlideTest, TheEndsSendOrCloseOnceAndOnlySendingLocksTheBar) {
-  Make(480);
   const struct {
     std::vector<int> drag;
     int clampedAt;  // the knob's left edge before the finger lifts
@@ -212,13 +212,10 @@ TEST_F(SendSlideTest, TheKnobStopsAtTheBarsOwnEdgesOnAnyScreenWidth) {
     EXPECT_EQ(platform::gdi::ScreenPixel(width - 70, kBarTop + 2), kTrack) << width;  // black is left out
     Send(WM_LBUTTONUP, width - 1);
     EXPECT_EQ(log_.size(), 1u) << width;
-    DestroyWindow(parent_);
   }
-  parent_ = nullptr;
 }
 
 TEST_F(SendSlideTest, AGlideStopsWhenTheFingerComesBackAndResumesWhenItLifts) {
-  Make(480);
   Drag({240, 400});  // knob at 330
   Advance(40);
   ASSERT_EQ(KnobLeft(), 300);
