@@ -69,18 +69,24 @@ TEST_F(StoreTest, MarkingReadPublishesWhatIsLeftAndKeepsTheOtherValues) {
   EXPECT_TRUE(Boxes().empty());
 }
 
-// Deleting an unread message republishes the count; a delete of a record that vanished fails
-// silently and publishes nothing.
-TEST_F(StoreTest, DeletingRepublishesTheCountUnlessTheRecordVanished) {
+// On an empty database delete-all finds nothing and publishes nothing. Deleting an unread message
+// republishes the count; a delete of a record that vanished fails silently and publishes nothing.
+// Delete-all removes every received record, leaves the sent ones and publishes zero.
+TEST_F(StoreTest, DeletingRepublishesTheCountUnlessNothingWasDeleted) {
   MakeVolume();
+  AddUnreadNotification();
+  RecordStore* store = OpenedStore();
+  EXPECT_EQ(store->DeleteAllRecords(DB_RECV), StoreError::kRecordMissing);
+  EXPECT_FALSE(StateValue(u"Unread").has_value());
+  EXPECT_FALSE(StateValue(u"Count").has_value());
+  EXPECT_TRUE(UnreadNotificationShown());
+
   CEOID a = Put(kRecv, {});
   CEOID gone = Put(kRecv, {.id = u"1"});
   Put(kRecv, {.id = u"2"});
-  RecordStore* store = OpenedStore();
   HANDLE phone = PhoneHandle(kRecv);
   ASSERT_TRUE(CeDeleteRecord(phone, gone));
   platform::db::CloseDatabaseHandle(phone);
-  AddUnreadNotification();
   MessageRecord r;
   r.oid = gone;
   EXPECT_EQ(store->UpdateRecord(DB_RECV, &r, true), StoreError::kRecordMissing);
@@ -90,19 +96,7 @@ TEST_F(StoreTest, DeletingRepublishesTheCountUnlessTheRecordVanished) {
   EXPECT_EQ(store->CountRecords(DB_RECV), 1);
   EXPECT_EQ(StateValue(u"Unread"), 1u);
   EXPECT_TRUE(UnreadNotificationShown());
-  EXPECT_TRUE(Boxes().empty());
-}
 
-// On an empty database delete-all finds nothing and publishes nothing; then it removes every
-// received record, leaves the sent ones and publishes zero.
-TEST_F(StoreTest, DeleteAllRemovesEveryReceivedRecordAndPublishesZero) {
-  MakeVolume();
-  AddUnreadNotification();
-  RecordStore* store = OpenedStore();
-  EXPECT_EQ(store->DeleteAllRecords(DB_RECV), StoreError::kRecordMissing);
-  EXPECT_FALSE(StateValue(u"Unread").has_value());
-  EXPECT_FALSE(StateValue(u"Count").has_value());
-  EXPECT_TRUE(UnreadNotificationShown());
   for (int i = 0; i < 12; ++i) Put(kRecv, {.id = std::u16string(1, static_cast<char16_t>(u'a' + i))});
   CEOID sent = Put(kSend, {});
   EXPECT_EQ(store->DeleteAllRecords(DB_RECV), StoreError::kNone);
