@@ -120,7 +120,7 @@ TEST_F(SendTextTest, TheTextGoesInPartsOfAtMostEightyBytes) {
   }
 }
 
-TEST_F(SendTextTest, EachPartIsRecordedAsASentMessageOfItsConversation) {
+TEST_F(SendTextTest, EachPartIsRecordedAsASentMessageUntilOneFails) {
   ComposedMessage m = Typed(u"0101234", Repeat(u"a", 81));
   ASSERT_EQ(Send(m), compose::SEND_OK);
   std::map<std::u16string, const MessageRecord*> byId;  // the part number ends the identifier
@@ -132,6 +132,18 @@ TEST_F(SendTextTest, EachPartIsRecordedAsASentMessageOfItsConversation) {
   EXPECT_EQ(second->dbIndex, DB_SEND);
   EXPECT_NE(second->oid, 0u);
   EXPECT_EQ(messages_->Records().CountRecords(DB_SEND), 2);
+
+  // When the second of three parts fails, the first stays sent and recorded.
+  ASSERT_TRUE(platform::sms::WriteFailAfter(1, nullptr));
+  m = Typed(u"0101234", Repeat(u"a", 200));
+  EXPECT_EQ(Send(m), compose::SEND_FAILED);
+  EXPECT_EQ(OutboxTexts(), (std::vector<std::u16string>{Repeat(u"a", 80), u"a", Repeat(u"a", 80)}));
+  EXPECT_EQ(Recorded(u"0101234").size(), 3u);
+  EXPECT_EQ(messages_->Records().CountRecords(DB_SEND), 3);
+  std::vector<platform::ui::MessageBoxInfo> boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, u"ERROR");
+  EXPECT_EQ(boxes[0].text, u"SmsSendMessage Error. Phone[0101234] code=1231");
 }
 
 TEST_F(SendTextTest, FieldsThatCannotBeSentAreRefusedBeforeAnythingGoes) {
@@ -179,19 +191,6 @@ TEST_F(SendTextTest, WhereEachKindOfMessageGoesAndItsCallback) {
   for (const char16_t* number : {u"01012345678", u"010-2345-6789", u"0101234"}) EXPECT_EQ(Recorded(number).size(), 1u);
   EXPECT_TRUE(contacts_.GroupList().empty());
   EXPECT_FALSE(picked.pickedFromContacts);
-}
-
-TEST_F(SendTextTest, WhenTheSecondOfThreePartsFailsTheFirstStaysSentAndRecorded) {
-  ASSERT_TRUE(platform::sms::WriteFailAfter(1, nullptr));
-  ComposedMessage m = Typed(u"0101234", Repeat(u"a", 200));
-  EXPECT_EQ(Send(m), compose::SEND_FAILED);
-  EXPECT_EQ(OutboxTexts(), std::vector<std::u16string>{Repeat(u"a", 80)});
-  EXPECT_EQ(Recorded(u"0101234").size(), 1u);
-  EXPECT_EQ(messages_->Records().CountRecords(DB_SEND), 1);
-  std::vector<platform::ui::MessageBoxInfo> boxes = Boxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].caption, u"ERROR");
-  EXPECT_EQ(boxes[0].text, u"SmsSendMessage Error. Phone[0101234] code=1231");
 }
 
 TEST_F(SendTextTest, APartSentButNotRecordedIsAStoreFailureAndTheRestStillGoes) {
