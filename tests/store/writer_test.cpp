@@ -44,8 +44,8 @@ TEST_F(StoreTest, MarkingReadPublishesWhatIsLeftAndKeepsTheOtherValues) {
   CEOID sent = Put(kSend, {.kind = 1, .aux = 0, .mms = 1});
   AddUnreadNotification();
   RecordStore* store = OpenedStore();
-  for (auto [db, name, oid, left] : {std::tuple{DB_RECV, kRecv, first, 1u}, std::tuple{DB_SEND, kSend, sent, 1u},
-                                     std::tuple{DB_RECV, kRecv, second, 0u}}) {
+  for (auto [db, name, oid, left] : {std::tuple{DB_RECV, kRecv, first, 1u}, std::tuple{DB_RECV, kRecv, second, 0u},
+                                     std::tuple{DB_SEND, kSend, sent, 0u}}) {
     SCOPED_TRACE(oid);
     const parlo_test::ReadRecord before = Stored(name, oid);
     MessageRecord r = ReadBack(db, oid);
