@@ -102,7 +102,7 @@ TEST_F(ComposeViewTest, ForwardShowsTheLinesSelectedWithoutARecipient) {
   EXPECT_TRUE(view_->Flags().forward);
 }
 
-TEST_F(ComposeViewTest, EditingARepliesRecipientMakesItATypedNumber) {
+TEST_F(ComposeViewTest, EditingARepliesRecipientMakesItATypedNumberAndTheButtons) {
   Show();
   Type(u"지난 글");
   // The sender's number stays with the view even if the model lets the record go.
@@ -123,9 +123,8 @@ TEST_F(ComposeViewTest, EditingARepliesRecipientMakesItATypedNumber) {
   Type(u"0");
   EXPECT_FALSE(view_->Flags().replySource);
   EXPECT_FALSE(view_->Flags().picked);
-}
 
-TEST_F(ComposeViewTest, TheButtonsSwitchTheSenderAndGoToTheContacts) {
+  // The buttons switch the sender on and go to the contacts.
   view_->ResetCompose(false);
   Show();
   SendMessageW(view_->Control(IDC_SENDER_BUTTON), BM_CLICK, 0, 0);
