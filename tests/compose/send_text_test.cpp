@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -54,10 +55,14 @@ class SendTextTest : public storetest::StoreTest {
 
   int Send(ComposedMessage& message) { return compose::SendComposedText(message, *messages_, contacts_); }
 
-  static ComposedMessage Typed(const std::u16string& to, const std::u16string& text) {
+  // A typed message, with a callback number of its own when `callback` is given.
+  static ComposedMessage Typed(const std::u16string& to, const std::u16string& text,
+                               std::optional<std::u16string> callback = std::nullopt) {
     ComposedMessage m;
     m.recipient = to;
     m.text = text;
+    m.callbackEnabled = callback.has_value();
+    m.callback = callback.value_or(u"");
     return m;
   }
 
@@ -115,7 +120,7 @@ TEST_F(SendTextTest, TheTextGoesInPartsOfAtMostEightyBytes) {
   }
 }
 
-TEST_F(SendTextTest, EachPartIsRecordedAsASentMessageOfItsConversation) {
+TEST_F(SendTextTest, EachPartIsRecordedAsASentMessageUntilOneFails) {
   ComposedMessage m = Typed(u"0101234", Repeat(u"a", 81));
   ASSERT_EQ(Send(m), compose::SEND_OK);
   std::map<std::u16string, const MessageRecord*> byId;  // the part number ends the identifier
@@ -127,6 +132,18 @@ TEST_F(SendTextTest, EachPartIsRecordedAsASentMessageOfItsConversation) {
   EXPECT_EQ(second->dbIndex, DB_SEND);
   EXPECT_NE(second->oid, 0u);
   EXPECT_EQ(messages_->Records().CountRecords(DB_SEND), 2);
+
+  // When the second of three parts fails, the first stays sent and recorded.
+  ASSERT_TRUE(platform::sms::WriteFailAfter(1, nullptr));
+  m = Typed(u"0101234", Repeat(u"a", 200));
+  EXPECT_EQ(Send(m), compose::SEND_FAILED);
+  EXPECT_EQ(OutboxTexts(), (std::vector<std::u16string>{Repeat(u"a", 80), u"a", Repeat(u"a", 80)}));
+  EXPECT_EQ(Recorded(u"0101234").size(), 3u);
+  EXPECT_EQ(messages_->Records().CountRecords(DB_SEND), 3);
+  std::vector<platform::ui::MessageBoxInfo> boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, u"ERROR");
+  EXPECT_EQ(boxes[0].text, u"SmsSendMessage Error. Phone[0101234] code=1231");
 }
 
 TEST_F(SendTextTest, FieldsThatCannotBeSentAreRefusedBeforeAnythingGoes) {
@@ -138,27 +155,14 @@ TEST_F(SendTextTest, FieldsThatCannotBeSentAreRefusedBeforeAnythingGoes) {
       {"empty text", Typed(u"0101234", u""), compose::SEND_EMPTY},
       {"empty recipient", Typed(u"", u"hi"), compose::SEND_EMPTY},
       {"typed with a dash", Typed(u"010-1234", u"hi"), compose::SEND_NOT_DIGITS},
-      {"typed with a plus", Typed(u"+8210", u"hi"), compose::SEND_NOT_DIGITS},
       {"full-width digits", Typed(u"０１０", u"hi"), compose::SEND_NOT_DIGITS},
       {"256 digits, more than an address holds", Typed(Repeat(u"1", 256), u"hi"), compose::SEND_FAILED},
+      {"callback enabled but empty", Typed(u"0101234", u"hi", u""), compose::SEND_EMPTY},
+      {"callback not digits", Typed(u"0101234", u"hi", u"010-9"), compose::SEND_NOT_DIGITS},
+      {"32 callback digits, more than the provider block holds", Typed(u"0101234", u"hi", Repeat(u"1", 32)),
+       compose::SEND_NOT_DIGITS},
   };
   for (Case& c : cases) EXPECT_EQ(Send(c.message), c.result) << c.what;
-
-  struct CallbackCase {
-    const char* what;
-    std::u16string callback;
-    int result;
-  } callbacks[] = {
-      {"enabled but empty", u"", compose::SEND_EMPTY},
-      {"not digits", u"010-9", compose::SEND_NOT_DIGITS},
-      {"32 digits, more than the provider block holds", Repeat(u"1", 32), compose::SEND_NOT_DIGITS},
-  };
-  for (const CallbackCase& c : callbacks) {
-    ComposedMessage m = Typed(u"0101234", u"hi");
-    m.callbackEnabled = true;
-    m.callback = c.callback;
-    EXPECT_EQ(Send(m), c.result) << c.what;
-  }
   EXPECT_TRUE(Outbox().empty());
   EXPECT_EQ(messages_->ConversationCount(), 0);
 }
@@ -174,11 +178,10 @@ TEST_F(SendTextTest, WhereEachKindOfMessageGoesAndItsCallback) {
   contacts_.GroupList().push_back(&contact);
   MessageRecord answered;
   StringCchCopyW(answered.number, kFieldChars, u"010-2345-6789");
-  ComposedMessage picked = Typed(u"김철수", u"hi"), reply = Typed(u"이영희", u"hi"), given = Typed(u"0101234", u"hi");
+  ComposedMessage picked = Typed(u"김철수", u"hi"), reply = Typed(u"이영희", u"hi"),
+                  given = Typed(u"0101234", u"hi", u"0107777");
   picked.pickedFromContacts = true;
   reply.replySource = &answered;
-  given.callbackEnabled = true;
-  given.callback = u"0107777";
   for (ComposedMessage* m : {&picked, &reply, &given}) ASSERT_EQ(Send(*m), compose::SEND_OK);
   const std::u16string own = u"01055501234";
   EXPECT_EQ(Outbox(), (std::vector<Sent>{{u"01012345678", u"hi", own, own},
@@ -187,19 +190,6 @@ TEST_F(SendTextTest, WhereEachKindOfMessageGoesAndItsCallback) {
   for (const char16_t* number : {u"01012345678", u"010-2345-6789", u"0101234"}) EXPECT_EQ(Recorded(number).size(), 1u);
   EXPECT_TRUE(contacts_.GroupList().empty());
   EXPECT_FALSE(picked.pickedFromContacts);
-}
-
-TEST_F(SendTextTest, WhenTheSecondOfThreePartsFailsTheFirstStaysSentAndRecorded) {
-  ASSERT_TRUE(platform::sms::WriteFailAfter(1, nullptr));
-  ComposedMessage m = Typed(u"0101234", Repeat(u"a", 200));
-  EXPECT_EQ(Send(m), compose::SEND_FAILED);
-  EXPECT_EQ(OutboxTexts(), std::vector<std::u16string>{Repeat(u"a", 80)});
-  EXPECT_EQ(Recorded(u"0101234").size(), 1u);
-  EXPECT_EQ(messages_->Records().CountRecords(DB_SEND), 1);
-  std::vector<platform::ui::MessageBoxInfo> boxes = Boxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].caption, u"ERROR");
-  EXPECT_EQ(boxes[0].text, u"SmsSendMessage Error. Phone[0101234] code=1231");
 }
 
 TEST_F(SendTextTest, APartSentButNotRecordedIsAStoreFailureAndTheRestStillGoes) {

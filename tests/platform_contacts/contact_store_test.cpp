@@ -103,7 +103,7 @@ class ContactStoreTest : public ::testing::Test {
 };
 
 // The folder's categories and each contact's properties are read through the contact book's tests.
-TEST_F(ContactStoreTest, FolderItemsCountFromOneLeaveOutUnreadableCardsAndNeedALogon) {
+TEST_F(ContactStoreTest, FolderItemsCountFromOneLeaveOutUnreadableCardsNeedALogonAndKeepTheirIds) {
   EXPECT_EQ(Count(), 2);  // the broken card is not in the store
   IPOutlookItemCollection* items = Items();
   IDispatch* d = nullptr;
@@ -119,9 +119,8 @@ TEST_F(ContactStoreTest, FolderItemsCountFromOneLeaveOutUnreadableCardsAndNeedAL
   EXPECT_EQ(folder, nullptr);
   EXPECT_EQ(fresh->Logoff(), E_FAIL);
   fresh->Release();
-}
 
-TEST_F(ContactStoreTest, IdentifiersStayAcrossRestartsAndReimports) {
+  // Identifiers stay across restarts and reimports.
   IContact* a = ContactAt(1);
   IContact* b = ContactAt(2);
   LONG oidA = OidOf(a), oidB = OidOf(b);

@@ -11,79 +11,61 @@ using platform::contacts::VCardFile;
 
 namespace {
 
-// Each row: a card and the name and numbers read from it (cell, work, home); an untyped
-// number is the mobile one.
-TEST(VCard, NamesAndNumbersInEachVersionsSpelling) {
+// Each row: a card and what is read from it; an untyped number is the mobile one, a fax number
+// is not a telephone number.
+TEST(VCard, EachVersionsSpelling) {
+  const std::string png = "\x89PNG\r\n\x1a\nsome picture bytes that are long enough to wrap", gif = "GIF89a-bytes";
+  const std::string b64 = platform::contacts::EncodeBase64(png);
+  struct Want {
+    std::u16string name, company, categories, mobile, business, home, uid;
+    std::string photo;
+  };
   const struct {
     const char* what;
     std::string text;
-    const char16_t *name, *mobile, *business, *home;
+    Want want;
   } cases[] = {
       {"2.1: 김철수 in EUC-KR, quoted-printable, cut by a soft line break",
        "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=EUC-KR;ENCODING=QUOTED-PRINTABLE:=B1=E8;=C3=\r\n=B6=BC=F6\r\n"
        "TEL;CELL:010-1234-5678\r\nEND:VCARD\r\n",
-       u"김철수", u"010-1234-5678", u"", u""},
+       {.name = u"김철수", .mobile = u"010-1234-5678"}},
       {"2.1: quoted-printable UTF-8 and bare types",
        "BEGIN:VCARD\nVERSION:2.1\nFN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=EC=9D=B4=EC=98=81=ED=9D=AC\n"
        "TEL;WORK;VOICE:02-555-0100\nTEL;HOME:031-777-0000\nTEL;CELL;PREF:010-2345-6789\nEND:VCARD\n",
-       u"이영희", u"010-2345-6789", u"02-555-0100", u"031-777-0000"},
+       {.name = u"이영희", .mobile = u"010-2345-6789", .business = u"02-555-0100", .home = u"031-777-0000"}},
       {"2.1: unlabelled Korean bytes are EUC-KR",
-       "BEGIN:VCARD\nVERSION:2.1\nFN:\xC0\xCC\xBF\xB5\xC8\xF1\nTEL:010\nEND:VCARD\n", u"이영희", u"010", u"", u""},
+       "BEGIN:VCARD\nVERSION:2.1\nFN:\xC0\xCC\xBF\xB5\xC8\xF1\nTEL:010\nEND:VCARD\n",
+       {.name = u"이영희", .mobile = u"010"}},
+      {"2.1: a photo in base64 on bare continuation lines",
+       "BEGIN:VCARD\nVERSION:2.1\nFN:Pic\nPHOTO;ENCODING=BASE64;TYPE=PNG:" + b64.substr(0, 20) + "\n" +
+           b64.substr(20, 30) + "\n  " + b64.substr(50) + "\n\nTEL;CELL:1\nEND:VCARD\n",
+       {.name = u"Pic", .mobile = u"1", .photo = png}},
       {"3.0: the preferred number wins its slot",
        "BEGIN:VCARD\nVERSION:3.0\nFN:A\nTEL;TYPE=CELL:010-1\nTEL;TYPE=CELL,PREF:010-2\nTEL;TYPE=CELL:010-3\nEND:VCARD\n",
-       u"A", u"010-2", u"", u""},
-      {"3.0: N without FN, Korean order", "BEGIN:VCARD\nVERSION:3.0\nN:박;민수;;;\nTEL:1\nEND:VCARD\n", u"박민수",
-       u"1", u"", u""},
+       {.name = u"A", .mobile = u"010-2"}},
+      {"3.0: N without FN, Korean order", "BEGIN:VCARD\nVERSION:3.0\nN:박;민수;;;\nTEL:1\nEND:VCARD\n",
+       {.name = u"박민수", .mobile = u"1"}},
       {"3.0: N without FN, Latin order", "BEGIN:VCARD\nVERSION:3.0\nN:Smith;John;;Mr.;\nTEL:2\nEND:VCARD\n",
-       u"John Smith", u"2", u"", u""},
+       {.name = u"John Smith", .mobile = u"2"}},
+      {"3.0: folded lines, escapes and type spellings",
+       "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:John\r\n  Smith\r\nORG:Acme\\, Inc.;Sales\r\nCATEGORIES:Family,Work\r\n"
+       "TEL;TYPE=cell,voice:+82 10-3456-7890\r\nitem1.TEL;type=\"work,voice\":02-1234\r\n"
+       "TEL;TYPE=HOME;TYPE=VOICE:031-1\r\nTEL;TYPE=WORK,FAX:02-9999\r\nEND:VCARD\r\n",
+       {u"John Smith", u"Acme, Inc.", u"Family, Work", u"+82 10-3456-7890", u"02-1234", u"031-1"}},
+      {"4.0: a photo as a data URI beside a tel URI",
+       "BEGIN:VCARD\nVERSION:4.0\nFN:Kim Su\nTEL;VALUE=uri;TYPE=\"cell\":tel:+82-10-3456-7890\n"
+       "PHOTO:data:image/gif;base64," + platform::contacts::EncodeBase64(gif) + "\nUID:urn:uuid:1234\nEND:VCARD\n",
+       {.name = u"Kim Su", .mobile = u"+82-10-3456-7890", .uid = u"urn:uuid:1234", .photo = gif}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     VCardFile f = ParseVCards(c.text);
     ASSERT_EQ(f.cards.size(), 1u);
-    const auto& card = f.cards[0];
-    EXPECT_EQ(std::tuple(card.name, card.mobile, card.business, card.home),
-              std::tuple(c.name, c.mobile, c.business, c.home));
+    const auto& g = f.cards[0];
+    const Want& w = c.want;
+    EXPECT_EQ(std::tie(g.name, g.company, g.categories, g.mobile, g.business, g.home, g.uid, g.photo),
+              std::tie(w.name, w.company, w.categories, w.mobile, w.business, w.home, w.uid, w.photo));
   }
-}
-
-TEST(VCard30, FoldedLinesEscapesAndTypeSpellings) {
-  VCardFile f = ParseVCards(
-      "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:John\r\n  Smith\r\nORG:Acme\\, Inc.;Sales\r\n"
-      "CATEGORIES:Family,Work\r\n"
-      "TEL;TYPE=cell,voice:+82 10-3456-7890\r\n"
-      "item1.TEL;type=\"work,voice\":02-1234\r\n"
-      "TEL;TYPE=HOME;TYPE=VOICE:031-1\r\n"
-      "TEL;TYPE=WORK,FAX:02-9999\r\nEND:VCARD\r\n");
-  ASSERT_EQ(f.cards.size(), 1u);
-  const auto& c = f.cards[0];
-  // The fax number is not a telephone number.
-  EXPECT_EQ(std::tuple(c.name, c.company, c.categories, c.mobile, c.business, c.home),
-            std::tuple(u"John Smith", u"Acme, Inc.", u"Family, Work", u"+82 10-3456-7890", u"02-1234", u"031-1"));
-}
-
-// A 2.1 photo in base64 on bare continuation lines, and a 4.0 photo as a data URI beside a tel URI.
-TEST(VCard, PhotosInEachVersionsSpelling) {
-  const std::string png = "\x89PNG\r\n\x1a\nsome picture bytes that are long enough to wrap", gif = "GIF89a-bytes";
-  const std::string b64 = platform::contacts::EncodeBase64(png);
-  const struct {
-    std::string text, photo;
-    const char16_t* mobile;
-  } cases[] = {
-      {"BEGIN:VCARD\nVERSION:2.1\nFN:Pic\nPHOTO;ENCODING=BASE64;TYPE=PNG:" + b64.substr(0, 20) + "\n" +
-           b64.substr(20, 30) + "\n  " + b64.substr(50) + "\n\nTEL;CELL:1\nEND:VCARD\n",
-       png, u"1"},
-      {"BEGIN:VCARD\nVERSION:4.0\nFN:Kim Su\nTEL;VALUE=uri;TYPE=\"cell\":tel:+82-10-3456-7890\n"
-       "PHOTO:data:image/gif;base64," + platform::contacts::EncodeBase64(gif) + "\nUID:urn:uuid:1234\nEND:VCARD\n",
-       gif, u"+82-10-3456-7890"},
-  };
-  for (const auto& c : cases) {
-    VCardFile f = ParseVCards(c.text);
-    ASSERT_EQ(f.cards.size(), 1u) << c.text;
-    EXPECT_EQ(f.cards[0].photo, c.photo);
-    EXPECT_EQ(f.cards[0].mobile, c.mobile);
-  }
-  EXPECT_EQ(ParseVCards(cases[1].text).cards[0].uid, u"urn:uuid:1234");
 }
 
 TEST(VCardRobustness, MalformedCardsAreSkippedNamedAndTheOthersLoad) {

@@ -4,51 +4,47 @@
 
 using namespace storetest;
 
-TEST_F(StoreTest, AReceivedMessageIsReadWithEveryField) {
+// Each row: a message as the phone stored it and the record read from it. Numbers are trimmed of
+// spaces and dashes, text is wrapped unless the original view is on, overlong fields are cut to
+// their buffers, a sent record reads as read with its auxiliary flag inverted, any nonzero kind is
+// MMS but 2, and a property the record lacks leaves its field initial. A record that is not there
+// leaves the whole record as it was.
+TEST_F(StoreTest, StoredMessagesReadIntoRecords) {
   MakeVolume();
-  CEOID oid = Put(kRecv, {.number = u" 010-1234-5678 ", .text = u"안녕하세요 반갑습니다", .kind = 1, .aux = 1});
-  OpenedStore();
-  MessageRecord r = ReadBack(DB_RECV, oid);
-  EXPECT_EQ(std::tuple(std::u16string(r.number), std::u16string(r.text), std::u16string(r.timeText),
-                       std::u16string(r.messageId)),
-            std::tuple(u"01012345678", u"안녕하세요 반갑\n습니다", u"03/05 14:07", u"20240305140709000"));
-  EXPECT_EQ(std::tuple(r.isRead, r.isMms, r.auxFlag, r.mmsFlag), std::tuple(0, 1, 1, 0));  // any nonzero kind is MMS
-  EXPECT_NEAR(r.time, 45356.0 + (14 * 3600 + 7 * 60 + 9) / 86400.0, 1e-9);
-}
-
-TEST_F(StoreTest, TheOriginalViewKeepsTheStoredTextAndOverlongFieldsAreCutToTheirBuffers) {
-  MakeVolume();
-  const std::u16string text = u"abcdefghijklmnopqrstuvwxyz\r\nline";
-  CEOID kept = Put(kRecv, {.text = text});
-  CEOID cut = Put(kRecv, {.number = std::u16string(40, u'1'), .text = std::u16string(400, u'x'),
-                          .id = std::u16string(40, u'9')});
-  OpenedStore()->SetTextMode(1);
-  EXPECT_EQ(std::u16string(ReadBack(DB_RECV, kept).text), text);
-  MessageRecord r = ReadBack(DB_RECV, cut);
-  EXPECT_EQ(std::u16string(r.number).size(), 31u);
-  EXPECT_EQ(std::u16string(r.messageId).size(), 31u);
-  EXPECT_EQ(std::u16string(r.text).size(), 259u);
-}
-
-TEST_F(StoreTest, SentRecordsReadAsReadWithKindsTwoAndThreeAndTheAuxiliaryFlagInverted) {
-  MakeVolume();
-  CEOID smsOid = Put(kSend, {.id = u"2", .kind = 2, .aux = 1});
-  CEOID mmsOid = Put(kSend, {.id = u"1", .kind = 3});
-  OpenedStore();
-  MessageRecord a = ReadBack(DB_SEND, smsOid), b = ReadBack(DB_SEND, mmsOid);
-  EXPECT_EQ(std::tuple(a.isRead, a.isMms, a.dbIndex, a.auxFlag), std::tuple(1, 0, DB_SEND, 0));
-  EXPECT_EQ(std::tuple(b.isMms, b.auxFlag), std::tuple(1, 1));
-}
-
-// A property the record lacks leaves its field initial; a record that is not there leaves the
-// whole record as it was.
-TEST_F(StoreTest, WhatTheStoreLacksLeavesTheRecordAsItWas) {
-  MakeVolume();
-  CEOID oid = Put(kRecv, Message{}, {PROP_MESSAGE_ID, PROP_READ});
+  using Fields = std::tuple<std::u16string, std::u16string, std::u16string, std::u16string, int, int, int, int, int>;
+  const std::u16string lines = u"abcdefghijklmnopqrstuvwxyz\r\nline", time = u"03/05 14:07";
+  const std::u16string number = u"01012345678", id = u"20240305140709000";
+  const double at = 45356.0 + (14 * 3600 + 7 * 60 + 9) / 86400.0;
+  const struct {
+    const char16_t* db;
+    Message stored;
+    std::vector<CEPROPID> only;
+    bool original;
+    Fields read;  // number, text, time, identifier, read, MMS, auxiliary, MMS flag, database
+  } cases[] = {
+      {kRecv, {.number = u" 010-1234-5678 ", .text = u"안녕하세요 반갑습니다", .kind = 1, .aux = 1}, {}, false,
+       {number, u"안녕하세요 반갑\n습니다", time, id, 0, 1, 1, 0, DB_RECV}},
+      {kRecv, {.text = lines}, {}, true, {number, lines, time, id, 0, 0, 0, 0, DB_RECV}},
+      {kRecv, {.number = std::u16string(40, u'1'), .text = std::u16string(400, u'x'), .id = std::u16string(40, u'9')},
+       {}, true,
+       {std::u16string(31, u'1'), std::u16string(259, u'x'), time, std::u16string(31, u'9'), 0, 0, 0, 0, DB_RECV}},
+      {kSend, {.id = u"2", .kind = 2, .aux = 1}, {}, false, {number, u"hello", time, u"2", 1, 0, 0, 0, DB_SEND}},
+      {kSend, {.id = u"1", .kind = 3}, {}, false, {number, u"hello", time, u"1", 1, 1, 1, 0, DB_SEND}},
+      {kRecv, {}, {PROP_MESSAGE_ID, PROP_READ}, false, {u"", u"", u"", id, 0, 0, 0, 0, DB_RECV}},
+  };
+  std::vector<CEOID> oids;
+  for (const auto& c : cases) oids.push_back(Put(c.db, c.stored, c.only));
   RecordStore* store = OpenedStore();
-  MessageRecord r = ReadBack(DB_RECV, oid);
-  EXPECT_EQ(std::u16string(r.number) + r.text + r.timeText, u"");
-  EXPECT_EQ(std::tuple(r.isMms, r.time, std::u16string(r.messageId)), std::tuple(0, 0.0, u"20240305140709000"));
+  for (size_t i = 0; i < oids.size(); ++i) {
+    SCOPED_TRACE(i);
+    const auto& c = cases[i];
+    store->SetTextMode(c.original ? 1 : 0);
+    MessageRecord r = ReadBack(c.db == kRecv ? DB_RECV : DB_SEND, oids[i]);
+    EXPECT_EQ(Fields(r.number, r.text, r.timeText, r.messageId, r.isRead, r.isMms, r.auxFlag, r.mmsFlag, r.dbIndex),
+              c.read);
+    EXPECT_NEAR(r.time, c.only.empty() ? at : 0.0, 1e-9);
+  }
+  MessageRecord r;
   r.oid = 4242;
   StringCchCopyW(r.text, kTextChars, u"before");
   r.dbIndex = DB_SEND;

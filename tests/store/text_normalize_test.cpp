@@ -3,10 +3,13 @@
 
 #include "store/text_normalize.h"
 
-TEST(WrapText, LinesEndAtSixteenColumnsAndLineBreaksAreKeptOrShortened) {
+// Lines end at sixteen columns, line breaks are kept or shortened, and a long text is cut to 259
+// characters after wrapping, so the forced line feeds leave less of it.
+TEST(WrapText, LinesEndAtSixteenColumnsAndTheTextAt259Characters) {
+  std::u16string cut;
+  for (int line = 0; line < 15; ++line) cut += std::u16string(16, u'a') + u"\n";
   const struct {
-    const char16_t* text;
-    const char16_t* wrapped;
+    std::u16string text, wrapped;
   } cases[] = {
       {u"가나다라마바사아", u"가나다라마바사아\n"},            // eight syllables fill a line
       {u"abcdefghijklmno가나", u"abcdefghijklmno\n가나"},      // a wide one would end at column 17
@@ -16,17 +19,9 @@ TEST(WrapText, LinesEndAtSixteenColumnsAndLineBreaksAreKeptOrShortened) {
       {u"ab\rcd", u"ab\rcd"},                                  // a CR in the last line is kept
       {u"hi 안녕", u"hi 안녕"},
       {u"", u""},
+      {std::u16string(259, u'a'), cut + u"aaaa"},
   };
   for (const auto& c : cases) EXPECT_EQ(WrapText(c.text), c.wrapped) << &c - cases;
-}
-
-TEST(WrapText, ALongTextIsCutTo259CharactersAfterWrapping) {
-  std::u16string text(259, u'a');
-  std::u16string out = WrapText(text);
-  EXPECT_EQ(out.size(), 259u);
-  // Every 17th character is a forced line feed, so less of the text survives.
-  EXPECT_EQ(out.substr(0, 17), std::u16string(16, u'a') + u"\n");
-  EXPECT_EQ(std::count(out.begin(), out.end(), u'a'), 259 - 15);
 }
 
 TEST(TrimNumber, OnlySpacesAtEitherEndAreRemoved) {

@@ -34,36 +34,23 @@ TEST_F(StoreTest, ASentPartIsStoredWithTheClockAndItsPartNumber) {
 }
 
 // Marking one of two unread messages read publishes the one left and leaves the notification;
-// marking the last one publishes zero and removes it.
-TEST_F(StoreTest, MarkingReadPublishesWhatIsLeftAndRemovesTheNotificationAtZero) {
+// marking the last one publishes zero and removes it. Every other value is written back as it was
+// (a sent record's inverted auxiliary flag too).
+TEST_F(StoreTest, MarkingReadPublishesWhatIsLeftAndKeepsTheOtherValues) {
   MakeVolume();
-  CEOID first = Put(kRecv, {});
+  CEOID first = Put(kRecv, {.kind = 1, .aux = 1, .mms = 1});
   CEOID second = Put(kRecv, {.id = u"20240305140709001"});
   Put(kRecv, {.read = 1, .id = u"20240305140709002"});
+  CEOID sent = Put(kSend, {.kind = 1, .aux = 0, .mms = 1});
   AddUnreadNotification();
   RecordStore* store = OpenedStore();
-  for (auto [oid, left] : {std::pair{first, 1u}, std::pair{second, 0u}}) {
-    SCOPED_TRACE(left);
-    MessageRecord r = ReadBack(DB_RECV, oid);
-    ASSERT_EQ(store->UpdateRecord(DB_RECV, &r, false), StoreError::kNone);
-    EXPECT_EQ(r.isRead, 1);
-    EXPECT_EQ(StoredShort(kRecv, oid, PROP_READ), 1);
-    EXPECT_EQ(StateValue(u"Unread"), left);
-    EXPECT_EQ(StateValue(u"Count"), left);
-    EXPECT_EQ(UnreadNotificationShown(), left > 0);
-  }
-  EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(StoreTest, MarkingReadWritesEveryOtherValueBackUnchanged) {
-  MakeVolume();
-  CEOID recv = Put(kRecv, {.kind = 1, .aux = 1, .mms = 1});
-  CEOID sent = Put(kSend, {.kind = 1, .aux = 0, .mms = 1});
-  RecordStore* store = OpenedStore();
-  for (auto [db, name, oid] : {std::tuple{DB_RECV, kRecv, recv}, std::tuple{DB_SEND, kSend, sent}}) {
+  for (auto [db, name, oid, left] : {std::tuple{DB_RECV, kRecv, first, 1u}, std::tuple{DB_RECV, kRecv, second, 0u},
+                                     std::tuple{DB_SEND, kSend, sent, 0u}}) {
+    SCOPED_TRACE(oid);
     const parlo_test::ReadRecord before = Stored(name, oid);
     MessageRecord r = ReadBack(db, oid);
     ASSERT_EQ(store->UpdateRecord(db, &r, false), StoreError::kNone);
+    EXPECT_EQ(r.isRead, 1);
     const parlo_test::ReadRecord after = Stored(name, oid);
     ASSERT_EQ(after.values.size(), before.values.size());
     EXPECT_EQ(after.texts, before.texts);
@@ -73,38 +60,20 @@ TEST_F(StoreTest, MarkingReadWritesEveryOtherValueBackUnchanged) {
         EXPECT_EQ(now.val.iVal, now.propid == PROP_READ ? 1 : old.val.iVal) << std::hex << now.propid;
       }
     }
+    EXPECT_EQ(StateValue(u"Unread"), left);
+    EXPECT_EQ(StateValue(u"Count"), left);
+    EXPECT_EQ(UnreadNotificationShown(), left > 0);
   }
   EXPECT_EQ(StoredShort(kSend, sent, PROP_AUX_FLAG), 0);
-  EXPECT_EQ(StoredShort(kRecv, recv, PROP_AUX_FLAG), 1);
-}
-
-// Deleting an unread message republishes the count; a delete of a record that vanished fails
-// silently and publishes nothing.
-TEST_F(StoreTest, DeletingRepublishesTheCountUnlessTheRecordVanished) {
-  MakeVolume();
-  CEOID a = Put(kRecv, {});
-  CEOID gone = Put(kRecv, {.id = u"1"});
-  Put(kRecv, {.id = u"2"});
-  RecordStore* store = OpenedStore();
-  HANDLE phone = PhoneHandle(kRecv);
-  ASSERT_TRUE(CeDeleteRecord(phone, gone));
-  platform::db::CloseDatabaseHandle(phone);
-  AddUnreadNotification();
-  MessageRecord r;
-  r.oid = gone;
-  EXPECT_EQ(store->UpdateRecord(DB_RECV, &r, true), StoreError::kRecordMissing);
-  EXPECT_FALSE(StateValue(u"Unread").has_value());
-  r.oid = a;
-  ASSERT_EQ(store->UpdateRecord(DB_RECV, &r, true), StoreError::kNone);
-  EXPECT_EQ(store->CountRecords(DB_RECV), 1);
-  EXPECT_EQ(StateValue(u"Unread"), 1u);
-  EXPECT_TRUE(UnreadNotificationShown());
+  EXPECT_EQ(StoredShort(kRecv, first, PROP_AUX_FLAG), 1);
   EXPECT_TRUE(Boxes().empty());
 }
 
-// On an empty database delete-all finds nothing and publishes nothing; then it removes every
-// received record, leaves the sent ones and publishes zero.
-TEST_F(StoreTest, DeleteAllRemovesEveryReceivedRecordAndPublishesZero) {
+// On an empty database delete-all finds nothing and publishes nothing. Deleting an unread message
+// republishes the count; a delete of a record that vanished fails silently and publishes nothing;
+// a change in the sent database still counts the received ones, skipping records without a read
+// flag. Delete-all removes every received record, leaves the sent ones and publishes zero.
+TEST_F(StoreTest, DeletingRepublishesTheCountUnlessNothingWasDeleted) {
   MakeVolume();
   AddUnreadNotification();
   RecordStore* store = OpenedStore();
@@ -112,6 +81,29 @@ TEST_F(StoreTest, DeleteAllRemovesEveryReceivedRecordAndPublishesZero) {
   EXPECT_FALSE(StateValue(u"Unread").has_value());
   EXPECT_FALSE(StateValue(u"Count").has_value());
   EXPECT_TRUE(UnreadNotificationShown());
+
+  CEOID a = Put(kRecv, {});
+  CEOID gone = Put(kRecv, {.id = u"1"});
+  Put(kRecv, {.id = u"2"});
+  Put(kRecv, {.id = u"3"}, {PROP_MESSAGE_ID});
+  HANDLE phone = PhoneHandle(kRecv);
+  ASSERT_TRUE(CeDeleteRecord(phone, gone));
+  platform::db::CloseDatabaseHandle(phone);
+  MessageRecord r;
+  r.oid = gone;
+  EXPECT_EQ(store->UpdateRecord(DB_RECV, &r, true), StoreError::kRecordMissing);
+  EXPECT_FALSE(StateValue(u"Unread").has_value());
+  EXPECT_EQ(store->CountUnread(DB_RECV), 2);
+  ASSERT_TRUE(store->WriteSentRecord(DB_SEND, u"010", u"hi", 0, &r));
+  ASSERT_EQ(store->UpdateRecord(DB_SEND, &r, true), StoreError::kNone);
+  EXPECT_EQ(StateValue(u"Unread"), 2u);
+  EXPECT_EQ(StateValue(u"Count"), 2u);
+  r.oid = a;
+  ASSERT_EQ(store->UpdateRecord(DB_RECV, &r, true), StoreError::kNone);
+  EXPECT_EQ(store->CountRecords(DB_RECV), 2);
+  EXPECT_EQ(StateValue(u"Unread"), 1u);
+  EXPECT_TRUE(UnreadNotificationShown());
+
   for (int i = 0; i < 12; ++i) Put(kRecv, {.id = std::u16string(1, static_cast<char16_t>(u'a' + i))});
   CEOID sent = Put(kSend, {});
   EXPECT_EQ(store->DeleteAllRecords(DB_RECV), StoreError::kNone);
@@ -121,23 +113,6 @@ TEST_F(StoreTest, DeleteAllRemovesEveryReceivedRecordAndPublishesZero) {
   EXPECT_EQ(StateValue(u"Unread"), 0u);
   EXPECT_FALSE(UnreadNotificationShown());
   EXPECT_TRUE(Boxes().empty());
-}
-
-// A change in the sent database still counts the received ones, skipping records without a
-// read flag.
-TEST_F(StoreTest, AChangeInTheSentDatabaseStillCountsTheReceivedOnes) {
-  MakeVolume();
-  Put(kRecv, {});  // unread, but not in the database that changes
-  Put(kRecv, {.id = u"1"}, {PROP_MESSAGE_ID});
-  AddUnreadNotification();
-  RecordStore* store = OpenedStore();
-  EXPECT_EQ(store->CountUnread(DB_RECV), 1);
-  MessageRecord r;
-  ASSERT_TRUE(store->WriteSentRecord(DB_SEND, u"010", u"hi", 0, &r));
-  ASSERT_EQ(store->UpdateRecord(DB_SEND, &r, true), StoreError::kNone);
-  EXPECT_EQ(StateValue(u"Unread"), 1u);
-  EXPECT_EQ(StateValue(u"Count"), 1u);
-  EXPECT_TRUE(UnreadNotificationShown());
 }
 
 TEST_F(StoreTest, SetStateDwordReturnsTheValueAndAnUnopenableRegistryReportsTheColumnSizeError) {
