@@ -1,4 +1,5 @@
 #include <memory>
+#include <tuple>
 
 #include "platform/gdi/screen.h"
 #include "platform/ui/resources.h"
@@ -52,8 +53,7 @@ class IconTest : public uitest::UiTest {};
 TEST_F(IconTest, ProgramIconIsSharedAndDrawsABubbleWithClearCorners) {
   HICON a = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128));
   HICON b = LoadIconW(nullptr, MAKEINTRESOURCEW(128));
-  ASSERT_NE(a, nullptr);
-  EXPECT_EQ(a, b);
+  ASSERT_TRUE(a && a == b);
   EXPECT_TRUE(DestroyIcon(a));
   EXPECT_TRUE(DrawIcon(nullptr, 0, 0, a) == FALSE) << "no DC";
 
@@ -61,8 +61,8 @@ TEST_F(IconTest, ProgramIconIsSharedAndDrawsABubbleWithClearCorners) {
   HDC dc = GetDC(owner_);
   ASSERT_TRUE(DrawIconEx(dc, 0, 0, a, 64, 64, 0, nullptr, DI_NORMAL)) << "still drawable after DestroyIcon";
   ReleaseDC(owner_, dc);
-  const uint32_t corner = platform::gdi::ScreenPixel(1, 1), body = platform::gdi::ScreenPixel(8, 16);
-  EXPECT_EQ(corner, 0xFFFFFFu);
+  const uint32_t body = platform::gdi::ScreenPixel(8, 16);
+  EXPECT_EQ(platform::gdi::ScreenPixel(1, 1), 0xFFFFFFu);
   EXPECT_GT(body & 0xFF, (body >> 16) + 60) << "the bubble is blue";
   EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(129)), nullptr);
 }
@@ -70,21 +70,19 @@ TEST_F(IconTest, ProgramIconIsSharedAndDrawsABubbleWithClearCorners) {
 TEST(Cursor, SetCursorReturnsThePreviousOneAndRefusesWhatIsNotACursor) {
   HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
   HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
-  ASSERT_NE(arrow, nullptr);
-  ASSERT_NE(wait, nullptr);
-  EXPECT_NE(arrow, wait);
+  ASSERT_TRUE(arrow && wait && arrow != wait);
   EXPECT_EQ(LoadCursorW(nullptr, IDC_WAIT), wait) << "system cursors are shared";
-  SetCursor(arrow);
-  EXPECT_FALSE(platform::ui::CursorIsWait());
-  EXPECT_EQ(SetCursor(wait), arrow);
-  EXPECT_TRUE(platform::ui::CursorIsWait());
-  EXPECT_EQ(GetCursor(), wait);
-  EXPECT_EQ(SetCursor(nullptr), wait);
-  EXPECT_EQ(GetCursor(), nullptr);
-  EXPECT_FALSE(platform::ui::CursorIsWait());
+  // What SetCursor answered, then the cursor and whether it is the wait one.
+  using Set = std::tuple<HCURSOR, HCURSOR, bool>;
+  auto set = [](HCURSOR c) {
+    HCURSOR before = SetCursor(c);
+    return Set{before, GetCursor(), platform::ui::CursorIsWait()};
+  };
+  EXPECT_FALSE(std::get<2>(set(arrow)));
+  EXPECT_EQ(set(wait), Set(arrow, wait, true));
+  EXPECT_EQ(set(nullptr), Set(wait, nullptr, false));
   HCURSOR bogus = reinterpret_cast<HCURSOR>(static_cast<uintptr_t>(0x12345));
-  EXPECT_EQ(SetCursor(bogus), nullptr);
-  EXPECT_EQ(GetCursor(), nullptr) << "a bad handle changes nothing";
+  EXPECT_EQ(set(bogus), Set(nullptr, nullptr, false)) << "a bad handle changes nothing";
   HMENU menu = CreateMenu();
   EXPECT_EQ(SetCursor(reinterpret_cast<HCURSOR>(menu)), nullptr) << "a menu is not a cursor";
   DestroyMenu(menu);

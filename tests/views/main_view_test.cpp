@@ -49,10 +49,10 @@ TEST_F(MainViewTest, TitleShowsUnreadAndTotalMessagesAndIsBlackAndBlueWhilePress
 }
 
 TEST(PreviewText, LineBreaksDoNotCountTowardsTheLimit) {
-  EXPECT_EQ(parlo::PreviewText(u"\r\n\r\n0123456789\n0123456789\r\nXYZ", false), u"0123456789" u"0123456789" u"X");
-  EXPECT_EQ(parlo::PreviewText(u"", false), u"");
-  EXPECT_EQ(parlo::PreviewText(nullptr, true), u"");
-  EXPECT_EQ(parlo::PreviewText(u"a\r\nb", true), u"a\r\nb");
+  EXPECT_EQ((std::vector<std::u16string>{parlo::PreviewText(u"\r\n\r\n0123456789\n0123456789\r\nXYZ", false),
+                                         parlo::PreviewText(u"", false), parlo::PreviewText(nullptr, true),
+                                         parlo::PreviewText(u"a\r\nb", true)}),
+            (std::vector<std::u16string>{u"0123456789" u"0123456789" u"X", u"", u"", u"a\r\nb"}));
 }
 
 // A row shows the newest message: its preview (line breaks skipped, unless the original view keeps
@@ -210,14 +210,10 @@ TEST_F(MainViewTest, WithNoSelectionOrNoNumberTheTalkKeyCallsNobody) {
 // A request it cannot place is refused and writes nothing; each placed call is one JSON line.
 TEST(PhoneMakeCall, RefusesWhatItCannotPlaceAndRecordsEachCallAsOneJsonLine) {
   parlo_test::TempDevice device;
-  PHONEMAKECALLINFO info{};
-  info.cbSize = 12;
-  info.pszDestAddress = u"010";
-  EXPECT_EQ(PhoneMakeCall(&info), ERROR_INVALID_PARAMETER);
-  info.cbSize = PHONEMAKECALLINFO_PHONE_SIZE;
-  info.pszDestAddress = u"";
-  EXPECT_EQ(PhoneMakeCall(&info), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(PhoneMakeCall(nullptr), ERROR_INVALID_PARAMETER);
+  PHONEMAKECALLINFO cut{.cbSize = 12, .pszDestAddress = u"010"};
+  PHONEMAKECALLINFO info{.cbSize = PHONEMAKECALLINFO_PHONE_SIZE, .pszDestAddress = u""};
+  for (PHONEMAKECALLINFO* bad : {&cut, &info, static_cast<PHONEMAKECALLINFO*>(nullptr)})
+    EXPECT_EQ(PhoneMakeCall(bad), ERROR_INVALID_PARAMETER);
   EXPECT_FALSE(std::filesystem::exists(device.dir() / "network" / "calls.jsonl"));
   info.dwFlags = PMCF_DEFAULT;
   info.pszDestAddress = u"010-9\"9";
@@ -243,17 +239,13 @@ TEST_F(MainViewTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndItsCommand
   });
   Tap(View(), Center(view.TitleRect()));
   ASSERT_EQ(seen.size(), 12u);
-  auto checked = [&seen](UINT id) {
-    for (auto& item : seen)
-      if (item.id == id) return item.checked;
-    ADD_FAILURE() << "no item " << id;
-    return false;
-  };
-  EXPECT_TRUE(checked(ID_USE_LOCK));
-  EXPECT_FALSE(checked(ID_SORT_DESCENDING));  // checked when view_sort is off
-  EXPECT_TRUE(checked(ID_HIDE_ON_EXIT));      // checked when close is off
-  EXPECT_TRUE(checked(ID_SHORT_PREVIEW));     // checked when use_original_view is off
-  EXPECT_FALSE(checked(ID_LOCK_NOW));
+  std::vector<int> checks;  // -1: no such item
+  for (UINT id : {ID_USE_LOCK, ID_SORT_DESCENDING, ID_HIDE_ON_EXIT, ID_SHORT_PREVIEW, ID_LOCK_NOW}) {
+    auto it = std::find_if(seen.begin(), seen.end(), [id](const auto& item) { return item.id == id; });
+    checks.push_back(it == seen.end() ? -1 : it->checked);
+  }
+  // Sort, hide and preview are checked when view_sort, close and use_original_view are off.
+  EXPECT_EQ(checks, (std::vector<int>{1, 0, 1, 1, 0}));
   EXPECT_FALSE(s.use_lock);  // the chosen item toggled it
 
   // Toggles change the settings (preview and sort then ask for a refresh under the wait cursor);
