@@ -1,4 +1,5 @@
 #include <optional>
+#include <tuple>
 
 #include "platform/wm/input.h"
 #include "ui_fixture.h"
@@ -10,11 +11,6 @@ using platform::ui::MenuItemInfo;
 using uitest::UiTest;
 
 namespace {
-
-HMENU ProgramPopup(HMENU* bar) {
-  *bar = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128));
-  return GetSubMenu(*bar, 0);
-}
 
 std::optional<MenuItemInfo> Row(const std::vector<MenuItemInfo>& items, UINT id) {
   for (const auto& it : items)
@@ -128,7 +124,8 @@ class TrackTest : public UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
-    popup = ProgramPopup(&bar);
+    bar = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128));
+    popup = GetSubMenu(bar, 0);
   }
   void TearDown() override {
     DestroyMenu(bar);
@@ -158,12 +155,9 @@ TEST_F(TrackTest, InitMenuPopupComesFirstItsCheckMarksShowAndTheTextsGoAfterward
   auto init = Got(WM_INITMENUPOPUP);
   ASSERT_EQ(init.size(), 1u);
   EXPECT_EQ(reinterpret_cast<HMENU>(init[0].wParam), popup);
-  ASSERT_TRUE(seen);
-  ASSERT_EQ(seen->size(), 12u);
-  EXPECT_TRUE(Row(*seen, 33340)->checked);
-  EXPECT_FALSE(Row(*seen, 33341)->checked);
-  EXPECT_TRUE((*seen)[2].separator);
-  EXPECT_EQ((*seen)[0].text, u"문자 잠그기");
+  ASSERT_TRUE(seen && seen->size() == 12u);
+  EXPECT_EQ(std::tuple(Row(*seen, 33340)->checked, Row(*seen, 33341)->checked, (*seen)[2].separator, (*seen)[0].text),
+            std::tuple(true, false, true, u"문자 잠그기"));
   for (const auto& item : *seen) EXPECT_GE(item.rect.bottom - item.rect.top, item.separator ? 1 : 40);
 }
 

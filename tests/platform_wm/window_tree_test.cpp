@@ -159,7 +159,7 @@ TEST_F(WindowTree, WindowLongsExtraBytesAndText) {
   EXPECT_EQ(std::u16string(cls), u"WmTe");
 }
 
-TEST_F(WindowTree, ChildrenKeepCreationOrderAndSetWindowPosRestacks) {
+TEST_F(WindowTree, ChildrenKeepCreationOrderSetWindowPosRestacksAndMovesTellOnlyWhatChanged) {
   HWND p = Top(u"p");
   HWND a = Child(p, u"a", RECT{0, 0, 10, 10});
   HWND b = Child(p, u"b", RECT{0, 0, 10, 10});
@@ -173,11 +173,7 @@ TEST_F(WindowTree, ChildrenKeepCreationOrderAndSetWindowPosRestacks) {
   SetWindowPos(c, a, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   EXPECT_EQ(GetWindow(a, GW_HWNDNEXT), c);
   EXPECT_EQ(std::tuple(GetParent(a), GetParent(p), IsChild(p, a), IsChild(a, p)), std::tuple(p, nullptr, TRUE, FALSE));
-}
-
-TEST_F(WindowTree, MoveAndSizeSendOnlyWhatChanged) {
-  HWND p = Top(u"p");
-  HWND c = Child(p, u"c", RECT{0, 0, 10, 10});
+  // Moving and sizing tell only what changed.
   Log().clear();
   MoveWindow(c, 5, 6, 10, 10, TRUE);
   EXPECT_EQ(Trace({WM_MOVE, WM_SIZE}), "MOVE@c");

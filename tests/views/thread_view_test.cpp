@@ -310,17 +310,15 @@ TEST_F(ThreadViewTest, HoldingReplyHandsAReceivedMessageOverAndRefusesASentOneAn
   EXPECT_NE(calls.find("\"number\": \"01011112222\""), std::string::npos) << calls;
 }
 
-TEST(MmsComposer, CommandLineQuotesBothArgumentsAndStopsAt511Characters) {
+TEST(MmsComposer, CommandLineQuotesBothArgumentsStopsAt511CharactersAndStartsTheComposer) {
   WCHAR line[parlo::kMmsCommandLineChars];
   parlo::MmsCommandLine(u"3", u"20240305140100000", line);
   EXPECT_EQ(std::u16string(line), u"\"3\" \"20240305140100000\"");
   const std::u16string text(600, u'가');
   parlo::MmsCommandLine(u"5", text.c_str(), line);
-  EXPECT_EQ(std::u16string(line).size(), 511u);
-  EXPECT_EQ(std::u16string(line).substr(0, 6), u"\"5\" \"가");
-}
-
-TEST(MmsComposer, LaunchStartsTheComposerWithBothArguments) {
+  EXPECT_EQ(std::pair(std::u16string(line).size(), std::u16string(line).substr(0, 6)),
+            std::pair(511ul, std::u16string(u"\"5\" \"가")));
+  // The launch starts the composer with both.
   parlo_test::TempDevice device;
   EXPECT_FALSE(parlo::LaunchMmsComposer(u"3", u"x"));  // no composer on this phone
   std::filesystem::create_directories(device.dir() / "windows");
