@@ -153,8 +153,7 @@ TEST_F(DialogTest, CaptionOkButtonAndEscapeReachTheProcedureAndAnEndInInitDialog
 TEST_F(DialogTest, ModelessDialogItemTextsAndAMissingTemplate) {
   EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(101), owner_, AboutProc, 0), -1);
   EXPECT_EQ(CreateDialogParamW(nullptr, MAKEINTRESOURCEW(101), owner_, AboutProc, 0), nullptr);
-  EXPECT_TRUE(IsWindowEnabled(owner_));
-  EXPECT_TRUE(g_calls.empty());
+  EXPECT_TRUE(IsWindowEnabled(owner_) && g_calls.empty());
   HWND dlg = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(100), owner_, AboutProc, 0);
   ASSERT_NE(dlg, nullptr);
   EXPECT_TRUE(IsWindowEnabled(owner_)) << "a modeless dialog leaves its owner alone";

@@ -61,9 +61,8 @@ TEST_F(MessageBoxTest, ATapOnAButtonOrAKeyGivesTheAnswer) {
   }
   auto log = MessageBoxLog();
   ASSERT_EQ(log.size(), 9u);
-  EXPECT_EQ(log[0].caption, u"정보");
-  EXPECT_EQ(log[0].text, u"저장했습니다");
-  EXPECT_EQ(log[0].buttons, (std::vector<std::u16string>{u"확인"}));
+  EXPECT_EQ(std::tuple(log[0].caption, log[0].text, log[0].buttons),
+            std::tuple(u"정보", u"저장했습니다", std::vector<std::u16string>{u"확인"}));
 }
 
 // A box with no owner disables nothing, yet the window behind must not act before the question
@@ -92,10 +91,8 @@ TEST_F(MessageBoxTest, NoInputReachesTheWindowsBehindAnOwnerlessBoxAndMissedTaps
   });
   Then(Answer(IDCANCEL));
   EXPECT_EQ(MessageBoxW(nullptr, u"t", u"ERROR", MB_OKCANCEL), IDCANCEL);
-  EXPECT_TRUE(stillUp);
-  EXPECT_NE(captureDuringBox, owner_);
-  EXPECT_TRUE(Got(WM_LBUTTONDOWN).empty());
-  EXPECT_TRUE(Got(WM_KEYDOWN).empty());
+  EXPECT_TRUE(stillUp && captureDuringBox != owner_);
+  EXPECT_EQ(std::pair(Got(WM_LBUTTONDOWN).size(), Got(WM_KEYDOWN).size()), std::pair(0ul, 0ul));
 }
 
 // The box up shows its caption, its long text wrapped inside it and its buttons, describes the
@@ -166,10 +163,9 @@ TEST_F(MessageBoxTest, OwnerIsDisabledWhileABoxOrANestedOneIsUp) {
     return AnswerMessageBox(IDCANCEL);
   });
   EXPECT_EQ(MessageBoxW(owner_, u"outer", u"A", MB_OKCANCEL), IDCANCEL);
-  EXPECT_EQ(innerResult, IDYES);
-  EXPECT_FALSE(enabledDuring);
-  EXPECT_FALSE(enabledBetween) << "the inner box must not enable the owner under the outer one";
-  EXPECT_TRUE(IsWindowEnabled(owner_));
+  // The inner box must not enable the owner under the outer one.
+  EXPECT_EQ(std::tuple(innerResult, enabledDuring, enabledBetween, IsWindowEnabled(owner_)),
+            std::tuple(IDYES, FALSE, FALSE, TRUE));
   EXPECT_EQ(GetFocus(), owner_) << "focus returns to where it was";
   EXPECT_EQ(MessageBoxLog().size(), 2u);
   EnableWindow(owner_, FALSE);
@@ -202,9 +198,8 @@ TEST_F(MessageBoxTest, AutoAnswerReturnsAtOnceAndIsLogged) {
   // An answer that is not one of the box's buttons leaves the box to be answered normally.
   Then(Answer(IDOK));
   EXPECT_EQ(MessageBoxW(owner_, u"t", u"정보", MB_OK), IDOK);
-  auto log = MessageBoxLog();
-  ASSERT_EQ(log.size(), 2u);
-  EXPECT_EQ(log[0].text, u"지울까요?");
+  ASSERT_EQ(MessageBoxLog().size(), 2u);
+  EXPECT_EQ(MessageBoxLog()[0].text, u"지울까요?");
   platform::ui::ClearMessageBoxLog();
   EXPECT_TRUE(MessageBoxLog().empty());
 }
