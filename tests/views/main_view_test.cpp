@@ -25,8 +25,7 @@ class MainViewTest : public ViewTest {
 TEST_F(MainViewTest, TitleShowsUnreadAndTotalMessagesAndIsBlackAndBlueWhilePressed) {
   Load();
   MainView& view = ShowList();
-  EXPECT_EQ(view.list().RowCount(), 0);
-  EXPECT_EQ(ColourOf(u"Parlo - 「0/0」"), RGB(0, 0, 0));
+  EXPECT_EQ(std::pair(view.list().RowCount(), ColourOf(u"Parlo - 「0/0」")), std::pair(0, RGB(0, 0, 0)));
   Down(View(), Center(view.TitleRect()));
   Pump();
   EXPECT_EQ(ColourOf(u"Parlo - 「0/0」"), 0xFF0000u);
@@ -44,8 +43,7 @@ TEST_F(MainViewTest, TitleShowsUnreadAndTotalMessagesAndIsBlackAndBlueWhilePress
   EXPECT_TRUE(FindText(u"Parlo - 「2/3」").has_value());
   SetUnread(7);
   Pump();
-  EXPECT_EQ(view.UnreadCount(), 7);
-  EXPECT_TRUE(FindText(u"Parlo - 「7/3」").has_value());
+  EXPECT_EQ(std::pair(view.UnreadCount(), FindText(u"Parlo - 「7/3」").has_value()), std::pair(7, true));
 }
 
 TEST(PreviewText, LineBreaksDoNotCountTowardsTheLimit) {
