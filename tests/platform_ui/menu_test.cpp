@@ -84,7 +84,7 @@ TEST(MenuData, ProgramMenuHasOnePopupWithTheCommandsInOrderWhoseStatesChange) {
   EXPECT_EQ(LoadMenuW(nullptr, u"MENU"), nullptr);
 }
 
-TEST(MenuData, InsertByPositionAndByCommand) {
+TEST(MenuData, InsertByPositionAndByCommandNoMenuContainsItselfAndStaleHandlesFail) {
   HMENU m = CreatePopupMenu();
   ASSERT_TRUE(AppendMenuW(m, MF_STRING, 10, u"ten"));
   ASSERT_TRUE(AppendMenuW(m, MF_STRING, 30, u"thirty"));
@@ -97,9 +97,7 @@ TEST(MenuData, InsertByPositionAndByCommand) {
   EXPECT_TRUE(DeleteMenu(m, 20, MF_BYCOMMAND));
   EXPECT_EQ(Ids(m), (std::vector<UINT>{5, 10, 30, 0}));
   DestroyMenu(m);
-}
-
-TEST(MenuData, NoMenuContainsItselfDestroyTakesPopupsAlongAndStaleHandlesFail) {
+  // No menu contains itself; destroying takes the pop-ups along, and stale handles fail.
   HMENU bar = CreateMenu();
   HMENU sub = CreatePopupMenu();
   ASSERT_TRUE(AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), u"sub"));

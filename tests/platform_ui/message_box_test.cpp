@@ -174,8 +174,19 @@ TEST_F(MessageBoxTest, OwnerIsDisabledWhileABoxOrANestedOneIsUp) {
   EXPECT_FALSE(IsWindowEnabled(owner_));
 }
 
-// A quit during the box ends it and reaches the outer loop; a bad owner fails at once.
-TEST_F(MessageBoxTest, QuitDuringTheBoxEndsItAndABadOwnerShowsNothing) {
+// An automatic answer returns at once and is logged; one that is not among the box's buttons
+// leaves the box to be answered normally. A quit during the box ends it and reaches the outer
+// loop; a bad owner fails at once.
+TEST_F(MessageBoxTest, AutoAnswerReturnsAtOnceQuitDuringTheBoxEndsItAndABadOwnerShowsNothing) {
+  platform::ui::SetMessageBoxAutoAnswer([](const MessageBoxInfo& info) { return info.caption == u"확인" ? IDYES : 0; });
+  EXPECT_EQ(MessageBoxW(owner_, u"지울까요?", u"확인", MB_YESNO), IDYES);
+  EXPECT_TRUE(IsWindowEnabled(owner_));
+  Then(Answer(IDOK));
+  EXPECT_EQ(MessageBoxW(owner_, u"t", u"정보", MB_OK), IDOK);
+  ASSERT_EQ(MessageBoxLog().size(), 2u);
+  EXPECT_EQ(MessageBoxLog()[0].text, u"지울까요?");
+  platform::ui::ClearMessageBoxLog();
+  EXPECT_TRUE(MessageBoxLog().empty());
   Then([] {
     if (!CurrentMessageBox()) return false;
     PostQuitMessage(3);
@@ -188,18 +199,5 @@ TEST_F(MessageBoxTest, QuitDuringTheBoxEndsItAndABadOwnerShowsNothing) {
   DestroyWindow(owner_);
   platform::ui::ClearMessageBoxLog();
   EXPECT_EQ(MessageBoxW(owner_, u"t", u"c", MB_OK), 0);
-  EXPECT_TRUE(MessageBoxLog().empty());
-}
-
-TEST_F(MessageBoxTest, AutoAnswerReturnsAtOnceAndIsLogged) {
-  platform::ui::SetMessageBoxAutoAnswer([](const MessageBoxInfo& info) { return info.caption == u"확인" ? IDYES : 0; });
-  EXPECT_EQ(MessageBoxW(owner_, u"지울까요?", u"확인", MB_YESNO), IDYES);
-  EXPECT_TRUE(IsWindowEnabled(owner_));
-  // An answer that is not one of the box's buttons leaves the box to be answered normally.
-  Then(Answer(IDOK));
-  EXPECT_EQ(MessageBoxW(owner_, u"t", u"정보", MB_OK), IDOK);
-  ASSERT_EQ(MessageBoxLog().size(), 2u);
-  EXPECT_EQ(MessageBoxLog()[0].text, u"지울까요?");
-  platform::ui::ClearMessageBoxLog();
   EXPECT_TRUE(MessageBoxLog().empty());
 }

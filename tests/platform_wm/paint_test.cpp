@@ -44,7 +44,7 @@ class Paint : public WmTest {
   }
 };
 
-TEST_F(Paint, InvalidateUnionsAndClipsValidateRemovesAndBeginPaintReportsTheBounds) {
+TEST_F(Paint, InvalidateUnionsAndClipsValidateRemovesAndBeginPaintReportsTheBoundsAndTheErase) {
   HWND w = Painter();
   RECT a{10, 10, 20, 20}, b{50, 60, 70, 80};
   InvalidateRect(w, &a, FALSE);
@@ -76,10 +76,8 @@ TEST_F(Paint, InvalidateUnionsAndClipsValidateRemovesAndBeginPaintReportsTheBoun
   UpdateWindow(w);
   EXPECT_EQ(std::tuple(Only(WM_PAINT).size(), painted_), std::tuple(1u, std::tuple(5, 5, 15, 15)));
   EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
-}
-
-TEST_F(Paint, EraseIsSentOnlyWhenAskedAndReportedWhenNotDone) {
-  HWND w = Painter();
+  // Erasing is asked only when wanted, and painting hears when it was not done.
+  Log().clear();
   InvalidateRect(w, nullptr, FALSE);
   UpdateWindow(w);
   EXPECT_EQ(std::tuple(Only(WM_ERASEBKGND).size(), eraseSeen_), std::tuple(0u, FALSE));

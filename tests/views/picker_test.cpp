@@ -140,12 +140,7 @@ constexpr COLORREF kCyan = parlo::kNumberHighlight;
 TEST_F(PickerTest, TheMatchedPartIsDrawnInItsHighlightColourAndOnlyThat) {
   settings_.find_call_number = true;
   const COLORREF numberColor = GetSysColor(COLOR_BTNSHADOW);
-  auto colours = [this] {
-    std::vector<COLORREF> out;
-    for (const auto& [text, colour] : ListTexts()) out.push_back(colour);
-    return out;
-  };
-  for (COLORREF c : colours()) EXPECT_TRUE(c == kGrey || c == numberColor);
+  for (const auto& [text, c] : ListTexts()) EXPECT_TRUE(c == kGrey || c == numberColor);
   struct Case {
     std::initializer_list<PadKey> keys;
     Pieces first;  // the first row's name, then its number
@@ -179,7 +174,7 @@ TEST_F(PickerTest, TheMatchedPartIsDrawnInItsHighlightColourAndOnlyThat) {
   const auto texts = ListTexts();
   ASSERT_FALSE(texts.empty());
   EXPECT_EQ(texts.front().first, u"김철수");
-  for (COLORREF c : colours()) EXPECT_NE(c, kGreen);
+  for (const auto& [text, c] : texts) EXPECT_NE(c, kGreen);
 }
 
 }  // namespace
