@@ -157,8 +157,7 @@ TEST_F(DialogTest, ModelessDialogItemTextsAndAMissingTemplate) {
   HWND dlg = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(100), owner_, AboutProc, 0);
   ASSERT_NE(dlg, nullptr);
   EXPECT_TRUE(IsWindowEnabled(owner_)) << "a modeless dialog leaves its owner alone";
-  HWND version = Children(dlg)[1];
-  SetWindowLongW(version, GWL_ID, 1001);
+  SetWindowLongW(Children(dlg)[1], GWL_ID, 1001);  // the version
   EXPECT_TRUE(SetDlgItemTextW(dlg, 1001, u"v9"));
   WCHAR buf[8];
   EXPECT_EQ(GetDlgItemTextW(dlg, 1001, buf, 8), 2u);

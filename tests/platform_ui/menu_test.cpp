@@ -186,8 +186,7 @@ TEST_F(TrackTest, ATapOnAnItemChoosesItUnlessSeparatorOrGrayedAndATapBesideCance
   EXPECT_FALSE(CurrentMenu().has_value());
   MSG msg{};
   ASSERT_TRUE(PeekMessageW(&msg, owner_, WM_COMMAND, WM_COMMAND, PM_REMOVE));
-  EXPECT_EQ(LOWORD(msg.wParam), 33347);
-  EXPECT_EQ(msg.lParam, 0);
+  EXPECT_EQ(std::pair(LOWORD(msg.wParam), msg.lParam), std::pair(WORD(33347), LPARAM(0)));
   // With TPM_RETURNCMD the command is returned and nothing posted.
   Then(Choose(33348));
   EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner_, nullptr), 33348);

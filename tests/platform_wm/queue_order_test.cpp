@@ -59,8 +59,7 @@ TEST_F(QueueOrder, PostedThenPaintThenTimerEvenWhenPostedLaterAndPeekFilters) {
   InvalidateRect(w_, nullptr, FALSE);
   PostMessageW(w_, WM_USER + 1, 0, 0);
   PostMessageW(w_, WM_USER + 2, 0, 0);
-  std::vector<UINT> expected{WM_USER + 1, WM_USER + 2, WM_USER + 3, WM_PAINT, WM_TIMER};
-  EXPECT_EQ(TakeAll(w_), expected);
+  EXPECT_EQ(TakeAll(w_), (std::vector<UINT>{WM_USER + 1, WM_USER + 2, WM_USER + 3, WM_PAINT, WM_TIMER}));
   EXPECT_TRUE(IsIdle());
   // Peeking without removing leaves the message; a range filter picks from the middle.
   PostMessageW(w_, WM_USER + 1, 11, 0);

@@ -97,8 +97,7 @@ TEST_F(Timers, TimerProcIsCalledInsteadOfTheWindowAndSleepRunsTimersOnlyOnTheUiT
   ASSERT_NE(threadTimer, 0u);
   AdvanceClock(50);
   EXPECT_TRUE(fired_.empty());
-  std::vector<std::pair<HWND, UINT_PTR>> expected{{w, 9}, {w, 9}, {nullptr, threadTimer}};
-  EXPECT_EQ(calls, expected);
+  EXPECT_EQ(calls, (std::vector<std::pair<HWND, UINT_PTR>>{{w, 9}, {w, 9}, {nullptr, threadTimer}}));
   EXPECT_TRUE(KillTimer(nullptr, threadTimer));
   // Sleep on the UI thread runs the timers; on other threads it only moves the clock.
   w = TimedWindow();

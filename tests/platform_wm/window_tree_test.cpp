@@ -24,8 +24,7 @@ TEST_F(WindowTree, CreationMessagesInOrderWithCreateStruct) {
   std::vector<UINT> order;
   for (const Entry& e : Log())
     if (e.hwnd == w && e.message != WM_ACTIVATE && e.message != WM_SETFOCUS && e.message != WM_GETTEXT) order.push_back(e.message);
-  std::vector<UINT> expected{WM_NCCREATE, WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW};
-  EXPECT_EQ(order, expected);
+  EXPECT_EQ(order, (std::vector<UINT>{WM_NCCREATE, WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW}));
   EXPECT_EQ(std::tuple(seen.lpCreateParams, seen.x, seen.y, seen.cx, seen.cy, seen.style & WS_VISIBLE),
             std::tuple(static_cast<void*>(&param), 10, 20, 100, 50, WS_VISIBLE));
   EXPECT_EQ(std::tuple(Only(WM_SIZE, w)[0].lParam, Only(WM_MOVE, w)[0].lParam),

@@ -119,10 +119,7 @@ TEST_F(MainViewTest, TappingARowSelectsItAndTappingDeleteDeletesItAfterTheQuesti
   TapRow(0);
   ShowList();
   platform::ui::ClearMessageBoxLog();
-  Down(View(), Center(view.RightButtonRect()));
-  Advance(399);
-  Up(View(), Center(view.RightButtonRect()));
-  Pump();
+  Hold(View(), view.RightButtonRect(), 399);  // short of a hold: a tap
   ExpectOneBox(u"정말로 메시지를 삭제하겠습니까?", u"확인", MB_YESNO);
   ASSERT_EQ(store->ConversationCount(), 1);
   EXPECT_EQ(std::u16string(store->ConversationAt(0).front()->text), u"keep");
@@ -208,8 +205,11 @@ TEST_F(MainViewTest, WithNoSelectionOrNoNumberTheTalkKeyCallsNobody) {
 // A request it cannot place is refused and writes nothing; each placed call is one JSON line.
 TEST(PhoneMakeCall, RefusesWhatItCannotPlaceAndRecordsEachCallAsOneJsonLine) {
   parlo_test::TempDevice device;
-  PHONEMAKECALLINFO cut{.cbSize = 12, .pszDestAddress = u"010"};
-  PHONEMAKECALLINFO info{.cbSize = PHONEMAKECALLINFO_PHONE_SIZE, .pszDestAddress = u""};
+  PHONEMAKECALLINFO cut{}, info{};
+  cut.cbSize = 12;
+  cut.pszDestAddress = u"010";
+  info.cbSize = PHONEMAKECALLINFO_PHONE_SIZE;
+  info.pszDestAddress = u"";
   for (PHONEMAKECALLINFO* bad : {&cut, &info, static_cast<PHONEMAKECALLINFO*>(nullptr)})
     EXPECT_EQ(PhoneMakeCall(bad), ERROR_INVALID_PARAMETER);
   EXPECT_FALSE(std::filesystem::exists(device.dir() / "network" / "calls.jsonl"));

@@ -78,12 +78,7 @@ class ThreadViewTest : public ViewTest {
     return -1;
   }
   void TapRow(int i) { Tap(thread_->list().hwnd(), POINT{240, thread_->list().RowRect(i).top + 5}); }
-  void Hold(const RECT& button) {
-    Down(View(), Center(button));
-    Advance(400);
-    Up(View(), Center(button));
-    Pump();
-  }
+  void Hold(const RECT& button) { ViewTest::Hold(View(), button); }
   std::u16string DateOf(int row) { return u"[" + std::u16string(thread_->list().RecordAt(row)->timeText) + u"]"; }
 
   Launches launches_;
