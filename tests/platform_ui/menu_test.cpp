@@ -51,15 +51,13 @@ uitest::Step SeeAndCancel(std::optional<std::vector<MenuItemInfo>>* seen) {
 
 TEST(MenuData, ProgramMenuHasOnePopupWithTheCommandsInOrderWhoseStatesChange) {
   HMENU bar = LoadMenuW(nullptr, MAKEINTRESOURCEW(128));
-  ASSERT_NE(bar, nullptr);
   ASSERT_EQ(GetMenuItemCount(bar), 1);
   WCHAR text[32];
   EXPECT_EQ(GetMenuStringW(bar, 0, text, 32, MF_BYPOSITION), 2);
   EXPECT_EQ(std::u16string(text), u"메뉴");
   EXPECT_EQ(GetMenuItemID(bar, 0), static_cast<UINT>(-1)) << "a pop-up item has no command";
   HMENU popup = GetSubMenu(bar, 0);
-  ASSERT_NE(popup, nullptr);
-  EXPECT_EQ(Ids(popup), (std::vector<UINT>{33341, 33340, 0, 33342, 33343, 0, 33344, 33345, 33346, 0, 33347, 33348}));
+  ASSERT_EQ(Ids(popup), (std::vector<UINT>{33341, 33340, 0, 33342, 33343, 0, 33344, 33345, 33346, 0, 33347, 33348}));
   EXPECT_EQ(GetMenuStringW(popup, 33347, text, 32, MF_BYCOMMAND), 9);
   EXPECT_EQ(std::u16string(text), u"이 프로그램은..");
   // Check and enable return the previous state.
@@ -106,11 +104,8 @@ TEST(MenuData, InsertByPositionAndByCommandNoMenuContainsItselfAndStaleHandlesFa
   EXPECT_EQ(GetSubMenu(bar, 0), sub);
   EXPECT_EQ(GetMenuState(bar, 0, MF_BYPOSITION) & MF_POPUP, static_cast<UINT>(MF_POPUP));
   ASSERT_TRUE(DestroyMenu(bar));
-  EXPECT_FALSE(IsMenu(bar));
-  EXPECT_FALSE(IsMenu(sub));
-  EXPECT_EQ(GetMenuItemCount(bar), -1);
-  EXPECT_FALSE(AppendMenuW(bar, MF_STRING, 1, u"x"));
-  EXPECT_FALSE(DestroyMenu(bar));
+  EXPECT_EQ(std::tuple(IsMenu(bar), IsMenu(sub), GetMenuItemCount(bar), AppendMenuW(bar, MF_STRING, 1, u"x"), DestroyMenu(bar)),
+            std::tuple(FALSE, FALSE, -1, FALSE, FALSE));
   // A handle of another kind in the same table is not a menu.
   HICON icon = LoadIconW(nullptr, MAKEINTRESOURCEW(128));
   ASSERT_NE(icon, nullptr);
