@@ -159,11 +159,8 @@ TEST_F(QueueOrder, TranslateMakesCharactersOnlyForPrintableKeysAndTheyComeNext) 
 
 TEST_F(QueueOrder, PollersRunWhenEmptyAlsoInNestedLoops) {
   static int polls = 0;
-  static bool added = false;
-  if (!added) {
-    platform::wm::AddIdlePoller([] { ++polls; });
-    added = true;
-  }
+  static const bool added = (platform::wm::AddIdlePoller([] { ++polls; }), true);  // once for the program
+  ASSERT_TRUE(added);
   int before = polls;
   int pollsInside = -1;
   OnMessage(w_, [&](HWND, UINT msg, WPARAM, LPARAM, LRESULT*) {
