@@ -144,10 +144,9 @@ TEST_F(ImeTest, HangulKeySwitchesModeAndLatinModeTypesPlainCharactersAndContexts
   ASSERT_NE(himc, nullptr);
   DestroyWindow(e);
   DWORD conversion = 0, sentence = 0;
-  EXPECT_EQ(ImmGetContext(e), nullptr);
-  EXPECT_FALSE(ImmGetConversionStatus(himc, &conversion, &sentence));
-  EXPECT_FALSE(ImmSetConversionStatus(himc, IME_CMODE_NATIVE, 0));
-  EXPECT_EQ(ImmGetCompositionStringW(himc, GCS_COMPSTR, nullptr, 0), IMM_ERROR_GENERAL);
+  EXPECT_EQ(std::tuple(ImmGetContext(e), ImmGetConversionStatus(himc, &conversion, &sentence),
+                       ImmSetConversionStatus(himc, IME_CMODE_NATIVE, 0), ImmGetCompositionStringW(himc, GCS_COMPSTR, nullptr, 0)),
+            std::tuple(HIMC(nullptr), FALSE, FALSE, LONG(IMM_ERROR_GENERAL)));
 }
 
 }  // namespace

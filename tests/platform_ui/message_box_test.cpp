@@ -121,13 +121,11 @@ TEST_F(MessageBoxTest, BoxUpShowsAndDescribesItsButtonsAndTakesOnlyTheirAnswers)
   EXPECT_LT(seen->buttonRects[0].right, seen->buttonRects[1].left + 1);
   EXPECT_EQ(seen->buttonRects[0].top, seen->buttonRects[1].top);
   for (const RECT& r : seen->buttonRects) {
-    EXPECT_GE(r.left, 0);
-    EXPECT_LE(r.right, 480);
+    EXPECT_TRUE(r.left >= 0 && r.right <= 480);
     EXPECT_GE(r.bottom - r.top, 40) << "rows are sized for 192 dpi";
   }
   ASSERT_TRUE(body && caption);
-  EXPECT_GE(body->rect.left, 0);
-  EXPECT_LE(body->rect.right, 480);
+  EXPECT_TRUE(body->rect.left >= 0 && body->rect.right <= 480);
   int lineHeight = caption->rect.bottom - caption->rect.top;
   EXPECT_GE(body->rect.bottom - body->rect.top, 3 * lineHeight) << "several lines, all inside the box";
   platform::wm::PumpUntilIdle();

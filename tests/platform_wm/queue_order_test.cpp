@@ -103,7 +103,8 @@ TEST_F(QueueOrder, SendsRunOnTheUiThreadAtOnceOrBeforePostedMessages) {
   EXPECT_EQ(m.message, static_cast<UINT>(WM_USER + 1));  // a sent message is never returned
   sender.join();
   // Run on this thread; the posted one is taken but not dispatched yet.
-  EXPECT_EQ(std::tuple(result.load(), ranOn_ == std::this_thread::get_id(), Only(WM_USER + 5).size(), Only(WM_USER + 1).size()),
+  EXPECT_EQ(std::tuple(result.load(), ranOn_ == std::this_thread::get_id(), Only(WM_USER + 5).size(),
+                       Only(WM_USER + 1).size()),
             std::tuple(42, true, 1u, 0u));
 }
 

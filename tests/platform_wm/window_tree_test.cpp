@@ -50,8 +50,8 @@ TEST_F(WindowTree, CreationFailsForMinusOneFromCreateAnUnknownClassOrAChildWitho
   });
   EXPECT_EQ(Top(u"x"), nullptr);
   ASSERT_NE(created, nullptr);
-  EXPECT_FALSE(IsWindow(created));
-  EXPECT_EQ(std::tuple(Only(WM_DESTROY, created).size(), Only(WM_NCDESTROY, created).size()), std::tuple(1u, 1u));
+  EXPECT_EQ(std::tuple(IsWindow(created), Only(WM_DESTROY, created).size(), Only(WM_NCDESTROY, created).size()),
+            std::tuple(FALSE, 1u, 1u));
   // An unknown class and a child without a parent fail too.
   EXPECT_EQ(WithError(Make(u"NoSuchClass", u"", 0, {0, 0, 1, 1})), std::tuple(HWND(nullptr), 1407u));
   EXPECT_EQ(Make(kRecClass, u"", WS_CHILD, {0, 0, 1, 1}), nullptr);
