@@ -145,7 +145,8 @@ TEST_F(ImeTest, HangulKeySwitchesModeAndLatinModeTypesPlainCharactersAndContexts
   DestroyWindow(e);
   DWORD conversion = 0, sentence = 0;
   EXPECT_EQ(std::tuple(ImmGetContext(e), ImmGetConversionStatus(himc, &conversion, &sentence),
-                       ImmSetConversionStatus(himc, IME_CMODE_NATIVE, 0), ImmGetCompositionStringW(himc, GCS_COMPSTR, nullptr, 0)),
+                       ImmSetConversionStatus(himc, IME_CMODE_NATIVE, 0),
+                       ImmGetCompositionStringW(himc, GCS_COMPSTR, nullptr, 0)),
             std::tuple(HIMC(nullptr), FALSE, FALSE, LONG(IMM_ERROR_GENERAL)));
 }
 

@@ -1,8 +1,6 @@
 // The list's arithmetic without a window: rounding rule, indicator geometry, animation period,
 // the rows' tops and the row at a content y. The curves and the move filter are seen through the
 // list in kinetic_touch_test.
-#include <gtest/gtest.h>
-
 #include "view_fixture.h"
 #include "views/list_motion.h"
 #include "views/list_scroller.h"

@@ -103,9 +103,8 @@ TEST_F(PickerTest, CategoriesFromTheMenuFilterAndLabelTheButtonAndBackLeaves) {
   Tap(view_->Window(), Center(view_->CategoryButtonRect()));
   ASSERT_EQ(items.size(), 6u);
   const char16_t* texts[] = {u"전체", u"Family", u"Work", u"범주없음", u"", u"단체문자"};
-  for (size_t i = 0; i < items.size(); ++i) {
+  for (size_t i = 0; i < items.size(); ++i)
     EXPECT_EQ(std::tuple(items[i].text, items[i].checked), std::tuple(texts[i], i == 1)) << i;
-  }
   EXPECT_EQ(std::pair(items[4].separator, items[5].id), std::pair(true, UINT(parlo::ID_CATEGORY_FIRST + 4)));
   const struct {
     int index;  // -1: the one chosen from the menu
