@@ -44,8 +44,8 @@ TEST_F(Paint, WhatTheRowsDoNotCoverIsFilledAndAllRowsFitWithoutAnIndicator) {
 TEST_F(Paint, IndicatorBlendsOverTheRightEdgeAndTheBandAboveTheFirstRowIsFilledDuringAPull) {
   Fill(30);
   ASSERT_TRUE(list_.scroller().vertical.visible());
-  const int t = 12;
-  EXPECT_EQ(list_.scroller().thickness.cx, t);
+  const int t = list_.scroller().thickness.cx;
+  EXPECT_EQ(t, 12);
   const uint32_t strip = Pixel(480 - 1, 400);  // below the thumb
   EXPECT_NE(strip, Px(kRowColor));
   EXPECT_NEAR(static_cast<int>(strip >> 16), (200 + 255) / 2, 2);
