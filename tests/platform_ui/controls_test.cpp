@@ -54,8 +54,7 @@ TEST_F(EditTest, ChangeIsReportedAfterEveryTextChangeAndNeverForACaretMove) {
     SendMessageW(e, EM_SETSEL, 2, 2);
     ClearLog();
     c.act(e);
-    EXPECT_EQ(Notes(EN_CHANGE), c.changes);
-    EXPECT_EQ(TextOf(e), c.text);
+    EXPECT_EQ(std::tuple(Notes(EN_CHANGE), TextOf(e)), std::tuple(c.changes, c.text));
     DestroyWindow(e);
   }
 }
@@ -77,24 +76,22 @@ TEST_F(EditTest, SelectionByKeysOrFingerBadInputIsClampedOrCutAndFocusChangesAre
   platform::wm::InjectMouse(WM_LBUTTONUP, r.right - 5, y);
   platform::wm::PumpUntilIdle();
   EXPECT_EQ(Selection(e), (std::pair<DWORD, DWORD>{0, 5}));
-  SendMessageW(e, EM_SETSEL, 3, 99);
-  EXPECT_EQ(Selection(e), (std::pair<DWORD, DWORD>{3, 5}));
-  SendMessageW(e, EM_SETSEL, 99, 99);
-  EXPECT_EQ(Selection(e), (std::pair<DWORD, DWORD>{5, 5}));
+  for (auto [from, to, start] : {std::tuple{3u, 99u, 3u}, {99u, 99u, 5u}}) {
+    SendMessageW(e, EM_SETSEL, from, to);
+    EXPECT_EQ(Selection(e), (std::pair<DWORD, DWORD>{start, 5}));
+  }
   WCHAR small[4] = {u'#', u'#', u'#', u'#'};
   EXPECT_EQ(SendMessageW(e, WM_GETTEXT, 3, reinterpret_cast<LPARAM>(small)), 2);
   EXPECT_EQ(std::u16string(small), u"he");
   SendMessageW(e, EM_LIMITTEXT, 6, 0);
   TypeKeys("ab");
-  EXPECT_EQ(TextOf(e), u"hello" u"a");
-  EXPECT_EQ(Notes(EN_MAXTEXT), 1);
+  EXPECT_EQ(std::tuple(TextOf(e), Notes(EN_MAXTEXT)), std::tuple(u"hello" u"a", 1));
   // Focus changes are told to the parent.
   HWND other = Control(u"EDIT", 0, 1002, RECT{10, 400, 470, 440});
   ClearLog();
   SetFocus(other);
   SetFocus(e);
-  EXPECT_EQ(Notes(EN_SETFOCUS), 1);
-  EXPECT_EQ(Notes(EN_KILLFOCUS), 1);
+  EXPECT_EQ(std::pair(Notes(EN_SETFOCUS), Notes(EN_KILLFOCUS)), std::pair(1, 1));
 }
 
 TEST_F(EditTest, LineBreaksAreCrLfAndBareLineFeedsStayInTheLine) {
@@ -124,8 +121,7 @@ TEST_F(EditTest, DisabledEditTakesNoInputAndIsGreyed) {
   GetWindowRect(e, &r);
   TapCentre(r);
   TypeKeys("x");
-  EXPECT_EQ(TextOf(e), u"grey");
-  EXPECT_NE(GetFocus(), e);
+  EXPECT_EQ(std::pair(TextOf(e), GetFocus() == e), std::pair(std::u16string(u"grey"), false));
   auto run = RunWith(u"grey");
   EXPECT_TRUE(run && run->color == GetSysColor(COLOR_GRAYTEXT));
 }
@@ -149,9 +145,8 @@ TEST_F(EditTest, ThousandCharactersKeepTheCaretInViewWhileTyping) {
   // The finger on the top of the scroll bar brings the first line back.
   Tap(r.right - 5, r.top + 3);
   platform::wm::PumpUntilIdle();
-  EXPECT_EQ(SendMessageW(e, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
-  EXPECT_EQ(Notes(EN_VSCROLL), 1);
-  EXPECT_EQ(Selection(e), (std::pair<DWORD, DWORD>{1003, 1003}));
+  EXPECT_EQ(std::tuple(SendMessageW(e, EM_GETFIRSTVISIBLELINE, 0, 0), Notes(EN_VSCROLL), Selection(e)),
+            std::tuple(0, 1, std::pair<DWORD, DWORD>{1003, 1003}));
 }
 
 TEST_F(EditTest, CaretBlinksOnTheClock) {

@@ -126,7 +126,12 @@ TEST_F(DialogTest, AboutBoxHasItsCaptionControlsAndTextsWhereTheirDialogUnitsSay
   EXPECT_LT(FirstCall(WM_SETFONT), init);
 }
 
-TEST_F(DialogTest, CaptionOkButtonAndEscapeReachTheProcedureAndAnEndInInitDialogSkipsTheLoop) {
+// A missing template fails at once; the caption's ok button and escape reach the procedure, an
+// end in WM_INITDIALOG skips the loop; a modeless dialog leaves its owner alone.
+TEST_F(DialogTest, ModalAndModelessDialogsTheirEndsItemTextsAndAMissingTemplate) {
+  EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(101), owner_, AboutProc, 0), -1);
+  EXPECT_EQ(CreateDialogParamW(nullptr, MAKEINTRESOURCEW(101), owner_, AboutProc, 0), nullptr);
+  EXPECT_TRUE(IsWindowEnabled(owner_) && g_calls.empty());
   Then([] {
     auto dlg = CurrentDialog();
     if (!dlg) return false;
@@ -148,18 +153,10 @@ TEST_F(DialogTest, CaptionOkButtonAndEscapeReachTheProcedureAndAnEndInInitDialog
   EXPECT_TRUE(IsWindowEnabled(owner_));
   EXPECT_EQ(std::count_if(g_calls.begin(), g_calls.end(), [](const Received& c) { return c.message == WM_COMMAND; }),
             2);
-}
-
-TEST_F(DialogTest, ModelessDialogItemTextsAndAMissingTemplate) {
-  EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(101), owner_, AboutProc, 0), -1);
-  EXPECT_EQ(CreateDialogParamW(nullptr, MAKEINTRESOURCEW(101), owner_, AboutProc, 0), nullptr);
-  EXPECT_TRUE(IsWindowEnabled(owner_));
-  EXPECT_TRUE(g_calls.empty());
   HWND dlg = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(100), owner_, AboutProc, 0);
   ASSERT_NE(dlg, nullptr);
   EXPECT_TRUE(IsWindowEnabled(owner_)) << "a modeless dialog leaves its owner alone";
-  HWND version = Children(dlg)[1];
-  SetWindowLongW(version, GWL_ID, 1001);
+  SetWindowLongW(Children(dlg)[1], GWL_ID, 1001);  // the version
   EXPECT_TRUE(SetDlgItemTextW(dlg, 1001, u"v9"));
   WCHAR buf[8];
   EXPECT_EQ(GetDlgItemTextW(dlg, 1001, buf, 8), 2u);

@@ -89,9 +89,7 @@ TEST_F(ImeTest, TwoSetAutomatonThroughTheMessages) {
     SCOPED_TRACE(c.keys);
     HWND e = HangulEdit();
     TypeKeys(c.keys);
-    EXPECT_EQ(Seen(), c.seen);
-    EXPECT_EQ(TextOf(e), c.text);
-    EXPECT_EQ(Composition(e), c.composition);
+    EXPECT_EQ(std::tuple(Seen(), TextOf(e), Composition(e)), std::tuple(c.seen, c.text, c.composition));
     DestroyWindow(e);
   }
 }
@@ -116,9 +114,7 @@ TEST_F(ImeTest, WhatEndsTheSyllableCommitsIt) {
     TypeKeys("gks");
     c.act(e, other);
     platform::wm::PumpUntilIdle();
-    EXPECT_EQ(TextOf(e), u"한");
-    EXPECT_EQ(Composition(e), u"");
-    EXPECT_EQ(g_seen.back(), "W:한");
+    EXPECT_EQ(std::tuple(TextOf(e), Composition(e), g_seen.back()), std::tuple(u"한", u"", "W:한"));
     DestroyWindow(e);
     DestroyWindow(other);
   }
@@ -133,26 +129,25 @@ TEST_F(ImeTest, HangulKeySwitchesModeAndLatinModeTypesPlainCharactersAndContexts
     EXPECT_EQ(h, e);
     heard.push_back(mode);
   });
-  PressKey(VK_HANGUL);
-  EXPECT_EQ(platform::ui::FocusedConversionMode(), static_cast<DWORD>(IME_CMODE_ALPHANUMERIC));
-  PressKey(VK_HANGUL);
-  EXPECT_EQ(platform::ui::FocusedConversionMode(), static_cast<DWORD>(IME_CMODE_NATIVE));
+  for (DWORD mode : {IME_CMODE_ALPHANUMERIC, IME_CMODE_NATIVE}) {
+    PressKey(VK_HANGUL);
+    EXPECT_EQ(platform::ui::FocusedConversionMode(), mode);
+  }
   platform::ui::RemoveConversionListener(id);
   EXPECT_EQ(heard, (std::vector<DWORD>{IME_CMODE_ALPHANUMERIC, IME_CMODE_NATIVE}));
   // In Latin mode the keys type plain characters.
   SetMode(e, IME_CMODE_ALPHANUMERIC);
   g_seen.clear();
   TypeKeys("Rk s");
-  EXPECT_EQ(Seen(), "W:R W:k W:  W:s");
-  EXPECT_EQ(TextOf(e), u"Rk s");
+  EXPECT_EQ(std::tuple(Seen(), TextOf(e)), std::tuple("W:R W:k W:  W:s", u"Rk s"));
   HIMC himc = ImmGetContext(e);
   ASSERT_NE(himc, nullptr);
   DestroyWindow(e);
   DWORD conversion = 0, sentence = 0;
-  EXPECT_EQ(ImmGetContext(e), nullptr);
-  EXPECT_FALSE(ImmGetConversionStatus(himc, &conversion, &sentence));
-  EXPECT_FALSE(ImmSetConversionStatus(himc, IME_CMODE_NATIVE, 0));
-  EXPECT_EQ(ImmGetCompositionStringW(himc, GCS_COMPSTR, nullptr, 0), IMM_ERROR_GENERAL);
+  EXPECT_EQ(std::tuple(ImmGetContext(e), ImmGetConversionStatus(himc, &conversion, &sentence),
+                       ImmSetConversionStatus(himc, IME_CMODE_NATIVE, 0),
+                       ImmGetCompositionStringW(himc, GCS_COMPSTR, nullptr, 0)),
+            std::tuple(HIMC(nullptr), FALSE, FALSE, LONG(IMM_ERROR_GENERAL)));
 }
 
 }  // namespace

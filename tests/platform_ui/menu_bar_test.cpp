@@ -36,9 +36,7 @@ TEST_F(MenuBarTest, SitsAtTheBottomItsLeftButtonSendsItsCommandItsRightOpensTheM
   EXPECT_TRUE(uitest::OnScreen(u"메뉴")) << "the drop-down button is labelled with its pop-up";
   Tap(r.left + 40, (r.top + r.bottom) / 2);
   platform::wm::PumpUntilIdle();
-  auto left = Got(WM_COMMAND);
-  ASSERT_EQ(left.size(), 1u);
-  EXPECT_EQ(LOWORD(left[0].wParam), 59283);
+  EXPECT_EQ(std::pair(Got(WM_COMMAND).size(), Notes(0, 59283)), std::pair(1ul, 1));
   ClearLog();
   LONG menuBottom = 0;
   Then([&] {
@@ -51,9 +49,7 @@ TEST_F(MenuBarTest, SitsAtTheBottomItsLeftButtonSendsItsCommandItsRightOpensTheM
   platform::wm::PumpUntilIdle();
   EXPECT_LE(menuBottom, r.top);
   EXPECT_EQ(Got(WM_INITMENUPOPUP).size(), 1u);
-  auto commands = Got(WM_COMMAND);
-  ASSERT_EQ(commands.size(), 1u);
-  EXPECT_EQ(LOWORD(commands[0].wParam), 33347);
+  EXPECT_EQ(std::pair(Got(WM_COMMAND).size(), Notes(0, 33347)), std::pair(1ul, 1));
   ShowWindow(bar, SW_HIDE);
   platform::wm::PumpUntilIdle();
   EXPECT_FALSE(IsWindowVisible(bar));

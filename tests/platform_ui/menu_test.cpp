@@ -1,4 +1,5 @@
 #include <optional>
+#include <tuple>
 
 #include "platform/wm/input.h"
 #include "ui_fixture.h"
@@ -10,11 +11,6 @@ using platform::ui::MenuItemInfo;
 using uitest::UiTest;
 
 namespace {
-
-HMENU ProgramPopup(HMENU* bar) {
-  *bar = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128));
-  return GetSubMenu(*bar, 0);
-}
 
 std::optional<MenuItemInfo> Row(const std::vector<MenuItemInfo>& items, UINT id) {
   for (const auto& it : items)
@@ -55,15 +51,13 @@ uitest::Step SeeAndCancel(std::optional<std::vector<MenuItemInfo>>* seen) {
 
 TEST(MenuData, ProgramMenuHasOnePopupWithTheCommandsInOrderWhoseStatesChange) {
   HMENU bar = LoadMenuW(nullptr, MAKEINTRESOURCEW(128));
-  ASSERT_NE(bar, nullptr);
   ASSERT_EQ(GetMenuItemCount(bar), 1);
   WCHAR text[32];
   EXPECT_EQ(GetMenuStringW(bar, 0, text, 32, MF_BYPOSITION), 2);
   EXPECT_EQ(std::u16string(text), u"메뉴");
   EXPECT_EQ(GetMenuItemID(bar, 0), static_cast<UINT>(-1)) << "a pop-up item has no command";
   HMENU popup = GetSubMenu(bar, 0);
-  ASSERT_NE(popup, nullptr);
-  EXPECT_EQ(Ids(popup), (std::vector<UINT>{33341, 33340, 0, 33342, 33343, 0, 33344, 33345, 33346, 0, 33347, 33348}));
+  ASSERT_EQ(Ids(popup), (std::vector<UINT>{33341, 33340, 0, 33342, 33343, 0, 33344, 33345, 33346, 0, 33347, 33348}));
   EXPECT_EQ(GetMenuStringW(popup, 33347, text, 32, MF_BYCOMMAND), 9);
   EXPECT_EQ(std::u16string(text), u"이 프로그램은..");
   // Check and enable return the previous state.
@@ -88,7 +82,7 @@ TEST(MenuData, ProgramMenuHasOnePopupWithTheCommandsInOrderWhoseStatesChange) {
   EXPECT_EQ(LoadMenuW(nullptr, u"MENU"), nullptr);
 }
 
-TEST(MenuData, InsertByPositionAndByCommand) {
+TEST(MenuData, InsertByPositionAndByCommandNoMenuContainsItselfAndStaleHandlesFail) {
   HMENU m = CreatePopupMenu();
   ASSERT_TRUE(AppendMenuW(m, MF_STRING, 10, u"ten"));
   ASSERT_TRUE(AppendMenuW(m, MF_STRING, 30, u"thirty"));
@@ -101,9 +95,7 @@ TEST(MenuData, InsertByPositionAndByCommand) {
   EXPECT_TRUE(DeleteMenu(m, 20, MF_BYCOMMAND));
   EXPECT_EQ(Ids(m), (std::vector<UINT>{5, 10, 30, 0}));
   DestroyMenu(m);
-}
-
-TEST(MenuData, NoMenuContainsItselfDestroyTakesPopupsAlongAndStaleHandlesFail) {
+  // No menu contains itself; destroying takes the pop-ups along, and stale handles fail.
   HMENU bar = CreateMenu();
   HMENU sub = CreatePopupMenu();
   ASSERT_TRUE(AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), u"sub"));
@@ -112,11 +104,8 @@ TEST(MenuData, NoMenuContainsItselfDestroyTakesPopupsAlongAndStaleHandlesFail) {
   EXPECT_EQ(GetSubMenu(bar, 0), sub);
   EXPECT_EQ(GetMenuState(bar, 0, MF_BYPOSITION) & MF_POPUP, static_cast<UINT>(MF_POPUP));
   ASSERT_TRUE(DestroyMenu(bar));
-  EXPECT_FALSE(IsMenu(bar));
-  EXPECT_FALSE(IsMenu(sub));
-  EXPECT_EQ(GetMenuItemCount(bar), -1);
-  EXPECT_FALSE(AppendMenuW(bar, MF_STRING, 1, u"x"));
-  EXPECT_FALSE(DestroyMenu(bar));
+  EXPECT_EQ(std::tuple(IsMenu(bar), IsMenu(sub), GetMenuItemCount(bar), AppendMenuW(bar, MF_STRING, 1, u"x"), DestroyMenu(bar)),
+            std::tuple(FALSE, FALSE, -1, FALSE, FALSE));
   // A handle of another kind in the same table is not a menu.
   HICON icon = LoadIconW(nullptr, MAKEINTRESOURCEW(128));
   ASSERT_NE(icon, nullptr);
@@ -128,7 +117,8 @@ class TrackTest : public UiTest {
  protected:
   void SetUp() override {
     UiTest::SetUp();
-    popup = ProgramPopup(&bar);
+    bar = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128));
+    popup = GetSubMenu(bar, 0);
   }
   void TearDown() override {
     DestroyMenu(bar);
@@ -158,12 +148,9 @@ TEST_F(TrackTest, InitMenuPopupComesFirstItsCheckMarksShowAndTheTextsGoAfterward
   auto init = Got(WM_INITMENUPOPUP);
   ASSERT_EQ(init.size(), 1u);
   EXPECT_EQ(reinterpret_cast<HMENU>(init[0].wParam), popup);
-  ASSERT_TRUE(seen);
-  ASSERT_EQ(seen->size(), 12u);
-  EXPECT_TRUE(Row(*seen, 33340)->checked);
-  EXPECT_FALSE(Row(*seen, 33341)->checked);
-  EXPECT_TRUE((*seen)[2].separator);
-  EXPECT_EQ((*seen)[0].text, u"문자 잠그기");
+  ASSERT_TRUE(seen && seen->size() == 12u);
+  EXPECT_EQ(std::tuple(Row(*seen, 33340)->checked, Row(*seen, 33341)->checked, (*seen)[2].separator, (*seen)[0].text),
+            std::tuple(true, false, true, u"문자 잠그기"));
   for (const auto& item : *seen) EXPECT_GE(item.rect.bottom - item.rect.top, item.separator ? 1 : 40);
 }
 
@@ -194,8 +181,7 @@ TEST_F(TrackTest, ATapOnAnItemChoosesItUnlessSeparatorOrGrayedAndATapBesideCance
   EXPECT_FALSE(CurrentMenu().has_value());
   MSG msg{};
   ASSERT_TRUE(PeekMessageW(&msg, owner_, WM_COMMAND, WM_COMMAND, PM_REMOVE));
-  EXPECT_EQ(LOWORD(msg.wParam), 33347);
-  EXPECT_EQ(msg.lParam, 0);
+  EXPECT_EQ(std::pair(LOWORD(msg.wParam), msg.lParam), std::pair(WORD(33347), LPARAM(0)));
   // With TPM_RETURNCMD the command is returned and nothing posted.
   Then(Choose(33348));
   EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, owner_, nullptr), 33348);

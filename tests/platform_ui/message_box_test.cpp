@@ -61,9 +61,8 @@ TEST_F(MessageBoxTest, ATapOnAButtonOrAKeyGivesTheAnswer) {
   }
   auto log = MessageBoxLog();
   ASSERT_EQ(log.size(), 9u);
-  EXPECT_EQ(log[0].caption, u"정보");
-  EXPECT_EQ(log[0].text, u"저장했습니다");
-  EXPECT_EQ(log[0].buttons, (std::vector<std::u16string>{u"확인"}));
+  EXPECT_EQ(std::tuple(log[0].caption, log[0].text, log[0].buttons),
+            std::tuple(u"정보", u"저장했습니다", std::vector<std::u16string>{u"확인"}));
 }
 
 // A box with no owner disables nothing, yet the window behind must not act before the question
@@ -92,10 +91,8 @@ TEST_F(MessageBoxTest, NoInputReachesTheWindowsBehindAnOwnerlessBoxAndMissedTaps
   });
   Then(Answer(IDCANCEL));
   EXPECT_EQ(MessageBoxW(nullptr, u"t", u"ERROR", MB_OKCANCEL), IDCANCEL);
-  EXPECT_TRUE(stillUp);
-  EXPECT_NE(captureDuringBox, owner_);
-  EXPECT_TRUE(Got(WM_LBUTTONDOWN).empty());
-  EXPECT_TRUE(Got(WM_KEYDOWN).empty());
+  EXPECT_TRUE(stillUp && captureDuringBox != owner_);
+  EXPECT_EQ(std::pair(Got(WM_LBUTTONDOWN).size(), Got(WM_KEYDOWN).size()), std::pair(0ul, 0ul));
 }
 
 // The box up shows its caption, its long text wrapped inside it and its buttons, describes the
@@ -124,13 +121,11 @@ TEST_F(MessageBoxTest, BoxUpShowsAndDescribesItsButtonsAndTakesOnlyTheirAnswers)
   EXPECT_LT(seen->buttonRects[0].right, seen->buttonRects[1].left + 1);
   EXPECT_EQ(seen->buttonRects[0].top, seen->buttonRects[1].top);
   for (const RECT& r : seen->buttonRects) {
-    EXPECT_GE(r.left, 0);
-    EXPECT_LE(r.right, 480);
+    EXPECT_TRUE(r.left >= 0 && r.right <= 480);
     EXPECT_GE(r.bottom - r.top, 40) << "rows are sized for 192 dpi";
   }
   ASSERT_TRUE(body && caption);
-  EXPECT_GE(body->rect.left, 0);
-  EXPECT_LE(body->rect.right, 480);
+  EXPECT_TRUE(body->rect.left >= 0 && body->rect.right <= 480);
   int lineHeight = caption->rect.bottom - caption->rect.top;
   EXPECT_GE(body->rect.bottom - body->rect.top, 3 * lineHeight) << "several lines, all inside the box";
   platform::wm::PumpUntilIdle();
@@ -166,10 +161,9 @@ TEST_F(MessageBoxTest, OwnerIsDisabledWhileABoxOrANestedOneIsUp) {
     return AnswerMessageBox(IDCANCEL);
   });
   EXPECT_EQ(MessageBoxW(owner_, u"outer", u"A", MB_OKCANCEL), IDCANCEL);
-  EXPECT_EQ(innerResult, IDYES);
-  EXPECT_FALSE(enabledDuring);
-  EXPECT_FALSE(enabledBetween) << "the inner box must not enable the owner under the outer one";
-  EXPECT_TRUE(IsWindowEnabled(owner_));
+  // The inner box must not enable the owner under the outer one.
+  EXPECT_EQ(std::tuple(innerResult, enabledDuring, enabledBetween, IsWindowEnabled(owner_)),
+            std::tuple(IDYES, FALSE, FALSE, TRUE));
   EXPECT_EQ(GetFocus(), owner_) << "focus returns to where it was";
   EXPECT_EQ(MessageBoxLog().size(), 2u);
   EnableWindow(owner_, FALSE);
@@ -178,8 +172,19 @@ TEST_F(MessageBoxTest, OwnerIsDisabledWhileABoxOrANestedOneIsUp) {
   EXPECT_FALSE(IsWindowEnabled(owner_));
 }
 
-// A quit during the box ends it and reaches the outer loop; a bad owner fails at once.
-TEST_F(MessageBoxTest, QuitDuringTheBoxEndsItAndABadOwnerShowsNothing) {
+// An automatic answer returns at once and is logged; one that is not among the box's buttons
+// leaves the box to be answered normally. A quit during the box ends it and reaches the outer
+// loop; a bad owner fails at once.
+TEST_F(MessageBoxTest, AutoAnswerReturnsAtOnceQuitDuringTheBoxEndsItAndABadOwnerShowsNothing) {
+  platform::ui::SetMessageBoxAutoAnswer([](const MessageBoxInfo& info) { return info.caption == u"확인" ? IDYES : 0; });
+  EXPECT_EQ(MessageBoxW(owner_, u"지울까요?", u"확인", MB_YESNO), IDYES);
+  EXPECT_TRUE(IsWindowEnabled(owner_));
+  Then(Answer(IDOK));
+  EXPECT_EQ(MessageBoxW(owner_, u"t", u"정보", MB_OK), IDOK);
+  ASSERT_EQ(MessageBoxLog().size(), 2u);
+  EXPECT_EQ(MessageBoxLog()[0].text, u"지울까요?");
+  platform::ui::ClearMessageBoxLog();
+  EXPECT_TRUE(MessageBoxLog().empty());
   Then([] {
     if (!CurrentMessageBox()) return false;
     PostQuitMessage(3);
@@ -192,19 +197,5 @@ TEST_F(MessageBoxTest, QuitDuringTheBoxEndsItAndABadOwnerShowsNothing) {
   DestroyWindow(owner_);
   platform::ui::ClearMessageBoxLog();
   EXPECT_EQ(MessageBoxW(owner_, u"t", u"c", MB_OK), 0);
-  EXPECT_TRUE(MessageBoxLog().empty());
-}
-
-TEST_F(MessageBoxTest, AutoAnswerReturnsAtOnceAndIsLogged) {
-  platform::ui::SetMessageBoxAutoAnswer([](const MessageBoxInfo& info) { return info.caption == u"확인" ? IDYES : 0; });
-  EXPECT_EQ(MessageBoxW(owner_, u"지울까요?", u"확인", MB_YESNO), IDYES);
-  EXPECT_TRUE(IsWindowEnabled(owner_));
-  // An answer that is not one of the box's buttons leaves the box to be answered normally.
-  Then(Answer(IDOK));
-  EXPECT_EQ(MessageBoxW(owner_, u"t", u"정보", MB_OK), IDOK);
-  auto log = MessageBoxLog();
-  ASSERT_EQ(log.size(), 2u);
-  EXPECT_EQ(log[0].text, u"지울까요?");
-  platform::ui::ClearMessageBoxLog();
   EXPECT_TRUE(MessageBoxLog().empty());
 }

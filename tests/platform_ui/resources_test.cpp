@@ -1,4 +1,5 @@
 #include <memory>
+#include <tuple>
 
 #include "platform/gdi/screen.h"
 #include "platform/ui/resources.h"
@@ -21,12 +22,8 @@ TEST(LoadString, BuffersGetTheTextCutToFitAndTerminatedAndDataFileModulesTheirOw
     SetLastError(0);
     EXPECT_EQ(LoadStringW(c.id == 128 ? GetModuleHandleW(nullptr) : nullptr, c.id, buffer.data(), c.length), c.result);
     EXPECT_EQ(std::u16string(buffer.c_str()), c.text);
-    if (c.length > 0 && c.length < 7) {
-      EXPECT_EQ(buffer[static_cast<size_t>(c.length)], u'x') << "written past the buffer";
-    }
-    if (c.id == 4711) {
-      EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
-    }
+    EXPECT_TRUE(c.length <= 0 || c.length >= 7 || buffer[static_cast<size_t>(c.length)] == u'x') << "written past";
+    EXPECT_TRUE(c.id != 4711 || GetLastError() == ERROR_RESOURCE_NAME_NOT_FOUND) << GetLastError();
   }
   EXPECT_EQ(LoadStringW(nullptr, 128, nullptr, 16), 0);
   // A zero-length buffer receives a pointer to the resource itself.
@@ -52,8 +49,7 @@ class IconTest : public uitest::UiTest {};
 TEST_F(IconTest, ProgramIconIsSharedAndDrawsABubbleWithClearCorners) {
   HICON a = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128));
   HICON b = LoadIconW(nullptr, MAKEINTRESOURCEW(128));
-  ASSERT_NE(a, nullptr);
-  EXPECT_EQ(a, b);
+  ASSERT_TRUE(a && a == b);
   EXPECT_TRUE(DestroyIcon(a));
   EXPECT_TRUE(DrawIcon(nullptr, 0, 0, a) == FALSE) << "no DC";
 
@@ -61,8 +57,8 @@ TEST_F(IconTest, ProgramIconIsSharedAndDrawsABubbleWithClearCorners) {
   HDC dc = GetDC(owner_);
   ASSERT_TRUE(DrawIconEx(dc, 0, 0, a, 64, 64, 0, nullptr, DI_NORMAL)) << "still drawable after DestroyIcon";
   ReleaseDC(owner_, dc);
-  const uint32_t corner = platform::gdi::ScreenPixel(1, 1), body = platform::gdi::ScreenPixel(8, 16);
-  EXPECT_EQ(corner, 0xFFFFFFu);
+  const uint32_t body = platform::gdi::ScreenPixel(8, 16);
+  EXPECT_EQ(platform::gdi::ScreenPixel(1, 1), 0xFFFFFFu);
   EXPECT_GT(body & 0xFF, (body >> 16) + 60) << "the bubble is blue";
   EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(129)), nullptr);
 }
@@ -70,21 +66,19 @@ TEST_F(IconTest, ProgramIconIsSharedAndDrawsABubbleWithClearCorners) {
 TEST(Cursor, SetCursorReturnsThePreviousOneAndRefusesWhatIsNotACursor) {
   HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
   HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
-  ASSERT_NE(arrow, nullptr);
-  ASSERT_NE(wait, nullptr);
-  EXPECT_NE(arrow, wait);
+  ASSERT_TRUE(arrow && wait && arrow != wait);
   EXPECT_EQ(LoadCursorW(nullptr, IDC_WAIT), wait) << "system cursors are shared";
-  SetCursor(arrow);
-  EXPECT_FALSE(platform::ui::CursorIsWait());
-  EXPECT_EQ(SetCursor(wait), arrow);
-  EXPECT_TRUE(platform::ui::CursorIsWait());
-  EXPECT_EQ(GetCursor(), wait);
-  EXPECT_EQ(SetCursor(nullptr), wait);
-  EXPECT_EQ(GetCursor(), nullptr);
-  EXPECT_FALSE(platform::ui::CursorIsWait());
+  // What SetCursor answered, then the cursor and whether it is the wait one.
+  using Set = std::tuple<HCURSOR, HCURSOR, bool>;
+  auto set = [](HCURSOR c) {
+    HCURSOR before = SetCursor(c);
+    return Set{before, GetCursor(), platform::ui::CursorIsWait()};
+  };
+  EXPECT_FALSE(std::get<2>(set(arrow)));
+  EXPECT_EQ(set(wait), Set(arrow, wait, true));
+  EXPECT_EQ(set(nullptr), Set(wait, nullptr, false));
   HCURSOR bogus = reinterpret_cast<HCURSOR>(static_cast<uintptr_t>(0x12345));
-  EXPECT_EQ(SetCursor(bogus), nullptr);
-  EXPECT_EQ(GetCursor(), nullptr) << "a bad handle changes nothing";
+  EXPECT_EQ(set(bogus), Set(nullptr, nullptr, false)) << "a bad handle changes nothing";
   HMENU menu = CreateMenu();
   EXPECT_EQ(SetCursor(reinterpret_cast<HCURSOR>(menu)), nullptr) << "a menu is not a cursor";
   DestroyMenu(menu);

@@ -1,6 +1,7 @@
 // Focus, activation and capture: which window hears what, in which order, with which partner;
 // topmost windows staying in front of activated ones.
 #include <tuple>
+#include <vector>
 
 #include "wm_fixture.h"
 
@@ -30,43 +31,39 @@ TEST_F(Focus, KillThenSetWithTheOtherWindowInWParam) {
   MakeFrame();
   EXPECT_EQ(SetFocus(view2_), view1_);
   EXPECT_EQ(Trace({WM_KILLFOCUS, WM_SETFOCUS}), "KILLFOCUS@v1 SETFOCUS@v2");
-  EXPECT_EQ(std::tuple(Only(WM_KILLFOCUS)[0].wParam, Only(WM_SETFOCUS)[0].wParam),
-            std::tuple(reinterpret_cast<WPARAM>(view2_), reinterpret_cast<WPARAM>(view1_)));
-  EXPECT_EQ(GetFocus(), view2_);
+  EXPECT_EQ(std::tuple(Only(WM_KILLFOCUS)[0].wParam, Only(WM_SETFOCUS)[0].wParam, GetFocus()),
+            std::tuple(reinterpret_cast<WPARAM>(view2_), reinterpret_cast<WPARAM>(view1_), view2_));
   Log().clear();
   EXPECT_EQ(SetFocus(view2_), view2_);  // no change, no messages
   EXPECT_TRUE(Log().empty());
-  EXPECT_EQ(SetFocus(nullptr), view2_);
-  EXPECT_EQ(Trace({WM_KILLFOCUS, WM_SETFOCUS}), "KILLFOCUS@v2");
+  EXPECT_EQ((std::tuple{SetFocus(nullptr), Trace({WM_KILLFOCUS, WM_SETFOCUS})}), std::tuple(view2_, "KILLFOCUS@v2"));
   EXPECT_EQ(std::tuple(Only(WM_KILLFOCUS)[0].wParam, GetFocus()), std::tuple(0u, nullptr));
 }
 
 TEST_F(Focus, DisabledWindowsCannotTakeOrKeepFocus) {
   MakeFrame();
   EnableWindow(view2_, FALSE);
-  EXPECT_EQ(SetFocus(view2_), nullptr);
-  EXPECT_EQ(GetFocus(), view1_);
+  EXPECT_EQ((std::vector{SetFocus(view2_), GetFocus()}), (std::vector<HWND>{nullptr, view1_}));
   Log().clear();
   EXPECT_FALSE(EnableWindow(view1_, FALSE));  // was enabled
-  EXPECT_EQ(Trace({WM_CANCELMODE, WM_KILLFOCUS, WM_ENABLE}), "CANCELMODE@v1 KILLFOCUS@v1 ENABLE@v1");
-  EXPECT_EQ(GetFocus(), nullptr);
-  EXPECT_TRUE(EnableWindow(view1_, TRUE));  // was disabled
+  EXPECT_EQ(std::tuple(Trace({WM_CANCELMODE, WM_KILLFOCUS, WM_ENABLE}), GetFocus()),
+            std::tuple("CANCELMODE@v1 KILLFOCUS@v1 ENABLE@v1", nullptr));
+  // Each answers whether the window was disabled before.
+  EXPECT_EQ((std::vector<BOOL>{EnableWindow(view1_, TRUE), EnableWindow(view1_, TRUE)}), (std::vector<BOOL>{TRUE, FALSE}));
   EXPECT_EQ(Only(WM_ENABLE).back().wParam, static_cast<WPARAM>(TRUE));
-  EXPECT_FALSE(EnableWindow(view1_, TRUE));
 }
 
 TEST_F(Focus, HidingOrDestroyingTheFocusedViewGivesFocusToItsParent) {
   MakeFrame();
   ShowWindow(view1_, SW_HIDE);
-  EXPECT_EQ(GetFocus(), frame_);
-  EXPECT_EQ(Trace({WM_KILLFOCUS, WM_SETFOCUS}), "KILLFOCUS@v1 SETFOCUS@frame");
+  EXPECT_EQ(std::tuple(GetFocus(), Trace({WM_KILLFOCUS, WM_SETFOCUS})), std::tuple(frame_, "KILLFOCUS@v1 SETFOCUS@frame"));
   SetFocus(view2_);
   ShowWindow(view2_, SW_SHOW);
   EXPECT_EQ(GetFocus(), view2_);
   Log().clear();
   DestroyWindow(view2_);
-  EXPECT_EQ(GetFocus(), frame_);
-  EXPECT_EQ(Trace({WM_KILLFOCUS, WM_SETFOCUS, WM_DESTROY}), "KILLFOCUS@v2 SETFOCUS@frame DESTROY@v2");
+  EXPECT_EQ(std::tuple(GetFocus(), Trace({WM_KILLFOCUS, WM_SETFOCUS, WM_DESTROY})),
+            std::tuple(frame_, "KILLFOCUS@v2 SETFOCUS@frame DESTROY@v2"));
 }
 
 TEST_F(Focus, ActivationTellsBothWindowsAboutEachOther) {
@@ -77,8 +74,8 @@ TEST_F(Focus, ActivationTellsBothWindowsAboutEachOther) {
   EXPECT_EQ(SetActiveWindow(a), b);
   EXPECT_EQ(Trace({WM_ACTIVATE}), "ACTIVATE@b ACTIVATE@a");
   auto act = Only(WM_ACTIVATE);
-  EXPECT_EQ(std::tuple(LOWORD(act[0].wParam), act[0].lParam), std::tuple(WA_INACTIVE, reinterpret_cast<LPARAM>(a)));
-  EXPECT_EQ(std::tuple(LOWORD(act[1].wParam), act[1].lParam), std::tuple(WA_ACTIVE, reinterpret_cast<LPARAM>(b)));
+  EXPECT_EQ(std::tuple(LOWORD(act[0].wParam), act[0].lParam, LOWORD(act[1].wParam), act[1].lParam),
+            std::tuple(WA_INACTIVE, reinterpret_cast<LPARAM>(a), WA_ACTIVE, reinterpret_cast<LPARAM>(b)));
   // It came to the front, and the default procedure gave it the focus.
   EXPECT_EQ(std::tuple(GetWindow(GetDesktopWindow(), GW_CHILD), GetFocus()), std::tuple(a, a));
   Log().clear();
@@ -101,15 +98,13 @@ TEST_F(Focus, AnotherProgramInFrontDeactivatesAndComingBackRestoresFocus) {
   platform::wm::SetAppForeground(false);
   Log().clear();
   EXPECT_TRUE(SetForegroundWindow(frame_));
-  EXPECT_EQ(GetForegroundWindow(), frame_);
-  EXPECT_EQ(Trace({WM_ACTIVATE}), "ACTIVATE@frame");
+  EXPECT_EQ(std::tuple(GetForegroundWindow(), Trace({WM_ACTIVATE})), std::tuple(frame_, "ACTIVATE@frame"));
 }
 
 TEST_F(Focus, CaptureChangeTellsTheLoser) {
   MakeFrame();
-  EXPECT_EQ(SetCapture(view1_), nullptr);
-  EXPECT_EQ(SetCapture(view2_), view1_);
-  EXPECT_EQ(GetCapture(), view2_);
+  // Each answers the window that had the capture before.
+  EXPECT_EQ((std::vector{SetCapture(view1_), SetCapture(view2_), GetCapture()}), (std::vector<HWND>{nullptr, view1_, view2_}));
   EXPECT_TRUE(ReleaseCapture());
   EXPECT_EQ(Trace({WM_CAPTURECHANGED}), "CAPTURECHANGED@v1 CAPTURECHANGED@v2");
   auto cc = Only(WM_CAPTURECHANGED);
@@ -134,9 +129,7 @@ TEST_F(Focus, ActivationStaysBehindATopmostPanelAndPassesToTheOwnerWhenTheActive
   Log().clear();
   DestroyWindow(dlg);
   EXPECT_EQ(GetActiveWindow(), owner);
-  auto act = Only(WM_ACTIVATE);
-  ASSERT_EQ(act.size(), 2u);
-  EXPECT_EQ(std::tuple(act[0].hwnd, act[1].hwnd), std::tuple(dlg, owner));  // told before it goes
+  EXPECT_EQ(Trace({WM_ACTIVATE}), "ACTIVATE@dlg ACTIVATE@owner");  // told before it goes
   DestroyWindow(owner);
   EXPECT_EQ(GetActiveWindow(), other);
 }

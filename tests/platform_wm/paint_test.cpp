@@ -44,7 +44,7 @@ class Paint : public WmTest {
   }
 };
 
-TEST_F(Paint, InvalidateUnionsClipsToTheClientAreaAndBeginPaintReportsTheBounds) {
+TEST_F(Paint, InvalidateUnionsAndClipsValidateRemovesAndBeginPaintReportsTheBoundsAndTheErase) {
   HWND w = Painter();
   RECT a{10, 10, 20, 20}, b{50, 60, 70, 80};
   InvalidateRect(w, &a, FALSE);
@@ -60,10 +60,8 @@ TEST_F(Paint, InvalidateUnionsClipsToTheClientAreaAndBeginPaintReportsTheBounds)
   EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE));
   InvalidateRect(w, &partly, FALSE);
   EXPECT_EQ(Update(w), std::tuple(true, 90, 0, 100, 20));
-}
-
-TEST_F(Paint, ValidateRectRemovesPartOrAllAndUpdateWindowPaintsOnlyWhenNeeded) {
-  HWND w = Painter();
+  // ValidateRect removes part or all; UpdateWindow paints at once, and only when something is invalid.
+  Log().clear();
   InvalidateRect(w, nullptr, FALSE);
   RECT left{0, 0, 50, 100};
   ValidateRect(w, &left);
@@ -71,7 +69,6 @@ TEST_F(Paint, ValidateRectRemovesPartOrAllAndUpdateWindowPaintsOnlyWhenNeeded) {
   ValidateRect(w, nullptr);
   MSG m;
   EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
-  // UpdateWindow paints at once, and only when something is invalid.
   EXPECT_TRUE(UpdateWindow(w));
   EXPECT_TRUE(Only(WM_PAINT).empty());
   RECT r{5, 5, 15, 15};
@@ -79,10 +76,8 @@ TEST_F(Paint, ValidateRectRemovesPartOrAllAndUpdateWindowPaintsOnlyWhenNeeded) {
   UpdateWindow(w);
   EXPECT_EQ(std::tuple(Only(WM_PAINT).size(), painted_), std::tuple(1u, std::tuple(5, 5, 15, 15)));
   EXPECT_FALSE(PeekMessageW(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
-}
-
-TEST_F(Paint, EraseIsSentOnlyWhenAskedAndReportedWhenNotDone) {
-  HWND w = Painter();
+  // Erasing is asked only when wanted, and painting hears when it was not done.
+  Log().clear();
   InvalidateRect(w, nullptr, FALSE);
   UpdateWindow(w);
   EXPECT_EQ(std::tuple(Only(WM_ERASEBKGND).size(), eraseSeen_), std::tuple(0u, FALSE));

@@ -59,8 +59,7 @@ TEST_F(QueueOrder, PostedThenPaintThenTimerEvenWhenPostedLaterAndPeekFilters) {
   InvalidateRect(w_, nullptr, FALSE);
   PostMessageW(w_, WM_USER + 1, 0, 0);
   PostMessageW(w_, WM_USER + 2, 0, 0);
-  std::vector<UINT> expected{WM_USER + 1, WM_USER + 2, WM_USER + 3, WM_PAINT, WM_TIMER};
-  EXPECT_EQ(TakeAll(w_), expected);
+  EXPECT_EQ(TakeAll(w_), (std::vector<UINT>{WM_USER + 1, WM_USER + 2, WM_USER + 3, WM_PAINT, WM_TIMER}));
   EXPECT_TRUE(IsIdle());
   // Peeking without removing leaves the message; a range filter picks from the middle.
   PostMessageW(w_, WM_USER + 1, 11, 0);
@@ -103,10 +102,10 @@ TEST_F(QueueOrder, SendsRunOnTheUiThreadAtOnceOrBeforePostedMessages) {
   ASSERT_TRUE(PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(m.message, static_cast<UINT>(WM_USER + 1));  // a sent message is never returned
   sender.join();
-  EXPECT_EQ(result.load(), 42);
-  EXPECT_EQ(ranOn_, std::this_thread::get_id());
-  ASSERT_EQ(Only(WM_USER + 5).size(), 1u);
-  EXPECT_EQ(Only(WM_USER + 1).size(), 0u);  // taken but not dispatched yet
+  // Run on this thread; the posted one is taken but not dispatched yet.
+  EXPECT_EQ(std::tuple(result.load(), ranOn_ == std::this_thread::get_id(), Only(WM_USER + 5).size(),
+                       Only(WM_USER + 1).size()),
+            std::tuple(42, true, 1u, 0u));
 }
 
 // A UI thread blocked in GetMessageW, or waiting elsewhere, serves sends from other threads;
@@ -161,11 +160,8 @@ TEST_F(QueueOrder, TranslateMakesCharactersOnlyForPrintableKeysAndTheyComeNext) 
 
 TEST_F(QueueOrder, PollersRunWhenEmptyAlsoInNestedLoops) {
   static int polls = 0;
-  static bool added = false;
-  if (!added) {
-    platform::wm::AddIdlePoller([] { ++polls; });
-    added = true;
-  }
+  static const bool added = (platform::wm::AddIdlePoller([] { ++polls; }), true);  // once for the program
+  ASSERT_TRUE(added);
   int before = polls;
   int pollsInside = -1;
   OnMessage(w_, [&](HWND, UINT msg, WPARAM, LPARAM, LRESULT*) {

@@ -86,7 +86,7 @@ TEST_F(Timers, FiresOnlyWhenDueWithoutPileUpAndStopsWhenKilled) {
   EXPECT_EQ(parlo_test::WithError(SetTimer(w, 1, 40, nullptr)), std::tuple(0u, DWORD(ERROR_INVALID_WINDOW_HANDLE)));
 }
 
-TEST_F(Timers, TimerProcIsCalledInsteadOfTheWindow) {
+TEST_F(Timers, TimerProcIsCalledInsteadOfTheWindowAndSleepRunsTimersOnlyOnTheUiThread) {
   static std::vector<std::pair<HWND, UINT_PTR>> calls;
   calls.clear();
   HWND w = TimedWindow();
@@ -97,13 +97,10 @@ TEST_F(Timers, TimerProcIsCalledInsteadOfTheWindow) {
   ASSERT_NE(threadTimer, 0u);
   AdvanceClock(50);
   EXPECT_TRUE(fired_.empty());
-  std::vector<std::pair<HWND, UINT_PTR>> expected{{w, 9}, {w, 9}, {nullptr, threadTimer}};
-  EXPECT_EQ(calls, expected);
+  EXPECT_EQ(calls, (std::vector<std::pair<HWND, UINT_PTR>>{{w, 9}, {w, 9}, {nullptr, threadTimer}}));
   EXPECT_TRUE(KillTimer(nullptr, threadTimer));
-}
-
-TEST_F(Timers, SleepOnUiThreadRunsTimersOtherThreadsOnlyMoveTheClock) {
-  HWND w = TimedWindow();
+  // Sleep on the UI thread runs the timers; on other threads it only moves the clock.
+  w = TimedWindow();
   SetTimer(w, 1, 40, nullptr);
   Sleep(100);
   EXPECT_EQ(std::tuple(fired_.size(), GetTickCount() - t0_), std::tuple(2u, 100u));

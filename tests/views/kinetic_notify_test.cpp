@@ -47,8 +47,7 @@ TEST_F(Notify, SelectionIsSingleInvalidIndicesAreIgnoredAndDeletingForgetsIt) {
   list_.SetCursor(7);
   list_.Select(7);
   list_.Activate(7, true);
-  EXPECT_TRUE(notes_.empty());
-  EXPECT_EQ(list_.CursorRow(), -1);
+  EXPECT_EQ(std::pair(notes_.size(), list_.CursorRow()), std::pair(0ul, -1));
   // Deleting all rows forgets cursor, selection and activation.
   Tap(100, 10);
   list_.DeleteAllRows();
@@ -61,12 +60,10 @@ TEST_F(Notify, ArrowKeysStartAtEitherEndWrapAndScrollTheCursorRowIntoViewAndEnte
   Key(VK_UP);
   Key(VK_DOWN);
   Key(VK_RETURN);
-  EXPECT_EQ(list_.CursorRow(), -1);  // an empty list keeps the cursor off
-  EXPECT_TRUE(notes_.empty());
+  EXPECT_EQ(std::pair(list_.CursorRow(), notes_.size()), std::pair(-1, 0ul));  // an empty list keeps the cursor off
   Fill(5);
   Key(VK_UP);  // with no cursor, up goes to the last row
-  EXPECT_EQ(list_.CursorRow(), 4);
-  EXPECT_EQ(notes_, (std::vector<Note>{{LN_CURSORCHANGE, 4, 1}}));
+  EXPECT_EQ(std::pair(list_.CursorRow(), notes_), std::pair(4, std::vector<Note>{{LN_CURSORCHANGE, 4, 1}}));
   for (auto [vk, row] : {std::pair{VK_DOWN, 0}, {VK_DOWN, 1}, {VK_UP, 0}, {VK_UP, 4}}) {
     Key(vk);
     EXPECT_EQ(list_.CursorRow(), row);
@@ -74,8 +71,7 @@ TEST_F(Notify, ArrowKeysStartAtEitherEndWrapAndScrollTheCursorRowIntoViewAndEnte
   // Enter activates the cursor row without selecting it.
   notes_.clear();
   Key(VK_RETURN);
-  EXPECT_EQ(notes_, (std::vector<Note>{{LN_ACTIVATE, 4, 1}}));
-  EXPECT_EQ(list_.FirstSelected(), -1);
+  EXPECT_EQ(std::pair(notes_, list_.FirstSelected()), std::pair(std::vector<Note>{{LN_ACTIVATE, 4, 1}}, -1));
   // The cursor keys scroll the cursor row into view.
   Fill(30);
   for (int i = 0; i < 6; ++i) Key(VK_DOWN);  // row 5: 600..720, below a 630 window

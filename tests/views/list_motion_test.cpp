@@ -1,8 +1,6 @@
 // The list's arithmetic without a window: rounding rule, indicator geometry, animation period,
 // the rows' tops and the row at a content y. The curves and the move filter are seen through the
 // list in kinetic_touch_test.
-#include <gtest/gtest.h>
-
 #include "view_fixture.h"
 #include "views/list_motion.h"
 #include "views/list_scroller.h"
@@ -19,12 +17,10 @@ TEST(RoundedDiv, RoundsAwayFromZeroOnlyPastTheHalf) {
 
 TEST(ScrollIndicatorGeometry, HiddenWhenEverythingFitsElseNaturalLengthPositionAndPartsAndAtLeastSixteen) {
   ScrollIndicator s;
-  for (int content : {630, 100, 0}) {
+  for (auto [content, visible] : {std::pair{630, false}, {100, false}, {0, false}, {631, true}}) {
     s.Recompute(0, 630, content);
-    EXPECT_FALSE(s.visible()) << content;
+    EXPECT_EQ(s.visible(), visible) << content;
   }
-  s.Recompute(0, 630, 631);
-  EXPECT_TRUE(s.visible());
   // Length 630 * 630 / 1200 = 330.75; position 630 * 300 / 1200 = 157.5, an exact half truncated.
   s.Recompute(300, 630, 1200);
   EXPECT_EQ(std::tuple(s.length(), s.shortfall(), s.position()), std::tuple(331, 0, 157));
@@ -69,6 +65,5 @@ TEST(RowStoreTest, AContentYHitsTheRowItFallsInAndClearingDropsTheRows) {
   store.selection = {0};
   EXPECT_FALSE(destroyed);
   store.Clear();
-  EXPECT_TRUE(destroyed);
-  EXPECT_EQ(std::tuple(store.cursor, store.selection.size()), std::tuple(-1, 0u));
+  EXPECT_EQ(std::tuple(destroyed, store.cursor, store.selection.size()), std::tuple(true, -1, 0u));
 }

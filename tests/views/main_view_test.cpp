@@ -25,8 +25,7 @@ class MainViewTest : public ViewTest {
 TEST_F(MainViewTest, TitleShowsUnreadAndTotalMessagesAndIsBlackAndBlueWhilePressed) {
   Load();
   MainView& view = ShowList();
-  EXPECT_EQ(view.list().RowCount(), 0);
-  EXPECT_EQ(ColourOf(u"Parlo - 「0/0」"), RGB(0, 0, 0));
+  EXPECT_EQ(std::pair(view.list().RowCount(), ColourOf(u"Parlo - 「0/0」")), std::pair(0, RGB(0, 0, 0)));
   Down(View(), Center(view.TitleRect()));
   Pump();
   EXPECT_EQ(ColourOf(u"Parlo - 「0/0」"), 0xFF0000u);
@@ -44,15 +43,14 @@ TEST_F(MainViewTest, TitleShowsUnreadAndTotalMessagesAndIsBlackAndBlueWhilePress
   EXPECT_TRUE(FindText(u"Parlo - 「2/3」").has_value());
   SetUnread(7);
   Pump();
-  EXPECT_EQ(view.UnreadCount(), 7);
-  EXPECT_TRUE(FindText(u"Parlo - 「7/3」").has_value());
+  EXPECT_EQ(std::pair(view.UnreadCount(), FindText(u"Parlo - 「7/3」").has_value()), std::pair(7, true));
 }
 
 TEST(PreviewText, LineBreaksDoNotCountTowardsTheLimit) {
-  EXPECT_EQ(parlo::PreviewText(u"\r\n\r\n0123456789\n0123456789\r\nXYZ", false), u"0123456789" u"0123456789" u"X");
-  EXPECT_EQ(parlo::PreviewText(u"", false), u"");
-  EXPECT_EQ(parlo::PreviewText(nullptr, true), u"");
-  EXPECT_EQ(parlo::PreviewText(u"a\r\nb", true), u"a\r\nb");
+  EXPECT_EQ((std::vector<std::u16string>{parlo::PreviewText(u"\r\n\r\n0123456789\n0123456789\r\nXYZ", false),
+                                         parlo::PreviewText(u"", false), parlo::PreviewText(nullptr, true),
+                                         parlo::PreviewText(u"a\r\nb", true)}),
+            (std::vector<std::u16string>{u"0123456789" u"0123456789" u"X", u"", u"", u"a\r\nb"}));
 }
 
 // A row shows the newest message: its preview (line breaks skipped, unless the original view keeps
@@ -72,9 +70,7 @@ TEST_F(MainViewTest, RowShowsPreviewNameDateLineAndCountOfTheNewestMessageAndAWh
     EXPECT_EQ(std::tuple(Row(0)->preview, Row(0)->name, Row(0)->dateLine),
               std::tuple(preview, u"01011112222", std::u16string(newest->timeText) + u" (2건)"));
     EXPECT_TRUE(FindText(Row(0)->dateLine).has_value());
-    if (!newestLast) {
-      EXPECT_TRUE(FindText(u"newer").has_value());  // the short preview is drawn whole
-    }
+    EXPECT_TRUE(newestLast || FindText(u"newer").has_value());  // the short preview is drawn whole
     EXPECT_EQ(platform::gdi::ScreenPixel(30, 70 + 30), 0xFFFFFFu);
   }
 }
@@ -121,10 +117,7 @@ TEST_F(MainViewTest, TappingARowSelectsItAndTappingDeleteDeletesItAfterTheQuesti
   TapRow(0);
   ShowList();
   platform::ui::ClearMessageBoxLog();
-  Down(View(), Center(view.RightButtonRect()));
-  Advance(399);
-  Up(View(), Center(view.RightButtonRect()));
-  Pump();
+  Hold(View(), view.RightButtonRect(), 399);  // short of a hold: a tap
   ExpectOneBox(u"정말로 메시지를 삭제하겠습니까?", u"확인", MB_YESNO);
   ASSERT_EQ(store->ConversationCount(), 1);
   EXPECT_EQ(std::u16string(store->ConversationAt(0).front()->text), u"keep");
@@ -210,14 +203,13 @@ TEST_F(MainViewTest, WithNoSelectionOrNoNumberTheTalkKeyCallsNobody) {
 // A request it cannot place is refused and writes nothing; each placed call is one JSON line.
 TEST(PhoneMakeCall, RefusesWhatItCannotPlaceAndRecordsEachCallAsOneJsonLine) {
   parlo_test::TempDevice device;
-  PHONEMAKECALLINFO info{};
-  info.cbSize = 12;
-  info.pszDestAddress = u"010";
-  EXPECT_EQ(PhoneMakeCall(&info), ERROR_INVALID_PARAMETER);
+  PHONEMAKECALLINFO cut{}, info{};
+  cut.cbSize = 12;
+  cut.pszDestAddress = u"010";
   info.cbSize = PHONEMAKECALLINFO_PHONE_SIZE;
   info.pszDestAddress = u"";
-  EXPECT_EQ(PhoneMakeCall(&info), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(PhoneMakeCall(nullptr), ERROR_INVALID_PARAMETER);
+  for (PHONEMAKECALLINFO* bad : {&cut, &info, static_cast<PHONEMAKECALLINFO*>(nullptr)})
+    EXPECT_EQ(PhoneMakeCall(bad), ERROR_INVALID_PARAMETER);
   EXPECT_FALSE(std::filesystem::exists(device.dir() / "network" / "calls.jsonl"));
   info.dwFlags = PMCF_DEFAULT;
   info.pszDestAddress = u"010-9\"9";
@@ -243,17 +235,13 @@ TEST_F(MainViewTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndItsCommand
   });
   Tap(View(), Center(view.TitleRect()));
   ASSERT_EQ(seen.size(), 12u);
-  auto checked = [&seen](UINT id) {
-    for (auto& item : seen)
-      if (item.id == id) return item.checked;
-    ADD_FAILURE() << "no item " << id;
-    return false;
-  };
-  EXPECT_TRUE(checked(ID_USE_LOCK));
-  EXPECT_FALSE(checked(ID_SORT_DESCENDING));  // checked when view_sort is off
-  EXPECT_TRUE(checked(ID_HIDE_ON_EXIT));      // checked when close is off
-  EXPECT_TRUE(checked(ID_SHORT_PREVIEW));     // checked when use_original_view is off
-  EXPECT_FALSE(checked(ID_LOCK_NOW));
+  std::vector<int> checks;  // -1: no such item
+  for (UINT id : {ID_USE_LOCK, ID_SORT_DESCENDING, ID_HIDE_ON_EXIT, ID_SHORT_PREVIEW, ID_LOCK_NOW}) {
+    auto it = std::find_if(seen.begin(), seen.end(), [id](const auto& item) { return item.id == id; });
+    checks.push_back(it == seen.end() ? -1 : it->checked);
+  }
+  // Sort, hide and preview are checked when view_sort, close and use_original_view are off.
+  EXPECT_EQ(checks, (std::vector<int>{1, 0, 1, 1, 0}));
   EXPECT_FALSE(s.use_lock);  // the chosen item toggled it
 
   // Toggles change the settings (preview and sort then ask for a refresh under the wait cursor);
@@ -277,9 +265,7 @@ TEST_F(MainViewTest, TitleTapOpensTheMenuWithCheckMarksFromSettingsAndItsCommand
     calls_.clear();
     Command(View(), c.id);
     EXPECT_EQ(calls_, c.asked);
-    if (c.wait && !calls_.empty()) {
-      EXPECT_EQ(lastCallWaited_, *c.wait);
-    }
+    EXPECT_TRUE(!c.wait || calls_.empty() || lastCallWaited_ == *c.wait);
   }
   EXPECT_EQ(std::tuple(s.use_original_view, s.view_sort, s.close), std::tuple(true, true, false));
   EXPECT_FALSE(platform::ui::CursorIsWait());

@@ -78,12 +78,7 @@ class ThreadViewTest : public ViewTest {
     return -1;
   }
   void TapRow(int i) { Tap(thread_->list().hwnd(), POINT{240, thread_->list().RowRect(i).top + 5}); }
-  void Hold(const RECT& button) {
-    Down(View(), Center(button));
-    Advance(400);
-    Up(View(), Center(button));
-    Pump();
-  }
+  void Hold(const RECT& button) { ViewTest::Hold(View(), button); }
   std::u16string DateOf(int row) { return u"[" + std::u16string(thread_->list().RecordAt(row)->timeText) + u"]"; }
 
   Launches launches_;
@@ -114,8 +109,7 @@ TEST_F(ThreadViewTest, OpeningMarksUnreadMessagesReadOnceAndAReplyGoesToTheCurso
 
   g_unreadNotes = 0;
   OpenThread(0);
-  EXPECT_EQ(g_unreadNotes, 0);  // nothing was written
-  EXPECT_EQ(StateValue(u"Count"), std::optional<DWORD>(2));
+  EXPECT_EQ(std::pair(g_unreadNotes, StateValue(u"Count")), std::pair(0, std::optional<DWORD>(2)));  // nothing written
 
   ThreadView& view = OpenThread(3);
   EXPECT_EQ(std::tuple(view.list().RowCount(), view.list().HeaderText(), view.CursorRecord(), view.ReplyRecord()),
@@ -137,8 +131,7 @@ TEST_F(ThreadViewTest, ReceivedBoxStandsRightOfItsDateSentBoxLeftOfItAndTheCurso
   settings_.view_sort = true;  // the newest message comes last and gets the cursor
   ThreadView& view = OpenFirst();
   const int received = RowOf(u"hello"), sent = RowOf(u"bye");
-  ASSERT_GE(received, 0);
-  ASSERT_GE(sent, 0);
+  ASSERT_TRUE(received >= 0 && sent >= 0);
 
   auto text = FindText(u"hello");
   auto date = FindText(DateOf(received));
@@ -218,9 +211,7 @@ TEST_F(ThreadViewTest, DeletingAMessageRefillsTheConversationOrRemovesItWithItsL
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"keep", 3));
   Put(u"\\RECV_MSG", Msg(u"01011112222", u"drop", 4));
   Put(u"\\RECV_MSG", Msg(u"01099998888", u"other", 1));
-  MessageStore* store = Load();
-  ShowList();
-  ThreadView& view = OpenThread(0);
+  ThreadView& view = OpenFirst();
   EXPECT_EQ(view.list().HeaderText(), u"01011112222\n(2개)");
   Tap(View(), Center(view.RightButtonRect()));
   EXPECT_TRUE(Boxes().empty());
@@ -235,17 +226,16 @@ TEST_F(ThreadViewTest, DeletingAMessageRefillsTheConversationOrRemovesItWithItsL
   EXPECT_EQ(CountOf(UM_SHOWLIST), 0u);
   ASSERT_EQ(view.list().RowCount(), 1);
   EXPECT_EQ(std::u16string(view.list().RecordAt(0)->text), u"keep");
-  EXPECT_EQ(std::tuple(store->ConversationAt(0).size(), Records(DB_RECV), view.list().HeaderText()),
+  EXPECT_EQ(std::tuple(messages_->ConversationAt(0).size(), Records(DB_RECV), view.list().HeaderText()),
             std::tuple(1u, 2, u"01011112222\n(1개)"));
   Pump();
   EXPECT_TRUE(FindText(u"01011112222\n(1개)"));  // the header on screen counts again
 
   TapRow(0);
   Tap(View(), Center(view.RightButtonRect()));
-  EXPECT_EQ(CountOf(UM_SHOWLIST), 1u);
-  ASSERT_EQ(store->ConversationCount(), 1);
-  EXPECT_EQ(std::u16string(store->ConversationAt(0).front()->text), u"other");
-  EXPECT_EQ(std::tuple(Records(DB_RECV), main_->list().RowCount()), std::tuple(1, 1));
+  ASSERT_EQ(messages_->ConversationCount(), 1);
+  EXPECT_EQ(std::u16string(messages_->ConversationAt(0).front()->text), u"other");
+  EXPECT_EQ(std::tuple(CountOf(UM_SHOWLIST), Records(DB_RECV), main_->list().RowCount()), std::tuple(1u, 1, 1));
 }
 
 TEST_F(ThreadViewTest, EveryLineOfATextWiderThanTheBubbleFitsItsRow) {
@@ -300,27 +290,23 @@ TEST_F(ThreadViewTest, HoldingReplyHandsAReceivedMessageOverAndRefusesASentOneAn
   TapRow(mms);
   Hold(view.LeftButtonRect());
   EXPECT_EQ(launches_.WaitFor(2), (std::vector<Launch>{{u"3", smsId}, {u"4", mmsId}}));
-  EXPECT_EQ(Boxes().size(), 1u);
-  EXPECT_TRUE(calls_.empty());
+  EXPECT_EQ(std::pair(Boxes().size(), calls_), std::pair(1ul, std::vector<Asked>{}));
   Hold(view.RightButtonRect());
-  EXPECT_EQ(calls_, (std::vector<Asked>{{UM_SHOWCOMPOSE, 3, 0}}));
-  EXPECT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(std::pair(Boxes().size(), calls_), std::pair(1ul, std::vector<Asked>{{UM_SHOWCOMPOSE, 3, 0}}));
   KeyUp(View(), VK_F3);
   const std::string calls = parlo_test::ReadFileBytes(device_->dir() / "network" / "calls.jsonl");
   EXPECT_NE(calls.find("\"number\": \"01011112222\""), std::string::npos) << calls;
 }
 
-TEST(MmsComposer, CommandLineQuotesBothArgumentsAndStopsAt511Characters) {
+TEST(MmsComposer, CommandLineQuotesBothArgumentsStopsAt511CharactersAndStartsTheComposer) {
   WCHAR line[parlo::kMmsCommandLineChars];
   parlo::MmsCommandLine(u"3", u"20240305140100000", line);
   EXPECT_EQ(std::u16string(line), u"\"3\" \"20240305140100000\"");
   const std::u16string text(600, u'가');
   parlo::MmsCommandLine(u"5", text.c_str(), line);
-  EXPECT_EQ(std::u16string(line).size(), 511u);
-  EXPECT_EQ(std::u16string(line).substr(0, 6), u"\"5\" \"가");
-}
-
-TEST(MmsComposer, LaunchStartsTheComposerWithBothArguments) {
+  EXPECT_EQ(std::pair(std::u16string(line).size(), std::u16string(line).substr(0, 6)),
+            std::pair(511ul, std::u16string(u"\"5\" \"가")));
+  // The launch starts the composer with both.
   parlo_test::TempDevice device;
   EXPECT_FALSE(parlo::LaunchMmsComposer(u"3", u"x"));  // no composer on this phone
   std::filesystem::create_directories(device.dir() / "windows");

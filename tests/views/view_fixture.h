@@ -159,6 +159,13 @@ class ViewTest : public storetest::StoreTest {
     SendMessageW(w, WM_COMMAND, id, 0);
     Pump();
   }
+  // Held `ms` on the button, then let go there.
+  static void Hold(HWND w, const RECT& button, uint32_t ms = 400) {
+    Down(w, Center(button));
+    Advance(ms);
+    Up(w, Center(button));
+    Pump();
+  }
   static void KeyUp(HWND w, UINT vk) {
     SendMessageW(w, WM_KEYUP, vk, 0);
     Pump();
