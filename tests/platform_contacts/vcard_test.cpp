@@ -17,8 +17,8 @@ TEST(VCard, EachVersionsSpelling) {
   const std::string png = "\x89PNG\r\n\x1a\nsome picture bytes that are long enough to wrap", gif = "GIF89a-bytes";
   const std::string b64 = platform::contacts::EncodeBase64(png);
   struct Want {
-    std::u16string name, company, categories, mobile, business, home, uid;
-    std::string photo;
+    std::u16string name{}, company{}, categories{}, mobile{}, business{}, home{}, uid{};
+    std::string photo{};
   };
   const struct {
     const char* what;
