@@ -2,36 +2,18 @@
 // instance socket, screenshots, and the launcher's refusals. Then the automation session itself:
 // answers inside modal loops whatever command opened them, answers given as a finger gives them,
 // and the last answer before the end.
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 
 #include "e2e/session.h"
+#include "platform/device/instance/unix_socket.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace e2e;
-
-// A socket at `path`, connected or listening.
-int UnixSocket(const fs::path& path, bool listening) {
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  const std::string p = path.string();
-  const int fd = p.size() < sizeof addr.sun_path ? socket(AF_UNIX, SOCK_STREAM, 0) : -1;
-  if (fd < 0) throw std::runtime_error("no socket at " + p);
-  std::copy(p.begin(), p.end(), addr.sun_path);
-  const auto* a = reinterpret_cast<sockaddr*>(&addr);
-  if (listening ? bind(fd, a, sizeof addr) || listen(fd, 16) : connect(fd, a, sizeof addr)) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
 
 class StartUp : public DeviceTest {
  protected:
@@ -140,8 +122,9 @@ TEST_F(StartUp, AScreenshotThenSecondLaunchesAndNewMessagesReachTheRunningProgra
     ++sockets;
     for (const std::string& junk : {std::string("GET / HTTP/1.0\r\n\r\n"), std::string(100000, '\xff'),
                                     std::string("\x10\x00\x00\x00", 4)}) {
-      int fd = UnixSocket(entry.path(), false);
-      if (fd >= 0) (void)!write(fd, junk.data(), junk.size());
+      const int fd = platform::device::ConnectTo(entry.path());
+      ASSERT_GE(fd, 0);
+      platform::device::WriteAll(fd, junk, platform::device::DeadlineIn(2000));
       close(fd);
     }
   }
@@ -190,7 +173,7 @@ TEST(Launcher, RefusalsArePlain) {
   auto at = [&d](const char* name) { return (d / name).string(); };
   for (const char* name : {"hung/run", "file", "symlink", "elsewhere"}) fs::create_directories(d / name);
   // A program on the device that takes connections but never answers: a hung Parlo.
-  const int hung = UnixSocket(d / "hung" / "run" / "instance-4000021.sock", true);
+  const int hung = platform::device::ListenAt(d / "hung" / "run" / "instance-4000021.sock");
   ASSERT_GE(hung, 0);
   std::ofstream(d / "file" / "run") << "x";
   fs::create_directory_symlink(d / "elsewhere", d / "symlink" / "run");
