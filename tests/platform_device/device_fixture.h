@@ -25,7 +25,9 @@ struct Received {
   UINT message = 0;
   WPARAM wParam = 0;
   LPARAM lParam = 0;
+  bool operator==(const Received&) const = default;
 };
+using Posts = std::vector<Received>;
 
 class TestWindow {
  public:

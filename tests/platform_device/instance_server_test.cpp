@@ -6,7 +6,6 @@
 #include <atomic>
 #include <cstring>
 #include <thread>
-#include <tuple>
 
 #include "device_fixture.h"
 #include "platform/base/handle_table.h"
@@ -100,9 +99,7 @@ TEST_F(InstanceServerTest, ViewMessagesShowAndForegroundRunOnTheWindow) {
   int64_t value = 0;
   ASSERT_EQ(Ask(SendTo(FrameValue(), kShowCompose, 2, -5), &value), Status::kOk);
   EXPECT_EQ(value, 77);  // the window's own answer comes back
-  auto view = frame_->Only(kShowCompose);
-  ASSERT_EQ(view.size(), 1u);
-  EXPECT_EQ(std::tuple(view[0].wParam, view[0].lParam), std::tuple(WPARAM(2), LPARAM(-5)));
+  EXPECT_EQ(frame_->Only(kShowCompose), (parlo_test::Posts{{kShowCompose, 2, -5}}));
   ASSERT_EQ(Ask(inst::EncodeWindow(7, inst::Op::kShow, {FrameValue(), SW_HIDE}), &value), Status::kOk);
   EXPECT_FALSE(IsWindowVisible(frame_->hwnd()));
   ASSERT_EQ(Ask(inst::EncodeWindow(8, inst::Op::kShow, {FrameValue(), SW_SHOW})), Status::kOk);

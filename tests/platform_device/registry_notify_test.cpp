@@ -60,9 +60,7 @@ TEST_F(RegistryNotifyTest, AnotherProgramsWriteIsPostedAfterAnIdlePassAndNothing
   EXPECT_TRUE(window_->Only(kUnreadChanged).empty());  // nothing while nothing changes
   OtherProgramSetsCount(6);
   PumpUntilIdle();
-  auto got = window_->Only(kUnreadChanged);
-  ASSERT_EQ(got.size(), 1u);
-  EXPECT_EQ(std::tuple(got[0].wParam, got[0].lParam), std::tuple(WPARAM(0x55), LPARAM(6)));
+  EXPECT_EQ(window_->Only(kUnreadChanged), (parlo_test::Posts{{kUnreadChanged, 0x55, 6}}));
   PumpUntilIdle();
   EXPECT_EQ(window_->Only(kUnreadChanged).size(), 1u);  // once per write, not per pass
   RegistryCloseNotification(h);
@@ -78,9 +76,8 @@ TEST_F(RegistryNotifyTest, OwnWritesCreationAndDeletionAreEachPosted) {
   ASSERT_EQ(RegDeleteValueW(key, u"Count"), ERROR_SUCCESS);
   RegCloseKey(key);
   PumpUntilIdle();
-  auto got = window_->Only(kUnreadChanged);
-  ASSERT_EQ(got.size(), 3u);
-  EXPECT_EQ(std::tuple(got[0].lParam, got[2].lParam), std::tuple(3, 0));
+  EXPECT_EQ(window_->Only(kUnreadChanged),
+            (parlo_test::Posts{{kUnreadChanged, 0, 3}, {kUnreadChanged, 0, 3}, {kUnreadChanged, 0, 0}}));
   RegistryCloseNotification(h);
 }
 

@@ -93,12 +93,10 @@ TEST_F(FrameTest, StartsFullScreenActiveOnTheStartModeAndFollowsActivation) {
   EXPECT_EQ(composer->FieldText(IDC_RECIPIENT, 260), u"0101234");
   EXPECT_EQ(GetFocus(), composer->Control(IDC_TEXT));
   // Deactivation follows WM_ACTIVATE (only WA_ACTIVE counts as active) and the foreground.
-  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0);
-  EXPECT_FALSE(frame_->IsActive());
-  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_CLICKACTIVE, 0), 0);
-  EXPECT_FALSE(frame_->IsActive());
-  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
-  EXPECT_TRUE(frame_->IsActive());
+  for (auto [state, active] : {std::pair{WA_INACTIVE, false}, {WA_CLICKACTIVE, false}, {WA_ACTIVE, true}}) {
+    SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(state, 0), 0);
+    EXPECT_EQ(frame_->IsActive(), active) << state;
+  }
   EXPECT_TRUE(frame_->IsFullScreen());
   platform::wm::SetAppForeground(false);
   EXPECT_FALSE(frame_->IsActive());
