@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "e2e/session.h"
 #include "platform/device/instance/unix_socket.h"
@@ -136,8 +137,25 @@ TEST_F(StartUp, AScreenshotThenSecondLaunchesAndNewMessagesReachTheRunningProgra
   EXPECT_NE(shot.err.find("another Parlo is running"), std::string::npos) << shot.err;
   EXPECT_FALSE(fs::exists(png));
 
-  EXPECT_EQ(Launch({"1", "0107777"}).exitCode, 0);
-  EXPECT_EQ(parlo.Send("state")["start_number"], "0107777");
+  // The number opens a message to it, ready to type; the back button in the top bar goes back to
+  // the list and takes the keyboard along.
+  const Finished second = Launch({"1", "0107777"});
+  EXPECT_EQ(std::tuple(second.exitCode, second.err), std::tuple(0, ""));
+  ExpectFields(parlo.Send("state"), {{"mode", 3},
+                                     {"previous", 4},
+                                     {"start_mode", 0},
+                                     {"start_number", "0107777"},
+                                     {"compose",
+                                      {{"recipient", "0107777"},
+                                       {"text", ""},
+                                       {"sender", "나"},
+                                       {"initialised", true},
+                                       {"reply_source", false}}}});
+  ExpectFields(parlo.Send("screen"), {{"view", "SendView"}, {"foreground", true}, {"sip", true}});
+  EXPECT_TRUE(Shows(parlo, "0자/0쪽"));
+  EXPECT_EQ(Item(parlo, "windows", "id", 1001)["focus"], true);
+  parlo.Send("tap 440 35");
+  ExpectFields(parlo.Send("screen"), {{"view", "MainView"}, {"sip", false}});
   parlo.Send("deactivate");
   ASSERT_EQ(parlo.Send("screen")["foreground"], false);
   Receive("01011112222", "hello");
