@@ -154,7 +154,7 @@ TEST_F(DeviceTool, BadRegistryInputExitsTwoAndChangesNothing) {
   EXPECT_EQ(Registry(), "not a database");
 }
 
-TEST_F(DeviceTool, InitGivesThePhoneANumberThatCanBeChangedAndCleared) {
+TEST_F(DeviceTool, ThePhonesNumberAndSendFailuresAreSetFromOutside) {
   EXPECT_EQ(Device({"phone-number"}).out, "01055501234\n");
   Json({"phone-number", "+821099998888"});
   SMS_ADDRESS own{};
@@ -173,10 +173,8 @@ TEST_F(DeviceTool, InitGivesThePhoneANumberThatCanBeChangedAndCleared) {
   EXPECT_EQ(none.exitCode, 1);
   EXPECT_EQ(none.out, "");
   EXPECT_EQ(SmsGetPhoneNumber(&own), E_FAIL);
-}
 
-// Bad counts change nothing; failures set from another process reach the next send here.
-TEST_F(DeviceTool, FailuresSetFromOutsideReachTheNextSend) {
+  // Bad failure counts change nothing; failures set from another process reach the next send here.
   for (const Args& args : std::vector<Args>{
            {"sms", "fail", "--after", "-1"}, {"sms", "fail", "--after", "01"}, {"sms", "fail"}, {"sms"}}) {
     SCOPED_TRACE(args.back());
@@ -199,7 +197,8 @@ TEST_F(DeviceTool, FailuresSetFromOutsideReachTheNextSend) {
             "{\"to\":\"0101234\",\"text\":\"four\",\"callback\":\"\",\"smsc\":\"\",\"time\":\"2024-03-05 14:07:09\"}\n");
 }
 
-TEST_F(DeviceTool, CallsAndLaunchesAreJsonLinesOldestFirst) {
+// Calls and launches are JSON lines, oldest first; the composer stand-in records how it was started.
+TEST_F(DeviceTool, CallsAndLaunchesAreJsonLinesAndTheComposerStandInRecordsItsStart) {
   EXPECT_EQ(Device({"calls"}).out, "");
   std::ofstream(root_ / "network" / "calls.jsonl")
       << "{\"number\": \"0101\", \"name\": \"가\", \"time\": \"2024-03-05 14:07:09\"}\n"
@@ -212,9 +211,7 @@ TEST_F(DeviceTool, CallsAndLaunchesAreJsonLinesOldestFirst) {
             "{\"number\":\"0102\",\"name\":\"\",\"time\":\"2024-03-05 14:08:00\"}\n");
   EXPECT_NE(f.err.find("line 2"), std::string::npos);
   EXPECT_EQ(Device({"launches"}).out, "");
-}
 
-TEST_F(DeviceTool, TheComposerStandInRecordsHowItWasStarted) {
   // Installed where a quote in the path would end the script's quoting and run what follows.
   fs::path install = device_.dir() / "a'$(touch injected)'b";
   fs::create_directories(install);
