@@ -76,7 +76,7 @@ class InstanceServerTest : public parlo_test::DeviceTest {
   parlo_test::TestWindow* frame_ = nullptr;
 };
 
-TEST_F(InstanceServerTest, FindAnswersTheTopLevelWindowOfTheClassAndOnlyThoseAreReached) {
+TEST_F(InstanceServerTest, FindAnswersTheTopLevelWindowOfTheClassAndRequestsRunOnlyOnIt) {
   int64_t value = 0;
   EXPECT_EQ(Ask(FindFrame(), &value), Status::kOk);
   EXPECT_EQ(value, int64_t(FrameValue()));
@@ -91,12 +91,9 @@ TEST_F(InstanceServerTest, FindAnswersTheTopLevelWindowOfTheClassAndOnlyThoseAre
   EXPECT_EQ(Ask(SendTo(0x12345678, kShowCompose)), Status::kNoWindow);
   EXPECT_EQ(Ask(inst::EncodeWindow(17, inst::Op::kForeground, {0, 0})), Status::kNoWindow);
   DestroyWindow(child);
-}
 
-// A view message carries its integers (a number handed over in WM_COPYDATA is the end-to-end
-// start-up tests' part); show and foreground run on the window.
-TEST_F(InstanceServerTest, ViewMessagesShowAndForegroundRunOnTheWindow) {
-  int64_t value = 0;
+  // A view message carries its integers (a number handed over in WM_COPYDATA is the end-to-end
+  // start-up tests' part); show and foreground run on the window.
   ASSERT_EQ(Ask(SendTo(FrameValue(), kShowCompose, 2, -5), &value), Status::kOk);
   EXPECT_EQ(value, 77);  // the window's own answer comes back
   EXPECT_EQ(frame_->Only(kShowCompose), (parlo_test::Posts{{kShowCompose, 2, -5}}));
