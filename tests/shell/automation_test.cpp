@@ -68,14 +68,11 @@ TEST(LaunchOptions, DeviceFolderFallsBackToTheEnvironmentThenHome) {
   EXPECT_EQ(ResolveDeviceDir(o), "/home/u/.local/share/parlo/device");
 }
 
-TEST(AutomationCommands, WordsSplitAtSpacesButTextStaysWhole) {
+TEST(AutomationCommands, WordsSplitAtSpacesButTextStaysWholeAndKeysHaveNames) {
   EXPECT_EQ(SplitCommand("  tap   10 20 "), (std::vector<std::string>{"tap", "10", "20"}));
   EXPECT_EQ(SplitCommand("type 안녕 하세요  x\r"), (std::vector<std::string>{"type", "안녕 하세요  x"}));
   EXPECT_EQ(SplitCommand("screenshot /tmp/a b.png"), (std::vector<std::string>{"screenshot", "/tmp/a b.png"}));
   EXPECT_TRUE(SplitCommand("   ").empty());
-}
-
-TEST(AutomationCommands, KeyNames) {
   const std::pair<const char*, UINT> names[] = {
       {"up", VK_UP}, {"ENTER", VK_RETURN}, {"back", VK_ESCAPE}, {"backspace", VK_BACK}, {"f3", VK_F3},
       {"F12", VK_F12}, {"f25", 0}, {"f03", 0}, {"7", '7'}, {"nosuch", 0}};
