@@ -89,7 +89,7 @@ TEST_F(DeviceTool, BadInputIsOneLineOnStderr) {
 
 // Each type set and read back (key and value names in any case), a binary value as hex; a missing
 // key or value exits 1.
-TEST_F(DeviceTool, RegistryStepsAndTheirAnswers) {
+TEST_F(DeviceTool, RegistryStepsAndTheirAnswersAndBadInputThatChangesNothing) {
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"System\\State\\DateTime", 0, nullptr, 0, 0, nullptr, &key, nullptr),
             ERROR_SUCCESS);
@@ -128,10 +128,7 @@ TEST_F(DeviceTool, RegistryStepsAndTheirAnswers) {
       EXPECT_EQ(f.out, step.printed);
     }
   }
-}
-
-// Bad input to reg, and a registry file that is not a database: exit 2, the file unchanged.
-TEST_F(DeviceTool, BadRegistryInputExitsTwoAndChangesNothing) {
+  // Bad input to reg, and a registry file that is not a database: exit 2, the file unchanged.
   Json({"reg", "set", "HKCU\\T", "v", "dword", "7"});
   const std::string before = Registry();
   for (const Args& args : std::vector<Args>{

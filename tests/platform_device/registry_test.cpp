@@ -81,7 +81,7 @@ TEST_F(RegistryTest, KeyPathsIgnoreCaseAndSlashesAndOpenRelativeToAKey) {
   for (HKEY k : {a, b, c, parent, child, same, mid}) RegCloseKey(k);
 }
 
-TEST_F(RegistryTest, DeleteTakesTheValueOrKeyWithSubkeysButNotSiblingsWithTheSamePrefix) {
+TEST_F(RegistryTest, DeleteTakesTheValueOrKeyButNotSiblingsWithTheSamePrefixAndEnumListsInNameOrder) {
   HKEY a = Create(HKEY_CURRENT_USER, u"Top\\Inner\\Deep");
   SetDword(a, u"v", 1);
   HKEY sibling = Create(HKEY_CURRENT_USER, u"Top\\Inner2");
@@ -100,9 +100,7 @@ TEST_F(RegistryTest, DeleteTakesTheValueOrKeyWithSubkeysButNotSiblingsWithTheSam
   EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"Top\\Inner"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u""), ERROR_ACCESS_DENIED);
   for (HKEY h : {a, sibling, k}) RegCloseKey(h);
-}
-
-TEST_F(RegistryTest, EnumValueListsInNameOrder) {
+  // Values are listed in name order.
   HKEY key = Create(HKEY_CURRENT_USER, u"Test");
   SetDword(key, u"b", 2);
   SetDword(key, u"A", 1);
