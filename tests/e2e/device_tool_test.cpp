@@ -226,18 +226,15 @@ TEST_F(DeviceTool, CallsAndLaunchesAreJsonLinesAndTheComposerStandInRecordsItsSt
                {{"path", "\\windows\\MMSC.exe"}, {"command_line", "\"3\" \"-x y\""}, {"args", json::array({"3", "-x y"})}});
 }
 
-TEST_F(DeviceTool, ImportAnswersOneJsonLineWithTheSkippedCards) {
+TEST_F(DeviceTool, ImportAnswersOneJsonLineAndStoreFilesThatAreNotPlainFilesAreRefused) {
   fs::path file = device_.dir() / "in.vcf";
   std::ofstream(file, std::ios::binary) << kGoodCard << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Broken\r\nno colon\r\nEND:VCARD\r\n";
   const json answer = json::parse(R"j({"read": 2, "added": 1, "replaced": 0,
       "skipped": [{"card": 2, "line": 6, "name": "Broken", "reason": "line 9 is not a property (no ':')"}]})j");
   EXPECT_EQ(Json({"contacts", "import", file.string()}), std::vector<json>{answer});
-}
-
-// A directory or FIFO where contacts.vcf or contacts.oid belongs; each row: which file is replaced
-// by what. The address book itself unusable means no contacts; an unusable identifier file still
-// leaves the contacts readable in the program.
-TEST_F(DeviceTool, StoreFilesThatAreNotPlainFilesAreRefusedInOneLine) {
+  // A directory or FIFO where contacts.vcf or contacts.oid belongs; each row: which file is replaced
+  // by what. The address book itself unusable means no contacts; an unusable identifier file still
+  // leaves the contacts readable in the program.
   const fs::path in = device_.dir() / "in.vcf";
   std::ofstream(in, std::ios::binary) << kGoodCard;
   struct Row {

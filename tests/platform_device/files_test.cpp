@@ -32,7 +32,7 @@ TEST_F(FilesTest, WhatTheDeviceCreatesIsTheUsersAlone) {
 }
 
 // What each disposition does with an existing or missing file, and the error it leaves.
-TEST_F(FilesTest, DispositionsOpenCreateOrRefuseAndSayWhy) {
+TEST_F(FilesTest, DispositionsOpenCreateOrRefuseAndSayWhyAndPathsThatLeaveTheRootAreRefused) {
   constexpr DWORD kAny = 0xFFFFFFFF;  // the error is not looked at
   const struct {
     const char16_t* path;
@@ -68,9 +68,7 @@ TEST_F(FilesTest, DispositionsOpenCreateOrRefuseAndSayWhy) {
       EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "a.txt"), "old content") << "case " << i;
     }
   }
-}
-
-TEST_F(FilesTest, PathsThatLeaveTheRootAreRefused) {
+  // Paths that leave the root are refused.
   WriteHost(dir().parent_path() / (dir().filename().string() + "-outside.txt"), "secret");
   std::u16string escape = u"\\..\\" + platform::Utf8ToUtf16(dir().filename().string() + "-outside.txt");
   EXPECT_EQ(WithError(CreateFileW(escape.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)),

@@ -107,7 +107,7 @@ TEST_F(InstanceServerTest, FindAnswersTheTopLevelWindowOfTheClassAndRequestsRunO
 }
 
 // Each frame is answered with its refusal, reaches no window, and the server goes on serving.
-TEST_F(InstanceServerTest, HostileFramesAreRefusedAndTheServerGoesOn) {
+TEST_F(InstanceServerTest, HostileFramesAndSilentPeersAreDroppedTheServerGoesOnAndStoppingRemovesTheSocket) {
   auto header = [](uint16_t op, uint32_t length, uint16_t version = 0) {
     inst::Header h;
     h.op = op;
@@ -141,11 +141,8 @@ TEST_F(InstanceServerTest, HostileFramesAreRefusedAndTheServerGoesOn) {
   }
   EXPECT_TRUE(frame_->all().empty());
   EXPECT_EQ(Ask(FindFrame()), Status::kOk);
-}
-
-// Half a header, then silence: the server gives up after its peer timeout and still serves others
-// (a peer that closes early is the end-to-end start-up tests' part). Stopping removes the socket.
-TEST_F(InstanceServerTest, ASilentPeerIsDroppedOthersAreStillServedAndStoppingRemovesTheSocket) {
+  // Half a header, then silence: the server gives up after its peer timeout and still serves others
+  // (a peer that closes early is the end-to-end start-up tests' part). Stopping removes the socket.
   EXPECT_FALSE(Exchange(FindFrame().substr(0, 5), /*closeWriting=*/false));
   EXPECT_EQ(Ask(FindFrame()), Status::kOk);
   auto path = platform::device::InstanceSocketPath();

@@ -17,7 +17,12 @@ using parlo_test::WithError;
 using platform::device::SplitCommandLine;
 using Args = std::vector<std::u16string>;
 
-TEST_F(DeviceTest, SecondMutexOfTheSameNameAlreadyExistsTheRunFolderIsPrivateAndOddNamesStayInIt) {
+DWORD WINAPI AddOne(LPVOID p) {
+  ++*static_cast<std::atomic<int>*>(p);
+  return 42;
+}
+
+TEST_F(DeviceTest, SecondMutexOfTheSameNameAlreadyExistsOddNamesStayInTheRunFolderAndThreadsSignalTheirEnd) {
   auto create = [](const std::u16string& name) { return WithError(CreateMutexW(nullptr, FALSE, name.c_str())); };
   auto [first, e1] = create(u"Parlo");
   auto [second, e2] = create(u"Parlo");
@@ -41,14 +46,7 @@ TEST_F(DeviceTest, SecondMutexOfTheSameNameAlreadyExistsTheRunFolderIsPrivateAnd
   EXPECT_FALSE(std::filesystem::exists(dir() / "escape"));
   EXPECT_EQ(create(std::u16string(300, u'n')), std::tuple(HANDLE(nullptr), DWORD(ERROR_INVALID_PARAMETER)));
   for (HANDLE h : {again, other, odd}) CloseHandle(h);
-}
-
-DWORD WINAPI AddOne(LPVOID p) {
-  ++*static_cast<std::atomic<int>*>(p);
-  return 42;
-}
-
-TEST_F(DeviceTest, ThreadRunsAndItsHandleSignalsWhenItEnds) {
+  // A thread runs, and its handle signals when it ends.
   std::atomic<int> counter{0};
   DWORD id = 0;
   HANDLE t = CreateThread(nullptr, 0, AddOne, &counter, 0, &id);

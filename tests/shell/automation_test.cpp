@@ -20,7 +20,7 @@ std::optional<LaunchOptions> Parse(std::vector<std::string> args, std::string* e
 // The simulator's options come first; the program's words after them are joined by single spaces,
 // an empty word included ("-new", "", "5" gives two spaces, as on the phone). No options: the
 // phone's own screen.
-TEST(LaunchOptions, SimulatorOptionsThenTheProgramsWordsJoinedBySingleSpaces) {
+TEST(LaunchOptions, SimulatorOptionsThenTheProgramsWordsJoinedBySingleSpacesAndBadValuesRefused) {
   using Fields = std::tuple<std::string, bool, bool, std::string, int, int, int, int, std::string>;
   const struct {
     std::vector<std::string> args;
@@ -42,10 +42,7 @@ TEST(LaunchOptions, SimulatorOptionsThenTheProgramsWordsJoinedBySingleSpaces) {
                      o->commandLine),
               c.want);
   }
-}
-
-// Refusals the launcher prints are seen end to end in tests/e2e/start_up_test.cpp; these are the rest.
-TEST(LaunchOptions, BadValuesAreRefusedWithAReason) {
+  // Refusals the launcher prints are seen end to end in tests/e2e/start_up_test.cpp; these are the rest.
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {"--screen", "480x800@192junk"}, {"--screen", "0x800@192"}, {"--zoom", "0"}, {"--zoom", "2x"},
            {"--virtual-clock", "2024-02-30 00:00:00"}, {"--device", ""}}) {
