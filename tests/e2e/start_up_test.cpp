@@ -165,7 +165,7 @@ TEST_F(StartUp, AScreenshotThenSecondLaunchesAndNewMessagesReachTheRunningProgra
 }
 
 // On the machine's clock, as a user starts it.
-TEST(Launcher, MissingDeviceIsCreatedPrivate) {
+TEST(Launcher, MissingDeviceIsCreatedPrivateAndRefusalsArePlain) {
   parlo_test::TempDevice device;
   fs::path fresh = device.dir() / "new-phone";
   Finished f = e2e::Run("parlo", {"--device", fresh.string(), "--headless", "--automate"}, "quit\n");
@@ -181,12 +181,8 @@ TEST(Launcher, MissingDeviceIsCreatedPrivate) {
     EXPECT_EQ(entry.status().permissions() & (fs::perms::group_all | fs::perms::others_all), fs::perms::none)
         << entry.path();
   }
-}
-
-// Each refusal starts "parlo: ", says what was wrong, exits with its code and prints nothing on
-// stdout; the options' refusals add the usage, the others are one line.
-TEST(Launcher, RefusalsArePlain) {
-  parlo_test::TempDevice device;
+  // Each refusal starts "parlo: ", says what was wrong, exits with its code and prints nothing on
+  // stdout; the options' refusals add the usage, the others are one line.
   const fs::path d = device.dir();
   auto at = [&d](const char* name) { return (d / name).string(); };
   for (const char* name : {"hung/run", "file", "symlink", "elsewhere"}) fs::create_directories(d / name);

@@ -20,7 +20,7 @@ std::optional<LaunchOptions> Parse(std::vector<std::string> args, std::string* e
 // The simulator's options come first; the program's words after them are joined by single spaces,
 // an empty word included ("-new", "", "5" gives two spaces, as on the phone). No options: the
 // phone's own screen.
-TEST(LaunchOptions, SimulatorOptionsThenTheProgramsWordsJoinedBySingleSpacesAndBadValuesRefused) {
+TEST(LaunchOptions, SimulatorOptionsThenTheProgramsWordsJoinedBySingleSpacesBadValuesRefusedAndTheDeviceFolder) {
   using Fields = std::tuple<std::string, bool, bool, std::string, int, int, int, int, std::string>;
   const struct {
     std::vector<std::string> args;
@@ -51,9 +51,7 @@ TEST(LaunchOptions, SimulatorOptionsThenTheProgramsWordsJoinedBySingleSpacesAndB
     EXPECT_NE(error.find(args[0]), std::string::npos) << error;
   }
   EXPECT_TRUE(Parse({std::string(kMaxArgument, '1')}));
-}
-
-TEST(LaunchOptions, DeviceFolderFallsBackToTheEnvironmentThenHome) {
+  // The device folder falls back to the environment, then to the home folder.
   LaunchOptions o;
   o.device = "/x";
   EXPECT_EQ(ResolveDeviceDir(o), "/x");

@@ -147,8 +147,6 @@ TEST_F(FrameTest, ComposeRequestsTakeTheirMessageFromTheViewOnScreen) {
   EXPECT_EQ(GetFocus(), composer->Control(IDC_TEXT));
 }
 
-// ---- The lock screen ----
-
 TEST_F(FrameTest, UnlockingReturnsToTheOpenConversationEvenWhenItMovedAndAlwaysLeavesTheLock) {
   Start();
   AddRecord(u"0101111");
