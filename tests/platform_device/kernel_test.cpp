@@ -98,7 +98,7 @@ DWORD RunToEnd(LPCWSTR application, std::u16string line) {
   return code;
 }
 
-TEST_F(DeviceTest, CreateProcessRunsAnExecutableAtAPhonePathOrNamedByTheFirstWordAndNothingElse) {
+TEST_F(DeviceTest, CreateProcessRunsAnExecutableAtAPhonePathOrNamedByTheFirstWordAndTheModuleIsParlo) {
   WriteScript(dir() / "windows" / "MMSC.exe",
               "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$PARLO_DEVICE/args.txt\"\n"
               "printf '%s|%s' \"$PARLO_PHONE_PATH\" \"$PARLO_COMMAND_LINE\" > \"$PARLO_DEVICE/env.txt\"\n"
@@ -121,9 +121,7 @@ TEST_F(DeviceTest, CreateProcessRunsAnExecutableAtAPhonePathOrNamedByTheFirstWor
       EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
     }
   }
-}
-
-TEST(ModuleTest, ProgramFileNameAndInstance) {
+  // The program's own module is Parlo.exe.
   WCHAR path[260];
   DWORD n = GetModuleFileNameW(nullptr, path, 260);
   EXPECT_EQ(std::u16string(path), u"\\Program Files\\Parlo\\Parlo.exe");

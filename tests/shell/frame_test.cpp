@@ -231,10 +231,25 @@ TEST_F(FrameTest, CopyDataNeverReadsPastTheBytesGivenAndKeepsAtMost259Characters
   EXPECT_EQ(StartNumber(), longText.substr(0, 259));
 }
 
-// With close off, exit only hides the frame; with it on, exit ends the loop with 1 and saves the
-// settings.
-TEST_F(FrameTest, ExitHidesTheFrameOrClosesTheProgramAndSavesSettings) {
+TEST_F(FrameTest, ControlNotificationsAreReflectedAndExitHidesTheFrameOrClosesTheProgramAndSavesSettings) {
   Start();
+  static UINT seen = 0;
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+    if (m >= 0x2000) seen = m;
+    return m == WM_COMMAND + 0x2000 ? 42 : DefWindowProcW(h, m, w, l);
+  };
+  wc.lpszClassName = u"ReflectProbe";
+  RegisterClassW(&wc);
+  HWND control = CreateWindowExW(0, u"ReflectProbe", u"", WS_CHILD, 0, 0, 10, 10, hwnd(), nullptr, nullptr, nullptr);
+  ASSERT_TRUE(control);
+  EXPECT_EQ(SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(7, 0), reinterpret_cast<LPARAM>(control)), 42);
+  EXPECT_EQ(seen, static_cast<UINT>(WM_COMMAND + 0x2000));
+  NMHDR hdr{control, 7, 0};
+  SendMessageW(hwnd(), WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&hdr));
+  EXPECT_EQ(seen, static_cast<UINT>(WM_NOTIFY + 0x2000));
+  // With close off, exit only hides the frame; with it on, exit ends the loop with 1 and saves the
+  // settings.
   const HWND frame = hwnd();
   app_->settings().close = false;
   SendMessageW(frame, WM_COMMAND, ID_EXIT, 0);
@@ -252,25 +267,6 @@ TEST_F(FrameTest, ExitHidesTheFrameOrClosesTheProgramAndSavesSettings) {
   DWORD value = 0;
   EXPECT_EQ(RegistryGetDWORD(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo", u"view_sort", &value), S_OK);
   EXPECT_EQ(value, 1u);
-}
-
-TEST_F(FrameTest, ControlNotificationsAreReflectedToTheControl) {
-  Start();
-  static UINT seen = 0;
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-    if (m >= 0x2000) seen = m;
-    return m == WM_COMMAND + 0x2000 ? 42 : DefWindowProcW(h, m, w, l);
-  };
-  wc.lpszClassName = u"ReflectProbe";
-  RegisterClassW(&wc);
-  HWND control = CreateWindowExW(0, u"ReflectProbe", u"", WS_CHILD, 0, 0, 10, 10, hwnd(), nullptr, nullptr, nullptr);
-  ASSERT_TRUE(control);
-  EXPECT_EQ(SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(7, 0), reinterpret_cast<LPARAM>(control)), 42);
-  EXPECT_EQ(seen, static_cast<UINT>(WM_COMMAND + 0x2000));
-  NMHDR hdr{control, 7, 0};
-  SendMessageW(hwnd(), WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&hdr));
-  EXPECT_EQ(seen, static_cast<UINT>(WM_NOTIFY + 0x2000));
 }
 
 }  // namespace
