@@ -20,7 +20,7 @@ std::optional<LaunchOptions> Parse(std::vector<std::string> args, std::string* e
 // The simulator's options come first; the program's words after them are joined by single spaces,
 // an empty word included ("-new", "", "5" gives two spaces, as on the phone). No options: the
 // phone's own screen.
-TEST(LaunchOptions, SimulatorOptionsThenTheProgramsWordsJoinedBySingleSpacesBadValuesRefusedAndTheDeviceFolder) {
+TEST(LaunchOptions, SimulatorOptionsThenTheProgramsWordsBadValuesAndTheDeviceFolder) {
   using Fields = std::tuple<std::string, bool, bool, std::string, int, int, int, int, std::string>;
   const struct {
     std::vector<std::string> args;
