@@ -1,5 +1,5 @@
-// The compose view as a user reaches it: as an answer typed on the on-screen keyboard and sent, and
-// from a second launch with a number.
+// The compose view as a user reaches it: as an answer typed on the on-screen keyboard and sent. (A
+// second launch with a number is the start-up tests' part.)
 #include "e2e/session.h"
 
 namespace {
@@ -64,33 +64,6 @@ TEST_F(Compose, AnAnswerTypedOnTheKeyboardCountsTheSyllableBeingComposedAndSlidi
   ASSERT_EQ(records.size(), 2u);
   const json& newest = state["settings"]["view_sort"] == true ? records.back() : records.front();
   ExpectFields(newest, {{"text", "안녕 "}, {"dbIndex", 1}});
-}
-
-// A number handed over by a second launch opens a message to it, ready to type; the back button
-// leaves it. (Holding the list's footer for a new message is checked in tests/views and tests/shell.)
-TEST_F(Compose, ASecondLaunchWithANumberOpensAMessageToIt) {
-  Parlo parlo(device_.dir());
-  ASSERT_EQ(parlo.Send("state")["mode"], 0);
-  Finished second = Launch({"-new", "01012345678"});
-  EXPECT_EQ(second.exitCode, 0) << second.err;
-  EXPECT_EQ(second.err, "");
-  ExpectFields(parlo.Send("state"), {{"mode", 3},
-                                     {"previous", 4},
-                                     {"start_mode", 0},
-                                     {"start_number", "01012345678"},
-                                     {"compose",
-                                      {{"recipient", "01012345678"},
-                                       {"text", ""},
-                                       {"sender", "나"},
-                                       {"initialised", true},
-                                       {"reply_source", false}}}});
-  ExpectFields(parlo.Send("screen"), {{"view", "SendView"}, {"foreground", true}, {"sip", true}});
-  EXPECT_TRUE(Shows(parlo, "0자/0쪽"));
-  EXPECT_EQ(Field(parlo, 1001)["focus"], true);
-  // The back button in the top bar goes back to the list and takes the keyboard along.
-  parlo.Send("tap 440 35");
-  ExpectFields(parlo.Send("screen"), {{"view", "MainView"}, {"sip", false}});
-  EXPECT_EQ(parlo.Send("quit")["exit"], 1);
 }
 
 }  // namespace

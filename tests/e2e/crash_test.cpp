@@ -1,18 +1,13 @@
 // Crash tests: parlo-device and parlo are killed with SIGKILL as they enter a seeded one of their
-// write-like system calls (process.h), round after round on one device. After every round
-// all that was committed is there exactly once, nothing else is, and every file opens: the
-// message store, the registry, the address book and its index, the program's contact cache
-// (allcontacts.dat) and picture cache (allcontacts.pic), and parlo starts on them without a box.
-//
-// A round runs one writer of the table below, killed at its Nth write, N drawn from the writes
-// its last whole run made (the first run of each writer is whole; about one draw in five lies
-// past the end, so writers also finish). A writer that finished did all it promised; one that
-// was killed left each thing it touches as it was or as it meant it to be. What is seen after
-// a round is where the next one starts.
+// write-like system calls (process.h), round after round on one device. A round runs one writer of
+// the table below, killed at its Nth write, N drawn from the writes its last whole run made (about
+// one draw in five lies past the end, so writers also finish). After every round a finished writer
+// did all it promised, a killed one left each thing it touches as it was or as it meant it to be,
+// nothing is there twice, and every file opens: the message store, the registry, the address book
+// and its index, the contact and picture caches, and parlo starts on them without a box.
 //
 // The unread count in the registry is a second file beside the store: a kill between the two
-// leaves it stale, and the next change that publishes it (a receive, a delete, a message read)
-// puts it right. It is checked whenever the last publisher finished.
+// leaves it stale until the next publisher (a receive, a delete, a message read) finishes.
 //
 //   PARLO_CRASH_SEED=S     another sequence of writers and kill points (default 1)
 //   PARLO_CRASH_ROUNDS=N   rounds (default 40; 12 under AddressSanitizer)

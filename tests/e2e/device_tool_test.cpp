@@ -89,7 +89,7 @@ TEST_F(DeviceTool, BadInputIsOneLineOnStderr) {
 
 // Each type set and read back (key and value names in any case), a binary value as hex; a missing
 // key or value exits 1.
-TEST_F(DeviceTool, RegistryStepsAndTheirAnswers) {
+TEST_F(DeviceTool, RegistryStepsAndTheirAnswersAndBadInputThatChangesNothing) {
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"System\\State\\DateTime", 0, nullptr, 0, 0, nullptr, &key, nullptr),
             ERROR_SUCCESS);
@@ -128,10 +128,7 @@ TEST_F(DeviceTool, RegistryStepsAndTheirAnswers) {
       EXPECT_EQ(f.out, step.printed);
     }
   }
-}
-
-// Bad input to reg, and a registry file that is not a database: exit 2, the file unchanged.
-TEST_F(DeviceTool, BadRegistryInputExitsTwoAndChangesNothing) {
+  // Bad input to reg, and a registry file that is not a database: exit 2, the file unchanged.
   Json({"reg", "set", "HKCU\\T", "v", "dword", "7"});
   const std::string before = Registry();
   for (const Args& args : std::vector<Args>{
@@ -154,7 +151,7 @@ TEST_F(DeviceTool, BadRegistryInputExitsTwoAndChangesNothing) {
   EXPECT_EQ(Registry(), "not a database");
 }
 
-TEST_F(DeviceTool, InitGivesThePhoneANumberThatCanBeChangedAndCleared) {
+TEST_F(DeviceTool, ThePhonesNumberAndSendFailuresAreSetFromOutside) {
   EXPECT_EQ(Device({"phone-number"}).out, "01055501234\n");
   Json({"phone-number", "+821099998888"});
   SMS_ADDRESS own{};
@@ -173,10 +170,8 @@ TEST_F(DeviceTool, InitGivesThePhoneANumberThatCanBeChangedAndCleared) {
   EXPECT_EQ(none.exitCode, 1);
   EXPECT_EQ(none.out, "");
   EXPECT_EQ(SmsGetPhoneNumber(&own), E_FAIL);
-}
 
-// Bad counts change nothing; failures set from another process reach the next send here.
-TEST_F(DeviceTool, FailuresSetFromOutsideReachTheNextSend) {
+  // Bad failure counts change nothing; failures set from another process reach the next send here.
   for (const Args& args : std::vector<Args>{
            {"sms", "fail", "--after", "-1"}, {"sms", "fail", "--after", "01"}, {"sms", "fail"}, {"sms"}}) {
     SCOPED_TRACE(args.back());
@@ -199,7 +194,8 @@ TEST_F(DeviceTool, FailuresSetFromOutsideReachTheNextSend) {
             "{\"to\":\"0101234\",\"text\":\"four\",\"callback\":\"\",\"smsc\":\"\",\"time\":\"2024-03-05 14:07:09\"}\n");
 }
 
-TEST_F(DeviceTool, CallsAndLaunchesAreJsonLinesOldestFirst) {
+// Calls and launches are JSON lines, oldest first; the composer stand-in records how it was started.
+TEST_F(DeviceTool, CallsAndLaunchesAreJsonLinesAndTheComposerStandInRecordsItsStart) {
   EXPECT_EQ(Device({"calls"}).out, "");
   std::ofstream(root_ / "network" / "calls.jsonl")
       << "{\"number\": \"0101\", \"name\": \"가\", \"time\": \"2024-03-05 14:07:09\"}\n"
@@ -212,9 +208,7 @@ TEST_F(DeviceTool, CallsAndLaunchesAreJsonLinesOldestFirst) {
             "{\"number\":\"0102\",\"name\":\"\",\"time\":\"2024-03-05 14:08:00\"}\n");
   EXPECT_NE(f.err.find("line 2"), std::string::npos);
   EXPECT_EQ(Device({"launches"}).out, "");
-}
 
-TEST_F(DeviceTool, TheComposerStandInRecordsHowItWasStarted) {
   // Installed where a quote in the path would end the script's quoting and run what follows.
   fs::path install = device_.dir() / "a'$(touch injected)'b";
   fs::create_directories(install);
@@ -232,18 +226,15 @@ TEST_F(DeviceTool, TheComposerStandInRecordsHowItWasStarted) {
                {{"path", "\\windows\\MMSC.exe"}, {"command_line", "\"3\" \"-x y\""}, {"args", json::array({"3", "-x y"})}});
 }
 
-TEST_F(DeviceTool, ImportAnswersOneJsonLineWithTheSkippedCards) {
+TEST_F(DeviceTool, ImportAnswersOneJsonLineAndStoreFilesThatAreNotPlainFilesAreRefused) {
   fs::path file = device_.dir() / "in.vcf";
   std::ofstream(file, std::ios::binary) << kGoodCard << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Broken\r\nno colon\r\nEND:VCARD\r\n";
   const json answer = json::parse(R"j({"read": 2, "added": 1, "replaced": 0,
       "skipped": [{"card": 2, "line": 6, "name": "Broken", "reason": "line 9 is not a property (no ':')"}]})j");
   EXPECT_EQ(Json({"contacts", "import", file.string()}), std::vector<json>{answer});
-}
-
-// A directory or FIFO where contacts.vcf or contacts.oid belongs; each row: which file is replaced
-// by what. The address book itself unusable means no contacts; an unusable identifier file still
-// leaves the contacts readable in the program.
-TEST_F(DeviceTool, StoreFilesThatAreNotPlainFilesAreRefusedInOneLine) {
+  // A directory or FIFO where contacts.vcf or contacts.oid belongs; each row: which file is replaced
+  // by what. The address book itself unusable means no contacts; an unusable identifier file still
+  // leaves the contacts readable in the program.
   const fs::path in = device_.dir() / "in.vcf";
   std::ofstream(in, std::ios::binary) << kGoodCard;
   struct Row {

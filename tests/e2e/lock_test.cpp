@@ -31,7 +31,7 @@ class Lock : public DeviceTest {
 
 // At start the lock hides the start view; the right pattern, a second launch with an option (handed
 // over) or a new message while another program is in front passes it.
-TEST_F(Lock, AtStartTheLockHidesTheStartViewUntilPassed) {
+TEST_F(Lock, AtStartOrFromTheMenuTheLockHidesTheViewUntilTheRightPatternPassesIt) {
   Json({"reg", "set", kSettingsKey, "use_lock", "dword", "1"});
   Receive("0101234", "hello");
   enum Pass { kPattern, kLaunch, kMessage };
@@ -62,11 +62,9 @@ TEST_F(Lock, AtStartTheLockHidesTheStartViewUntilPassed) {
     EXPECT_EQ(parlo.Send("state")["mode"], std::string(c.after) == "MainView" ? 0 : 1);
     EXPECT_EQ(parlo.Send("quit")["exit"], 1);
   }
-}
-
-// The menu locks now; a wrong pattern keeps the lock while its clock follows the minute; the
-// right one opens; the menu's toggle locks the next start.
-TEST_F(Lock, TheMenuLocksNowAndOnlyTheRightPatternOpens) {
+  // The menu locks now; a wrong pattern keeps the lock while its clock follows the minute; the
+  // right one opens; the menu's toggle locks the next start.
+  Json({"reg", "set", kSettingsKey, "use_lock", "dword", "0"});
   Parlo parlo(device_.dir());
   ChooseFromMenu(parlo, 33341);  // 문자 잠그기
   ExpectLocked(parlo, "14:07");

@@ -93,32 +93,26 @@ inline std::string Centre(const json& r) {
 }
 inline json TapCenter(Parlo& parlo, const json& r) { return parlo.Send("tap " + Centre(r)); }
 
-// The first entry of the screen's `list` ("texts", "menu", "keypad", ...) whose `field` is `value`;
-// null when there is none.
-inline json Item(Parlo& parlo, const char* list, const char* field, const json& value) {
+// The first entry of the screen's `list` ("texts", "menu", "keypad", ...) whose `field` is `value`,
+// or with `prefix` starts with it; null when there is none.
+inline json Item(Parlo& parlo, const char* list, const char* field, const json& value, bool prefix = false) {
   json screen = parlo.Send("screen");
-  for (const json& item : screen[list])
-    if (item.value(field, json()) == value) return item;
+  for (const json& item : screen[list]) {
+    const json seen = item.value(field, json());
+    const std::string text = seen.is_string() ? seen.get<std::string>() : "";
+    if (seen == value || (prefix && text.rfind(value.get<std::string>(), 0) == 0)) return item;
+  }
   return nullptr;
 }
-inline void TapItem(Parlo& parlo, const char* list, const char* field, const json& value) {
-  const json item = Item(parlo, list, field, value);
+inline void TapItem(Parlo& parlo, const char* list, const char* field, const json& value, bool prefix = false) {
+  const json item = Item(parlo, list, field, value, prefix);
   ASSERT_FALSE(item.is_null()) << "no " << list << " entry " << value;
   EXPECT_EQ(TapCenter(parlo, item["rect"]), kOk) << value;
 }
 // Whether some text on screen is exactly `text`.
 inline bool Shows(Parlo& parlo, const std::string& text) { return !Item(parlo, "texts", "text", text).is_null(); }
-
 // Taps the first text on screen that starts with `prefix`.
-inline void TapText(Parlo& parlo, const std::string& prefix) {
-  json screen = parlo.Send("screen");
-  for (const json& t : screen["texts"])
-    if (t["text"].get<std::string>().rfind(prefix, 0) == 0) {
-      EXPECT_EQ(TapCenter(parlo, t["rect"]), kOk) << prefix;
-      return;
-    }
-  ADD_FAILURE() << "no text starting with " << prefix;
-}
+inline void TapText(Parlo& parlo, const std::string& prefix) { TapItem(parlo, "texts", "text", prefix, true); }
 
 // Opens the program menu with the list's title and chooses the item `id`.
 inline void ChooseFromMenu(Parlo& parlo, int id) {

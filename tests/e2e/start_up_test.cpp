@@ -2,36 +2,19 @@
 // instance socket, screenshots, and the launcher's refusals. Then the automation session itself:
 // answers inside modal loops whatever command opened them, answers given as a finger gives them,
 // and the last answer before the end.
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
+#include <tuple>
 
 #include "e2e/session.h"
+#include "platform/device/instance/unix_socket.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace e2e;
-
-// A socket at `path`, connected or listening.
-int UnixSocket(const fs::path& path, bool listening) {
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  const std::string p = path.string();
-  const int fd = p.size() < sizeof addr.sun_path ? socket(AF_UNIX, SOCK_STREAM, 0) : -1;
-  if (fd < 0) throw std::runtime_error("no socket at " + p);
-  std::copy(p.begin(), p.end(), addr.sun_path);
-  const auto* a = reinterpret_cast<sockaddr*>(&addr);
-  if (listening ? bind(fd, a, sizeof addr) || listen(fd, 16) : connect(fd, a, sizeof addr)) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
 
 class StartUp : public DeviceTest {
  protected:
@@ -140,8 +123,9 @@ TEST_F(StartUp, AScreenshotThenSecondLaunchesAndNewMessagesReachTheRunningProgra
     ++sockets;
     for (const std::string& junk : {std::string("GET / HTTP/1.0\r\n\r\n"), std::string(100000, '\xff'),
                                     std::string("\x10\x00\x00\x00", 4)}) {
-      int fd = UnixSocket(entry.path(), false);
-      if (fd >= 0) (void)!write(fd, junk.data(), junk.size());
+      const int fd = platform::device::ConnectTo(entry.path());
+      ASSERT_GE(fd, 0);
+      platform::device::WriteAll(fd, junk, platform::device::DeadlineIn(2000));
       close(fd);
     }
   }
@@ -153,8 +137,25 @@ TEST_F(StartUp, AScreenshotThenSecondLaunchesAndNewMessagesReachTheRunningProgra
   EXPECT_NE(shot.err.find("another Parlo is running"), std::string::npos) << shot.err;
   EXPECT_FALSE(fs::exists(png));
 
-  EXPECT_EQ(Launch({"1", "0107777"}).exitCode, 0);
-  EXPECT_EQ(parlo.Send("state")["start_number"], "0107777");
+  // The number opens a message to it, ready to type; the back button in the top bar goes back to
+  // the list and takes the keyboard along.
+  const Finished second = Launch({"1", "0107777"});
+  EXPECT_EQ(std::tuple(second.exitCode, second.err), std::tuple(0, ""));
+  ExpectFields(parlo.Send("state"), {{"mode", 3},
+                                     {"previous", 4},
+                                     {"start_mode", 0},
+                                     {"start_number", "0107777"},
+                                     {"compose",
+                                      {{"recipient", "0107777"},
+                                       {"text", ""},
+                                       {"sender", "나"},
+                                       {"initialised", true},
+                                       {"reply_source", false}}}});
+  ExpectFields(parlo.Send("screen"), {{"view", "SendView"}, {"foreground", true}, {"sip", true}});
+  EXPECT_TRUE(Shows(parlo, "0자/0쪽"));
+  EXPECT_EQ(Item(parlo, "windows", "id", 1001)["focus"], true);
+  parlo.Send("tap 440 35");
+  ExpectFields(parlo.Send("screen"), {{"view", "MainView"}, {"sip", false}});
   parlo.Send("deactivate");
   ASSERT_EQ(parlo.Send("screen")["foreground"], false);
   Receive("01011112222", "hello");
@@ -164,7 +165,7 @@ TEST_F(StartUp, AScreenshotThenSecondLaunchesAndNewMessagesReachTheRunningProgra
 }
 
 // On the machine's clock, as a user starts it.
-TEST(Launcher, MissingDeviceIsCreatedPrivate) {
+TEST(Launcher, MissingDeviceIsCreatedPrivateAndRefusalsArePlain) {
   parlo_test::TempDevice device;
   fs::path fresh = device.dir() / "new-phone";
   Finished f = e2e::Run("parlo", {"--device", fresh.string(), "--headless", "--automate"}, "quit\n");
@@ -180,17 +181,13 @@ TEST(Launcher, MissingDeviceIsCreatedPrivate) {
     EXPECT_EQ(entry.status().permissions() & (fs::perms::group_all | fs::perms::others_all), fs::perms::none)
         << entry.path();
   }
-}
-
-// Each refusal starts "parlo: ", says what was wrong, exits with its code and prints nothing on
-// stdout; the options' refusals add the usage, the others are one line.
-TEST(Launcher, RefusalsArePlain) {
-  parlo_test::TempDevice device;
+  // Each refusal starts "parlo: ", says what was wrong, exits with its code and prints nothing on
+  // stdout; the options' refusals add the usage, the others are one line.
   const fs::path d = device.dir();
   auto at = [&d](const char* name) { return (d / name).string(); };
   for (const char* name : {"hung/run", "file", "symlink", "elsewhere"}) fs::create_directories(d / name);
   // A program on the device that takes connections but never answers: a hung Parlo.
-  const int hung = UnixSocket(d / "hung" / "run" / "instance-4000021.sock", true);
+  const int hung = platform::device::ListenAt(d / "hung" / "run" / "instance-4000021.sock");
   ASSERT_GE(hung, 0);
   std::ofstream(d / "file" / "run") << "x";
   fs::create_directory_symlink(d / "elsewhere", d / "symlink" / "run");

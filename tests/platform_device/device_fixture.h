@@ -6,7 +6,6 @@
 #include <sqlite3.h>
 
 #include <fstream>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,7 +25,9 @@ struct Received {
   UINT message = 0;
   WPARAM wParam = 0;
   LPARAM lParam = 0;
+  bool operator==(const Received&) const = default;
 };
+using Posts = std::vector<Received>;
 
 class TestWindow {
  public:
@@ -38,10 +39,9 @@ class TestWindow {
     wc.lpszClassName = className;
     RegisterClassW(&wc);  // already registered by an earlier test: fine
     hwnd_ = CreateWindowExW(0, className, u"Parlo", WS_VISIBLE, 0, 0, 480, 800, nullptr, nullptr, nullptr, nullptr);
-    Windows()[hwnd_] = this;
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
   ~TestWindow() {
-    Windows().erase(hwnd_);
     if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
   }
   HWND hwnd() const { return hwnd_; }
@@ -54,16 +54,11 @@ class TestWindow {
   const std::vector<Received>& all() const { return received_; }
 
  private:
-  static std::map<HWND, TestWindow*>& Windows() {
-    static std::map<HWND, TestWindow*> w;
-    return w;
-  }
   static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto it = Windows().find(hwnd);
-    if (it == Windows().end() || (message < WM_USER && message != WM_COPYDATA))
-      return DefWindowProcW(hwnd, message, wParam, lParam);
-    it->second->received_.push_back({message, wParam, lParam});
-    return it->second->answer_;
+    auto* self = reinterpret_cast<TestWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self || (message < WM_USER && message != WM_COPYDATA)) return DefWindowProcW(hwnd, message, wParam, lParam);
+    self->received_.push_back({message, wParam, lParam});
+    return self->answer_;
   }
 
   HWND hwnd_ = nullptr;

@@ -32,7 +32,7 @@ TEST_F(FilesTest, WhatTheDeviceCreatesIsTheUsersAlone) {
 }
 
 // What each disposition does with an existing or missing file, and the error it leaves.
-TEST_F(FilesTest, DispositionsOpenCreateOrRefuseAndSayWhy) {
+TEST_F(FilesTest, DispositionsOpenCreateOrRefuseAndSayWhyAndPathsThatLeaveTheRootAreRefused) {
   constexpr DWORD kAny = 0xFFFFFFFF;  // the error is not looked at
   const struct {
     const char16_t* path;
@@ -68,9 +68,7 @@ TEST_F(FilesTest, DispositionsOpenCreateOrRefuseAndSayWhy) {
       EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "a.txt"), "old content") << "case " << i;
     }
   }
-}
-
-TEST_F(FilesTest, PathsThatLeaveTheRootAreRefused) {
+  // Paths that leave the root are refused.
   WriteHost(dir().parent_path() / (dir().filename().string() + "-outside.txt"), "secret");
   std::u16string escape = u"\\..\\" + platform::Utf8ToUtf16(dir().filename().string() + "-outside.txt");
   EXPECT_EQ(WithError(CreateFileW(escape.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)),
@@ -83,7 +81,7 @@ TEST_F(FilesTest, PathsThatLeaveTheRootAreRefused) {
   std::filesystem::remove(dir().parent_path() / (dir().filename().string() + "-outside.txt"));
 }
 
-TEST_F(FilesTest, ReadStopsAtTheEndAndSeekWorksFromEachOrigin) {
+TEST_F(FilesTest, ReadStopsAtTheEndSeekWorksFromEachOriginAndAccessModesAreEnforced) {
   WriteHost(dir() / "a.bin", "0123456789");
   HANDLE h = CreateFileW(u"\\a.bin", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
@@ -109,21 +107,18 @@ TEST_F(FilesTest, ReadStopsAtTheEndAndSeekWorksFromEachOrigin) {
   ASSERT_TRUE(WriteFile(h, "X", 1, &written, nullptr));
   EXPECT_EQ(GetFileSize(h, nullptr), 13u);
   CloseHandle(h);
-}
 
-TEST_F(FilesTest, AccessModesAreEnforcedAndClosedOrForeignHandlesRefused) {
+  // Access modes are enforced; closed or foreign handles are refused.
   WriteHost(dir() / "a.bin", "data");
   HANDLE r = CreateFileW(u"\\a.bin", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  DWORD n = 0;
   EXPECT_EQ(WithError(WriteFile(r, "x", 1, &n, nullptr)), std::tuple(FALSE, DWORD(ERROR_ACCESS_DENIED)));
   HANDLE w = CreateFileW(u"\\a.bin", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  char c;
-  EXPECT_EQ(WithError(ReadFile(w, &c, 1, &n, nullptr)), std::tuple(FALSE, DWORD(ERROR_ACCESS_DENIED)));
+  EXPECT_EQ(WithError(ReadFile(w, buf, 1, &n, nullptr)), std::tuple(FALSE, DWORD(ERROR_ACCESS_DENIED)));
   CloseHandle(w);
   EXPECT_EQ(parlo_test::ReadFileBytes(dir() / "a.bin"), "data");
   ASSERT_TRUE(CloseHandle(r));
   n = 7;
-  EXPECT_EQ(WithError(ReadFile(r, &c, 1, &n, nullptr)), std::tuple(FALSE, DWORD(ERROR_INVALID_HANDLE)));
+  EXPECT_EQ(WithError(ReadFile(r, buf, 1, &n, nullptr)), std::tuple(FALSE, DWORD(ERROR_INVALID_HANDLE)));
   EXPECT_EQ(n, 0u);
   HANDLE foreign = reinterpret_cast<HANDLE>(0x1234);
   EXPECT_EQ(std::tuple(CloseHandle(r), CloseHandle(INVALID_HANDLE_VALUE), GetFileSize(foreign, nullptr)),

@@ -17,7 +17,12 @@ using parlo_test::WithError;
 using platform::device::SplitCommandLine;
 using Args = std::vector<std::u16string>;
 
-TEST_F(DeviceTest, SecondMutexOfTheSameNameAlreadyExistsTheRunFolderIsPrivateAndOddNamesStayInIt) {
+DWORD WINAPI AddOne(LPVOID p) {
+  ++*static_cast<std::atomic<int>*>(p);
+  return 42;
+}
+
+TEST_F(DeviceTest, SecondMutexOfTheSameNameAlreadyExistsOddNamesStayInTheRunFolderAndThreadsSignalTheirEnd) {
   auto create = [](const std::u16string& name) { return WithError(CreateMutexW(nullptr, FALSE, name.c_str())); };
   auto [first, e1] = create(u"Parlo");
   auto [second, e2] = create(u"Parlo");
@@ -41,14 +46,7 @@ TEST_F(DeviceTest, SecondMutexOfTheSameNameAlreadyExistsTheRunFolderIsPrivateAnd
   EXPECT_FALSE(std::filesystem::exists(dir() / "escape"));
   EXPECT_EQ(create(std::u16string(300, u'n')), std::tuple(HANDLE(nullptr), DWORD(ERROR_INVALID_PARAMETER)));
   for (HANDLE h : {again, other, odd}) CloseHandle(h);
-}
-
-DWORD WINAPI AddOne(LPVOID p) {
-  ++*static_cast<std::atomic<int>*>(p);
-  return 42;
-}
-
-TEST_F(DeviceTest, ThreadRunsAndItsHandleSignalsWhenItEnds) {
+  // A thread runs, and its handle signals when it ends.
   std::atomic<int> counter{0};
   DWORD id = 0;
   HANDLE t = CreateThread(nullptr, 0, AddOne, &counter, 0, &id);
@@ -100,7 +98,7 @@ DWORD RunToEnd(LPCWSTR application, std::u16string line) {
   return code;
 }
 
-TEST_F(DeviceTest, CreateProcessRunsAnExecutableAtAPhonePathOrNamedByTheFirstWordAndNothingElse) {
+TEST_F(DeviceTest, CreateProcessRunsAnExecutableAtAPhonePathOrNamedByTheFirstWordAndTheModuleIsParlo) {
   WriteScript(dir() / "windows" / "MMSC.exe",
               "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$PARLO_DEVICE/args.txt\"\n"
               "printf '%s|%s' \"$PARLO_PHONE_PATH\" \"$PARLO_COMMAND_LINE\" > \"$PARLO_DEVICE/env.txt\"\n"
@@ -123,9 +121,7 @@ TEST_F(DeviceTest, CreateProcessRunsAnExecutableAtAPhonePathOrNamedByTheFirstWor
       EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
     }
   }
-}
-
-TEST(ModuleTest, ProgramFileNameAndInstance) {
+  // The program's own module is Parlo.exe.
   WCHAR path[260];
   DWORD n = GetModuleFileNameW(nullptr, path, 260);
   EXPECT_EQ(std::u16string(path), u"\\Program Files\\Parlo\\Parlo.exe");

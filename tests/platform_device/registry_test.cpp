@@ -10,7 +10,7 @@ using RegistryTest = parlo_test::DeviceTest;
 
 // A short buffer gets ERROR_MORE_DATA with the size needed and is left alone; no buffer reports
 // type and size only; an empty default value is stored.
-TEST_F(RegistryTest, QueriesReportTheSizeNeededAndWriteNothingThatDoesNotFit) {
+TEST_F(RegistryTest, QueriesReportTheSizeNeededAndMissingBadOrOverlongThingsAreRefused) {
   HKEY key = Create(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo");
   ASSERT_EQ(SetString(key, u"password", std::u16string(300, u'7')), ERROR_SUCCESS);
   ASSERT_EQ(SetString(key, u"view_sort", u"yes"), ERROR_SUCCESS);
@@ -31,12 +31,8 @@ TEST_F(RegistryTest, QueriesReportTheSizeNeededAndWriteNothingThatDoesNotFit) {
   size = 99;
   EXPECT_EQ(RegQueryValueExW(key, u"", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
   EXPECT_EQ(std::tuple(type, size), std::tuple(DWORD(REG_BINARY), 0u));
-  RegCloseKey(key);
-}
 
-// Missing keys and values are not found; bad handles and overlong names are refused and write nothing.
-TEST_F(RegistryTest, MissingThingsAreNotFoundAndBadHandlesAndOverlongNamesRefused) {
-  HKEY key = Create(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo");
+  // Missing keys and values are not found; bad handles and overlong names are refused and write nothing.
   EXPECT_EQ(GetDword(key, u"use_lock", 5), 5u);
   EXPECT_EQ(QueryStatus(key, u"use_lock"), ERROR_FILE_NOT_FOUND);
   HKEY other = reinterpret_cast<HKEY>(1);
@@ -85,7 +81,7 @@ TEST_F(RegistryTest, KeyPathsIgnoreCaseAndSlashesAndOpenRelativeToAKey) {
   for (HKEY k : {a, b, c, parent, child, same, mid}) RegCloseKey(k);
 }
 
-TEST_F(RegistryTest, DeleteTakesTheValueOrKeyWithSubkeysButNotSiblingsWithTheSamePrefix) {
+TEST_F(RegistryTest, DeleteTakesTheValueOrKeyButNotSiblingsWithTheSamePrefixAndEnumListsInNameOrder) {
   HKEY a = Create(HKEY_CURRENT_USER, u"Top\\Inner\\Deep");
   SetDword(a, u"v", 1);
   HKEY sibling = Create(HKEY_CURRENT_USER, u"Top\\Inner2");
@@ -104,9 +100,7 @@ TEST_F(RegistryTest, DeleteTakesTheValueOrKeyWithSubkeysButNotSiblingsWithTheSam
   EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u"Top\\Inner"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, u""), ERROR_ACCESS_DENIED);
   for (HKEY h : {a, sibling, k}) RegCloseKey(h);
-}
-
-TEST_F(RegistryTest, EnumValueListsInNameOrder) {
+  // Values are listed in name order.
   HKEY key = Create(HKEY_CURRENT_USER, u"Test");
   SetDword(key, u"b", 2);
   SetDword(key, u"A", 1);

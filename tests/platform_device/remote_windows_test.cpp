@@ -59,13 +59,6 @@ class RemoteWindowsTest : public parlo_test::DeviceTest {
     ASSERT_TRUE(platform::device::EnsureRunDir());
   }
   std::filesystem::path PeerSocket(int pid) { return dir() / "run" / ("instance-" + std::to_string(pid) + ".sock"); }
-  // A socket left by a program that ended without cleaning up.
-  std::filesystem::path MakeStaleSocket(int pid) {
-    int fd = platform::device::ListenAt(PeerSocket(pid));
-    EXPECT_GE(fd, 0);
-    ::close(fd);
-    return PeerSocket(pid);
-  }
 };
 
 TEST_F(RemoteWindowsTest, MessagesThatMayNotCrossNeverLeave) {
@@ -86,7 +79,9 @@ TEST_F(RemoteWindowsTest, MessagesThatMayNotCrossNeverLeave) {
 // A search skips and removes a stale socket, leaves alone what only carries a socket's name, and
 // takes no answer from a peer without the window or with nonsense.
 TEST_F(RemoteWindowsTest, StaleSocketsAndPeersWithoutTheWindowOrWithNonsenseAreNotAMatch) {
-  auto stale = MakeStaleSocket(4000003);
+  const auto stale = PeerSocket(4000003);  // left by a program that ended without cleaning up
+  ::close(platform::device::ListenAt(stale));
+  ASSERT_TRUE(std::filesystem::exists(stale));
   namespace fs = std::filesystem;
   std::ofstream(PeerSocket(4000011)) << "x";
   fs::create_directory(PeerSocket(4000012));

@@ -30,7 +30,7 @@ TEST_F(DeviceTest, RegistryGetDwordReadsOnlyFourByteDwords) {
   RegCloseKey(key);
 }
 
-TEST_F(DeviceTest, ShellNotificationsAreListedAddedReplacedAndRemoved) {
+TEST_F(DeviceTest, ShellNotificationsAreListedAddedReplacedAndRemovedByTheirClsid) {
   SHNOTIFICATIONDATA n{};
   n.cbStruct = sizeof n;
   n.dwID = 9114;
@@ -55,9 +55,7 @@ TEST_F(DeviceTest, ShellNotificationsAreListedAddedReplacedAndRemoved) {
   EXPECT_EQ(SHNotificationRemove(nullptr, 9114), ERROR_INVALID_PARAMETER);
   n.cbStruct = 4;
   EXPECT_EQ(SHNotificationAdd(&n), ERROR_INVALID_PARAMETER);
-}
-
-TEST(ClsidTest, TextRoundTripAndRejects) {
+  // Their class identifiers as text, both ways.
   CLSID c{};
   ASSERT_TRUE(platform::device::ClsidFromString("{592a0d12-f0ac-411b-a175-8b348238f1fd}", &c));
   EXPECT_EQ(std::memcmp(&c, &kUnreadClsid, sizeof c), 0);

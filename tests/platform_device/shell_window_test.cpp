@@ -19,7 +19,7 @@ class ShellWindowTest : public parlo_test::DeviceTest {
   }
 };
 
-TEST_F(ShellWindowTest, FullScreenFlagsHideAndShowAgainAndEndWithTheWindow) {
+TEST_F(ShellWindowTest, FullScreenFlagsAndInitDialogSizeTheWindowAndSipPreferencesReachThePanel) {
   HWND hwnd = window_->hwnd();
   ASSERT_TRUE(SHFullScreen(hwnd, SHFS_HIDETASKBAR | SHFS_HIDESIPBUTTON));  // 10, as the frame asks
   auto s = platform::device::FullScreenState(hwnd);
@@ -32,9 +32,7 @@ TEST_F(ShellWindowTest, FullScreenFlagsHideAndShowAgainAndEndWithTheWindow) {
   ASSERT_TRUE(SHFullScreen(hwnd, SHFS_HIDETASKBAR));
   DestroyWindow(hwnd);
   EXPECT_FALSE(platform::device::FullScreenState(hwnd).taskbarHidden);
-}
-
-TEST_F(ShellWindowTest, InitDialogSizesToTheScreenAndSipPreferencesReachThePanel) {
+  // Init dialog sizes to the screen; SIP preferences reach the panel.
   HWND dlg = CreateWindowExW(0, u"ShellTestFrame", u"About", WS_VISIBLE, 20, 30, 100, 100, nullptr, nullptr,
                              nullptr, nullptr);
   ASSERT_NE(dlg, nullptr);

@@ -20,7 +20,7 @@ std::optional<LaunchOptions> Parse(std::vector<std::string> args, std::string* e
 // The simulator's options come first; the program's words after them are joined by single spaces,
 // an empty word included ("-new", "", "5" gives two spaces, as on the phone). No options: the
 // phone's own screen.
-TEST(LaunchOptions, SimulatorOptionsThenTheProgramsWordsJoinedBySingleSpaces) {
+TEST(LaunchOptions, SimulatorOptionsThenTheProgramsWordsBadValuesAndTheDeviceFolder) {
   using Fields = std::tuple<std::string, bool, bool, std::string, int, int, int, int, std::string>;
   const struct {
     std::vector<std::string> args;
@@ -42,10 +42,7 @@ TEST(LaunchOptions, SimulatorOptionsThenTheProgramsWordsJoinedBySingleSpaces) {
                      o->commandLine),
               c.want);
   }
-}
-
-// Refusals the launcher prints are seen end to end in tests/e2e/start_up_test.cpp; these are the rest.
-TEST(LaunchOptions, BadValuesAreRefusedWithAReason) {
+  // Refusals the launcher prints are seen end to end in tests/e2e/start_up_test.cpp; these are the rest.
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {"--screen", "480x800@192junk"}, {"--screen", "0x800@192"}, {"--zoom", "0"}, {"--zoom", "2x"},
            {"--virtual-clock", "2024-02-30 00:00:00"}, {"--device", ""}}) {
@@ -54,9 +51,7 @@ TEST(LaunchOptions, BadValuesAreRefusedWithAReason) {
     EXPECT_NE(error.find(args[0]), std::string::npos) << error;
   }
   EXPECT_TRUE(Parse({std::string(kMaxArgument, '1')}));
-}
-
-TEST(LaunchOptions, DeviceFolderFallsBackToTheEnvironmentThenHome) {
+  // The device folder falls back to the environment, then to the home folder.
   LaunchOptions o;
   o.device = "/x";
   EXPECT_EQ(ResolveDeviceDir(o), "/x");
@@ -68,14 +63,11 @@ TEST(LaunchOptions, DeviceFolderFallsBackToTheEnvironmentThenHome) {
   EXPECT_EQ(ResolveDeviceDir(o), "/home/u/.local/share/parlo/device");
 }
 
-TEST(AutomationCommands, WordsSplitAtSpacesButTextStaysWhole) {
+TEST(AutomationCommands, WordsSplitAtSpacesButTextStaysWholeAndKeysHaveNames) {
   EXPECT_EQ(SplitCommand("  tap   10 20 "), (std::vector<std::string>{"tap", "10", "20"}));
   EXPECT_EQ(SplitCommand("type 안녕 하세요  x\r"), (std::vector<std::string>{"type", "안녕 하세요  x"}));
   EXPECT_EQ(SplitCommand("screenshot /tmp/a b.png"), (std::vector<std::string>{"screenshot", "/tmp/a b.png"}));
   EXPECT_TRUE(SplitCommand("   ").empty());
-}
-
-TEST(AutomationCommands, KeyNames) {
   const std::pair<const char*, UINT> names[] = {
       {"up", VK_UP}, {"ENTER", VK_RETURN}, {"back", VK_ESCAPE}, {"backspace", VK_BACK}, {"f3", VK_F3},
       {"F12", VK_F12}, {"f25", 0}, {"f03", 0}, {"7", '7'}, {"nosuch", 0}};

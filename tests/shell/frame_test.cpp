@@ -93,12 +93,10 @@ TEST_F(FrameTest, StartsFullScreenActiveOnTheStartModeAndFollowsActivation) {
   EXPECT_EQ(composer->FieldText(IDC_RECIPIENT, 260), u"0101234");
   EXPECT_EQ(GetFocus(), composer->Control(IDC_TEXT));
   // Deactivation follows WM_ACTIVATE (only WA_ACTIVE counts as active) and the foreground.
-  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0);
-  EXPECT_FALSE(frame_->IsActive());
-  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_CLICKACTIVE, 0), 0);
-  EXPECT_FALSE(frame_->IsActive());
-  SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
-  EXPECT_TRUE(frame_->IsActive());
+  for (auto [state, active] : {std::pair{WA_INACTIVE, false}, {WA_CLICKACTIVE, false}, {WA_ACTIVE, true}}) {
+    SendMessageW(hwnd(), WM_ACTIVATE, MAKEWPARAM(state, 0), 0);
+    EXPECT_EQ(frame_->IsActive(), active) << state;
+  }
   EXPECT_TRUE(frame_->IsFullScreen());
   platform::wm::SetAppForeground(false);
   EXPECT_FALSE(frame_->IsActive());
@@ -149,9 +147,7 @@ TEST_F(FrameTest, ComposeRequestsTakeTheirMessageFromTheViewOnScreen) {
   EXPECT_EQ(GetFocus(), composer->Control(IDC_TEXT));
 }
 
-// ---- The lock screen ----
-
-TEST_F(FrameTest, UnlockingReturnsToTheConversationThatWasOpenEvenWhenItMoved) {
+TEST_F(FrameTest, UnlockingReturnsToTheOpenConversationEvenWhenItMovedAndAlwaysLeavesTheLock) {
   Start();
   AddRecord(u"0101111");
   AddRecord(u"0102222");  // now first
@@ -169,10 +165,9 @@ TEST_F(FrameTest, UnlockingReturnsToTheConversationThatWasOpenEvenWhenItMoved) {
   EXPECT_EQ(frame_->ActiveView(), thread);
   EXPECT_EQ(frame_->CurrentMode(), VM_THREAD);
   EXPECT_EQ(std::u16string(thread->ReplyRecord()->number), u"0101111");
-}
-
-TEST_F(FrameTest, TheRightPatternAlwaysLeavesTheLock) {
-  // Hand-overs while locked that name the lock itself, a view not shown yet, and no view.
+  Close();
+  // The right pattern always leaves the lock, after hand-overs while locked that name the lock
+  // itself, a view not shown yet, and no view.
   for (ULONG_PTR handedOver : {ULONG_PTR{VM_LOCK}, ULONG_PTR{VM_COMPOSE_TO_NUMBER}, ULONG_PTR{42}}) {
     Start();
     SendMessageW(hwnd(), UM_SHOWLOCK, 0, 0);
@@ -236,10 +231,25 @@ TEST_F(FrameTest, CopyDataNeverReadsPastTheBytesGivenAndKeepsAtMost259Characters
   EXPECT_EQ(StartNumber(), longText.substr(0, 259));
 }
 
-// With close off, exit only hides the frame; with it on, exit ends the loop with 1 and saves the
-// settings.
-TEST_F(FrameTest, ExitHidesTheFrameOrClosesTheProgramAndSavesSettings) {
+TEST_F(FrameTest, ControlNotificationsAreReflectedAndExitHidesTheFrameOrClosesTheProgramAndSavesSettings) {
   Start();
+  static UINT seen = 0;
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+    if (m >= 0x2000) seen = m;
+    return m == WM_COMMAND + 0x2000 ? 42 : DefWindowProcW(h, m, w, l);
+  };
+  wc.lpszClassName = u"ReflectProbe";
+  RegisterClassW(&wc);
+  HWND control = CreateWindowExW(0, u"ReflectProbe", u"", WS_CHILD, 0, 0, 10, 10, hwnd(), nullptr, nullptr, nullptr);
+  ASSERT_TRUE(control);
+  EXPECT_EQ(SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(7, 0), reinterpret_cast<LPARAM>(control)), 42);
+  EXPECT_EQ(seen, static_cast<UINT>(WM_COMMAND + 0x2000));
+  NMHDR hdr{control, 7, 0};
+  SendMessageW(hwnd(), WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&hdr));
+  EXPECT_EQ(seen, static_cast<UINT>(WM_NOTIFY + 0x2000));
+  // With close off, exit only hides the frame; with it on, exit ends the loop with 1 and saves the
+  // settings.
   const HWND frame = hwnd();
   app_->settings().close = false;
   SendMessageW(frame, WM_COMMAND, ID_EXIT, 0);
@@ -257,25 +267,6 @@ TEST_F(FrameTest, ExitHidesTheFrameOrClosesTheProgramAndSavesSettings) {
   DWORD value = 0;
   EXPECT_EQ(RegistryGetDWORD(HKEY_CURRENT_USER, u"SOFTWARE\\Ostrand\\Parlo", u"view_sort", &value), S_OK);
   EXPECT_EQ(value, 1u);
-}
-
-TEST_F(FrameTest, ControlNotificationsAreReflectedToTheControl) {
-  Start();
-  static UINT seen = 0;
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-    if (m >= 0x2000) seen = m;
-    return m == WM_COMMAND + 0x2000 ? 42 : DefWindowProcW(h, m, w, l);
-  };
-  wc.lpszClassName = u"ReflectProbe";
-  RegisterClassW(&wc);
-  HWND control = CreateWindowExW(0, u"ReflectProbe", u"", WS_CHILD, 0, 0, 10, 10, hwnd(), nullptr, nullptr, nullptr);
-  ASSERT_TRUE(control);
-  EXPECT_EQ(SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(7, 0), reinterpret_cast<LPARAM>(control)), 42);
-  EXPECT_EQ(seen, static_cast<UINT>(WM_COMMAND + 0x2000));
-  NMHDR hdr{control, 7, 0};
-  SendMessageW(hwnd(), WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&hdr));
-  EXPECT_EQ(seen, static_cast<UINT>(WM_NOTIFY + 0x2000));
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ class MessageLoopTest : public ::testing::Test {
 };
 
 // The idle count grows until a handler says stop; a message then arms idle again from zero.
-TEST_F(MessageLoopTest, IdleCountGrowsUntilAHandlerSaysStopAndAMessageRearmsIt) {
+TEST_F(MessageLoopTest, IdleCountGrowsUntilAHandlerSaysStopAndAMessageOtherThanPaintTimerOrMoveRearmsIt) {
   const struct {
     int stopAfter;
     std::vector<UINT> next;
@@ -83,6 +83,9 @@ TEST_F(MessageLoopTest, IdleCountGrowsUntilAHandlerSaysStopAndAMessageRearmsIt) 
     EXPECT_EQ(idle.counts, c.counts);
     EXPECT_EQ(g_dispatched, c.dispatched);
   }
+  // Painting, system timers and mouse moves do not rearm idle.
+  for (UINT m : {WM_PAINT, WM_SYSTIMER, WM_MOUSEMOVE}) EXPECT_FALSE(MessageLoop::ArmsIdle(m)) << m;
+  for (UINT m : {WM_TIMER, WM_LBUTTONDOWN}) EXPECT_TRUE(MessageLoop::ArmsIdle(m)) << m;
 }
 
 TEST_F(MessageLoopTest, FiltersTakeMessagesBeforeDispatch) {
@@ -97,11 +100,6 @@ TEST_F(MessageLoopTest, FiltersTakeMessagesBeforeDispatch) {
   EXPECT_EQ(filter.seen, 1);
   EXPECT_EQ(g_dispatched, 1u);
   loop.RemoveMessageFilter(&filter);
-}
-
-TEST_F(MessageLoopTest, PaintTimerAndMouseMoveDoNotRearmIdle) {
-  for (UINT m : {WM_PAINT, WM_SYSTIMER, WM_MOUSEMOVE}) EXPECT_FALSE(MessageLoop::ArmsIdle(m)) << m;
-  for (UINT m : {WM_TIMER, WM_LBUTTONDOWN}) EXPECT_TRUE(MessageLoop::ArmsIdle(m)) << m;
 }
 
 TEST_F(MessageLoopTest, EachThreadFindsItsOwnLoop) {
