@@ -27,7 +27,9 @@ TEST(GdiObjects, SelectReturnsPreviousAndStartsWithStockObjects) {
   HGDIOBJ firstBitmap = SelectObject(dc, bmp);
   EXPECT_EQ(GetObjectType(firstBitmap), static_cast<DWORD>(OBJ_BITMAP));
   EXPECT_EQ(SelectObject(dc, firstBitmap), bmp);
-  EXPECT_TRUE(DeleteObject(red) && DeleteObject(bmp) && DeleteObject(pen) && DeleteDC(dc));
+  EXPECT_EQ(SelectObject(dc, GetStockObject(BLACK_PEN)), pen);
+  EXPECT_EQ(std::tuple(DeleteObject(red), DeleteObject(bmp), DeleteObject(pen), DeleteDC(dc)),
+            std::tuple(TRUE, TRUE, TRUE, TRUE));
 }
 
 // Stale, foreign and stock handles are refused; a selected object outlives its deletion.
